@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box and file dialog of the program goes through this, so that the program
+// shows real dialogs and tests can script the answers and read what was shown.
+class DialogService
+{
+public:
+    enum class Icon { None, Information, Exclamation, Critical };
+
+    static inline const QString ApplicationTitle = QStringLiteral("Lumetra");
+
+    virtual ~DialogService() = default;
+    // A modal box with an OK button.
+    virtual void showMessage(const QString &text, const QString &title = ApplicationTitle,
+                             Icon icon = Icon::None)
+        = 0;
+    // The chosen path, or an empty text when the user cancelled.
+    virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
+};
+
+// The real dialogs, owned by the main window and parented to it.
+class QtDialogService : public DialogService
+{
+public:
+    explicit QtDialogService(QWidget *parent)
+        : m_parent(parent)
+    {
+    }
+    void showMessage(const QString &text, const QString &title, Icon icon) override;
+    QString askSaveFileName(const QString &folder, const QString &filter) override;
+
+private:
+    QWidget *m_parent;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "DialogService.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+
+class EventGridModel;
+class MIDIInput;
+class MIDIOutput;
+class PortSystem;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+// The main window: owns the controls and the two port components, and wires their events
+// to the subsystems. Handlers are named after their control and event.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // A null dialog service means the real dialogs.
+    explicit frmMain(std::shared_ptr<PortSystem> ports,
+                     std::unique_ptr<DialogService> dialogs = nullptr, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    void Form_Load();
+    void Form_Unload();
+
+    // Index of grid cell (r, c) in the grid's row-major cell array; throws when it does not
+    // fit 16 bits.
+    std::int16_t Fgi(std::int16_t r, std::int16_t c) const;
+
+    MIDIInput &MIDIInput1() { return *m_input; }
+    MIDIOutput &MIDIOutput1() { return *m_output; }
+    DialogService &dialogs() { return *m_dialogs; }
+
+public slots:
+    void ComboMidiIn_Click();
+    void ComboMidiOut_Click();
+    void mnuExit_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void placeControls();
+    void setUpGrid();
+    void listAndSelectDevices();
+    void reportingFailure(void (frmMain::*handler)());
+
+    std::shared_ptr<PortSystem> m_ports;
+    std::unique_ptr<DialogService> m_dialogs;
+    MIDIInput *m_input;
+    MIDIOutput *m_output;
+    EventGridModel *m_gridModel;
+    int m_twipsPerPixel = 15;
+    bool m_unloaded = false;
+
+    QComboBox *ComboMidiIn;
+    QComboBox *ComboMidiOut;
+    QLabel *lblFilter;
+    QTableView *grdMIDIIn;
+    QPlainTextEdit *txtBoxSend;
+    QComboBox *ComboHistory;
+    QPushButton *btnSend;
+    QCheckBox *chkRepeat;
+    QLineEdit *txtRepeat;
+    QPushButton *btnClear;
+    QTimer *Timer1;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "MessageQueue.h"
+#include "MidiPort.h"
+#include "SysExAssembler.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+
+// The input port component. A backend thread hands it bytes; it stamps, filters and queues
+// them, and tells the UI thread with MessagesWaiting, once per burst. The program reads the
+// oldest queued message through the Message* members and drops it with CommandDropCurrent.
+class MIDIInput : public MidiPort, private InputSink
+{
+    Q_OBJECT
+
+public:
+    explicit MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr);
+    ~MIDIInput() override;
+
+    std::int16_t PortState() const override;
+    void setCommand(std::int16_t command) override;
+
+    // Kept for the port interface; this implementation needs no setting before opening.
+    void setPreOpenSetting(std::int16_t value) { m_preOpenSetting = value; }
+    std::int16_t PreOpenSetting() const { return m_preOpenSetting; }
+
+    // The current message is the oldest queued one; all read 0 or empty when none waits.
+    int MessageCount() const { return int(m_queue.size()); }
+    std::int16_t MessageStatus();
+    std::int16_t MessageData1();
+    std::int16_t MessageData2();
+    std::int32_t MessageTimestamp();
+    QByteArray MessageSysEx();
+
+    // While false, messages keep queueing but MessagesWaiting is held back.
+    void setEventsEnabled(bool enabled);
+    bool EventsEnabled() const { return m_eventsEnabled; }
+
+    // True withholds every message with this status byte (SysEx counts as 0xF0).
+    void setStatusFilter(int status, bool withhold);
+    bool StatusFilter(int status) const;
+
+    // Messages lost because the queue was full, since the last reset.
+    std::uint64_t DroppedCount() const { return m_queue.droppedCount(); }
+    void resetDroppedCount() { m_queue.resetDroppedCount(); }
+
+signals:
+    void MessagesWaiting();
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void receive(std::span<const std::uint8_t> bytes) override;
+    void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
+    void requestNotification();
+    void notify();
+    void open();
+    void close();
+    const MidiMessage *current();
+
+    MessageQueue m_queue;
+    SysExAssembler m_assembler; // backend thread only
+    std::unique_ptr<InputConnection> m_connection;
+    std::array<std::atomic<bool>, 256> m_statusFilter{};
+    std::atomic<bool> m_receiving{false};
+    std::atomic<bool> m_notificationPending{false};
+    std::atomic<Clock::rep> m_startTicks{0};
+    Clock::time_point m_assemblyStart;
+    bool m_eventsEnabled = true;
+    std::int16_t m_preOpenSetting = 0;
+};

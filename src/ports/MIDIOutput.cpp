@@ -1,0 +1,57 @@
+#include "MIDIOutput.h"
+
+#include "MidiMessage.h"
+#include "PortCommand.h"
+#include "PortError.h"
+
+MIDIOutput::MIDIOutput(std::shared_ptr<PortSystem> ports, QObject *parent)
+    : MidiPort(std::move(ports), PortDirection::Output, parent)
+{
+}
+
+MIDIOutput::~MIDIOutput() = default;
+
+void MIDIOutput::setCommand(std::int16_t command)
+{
+    switch (command) {
+    case CommandOpen: {
+        m_connection.reset();
+        const DeviceEntry &device = chosenDevice();
+        m_connection = device.backend->openOutput(device.portName);
+        break;
+    }
+    case CommandClose:
+        m_connection.reset();
+        break;
+    case CommandSend:
+        send();
+        break;
+    default:
+        refuseCommand(command);
+    }
+}
+
+QByteArray MIDIOutput::messageBytes() const
+{
+    const auto status = std::uint8_t(m_status);
+    if (status == SysExStatus)
+        return m_sysEx;
+    QByteArray bytes(1, char(status));
+    const int dataBytes = dataByteCount(status);
+    if (dataBytes >= 1)
+        bytes += char(m_data1);
+    if (dataBytes >= 2)
+        bytes += char(m_data2);
+    return bytes;
+}
+
+void MIDIOutput::send()
+{
+    if (!m_connection)
+        throw PortError(QStringLiteral("The MIDI output port is not open."));
+    const QByteArray bytes = messageBytes();
+    if (bytes.isEmpty())
+        throw PortError(QStringLiteral("There is no System Exclusive message to send."));
+    m_connection->send({reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                        std::size_t(bytes.size())});
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "MidiPort.h"
+
+#include <QByteArray>
+
+// The output port component: the Message* members describe a message, CommandSend sends it.
+class MIDIOutput : public MidiPort
+{
+    Q_OBJECT
+
+public:
+    explicit MIDIOutput(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr);
+    ~MIDIOutput() override;
+
+    std::int16_t PortState() const override { return m_connection ? 1 : 0; }
+    void setCommand(std::int16_t command) override;
+
+    void setMessageStatus(std::int16_t status) { m_status = status; }
+    void setMessageData1(std::int16_t data) { m_data1 = data; }
+    void setMessageData2(std::int16_t data) { m_data2 = data; }
+    // The whole System Exclusive message, F0 to F7 inclusive; sent when the status is F0.
+    void setMessageSysEx(const QByteArray &bytes) { m_sysEx = bytes; }
+
+    // The bytes CommandSend puts on the wire for the members as they stand.
+    QByteArray messageBytes() const;
+
+private:
+    void send();
+
+    std::unique_ptr<OutputConnection> m_connection;
+    std::int16_t m_status = 0;
+    std::int16_t m_data1 = 0;
+    std::int16_t m_data2 = 0;
+    QByteArray m_sysEx;
+};

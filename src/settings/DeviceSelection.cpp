@@ -1,0 +1,47 @@
+#include "DeviceSelection.h"
+
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortCommand.h"
+
+namespace DeviceSelection {
+namespace {
+
+constexpr std::int16_t InputPreOpenSetting = 300;
+
+void closeIfOpen(MidiPort &port)
+{
+    if (port.PortState() >= 1)
+        port.setCommand(CommandClose);
+}
+
+} // namespace
+
+QStringList deviceNames(MidiPort &port)
+{
+    QStringList names;
+    const std::int16_t count = port.DeviceCount();
+    for (std::int16_t i = 0; i < count; ++i) {
+        port.setDeviceIndex(i);
+        names << port.DeviceName();
+    }
+    return names;
+}
+
+void openInputDevice(MIDIInput &input, std::int16_t deviceIndex)
+{
+    input.setPreOpenSetting(InputPreOpenSetting);
+    closeIfOpen(input);
+    input.setDeviceIndex(deviceIndex);
+    input.setCommand(CommandOpen);
+    input.setCommand(CommandStart);
+}
+
+void openOutputDevice(MIDIOutput &output, std::int16_t deviceIndex)
+{
+    closeIfOpen(output);
+    output.setDeviceIndex(deviceIndex);
+    output.setCommand(CommandOpen);
+}
+
+} // namespace DeviceSelection

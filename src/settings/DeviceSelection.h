@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStringList>
+
+#include <cstdint>
+
+class MIDIInput;
+class MIDIOutput;
+class MidiPort;
+
+// Listing devices and switching a port to another device. Throws PortError.
+namespace DeviceSelection {
+
+// The names in device-index order, read device by device through DeviceIndex.
+QStringList deviceNames(MidiPort &port);
+
+// Closes the input if open, points it at the device, opens and starts it.
+void openInputDevice(MIDIInput &input, std::int16_t deviceIndex);
+
+// Closes the output if open, points it at the device and opens it.
+void openOutputDevice(MIDIOutput &output, std::int16_t deviceIndex);
+
+} // namespace DeviceSelection

@@ -1,0 +1,148 @@
+#include "main/frmMain.h"
+#include "main/modGlobals.h"
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortSystem.h"
+#include "support/ScriptedBackend.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QComboBox>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString StartupFailure
+    = "MIDI I/O Error... you need to configure a MIDI card to use this program.";
+
+// A main window over one scripted backend, with remembered device indexes.
+struct Startup
+{
+    ScriptedBackend *backend;
+    ScriptedDialogs *dialogs;
+    std::unique_ptr<frmMain> window;
+
+    Startup(QStringList inputs, QStringList outputs, std::int16_t rememberedIn = 0,
+            std::int16_t rememberedOut = 0, bool failOpen = false)
+    {
+        auto scripted = std::make_unique<ScriptedBackend>();
+        scripted->inputs = std::move(inputs);
+        scripted->outputs = std::move(outputs);
+        scripted->failOpen = failOpen;
+        backend = scripted.get();
+        std::vector<std::unique_ptr<PortBackend>> backends;
+        backends.push_back(std::move(scripted));
+        auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
+        dialogs = scriptedDialogs.get();
+        modGlobals::InputDeviceIndex = rememberedIn;
+        modGlobals::OutputDeviceIndex = rememberedOut;
+        window = std::make_unique<frmMain>(std::make_shared<PortSystem>(std::move(backends)),
+                                           std::move(scriptedDialogs));
+        window->Form_Load();
+    }
+
+    QComboBox *combo(const char *name) { return window->findChild<QComboBox *>(name); }
+    QStringList shownTexts() const
+    {
+        QStringList texts;
+        for (const auto &shown : dialogs->shown)
+            texts << shown.text;
+        return texts;
+    }
+};
+
+} // namespace
+
+TEST(Startup, OneDeviceEachOpensBothQuietly)
+{
+    Startup s({"In A"}, {"Out A"});
+    EXPECT_TRUE(s.dialogs->shown.empty());
+    EXPECT_EQ(s.backend->events, QStringList({"open out Out A", "open in In A"}));
+    EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the input is started";
+    EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
+    EXPECT_EQ(s.combo("ComboMidiIn")->currentText(), "In A");
+}
+
+TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
+{
+    struct Case
+    {
+        std::int16_t rememberedIn, rememberedOut;
+        QStringList opened;
+        const char *why;
+    };
+    const Case cases[] = {
+        {3, -1, {"open out O0", "open in I0"}, "past the end and negative"},
+        {2, 1, {"open out O1", "open in I2"}, "the last device of each list"},
+        {1, 0, {"open out O0", "open in I1"}, "a device in the middle"},
+    };
+    for (const Case &c : cases) {
+        Startup s({"I0", "I1", "I2"}, {"O0", "O1"}, c.rememberedIn, c.rememberedOut);
+        EXPECT_EQ(s.backend->events, c.opened) << c.why;
+        EXPECT_EQ(s.window->MIDIInput1().DeviceIndex(), modGlobals::InputDeviceIndex) << c.why;
+        EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2) << c.why;
+        EXPECT_TRUE(s.dialogs->shown.empty()) << c.why;
+    }
+}
+
+TEST(Startup, NoOutputDeviceStopsBeforeTheInputList)
+{
+    Startup s({"In A"}, {});
+    ASSERT_EQ(s.shownTexts(), QStringList{StartupFailure});
+    EXPECT_EQ(s.dialogs->shown.front().title, "Lumetra");
+    EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0) << "later steps must not run";
+    EXPECT_TRUE(s.backend->events.isEmpty());
+}
+
+TEST(Startup, NoInputDeviceKeepsTheOutputOpen)
+{
+    Startup s({}, {"Out A"});
+    EXPECT_EQ(s.shownTexts(), QStringList{StartupFailure});
+    EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
+    EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
+}
+
+TEST(Startup, FailingOpenShowsTheMessageOnceAndKeepsTheChosenIndex)
+{
+    Startup s({"In A"}, {"O0", "O1"}, 0, 1, /*failOpen=*/true);
+    EXPECT_EQ(s.shownTexts(), QStringList{StartupFailure});
+    EXPECT_EQ(modGlobals::OutputDeviceIndex, 1) << "the index is stored before the port is touched";
+    EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2);
+    EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0);
+}
+
+TEST(Shutdown, ClosesOutputBeforeInput)
+{
+    Startup s({"In A"}, {"Out A"});
+    s.backend->events.clear();
+    s.window->close();
+    EXPECT_EQ(s.backend->events, QStringList({"close out Out A", "close in In A"}));
+    EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
+}
+
+TEST(Shutdown, SendsNoCloseToAPortThatNeverOpened)
+{
+    Startup s({"In A"}, {"Out A"}, 0, 0, /*failOpen=*/true);
+    s.window->Form_Unload();
+    EXPECT_TRUE(s.backend->events.isEmpty());
+}
+
+TEST(DeviceChoice, AFailingChoiceAfterStartupIsReportedWithItsReason)
+{
+    Startup s({"In A", "In B"}, {"Out A"});
+    s.backend->failOpen = true;
+    QComboBox *inputs = s.combo("ComboMidiIn");
+    inputs->setCurrentIndex(1);
+    emit inputs->activated(1);
+    EXPECT_EQ(s.shownTexts(), QStringList{"scripted failure"});
+    EXPECT_EQ(modGlobals::InputDeviceIndex, 1);
+    EXPECT_EQ(s.window->MIDIInput1().PortState(), 0) << "the old port was closed first";
+}
+
+TEST(Fgi, IsRowMajorAndRefusesWhatDoesNotFitSixteenBits)
+{
+    Startup s({"In A"}, {"Out A"});
+    EXPECT_EQ(s.window->Fgi(0, 6), 6);
+    EXPECT_EQ(s.window->Fgi(2, 3), 17);
+    EXPECT_THROW(s.window->Fgi(5000, 0), std::overflow_error);
+}

@@ -1,0 +1,165 @@
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortCommand.h"
+#include "ports/PortError.h"
+#include "settings/DeviceSelection.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+
+#include <mutex>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+bool jackServerRuns()
+{
+    jack_status_t status;
+    jack_client_t *client = jack_client_open("lumetra-probe", JackNoStartServer, &status);
+    if (!client)
+        return false;
+    jack_client_close(client);
+    return true;
+}
+
+// CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run.
+#define REQUIRE_JACK_OR_SKIP()                                                               \
+    if (!jackServerRuns()) {                                                                 \
+        if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                               \
+            FAIL() << "no JACK server could be reached";                                     \
+        GTEST_SKIP() << "no JACK server runs";                                               \
+    }
+
+int deviceIndexOf(MidiPort &port, const QString &name)
+{
+    return int(DeviceSelection::deviceNames(port).indexOf(name));
+}
+
+Bytes sysExOf(std::size_t size)
+{
+    Bytes bytes(size);
+    bytes.front() = 0xF0;
+    for (std::size_t i = 1; i + 1 < size; ++i)
+        bytes[i] = (i * 7) % 0x80;
+    bytes.back() = 0xF7;
+    return bytes;
+}
+
+// Another JACK client, as independent of Lumetra's port components as a synth would be.
+class Peer
+{
+public:
+    Peer()
+    {
+        m_out.openVirtualPort("out");
+        m_in.ignoreTypes(false, false, false);
+        m_in.setCallback(&Peer::onMessage, this);
+        m_in.openVirtualPort("in");
+    }
+    void send(const Bytes &bytes) { m_out.sendMessage(&bytes); }
+    std::vector<Bytes> received()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
+
+private:
+    static void onMessage(double, Bytes *message, void *self)
+    {
+        auto *peer = static_cast<Peer *>(self);
+        std::lock_guard lock(peer->m_mutex);
+        peer->m_received.push_back(*message);
+    }
+
+    RtMidiOut m_out{RtMidi::UNIX_JACK, "PeerSynth"};
+    RtMidiIn m_in{RtMidi::UNIX_JACK, "PeerSampler"};
+    std::mutex m_mutex;
+    std::vector<Bytes> m_received;
+};
+
+std::vector<Bytes> drain(MIDIInput &input)
+{
+    std::vector<Bytes> messages;
+    while (input.MessageCount() > 0) {
+        const QByteArray sysEx = input.MessageSysEx();
+        if (!sysEx.isEmpty())
+            messages.emplace_back(sysEx.begin(), sysEx.end());
+        else
+            messages.push_back({(unsigned char)input.MessageStatus(),
+                                (unsigned char)input.MessageData1(),
+                                (unsigned char)input.MessageData2()});
+        input.setCommand(CommandDropCurrent);
+    }
+    return messages;
+}
+
+} // namespace
+
+TEST(Jack, ReceivesWhatAnotherClientSends)
+{
+    REQUIRE_JACK_OR_SKIP();
+    Peer peer;
+    MIDIInput input(PortSystem::createDefault());
+    const int device = deviceIndexOf(input, "JACK: PeerSynth:out");
+    ASSERT_GE(device, 0) << DeviceSelection::deviceNames(input).join(", ").toStdString();
+    DeviceSelection::openInputDevice(input, std::int16_t(device));
+
+    const Bytes sysEx = sysExOf(4096);
+    peer.send({0x90, 0x3C, 0x40});
+    peer.send({0xB3, 0x07, 0x64});
+    peer.send(sysEx);
+
+    std::vector<Bytes> received;
+    QSignalSpy waiting(&input, &MIDIInput::MessagesWaiting);
+    QTRY_VERIFY_WITH_TIMEOUT((std::ranges::move(drain(input), std::back_inserter(received)),
+                              received.size() >= 3),
+                             5000);
+    EXPECT_GE(waiting.count(), 1);
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0], (Bytes{0x90, 0x3C, 0x40}));
+    EXPECT_EQ(received[1], (Bytes{0xB3, 0x07, 0x64}));
+    EXPECT_EQ(received[2], sysEx);
+}
+
+TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
+{
+    REQUIRE_JACK_OR_SKIP();
+    Peer peer;
+    MIDIOutput output(PortSystem::createDefault());
+    const int device = deviceIndexOf(output, "JACK: PeerSampler:in");
+    ASSERT_GE(device, 0);
+    DeviceSelection::openOutputDevice(output, std::int16_t(device));
+
+    const Bytes sysEx = sysExOf(4096);
+    output.setMessageStatus(0x90);
+    output.setMessageData1(0x3C);
+    output.setMessageData2(0x40);
+    output.setCommand(CommandSend);
+    output.setMessageStatus(0xF0);
+    output.setMessageSysEx(QByteArray(reinterpret_cast<const char *>(sysEx.data()),
+                                      qsizetype(sysEx.size())));
+    output.setCommand(CommandSend);
+
+    QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 2u, 5000);
+    EXPECT_EQ(peer.received()[0], (Bytes{0x90, 0x3C, 0x40}));
+    EXPECT_EQ(peer.received()[1], sysEx);
+
+    // The largest message the JACK output takes still arrives whole; one byte more is
+    // refused rather than lost on the way.
+    const Bytes largest = sysExOf(16 * 1024 - 5);
+    output.setMessageSysEx(QByteArray(reinterpret_cast<const char *>(largest.data()),
+                                      qsizetype(largest.size())));
+    output.setCommand(CommandSend);
+    QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 3u, 5000);
+    EXPECT_EQ(peer.received()[2], largest);
+
+    const Bytes tooLarge = sysExOf(largest.size() + 1);
+    output.setMessageSysEx(QByteArray(reinterpret_cast<const char *>(tooLarge.data()),
+                                      qsizetype(tooLarge.size())));
+    EXPECT_THROW(output.setCommand(CommandSend), PortError);
+}

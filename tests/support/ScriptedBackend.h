@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ports/PortBackend.h"
+#include "ports/PortError.h"
+
+#include <QByteArray>
+
+// A backend whose devices and failures the test chooses, and which records what the
+// program did with it.
+class ScriptedBackend : public PortBackend
+{
+public:
+    QStringList inputs;
+    QStringList outputs;
+    bool failOpen = false;
+    QStringList events; // "open in NAME", "close out NAME", ...
+    std::vector<QByteArray> sent;
+    InputSink *sink = nullptr;
+
+    QString label() const override { return {}; }
+    QStringList portNames(PortDirection direction) override
+    {
+        return direction == PortDirection::Input ? inputs : outputs;
+    }
+    std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &target) override
+    {
+        opening(QStringLiteral("in ") + name);
+        sink = &target;
+        return std::make_unique<Input>(*this, name);
+    }
+    std::unique_ptr<OutputConnection> openOutput(const QString &name) override
+    {
+        opening(QStringLiteral("out ") + name);
+        return std::make_unique<Output>(*this, name);
+    }
+
+private:
+    void opening(const QString &what)
+    {
+        if (failOpen)
+            throw PortError(QStringLiteral("scripted failure"));
+        events << QStringLiteral("open ") + what;
+    }
+
+    struct Input : InputConnection
+    {
+        Input(ScriptedBackend &backend, QString name)
+            : backend(backend)
+            , name(std::move(name))
+        {
+        }
+        ~Input() override
+        {
+            backend.sink = nullptr;
+            backend.events << QStringLiteral("close in ") + name;
+        }
+        ScriptedBackend &backend;
+        QString name;
+    };
+
+    struct Output : OutputConnection
+    {
+        Output(ScriptedBackend &backend, QString name)
+            : backend(backend)
+            , name(std::move(name))
+        {
+        }
+        ~Output() override { backend.events << QStringLiteral("close out ") + name; }
+        void send(std::span<const std::uint8_t> bytes) override
+        {
+            backend.sent.emplace_back(reinterpret_cast<const char *>(bytes.data()),
+                                      qsizetype(bytes.size()));
+        }
+        ScriptedBackend &backend;
+        QString name;
+    };
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "main/DialogService.h"
+
+#include <QStringList>
+
+// Records every message box and answers file dialogs with what the test scripted.
+class ScriptedDialogs : public DialogService
+{
+public:
+    struct Shown
+    {
+        QString text;
+        QString title;
+        Icon icon;
+    };
+
+    void showMessage(const QString &text, const QString &title, Icon icon) override
+    {
+        shown.push_back({text, title, icon});
+    }
+    QString askSaveFileName(const QString &folder, const QString &) override
+    {
+        askedFolders << folder;
+        return nextSaveFileName;
+    }
+
+    std::vector<Shown> shown;
+    QStringList askedFolders;
+    QString nextSaveFileName;
+};
