@@ -45,6 +45,11 @@ struct RowCase
     const char *why;
 };
 
+void PrintTo(const RowCase &c, std::ostream *out)
+{
+    *out << c.why;
+}
+
 class FormatMessageRowTest : public testing::TestWithParam<RowCase>
 {};
 
@@ -82,7 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         RowCase{0xFF, 1, 2, 0, "0\tff\t\t\t\tSystem Real Time\t", "reset"},
         RowCase{0x100, 1, 2, 0, "0\t100\t\t\t\t\t", "beyond a byte: nothing"},
         RowCase{0x90, 1, 2, -42, "-42\t90\t01\t02\t1\tNote On\t", "negative time stamp"},
-        RowCase{0x90, 1, 2, INT32_MAX, "2147483647\t90\t01\t02\t1\tNote On\t", "largest stamp"}));
+        RowCase{0x90, 1, 2, INT32_MAX, "2147483647\t90\t01\t02\t1\tNote On\t", "largest stamp"}),
+    [](const testing::TestParamInfo<RowCase> &info) {
+        return "Case" + std::to_string(info.index) + "_Status" + std::to_string(info.param.status);
+    });
 
 TEST(FormatSysExRow, StatusIsAlwaysF0AndBytesEndTheRow)
 {
