@@ -1,17 +1,120 @@
 #include "modFilter.h"
 
-#include "ports/MIDIInput.h"
-
-#include <QWidget>
-
 namespace modFilter {
+namespace {
 
-void UpdateFilter(MIDIInput &input, QWidget &filterNotice)
+    constexpr FilterItemInfo ItemInfos[FilterItemCount] = {
+        {"mnu0", "1"},
+        {"mnu1", "2"},
+        {"mnu2", "3"},
+        {"mnu3", "4"},
+        {"mnu4", "5"},
+        {"mnu5", "6"},
+        {"mnu6", "7"},
+        {"mnu7", "8"},
+        {"mnu8", "9"},
+        {"mnu9", "10"},
+        {"mnu10", "11"},
+        {"mnu11", "12"},
+        {"mnu12", "13"},
+        {"mnu13", "14"},
+        {"mnu14", "15"},
+        {"mnu15", "16"},
+        {"mnuNoteOff", "Note Off"},
+        {"mnuNoteOn", "Note On"},
+        {"mnuKeyAfter", "Key Aftertouch"},
+        {"mnuCtrlChngChnMode", "Control Change and Channel Mode"},
+        {"mnuPrgChng", "Program Change"},
+        {"mnuChnAfter", "Channel Aftertouch"},
+        {"mnuPitchBend", "Pitch Bend"},
+        {"mnuSysEx", "System Exclusive"},
+        {"mnuSysCom", "System Common"},
+        {"mnuSysReal", "System Real Time"},
+        {"mnuActiveSense", "Active Sense"},
+    };
+
+    // The event items and what each blocks, in the order the table is built.
+    struct EventRule
+    {
+        FilterItem item;
+        std::int16_t typeNibble; // 0 when the item blocks a status range instead
+        std::int16_t first, last;
+    };
+
+    constexpr EventRule EventRules[] = {
+        {FilterItem::ActiveSense, 0, 0xFE, 0xFE},
+        {FilterItem::ChannelAftertouch, 0xD, 0, 0},
+        {FilterItem::KeyAftertouch, 0xA, 0, 0},
+        {FilterItem::NoteOff, 0x8, 0, 0},
+        {FilterItem::NoteOn, 0x9, 0, 0},
+        {FilterItem::PitchBend, 0xE, 0, 0},
+        {FilterItem::ProgramChange, 0xC, 0, 0},
+        {FilterItem::SystemCommon, 0, 0xF1, 0xF7},
+        {FilterItem::SystemExclusive, 0, 0xF0, 0xF0},
+        {FilterItem::SystemRealTime, 0, 0xF8, 0xFF},
+        {FilterItem::ControlChange, 0xB, 0, 0},
+    };
+
+} // namespace
+
+const FilterItemInfo &itemInfo(FilterItem item)
 {
-    // Until the Filter menu has its items, nothing is withheld.
-    for (int status = 0; status < 256; ++status)
-        input.setStatusFilter(status, false);
-    filterNotice.setVisible(false);
+    return ItemInfos[std::size_t(item)];
+}
+
+void ClearFilterTable()
+{
+    FilterTable = {};
+}
+
+void FilterChannel(std::int16_t channel)
+{
+    for (int type = 0x8; type <= 0xE; ++type)
+        FilterTable[std::size_t(type)][std::size_t(channel)] = true;
+}
+
+void FilterEventType(std::int16_t typeNibble)
+{
+    FilterTable[std::size_t(typeNibble)].fill(true);
+}
+
+void FilterStatusRange(std::int16_t first, std::int16_t last)
+{
+    for (int high = 0; high < 16; ++high)
+        for (int low = 0; low < 16; ++low) {
+            const int status = high * 16 + low;
+            if (status >= first && status <= last)
+                FilterTable[std::size_t(high)][std::size_t(low)] = true;
+        }
+}
+
+void ApplyFilter(const FilterTarget &target)
+{
+    target.setNoticeVisible(false);
+    for (int high = 0; high < 16; ++high)
+        for (int low = 0; low < 16; ++low) {
+            const bool blocked = FilterTable[std::size_t(high)][std::size_t(low)];
+            target.writeStatusFilter(high * 16 + low, blocked);
+            if (blocked)
+                target.setNoticeVisible(true);
+        }
+}
+
+void UpdateFilter(const FilterChecks &checks, const FilterTarget &target)
+{
+    ClearFilterTable();
+    for (std::int16_t channel = 0; channel < 16; ++channel)
+        if (isChecked(checks, channelItem(channel)))
+            FilterChannel(channel);
+    for (const EventRule &rule : EventRules) {
+        if (!isChecked(checks, rule.item))
+            continue;
+        if (rule.typeNibble)
+            FilterEventType(rule.typeNibble);
+        else
+            FilterStatusRange(rule.first, rule.last);
+    }
+    ApplyFilter(target);
 }
 
 } // namespace modFilter

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRect>
-
 #include <span>
 
 // Where each control of the main window sits at the window's smallest size, in twips.

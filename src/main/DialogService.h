@@ -15,8 +15,8 @@ public:
 
     virtual ~DialogService() = default;
     // A modal box with an OK button.
-    virtual void showMessage(const QString &text, const QString &title = ApplicationTitle,
-                             Icon icon = Icon::None)
+    virtual void showMessage(
+        const QString &text, const QString &title = ApplicationTitle, Icon icon = Icon::None)
         = 0;
     // The chosen path, or an empty text when the user cancelled.
     virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
@@ -28,8 +28,7 @@ class QtDialogService : public DialogService
 public:
     explicit QtDialogService(QWidget *parent)
         : m_parent(parent)
-    {
-    }
+    { }
     void showMessage(const QString &text, const QString &title, Icon icon) override;
     QString askSaveFileName(const QString &folder, const QString &filter) override;
 

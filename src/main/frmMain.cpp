@@ -1,10 +1,13 @@
 #include "frmMain.h"
 
 #include "DialogService.h"
+#include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
 #include "frame/DesignedLayout.h"
 #include "main/modGlobals.h"
+#include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
+#include "monitor/MessageDrain.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
@@ -24,13 +27,16 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
-
 #include <stdexcept>
 
 namespace {
 
 const QString StartupFailureText
     = QStringLiteral("MIDI I/O Error... you need to configure a MIDI card to use this program.");
+
+// How long one pass over incoming messages may go on taking new arrivals before the window
+// gets to paint and handle the user.
+constexpr std::chrono::milliseconds IncomingPassBudget {16};
 
 struct GridColumn
 {
@@ -40,8 +46,12 @@ struct GridColumn
 };
 
 constexpr GridColumn GridColumns[EventGridModel::ColumnCount] = {
-    {"Timestamp", 1200, false}, {"Status", 900, true},   {"Data 1", 900, true},
-    {"Data 2", 900, true},      {"Channel", 1000, false}, {"Event", 3000, false},
+    {"Timestamp", 1200, false},
+    {"Status", 900, true},
+    {"Data 1", 900, true},
+    {"Data 2", 900, true},
+    {"Channel", 1000, false},
+    {"Event", 3000, false},
     {"SysEx Data", 4350, false},
 };
 
@@ -74,8 +84,8 @@ std::int16_t rememberedOrFirst(std::int16_t remembered, int deviceCount)
 
 } // namespace
 
-frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogService> dialogs,
-                 QWidget *parent)
+frmMain::frmMain(
+    std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogService> dialogs, QWidget *parent)
     : QMainWindow(parent)
     , m_ports(std::move(ports))
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<QtDialogService>(this))
@@ -104,10 +114,15 @@ void frmMain::createControls()
     label("lblMIDIOut", QStringLiteral("MIDI Out"), client);
     ComboMidiOut = named(new QComboBox, "ComboMidiOut", client);
     lblFilter = label("lblFilter", QStringLiteral("Note: Data Filter is ON"), client);
-    lblFilter->setStyleSheet(QStringLiteral("color: yellow; background: black; font-style: italic"));
+    lblFilter->setStyleSheet(
+        QStringLiteral("color: yellow; background: black; font-style: italic"));
     lblFilter->hide();
+    lblDropped = label("lblDropped", QString(), client);
+    lblDropped->setStyleSheet(QStringLiteral("color: white; background: darkred"));
+    lblDropped->hide();
     grdMIDIIn = named(new QTableView, "grdMIDIIn", client);
-    label("lblGridInstructions", QStringLiteral("Click on row to view in MIDI Message Box"), client);
+    label(
+        "lblGridInstructions", QStringLiteral("Click on row to view in MIDI Message Box"), client);
     label("lblSend", QStringLiteral("MIDI Message"), client);
     txtBoxSend = named(new QPlainTextEdit, "txtBoxSend", client);
     label("lblSendHistory", QStringLiteral("Send History"), client);
@@ -123,11 +138,22 @@ void frmMain::createControls()
     grdMIDIIn->setFont(fixed);
     txtBoxSend->setFont(fixed);
     grdMIDIIn->setModel(m_gridModel);
+    grdMIDIIn->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdMIDIIn->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdMIDIIn->setWordWrap(false);
+    QHeaderView *rows = grdMIDIIn->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(QFontMetrics(fixed).height() + 2);
+    m_grid = std::make_unique<EventGrid>(*grdMIDIIn, *m_gridModel);
 
     connect(ComboMidiIn, &QComboBox::activated, this,
-            [this] { reportingFailure(&frmMain::ComboMidiIn_Click); });
+        [this] { reportingFailure(&frmMain::ComboMidiIn_Click); });
     connect(ComboMidiOut, &QComboBox::activated, this,
-            [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
+        [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
+    connect(m_input, &MIDIInput::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
+    connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
+    connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
 }
 
 void frmMain::createMenus()
@@ -150,7 +176,8 @@ void frmMain::createMenus()
     QAction *exit = addItem(file, "mnuExit", QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
 
-    addMenu("mnuFilter", QStringLiteral("F&ilter"));
+    m_filterMenu = new FilterMenu(addMenu("mnuFilter", QStringLiteral("F&ilter")));
+    connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
 
     QMenu *help = addMenu("mnuHelp", QStringLiteral("&Help"));
     addItem(help, "mnuAbout", QStringLiteral("About"));
@@ -165,7 +192,7 @@ void frmMain::placeControls()
             control->setGeometry(DesignedLayout::toPixels(placement.twips, m_twipsPerPixel));
     }
     const QSize client(DesignedLayout::toPixels(DesignedLayout::ClientWidthTwips, m_twipsPerPixel),
-                       DesignedLayout::toPixels(DesignedLayout::ClientHeightTwips, m_twipsPerPixel));
+        DesignedLayout::toPixels(DesignedLayout::ClientHeightTwips, m_twipsPerPixel));
     centralWidget()->setMinimumSize(client);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
 }
@@ -185,8 +212,10 @@ void frmMain::setUpGrid()
         const GridColumn &spec = GridColumns[column];
         m_gridModel->setHeaderCell(Fgi(0, column), QLatin1String(spec.header));
         header->resizeSection(column, DesignedLayout::toPixels(spec.widthTwips, m_twipsPerPixel));
+        m_gridModel->setColumnAlignment(column,
+            spec.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
+                              : Qt::AlignLeft | Qt::AlignVCenter);
     }
-    grdMIDIIn->verticalHeader()->hide();
 }
 
 void frmMain::Form_Load()
@@ -196,7 +225,7 @@ void frmMain::Form_Load()
     try {
         modPreferences::LoadPreferences();
         listAndSelectDevices();
-        modFilter::UpdateFilter(*m_input, *lblFilter);
+        UpdateFilter();
     } catch (const std::exception &) {
         m_dialogs->showMessage(StartupFailureText);
     }
@@ -205,11 +234,13 @@ void frmMain::Form_Load()
 void frmMain::listAndSelectDevices()
 {
     ComboMidiOut->addItems(DeviceSelection::deviceNames(*m_output));
-    selectEntry(ComboMidiOut, rememberedOrFirst(modGlobals::OutputDeviceIndex, m_output->DeviceCount()));
+    selectEntry(
+        ComboMidiOut, rememberedOrFirst(modGlobals::OutputDeviceIndex, m_output->DeviceCount()));
     ComboMidiOut_Click();
 
     ComboMidiIn->addItems(DeviceSelection::deviceNames(*m_input));
-    selectEntry(ComboMidiIn, rememberedOrFirst(modGlobals::InputDeviceIndex, m_input->DeviceCount()));
+    selectEntry(
+        ComboMidiIn, rememberedOrFirst(modGlobals::InputDeviceIndex, m_input->DeviceCount()));
     ComboMidiIn_Click();
 }
 
@@ -223,6 +254,71 @@ void frmMain::ComboMidiOut_Click()
 {
     modGlobals::OutputDeviceIndex = std::int16_t(ComboMidiOut->currentIndex());
     DeviceSelection::openOutputDevice(*m_output, modGlobals::OutputDeviceIndex);
+}
+
+void frmMain::UpdateFilter()
+{
+    modFilter::UpdateFilter(m_filterMenu->checks(),
+        {[this](int status, bool withhold) { m_input->setStatusFilter(status, withhold); },
+            [this](bool visible) { lblFilter->setVisible(visible); }});
+}
+
+void frmMain::MIDIInput1_MessagesWaiting()
+{
+    bool messagesLeft = false;
+    {
+        EventGrid::Batch batch(*m_grid);
+        messagesLeft = MessageDrain::drain(
+            *m_input, m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive),
+            [this](const std::string &row) { AddGridRow(row); }, IncomingPassBudget);
+    }
+    showDroppedCount();
+    if (messagesLeft)
+        m_input->requestMessagesWaiting();
+}
+
+void frmMain::AddGridRow(std::string_view text)
+{
+    m_grid->AddGridRow(text);
+}
+
+// Messages the input component had to turn away are never dropped in silence.
+void frmMain::showDroppedCount()
+{
+    const std::uint64_t dropped = m_input->DroppedCount();
+    lblDropped->setVisible(dropped > 0);
+    if (dropped > 0)
+        lblDropped->setText(QStringLiteral("%1 messages dropped").arg(dropped));
+}
+
+QString frmMain::GetMIDIINText(int row, int col)
+{
+    return m_grid->GetMIDIINText(row, col);
+}
+
+void frmMain::btnClear_Click()
+{
+    txtBoxSend->clear();
+    m_grid->clear();
+    m_input->resetDroppedCount();
+    showDroppedCount();
+    txtBoxSend->setFocus();
+}
+
+void frmMain::grdMIDIIn_Click()
+{
+    const int row = m_grid->currentRow();
+    const QString status = GetMIDIINText(row, 1);
+    txtBoxSend->setPlainText(status);
+    if (status != QLatin1String("F0")) {
+        // Read in column order: the last cell read stays the current one.
+        const QString data1 = GetMIDIINText(row, 2);
+        const QString data2 = GetMIDIINText(row, 3);
+        txtBoxSend->setPlainText(status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2);
+    } else {
+        txtBoxSend->setPlainText(GetMIDIINText(row, 6));
+    }
+    txtBoxSend->setFocus();
 }
 
 void frmMain::Form_Unload()
@@ -243,8 +339,8 @@ void frmMain::reportingFailure(void (frmMain::*handler)())
     try {
         (this->*handler)();
     } catch (const std::exception &error) {
-        m_dialogs->showMessage(QString::fromLocal8Bit(error.what()), DialogService::ApplicationTitle,
-                               DialogService::Icon::Exclamation);
+        m_dialogs->showMessage(QString::fromLocal8Bit(error.what()),
+            DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
     }
 }
 

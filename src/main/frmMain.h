@@ -3,11 +3,13 @@
 #include "DialogService.h"
 
 #include <QMainWindow>
-
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
+class EventGrid;
 class EventGridModel;
+class FilterMenu;
 class MIDIInput;
 class MIDIOutput;
 class PortSystem;
@@ -30,7 +32,7 @@ class frmMain : public QMainWindow
 public:
     // A null dialog service means the real dialogs.
     explicit frmMain(std::shared_ptr<PortSystem> ports,
-                     std::unique_ptr<DialogService> dialogs = nullptr, QWidget *parent = nullptr);
+        std::unique_ptr<DialogService> dialogs = nullptr, QWidget *parent = nullptr);
     ~frmMain() override;
 
     void Form_Load();
@@ -40,6 +42,11 @@ public:
     // fit 16 bits.
     std::int16_t Fgi(std::int16_t r, std::int16_t c) const;
 
+    // Appends a row (tab-separated, upper-cased on the way) above the grid's empty last row.
+    void AddGridRow(std::string_view text);
+    // The text of grid cell (row, col), which becomes the current cell.
+    QString GetMIDIINText(int row, int col);
+
     MIDIInput &MIDIInput1() { return *m_input; }
     MIDIOutput &MIDIOutput1() { return *m_output; }
     DialogService &dialogs() { return *m_dialogs; }
@@ -48,6 +55,10 @@ public slots:
     void ComboMidiIn_Click();
     void ComboMidiOut_Click();
     void mnuExit_Click();
+    void MIDIInput1_MessagesWaiting();
+    void btnClear_Click();
+    void grdMIDIIn_Click();
+    void UpdateFilter();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -59,18 +70,22 @@ private:
     void setUpGrid();
     void listAndSelectDevices();
     void reportingFailure(void (frmMain::*handler)());
+    void showDroppedCount();
 
     std::shared_ptr<PortSystem> m_ports;
     std::unique_ptr<DialogService> m_dialogs;
     MIDIInput *m_input;
     MIDIOutput *m_output;
     EventGridModel *m_gridModel;
+    std::unique_ptr<EventGrid> m_grid;
+    FilterMenu *m_filterMenu = nullptr;
     int m_twipsPerPixel = 15;
     bool m_unloaded = false;
 
     QComboBox *ComboMidiIn;
     QComboBox *ComboMidiOut;
     QLabel *lblFilter;
+    QLabel *lblDropped;
     QTableView *grdMIDIIn;
     QPlainTextEdit *txtBoxSend;
     QComboBox *ComboHistory;

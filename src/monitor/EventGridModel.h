@@ -1,11 +1,14 @@
 #pragma once
 
+#include "RowStore.h"
+
 #include <QAbstractTableModel>
 #include <QString>
-
 #include <array>
 
-// The event grid's rows: row 0 of the grid is the header, the last row is always empty.
+// The event grid's rows as the view sees them: message rows, then the empty last row (the
+// header row of the grid is the view's horizontal header). Rows appended while a batch is
+// open reach the view together, as one block, when the batch is committed.
 class EventGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,6 +20,19 @@ public:
 
     // A header cell addressed by its index in the grid's row-major cell array.
     void setHeaderCell(int cellIndex, const QString &text);
+    void setColumnAlignment(int column, Qt::Alignment alignment);
+
+    // Appends one tab-separated row above the empty last row, upper-cased.
+    void appendRow(std::string_view text);
+    // Tells the view about every row appended since the last commit.
+    void commit();
+    // Back to no message rows.
+    void clear();
+
+    // The grid's own numbering: row 0 the header, the last row empty, messages between.
+    int gridRowCount() const { return int(m_rows.size()) + 2; }
+    QString gridCellText(int gridRow, int column) const;
+    const RowStore &rows() const { return m_rows; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -25,4 +41,7 @@ public:
 
 private:
     std::array<QString, ColumnCount> m_headers;
+    std::array<Qt::Alignment, ColumnCount> m_alignments {};
+    RowStore m_rows;
+    std::size_t m_shownRows = 0; // rows the view has been told about
 };

@@ -6,88 +6,88 @@
 namespace modFormat {
 namespace {
 
-constexpr char Tab = '\t';
+    constexpr char Tab = '\t';
 
-void appendHex(std::string &out, std::uint32_t value)
-{
-    char digits[8];
-    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, 16);
-    if (value < 16)
-        out += '0';
-    out.append(digits, end);
-}
-
-void appendHexByte(std::string &out, std::int16_t value)
-{
-    appendHex(out, static_cast<std::uint16_t>(value));
-}
-
-void appendDecimal(std::string &out, std::int32_t value)
-{
-    char digits[12];
-    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, end);
-}
-
-std::string_view channelEventName(int statusKind, std::int16_t data1, std::int16_t data2)
-{
-    switch (statusKind) {
-    case 0x8:
-        return "Note Off";
-    case 0x9:
-        return data2 == 0 ? "Note Off" : "Note On";
-    case 0xA:
-        return "Polyphonic Key Pressure";
-    case 0xB:
-        return data1 >= 0x79 && data1 <= 0x7F ? "Channel Mode Change" : "Control Change";
-    case 0xC:
-        return "Program Change";
-    case 0xD:
-        return "Channel Pressure";
-    case 0xE:
-        return "Pitch Change";
-    default:
-        return {};
+    void appendHex(std::string &out, std::uint32_t value)
+    {
+        char digits[8];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, 16);
+        if (value < 16)
+            out += '0';
+        out.append(digits, end);
     }
-}
 
-bool hasSecondDataByte(int statusKind)
-{
-    return statusKind != 0xC && statusKind != 0xD;
-}
+    void appendHexByte(std::string &out, std::int16_t value)
+    {
+        appendHex(out, static_cast<std::uint16_t>(value));
+    }
 
-// Data 1, Data 2, Channel and Event of a message below 0xF0, each followed by a tab.
-void appendChannelFields(std::string &out, std::int16_t status, std::int16_t data1,
-                         std::int16_t data2)
-{
-    const int statusKind = status >> 4;
-    appendHexByte(out, data1);
-    out += Tab;
-    if (hasSecondDataByte(statusKind))
-        appendHexByte(out, data2);
-    out += Tab;
-    appendDecimal(out, ChannelNumber(status));
-    out += Tab;
-    out += channelEventName(statusKind, data1, data2);
-    out += Tab;
-}
+    void appendDecimal(std::string &out, std::int32_t value)
+    {
+        char digits[12];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+        out.append(digits, end);
+    }
 
-void appendSystemFields(std::string &out, std::int16_t status, std::int16_t data1,
-                        std::int16_t data2)
-{
-    if (status == 0xF1 || status == 0xF2 || status == 0xF3)
+    std::string_view channelEventName(int statusKind, std::int16_t data1, std::int16_t data2)
+    {
+        switch (statusKind) {
+        case 0x8:
+            return "Note Off";
+        case 0x9:
+            return data2 == 0 ? "Note Off" : "Note On";
+        case 0xA:
+            return "Polyphonic Key Pressure";
+        case 0xB:
+            return data1 >= 0x79 && data1 <= 0x7F ? "Channel Mode Change" : "Control Change";
+        case 0xC:
+            return "Program Change";
+        case 0xD:
+            return "Channel Pressure";
+        case 0xE:
+            return "Pitch Change";
+        default:
+            return {};
+        }
+    }
+
+    bool hasSecondDataByte(int statusKind)
+    {
+        return statusKind != 0xC && statusKind != 0xD;
+    }
+
+    // Data 1, Data 2, Channel and Event of a message below 0xF0, each followed by a tab.
+    void appendChannelFields(
+        std::string &out, std::int16_t status, std::int16_t data1, std::int16_t data2)
+    {
+        const int statusKind = status >> 4;
         appendHexByte(out, data1);
-    out += Tab;
-    if (status == 0xF2)
-        appendHexByte(out, data2);
-    out += Tab;
-    out += Tab; // no channel
-    if (status >= 0xF8 && status <= 0xFF)
-        out += "System Real Time";
-    else if (status >= 0xF1 && status <= 0xF7)
-        out += "System Common";
-    out += Tab;
-}
+        out += Tab;
+        if (hasSecondDataByte(statusKind))
+            appendHexByte(out, data2);
+        out += Tab;
+        appendDecimal(out, ChannelNumber(status));
+        out += Tab;
+        out += channelEventName(statusKind, data1, data2);
+        out += Tab;
+    }
+
+    void appendSystemFields(
+        std::string &out, std::int16_t status, std::int16_t data1, std::int16_t data2)
+    {
+        if (status == 0xF1 || status == 0xF2 || status == 0xF3)
+            appendHexByte(out, data1);
+        out += Tab;
+        if (status == 0xF2)
+            appendHexByte(out, data2);
+        out += Tab;
+        out += Tab; // no channel
+        if (status >= 0xF8 && status <= 0xFF)
+            out += "System Real Time";
+        else if (status >= 0xF1 && status <= 0xF7)
+            out += "System Common";
+        out += Tab;
+    }
 
 } // namespace
 
@@ -120,8 +120,8 @@ bool IsSystemStatus(std::int16_t status)
     return status >= 0xF0;
 }
 
-std::string FormatMessageRow(std::int16_t status, std::int16_t data1, std::int16_t data2,
-                             std::int32_t timestamp)
+std::string FormatMessageRow(
+    std::int16_t status, std::int16_t data1, std::int16_t data2, std::int32_t timestamp)
 {
     std::string row;
     row.reserve(48);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArrayView>
-
 #include <cstdint>
 #include <string>
 
@@ -21,8 +20,8 @@ std::int16_t ChannelNumber(std::int16_t status);
 bool IsSystemStatus(std::int16_t status);
 
 // "timestamp\tstatus\tdata1\tdata2\tchannel\tevent\t" of a message other than System Exclusive.
-std::string FormatMessageRow(std::int16_t status, std::int16_t data1, std::int16_t data2,
-                             std::int32_t timestamp);
+std::string FormatMessageRow(
+    std::int16_t status, std::int16_t data1, std::int16_t data2, std::int32_t timestamp);
 
 // The row of a System Exclusive message: status "f0", the bytes in the last field.
 std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp);

@@ -10,8 +10,7 @@ public:
     Input(LoopbackBackend &loopback, InputSink &sink)
         : m_loopback(loopback)
         , m_sink(sink)
-    {
-    }
+    { }
     ~Input() override { m_loopback.detach(&m_sink); }
 
 private:
@@ -24,8 +23,7 @@ class LoopbackBackend::Output : public OutputConnection
 public:
     explicit Output(LoopbackBackend &loopback)
         : m_loopback(loopback)
-    {
-    }
+    { }
     void send(std::span<const std::uint8_t> bytes) override { m_loopback.deliver(bytes); }
 
 private:

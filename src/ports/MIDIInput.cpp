@@ -3,10 +3,10 @@
 #include "PortCommand.h"
 #include "PortError.h"
 
-MIDIInput::MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent)
+MIDIInput::MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent, std::size_t queueCapacity)
     : MidiPort(std::move(ports), PortDirection::Input, parent)
-{
-}
+    , m_queue(queueCapacity)
+{ }
 
 MIDIInput::~MIDIInput()
 {
@@ -133,11 +133,12 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
         return;
     MidiMessage message;
     const auto sinceStart = arrival - Clock::time_point(Clock::duration(m_startTicks.load()));
-    message.timestampMs = std::uint32_t(
-        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+    message.timestampMs
+        = std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
     message.status = status;
     if (status == SysExStatus) {
-        message.sysEx = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        message.sysEx
+            = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     } else {
         message.data1 = bytes.size() > 1 ? bytes[1] : 0;
         message.data2 = bytes.size() > 2 ? bytes[2] : 0;

@@ -16,7 +16,8 @@ class MIDIInput : public MidiPort, private InputSink
     Q_OBJECT
 
 public:
-    explicit MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr);
+    explicit MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr,
+        std::size_t queueCapacity = MessageQueue::DefaultCapacity);
     ~MIDIInput() override;
 
     std::int16_t PortState() const override;
@@ -42,6 +43,9 @@ public:
     void setStatusFilter(int status, bool withhold);
     bool StatusFilter(int status) const;
 
+    // For a handler that stopped before the queue was empty: MessagesWaiting comes again.
+    void requestMessagesWaiting() { requestNotification(); }
+
     // Messages lost because the queue was full, since the last reset.
     std::uint64_t DroppedCount() const { return m_queue.droppedCount(); }
     void resetDroppedCount() { m_queue.resetDroppedCount(); }
@@ -63,10 +67,10 @@ private:
     MessageQueue m_queue;
     SysExAssembler m_assembler; // backend thread only
     std::unique_ptr<InputConnection> m_connection;
-    std::array<std::atomic<bool>, 256> m_statusFilter{};
-    std::atomic<bool> m_receiving{false};
-    std::atomic<bool> m_notificationPending{false};
-    std::atomic<Clock::rep> m_startTicks{0};
+    std::array<std::atomic<bool>, 256> m_statusFilter {};
+    std::atomic<bool> m_receiving {false};
+    std::atomic<bool> m_notificationPending {false};
+    std::atomic<Clock::rep> m_startTicks {0};
     Clock::time_point m_assemblyStart;
     bool m_eventsEnabled = true;
     std::int16_t m_preOpenSetting = 0;

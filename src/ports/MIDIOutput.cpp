@@ -6,8 +6,7 @@
 
 MIDIOutput::MIDIOutput(std::shared_ptr<PortSystem> ports, QObject *parent)
     : MidiPort(std::move(ports), PortDirection::Output, parent)
-{
-}
+{ }
 
 MIDIOutput::~MIDIOutput() = default;
 
@@ -52,6 +51,6 @@ void MIDIOutput::send()
     const QByteArray bytes = messageBytes();
     if (bytes.isEmpty())
         throw PortError(QStringLiteral("There is no System Exclusive message to send."));
-    m_connection->send({reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                        std::size_t(bytes.size())});
+    m_connection->send(
+        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())});
 }

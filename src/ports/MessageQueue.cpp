@@ -2,8 +2,7 @@
 
 MessageQueue::MessageQueue(std::size_t capacity)
     : m_capacity(capacity)
-{
-}
+{ }
 
 bool MessageQueue::push(MidiMessage message)
 {

@@ -36,6 +36,6 @@ private:
     std::mutex m_mutex;
     std::deque<MidiMessage> m_incoming; // guarded by m_mutex
     std::deque<MidiMessage> m_draining; // UI thread only
-    std::atomic<std::size_t> m_size{0};
-    std::atomic<std::uint64_t> m_dropped{0};
+    std::atomic<std::size_t> m_size {0};
+    std::atomic<std::uint64_t> m_dropped {0};
 };

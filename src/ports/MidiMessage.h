@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdint>
 
 // One message as it crossed the wire into an input port.

@@ -6,8 +6,7 @@ MidiPort::MidiPort(std::shared_ptr<PortSystem> ports, PortDirection direction, Q
     : QObject(parent)
     , m_ports(std::move(ports))
     , m_direction(direction)
-{
-}
+{ }
 
 std::int16_t MidiPort::DeviceCount()
 {

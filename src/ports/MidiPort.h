@@ -4,7 +4,6 @@
 #include "PortSystem.h"
 
 #include <QObject>
-
 #include <cstdint>
 #include <memory>
 #include <vector>

@@ -5,8 +5,7 @@
 
 PortSystem::PortSystem(std::vector<std::unique_ptr<PortBackend>> backends)
     : m_backends(std::move(backends))
-{
-}
+{ }
 
 std::shared_ptr<PortSystem> PortSystem::createDefault()
 {

@@ -9,7 +9,7 @@
 struct DeviceEntry
 {
     PortBackend *backend = nullptr;
-    QString portName;    // the backend's own name, used to open the port
+    QString portName; // the backend's own name, used to open the port
     QString displayName; // what the user sees
 };
 

@@ -3,7 +3,6 @@
 #include "PortError.h"
 
 #include <QFileInfo>
-
 #include <rtmidi/RtMidi.h>
 
 namespace {
@@ -179,8 +178,7 @@ std::vector<std::unique_ptr<PortBackend>> RtMidiBackend::createAvailable()
 
 RtMidiBackend::RtMidiBackend(std::unique_ptr<Clients> clients)
     : m_clients(std::move(clients))
-{
-}
+{ }
 
 RtMidiBackend::~RtMidiBackend() = default;
 

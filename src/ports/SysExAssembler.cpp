@@ -9,7 +9,7 @@ namespace {
 std::span<const std::uint8_t> asBytes(const QByteArray &bytes)
 {
     return {reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-            static_cast<std::size_t>(bytes.size())};
+        static_cast<std::size_t>(bytes.size())};
 }
 
 } // namespace
@@ -39,7 +39,8 @@ void SysExAssembler::feed(std::span<const std::uint8_t> bytes, const Deliver &de
         return;
     }
     if (bytes.front() == SysExStatus && bytes.back() != EndOfSysEx) {
-        m_pending = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        m_pending
+            = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
         return;
     }
     deliver(bytes);

@@ -7,13 +7,13 @@
 namespace DeviceSelection {
 namespace {
 
-constexpr std::int16_t InputPreOpenSetting = 300;
+    constexpr std::int16_t InputPreOpenSetting = 300;
 
-void closeIfOpen(MidiPort &port)
-{
-    if (port.PortState() >= 1)
-        port.setCommand(CommandClose);
-}
+    void closeIfOpen(MidiPort &port)
+    {
+        if (port.PortState() >= 1)
+            port.setCommand(CommandClose);
+    }
 
 } // namespace
 

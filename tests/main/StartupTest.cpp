@@ -7,7 +7,6 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QComboBox>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,7 +22,7 @@ struct Startup
     std::unique_ptr<frmMain> window;
 
     Startup(QStringList inputs, QStringList outputs, std::int16_t rememberedIn = 0,
-            std::int16_t rememberedOut = 0, bool failOpen = false)
+        std::int16_t rememberedOut = 0, bool failOpen = false)
     {
         auto scripted = std::make_unique<ScriptedBackend>();
         scripted->inputs = std::move(inputs);
@@ -36,8 +35,8 @@ struct Startup
         dialogs = scriptedDialogs.get();
         modGlobals::InputDeviceIndex = rememberedIn;
         modGlobals::OutputDeviceIndex = rememberedOut;
-        window = std::make_unique<frmMain>(std::make_shared<PortSystem>(std::move(backends)),
-                                           std::move(scriptedDialogs));
+        window = std::make_unique<frmMain>(
+            std::make_shared<PortSystem>(std::move(backends)), std::move(scriptedDialogs));
         window->Form_Load();
     }
 
@@ -88,7 +87,7 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
 TEST(Startup, NoOutputDeviceStopsBeforeTheInputList)
 {
     Startup s({"In A"}, {});
-    ASSERT_EQ(s.shownTexts(), QStringList{StartupFailure});
+    ASSERT_EQ(s.shownTexts(), QStringList {StartupFailure});
     EXPECT_EQ(s.dialogs->shown.front().title, "Lumetra");
     EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0) << "later steps must not run";
     EXPECT_TRUE(s.backend->events.isEmpty());
@@ -97,7 +96,7 @@ TEST(Startup, NoOutputDeviceStopsBeforeTheInputList)
 TEST(Startup, NoInputDeviceKeepsTheOutputOpen)
 {
     Startup s({}, {"Out A"});
-    EXPECT_EQ(s.shownTexts(), QStringList{StartupFailure});
+    EXPECT_EQ(s.shownTexts(), QStringList {StartupFailure});
     EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
     EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
 }
@@ -105,7 +104,7 @@ TEST(Startup, NoInputDeviceKeepsTheOutputOpen)
 TEST(Startup, FailingOpenShowsTheMessageOnceAndKeepsTheChosenIndex)
 {
     Startup s({"In A"}, {"O0", "O1"}, 0, 1, /*failOpen=*/true);
-    EXPECT_EQ(s.shownTexts(), QStringList{StartupFailure});
+    EXPECT_EQ(s.shownTexts(), QStringList {StartupFailure});
     EXPECT_EQ(modGlobals::OutputDeviceIndex, 1) << "the index is stored before the port is touched";
     EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2);
     EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0);
@@ -134,7 +133,7 @@ TEST(DeviceChoice, AFailingChoiceAfterStartupIsReportedWithItsReason)
     QComboBox *inputs = s.combo("ComboMidiIn");
     inputs->setCurrentIndex(1);
     emit inputs->activated(1);
-    EXPECT_EQ(s.shownTexts(), QStringList{"scripted failure"});
+    EXPECT_EQ(s.shownTexts(), QStringList {"scripted failure"});
     EXPECT_EQ(modGlobals::InputDeviceIndex, 1);
     EXPECT_EQ(s.window->MIDIInput1().PortState(), 0) << "the old port was closed first";
 }

@@ -6,12 +6,10 @@
 
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
 #include <jack/jack.h>
-#include <rtmidi/RtMidi.h>
-
 #include <mutex>
+#include <rtmidi/RtMidi.h>
 
 namespace {
 
@@ -28,11 +26,11 @@ bool jackServerRuns()
 }
 
 // CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run.
-#define REQUIRE_JACK_OR_SKIP()                                                               \
-    if (!jackServerRuns()) {                                                                 \
-        if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                               \
-            FAIL() << "no JACK server could be reached";                                     \
-        GTEST_SKIP() << "no JACK server runs";                                               \
+#define REQUIRE_JACK_OR_SKIP()                                                                     \
+    if (!jackServerRuns()) {                                                                       \
+        if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                                     \
+            FAIL() << "no JACK server could be reached";                                           \
+        GTEST_SKIP() << "no JACK server runs";                                                     \
     }
 
 int deviceIndexOf(MidiPort &port, const QString &name)
@@ -76,8 +74,8 @@ private:
         peer->m_received.push_back(*message);
     }
 
-    RtMidiOut m_out{RtMidi::UNIX_JACK, "PeerSynth"};
-    RtMidiIn m_in{RtMidi::UNIX_JACK, "PeerSampler"};
+    RtMidiOut m_out {RtMidi::UNIX_JACK, "PeerSynth"};
+    RtMidiIn m_in {RtMidi::UNIX_JACK, "PeerSampler"};
     std::mutex m_mutex;
     std::vector<Bytes> m_received;
 };
@@ -91,8 +89,7 @@ std::vector<Bytes> drain(MIDIInput &input)
             messages.emplace_back(sysEx.begin(), sysEx.end());
         else
             messages.push_back({(unsigned char)input.MessageStatus(),
-                                (unsigned char)input.MessageData1(),
-                                (unsigned char)input.MessageData2()});
+                (unsigned char)input.MessageData1(), (unsigned char)input.MessageData2()});
         input.setCommand(CommandDropCurrent);
     }
     return messages;
@@ -116,13 +113,13 @@ TEST(Jack, ReceivesWhatAnotherClientSends)
 
     std::vector<Bytes> received;
     QSignalSpy waiting(&input, &MIDIInput::MessagesWaiting);
-    QTRY_VERIFY_WITH_TIMEOUT((std::ranges::move(drain(input), std::back_inserter(received)),
-                              received.size() >= 3),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (std::ranges::move(drain(input), std::back_inserter(received)), received.size() >= 3),
+        5000);
     EXPECT_GE(waiting.count(), 1);
     ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0], (Bytes{0x90, 0x3C, 0x40}));
-    EXPECT_EQ(received[1], (Bytes{0xB3, 0x07, 0x64}));
+    EXPECT_EQ(received[0], (Bytes {0x90, 0x3C, 0x40}));
+    EXPECT_EQ(received[1], (Bytes {0xB3, 0x07, 0x64}));
     EXPECT_EQ(received[2], sysEx);
 }
 
@@ -141,25 +138,25 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
     output.setMessageData2(0x40);
     output.setCommand(CommandSend);
     output.setMessageStatus(0xF0);
-    output.setMessageSysEx(QByteArray(reinterpret_cast<const char *>(sysEx.data()),
-                                      qsizetype(sysEx.size())));
+    output.setMessageSysEx(
+        QByteArray(reinterpret_cast<const char *>(sysEx.data()), qsizetype(sysEx.size())));
     output.setCommand(CommandSend);
 
     QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 2u, 5000);
-    EXPECT_EQ(peer.received()[0], (Bytes{0x90, 0x3C, 0x40}));
+    EXPECT_EQ(peer.received()[0], (Bytes {0x90, 0x3C, 0x40}));
     EXPECT_EQ(peer.received()[1], sysEx);
 
     // The largest message the JACK output takes still arrives whole; one byte more is
     // refused rather than lost on the way.
     const Bytes largest = sysExOf(16 * 1024 - 5);
-    output.setMessageSysEx(QByteArray(reinterpret_cast<const char *>(largest.data()),
-                                      qsizetype(largest.size())));
+    output.setMessageSysEx(
+        QByteArray(reinterpret_cast<const char *>(largest.data()), qsizetype(largest.size())));
     output.setCommand(CommandSend);
     QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 3u, 5000);
     EXPECT_EQ(peer.received()[2], largest);
 
     const Bytes tooLarge = sysExOf(largest.size() + 1);
-    output.setMessageSysEx(QByteArray(reinterpret_cast<const char *>(tooLarge.data()),
-                                      qsizetype(tooLarge.size())));
+    output.setMessageSysEx(
+        QByteArray(reinterpret_cast<const char *>(tooLarge.data()), qsizetype(tooLarge.size())));
     EXPECT_THROW(output.setCommand(CommandSend), PortError);
 }

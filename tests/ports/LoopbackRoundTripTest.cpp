@@ -7,7 +7,6 @@
 
 #include <QSignalSpy>
 #include <QThread>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,8 +19,8 @@ struct Loopback
         backends.push_back(std::make_unique<LoopbackBackend>());
         return backends;
     }());
-    MIDIInput input{ports};
-    MIDIOutput output{ports};
+    MIDIInput input {ports};
+    MIDIOutput output {ports};
 
     Loopback()
     {
@@ -73,7 +72,7 @@ TEST(LoopbackRoundTrip, MessagesArriveInOrderByteForByteOnTheUiThread)
     QSignalSpy waiting(&loop.input, &MIDIInput::MessagesWaiting);
     Qt::HANDLE signalThread = nullptr;
     QObject::connect(&loop.input, &MIDIInput::MessagesWaiting,
-                     [&] { signalThread = QThread::currentThreadId(); });
+        [&] { signalThread = QThread::currentThreadId(); });
 
     const QByteArray bigSysEx = sysExOf(64 * 1024);
     loop.send(0x90, 0x3C, 0x40);
@@ -151,9 +150,12 @@ TEST(LoopbackRoundTrip, OutputSendsAsManyDataBytesAsTheStatusHas)
 {
     Loopback loop;
     const std::pair<std::int16_t, QByteArray> cases[] = {
-        {0x80, QByteArray("\x80\x01\x02", 3)}, {0xC0, QByteArray("\xC0\x01", 2)},
-        {0xD0, QByteArray("\xD0\x01", 2)},     {0xF1, QByteArray("\xF1\x01", 2)},
-        {0xF2, QByteArray("\xF2\x01\x02", 3)}, {0xF6, QByteArray("\xF6", 1)},
+        {0x80, QByteArray("\x80\x01\x02", 3)},
+        {0xC0, QByteArray("\xC0\x01", 2)},
+        {0xD0, QByteArray("\xD0\x01", 2)},
+        {0xF1, QByteArray("\xF1\x01", 2)},
+        {0xF2, QByteArray("\xF2\x01\x02", 3)},
+        {0xF6, QByteArray("\xF6", 1)},
         {0xFF, QByteArray("\xFF", 1)},
     };
     for (const auto &[status, bytes] : cases) {

@@ -1,7 +1,6 @@
 #include "ports/MessageQueue.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace {
@@ -22,7 +21,7 @@ TEST(MessageQueue, KeepsOrderAcrossRefills)
     queue.push(note(1));
     queue.push(note(2));
     ASSERT_EQ(queue.front()->data1, 1); // takes the backlog so far
-    queue.push(note(3));                // arrives while draining
+    queue.push(note(3)); // arrives while draining
     queue.popFront();
     EXPECT_EQ(queue.size(), 2u);
     EXPECT_EQ(queue.front()->data1, 2);

@@ -47,8 +47,7 @@ private:
         Input(ScriptedBackend &backend, QString name)
             : backend(backend)
             , name(std::move(name))
-        {
-        }
+        { }
         ~Input() override
         {
             backend.sink = nullptr;
@@ -63,13 +62,12 @@ private:
         Output(ScriptedBackend &backend, QString name)
             : backend(backend)
             , name(std::move(name))
-        {
-        }
+        { }
         ~Output() override { backend.events << QStringLiteral("close out ") + name; }
         void send(std::span<const std::uint8_t> bytes) override
         {
-            backend.sent.emplace_back(reinterpret_cast<const char *>(bytes.data()),
-                                      qsizetype(bytes.size()));
+            backend.sent.emplace_back(
+                reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
         }
         ScriptedBackend &backend;
         QString name;

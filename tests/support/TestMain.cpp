@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Widgets, queued signals and timers need an application object; tests run offscreen.

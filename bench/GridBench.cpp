@@ -1,0 +1,140 @@
+#include "main/frmMain.h"
+#include "main/modGlobals.h"
+#include "monitor/EventGridModel.h"
+#include "monitor/MessageDrain.h"
+#include "ports/LoopbackBackend.h"
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortCommand.h"
+#include "settings/DeviceSelection.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTableView>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+std::shared_ptr<PortSystem> loopbackOnly()
+{
+    std::vector<std::unique_ptr<PortBackend>> backends;
+    backends.push_back(std::make_unique<LoopbackBackend>());
+    return std::make_shared<PortSystem>(std::move(backends));
+}
+
+void sendNotes(MIDIOutput &output, int count, int perSecond = 0)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        if (perSecond > 0 && i % 1000 == 0)
+            std::this_thread::sleep_until(
+                start + std::chrono::microseconds(std::int64_t(i) * 1'000'000 / perSecond));
+        output.setMessageStatus(std::int16_t(0x90 | (i & 0x0F)));
+        output.setMessageData1(std::int16_t(i & 0x7F));
+        output.setMessageData2(0x40);
+        output.setCommand(CommandSend);
+    }
+}
+
+std::size_t residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
+} // namespace
+
+// Loopback input component -> MessagesWaiting handler's drain -> model, without painting.
+static void BM_GridIngest(benchmark::State &state)
+{
+    constexpr int Burst = 10'000;
+    auto ports = loopbackOnly();
+    MIDIInput input(ports);
+    MIDIOutput output(ports);
+    DeviceSelection::openInputDevice(input, 0);
+    DeviceSelection::openOutputDevice(output, 0);
+    EventGridModel model;
+    for (auto _ : state) {
+        sendNotes(output, Burst);
+        MessageDrain::drain(
+            input, false, [&](const std::string &row) { model.appendRow(row); },
+            std::chrono::hours(1));
+        model.commit();
+    }
+    state.SetItemsProcessed(state.iterations() * Burst);
+}
+BENCHMARK(BM_GridIngest)->Unit(benchmark::kMillisecond);
+
+// The shown window takes a stream from another thread while a 1 ms timer measures how long
+// the event loop is held back. The argument paces the stream in messages per second; 0 sends
+// as fast as the loopback takes them.
+static void BM_GridIngestShown(benchmark::State &state)
+{
+    constexpr int Messages = 500'000;
+    auto ports = loopbackOnly();
+    modGlobals::InputDeviceIndex = 0;
+    modGlobals::OutputDeviceIndex = 0;
+    for (auto _ : state) {
+        frmMain window(ports);
+        window.Form_Load();
+        window.show();
+        QCoreApplication::processEvents();
+
+        qint64 worstDelayMs = 0;
+        QElapsedTimer sinceTick;
+        QTimer ticker;
+        ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker, &QTimer::timeout,
+            [&] { worstDelayMs = std::max(worstDelayMs, sinceTick.restart()); });
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        sinceTick.start();
+        ticker.start(1);
+        std::thread producer([&] {
+            MIDIOutput output(ports);
+            DeviceSelection::openOutputDevice(output, 0);
+            sendNotes(output, Messages, int(state.range(0)));
+        });
+        while (grid->model()->rowCount() <= Messages)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double seconds = double(elapsed.nsecsElapsed()) / 1e9;
+        producer.join();
+        ticker.stop();
+
+        state.SetIterationTime(seconds);
+        state.counters["rows_per_second"] = Messages / seconds;
+        state.counters["worst_timer_delay_ms"] = double(worstDelayMs);
+        state.counters["dropped"] = double(window.MIDIInput1().DroppedCount());
+        window.close();
+    }
+    state.SetItemsProcessed(state.iterations() * Messages);
+}
+BENCHMARK(BM_GridIngestShown)
+    ->Arg(250'000)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+static void BM_GridMemory(benchmark::State &state)
+{
+    constexpr std::size_t Rows = 1'000'000;
+    for (auto _ : state) {
+        const std::size_t residentBefore = residentBytes();
+        EventGridModel model;
+        for (std::size_t i = 0; i < Rows; ++i)
+            model.appendRow("123456\t90\t3C\t40\t1\tNOTE ON\t");
+        model.commit();
+        state.counters["model_bytes_per_row"] = double(model.rows().bytesHeld()) / Rows;
+        state.counters["resident_bytes_per_row"] = double(residentBytes() - residentBefore) / Rows;
+    }
+}
+BENCHMARK(BM_GridMemory)->Iterations(1)->Unit(benchmark::kMillisecond);

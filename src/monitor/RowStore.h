@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// The event grid's message rows, compact enough for millions: each row's text lies in
+// large shared chunks and costs one 32-bit offset besides; cells are found on demand by
+// their tabs. Rows are stored upper-cased, as the grid shows them.
+class RowStore
+{
+public:
+    static constexpr std::size_t ChunkSize = std::size_t(1) << 20;
+
+    void append(std::string_view text);
+    void clear();
+
+    std::size_t size() const { return m_rowStart.size(); }
+    std::string_view row(std::size_t index) const;
+    // Field `column` of the tab-separated row; empty past the last field.
+    std::string_view cell(std::size_t index, int column) const;
+
+    // Memory the store holds for its rows, spare capacity included.
+    std::size_t bytesHeld() const;
+
+private:
+    struct Chunk
+    {
+        std::unique_ptr<char[]> bytes;
+        std::uint32_t capacity = 0;
+        std::uint32_t used = 0;
+        std::size_t firstRow = 0;
+    };
+
+    Chunk &chunkWithRoomFor(std::size_t length);
+    std::size_t chunkOf(std::size_t row) const;
+
+    std::vector<Chunk> m_chunks;
+    std::vector<std::uint32_t> m_rowStart; // offset of each row in its chunk
+};
+
+// The field `column` of a tab-separated text; empty past the last field.
+std::string_view tabField(std::string_view text, int column);

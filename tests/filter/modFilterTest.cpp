@@ -1,0 +1,119 @@
+#include "filter/modFilter.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <set>
+#include <vector>
+
+using namespace modFilter;
+
+namespace {
+
+struct Applied
+{
+    std::vector<std::pair<int, bool>> writes;
+    bool noticeVisible = true;
+
+    std::set<int> blocked() const
+    {
+        std::set<int> statuses;
+        for (auto [status, withhold] : writes)
+            if (withhold)
+                statuses.insert(status);
+        return statuses;
+    }
+};
+
+Applied update(std::initializer_list<FilterItem> checked)
+{
+    FilterChecks checks;
+    for (FilterItem item : checked)
+        checks.set(std::size_t(item));
+    Applied applied;
+    UpdateFilter(checks,
+        {[&](int status, bool withhold) { applied.writes.emplace_back(status, withhold); },
+            [&](bool visible) { applied.noticeVisible = visible; }});
+    return applied;
+}
+
+std::set<int> range(int first, int last)
+{
+    std::set<int> statuses;
+    for (int s = first; s <= last; ++s)
+        statuses.insert(s);
+    return statuses;
+}
+
+std::set<int> typeNibble(int type)
+{
+    return range(type * 16, type * 16 + 15);
+}
+
+std::set<int> unite(std::set<int> a, const std::set<int> &b)
+{
+    a.insert(b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+TEST(Filter, EachItemBlocksExactlyItsStatuses)
+{
+    struct Case
+    {
+        std::initializer_list<FilterItem> checked;
+        std::set<int> blocked;
+        const char *why;
+    };
+    const Case cases[] = {
+        {{}, {}, "nothing checked blocks nothing"},
+        {{FilterItem::Channel1}, {0x80, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0},
+            "channel 1 is nibble 0"},
+        {{FilterItem::Channel16}, {0x8F, 0x9F, 0xAF, 0xBF, 0xCF, 0xDF, 0xEF}, "channel 16"},
+        {{FilterItem::NoteOff}, typeNibble(0x8), "note off"},
+        {{FilterItem::NoteOn}, typeNibble(0x9), "note on"},
+        {{FilterItem::KeyAftertouch}, typeNibble(0xA), "key aftertouch"},
+        {{FilterItem::ControlChange}, typeNibble(0xB), "control change and mode"},
+        {{FilterItem::ProgramChange}, typeNibble(0xC), "program change"},
+        {{FilterItem::ChannelAftertouch}, typeNibble(0xD), "channel aftertouch"},
+        {{FilterItem::PitchBend}, typeNibble(0xE), "pitch bend"},
+        {{FilterItem::SystemExclusive}, {0xF0}, "SysEx is F0 alone"},
+        {{FilterItem::SystemCommon}, range(0xF1, 0xF7), "EOX belongs to system common"},
+        {{FilterItem::SystemRealTime}, range(0xF8, 0xFF), "real time includes active sense"},
+        {{FilterItem::ActiveSense}, {0xFE}, "active sense alone"},
+        {{FilterItem::ActiveSense, FilterItem::SystemRealTime}, range(0xF8, 0xFF), "both"},
+        {{FilterItem::NoteOn, FilterItem::Channel3},
+            unite(typeNibble(0x9), {0x82, 0xA2, 0xB2, 0xC2, 0xD2, 0xE2}),
+            "a union: the channel adds, never takes away"},
+    };
+    for (const Case &c : cases) {
+        const Applied applied = update(c.checked);
+        EXPECT_EQ(applied.blocked(), c.blocked) << c.why;
+        EXPECT_EQ(applied.noticeVisible, !c.blocked.empty()) << c.why;
+    }
+}
+
+TEST(Filter, EveryUpdateWritesAll256SettingsInOrderAndNeverBlocksDataBytes)
+{
+    for (auto checked : {std::initializer_list<FilterItem> {},
+             {FilterItem::Channel1, FilterItem::Channel2, FilterItem::Channel3,
+                 FilterItem::Channel4, FilterItem::Channel5, FilterItem::Channel6,
+                 FilterItem::Channel7, FilterItem::Channel8, FilterItem::Channel9,
+                 FilterItem::Channel10, FilterItem::Channel11, FilterItem::Channel12,
+                 FilterItem::Channel13, FilterItem::Channel14, FilterItem::Channel15,
+                 FilterItem::Channel16, FilterItem::SystemExclusive, FilterItem::SystemCommon,
+                 FilterItem::SystemRealTime}}) {
+        const Applied applied = update(checked);
+        ASSERT_EQ(applied.writes.size(), 256u);
+        for (int status = 0; status < 256; ++status)
+            EXPECT_EQ(applied.writes[std::size_t(status)].first, status);
+        EXPECT_TRUE(std::ranges::none_of(applied.blocked(), [](int s) { return s < 0x80; }));
+    }
+}
+
+TEST(Filter, UncheckingActiveSenseLeavesItBlockedByRealTime)
+{
+    update({FilterItem::ActiveSense, FilterItem::SystemRealTime});
+    EXPECT_TRUE(update({FilterItem::SystemRealTime}).blocked().contains(0xFE));
+    EXPECT_FALSE(update({FilterItem::NoteOn}).blocked().contains(0xFE)) << "rebuilt from nothing";
+}

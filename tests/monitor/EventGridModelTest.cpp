@@ -1,0 +1,31 @@
+#include "monitor/EventGridModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+TEST(EventGridModel, ABatchReachesTheViewAsOneBlockAboveTheEmptyRow)
+{
+    EventGridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    EXPECT_EQ(model.rowCount(), 1) << "only the empty last row";
+    model.appendRow("1\t90\t3c\t40\t1\tNote On\t");
+    model.appendRow("2\t80\t3c\t40\t1\tNote Off\t");
+    EXPECT_EQ(model.rowCount(), 1) << "not shown before the commit";
+    EXPECT_EQ(model.gridRowCount(), 4) << "but counted in the grid's own numbering";
+    model.commit();
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.front().at(1).toInt(), 0);
+    EXPECT_EQ(inserted.front().at(2).toInt(), 1);
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.index(1, 5).data().toString(), "NOTE OFF");
+    EXPECT_EQ(model.index(2, 5).data().toString(), "") << "the empty last row";
+
+    model.commit();
+    EXPECT_EQ(inserted.count(), 1) << "nothing new, nothing said";
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.gridRowCount(), 2);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "main/frmMain.h"
+#include "main/modGlobals.h"
+#include "ports/LoopbackBackend.h"
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortCommand.h"
+#include "ports/PortSystem.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QTableView>
+#include <QTest>
+
+// The main window, shown offscreen, started on the loopback device; what the test sends on
+// the window's output arrives on its input.
+struct LoopbackWindow
+{
+    ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<frmMain> window;
+
+    LoopbackWindow()
+    {
+        std::vector<std::unique_ptr<PortBackend>> backends;
+        backends.push_back(std::make_unique<LoopbackBackend>());
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        modGlobals::InputDeviceIndex = 0;
+        modGlobals::OutputDeviceIndex = 0;
+        window = std::make_unique<frmMain>(
+            std::make_shared<PortSystem>(std::move(backends)), std::move(scripted));
+        window->Form_Load();
+        window->show();
+    }
+
+    void send(std::int16_t status, std::int16_t data1 = 0, std::int16_t data2 = 0)
+    {
+        MIDIOutput &output = window->MIDIOutput1();
+        output.setMessageStatus(status);
+        output.setMessageData1(data1);
+        output.setMessageData2(data2);
+        output.setCommand(CommandSend);
+    }
+    void sendSysEx(const QByteArray &bytes)
+    {
+        MIDIOutput &output = window->MIDIOutput1();
+        output.setMessageStatus(0xF0);
+        output.setMessageSysEx(bytes);
+        output.setCommand(CommandSend);
+    }
+
+    template<typename T>
+    T *find(const char *name) const
+    {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QTableView *grid() const { return find<QTableView>("grdMIDIIn"); }
+    // The grid's row count: header, messages, the empty last row.
+    int gridRows() const { return grid()->model()->rowCount() + 1; }
+    // Lets the queued MessagesWaiting reach the window.
+    bool waitForRows(int rows) const
+    {
+        return QTest::qWaitFor([&] { return gridRows() == rows; }, 5000);
+    }
+    void toggle(const char *menuItem) { find<QAction>(menuItem)->trigger(); }
+    QString row(int gridRow) const
+    {
+        QStringList cells;
+        for (int column = 0; column < 7; ++column)
+            cells << window->GetMIDIINText(gridRow, column);
+        return cells.join('\t');
+    }
+};
