@@ -1,5 +1,6 @@
 #include "DialogService.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -28,4 +29,9 @@ void QtDialogService::showMessage(const QString &text, const QString &title, Ico
 QString QtDialogService::askSaveFileName(const QString &folder, const QString &filter)
 {
     return QFileDialog::getSaveFileName(m_parent, QString(), folder, filter);
+}
+
+void QtDialogService::beep()
+{
+    QApplication::beep();
 }

@@ -20,6 +20,8 @@ public:
         = 0;
     // The chosen path, or an empty text when the user cancelled.
     virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
+    // The system beep, for input that is refused.
+    virtual void beep() = 0;
 };
 
 // The real dialogs, owned by the main window and parented to it.
@@ -31,6 +33,7 @@ public:
     { }
     void showMessage(const QString &text, const QString &title, Icon icon) override;
     QString askSaveFileName(const QString &folder, const QString &filter) override;
+    void beep() override;
 
 private:
     QWidget *m_parent;

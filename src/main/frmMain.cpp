@@ -11,6 +11,8 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
+#include "sender/RepeatTimer.h"
+#include "sender/SendPanel.h"
 #include "settings/DeviceSelection.h"
 #include "settings/modPreferences.h"
 
@@ -26,7 +28,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
-#include <QTimer>
 #include <stdexcept>
 
 namespace {
@@ -129,10 +130,10 @@ void frmMain::createControls()
     ComboHistory = named(new QComboBox, "ComboHistory", client);
     btnSend = named(new QPushButton(QStringLiteral("&Send")), "btnSend", client);
     chkRepeat = named(new QCheckBox(QStringLiteral("Repeat")), "chkRepeat", client);
-    label("lblRepeat", QStringLiteral("Repeat Rate (in ms)"), client);
+    lblRepeat = label("lblRepeat", QStringLiteral("Repeat Rate (in ms)"), client);
     txtRepeat = named(new QLineEdit, "txtRepeat", client);
     btnClear = named(new QPushButton(QStringLiteral("&Clear All")), "btnClear", client);
-    Timer1 = named(new QTimer, "Timer1", this);
+    Timer1 = named(new RepeatTimer, "Timer1", this);
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     grdMIDIIn->setFont(fixed);
@@ -152,6 +153,9 @@ void frmMain::createControls()
     connect(ComboMidiOut, &QComboBox::activated, this,
         [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
     connect(m_input, &MIDIInput::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
+    m_sendPanel = new SendPanel(
+        {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
+        *m_dialogs, [this](std::string_view row) { AddGridRow(row); }, this);
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
     connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
 }
@@ -289,6 +293,11 @@ void frmMain::showDroppedCount()
     lblDropped->setVisible(dropped > 0);
     if (dropped > 0)
         lblDropped->setText(QStringLiteral("%1 messages dropped").arg(dropped));
+}
+
+void frmMain::StopRepeating()
+{
+    m_sendPanel->StopRepeating();
 }
 
 QString frmMain::GetMIDIINText(int row, int col)

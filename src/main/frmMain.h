@@ -21,7 +21,8 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
-class QTimer;
+class RepeatTimer;
+class SendPanel;
 
 // The main window: owns the controls and the two port components, and wires their events
 // to the subsystems. Handlers are named after their control and event.
@@ -46,6 +47,8 @@ public:
     void AddGridRow(std::string_view text);
     // The text of grid cell (row, col), which becomes the current cell.
     QString GetMIDIINText(int row, int col);
+    // Ends repeated sending, if it is running.
+    void StopRepeating();
 
     MIDIInput &MIDIInput1() { return *m_input; }
     MIDIOutput &MIDIOutput1() { return *m_output; }
@@ -91,7 +94,9 @@ private:
     QComboBox *ComboHistory;
     QPushButton *btnSend;
     QCheckBox *chkRepeat;
+    QLabel *lblRepeat;
     QLineEdit *txtRepeat;
     QPushButton *btnClear;
-    QTimer *Timer1;
+    RepeatTimer *Timer1;
+    SendPanel *m_sendPanel = nullptr;
 };

@@ -30,16 +30,33 @@ void MIDIOutput::setCommand(std::int16_t command)
     }
 }
 
+void MIDIOutput::setMessageStatus(std::int16_t status)
+{
+    m_status = status;
+    m_dataBytes = 0;
+}
+
+void MIDIOutput::setMessageData1(std::int16_t data)
+{
+    m_data1 = data;
+    m_dataBytes = std::max(m_dataBytes, 1);
+}
+
+void MIDIOutput::setMessageData2(std::int16_t data)
+{
+    m_data2 = data;
+    m_dataBytes = 2;
+}
+
 QByteArray MIDIOutput::messageBytes() const
 {
     const auto status = std::uint8_t(m_status);
     if (status == SysExStatus)
         return m_sysEx;
     QByteArray bytes(1, char(status));
-    const int dataBytes = dataByteCount(status);
-    if (dataBytes >= 1)
+    if (m_dataBytes >= 1)
         bytes += char(m_data1);
-    if (dataBytes >= 2)
+    if (m_dataBytes >= 2)
         bytes += char(m_data2);
     return bytes;
 }

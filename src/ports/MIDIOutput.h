@@ -16,9 +16,11 @@ public:
     std::int16_t PortState() const override { return m_connection ? 1 : 0; }
     void setCommand(std::int16_t command) override;
 
-    void setMessageStatus(std::int16_t status) { m_status = status; }
-    void setMessageData1(std::int16_t data) { m_data1 = data; }
-    void setMessageData2(std::int16_t data) { m_data2 = data; }
+    // A message is the status and the data bytes written after it, so that what goes on the
+    // wire is what the program asked for: no data byte left over from an earlier message.
+    void setMessageStatus(std::int16_t status);
+    void setMessageData1(std::int16_t data);
+    void setMessageData2(std::int16_t data);
     // The whole System Exclusive message, F0 to F7 inclusive; sent when the status is F0.
     void setMessageSysEx(const QByteArray &bytes) { m_sysEx = bytes; }
 
@@ -32,5 +34,6 @@ private:
     std::int16_t m_status = 0;
     std::int16_t m_data1 = 0;
     std::int16_t m_data2 = 0;
+    int m_dataBytes = 0; // written since the status
     QByteArray m_sysEx;
 };

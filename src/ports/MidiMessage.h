@@ -25,19 +25,3 @@ constexpr bool isRealTimeStatus(std::uint8_t byte)
 {
     return byte >= 0xF8;
 }
-
-// How many data bytes follow a status byte on the wire (System Exclusive excluded).
-constexpr int dataByteCount(std::uint8_t status)
-{
-    if (status < 0x80)
-        return 2; // not a status: a bare pair of bytes goes out as given
-    switch (status >> 4) {
-    case 0xC:
-    case 0xD:
-        return 1;
-    case 0xF:
-        return status == 0xF2 ? 2 : (status == 0xF1 || status == 0xF3) ? 1 : 0;
-    default:
-        return 2;
-    }
-}

@@ -18,9 +18,9 @@ QByteArray sysEx(std::initializer_list<std::uint8_t> bytes)
 TEST(MonitorWindow, WaitingMessagesBecomeRowsInArrivalOrderAboveTheEmptyRow)
 {
     LoopbackWindow w;
-    w.send(0x9C, 0x3C, 0x40);
-    w.send(0x9C, 0x3C, 0x00);
-    w.send(0xB0, 0x7B, 0x00);
+    w.send(0x9C, {0x3C, 0x40});
+    w.send(0x9C, {0x3C, 0x00});
+    w.send(0xB0, {0x7B, 0x00});
     w.sendSysEx(sysEx({0xF0, 0x41, 0xF7}));
     ASSERT_TRUE(w.waitForRows(6));
     EXPECT_EQ(w.window->MIDIInput1().MessageCount(), 0);
@@ -35,8 +35,8 @@ TEST(MonitorWindow, WaitingMessagesBecomeRowsInArrivalOrderAboveTheEmptyRow)
 TEST(MonitorWindow, ClickingARowFillsTheMessageBox)
 {
     LoopbackWindow w;
-    w.send(0x90, 0x3C, 0x40);
-    w.send(0xC5, 0x07);
+    w.send(0x90, {0x3C, 0x40});
+    w.send(0xC5, {0x07});
     w.sendSysEx(sysEx({0xF0, 0x7E, 0xF7}));
     ASSERT_TRUE(w.waitForRows(5));
     w.window->AddGridRow("SENT\t90\t3C\t40\t\t\t");
@@ -66,7 +66,7 @@ TEST(MonitorWindow, ClickingARowFillsTheMessageBox)
 TEST(MonitorWindow, ClearAllEmptiesGridMessageBoxAndDroppedCount)
 {
     LoopbackWindow w;
-    w.send(0x90, 0x3C, 0x40);
+    w.send(0x90, {0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(3));
     w.find<QPlainTextEdit>("txtBoxSend")->setPlainText("90 3C 40");
     w.find<QPushButton>("btnClear")->click();
@@ -102,8 +102,8 @@ TEST(MonitorWindow, HandlerCalledOutsideAnyEventDrainsTheSame)
     LoopbackWindow w;
     MIDIInput &input = w.window->MIDIInput1();
     input.setEventsEnabled(false);
-    w.send(0x80, 1, 2);
-    w.send(0x81, 1, 2);
+    w.send(0x80, {1, 2});
+    w.send(0x81, {1, 2});
     w.window->MIDIInput1_MessagesWaiting();
     EXPECT_EQ(w.gridRows(), 4);
     EXPECT_EQ(input.MessageCount(), 0);
@@ -120,14 +120,14 @@ TEST(MonitorWindow, FilterMenuTogglesAndTakesEffectOnTheNextMessage)
     EXPECT_TRUE(w.find<QAction>("mnu0")->isChecked());
     EXPECT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->text(), "Note: Data Filter is ON");
-    w.send(0x90, 1, 2);
-    w.send(0x91, 1, 2);
+    w.send(0x90, {1, 2});
+    w.send(0x91, {1, 2});
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "91");
 
     w.toggle("mnu0");
     EXPECT_FALSE(notice->isVisible());
-    w.send(0x90, 1, 2);
+    w.send(0x90, {1, 2});
     ASSERT_TRUE(w.waitForRows(4));
     EXPECT_EQ(w.window->GetMIDIINText(2, 1), "90");
 }
@@ -152,7 +152,7 @@ TEST(MonitorWindow, CheckedSysExDropsADeliveredSysExWithoutARow)
     // A component that still delivers SysEx despite the filter: the window hides it itself.
     w.window->MIDIInput1().setStatusFilter(0xF0, false);
     w.sendSysEx(sysEx({0xF0, 0x01, 0xF7}));
-    w.send(0x92, 1, 2);
+    w.send(0x92, {1, 2});
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "92");
     EXPECT_EQ(w.window->MIDIInput1().MessageCount(), 0);

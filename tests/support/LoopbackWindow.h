@@ -32,14 +32,18 @@ struct LoopbackWindow
             std::make_shared<PortSystem>(std::move(backends)), std::move(scripted));
         window->Form_Load();
         window->show();
+        // Focus checks need the window active, which the platform makes it a moment later.
+        QTest::qWaitForWindowActive(window.get());
     }
 
-    void send(std::int16_t status, std::int16_t data1 = 0, std::int16_t data2 = 0)
+    void send(std::int16_t status, std::initializer_list<std::int16_t> data = {})
     {
         MIDIOutput &output = window->MIDIOutput1();
         output.setMessageStatus(status);
-        output.setMessageData1(data1);
-        output.setMessageData2(data2);
+        if (data.size() >= 1)
+            output.setMessageData1(data.begin()[0]);
+        if (data.size() >= 2)
+            output.setMessageData2(data.begin()[1]);
         output.setCommand(CommandSend);
     }
     void sendSysEx(const QByteArray &bytes)

@@ -25,7 +25,10 @@ public:
         return nextSaveFileName;
     }
 
+    void beep() override { ++beeps; }
+
     std::vector<Shown> shown;
+    int beeps = 0;
     QStringList askedFolders;
     QString nextSaveFileName;
 };

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "MessageParser.h"
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class DialogService;
+class MIDIOutput;
+class QComboBox;
+
+// Turning the MIDI Message box's text into a message on the output port, with the grid
+// row and the history entry that record it.
+namespace modSendMessage {
+
+const QString AppendingEoxText = QStringLiteral("Appending EOX to SysExMessage");
+const QString FailureText = QStringLiteral(
+    "An error occured while assembling the MIDI Message.  The MIDI Message box accepts a "
+    "single properly formatted message.  Is it possible that the message is invalid?");
+constexpr int HistoryLimit = 11;
+
+struct SendContext
+{
+    MIDIOutput &output;
+    DialogService &dialogs;
+    QComboBox &history;
+    std::function<void()> stopRepeating;
+};
+
+// Parses and sends the text; every failure is reported here and ends in the failure row.
+// Returns the row for the grid (lower-case hex; the grid upper-cases it).
+std::string SendMIDIMessage(const QString &text, const SendContext &context);
+
+// Puts the text first in the history, without duplicates ignoring case, at most 11 entries.
+void AddToHistory(QComboBox &history, const QString &text);
+
+std::string sentRow(const ParsedMessage &message);
+std::string failureRow();
+QString historyText(const ParsedMessage &message);
+
+} // namespace modSendMessage

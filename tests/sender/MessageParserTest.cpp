@@ -1,0 +1,95 @@
+#include "sender/MessageParser.h"
+
+#include "sender/modSendMessage.h"
+
+#include <gtest/gtest.h>
+
+using namespace modSendMessage;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<std::uint8_t> values)
+{
+    return QByteArray(reinterpret_cast<const char *>(std::data(values)), qsizetype(values.size()));
+}
+
+} // namespace
+
+TEST(ParseMessage, AcceptsTheGrammarAndBuildsRowAndHistory)
+{
+    struct Case
+    {
+        QString text;
+        std::uint8_t status;
+        QByteArray bytes;
+        std::string row;
+        QString history;
+    };
+    const Case cases[] = {
+        {"90 3C 7F", 0x90, bytes({0x3C, 0x7F}), "Sent\t90\t3c\t7f\t\t\t", "90 3C 7F"},
+        {"  c0 05  ", 0xC0, bytes({0x05}), "Sent\tc0\t05\t\t\t\t", "C0 05 "},
+        {"F8", 0xF8, {}, "Sent\tf8\t\t\t\t\t", "F8  "},
+        {"8", 0x08, {}, "Sent\t08\t\t\t\t\t", "08  "},
+        {"90 3C 7F 00", 0x90, bytes({0x3C, 0x7F, 0x00}), "Sent\t90\t3c\t7f\t\t\t", "90 3C 7F"},
+        {"fF aB", 0xFF, bytes({0xAB}), "Sent\tff\tab\t\t\t\t", "FF AB "},
+        {"f0 7e 7f 09 01 f7", 0xF0, bytes({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}),
+            "Sent\tf0\t\t\t\t\tf0 7e 7f 09 01 f7 ", "F0 7E 7F 09 01 F7 "},
+        {"F0 41 F7 10 F7", 0xF0, bytes({0xF0, 0x41, 0xF7, 0x10, 0xF7}),
+            "Sent\tf0\t\t\t\t\tf0 41 f7 10 f7 ", "F0 41 F7 10 F7 "}, // F7 inside is plain data
+    };
+    for (const Case &c : cases) {
+        const ParseResult parsed = parseMessage(c.text);
+        ASSERT_TRUE(parsed) << c.text.toStdString() << ": " << parsed.reason.toStdString();
+        EXPECT_EQ(parsed.message->status, c.status) << c.text.toStdString();
+        EXPECT_EQ(parsed.message->bytes, c.bytes) << c.text.toStdString();
+        EXPECT_FALSE(parsed.message->lacksEox()) << c.text.toStdString();
+        EXPECT_EQ(sentRow(*parsed.message), c.row) << c.text.toStdString();
+        EXPECT_EQ(historyText(*parsed.message), c.history) << c.text.toStdString();
+    }
+}
+
+TEST(ParseMessage, KnowsASysExThatLacksItsEnd)
+{
+    for (const QString text : {"F0 43 10", "F0"}) {
+        const ParseResult parsed = parseMessage(text);
+        ASSERT_TRUE(parsed);
+        EXPECT_TRUE(parsed.message->lacksEox()) << text.toStdString();
+    }
+}
+
+TEST(ParseMessage, RefusesWhatBreaksTheGrammar)
+{
+    const QString refused[] = {
+        "903C", // no space at position 3
+        "90  3C", // two spaces
+        "90,3C", // a comma
+        "90\t3C", // a tab
+        "90 3", // an incomplete pair
+        "903", // a third character where a space must stand
+        "90 3G", // not a hex digit
+        "0x90", // a prefix
+        "G0 3C", // a bad status
+        "   ", // spaces only
+        "", // nothing
+        "90 3C\n", // a line break at the end
+        "90 3C\r\n", // and its Windows form
+        "9  3C", // a one-digit status followed by spaces: refused, not guessed
+        "9 3C", // likewise
+        "90 3C 7F ä", // a non-ASCII character
+    };
+    for (const QString &text : refused) {
+        const ParseResult parsed = parseMessage(text);
+        EXPECT_FALSE(parsed) << text.toStdString();
+        EXPECT_FALSE(parsed.reason.isEmpty()) << text.toStdString();
+    }
+}
+
+TEST(ParseMessage, RefusesTextsLongerThanTheBoxTakes)
+{
+    QString longest = "F0";
+    while (longest.size() + 3 <= LongestMessageText)
+        longest += " 01";
+    ASSERT_TRUE(parseMessage("  " + longest + "  ")) << "spaces at the ends do not count";
+    EXPECT_EQ(parseMessage(longest).message->bytes.size(), 1 + (longest.size() - 2) / 3);
+    EXPECT_FALSE(parseMessage(longest + " 01"));
+}
