@@ -33,7 +33,8 @@ struct LoopbackWindow
         window->Form_Load();
         window->show();
         // Focus checks need the window active, which the platform makes it a moment later.
-        QTest::qWaitForWindowActive(window.get());
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("the main window did not become active");
     }
 
     void send(std::int16_t status, std::initializer_list<std::int16_t> data = {})
