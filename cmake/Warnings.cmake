@@ -10,6 +10,13 @@ if(LUMETRA_SANITIZE)
     target_link_options(lumetra_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(LUMETRA_FUZZ)
+    # Everything the harnesses reach is instrumented; only the harnesses link the fuzzer.
+    target_compile_options(lumetra_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(lumetra_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 function(lumetra_target_options target)
     target_link_libraries(${target} PRIVATE lumetra_options)
 endfunction()
