@@ -54,6 +54,11 @@ bool FilterMenu::isChecked(FilterItem item) const
     return m_items[std::size_t(item)]->isChecked();
 }
 
+void FilterMenu::setChecked(FilterItem item, bool checked)
+{
+    m_items[std::size_t(item)]->setChecked(checked);
+}
+
 void FilterMenu::mnuClearFilter_Click()
 {
     setChecks({});

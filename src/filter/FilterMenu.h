@@ -21,6 +21,7 @@ public:
     modFilter::FilterChecks checks() const;
     void setChecks(const modFilter::FilterChecks &checks);
     bool isChecked(modFilter::FilterItem item) const;
+    void setChecked(modFilter::FilterItem item, bool checked);
 
     // Unchecks every item; the saved settings are not touched.
     void mnuClearFilter_Click();

@@ -176,7 +176,8 @@ void frmMain::createMenus()
     QMenu *file = addMenu("mnuFile", QStringLiteral("&File"));
     addItem(file, "mnuSaveIn", QStringLiteral("Save MIDI IN as Text"));
     addItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text"));
-    addItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings"));
+    QAction *saveFilter = addItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings"));
+    connect(saveFilter, &QAction::triggered, this, &frmMain::mnuSaveFilter_Click);
     QAction *exit = addItem(file, "mnuExit", QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
 
@@ -227,7 +228,9 @@ void frmMain::Form_Load()
     placeControls();
     setUpGrid();
     try {
-        modPreferences::LoadPreferences();
+        modPreferences::LoadPreferences([this](modFilter::FilterItem item, bool checked) {
+            m_filterMenu->setChecked(item, checked);
+        });
         listAndSelectDevices();
         UpdateFilter();
     } catch (const std::exception &) {
@@ -351,6 +354,11 @@ void frmMain::reportingFailure(void (frmMain::*handler)())
         m_dialogs->showMessage(QString::fromLocal8Bit(error.what()),
             DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
     }
+}
+
+void frmMain::mnuSaveFilter_Click()
+{
+    modPreferences::SaveFilterSettings(m_filterMenu->checks(), *m_dialogs);
 }
 
 void frmMain::mnuExit_Click()

@@ -58,6 +58,7 @@ public slots:
     void ComboMidiIn_Click();
     void ComboMidiOut_Click();
     void mnuExit_Click();
+    void mnuSaveFilter_Click();
     void MIDIInput1_MessagesWaiting();
     void btnClear_Click();
     void grdMIDIIn_Click();

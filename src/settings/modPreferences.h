@@ -1,11 +1,36 @@
 #pragma once
 
-// The preferences file: remembered devices and filter.
+#include "filter/modFilter.h"
+
+#include <QString>
+#include <functional>
+
+class DialogService;
+
+// The preferences file: the chosen devices and the filter's check marks.
 namespace modPreferences {
 
-// Leaves InputDeviceIndex and OutputDeviceIndex at what was remembered (0 when nothing was).
-void LoadPreferences();
+const QString CompanyFolder = QStringLiteral("Quillfeather Audio");
+const QString ProductName = QStringLiteral("Lumetra");
+const QString FileName = QStringLiteral("Lumetra.ini");
+
+QString GetSettingsFolder();
+QString preferencesFile();
+
+// Reads the device indexes and the check marks, then creates the settings folder.
+// Throws std::runtime_error on a value it cannot read; what was read before stays set.
+void LoadPreferences(const std::function<void(modFilter::FilterItem, bool)> &setCheck);
 // Remembers InputDeviceIndex and OutputDeviceIndex for the next run.
 void SaveDeviceSettings();
+// Stores the check marks and says whether that worked.
+void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs);
+
+// The key under which the preferences file keeps a filter item.
+QString filterKey(modFilter::FilterItem item);
+// A device index as the file holds it: the leading number of the text, rounded; 0 without
+// one; throws when it does not fit 16 bits.
+std::int16_t readDeviceIndex(const QString &text);
+// True/False in any letter case, or a number (0 unchecked); throws on anything else.
+bool readCheckMark(const QString &text);
 
 } // namespace modPreferences

@@ -3,6 +3,7 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortSystem.h"
+#include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
 #include "support/ScriptedDialogs.h"
 
@@ -33,8 +34,7 @@ struct Startup
         backends.push_back(std::move(scripted));
         auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
         dialogs = scriptedDialogs.get();
-        modGlobals::InputDeviceIndex = rememberedIn;
-        modGlobals::OutputDeviceIndex = rememberedOut;
+        rememberDevices(rememberedIn, rememberedOut);
         window = std::make_unique<frmMain>(
             std::make_shared<PortSystem>(std::move(backends)), std::move(scriptedDialogs));
         window->Form_Load();

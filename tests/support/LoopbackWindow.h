@@ -7,6 +7,7 @@
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
 #include "ports/PortSystem.h"
+#include "support/Preferences.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -20,14 +21,16 @@ struct LoopbackWindow
     ScriptedDialogs *dialogs = nullptr;
     std::unique_ptr<frmMain> window;
 
-    LoopbackWindow()
+    enum class Preferences { Fresh, AsStored };
+
+    explicit LoopbackWindow(Preferences preferences = Preferences::Fresh)
     {
         std::vector<std::unique_ptr<PortBackend>> backends;
         backends.push_back(std::make_unique<LoopbackBackend>());
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
-        modGlobals::InputDeviceIndex = 0;
-        modGlobals::OutputDeviceIndex = 0;
+        if (preferences == Preferences::Fresh)
+            forgetPreferences();
         window = std::make_unique<frmMain>(
             std::make_shared<PortSystem>(std::move(backends)), std::move(scripted));
         window->Form_Load();

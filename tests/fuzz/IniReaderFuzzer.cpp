@@ -1,0 +1,67 @@
+#include "settings/ProfileString.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+const QString &scratchFile()
+{
+    static const QString path = QDir::temp().filePath(
+        QStringLiteral("lumetra-ini-fuzz-%1.ini").arg(QCoreApplication::applicationPid()));
+    return path;
+}
+
+int listCount(const ProfileString::Text &section, int size, QByteArray &buffer)
+{
+    buffer = QByteArray(size, 'x');
+    const int count
+        = ProfileString::read(section, std::nullopt, std::nullopt, buffer, scratchFile());
+    require(count >= 0 && count <= std::max(0, size - 2));
+    return count;
+}
+
+} // namespace
+
+// Any file: reads, lists and a write never fail unsafely; a value written reads back, and
+// the write adds no more than its own section to the file.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    {
+        QFile file(scratchFile());
+        require(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    QByteArray sections;
+    const int sectionBytes = listCount(std::nullopt, 8192, sections);
+    const QByteArray first = sections.left(sectionBytes).split('\0').value(0);
+    QByteArray keys;
+    listCount(first, 64, keys);
+
+    QByteArray value(255, 'x');
+    const int valueCount = ProfileString::read(
+        first, keys.split('\0').value(0), QByteArray("d"), value, scratchFile());
+    require(valueCount >= 0 && valueCount <= 254);
+
+    if (ProfileString::write(
+            QByteArray("Fuzz"), QByteArray("Key"), QByteArray("Value"), scratchFile())) {
+        QByteArray readBack(255, '\0');
+        const int count = ProfileString::read(
+            QByteArray("fuzz"), QByteArray("KEY"), std::nullopt, readBack, scratchFile());
+        require(readBack.left(count) == "Value");
+        QByteArray after;
+        const int afterBytes = listCount(std::nullopt, 1 << 20, after);
+        require(afterBytes <= sectionBytes + 5 || sectionBytes >= 8190);
+    }
+    QFile::remove(scratchFile());
+    return 0;
+}

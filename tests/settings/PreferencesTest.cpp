@@ -1,0 +1,144 @@
+#include "settings/modPreferences.h"
+#include "support/LoopbackWindow.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray preferencesBytes()
+{
+    QFile file(modPreferences::preferencesFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writePreferences(const QByteArray &bytes)
+{
+    forgetPreferences();
+    QDir().mkpath(modPreferences::GetSettingsFolder());
+    QFile file(modPreferences::preferencesFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(Preferences, FirstRunCreatesTheFolderAndAtExitAFileWithTheDevicesOnly)
+{
+    forgetPreferences();
+    {
+        LoopbackWindow w;
+        EXPECT_TRUE(QDir(modPreferences::GetSettingsFolder()).exists());
+        EXPECT_TRUE(modPreferences::GetSettingsFolder().endsWith("/Quillfeather Audio/Lumetra"));
+        EXPECT_FALSE(QFile::exists(modPreferences::preferencesFile()));
+        w.window->close();
+    }
+    EXPECT_EQ(preferencesBytes(), "[MIDI I/O]\r\nInput=0\r\nOutput=0\r\n");
+}
+
+TEST(Preferences, ReadsDeviceIndexesLeniently)
+{
+    const std::pair<const char *, std::int16_t> cases[] = {
+        {"3", 3},
+        {" 3", 3},
+        {"3 x", 3},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2", -2},
+        {"abc", 0},
+        {"", 0},
+    };
+    for (auto [text, index] : cases)
+        EXPECT_EQ(modPreferences::readDeviceIndex(text), index) << text;
+    EXPECT_THROW(modPreferences::readDeviceIndex("40000"), std::runtime_error);
+}
+
+TEST(Preferences, ReadsCheckMarks)
+{
+    for (const char *text : {"True", "TRUE", "true", "1", "-1", " 2 "})
+        EXPECT_TRUE(modPreferences::readCheckMark(text)) << text;
+    for (const char *text : {"False", "FALSE", "0"})
+        EXPECT_FALSE(modPreferences::readCheckMark(text)) << text;
+    for (const char *text : {"yes", "", "1x"})
+        EXPECT_THROW(modPreferences::readCheckMark(text), std::runtime_error) << text;
+}
+
+TEST(Preferences, RestoresTheSavedFilterAndIgnoresWronglyCasedNames)
+{
+    {
+        LoopbackWindow w;
+        w.toggle("mnu9");
+        w.toggle("mnuActiveSense");
+        w.find<QAction>("mnuSaveFilter")->trigger();
+        ASSERT_EQ(w.dialogs->shown.size(), 1u);
+        EXPECT_EQ(w.dialogs->shown[0].text, "MIDI Filter Settings Saved");
+    }
+    const QByteArray file = preferencesBytes();
+    EXPECT_TRUE(file.contains("[Filter]\r\n0=False\r\n"));
+    EXPECT_TRUE(file.contains("\r\n8=False\r\n9=True\r\n10=False\r\n"));
+    EXPECT_TRUE(file.contains("\r\n15=False\r\nActiveSense=True\r\nChnAfter=False\r\n"));
+    EXPECT_TRUE(file.endsWith("SysReal=False\r\nCtrlChngChnMode=False\r\n"));
+    {
+        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+        EXPECT_TRUE(w.find<QAction>("mnu9")->isChecked());
+        EXPECT_TRUE(w.find<QAction>("mnuActiveSense")->isChecked());
+        EXPECT_FALSE(w.find<QAction>("mnu0")->isChecked());
+        EXPECT_TRUE(w.find<QLabel>("lblFilter")->isVisible());
+        EXPECT_TRUE(w.window->MIDIInput1().StatusFilter(0xFE));
+    }
+    writePreferences("[filter]\r\n0=True\r\n");
+    {
+        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+        EXPECT_FALSE(w.find<QAction>("mnu0")->isChecked());
+    }
+    writePreferences("[Filter]\r\nnoteoff=True\r\nNoteOn=True\r\n[Hand]\r\nmine=1\r\n");
+    {
+        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+        EXPECT_FALSE(w.find<QAction>("mnuNoteOff")->isChecked());
+        EXPECT_TRUE(w.find<QAction>("mnuNoteOn")->isChecked());
+        w.window->close();
+    }
+    EXPECT_TRUE(preferencesBytes().contains("[Hand]\r\nmine=1\r\n"))
+        << "hand-written lines survive";
+}
+
+TEST(Preferences, AnIndexPastTheDeviceListIsSavedBackAsZero)
+{
+    writePreferences("[MIDI I/O]\r\nInput=5\r\nOutput=0\r\n");
+    {
+        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+        EXPECT_TRUE(w.dialogs->shown.empty());
+        w.window->close();
+    }
+    EXPECT_EQ(preferencesBytes(), "[MIDI I/O]\r\nInput=0\r\nOutput=0\r\n");
+}
+
+TEST(Preferences, AnUnreadableValueFailsTheStartUp)
+{
+    writePreferences("[Filter]\r\n3=True\r\n4=yes\r\n[MIDI I/O]\r\nInput=0\r\n");
+    LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+    ASSERT_EQ(w.dialogs->shown.size(), 1u);
+    EXPECT_EQ(w.dialogs->shown[0].text,
+        "MIDI I/O Error... you need to configure a MIDI card to use this program.");
+    EXPECT_TRUE(w.find<QAction>("mnu3")->isChecked()) << "what was read before stays set";
+    EXPECT_EQ(w.find<QComboBox>("ComboMidiIn")->count(), 0);
+}
+
+TEST(Preferences, SavingTheFilterWhereItCannotBeWrittenSaysWhy)
+{
+    forgetPreferences();
+    LoopbackWindow w;
+    // The settings folder's place is taken by a file: nothing can be written there.
+    forgetPreferences();
+    QFile blocker(modPreferences::GetSettingsFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    w.dialogs->shown.clear();
+    w.find<QAction>("mnuSaveFilter")->trigger();
+    ASSERT_EQ(w.dialogs->shown.size(), 1u);
+    EXPECT_TRUE(w.dialogs->shown[0].text.startsWith("The filter settings could not be saved to \""
+        + modPreferences::preferencesFile() + "\": "));
+    QFile::remove(modPreferences::GetSettingsFolder());
+}

@@ -1,0 +1,180 @@
+#include "settings/cInifile.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Ini : testing::Test
+{
+    QTemporaryDir folder;
+    cInifile ini;
+
+    void SetUp() override
+    {
+        ini.setPath(folder.filePath("prefs.ini"));
+        ini.setSection("Filter");
+    }
+    void put(const QString &key, const QString &value)
+    {
+        ini.setKey(key);
+        ini.setValue(value);
+        ASSERT_TRUE(ini.Success());
+    }
+};
+
+// A window that records what was done to it.
+struct FakeWindow : FormWindow
+{
+    int state = Normal;
+    double left = 1000, top = 1000, width = 4000, height = 3500;
+    int moves = 0;
+
+    int WindowState() const override { return state; }
+    void setWindowState(int s) override { state = s; }
+    double Left() const override { return left; }
+    double Top() const override { return top; }
+    double Width() const override { return width; }
+    double Height() const override { return height; }
+    void Move(double l, double t, double w, double h) override
+    {
+        left = l, top = t, width = w, height = h;
+        ++moves;
+    }
+};
+
+const ScreenTwips Screen1024 {15360, 11520, 15, 15}; // 1024 x 768 at 15 twips per pixel
+
+} // namespace
+
+TEST_F(Ini, ReportsWritesOnlyAndReadsDefaults)
+{
+    cInifile fresh;
+    EXPECT_FALSE(fresh.Success());
+    EXPECT_EQ(fresh.LastReturnCode(), 0);
+    EXPECT_FALSE(fresh.Path().has_value()) << "unset, not empty";
+
+    ini.setKey("missing");
+    EXPECT_EQ(ini.Value(), "");
+    ini.setDefault("FAIL");
+    EXPECT_EQ(ini.Value(), "FAIL");
+    EXPECT_FALSE(ini.Success()) << "a read changes nothing";
+    put("k", QString("a") + QChar(u'\0') + "b");
+    EXPECT_EQ(ini.Value(), "ab");
+    put("long", QString(300, 'v'));
+    EXPECT_EQ(ini.Value(), QString(254, 'v'));
+
+    ini.setPath(folder.filePath("missing/dir/prefs.ini"));
+    ini.setValue("x");
+    EXPECT_FALSE(ini.Success());
+    EXPECT_FALSE(ini.LastErrorText().isEmpty());
+}
+
+TEST_F(Ini, ListsAndDeletesKeysAndSections)
+{
+    put("0", "True");
+    put("NoteOff", "False");
+    ini.setSection("Other");
+    put("x", "1");
+    ini.setSection("Filter");
+    EXPECT_EQ(ini.INISection(), QString("0") + QChar(u'\0') + "NoteOff" + QChar(u'\0'));
+
+    QStringList keys {"stale"};
+    std::int32_t count = -1;
+    ini.EnumerateCurrentSection(keys, count);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(keys, (QStringList {"0", "NoteOff"}));
+
+    ini.setKey("0");
+    ini.DeleteKey();
+    EXPECT_TRUE(ini.Success());
+    ini.EnumerateCurrentSection(keys, count);
+    EXPECT_EQ(keys, QStringList {"NoteOff"});
+    ini.DeleteSection();
+    ini.EnumerateAllSections(keys, count);
+    EXPECT_EQ(keys, QStringList {"Other"});
+
+    ini.setPath(folder.filePath("none.ini"));
+    keys = QStringList {"stale"};
+    ini.EnumerateAllSections(keys, count);
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(keys.isEmpty());
+}
+
+TEST(CLngDefault, ConvertsOrFallsBack)
+{
+    const std::tuple<const char *, std::int32_t, std::int32_t> cases[] = {
+        {"12", 7, 12},
+        {"FAIL", 7, 7},
+        {"", 7, 7},
+        {"99999999999", 7, 7},
+        {"2.5", 0, 2},
+        {"3.5", 0, 4},
+        {" -3 ", 0, -3},
+        {"-2147483648", 0, INT32_MIN},
+        {"2147483647.4", 0, INT32_MAX},
+        {"1e3", 5, 5},
+        {"0x10", 5, 5},
+        {"+8", 0, 8},
+    };
+    for (auto [text, fallback, expected] : cases)
+        EXPECT_EQ(cInifile::CLngDefault(text, fallback), expected) << text;
+}
+
+TEST_F(Ini, SavesPositionByWindowState)
+{
+    ini.setSection("Window");
+    ini.setKey("current");
+    FakeWindow window;
+    window.state = FormWindow::Minimised;
+    ini.SaveFormPosition(window);
+    EXPECT_EQ(ini.INISection(), "") << "minimised writes nothing";
+
+    window.state = FormWindow::Normal;
+    ini.SaveFormPosition(window);
+    window.state = FormWindow::Maximised;
+    window.left = 1;
+    ini.SaveFormPosition(window);
+    EXPECT_EQ(ini.Key(), "current") << "the current key is restored";
+    QStringList keys;
+    std::int32_t count = 0;
+    ini.EnumerateCurrentSection(keys, count);
+    EXPECT_EQ(keys, (QStringList {"Maximised", "Left", "Top", "Width", "Height"}));
+    ini.setKey("Maximised");
+    EXPECT_EQ(ini.Value(), "1");
+    ini.setKey("Left");
+    EXPECT_EQ(ini.Value(), "1000") << "a maximised window keeps the normal placement";
+}
+
+TEST_F(Ini, LoadsPositionInsideTheScreen)
+{
+    ini.setSection("Window");
+    FakeWindow empty;
+    empty.left = -500;
+    empty.width = 1000;
+    ini.LoadFormPosition(empty, Screen1024);
+    EXPECT_EQ(empty.moves, 1);
+    EXPECT_EQ(empty.left, 60) << "four pixels inside the left edge";
+    EXPECT_EQ(empty.width, 3000) << "raised to the minimum";
+    EXPECT_EQ(empty.state, FormWindow::Normal);
+
+    put("Left", "15000");
+    put("Width", "6000");
+    put("Maximised", "1");
+    FakeWindow saved;
+    ini.LoadFormPosition(saved, Screen1024);
+    EXPECT_EQ(saved.left, 9300);
+    EXPECT_EQ(saved.width, 6000);
+    EXPECT_EQ(saved.state, FormWindow::Maximised);
+    EXPECT_EQ(ini.Default(), std::nullopt) << "the default is restored";
+
+    put("Width", "20000");
+    FakeWindow wide;
+    ini.LoadFormPosition(wide, Screen1024);
+    EXPECT_EQ(wide.left, 60);
+    EXPECT_EQ(wide.width, 15360 - 120);
+    FakeWindow tooWide;
+    ini.LoadFormPosition(tooWide, Screen1024, 15300);
+    EXPECT_EQ(tooWide.moves, 0) << "the screen cannot hold the minimum: not moved";
+    EXPECT_EQ(tooWide.left, 1000);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "main/modGlobals.h"
+#include "settings/modPreferences.h"
+
+#include <QDir>
+
+// The preferences as a fresh installation has them: no settings folder at all.
+inline void forgetPreferences()
+{
+    QDir(modPreferences::GetSettingsFolder()).removeRecursively();
+}
+
+// A preferences file that remembers these devices, as an earlier run would have left it.
+inline void rememberDevices(std::int16_t input, std::int16_t output)
+{
+    forgetPreferences();
+    QDir().mkpath(modPreferences::GetSettingsFolder());
+    modGlobals::InputDeviceIndex = input;
+    modGlobals::OutputDeviceIndex = output;
+    modPreferences::SaveDeviceSettings();
+}
