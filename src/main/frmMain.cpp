@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "DialogService.h"
+#include "export/TrafficLog.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
 #include "frame/DesignedLayout.h"
@@ -14,6 +15,7 @@
 #include "sender/RepeatTimer.h"
 #include "sender/SendPanel.h"
 #include "settings/DeviceSelection.h"
+#include "settings/modGetPaths.h"
 #include "settings/modPreferences.h"
 
 #include <QCheckBox>
@@ -26,6 +28,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTableView>
 #include <stdexcept>
@@ -174,8 +177,10 @@ void frmMain::createMenus()
     };
 
     QMenu *file = addMenu("mnuFile", QStringLiteral("&File"));
-    addItem(file, "mnuSaveIn", QStringLiteral("Save MIDI IN as Text"));
-    addItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text"));
+    connect(addItem(file, "mnuSaveIn", QStringLiteral("Save MIDI IN as Text")), &QAction::triggered,
+        this, &frmMain::mnuSaveIn_Click);
+    connect(addItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
+        &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
     QAction *saveFilter = addItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings"));
     connect(saveFilter, &QAction::triggered, this, &frmMain::mnuSaveFilter_Click);
     QAction *exit = addItem(file, "mnuExit", QStringLiteral("Exit"));
@@ -272,16 +277,54 @@ void frmMain::UpdateFilter()
 
 void frmMain::MIDIInput1_MessagesWaiting()
 {
+    drainIncoming(0);
+}
+
+void frmMain::drainIncoming(int atLeast)
+{
     bool messagesLeft = false;
     {
         EventGrid::Batch batch(*m_grid);
         messagesLeft = MessageDrain::drain(
             *m_input, m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive),
-            [this](const std::string &row) { AddGridRow(row); }, IncomingPassBudget);
+            [this](const std::string &row) { AddGridRow(row); }, IncomingPassBudget, atLeast);
     }
     showDroppedCount();
     if (messagesLeft)
         m_input->requestMessagesWaiting();
+}
+
+void frmMain::mnuSaveIn_Click()
+{
+    saveTraffic(false);
+}
+
+void frmMain::mnuSaveInOut_Click()
+{
+    saveTraffic(true);
+}
+
+void frmMain::saveTraffic(bool withSentRows)
+{
+    m_input->setEventsEnabled(false);
+    const QString path = m_dialogs->askSaveFileName(
+        modGetPaths::GetSpecialFolderPath(modGetPaths::DocumentsFolder),
+        QStringLiteral("Text files (*.txt);;All files (*)"));
+    m_input->setEventsEnabled(true);
+    // What queued up while the dialog was open belongs in the log.
+    drainIncoming(m_input->MessageCount());
+    if (path.isEmpty())
+        return;
+
+    // A failed export leaves any earlier file of that name as it was, and no partial file.
+    QSaveFile file(path);
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        && TrafficLog::write(m_gridModel->rows(),
+            withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, file)
+        && file.commit();
+    if (!saved)
+        m_dialogs->showMessage(
+            QStringLiteral("Cannot save \"%1\": %2").arg(path, file.errorString()));
 }
 
 void frmMain::AddGridRow(std::string_view text)

@@ -59,6 +59,8 @@ public slots:
     void ComboMidiOut_Click();
     void mnuExit_Click();
     void mnuSaveFilter_Click();
+    void mnuSaveIn_Click();
+    void mnuSaveInOut_Click();
     void MIDIInput1_MessagesWaiting();
     void btnClear_Click();
     void grdMIDIIn_Click();
@@ -75,6 +77,10 @@ private:
     void listAndSelectDevices();
     void reportingFailure(void (frmMain::*handler)());
     void showDroppedCount();
+    // Puts waiting messages into the grid: at least `atLeast` of them, then as many as fit
+    // in one pass.
+    void drainIncoming(int atLeast);
+    void saveTraffic(bool withSentRows);
 
     std::shared_ptr<PortSystem> m_ports;
     std::unique_ptr<DialogService> m_dialogs;

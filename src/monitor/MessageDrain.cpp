@@ -7,13 +7,13 @@
 namespace MessageDrain {
 
 bool drain(MIDIInput &input, bool hideSysEx, const std::function<void(const std::string &)> &addRow,
-    std::chrono::steady_clock::duration budget)
+    std::chrono::steady_clock::duration budget, int atLeast)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + budget;
     for (int handled = 1; input.MessageCount() > 0; ++handled) {
         // Checking the clock every few hundred rows keeps it off the per-message cost.
-        if (handled % 256 == 0 && Clock::now() >= deadline)
+        if (handled > atLeast && handled % 256 == 0 && Clock::now() >= deadline)
             return true;
         const QByteArray sysEx = input.MessageSysEx();
         if (!sysEx.isEmpty()) {

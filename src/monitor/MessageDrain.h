@@ -10,9 +10,9 @@ namespace MessageDrain {
 
 // Turns waiting messages of the input component into grid rows (lower-case; the grid
 // upper-cases them), dropping each from the queue, oldest first, messages that arrive
-// meanwhile included. Stops once `budget` is spent, so that a flood cannot hold the window
-// for long; returns whether messages are left waiting.
+// meanwhile included. Stops once `budget` is spent and at least `atLeast` were taken, so
+// that a flood cannot hold the window for long; returns whether messages are left waiting.
 bool drain(MIDIInput &input, bool hideSysEx, const std::function<void(const std::string &)> &addRow,
-    std::chrono::steady_clock::duration budget);
+    std::chrono::steady_clock::duration budget, int atLeast = 0);
 
 } // namespace MessageDrain

@@ -3,6 +3,7 @@
 #include "main/DialogService.h"
 
 #include <QStringList>
+#include <functional>
 
 // Records every message box and answers file dialogs with what the test scripted.
 class ScriptedDialogs : public DialogService
@@ -22,6 +23,8 @@ public:
     QString askSaveFileName(const QString &folder, const QString &) override
     {
         askedFolders << folder;
+        if (whileAsking)
+            whileAsking();
         return nextSaveFileName;
     }
 
@@ -31,4 +34,5 @@ public:
     int beeps = 0;
     QStringList askedFolders;
     QString nextSaveFileName;
+    std::function<void()> whileAsking; // what happens while the dialog is open
 };
