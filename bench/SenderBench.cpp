@@ -1,3 +1,4 @@
+#include "main/DialogService.h"
 #include "main/frmMain.h"
 #include "main/modGlobals.h"
 #include "ports/LoopbackBackend.h"
@@ -17,19 +18,6 @@
 #include <chrono>
 #include <cmath>
 
-namespace {
-
-// The benchmark answers no box: the warning about fast rates is expected here.
-class SilentDialogs : public DialogService
-{
-public:
-    void showMessage(const QString &, const QString &, Icon) override { }
-    QString askSaveFileName(const QString &, const QString &) override { return {}; }
-    void beep() override { }
-};
-
-} // namespace
-
 // Argument: data bytes after the status; a large count makes a SysEx text.
 static void BM_ParseMessage(benchmark::State &state)
 {
@@ -45,7 +33,7 @@ static void BM_ParseMessage(benchmark::State &state)
 BENCHMARK(BM_ParseMessage)->Arg(2)->Arg(1024);
 
 // Repeated sending of "F8" over the loopback from the shown window, for three seconds at the
-// rate in milliseconds given as the argument.
+// rate in milliseconds given as the argument. The warning about fast rates goes unanswered.
 static void BM_RepeatTiming(benchmark::State &state)
 {
     using Clock = std::chrono::steady_clock;

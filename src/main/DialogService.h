@@ -38,3 +38,13 @@ public:
 private:
     QWidget *m_parent;
 };
+
+// Shows nothing and answers every file dialog with a cancel: for programs that run without
+// anybody at the screen, such as the benchmarks and the screenshot tool.
+class SilentDialogs : public DialogService
+{
+public:
+    void showMessage(const QString &, const QString &, Icon) override { }
+    QString askSaveFileName(const QString &, const QString &) override { return {}; }
+    void beep() override { }
+};

@@ -4,7 +4,8 @@
 #include "export/TrafficLog.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
-#include "frame/DesignedLayout.h"
+#include "frame/frmAbout.h"
+#include "frame/modFormSize.h"
 #include "main/modGlobals.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
@@ -27,7 +28,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTableView>
@@ -111,7 +114,8 @@ void frmMain::createControls()
 {
     auto *client = new QWidget(this);
     setCentralWidget(client);
-    setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    setFont(modFormSize::designedFont(
+        QStringLiteral("MS Sans Serif"), 8.25, QFontDatabase::GeneralFont));
 
     label("Label1", QStringLiteral("MIDI In"), client);
     ComboMidiIn = named(new QComboBox, "ComboMidiIn", client);
@@ -138,7 +142,8 @@ void frmMain::createControls()
     btnClear = named(new QPushButton(QStringLiteral("&Clear All")), "btnClear", client);
     Timer1 = named(new RepeatTimer, "Timer1", this);
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixed
+        = modFormSize::designedFont(QStringLiteral("Terminal"), 9, QFontDatabase::FixedFont);
     grdMIDIIn->setFont(fixed);
     txtBoxSend->setFont(fixed);
     grdMIDIIn->setModel(m_gridModel);
@@ -190,21 +195,64 @@ void frmMain::createMenus()
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
 
     QMenu *help = addMenu("mnuHelp", QStringLiteral("&Help"));
-    addItem(help, "mnuAbout", QStringLiteral("About"));
+    connect(addItem(help, "mnuAbout", QStringLiteral("About")), &QAction::triggered, this,
+        &frmMain::mnuAbout_Click);
 }
 
-void frmMain::placeControls()
+// Twips per pixel from the screen at hand; the designed size is the smallest the window
+// may take, the screen the largest.
+void frmMain::setUpSize()
 {
     const QScreen *screen = this->screen();
-    m_twipsPerPixel = DesignedLayout::twipsPerPixel(screen ? screen->logicalDotsPerInch() : 96);
-    for (const ControlPlacement &placement : DesignedLayout::mainWindow()) {
-        if (auto *control = centralWidget()->findChild<QWidget *>(placement.objectName))
-            control->setGeometry(DesignedLayout::toPixels(placement.twips, m_twipsPerPixel));
+    TwipsPerPixelX
+        = std::int16_t(modFormSize::twipsPerPixel(screen ? screen->logicalDotsPerInchX() : 96));
+    TwipsPerPixelY
+        = std::int16_t(modFormSize::twipsPerPixel(screen ? screen->logicalDotsPerInchY() : 96));
+    resize(modFormSize::toPixels(modFormSize::ClientWidthTwips, TwipsPerPixelX),
+        modFormSize::toPixels(modFormSize::ClientHeightTwips, TwipsPerPixelY)
+            + menuBar()->sizeHint().height());
+    setMinimumSize(size());
+    if (screen)
+        setMaximumSize(screen->size().expandedTo(size()));
+    Form_Resize();
+}
+
+void frmMain::Form_Resize()
+{
+    if (minimumWidth() == 0)
+        return; // not set up yet
+    const modFormSize::Layout layout
+        = modFormSize::layoutFor(modFormSize::growthTwips(width(), minimumWidth(), TwipsPerPixelX),
+            modFormSize::growthTwips(height(), minimumHeight(), TwipsPerPixelY));
+    for (const modFormSize::ControlPlacement &placement : layout.controls) {
+        auto *control = centralWidget()->findChild<QWidget *>(placement.objectName);
+        control->setGeometry(
+            modFormSize::toPixels(placement.twips, TwipsPerPixelX, TwipsPerPixelY));
+        // A label never cuts its text when the system's font is wider than the designed one.
+        if (auto *label = qobject_cast<QLabel *>(control))
+            label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
     }
-    const QSize client(DesignedLayout::toPixels(DesignedLayout::ClientWidthTwips, m_twipsPerPixel),
-        DesignedLayout::toPixels(DesignedLayout::ClientHeightTwips, m_twipsPerPixel));
-    centralWidget()->setMinimumSize(client);
-    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    grdMIDIIn->horizontalHeader()->resizeSection(EventGridModel::ColumnCount - 1,
+        modFormSize::toPixels(layout.sysExColumnWidth, TwipsPerPixelX));
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    // Modeless and without an owner; a second click brings the open box forward.
+    if (!m_about) {
+        m_about
+            = new frmAbout(QVersionNumber::fromString(QStringLiteral(LUMETRA_VERSION)), *m_dialogs);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 std::int16_t frmMain::Fgi(std::int16_t r, std::int16_t c) const
@@ -221,7 +269,7 @@ void frmMain::setUpGrid()
     for (std::int16_t column = 0; column < EventGridModel::ColumnCount; ++column) {
         const GridColumn &spec = GridColumns[column];
         m_gridModel->setHeaderCell(Fgi(0, column), QLatin1String(spec.header));
-        header->resizeSection(column, DesignedLayout::toPixels(spec.widthTwips, m_twipsPerPixel));
+        header->resizeSection(column, modFormSize::toPixels(spec.widthTwips, TwipsPerPixelX));
         m_gridModel->setColumnAlignment(column,
             spec.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
                               : Qt::AlignLeft | Qt::AlignVCenter);
@@ -230,7 +278,7 @@ void frmMain::setUpGrid()
 
 void frmMain::Form_Load()
 {
-    placeControls();
+    setUpSize();
     setUpGrid();
     try {
         modPreferences::LoadPreferences([this](modFilter::FilterItem item, bool checked) {

@@ -3,6 +3,7 @@
 #include "DialogService.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -10,6 +11,7 @@
 class EventGrid;
 class EventGridModel;
 class FilterMenu;
+class frmAbout;
 class MIDIInput;
 class MIDIOutput;
 class PortSystem;
@@ -60,6 +62,8 @@ public slots:
     void mnuExit_Click();
     void mnuSaveFilter_Click();
     void mnuSaveIn_Click();
+    void mnuAbout_Click();
+    void Form_Resize();
     void mnuSaveInOut_Click();
     void MIDIInput1_MessagesWaiting();
     void btnClear_Click();
@@ -68,11 +72,12 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createControls();
     void createMenus();
-    void placeControls();
+    void setUpSize();
     void setUpGrid();
     void listAndSelectDevices();
     void reportingFailure(void (frmMain::*handler)());
@@ -89,7 +94,9 @@ private:
     EventGridModel *m_gridModel;
     std::unique_ptr<EventGrid> m_grid;
     FilterMenu *m_filterMenu = nullptr;
-    int m_twipsPerPixel = 15;
+    std::int16_t TwipsPerPixelX = 15;
+    std::int16_t TwipsPerPixelY = 15;
+    QPointer<frmAbout> m_about;
     bool m_unloaded = false;
 
     QComboBox *ComboMidiIn;

@@ -94,6 +94,7 @@ void AddToHistory(QComboBox &history, const QString &text)
         if (history.itemText(i).compare(text, Qt::CaseInsensitive) == 0)
             history.removeItem(i);
     history.insertItem(0, text);
+    history.setCurrentIndex(0); // the box shows the newest entry
 }
 
 } // namespace modSendMessage

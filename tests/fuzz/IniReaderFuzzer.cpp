@@ -28,8 +28,8 @@ int listCount(const ProfileString::Text &section, int size, QByteArray &buffer)
         = ProfileString::read(section, std::nullopt, std::nullopt, buffer, scratchFile());
     // A list that fits exactly counts size - 1; one that does not fit is cut to size - 2.
     require(count >= 0 && count <= std::max(0, size - 1));
-    require(count == 0
-            || (buffer[count] == '\0' && (count == size - 2 || buffer[count - 1] == '\0')));
+    require(
+        count == 0 || (buffer[count] == '\0' && (count == size - 2 || buffer[count - 1] == '\0')));
     return count;
 }
 

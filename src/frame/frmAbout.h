@@ -1,0 +1,32 @@
+#pragma once
+
+#include "modWebBrowser.h"
+
+#include <QDialog>
+#include <QVersionNumber>
+
+class DialogService;
+
+// The About box: title, version, the maker's notice and address, and two links.
+class frmAbout : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static inline const QString WebHost = QStringLiteral("www.quillfeather.example");
+    static inline const QString MailAddress = QStringLiteral("lumetra@quillfeather.example");
+
+    frmAbout(const QVersionNumber &version, DialogService &dialogs,
+        modWebBrowser::UrlOpener opener = modWebBrowser::openWithDesktop,
+        QWidget *parent = nullptr);
+
+    // "Version 0.9.7": no number is padded.
+    static QString versionText(const QVersionNumber &version);
+
+    void lblWeb_Click();
+    void lblEmail_Click();
+
+private:
+    DialogService &m_dialogs;
+    modWebBrowser::UrlOpener m_opener;
+};

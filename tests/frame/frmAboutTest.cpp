@@ -1,0 +1,66 @@
+#include "frame/frmAbout.h"
+
+#include "support/LoopbackWindow.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+TEST(About, ShowsTitleAndUnpaddedVersion)
+{
+    EXPECT_EQ(frmAbout::versionText(QVersionNumber(0, 10, 0)), "Version 0.10.0");
+    EXPECT_EQ(frmAbout::versionText(QVersionNumber(0, 9, 7)), "Version 0.9.7");
+
+    ScriptedDialogs dialogs;
+    frmAbout about(QVersionNumber(1, 2, 3), dialogs);
+    EXPECT_EQ(about.windowTitle(), "About Lumetra");
+    EXPECT_EQ(about.findChild<QLabel *>("lblTitle")->text(), "Lumetra");
+    EXPECT_EQ(about.findChild<QLabel *>("lblVersion")->text(), "Version 1.2.3");
+    EXPECT_TRUE(about.findChild<QLabel *>("Label6")->text().startsWith("Tel: "));
+    EXPECT_EQ(about.findChild<QLabel *>("Label9")->text(), " /");
+}
+
+TEST(About, LinksOpenTheirTargetsAndWarnWhenTheyCannot)
+{
+    ScriptedDialogs dialogs;
+    QList<QUrl> opened;
+    bool opens = true;
+    frmAbout about(QVersionNumber(0, 1, 0), dialogs, [&](const QUrl &url) {
+        opened << url;
+        return opens;
+    });
+    about.lblWeb_Click();
+    about.lblEmail_Click();
+    EXPECT_EQ(opened,
+        (QList<QUrl> {
+            QUrl("http://" + frmAbout::WebHost), QUrl("mailto:" + frmAbout::MailAddress)}));
+    EXPECT_EQ(about.findChild<QLabel *>("lblWeb")->text(), frmAbout::WebHost);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    opens = false;
+    about.lblEmail_Click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Error jumping to:mailto:" + frmAbout::MailAddress);
+    EXPECT_EQ(dialogs.shown[0].title, "Warning");
+    EXPECT_EQ(dialogs.shown[0].icon, DialogService::Icon::Exclamation);
+}
+
+TEST(About, OneModelessBoxAtATime)
+{
+    LoopbackWindow w;
+    w.toggle("mnuAbout");
+    w.toggle("mnuAbout");
+    QList<frmAbout *> boxes;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<frmAbout *>(top); about && about->isVisible())
+            boxes << about;
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(boxes[0]->isModal());
+    boxes[0]->findChild<QPushButton *>("cmdOK")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    w.toggle("mnuAbout");
+    int visible = 0;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        visible += qobject_cast<frmAbout *>(top) && top->isVisible();
+    EXPECT_EQ(visible, 1) << "loaded afresh after OK";
+}

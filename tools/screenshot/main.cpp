@@ -1,0 +1,85 @@
+#include "frame/frmAbout.h"
+#include "main/DialogService.h"
+#include "main/frmMain.h"
+#include "ports/LoopbackBackend.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortCommand.h"
+#include "ports/PortSystem.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+void send(MIDIOutput &output, std::initializer_list<int> bytes)
+{
+    auto byte = bytes.begin();
+    output.setMessageStatus(std::int16_t(*byte++));
+    if (byte != bytes.end())
+        output.setMessageData1(std::int16_t(*byte++));
+    if (byte != bytes.end())
+        output.setMessageData2(std::int16_t(*byte++));
+    output.setCommand(CommandSend);
+}
+
+void typeAndSend(frmMain &window, const QString &text)
+{
+    window.findChild<QPlainTextEdit *>(QStringLiteral("txtBoxSend"))->setPlainText(text);
+    window.findChild<QPushButton *>(QStringLiteral("btnSend"))->click();
+}
+
+bool save(QWidget &widget, const QString &path)
+{
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+// Renders the main window, with some traffic, the filter notice and a send history, and the
+// About box to PNG files, on Qt's offscreen platform: a look at Lumetra without a display.
+// Usage: lumetra_screenshot [output folder]
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home; // the window saves its devices on closing: not into the real settings
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
+
+    std::vector<std::unique_ptr<PortBackend>> backends;
+    backends.push_back(std::make_unique<LoopbackBackend>());
+    frmMain window(
+        std::make_shared<PortSystem>(std::move(backends)), std::make_unique<SilentDialogs>());
+    window.Form_Load();
+    window.show();
+
+    MIDIOutput &output = window.MIDIOutput1();
+    send(output, {0x90, 0x3C, 0x64});
+    send(output, {0x80, 0x3C, 0x40});
+    send(output, {0xB0, 0x07, 0x64});
+    send(output, {0xC5, 0x07});
+    send(output, {0xE0, 0x00, 0x40});
+    send(output, {0xF8});
+    QApplication::processEvents();
+    typeAndSend(window, QStringLiteral("F0 7E 7F 09 01 F7"));
+    typeAndSend(window, QStringLiteral("90 40 7F"));
+    window.findChild<QAction *>(QStringLiteral("mnuActiveSense"))->trigger();
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+
+    bool saved = save(window, out.filePath(QStringLiteral("main-window.png")));
+    window.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    QApplication::processEvents();
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<frmAbout *>(top))
+            saved = save(*about, out.filePath(QStringLiteral("about.png"))) && saved;
+    window.close();
+    return saved ? 0 : 1;
+}
