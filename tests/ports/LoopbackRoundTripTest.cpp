@@ -4,6 +4,7 @@
 #include "ports/PortCommand.h"
 #include "ports/PortError.h"
 #include "settings/DeviceSelection.h"
+#include "support/SendMessage.h"
 
 #include <QSignalSpy>
 #include <QThread>
@@ -30,19 +31,9 @@ struct Loopback
 
     void send(std::int16_t status, std::initializer_list<std::int16_t> data = {})
     {
-        output.setMessageStatus(status);
-        if (data.size() >= 1)
-            output.setMessageData1(data.begin()[0]);
-        if (data.size() >= 2)
-            output.setMessageData2(data.begin()[1]);
-        output.setCommand(CommandSend);
+        sendMessage(output, status, data);
     }
-    void sendSysEx(const QByteArray &bytes)
-    {
-        output.setMessageStatus(0xF0);
-        output.setMessageSysEx(bytes);
-        output.setCommand(CommandSend);
-    }
+    void sendSysEx(const QByteArray &bytes) { ::sendSysEx(output, bytes); }
     QByteArray takeCurrent()
     {
         QByteArray taken = input.MessageSysEx();

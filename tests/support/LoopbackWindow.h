@@ -9,6 +9,7 @@
 #include "ports/PortSystem.h"
 #include "support/Preferences.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SendMessage.h"
 
 #include <QAction>
 #include <QTableView>
@@ -42,21 +43,9 @@ struct LoopbackWindow
 
     void send(std::int16_t status, std::initializer_list<std::int16_t> data = {})
     {
-        MIDIOutput &output = window->MIDIOutput1();
-        output.setMessageStatus(status);
-        if (data.size() >= 1)
-            output.setMessageData1(data.begin()[0]);
-        if (data.size() >= 2)
-            output.setMessageData2(data.begin()[1]);
-        output.setCommand(CommandSend);
+        sendMessage(window->MIDIOutput1(), status, data);
     }
-    void sendSysEx(const QByteArray &bytes)
-    {
-        MIDIOutput &output = window->MIDIOutput1();
-        output.setMessageStatus(0xF0);
-        output.setMessageSysEx(bytes);
-        output.setCommand(CommandSend);
-    }
+    void sendSysEx(const QByteArray &bytes) { ::sendSysEx(window->MIDIOutput1(), bytes); }
 
     template<typename T>
     T *find(const char *name) const
