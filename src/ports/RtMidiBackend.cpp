@@ -3,6 +3,7 @@
 #include "PortError.h"
 
 #include <QFileInfo>
+#include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
 namespace {
@@ -37,6 +38,20 @@ private:
 
     std::string m_reported;
 };
+
+void ignoreJackMessage(const char *) { }
+
+bool jackServerRuns()
+{
+    jack_set_error_function(ignoreJackMessage);
+    jack_set_info_function(ignoreJackMessage);
+    jack_status_t status;
+    jack_client_t *probe = jack_client_open("Lumetra probe", JackNoStartServer, &status);
+    if (!probe)
+        return false;
+    jack_client_close(probe);
+    return true;
+}
 
 template<typename Port>
 QStringList listPorts(Port &port)
@@ -165,6 +180,10 @@ std::vector<std::unique_ptr<PortBackend>> RtMidiBackend::createAvailable()
         // Without a sequencer device the ALSA library prints its complaint before RtMidi
         // can throw; a machine without one simply has no ALSA ports.
         if (api == RtMidi::LINUX_ALSA && !QFileInfo::exists(QStringLiteral("/dev/snd/seq")))
+            continue;
+        // RtMidi's JACK clients start without a server but list nothing, and the JACK
+        // library complains on stderr at every attempt: look for a server first.
+        if (api == RtMidi::UNIX_JACK && !jackServerRuns())
             continue;
         try {
             backends.push_back(
