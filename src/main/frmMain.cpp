@@ -267,11 +267,11 @@ void frmMain::setUpGrid()
 {
     QHeaderView *header = grdMIDIIn->horizontalHeader();
     for (std::int16_t column = 0; column < EventGridModel::ColumnCount; ++column) {
-        const GridColumn &spec = GridColumns[column];
-        m_gridModel->setHeaderCell(Fgi(0, column), QLatin1String(spec.header));
-        header->resizeSection(column, modFormSize::toPixels(spec.widthTwips, TwipsPerPixelX));
+        const GridColumn &design = GridColumns[column];
+        m_gridModel->setHeaderCell(Fgi(0, column), QLatin1String(design.header));
+        header->resizeSection(column, modFormSize::toPixels(design.widthTwips, TwipsPerPixelX));
         m_gridModel->setColumnAlignment(column,
-            spec.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
+            design.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
                               : Qt::AlignLeft | Qt::AlignVCenter);
     }
 }

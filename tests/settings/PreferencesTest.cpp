@@ -104,6 +104,19 @@ TEST(Preferences, RestoresTheSavedFilterAndIgnoresWronglyCasedNames)
         << "hand-written lines survive";
 }
 
+TEST(Preferences, ClearAllFiltersLeavesTheSavedFilterAlone)
+{
+    {
+        LoopbackWindow w;
+        w.toggle("mnuSysEx");
+        w.find<QAction>("mnuSaveFilter")->trigger();
+        w.toggle("mnuClearFilter");
+        EXPECT_FALSE(w.find<QAction>("mnuSysEx")->isChecked());
+    }
+    LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+    EXPECT_TRUE(w.find<QAction>("mnuSysEx")->isChecked()) << "restored as saved last";
+}
+
 TEST(Preferences, AnIndexPastTheDeviceListIsSavedBackAsZero)
 {
     writePreferences("[MIDI I/O]\r\nInput=5\r\nOutput=0\r\n");
