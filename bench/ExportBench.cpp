@@ -1,7 +1,6 @@
 #include "export/TrafficLog.h"
 #include "monitor/RowStore.h"
 
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -20,9 +19,7 @@ static void BM_ExportLog(benchmark::State &state)
     }
     QTemporaryDir folder;
     for (auto _ : state) {
-        QSaveFile file(folder.filePath("log.txt"));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-            || !TrafficLog::write(rows, TrafficLog::Rows::All, file) || !file.commit())
+        if (!TrafficLog::save(rows, TrafficLog::Rows::All, folder.filePath("log.txt")).isEmpty())
             state.SkipWithError("the log could not be written");
     }
     state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));

@@ -3,6 +3,7 @@
 #include "monitor/RowStore.h"
 
 #include <QIODevice>
+#include <QSaveFile>
 #include <string_view>
 
 namespace TrafficLog {
@@ -66,6 +67,15 @@ bool write(const RowStore &rows, Rows selection, QIODevice &out)
         }
     }
     return block.isEmpty() || out.write(block) == block.size();
+}
+
+QString save(const RowStore &rows, Rows selection, const QString &path)
+{
+    // Unbuffered: a write the disk refuses part-way must be seen before the commit.
+    QSaveFile file(path);
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        && write(rows, selection, file) && file.commit();
+    return saved ? QString() : file.errorString();
 }
 
 } // namespace TrafficLog

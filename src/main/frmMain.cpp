@@ -31,7 +31,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTableView>
 #include <stdexcept>
@@ -272,7 +271,7 @@ void frmMain::setUpGrid()
         header->resizeSection(column, modFormSize::toPixels(design.widthTwips, TwipsPerPixelX));
         m_gridModel->setColumnAlignment(column,
             design.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
-                              : Qt::AlignLeft | Qt::AlignVCenter);
+                                : Qt::AlignLeft | Qt::AlignVCenter);
     }
 }
 
@@ -364,15 +363,10 @@ void frmMain::saveTraffic(bool withSentRows)
     if (path.isEmpty())
         return;
 
-    // A failed export leaves any earlier file of that name as it was, and no partial file.
-    QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && TrafficLog::write(m_gridModel->rows(),
-            withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, file)
-        && file.commit();
-    if (!saved)
-        m_dialogs->showMessage(
-            QStringLiteral("Cannot save \"%1\": %2").arg(path, file.errorString()));
+    const QString error = TrafficLog::save(m_gridModel->rows(),
+        withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, path);
+    if (!error.isEmpty())
+        m_dialogs->showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
 }
 
 void frmMain::AddGridRow(std::string_view text)
