@@ -422,6 +422,7 @@ void frmMain::Form_Unload()
 {
     if (std::exchange(m_unloaded, true))
         return;
+    StopRepeating(); // no tick may send on a closed port
     if (m_output->PortState() >= 1)
         m_output->setCommand(CommandClose);
     if (m_input->PortState() >= 1)

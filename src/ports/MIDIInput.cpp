@@ -156,7 +156,9 @@ void MIDIInput::requestNotification()
 
 void MIDIInput::notify()
 {
-    m_notificationPending.store(false, std::memory_order_release);
+    // An exchange, not a store: reading the producer's flag orders the size read below after
+    // its push, so a message pushed just now is either seen here or posts a call of its own.
+    m_notificationPending.exchange(false, std::memory_order_acq_rel);
     if (m_eventsEnabled && m_queue.size() > 0)
         emit MessagesWaiting();
 }

@@ -101,9 +101,9 @@ private:
         static_cast<RtInput *>(self)->m_sink.receive(*message);
     }
 
+    ErrorTrap m_trap; // outlives the port, which may still report while closing
     RtMidiIn m_port;
     InputSink &m_sink;
-    ErrorTrap m_trap;
 };
 
 class RtOutput : public OutputConnection
@@ -144,9 +144,9 @@ private:
         return api == RtMidi::UNIX_JACK ? jackRingBufferSpace - sizeof(int) : SIZE_MAX;
     }
 
+    ErrorTrap m_trap; // outlives the port, which may still report while closing
     RtMidiOut m_port;
     std::size_t m_largestMessage;
-    ErrorTrap m_trap;
 };
 
 } // namespace
@@ -155,9 +155,9 @@ private:
 struct RtMidiBackend::Clients
 {
     RtMidi::Api api;
+    ErrorTrap trap;
     RtMidiIn input;
     RtMidiOut output;
-    ErrorTrap trap;
 
     explicit Clients(RtMidi::Api api)
         : api(api)

@@ -29,10 +29,12 @@ void RepeatTimer::fireDueTicks()
         m_start = Clock::now() - m_interval;
         m_ticks = 0;
     }
-    // A handler may stop the timer, or stop and start it again.
+    // Only the ticks due now: a handler that took long (a modal box) must not keep this
+    // loop going; the next wake-up sees the stall. A handler may also stop the timer, or
+    // stop and start it again.
+    const Clock::time_point now = Clock::now();
     const Clock::time_point startedAt = m_start;
-    while (
-        m_active && m_start == startedAt && m_start + (m_ticks + 1) * m_interval <= Clock::now()) {
+    while (m_active && m_start == startedAt && m_start + (m_ticks + 1) * m_interval <= now) {
         ++m_ticks;
         emit timeout();
     }

@@ -167,6 +167,20 @@ namespace {
         return text && (text->contains('\n') || text->contains('\r'));
     }
 
+    // A name the file could not give back as written: blanks at its ends are not kept, and a
+    // key that starts like a heading or a comment would read as one.
+    bool unreadableName(const ProfileString::Text &name, bool isKey)
+    {
+        if (!name || name->isEmpty())
+            return false;
+        if (*name != trimBlanks(*name))
+            return true;
+        if (!isKey)
+            return name->contains(']');
+        return name->contains('=') || name->startsWith('[') || name->startsWith(';')
+            || name->startsWith('#');
+    }
+
     bool fail(QString *error, const QString &reason)
     {
         if (error)
@@ -207,11 +221,16 @@ bool write(
     if (!section)
         return fail(error, QStringLiteral("No section was given."));
     if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value)
-        || (key && key->contains('=')) || section->contains(']'))
+        || unreadableName(section, false) || unreadableName(key, true))
         return fail(
             error, QStringLiteral("A name or value holds a character the file cannot keep."));
 
-    IniFile ini = IniFile::parse(readFile(file));
+    // A file that is there but cannot be read must not be replaced by one without its lines.
+    QFile existing(file);
+    if (existing.exists() && !existing.open(QIODevice::ReadOnly))
+        return fail(error, existing.errorString());
+    IniFile ini = IniFile::parse(existing.isOpen() ? existing.readAll() : QByteArray());
+    existing.close();
     qsizetype heading = ini.findSection(*section);
     if (!key) {
         if (heading < 0)

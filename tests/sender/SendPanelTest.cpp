@@ -167,6 +167,15 @@ TEST(SendPanel, RepeatingSendsEveryIntervalAndStops)
     EXPECT_FALSE(p.rate->isVisible());
 }
 
+TEST(SendPanel, ClosingTheWindowEndsRepeating)
+{
+    Panel p;
+    p.box->setPlainText("F8");
+    p.start("20");
+    p.window->close();
+    EXPECT_FALSE(p.timer->isActive()) << "no tick may send on the closed port";
+}
+
 TEST(SendPanel, AFailingTickEndsRepeatingAfterTheBox)
 {
     Panel p;

@@ -107,7 +107,10 @@ TEST_F(IniFixture, RefusesLineBreaksThatWouldInjectLines)
     put("[S]\nk=v\n");
     for (auto [section, key, value] :
         {std::tuple<QByteArray, QByteArray, QByteArray> {"S", "k", "1\n[Evil]\nx=y"},
-            {"S", "k\r\nx", "1"}, {"S\n[T", "k", "1"}, {"S", "a=b", "1"}, {"S]x", "k", "1"}}) {
+            {"S", "k\r\nx", "1"}, {"S\n[T", "k", "1"}, {"S", "a=b", "1"}, {"S]x", "k", "1"},
+            {" S", "k", "1"}, // blanks at the ends would not be found again
+            {"S", "[x", "1"}, // would read as a heading
+            {"S", ";k", "1"}}) { // would read as a comment
         EXPECT_FALSE(set(section, key, value)) << value.constData();
     }
     EXPECT_EQ(contents(), "[S]\nk=v\n");
