@@ -41,18 +41,6 @@ private:
 
 void ignoreJackMessage(const char *) { }
 
-bool jackServerRuns()
-{
-    jack_set_error_function(ignoreJackMessage);
-    jack_set_info_function(ignoreJackMessage);
-    jack_status_t status;
-    jack_client_t *probe = jack_client_open("Lumetra probe", JackNoStartServer, &status);
-    if (!probe)
-        return false;
-    jack_client_close(probe);
-    return true;
-}
-
 template<typename Port>
 QStringList listPorts(Port &port)
 {
@@ -193,6 +181,18 @@ std::vector<std::unique_ptr<PortBackend>> RtMidiBackend::createAvailable()
         }
     }
     return backends;
+}
+
+bool RtMidiBackend::jackServerRuns()
+{
+    jack_set_error_function(ignoreJackMessage);
+    jack_set_info_function(ignoreJackMessage);
+    jack_status_t status;
+    jack_client_t *probe = jack_client_open("Lumetra probe", JackNoStartServer, &status);
+    if (!probe)
+        return false;
+    jack_client_close(probe);
+    return true;
 }
 
 RtMidiBackend::RtMidiBackend(std::unique_ptr<Clients> clients)

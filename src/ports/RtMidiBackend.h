@@ -12,6 +12,8 @@ class RtMidiBackend : public PortBackend
 public:
     // One backend for each compiled API that can start here; an API that cannot is skipped.
     static std::vector<std::unique_ptr<PortBackend>> createAvailable();
+    // Whether a JACK server answers, asked without the JACK library's complaints on stderr.
+    static bool jackServerRuns();
 
     ~RtMidiBackend() override;
 

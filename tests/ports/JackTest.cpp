@@ -2,12 +2,12 @@
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
 #include "ports/PortError.h"
+#include "ports/RtMidiBackend.h"
 #include "settings/DeviceSelection.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <jack/jack.h>
 #include <mutex>
 #include <rtmidi/RtMidi.h>
 
@@ -15,19 +15,9 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-bool jackServerRuns()
-{
-    jack_status_t status;
-    jack_client_t *client = jack_client_open("lumetra-probe", JackNoStartServer, &status);
-    if (!client)
-        return false;
-    jack_client_close(client);
-    return true;
-}
-
 // CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run.
 #define REQUIRE_JACK_OR_SKIP()                                                                     \
-    if (!jackServerRuns()) {                                                                       \
+    if (!RtMidiBackend::jackServerRuns()) {                                                        \
         if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                                     \
             FAIL() << "no JACK server could be reached";                                           \
         GTEST_SKIP() << "no JACK server runs";                                                     \
