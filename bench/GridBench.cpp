@@ -1,11 +1,8 @@
 #include "main/frmMain.h"
-#include "main/modGlobals.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
-#include "ports/LoopbackBackend.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
-#include "ports/PortCommand.h"
 #include "settings/DeviceSelection.h"
 
 #include <QCoreApplication>
@@ -18,13 +15,6 @@
 
 namespace {
 
-std::shared_ptr<PortSystem> loopbackOnly()
-{
-    std::vector<std::unique_ptr<PortBackend>> backends;
-    backends.push_back(std::make_unique<LoopbackBackend>());
-    return std::make_shared<PortSystem>(std::move(backends));
-}
-
 void sendNotes(MIDIOutput &output, int count, int perSecond = 0)
 {
     using Clock = std::chrono::steady_clock;
@@ -33,10 +23,7 @@ void sendNotes(MIDIOutput &output, int count, int perSecond = 0)
         if (perSecond > 0 && i % 1000 == 0)
             std::this_thread::sleep_until(
                 start + std::chrono::microseconds(std::int64_t(i) * 1'000'000 / perSecond));
-        output.setMessageStatus(std::int16_t(0x90 | (i & 0x0F)));
-        output.setMessageData1(std::int16_t(i & 0x7F));
-        output.setMessageData2(0x40);
-        output.setCommand(CommandSend);
+        sendMessage(output, {std::uint8_t(0x90 | (i & 0x0F)), std::uint8_t(i & 0x7F), 0x40});
     }
 }
 
@@ -54,7 +41,7 @@ std::size_t residentBytes()
 static void BM_GridIngest(benchmark::State &state)
 {
     constexpr int Burst = 10'000;
-    auto ports = loopbackOnly();
+    auto ports = PortSystem::createLoopbackOnly();
     MIDIInput input(ports);
     MIDIOutput output(ports);
     DeviceSelection::openInputDevice(input, 0);
@@ -77,9 +64,7 @@ BENCHMARK(BM_GridIngest)->Unit(benchmark::kMillisecond);
 static void BM_GridIngestShown(benchmark::State &state)
 {
     constexpr int Messages = 500'000;
-    auto ports = loopbackOnly();
-    modGlobals::InputDeviceIndex = 0;
-    modGlobals::OutputDeviceIndex = 0;
+    auto ports = PortSystem::createLoopbackOnly();
     for (auto _ : state) {
         frmMain window(ports);
         window.Form_Load();

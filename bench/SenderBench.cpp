@@ -1,7 +1,5 @@
-#include "main/DialogService.h"
+#include "frame/DialogService.h"
 #include "main/frmMain.h"
-#include "main/modGlobals.h"
-#include "ports/LoopbackBackend.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortSystem.h"
 #include "sender/MessageParser.h"
@@ -39,11 +37,7 @@ static void BM_RepeatTiming(benchmark::State &state)
     using Clock = std::chrono::steady_clock;
     const auto rate = std::chrono::milliseconds(state.range(0));
     const auto runFor = std::chrono::seconds(3);
-    std::vector<std::unique_ptr<PortBackend>> backends;
-    backends.push_back(std::make_unique<LoopbackBackend>());
-    auto ports = std::make_shared<PortSystem>(std::move(backends));
-    modGlobals::InputDeviceIndex = 0;
-    modGlobals::OutputDeviceIndex = 0;
+    auto ports = PortSystem::createLoopbackOnly();
 
     for (auto _ : state) {
         frmMain window(ports, std::make_unique<SilentDialogs>());

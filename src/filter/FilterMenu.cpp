@@ -1,37 +1,24 @@
 #include "FilterMenu.h"
 
-#include <QMenu>
+#include "frame/MenuItems.h"
 
 using modFilter::FilterItem;
-
-namespace {
-
-QMenu *addSubmenu(QMenu *parent, const char *name, const QString &title)
-{
-    QMenu *menu = parent->addMenu(title);
-    menu->setObjectName(QLatin1String(name));
-    return menu;
-}
-
-} // namespace
 
 FilterMenu::FilterMenu(QMenu *menu)
     : QObject(menu)
 {
-    QMenu *channels = addSubmenu(menu, "mnuChannels", QStringLiteral("Channels"));
-    QMenu *events = addSubmenu(menu, "mnuEvents", QStringLiteral("Events"));
+    QMenu *channels = addNamedMenu(menu, "mnuChannels", QStringLiteral("Channels"));
+    QMenu *events = addNamedMenu(menu, "mnuEvents", QStringLiteral("Events"));
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         const auto &info = modFilter::itemInfo(FilterItem(i));
         QMenu *parent = i < 16 ? channels : events;
-        QAction *item = parent->addAction(QString::fromLatin1(info.caption));
-        item->setObjectName(QLatin1String(info.objectName));
+        QAction *item = addNamedItem(parent, info.objectName, QString::fromLatin1(info.caption));
         item->setCheckable(true);
         // A checkable action toggles its own check mark before it triggers.
         connect(item, &QAction::triggered, this, &FilterMenu::changed);
         m_items[i] = item;
     }
-    QAction *clear = menu->addAction(QStringLiteral("Clear All Filters"));
-    clear->setObjectName(QStringLiteral("mnuClearFilter"));
+    QAction *clear = addNamedItem(menu, "mnuClearFilter", QStringLiteral("Clear All Filters"));
     connect(clear, &QAction::triggered, this, &FilterMenu::mnuClearFilter_Click);
 }
 

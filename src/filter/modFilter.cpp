@@ -33,7 +33,8 @@ namespace {
         {"mnuActiveSense", "Active Sense"},
     };
 
-    // The event items and what each blocks, in the order the table is built.
+    // The event items and what each blocks, in the order the table is built (and the
+    // preferences file is written).
     struct EventRule
     {
         FilterItem item;
@@ -55,7 +56,24 @@ namespace {
         {FilterItem::ControlChange, 0xB, 0, 0},
     };
 
+    constexpr std::array<FilterItem, FilterItemCount> makeUpdateOrder()
+    {
+        std::array<FilterItem, FilterItemCount> order {};
+        for (int channel = 0; channel < 16; ++channel)
+            order[std::size_t(channel)] = channelItem(channel);
+        for (std::size_t i = 0; i < std::size(EventRules); ++i)
+            order[16 + i] = EventRules[i].item;
+        return order;
+    }
+
+    constexpr std::array<FilterItem, FilterItemCount> UpdateOrderItems = makeUpdateOrder();
+
 } // namespace
+
+std::span<const FilterItem> UpdateOrder()
+{
+    return UpdateOrderItems;
+}
 
 const FilterItemInfo &itemInfo(FilterItem item)
 {

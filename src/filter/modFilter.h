@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 // Which channels and kinds of message the input component withholds. The Filter menu's
 // check marks are the whole state; this module turns them into one flag per status byte.
@@ -51,6 +52,10 @@ constexpr FilterItem channelItem(int channelNibble)
 {
     return FilterItem(channelNibble);
 }
+
+// Channels 1 to 16, then the event items in the order UpdateFilter applies them; the
+// preferences file gets its keys in this order too.
+std::span<const FilterItem> UpdateOrder();
 
 // The check marks, indexed by FilterItem.
 using FilterChecks = std::bitset<FilterItemCount>;

@@ -1,6 +1,6 @@
 #include "frmAbout.h"
 
-#include "main/DialogService.h"
+#include "DialogService.h"
 #include "modFormSize.h"
 
 #include <QFrame>
@@ -73,7 +73,24 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     addLabel(this, "Label4", QStringLiteral("Bristol BS1 4DJ"), {1080, 2640, 3975, 255});
     addLabel(this, "Label3", QStringLiteral("United Kingdom"), {1080, 2880, 3975, 255});
     addLabel(this, "Label6", QStringLiteral("Tel: +44 117 496 0123"), {1080, 3120, 3975, 255});
+    addLinks();
 
+    auto *line = new QFrame(this);
+    line->setObjectName(QStringLiteral("Line2"));
+    line->setFrameShape(QFrame::HLine);
+    line->setGeometry(
+        modFormSize::toPixels(QRect(1080, 3780, 6345, 30), TwipsPerPixel, TwipsPerPixel));
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setGeometry(
+        modFormSize::toPixels(QRect(6165, 3960, 1260, 345), TwipsPerPixel, TwipsPerPixel));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void frmAbout::addLinks()
+{
     auto *web = new LinkLabel(
         WebHost, [this] { lblWeb_Click(); }, this);
     web->setObjectName(QStringLiteral("lblWeb"));
@@ -94,19 +111,6 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
             label->move(std::max(label->x(), previous->geometry().right() + 1), label->y());
         previous = label;
     }
-
-    auto *line = new QFrame(this);
-    line->setObjectName(QStringLiteral("Line2"));
-    line->setFrameShape(QFrame::HLine);
-    line->setGeometry(
-        modFormSize::toPixels(QRect(1080, 3780, 6345, 30), TwipsPerPixel, TwipsPerPixel));
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setGeometry(
-        modFormSize::toPixels(QRect(6165, 3960, 1260, 345), TwipsPerPixel, TwipsPerPixel));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::close);
 }
 
 QString frmAbout::versionText(const QVersionNumber &version)

@@ -27,6 +27,8 @@ public:
     void lblEmail_Click();
 
 private:
+    void addLinks();
+
     DialogService &m_dialogs;
     modWebBrowser::UrlOpener m_opener;
 };

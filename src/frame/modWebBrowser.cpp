@@ -1,6 +1,6 @@
 #include "modWebBrowser.h"
 
-#include "main/DialogService.h"
+#include "DialogService.h"
 
 #include <QDesktopServices>
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "DialogService.h"
+#include "frame/DialogService.h"
+#include "ports/MessageQueue.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,11 +12,12 @@
 class EventGrid;
 class EventGridModel;
 class FilterMenu;
+class FormLayout;
 class frmAbout;
+class IncomingTraffic;
 class MIDIInput;
 class MIDIOutput;
 class PortSystem;
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -33,9 +35,11 @@ class frmMain : public QMainWindow
     Q_OBJECT
 
 public:
-    // A null dialog service means the real dialogs.
+    // A null dialog service means the real dialogs; the queue capacity bounds the messages
+    // the input holds while the window is busy.
     explicit frmMain(std::shared_ptr<PortSystem> ports,
-        std::unique_ptr<DialogService> dialogs = nullptr, QWidget *parent = nullptr);
+        std::unique_ptr<DialogService> dialogs = nullptr,
+        std::size_t queueCapacity = MessageQueue::DefaultCapacity, QWidget *parent = nullptr);
     ~frmMain() override;
 
     void Form_Load();
@@ -54,7 +58,6 @@ public:
 
     MIDIInput &MIDIInput1() { return *m_input; }
     MIDIOutput &MIDIOutput1() { return *m_output; }
-    DialogService &dialogs() { return *m_dialogs; }
 
 public slots:
     void ComboMidiIn_Click();
@@ -76,15 +79,10 @@ protected:
 
 private:
     void createControls();
+    void connectControls();
     void createMenus();
-    void setUpSize();
-    void setUpGrid();
     void listAndSelectDevices();
     void reportingFailure(void (frmMain::*handler)());
-    void showDroppedCount();
-    // Puts waiting messages into the grid: at least `atLeast` of them, then as many as fit
-    // in one pass.
-    void drainIncoming(int atLeast);
     void saveTraffic(bool withSentRows);
 
     std::shared_ptr<PortSystem> m_ports;
@@ -94,8 +92,8 @@ private:
     EventGridModel *m_gridModel;
     std::unique_ptr<EventGrid> m_grid;
     FilterMenu *m_filterMenu = nullptr;
-    std::int16_t TwipsPerPixelX = 15;
-    std::int16_t TwipsPerPixelY = 15;
+    std::unique_ptr<FormLayout> m_layout;
+    std::unique_ptr<IncomingTraffic> m_incoming;
     QPointer<frmAbout> m_about;
     bool m_unloaded = false;
 

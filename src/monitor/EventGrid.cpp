@@ -1,13 +1,69 @@
 #include "EventGrid.h"
 
 #include "EventGridModel.h"
+#include "frame/modFormSize.h"
 
+#include <QHeaderView>
 #include <QTableView>
+#include <stdexcept>
+
+namespace {
+
+struct GridColumn
+{
+    const char *header;
+    int widthTwips;
+    bool rightAligned;
+};
+
+constexpr GridColumn GridColumns[EventGridModel::ColumnCount] = {
+    {"Timestamp", 1200, false},
+    {"Status", 900, true},
+    {"Data 1", 900, true},
+    {"Data 2", 900, true},
+    {"Channel", 1000, false},
+    {"Event", 3000, false},
+    {"SysEx Data", 4350, false},
+};
+
+enum Column { StatusColumn = 1, Data1Column = 2, Data2Column = 3, SysExColumn = 6 };
+
+} // namespace
 
 EventGrid::EventGrid(QTableView &view, EventGridModel &model)
     : m_view(view)
     , m_model(model)
-{ }
+{
+    m_view.setModel(&m_model);
+    m_view.setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view.setWordWrap(false);
+    QHeaderView *rows = m_view.verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_view.fontMetrics().height() + 2);
+}
+
+std::int16_t EventGrid::Fgi(std::int16_t r, std::int16_t c)
+{
+    const std::int32_t index = std::int32_t(r) * EventGridModel::ColumnCount + c;
+    if (index < INT16_MIN || index > INT16_MAX)
+        throw std::overflow_error("grid cell index does not fit 16 bits");
+    return std::int16_t(index);
+}
+
+void EventGrid::setUpColumns(int twipsPerPixelX)
+{
+    QHeaderView *header = m_view.horizontalHeader();
+    for (std::int16_t column = 0; column < EventGridModel::ColumnCount; ++column) {
+        const GridColumn &design = GridColumns[column];
+        m_model.setHeaderCell(Fgi(0, column), QLatin1String(design.header));
+        header->resizeSection(column, modFormSize::toPixels(design.widthTwips, twipsPerPixelX));
+        m_model.setColumnAlignment(column,
+            design.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
+                                : Qt::AlignLeft | Qt::AlignVCenter);
+    }
+}
 
 void EventGrid::AddGridRow(std::string_view text)
 {
@@ -52,6 +108,17 @@ bool EventGrid::isRowVisible(int row) const
 void EventGrid::clear()
 {
     m_model.clear();
+}
+
+QString EventGrid::messageBoxText(int row)
+{
+    const QString status = GetMIDIINText(row, StatusColumn);
+    if (status == QLatin1String("F0"))
+        return GetMIDIINText(row, SysExColumn);
+    // Read in column order: the last cell read stays the current one.
+    const QString data1 = GetMIDIINText(row, Data1Column);
+    const QString data2 = GetMIDIINText(row, Data2Column);
+    return status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2;
 }
 
 EventGrid::Batch::Batch(EventGrid &grid)

@@ -11,19 +11,23 @@ bool drain(MIDIInput &input, bool hideSysEx, const std::function<void(const std:
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + budget;
-    for (int handled = 1; input.MessageCount() > 0; ++handled) {
+    int handled = 0;
+    while (const MidiMessage *message = input.currentMessage()) {
         // Checking the clock every few hundred rows keeps it off the per-message cost.
-        if (handled > atLeast && handled % 256 == 0 && Clock::now() >= deadline)
+        if (handled >= atLeast && handled % 256 == 255 && Clock::now() >= deadline) {
+            input.requestMessagesWaiting();
             return true;
-        const QByteArray sysEx = input.MessageSysEx();
-        if (!sysEx.isEmpty()) {
+        }
+        if (!message->sysEx.isEmpty()) {
             if (!hideSysEx)
-                addRow(modFormat::FormatSysExRow(sysEx, input.MessageTimestamp()));
+                addRow(
+                    modFormat::FormatSysExRow(message->sysEx, std::int32_t(message->timestampMs)));
         } else {
-            addRow(modFormat::FormatMessageRow(input.MessageStatus(), input.MessageData1(),
-                input.MessageData2(), input.MessageTimestamp()));
+            addRow(modFormat::FormatMessageRow(message->status, message->data1, message->data2,
+                std::int32_t(message->timestampMs)));
         }
         input.setCommand(CommandDropCurrent);
+        ++handled;
     }
     return false;
 }

@@ -58,38 +58,33 @@ void MIDIInput::close()
     m_connection.reset();
 }
 
-const MidiMessage *MIDIInput::current()
-{
-    return m_queue.front();
-}
-
 std::int16_t MIDIInput::MessageStatus()
 {
-    const MidiMessage *message = current();
+    const MidiMessage *message = currentMessage();
     return message ? message->status : 0;
 }
 
 std::int16_t MIDIInput::MessageData1()
 {
-    const MidiMessage *message = current();
+    const MidiMessage *message = currentMessage();
     return message ? message->data1 : 0;
 }
 
 std::int16_t MIDIInput::MessageData2()
 {
-    const MidiMessage *message = current();
+    const MidiMessage *message = currentMessage();
     return message ? message->data2 : 0;
 }
 
 std::int32_t MIDIInput::MessageTimestamp()
 {
-    const MidiMessage *message = current();
+    const MidiMessage *message = currentMessage();
     return message ? std::int32_t(message->timestampMs) : 0;
 }
 
 QByteArray MIDIInput::MessageSysEx()
 {
-    const MidiMessage *message = current();
+    const MidiMessage *message = currentMessage();
     return message ? message->sysEx : QByteArray();
 }
 

@@ -24,8 +24,7 @@ public:
     void setCommand(std::int16_t command) override;
 
     // Kept for the port interface; this implementation needs no setting before opening.
-    void setPreOpenSetting(std::int16_t value) { m_preOpenSetting = value; }
-    std::int16_t PreOpenSetting() const { return m_preOpenSetting; }
+    void setPreOpenSetting(std::int16_t) { }
 
     // The current message is the oldest queued one; all read 0 or empty when none waits.
     int MessageCount() const { return int(m_queue.size()); }
@@ -34,6 +33,9 @@ public:
     std::int16_t MessageData2();
     std::int32_t MessageTimestamp();
     QByteArray MessageSysEx();
+    // The current message whole, or nullptr: for the program's own drain, which needs no
+    // copy of a SysEx.
+    const MidiMessage *currentMessage() { return m_queue.front(); }
 
     // While false, messages keep queueing but MessagesWaiting is held back.
     void setEventsEnabled(bool enabled);
@@ -62,7 +64,6 @@ private:
     void notify();
     void open();
     void close();
-    const MidiMessage *current();
 
     MessageQueue m_queue;
     SysExAssembler m_assembler; // backend thread only
@@ -73,5 +74,4 @@ private:
     std::atomic<Clock::rep> m_startTicks {0};
     Clock::time_point m_assemblyStart;
     bool m_eventsEnabled = true;
-    std::int16_t m_preOpenSetting = 0;
 };

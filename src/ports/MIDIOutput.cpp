@@ -61,6 +61,28 @@ QByteArray MIDIOutput::messageBytes() const
     return bytes;
 }
 
+void sendMessage(MIDIOutput &output, std::span<const std::uint8_t> message)
+{
+    if (message.empty())
+        throw PortError(QStringLiteral("There is no MIDI message to send."));
+    output.setMessageStatus(message[0]);
+    if (message[0] == SysExStatus) {
+        output.setMessageSysEx(
+            QByteArray(reinterpret_cast<const char *>(message.data()), qsizetype(message.size())));
+    } else {
+        if (message.size() >= 2)
+            output.setMessageData1(message[1]);
+        if (message.size() >= 3)
+            output.setMessageData2(message[2]);
+    }
+    output.setCommand(CommandSend);
+}
+
+void sendMessage(MIDIOutput &output, std::initializer_list<std::uint8_t> message)
+{
+    sendMessage(output, std::span(message.begin(), message.size()));
+}
+
 void MIDIOutput::send()
 {
     if (!m_connection)

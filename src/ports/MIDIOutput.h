@@ -3,6 +3,9 @@
 #include "MidiPort.h"
 
 #include <QByteArray>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
 
 // The output port component: the Message* members describe a message, CommandSend sends it.
 class MIDIOutput : public MidiPort
@@ -37,3 +40,9 @@ private:
     int m_dataBytes = 0; // written since the status
     QByteArray m_sysEx;
 };
+
+// Sends one whole message the way the program writes the output's members: the status, then
+// the whole SysEx from F0 on, or else as many of the two data bytes as the message has (any
+// further bytes are not sent). Throws PortError.
+void sendMessage(MIDIOutput &output, std::span<const std::uint8_t> message);
+void sendMessage(MIDIOutput &output, std::initializer_list<std::uint8_t> message);

@@ -32,11 +32,3 @@ void MessageQueue::popFront()
     m_draining.pop_front();
     m_size.fetch_sub(1, std::memory_order_release);
 }
-
-void MessageQueue::clear()
-{
-    while (front()) {
-        m_size.fetch_sub(m_draining.size(), std::memory_order_release);
-        m_draining.clear();
-    }
-}

@@ -26,7 +26,6 @@ public:
     std::size_t size() const { return m_size.load(std::memory_order_acquire); }
     const MidiMessage *front(); // nullptr when empty
     void popFront();
-    void clear();
 
     std::uint64_t droppedCount() const { return m_dropped.load(std::memory_order_relaxed); }
     void resetDroppedCount() { m_dropped.store(0, std::memory_order_relaxed); }

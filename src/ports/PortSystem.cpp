@@ -14,6 +14,13 @@ std::shared_ptr<PortSystem> PortSystem::createDefault()
     return std::make_shared<PortSystem>(std::move(backends));
 }
 
+std::shared_ptr<PortSystem> PortSystem::createLoopbackOnly()
+{
+    std::vector<std::unique_ptr<PortBackend>> backends;
+    backends.push_back(std::make_unique<LoopbackBackend>());
+    return std::make_shared<PortSystem>(std::move(backends));
+}
+
 std::vector<DeviceEntry> PortSystem::devices(PortDirection direction) const
 {
     std::vector<DeviceEntry> entries;

@@ -21,6 +21,8 @@ public:
 
     // RtMidi's APIs that can start here, then the loopback device, always last.
     static std::shared_ptr<PortSystem> createDefault();
+    // The loopback device alone: for tests, benchmarks and tools that need no hardware.
+    static std::shared_ptr<PortSystem> createLoopbackOnly();
 
     std::vector<DeviceEntry> devices(PortDirection direction) const;
 

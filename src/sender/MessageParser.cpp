@@ -59,7 +59,7 @@ ParseResult parseMessage(QStringView text)
     ParsedMessage parsed;
     parsed.status = std::uint8_t(status);
     if (parsed.isSysEx())
-        parsed.bytes += char(0xF0);
+        parsed.bytes += char(SysExStatus);
     for (qsizetype at = 2; at < message.size(); at += 3) {
         if (message[at] != u' ')
             return refuse(QStringLiteral("Expected a single space at position %1.").arg(at + 1));

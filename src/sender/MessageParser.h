@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ports/MidiMessage.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -14,8 +16,8 @@ struct ParsedMessage
     // SysEx: the whole message from F0 on; otherwise the data bytes in typed order.
     QByteArray bytes;
 
-    bool isSysEx() const { return status == 0xF0; }
-    bool lacksEox() const { return isSysEx() && std::uint8_t(bytes.back()) != 0xF7; }
+    bool isSysEx() const { return status == SysExStatus; }
+    bool lacksEox() const { return isSysEx() && std::uint8_t(bytes.back()) != EndOfSysEx; }
 };
 
 struct ParseResult

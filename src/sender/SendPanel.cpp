@@ -2,7 +2,7 @@
 
 #include "RepeatRate.h"
 #include "RepeatTimer.h"
-#include "main/DialogService.h"
+#include "frame/DialogService.h"
 #include "modSendMessage.h"
 
 #include <QCheckBox>
@@ -111,11 +111,22 @@ bool SendPanel::sendMessageBox()
     if (text.isEmpty())
         return false;
     m_sending = true;
+    const QStringList historyBefore = m_history;
     const std::string row = modSendMessage::SendMIDIMessage(
-        text, {m_output, m_dialogs, *m_controls.ComboHistory, [this] { StopRepeating(); }});
+        text, {m_output, m_dialogs, m_history, [this] { StopRepeating(); }});
     m_sending = false;
+    if (m_history != historyBefore)
+        showHistory();
     m_addGridRow(row);
     return true;
+}
+
+void SendPanel::showHistory()
+{
+    QComboBox *combo = m_controls.ComboHistory;
+    combo->clear();
+    combo->addItems(m_history);
+    combo->setCurrentIndex(0); // the box shows the newest entry
 }
 
 void SendPanel::ComboHistory_Click()

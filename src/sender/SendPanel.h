@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
 #include <string_view>
 
@@ -49,10 +50,12 @@ private:
     void startRepeating();
     // Sends the box's text and appends its row; false when the box was empty.
     bool sendMessageBox();
+    void showHistory();
 
     Controls m_controls;
     MIDIOutput &m_output;
     DialogService &m_dialogs;
     std::function<void(std::string_view)> m_addGridRow;
+    QStringList m_history; // what ComboHistory shows, newest first
     bool m_sending = false;
 };

@@ -1,17 +1,13 @@
 #include "modSendMessage.h"
 
-#include "main/DialogService.h"
+#include "frame/DialogService.h"
 #include "monitor/modFormat.h"
 #include "ports/MIDIOutput.h"
-#include "ports/PortCommand.h"
+#include "ports/MidiMessage.h"
 #include "ports/PortError.h"
-
-#include <QComboBox>
 
 namespace modSendMessage {
 namespace {
-
-    constexpr char EndOfSysEx = char(0xF7);
 
     std::string dataByteText(const ParsedMessage &message, qsizetype index)
     {
@@ -20,19 +16,12 @@ namespace {
         return modFormat::HexByte(std::uint8_t(message.bytes[index]));
     }
 
-    // Writes only the members the message fills.
     void handOver(MIDIOutput &output, const ParsedMessage &message)
     {
-        output.setMessageStatus(message.status);
-        if (message.isSysEx()) {
-            output.setMessageSysEx(message.bytes);
-        } else {
-            if (message.bytes.size() >= 1)
-                output.setMessageData1(std::uint8_t(message.bytes[0]));
-            if (message.bytes.size() >= 2)
-                output.setMessageData2(std::uint8_t(message.bytes[1]));
-        }
-        output.setCommand(CommandSend);
+        const QByteArray wire
+            = message.isSysEx() ? message.bytes : char(message.status) + message.bytes;
+        sendMessage(output,
+            {reinterpret_cast<const std::uint8_t *>(wire.constData()), std::size_t(wire.size())});
     }
 
     std::string fail(const SendContext &context)
@@ -75,7 +64,7 @@ std::string SendMIDIMessage(const QString &text, const SendContext &context)
     try {
         if (message.lacksEox()) {
             context.dialogs.showMessage(AppendingEoxText);
-            message.bytes += EndOfSysEx;
+            message.bytes += char(EndOfSysEx);
         }
         handOver(context.output, message);
     } catch (const PortError &) {
@@ -85,16 +74,14 @@ std::string SendMIDIMessage(const QString &text, const SendContext &context)
     return sentRow(message);
 }
 
-void AddToHistory(QComboBox &history, const QString &text)
+void AddToHistory(QStringList &history, const QString &text)
 {
     // The oldest goes before duplicates are looked for, so a full list can end with ten.
-    if (history.count() > HistoryLimit - 1)
-        history.removeItem(history.count() - 1);
-    for (int i = history.count() - 1; i >= 0; --i)
-        if (history.itemText(i).compare(text, Qt::CaseInsensitive) == 0)
-            history.removeItem(i);
-    history.insertItem(0, text);
-    history.setCurrentIndex(0); // the box shows the newest entry
+    if (history.size() > HistoryLimit - 1)
+        history.removeLast();
+    history.removeIf(
+        [&](const QString &entry) { return entry.compare(text, Qt::CaseInsensitive) == 0; });
+    history.prepend(text);
 }
 
 } // namespace modSendMessage

@@ -3,12 +3,12 @@
 #include "MessageParser.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 
 class DialogService;
 class MIDIOutput;
-class QComboBox;
 
 // Turning the MIDI Message box's text into a message on the output port, with the grid
 // row and the history entry that record it.
@@ -24,7 +24,7 @@ struct SendContext
 {
     MIDIOutput &output;
     DialogService &dialogs;
-    QComboBox &history;
+    QStringList &history; // newest first
     std::function<void()> stopRepeating;
 };
 
@@ -33,7 +33,7 @@ struct SendContext
 std::string SendMIDIMessage(const QString &text, const SendContext &context);
 
 // Puts the text first in the history, without duplicates ignoring case, at most 11 entries.
-void AddToHistory(QComboBox &history, const QString &text);
+void AddToHistory(QStringList &history, const QString &text);
 
 std::string sentRow(const ParsedMessage &message);
 std::string failureRow();

@@ -3,6 +3,7 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
+#include "ports/PortError.h"
 
 namespace DeviceSelection {
 namespace {
@@ -26,6 +27,13 @@ QStringList deviceNames(MidiPort &port)
         names << port.DeviceName();
     }
     return names;
+}
+
+int entryToSelect(std::int16_t remembered, int deviceCount)
+{
+    if (deviceCount <= 0)
+        throw PortError(QStringLiteral("There is no MIDI device to choose."));
+    return remembered > deviceCount - 1 || remembered < 0 ? 0 : remembered;
 }
 
 void openInputDevice(MIDIInput &input, std::int16_t deviceIndex)

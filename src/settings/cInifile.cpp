@@ -56,6 +56,16 @@ std::int32_t checked(double value)
 
 } // namespace
 
+std::optional<double> decimalNumber(const QString &text, NumberAt where)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+-]?(\\d+(\\.\\d*)?|\\.\\d+))(\\s*$)?"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch() || (where == NumberAt::WholeText && match.capturedStart(4) < 0))
+        return std::nullopt;
+    return match.captured(1).toDouble();
+}
+
 QString cInifile::Value() const
 {
     QByteArray buffer(ValueBufferSize, '\0');
@@ -121,11 +131,10 @@ void cInifile::EnumerateAllSections(QStringList &sSections, std::int32_t &iCount
 
 std::int32_t cInifile::CLngDefault(const QString &sString, std::int32_t lDefault)
 {
-    static const QRegularExpression number(
-        QStringLiteral("^\\s*[+-]?(\\d+(\\.\\d*)?|\\.\\d+)\\s*$"));
-    if (!number.match(sString).hasMatch())
+    const std::optional<double> number = decimalNumber(sString, NumberAt::WholeText);
+    if (!number)
         return lDefault;
-    const double value = roundHalfEven(sString.trimmed().toDouble());
+    const double value = roundHalfEven(*number);
     return fitsInt32(value) ? std::int32_t(value) : lDefault;
 }
 

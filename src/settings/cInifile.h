@@ -5,6 +5,13 @@
 #include <cstdint>
 #include <optional>
 
+// Where a decimal number must stand in a text: as all of it (blanks around it aside), or at
+// its start, followed by anything.
+enum class NumberAt { WholeText, Start };
+
+// The decimal number of the text (leading blanks, a sign and a fraction allowed), or nothing.
+std::optional<double> decimalNumber(const QString &text, NumberAt where);
+
 // A window whose position and size can be saved and restored, in twips.
 class FormWindow
 {

@@ -1,11 +1,9 @@
 #include "modPreferences.h"
 
 #include "cInifile.h"
-#include "main/DialogService.h"
-#include "main/modGlobals.h"
+#include "frame/DialogService.h"
 #include "modGetPaths.h"
 
-#include <QRegularExpression>
 #include <cmath>
 #include <stdexcept>
 
@@ -16,37 +14,6 @@ namespace {
 
     const QString DevicesSection = QStringLiteral("MIDI I/O");
     const QString FilterSection = QStringLiteral("Filter");
-
-    // The order in which a new "Filter" section gets its keys.
-    constexpr FilterItem SaveOrder[] = {
-        FilterItem::Channel1,
-        FilterItem::Channel2,
-        FilterItem::Channel3,
-        FilterItem::Channel4,
-        FilterItem::Channel5,
-        FilterItem::Channel6,
-        FilterItem::Channel7,
-        FilterItem::Channel8,
-        FilterItem::Channel9,
-        FilterItem::Channel10,
-        FilterItem::Channel11,
-        FilterItem::Channel12,
-        FilterItem::Channel13,
-        FilterItem::Channel14,
-        FilterItem::Channel15,
-        FilterItem::Channel16,
-        FilterItem::ActiveSense,
-        FilterItem::ChannelAftertouch,
-        FilterItem::KeyAftertouch,
-        FilterItem::NoteOff,
-        FilterItem::NoteOn,
-        FilterItem::PitchBend,
-        FilterItem::ProgramChange,
-        FilterItem::SystemCommon,
-        FilterItem::SystemExclusive,
-        FilterItem::SystemRealTime,
-        FilterItem::ControlChange,
-    };
 
     // The one instance, alive from first use to exit.
     cInifile &PreferencesIni()
@@ -65,21 +32,21 @@ namespace {
         return keys;
     }
 
-    void loadDevices(cInifile &ini)
+    void loadDevices(cInifile &ini, DeviceIndexes devices)
     {
         for (const QString &key : keysOf(ini, DevicesSection)) {
             ini.setKey(key);
             if (key == QLatin1String("Input"))
-                modGlobals::InputDeviceIndex = readDeviceIndex(ini.Value());
+                devices.input = readDeviceIndex(ini.Value());
             else if (key == QLatin1String("Output"))
-                modGlobals::OutputDeviceIndex = readDeviceIndex(ini.Value());
+                devices.output = readDeviceIndex(ini.Value());
         }
     }
 
     void loadFilter(cInifile &ini, const std::function<void(FilterItem, bool)> &setCheck)
     {
         for (const QString &key : keysOf(ini, FilterSection)) {
-            for (FilterItem item : SaveOrder) {
+            for (FilterItem item : modFilter::UpdateOrder()) {
                 if (key == filterKey(item)) {
                     ini.setKey(key);
                     setCheck(item, readCheckMark(ini.Value()));
@@ -108,12 +75,10 @@ QString filterKey(FilterItem item)
 
 std::int16_t readDeviceIndex(const QString &text)
 {
-    static const QRegularExpression leadingNumber(
-        QStringLiteral("^\\s*([+-]?(\\d+(\\.\\d*)?|\\.\\d+))"));
-    const QRegularExpressionMatch match = leadingNumber.match(text);
-    if (!match.hasMatch())
+    const std::optional<double> number = decimalNumber(text, NumberAt::Start);
+    if (!number)
         return 0;
-    const double value = std::nearbyint(match.captured(1).toDouble());
+    const double value = std::nearbyint(*number);
     if (value < INT16_MIN || value > INT16_MAX)
         throw std::runtime_error("a device index in the preferences does not fit 16 bits");
     return std::int16_t(value);
@@ -125,38 +90,37 @@ bool readCheckMark(const QString &text)
         return true;
     if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
         return false;
-    static const QRegularExpression number(
-        QStringLiteral("^\\s*[+-]?(\\d+(\\.\\d*)?|\\.\\d+)\\s*$"));
-    if (!number.match(text).hasMatch())
+    const std::optional<double> number = decimalNumber(text, NumberAt::WholeText);
+    if (!number)
         throw std::runtime_error("a filter setting in the preferences is neither True nor False");
-    return text.trimmed().toDouble() != 0;
+    return *number != 0;
 }
 
-void LoadPreferences(const std::function<void(FilterItem, bool)> &setCheck)
+void LoadPreferences(DeviceIndexes devices, const std::function<void(FilterItem, bool)> &setCheck)
 {
     cInifile &ini = PreferencesIni();
     QStringList sections;
     std::int32_t count = 0;
     ini.EnumerateAllSections(sections, count);
-    modGlobals::InputDeviceIndex = 0;
-    modGlobals::OutputDeviceIndex = 0;
+    devices.input = 0;
+    devices.output = 0;
     for (const QString &section : sections) {
         if (section == DevicesSection)
-            loadDevices(ini);
+            loadDevices(ini, devices);
         else if (section == FilterSection)
             loadFilter(ini, setCheck);
     }
     modGetPaths::CreateFolderPath(GetSettingsFolder());
 }
 
-void SaveDeviceSettings()
+void SaveDeviceSettings(std::int16_t inputIndex, std::int16_t outputIndex)
 {
     cInifile &ini = PreferencesIni();
     ini.setSection(DevicesSection);
     ini.setKey(QStringLiteral("Input"));
-    ini.setValue(QString::number(modGlobals::InputDeviceIndex));
+    ini.setValue(QString::number(inputIndex));
     ini.setKey(QStringLiteral("Output"));
-    ini.setValue(QString::number(modGlobals::OutputDeviceIndex));
+    ini.setValue(QString::number(outputIndex));
 }
 
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs)
@@ -168,7 +132,7 @@ void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &di
         // The write below fails too and says why.
     }
     ini.setSection(FilterSection);
-    for (FilterItem item : SaveOrder) {
+    for (FilterItem item : modFilter::UpdateOrder()) {
         ini.setKey(filterKey(item));
         ini.setValue(
             modFilter::isChecked(checks, item) ? QStringLiteral("True") : QStringLiteral("False"));

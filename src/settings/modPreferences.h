@@ -3,6 +3,7 @@
 #include "filter/modFilter.h"
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 class DialogService;
@@ -17,11 +18,19 @@ const QString FileName = QStringLiteral("Lumetra.ini");
 QString GetSettingsFolder();
 QString preferencesFile();
 
+// The chosen devices, as the main window holds them and the file remembers them.
+struct DeviceIndexes
+{
+    std::int16_t &input;
+    std::int16_t &output;
+};
+
 // Reads the device indexes and the check marks, then creates the settings folder.
 // Throws std::runtime_error on a value it cannot read; what was read before stays set.
-void LoadPreferences(const std::function<void(modFilter::FilterItem, bool)> &setCheck);
-// Remembers InputDeviceIndex and OutputDeviceIndex for the next run.
-void SaveDeviceSettings();
+void LoadPreferences(
+    DeviceIndexes devices, const std::function<void(modFilter::FilterItem, bool)> &setCheck);
+// Remembers the devices for the next run.
+void SaveDeviceSettings(std::int16_t inputIndex, std::int16_t outputIndex);
 // Stores the check marks and says whether that worked.
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs);
 

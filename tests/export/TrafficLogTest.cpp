@@ -1,5 +1,9 @@
+#include "export/TrafficLog.h"
+
+#include "monitor/RowStore.h"
 #include "support/LoopbackWindow.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
@@ -14,20 +18,17 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// Every kind of row, as reception and the sender leave them.
+const char *const EveryKindOfRow[] = {"12\t90\t3c\t40\t1\tNote On\t",
+    "13\tc5\t07\t\t6\tProgram Change\t", "14\tf0\t\t\t\tSystem Exclusive\tf0 41 f7 ",
+    "Sent\t90\t3c\t7f\t\t\t", " sent \tb0\t07\t64\t\t\t", "Send Err\t\t\t\t\t\t"};
+
 struct Export : testing::Test
 {
     QTemporaryDir folder;
     QString path = folder.filePath("log.txt");
     LoopbackWindow w;
 
-    // A grid with every kind of row, as reception and the sender leave them.
-    void fillGrid()
-    {
-        for (const char *row : {"12\t90\t3c\t40\t1\tNote On\t", "13\tc5\t07\t\t6\tProgram Change\t",
-                 "14\tf0\t\t\t\tSystem Exclusive\tf0 41 f7 ", "Sent\t90\t3c\t7f\t\t\t",
-                 " sent \tb0\t07\t64\t\t\t", "Send Err\t\t\t\t\t\t"})
-            w.window->AddGridRow(row);
-    }
     QByteArray save(const char *menuItem)
     {
         w.dialogs->nextSaveFileName = path;
@@ -38,20 +39,32 @@ struct Export : testing::Test
 
 } // namespace
 
-TEST_F(Export, WritesIncomingRowsOnly)
+TEST(TrafficLog, WritesEachSelectionInItsLineFormat)
 {
-    fillGrid();
+    RowStore rows;
+    for (const char *row : EveryKindOfRow)
+        rows.append(row);
+    const std::pair<TrafficLog::Rows, QByteArray> cases[] = {
+        {TrafficLog::Rows::IncomingOnly, "90 3C 40\r\nC5 07 \r\nF0 41 F7 \r\n  \r\n"},
+        {TrafficLog::Rows::All,
+            "12 90 3C 40\r\n13 C5 07 \r\n14 F0 41 F7 \r\nSENT 90 3C 7F\r\n"
+            " SENT  B0 07 64\r\nSEND ERR   \r\n"},
+    };
+    for (const auto &[selection, log] : cases) {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(TrafficLog::write(rows, selection, out));
+        EXPECT_EQ(out.data(), log);
+    }
+}
+
+TEST_F(Export, SavesTheGridFromTheDocumentsFolderQuietly)
+{
+    for (const char *row : EveryKindOfRow)
+        w.window->AddGridRow(row);
     EXPECT_EQ(save("mnuSaveIn"), "90 3C 40\r\nC5 07 \r\nF0 41 F7 \r\n  \r\n");
     EXPECT_TRUE(w.dialogs->shown.empty());
     EXPECT_EQ(w.dialogs->askedFolders, QStringList {QDir::homePath() + "/Documents"});
-}
-
-TEST_F(Export, WritesEveryRowLedByItsTimestamp)
-{
-    fillGrid();
-    EXPECT_EQ(save("mnuSaveInOut"),
-        "12 90 3C 40\r\n13 C5 07 \r\n14 F0 41 F7 \r\nSENT 90 3C 7F\r\n"
-        " SENT  B0 07 64\r\nSEND ERR   \r\n");
 }
 
 TEST_F(Export, AnEmptyGridGivesAnEmptyFileThatReplacesTheOldOne)
@@ -68,7 +81,7 @@ TEST_F(Export, CancelWritesNothingButShowsWhatArrivedMeanwhile)
     MIDIInput &input = w.window->MIDIInput1();
     w.dialogs->whileAsking = [&] {
         EXPECT_FALSE(input.EventsEnabled());
-        w.send(0x90, {0x3C, 0x40});
+        w.send({0x90, 0x3C, 0x40});
         QCoreApplication::processEvents(); // no MessagesWaiting while the dialog is open
         EXPECT_EQ(w.gridRows(), 2);
     };
@@ -82,7 +95,7 @@ TEST_F(Export, CancelWritesNothingButShowsWhatArrivedMeanwhile)
 
 TEST_F(Export, MessagesThatArriveDuringTheDialogAreInTheLog)
 {
-    w.dialogs->whileAsking = [&] { w.send(0xC0, {0x05}); };
+    w.dialogs->whileAsking = [&] { w.send({0xC0, 0x05}); };
     EXPECT_EQ(save("mnuSaveIn"), "C0 05 \r\n");
 }
 

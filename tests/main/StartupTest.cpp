@@ -7,7 +7,11 @@
 #include "support/ScriptedBackend.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,12 +45,11 @@ struct Startup
     }
 
     QComboBox *combo(const char *name) { return window->findChild<QComboBox *>(name); }
-    QStringList shownTexts() const
+    void choose(const char *comboName, int entry)
     {
-        QStringList texts;
-        for (const auto &shown : dialogs->shown)
-            texts << shown.text;
-        return texts;
+        QComboBox *list = combo(comboName);
+        list->setCurrentIndex(entry);
+        emit list->activated(entry);
     }
 };
 
@@ -68,17 +71,19 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
     {
         std::int16_t rememberedIn, rememberedOut;
         QStringList opened;
+        std::int16_t chosenIn;
         const char *why;
     };
     const Case cases[] = {
-        {3, -1, {"open out O0", "open in I0"}, "past the end and negative"},
-        {2, 1, {"open out O1", "open in I2"}, "the last device of each list"},
-        {1, 0, {"open out O0", "open in I1"}, "a device in the middle"},
+        {3, -1, {"open out O0", "open in I0"}, 0, "past the end and negative"},
+        {2, 1, {"open out O1", "open in I2"}, 2, "the last device of each list"},
+        {1, 0, {"open out O0", "open in I1"}, 1, "a device in the middle"},
     };
     for (const Case &c : cases) {
         Startup s({"I0", "I1", "I2"}, {"O0", "O1"}, c.rememberedIn, c.rememberedOut);
         EXPECT_EQ(s.backend->events, c.opened) << c.why;
-        EXPECT_EQ(s.window->MIDIInput1().DeviceIndex(), modGlobals::InputDeviceIndex) << c.why;
+        EXPECT_EQ(s.window->MIDIInput1().DeviceIndex(), c.chosenIn) << c.why;
+        EXPECT_EQ(modGlobals::InputDeviceIndex, c.chosenIn) << c.why;
         EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2) << c.why;
         EXPECT_TRUE(s.dialogs->shown.empty()) << c.why;
     }
@@ -87,7 +92,7 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
 TEST(Startup, NoOutputDeviceStopsBeforeTheInputList)
 {
     Startup s({"In A"}, {});
-    ASSERT_EQ(s.shownTexts(), QStringList {StartupFailure});
+    ASSERT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure});
     EXPECT_EQ(s.dialogs->shown.front().title, "Lumetra");
     EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0) << "later steps must not run";
     EXPECT_TRUE(s.backend->events.isEmpty());
@@ -96,7 +101,7 @@ TEST(Startup, NoOutputDeviceStopsBeforeTheInputList)
 TEST(Startup, NoInputDeviceKeepsTheOutputOpen)
 {
     Startup s({}, {"Out A"});
-    EXPECT_EQ(s.shownTexts(), QStringList {StartupFailure});
+    EXPECT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure});
     EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
     EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
 }
@@ -104,7 +109,7 @@ TEST(Startup, NoInputDeviceKeepsTheOutputOpen)
 TEST(Startup, FailingOpenShowsTheMessageOnceAndKeepsTheChosenIndex)
 {
     Startup s({"In A"}, {"O0", "O1"}, 0, 1, /*failOpen=*/true);
-    EXPECT_EQ(s.shownTexts(), QStringList {StartupFailure});
+    EXPECT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure});
     EXPECT_EQ(modGlobals::OutputDeviceIndex, 1) << "the index is stored before the port is touched";
     EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2);
     EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0);
@@ -126,22 +131,36 @@ TEST(Shutdown, SendsNoCloseToAPortThatNeverOpened)
     EXPECT_TRUE(s.backend->events.isEmpty());
 }
 
+TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
+{
+    Startup s({"In A", "In B"}, {"Out A", "Out B"});
+    s.window->findChild<QAction *>("mnuNoteOn")->trigger();
+    s.backend->events.clear();
+    s.choose("ComboMidiIn", 1);
+    s.choose("ComboMidiOut", 1);
+    EXPECT_EQ(s.backend->events,
+        QStringList({"close in In A", "open in In B", "close out Out A", "open out Out B"}));
+    EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the new input is started";
+    EXPECT_TRUE(s.dialogs->shown.empty());
+
+    const std::uint8_t noteOn[] = {0x90, 0x3C, 0x40}, noteOff[] = {0x80, 0x3C, 0x40};
+    s.backend->sink->receive(noteOn);
+    s.backend->sink->receive(noteOff);
+    QTRY_COMPARE(s.window->findChild<QTableView *>("grdMIDIIn")->model()->rowCount(), 2);
+    EXPECT_EQ(s.window->GetMIDIINText(1, 1), "80") << "Note On still withheld";
+
+    s.window->close();
+    QFile saved(modPreferences::preferencesFile());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\n") << "the new choice is kept";
+}
+
 TEST(DeviceChoice, AFailingChoiceAfterStartupIsReportedWithItsReason)
 {
     Startup s({"In A", "In B"}, {"Out A"});
     s.backend->failOpen = true;
-    QComboBox *inputs = s.combo("ComboMidiIn");
-    inputs->setCurrentIndex(1);
-    emit inputs->activated(1);
-    EXPECT_EQ(s.shownTexts(), QStringList {"scripted failure"});
+    s.choose("ComboMidiIn", 1);
+    EXPECT_EQ(s.dialogs->shownTexts(), QStringList {"scripted failure"});
     EXPECT_EQ(modGlobals::InputDeviceIndex, 1);
     EXPECT_EQ(s.window->MIDIInput1().PortState(), 0) << "the old port was closed first";
-}
-
-TEST(Fgi, IsRowMajorAndRefusesWhatDoesNotFitSixteenBits)
-{
-    Startup s({"In A"}, {"Out A"});
-    EXPECT_EQ(s.window->Fgi(0, 6), 6);
-    EXPECT_EQ(s.window->Fgi(2, 3), 17);
-    EXPECT_THROW(s.window->Fgi(5000, 0), std::overflow_error);
 }

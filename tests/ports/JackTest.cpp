@@ -1,6 +1,7 @@
+#include "monitor/MessageDrain.h"
+#include "monitor/modFormat.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
-#include "ports/PortCommand.h"
 #include "ports/PortError.h"
 #include "ports/RtMidiBackend.h"
 #include "settings/DeviceSelection.h"
@@ -70,19 +71,20 @@ private:
     std::vector<Bytes> m_received;
 };
 
-std::vector<Bytes> drain(MIDIInput &input)
+// The grid rows the program makes of what waits, without their time stamps.
+void drainRows(MIDIInput &input, std::vector<std::string> &rows)
 {
-    std::vector<Bytes> messages;
-    while (input.MessageCount() > 0) {
-        const QByteArray sysEx = input.MessageSysEx();
-        if (!sysEx.isEmpty())
-            messages.emplace_back(sysEx.begin(), sysEx.end());
-        else
-            messages.push_back({(unsigned char)input.MessageStatus(),
-                (unsigned char)input.MessageData1(), (unsigned char)input.MessageData2()});
-        input.setCommand(CommandDropCurrent);
-    }
-    return messages;
+    MessageDrain::drain(
+        input, false, [&](const std::string &row) { rows.push_back(row.substr(row.find('\t'))); },
+        std::chrono::hours(1));
+}
+
+std::string rowOf(const Bytes &message)
+{
+    const std::string row = message.front() == 0xF0
+        ? modFormat::FormatSysExRow(QByteArrayView(message.data(), qsizetype(message.size())), 0)
+        : modFormat::FormatMessageRow(message[0], message[1], message[2], 0);
+    return row.substr(row.find('\t'));
 }
 
 } // namespace
@@ -103,14 +105,11 @@ TEST(Jack, ReceivesWhatAnotherClientSends)
 
     QSignalSpy waiting(&input, &MIDIInput::MessagesWaiting);
     ASSERT_TRUE(waiting.wait(5000)) << "MessagesWaiting, on the UI thread";
-    std::vector<Bytes> received;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (std::ranges::move(drain(input), std::back_inserter(received)), received.size() >= 3),
-        5000);
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0], (Bytes {0x90, 0x3C, 0x40}));
-    EXPECT_EQ(received[1], (Bytes {0xB3, 0x07, 0x64}));
-    EXPECT_EQ(received[2], sysEx);
+    std::vector<std::string> rows;
+    QTRY_VERIFY_WITH_TIMEOUT((drainRows(input, rows), rows.size() >= 3), 5000);
+    EXPECT_EQ(rows,
+        (std::vector<std::string> {
+            rowOf({0x90, 0x3C, 0x40}), rowOf({0xB3, 0x07, 0x64}), rowOf(sysEx)}));
 }
 
 TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
@@ -123,14 +122,8 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
     DeviceSelection::openOutputDevice(output, std::int16_t(device));
 
     const Bytes sysEx = sysExOf(4096);
-    output.setMessageStatus(0x90);
-    output.setMessageData1(0x3C);
-    output.setMessageData2(0x40);
-    output.setCommand(CommandSend);
-    output.setMessageStatus(0xF0);
-    output.setMessageSysEx(
-        QByteArray(reinterpret_cast<const char *>(sysEx.data()), qsizetype(sysEx.size())));
-    output.setCommand(CommandSend);
+    sendMessage(output, {0x90, 0x3C, 0x40});
+    sendMessage(output, sysEx);
 
     QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 2u, 5000);
     EXPECT_EQ(peer.received()[0], (Bytes {0x90, 0x3C, 0x40}));
@@ -139,14 +132,10 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
     // The largest message the JACK output takes still arrives whole; one byte more is
     // refused rather than lost on the way.
     const Bytes largest = sysExOf(16 * 1024 - 5);
-    output.setMessageSysEx(
-        QByteArray(reinterpret_cast<const char *>(largest.data()), qsizetype(largest.size())));
-    output.setCommand(CommandSend);
+    sendMessage(output, largest);
     QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 3u, 5000);
     EXPECT_EQ(peer.received()[2], largest);
 
     const Bytes tooLarge = sysExOf(largest.size() + 1);
-    output.setMessageSysEx(
-        QByteArray(reinterpret_cast<const char *>(tooLarge.data()), qsizetype(tooLarge.size())));
-    EXPECT_THROW(output.setCommand(CommandSend), PortError);
+    EXPECT_THROW(sendMessage(output, tooLarge), PortError);
 }

@@ -46,9 +46,6 @@ TEST(MessageQueue, CountsWhatTheBoundTurnsAway)
     EXPECT_TRUE(queue.push(note(4))); // room again once the UI drained one
     queue.resetDroppedCount();
     EXPECT_EQ(queue.droppedCount(), 0u);
-    queue.clear();
-    EXPECT_EQ(queue.size(), 0u);
-    EXPECT_EQ(queue.front(), nullptr);
 }
 
 TEST(MessageQueue, LosesNothingBetweenThreads)

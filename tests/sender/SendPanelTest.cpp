@@ -32,13 +32,6 @@ struct Panel : LoopbackWindow
             items << history->itemText(i);
         return items;
     }
-    QStringList shownTexts() const
-    {
-        QStringList texts;
-        for (const auto &shown : dialogs->shown)
-            texts << shown.text;
-        return texts;
-    }
     void checkRepeat() { QTest::mouseClick(repeat, Qt::LeftButton); }
     // Starts repeating at `rateText`; returns the boxes shown.
     QStringList start(const QString &rateText)
@@ -47,7 +40,7 @@ struct Panel : LoopbackWindow
         rate->setText(rateText);
         dialogs->shown.clear();
         button->click();
-        return shownTexts();
+        return dialogs->shownTexts();
     }
 };
 
@@ -58,7 +51,7 @@ TEST(SendPanel, ASingleSendAppendsTheSentRowAndTheReceivedOne)
     Panel p;
     p.box->setPlainText("f0 7e 7f 09 01");
     p.button->click();
-    EXPECT_EQ(p.shownTexts(), QStringList {modSendMessage::AppendingEoxText});
+    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::AppendingEoxText});
     EXPECT_EQ(p.row(1), "SENT\tF0\t\t\t\t\tF0 7E 7F 09 01 F7 ");
     ASSERT_TRUE(p.waitForRows(4)) << "the loopback brings it back";
     EXPECT_EQ(p.window->GetMIDIINText(2, 6), "F0 7E 7F 09 01 F7 ") << "byte for byte, with the F7";
@@ -74,7 +67,7 @@ TEST(SendPanel, AnEmptyBoxSendsNothingAndSpacesFail)
     EXPECT_EQ(p.gridRows(), 2);
     p.box->setPlainText("   ");
     p.button->click();
-    EXPECT_EQ(p.shownTexts(), QStringList {modSendMessage::FailureText});
+    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
     EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
     EXPECT_EQ(p.box->toPlainText(), "   ") << "the text stays as it was";
     EXPECT_TRUE(p.historyItems().isEmpty());
@@ -86,7 +79,7 @@ TEST(SendPanel, AFailingOutputEndsInTheFailureRow)
     p.window->MIDIOutput1().setCommand(CommandClose);
     p.box->setPlainText("90 3C 7F");
     p.button->click();
-    EXPECT_EQ(p.shownTexts(), QStringList {modSendMessage::FailureText});
+    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
     EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
 }
 
@@ -182,10 +175,27 @@ TEST(SendPanel, AFailingTickEndsRepeatingAfterTheBox)
     p.box->setPlainText("90 3G");
     p.start("20");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !p.timer->isActive(); }, 2000));
-    EXPECT_EQ(p.shownTexts(), QStringList {modSendMessage::FailureText});
+    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
     EXPECT_EQ(p.button->text(), "&Start Sending");
     EXPECT_TRUE(p.rate->isEnabled());
     EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
+}
+
+TEST(SendPanel, ATickThatFallsWhileABoxIsOpenIsSkipped)
+{
+    Panel p;
+    p.box->setPlainText("F0 01"); // every send shows the box about the missing EOX
+    p.start("10000");
+    int ticksDuringTheBox = 0;
+    p.dialogs->whileShowing = [&] {
+        ++ticksDuringTheBox;
+        emit p.timer->timeout();
+    };
+    emit p.timer->timeout();
+    EXPECT_EQ(ticksDuringTheBox, 1);
+    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::AppendingEoxText});
+    EXPECT_EQ(p.row(1), "SENT\tF0\t\t\t\t\tF0 01 F7 ");
+    EXPECT_EQ(p.row(2), "\t\t\t\t\t\t") << "one send, not two";
 }
 
 TEST(SendPanel, TheRateBoxTakesDigitsOnly)

@@ -38,25 +38,14 @@ TEST(Preferences, FirstRunCreatesTheFolderAndAtExitAFileWithTheDevicesOnly)
     EXPECT_EQ(preferencesBytes(), "[MIDI I/O]\r\nInput=0\r\nOutput=0\r\n");
 }
 
-TEST(Preferences, ReadsDeviceIndexesLeniently)
+TEST(Preferences, ReadsIndexesLenientlyAndCheckMarksStrictly)
 {
-    const std::pair<const char *, std::int16_t> cases[] = {
-        {"3", 3},
-        {" 3", 3},
-        {"3 x", 3},
-        {"2.5", 2},
-        {"3.5", 4},
-        {"-2", -2},
-        {"abc", 0},
-        {"", 0},
-    };
-    for (auto [text, index] : cases)
+    const std::pair<const char *, std::int16_t> indexes[] = {
+        {"3", 3}, {" 3", 3}, {"3 x", 3}, {"2.5", 2}, {"3.5", 4}, {"-2", -2}, {"abc", 0}, {"", 0}};
+    for (auto [text, index] : indexes)
         EXPECT_EQ(modPreferences::readDeviceIndex(text), index) << text;
     EXPECT_THROW(modPreferences::readDeviceIndex("40000"), std::runtime_error);
-}
 
-TEST(Preferences, ReadsCheckMarks)
-{
     for (const char *text : {"True", "TRUE", "true", "1", "-1", " 2 "})
         EXPECT_TRUE(modPreferences::readCheckMark(text)) << text;
     for (const char *text : {"False", "FALSE", "0"})

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "main/frmMain.h"
-#include "main/modGlobals.h"
-#include "ports/LoopbackBackend.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
 #include "ports/PortSystem.h"
 #include "support/Preferences.h"
 #include "support/ScriptedDialogs.h"
-#include "support/SendMessage.h"
 
 #include <QAction>
 #include <QTableView>
@@ -24,16 +21,15 @@ struct LoopbackWindow
 
     enum class Preferences { Fresh, AsStored };
 
-    explicit LoopbackWindow(Preferences preferences = Preferences::Fresh)
+    explicit LoopbackWindow(Preferences preferences = Preferences::Fresh,
+        std::size_t queueCapacity = MessageQueue::DefaultCapacity)
     {
-        std::vector<std::unique_ptr<PortBackend>> backends;
-        backends.push_back(std::make_unique<LoopbackBackend>());
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
         if (preferences == Preferences::Fresh)
             forgetPreferences();
         window = std::make_unique<frmMain>(
-            std::make_shared<PortSystem>(std::move(backends)), std::move(scripted));
+            PortSystem::createLoopbackOnly(), std::move(scripted), queueCapacity);
         window->Form_Load();
         window->show();
         // Focus checks need the window active, which the platform makes it a moment later.
@@ -41,11 +37,15 @@ struct LoopbackWindow
             qWarning("the main window did not become active");
     }
 
-    void send(std::int16_t status, std::initializer_list<std::int16_t> data = {})
+    void send(std::initializer_list<std::uint8_t> message)
     {
-        sendMessage(window->MIDIOutput1(), status, data);
+        sendMessage(window->MIDIOutput1(), message);
     }
-    void sendSysEx(const QByteArray &bytes) { ::sendSysEx(window->MIDIOutput1(), bytes); }
+    void send(const QByteArray &message)
+    {
+        sendMessage(window->MIDIOutput1(),
+            {reinterpret_cast<const std::uint8_t *>(message.data()), std::size_t(message.size())});
+    }
 
     template<typename T>
     T *find(const char *name) const

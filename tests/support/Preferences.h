@@ -1,6 +1,5 @@
 #pragma once
 
-#include "main/modGlobals.h"
 #include "settings/modPreferences.h"
 
 #include <QDir>
@@ -16,7 +15,5 @@ inline void rememberDevices(std::int16_t input, std::int16_t output)
 {
     forgetPreferences();
     QDir().mkpath(modPreferences::GetSettingsFolder());
-    modGlobals::InputDeviceIndex = input;
-    modGlobals::OutputDeviceIndex = output;
-    modPreferences::SaveDeviceSettings();
+    modPreferences::SaveDeviceSettings(input, output);
 }

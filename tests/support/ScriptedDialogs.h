@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/DialogService.h"
+#include "frame/DialogService.h"
 
 #include <QStringList>
 #include <functional>
@@ -19,6 +19,8 @@ public:
     void showMessage(const QString &text, const QString &title, Icon icon) override
     {
         shown.push_back({text, title, icon});
+        if (whileShowing)
+            whileShowing();
     }
     QString askSaveFileName(const QString &folder, const QString &) override
     {
@@ -27,12 +29,20 @@ public:
             whileAsking();
         return nextSaveFileName;
     }
-
     void beep() override { ++beeps; }
+
+    QStringList shownTexts() const
+    {
+        QStringList texts;
+        for (const Shown &box : shown)
+            texts << box.text;
+        return texts;
+    }
 
     std::vector<Shown> shown;
     int beeps = 0;
     QStringList askedFolders;
     QString nextSaveFileName;
-    std::function<void()> whileAsking; // what happens while the dialog is open
+    std::function<void()> whileAsking; // what happens while the file dialog is open
+    std::function<void()> whileShowing; // what happens while a message box is open
 };

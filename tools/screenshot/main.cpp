@@ -1,9 +1,7 @@
+#include "frame/DialogService.h"
 #include "frame/frmAbout.h"
-#include "main/DialogService.h"
 #include "main/frmMain.h"
-#include "ports/LoopbackBackend.h"
 #include "ports/MIDIOutput.h"
-#include "ports/PortCommand.h"
 #include "ports/PortSystem.h"
 
 #include <QAction>
@@ -15,17 +13,6 @@
 #include <cstdio>
 
 namespace {
-
-void send(MIDIOutput &output, std::initializer_list<int> bytes)
-{
-    auto byte = bytes.begin();
-    output.setMessageStatus(std::int16_t(*byte++));
-    if (byte != bytes.end())
-        output.setMessageData1(std::int16_t(*byte++));
-    if (byte != bytes.end())
-        output.setMessageData2(std::int16_t(*byte++));
-    output.setCommand(CommandSend);
-}
 
 void typeAndSend(frmMain &window, const QString &text)
 {
@@ -53,20 +40,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
 
-    std::vector<std::unique_ptr<PortBackend>> backends;
-    backends.push_back(std::make_unique<LoopbackBackend>());
-    frmMain window(
-        std::make_shared<PortSystem>(std::move(backends)), std::make_unique<SilentDialogs>());
+    frmMain window(PortSystem::createLoopbackOnly(), std::make_unique<SilentDialogs>());
     window.Form_Load();
     window.show();
 
     MIDIOutput &output = window.MIDIOutput1();
-    send(output, {0x90, 0x3C, 0x64});
-    send(output, {0x80, 0x3C, 0x40});
-    send(output, {0xB0, 0x07, 0x64});
-    send(output, {0xC5, 0x07});
-    send(output, {0xE0, 0x00, 0x40});
-    send(output, {0xF8});
+    sendMessage(output, {0x90, 0x3C, 0x64});
+    sendMessage(output, {0x80, 0x3C, 0x40});
+    sendMessage(output, {0xB0, 0x07, 0x64});
+    sendMessage(output, {0xC5, 0x07});
+    sendMessage(output, {0xE0, 0x00, 0x40});
+    sendMessage(output, {0xF8});
     QApplication::processEvents();
     typeAndSend(window, QStringLiteral("F0 7E 7F 09 01 F7"));
     typeAndSend(window, QStringLiteral("90 40 7F"));

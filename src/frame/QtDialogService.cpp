@@ -1,4 +1,4 @@
-#include "DialogService.h"
+#include "QtDialogService.h"
 
 #include <QApplication>
 #include <QFileDialog>

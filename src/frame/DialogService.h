@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // Every message box and file dialog of the program goes through this, so that the program
 // shows real dialogs and tests can script the answers and read what was shown.
 class DialogService
@@ -22,21 +20,6 @@ public:
     virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
     // The system beep, for input that is refused.
     virtual void beep() = 0;
-};
-
-// The real dialogs, owned by the main window and parented to it.
-class QtDialogService : public DialogService
-{
-public:
-    explicit QtDialogService(QWidget *parent)
-        : m_parent(parent)
-    { }
-    void showMessage(const QString &text, const QString &title, Icon icon) override;
-    QString askSaveFileName(const QString &folder, const QString &filter) override;
-    void beep() override;
-
-private:
-    QWidget *m_parent;
 };
 
 // Shows nothing and answers every file dialog with a cancel: for programs that run without

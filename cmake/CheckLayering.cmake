@@ -1,0 +1,17 @@
+# Fails when a subsystem includes the main window's folder: dependencies run one way, from
+# src/main down to the subsystems. Run as: cmake -DSOURCE_DIR=<src> -P CheckLayering.cmake
+file(GLOB_RECURSE sources "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(offenders "")
+foreach(source IN LISTS sources)
+    if(source MATCHES "^${SOURCE_DIR}/main/")
+        continue()
+    endif()
+    file(STRINGS "${source}" includes REGEX "^#include \"main/")
+    if(includes)
+        list(APPEND offenders "${source}: ${includes}")
+    endif()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n" report)
+    message(FATAL_ERROR "Only src/main may include src/main:\n${report}")
+endif()

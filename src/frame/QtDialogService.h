@@ -1,0 +1,20 @@
+#pragma once
+
+#include "DialogService.h"
+
+class QWidget;
+
+// The real dialogs, owned by the main window and parented to it.
+class QtDialogService : public DialogService
+{
+public:
+    explicit QtDialogService(QWidget *parent)
+        : m_parent(parent)
+    { }
+    void showMessage(const QString &text, const QString &title, Icon icon) override;
+    QString askSaveFileName(const QString &folder, const QString &filter) override;
+    void beep() override;
+
+private:
+    QWidget *m_parent;
+};

@@ -1,0 +1,40 @@
+#include "monitor/MessageDrain.h"
+
+#include "monitor/RowStore.h"
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "settings/DeviceSelection.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+TEST(MessageDrain, APassOutOfTimeAsksForAnotherAndLosesNothing)
+{
+    constexpr int Count = 1000;
+    auto ports = PortSystem::createLoopbackOnly();
+    MIDIInput input(ports);
+    MIDIOutput output(ports);
+    DeviceSelection::openInputDevice(input, 0);
+    DeviceSelection::openOutputDevice(output, 0);
+    QSignalSpy waiting(&input, &MIDIInput::MessagesWaiting);
+    for (int i = 0; i < Count; ++i)
+        sendMessage(output, {0x90, std::uint8_t(i % 0x80), std::uint8_t(i / 0x80)});
+    QCoreApplication::processEvents();
+    ASSERT_EQ(waiting.count(), 1);
+
+    RowStore rows;
+    const auto addRow = [&](const std::string &row) { rows.append(row); };
+    ASSERT_TRUE(MessageDrain::drain(input, false, addRow, std::chrono::seconds(0)));
+    EXPECT_LT(rows.size(), std::size_t(Count));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(waiting.count(), 2) << "another pass was asked for";
+    while (MessageDrain::drain(input, false, addRow, std::chrono::seconds(0)))
+        ;
+    ASSERT_EQ(rows.size(), std::size_t(Count));
+    const auto byteAt = [&](int row, int column) {
+        return std::stoi(std::string(rows.cell(std::size_t(row), column)), nullptr, 16);
+    };
+    for (int i = 0; i < Count; ++i)
+        ASSERT_EQ(byteAt(i, 2) + byteAt(i, 3) * 0x80, i) << "in order";
+}

@@ -1,0 +1,93 @@
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortCommand.h"
+#include "ports/PortError.h"
+#include "settings/DeviceSelection.h"
+#include "support/ScriptedBackend.h"
+
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The real components on the loopback device, opened the way the program opens them.
+struct Loopback
+{
+    std::shared_ptr<PortSystem> ports = PortSystem::createLoopbackOnly();
+    MIDIInput input {ports};
+    MIDIOutput output {ports};
+
+    Loopback()
+    {
+        DeviceSelection::openOutputDevice(output, 0);
+        DeviceSelection::openInputDevice(input, 0);
+    }
+};
+
+} // namespace
+
+TEST(PortComponents, TimestampCountsMillisecondsFromStart)
+{
+    Loopback loop;
+    QThread::msleep(30); // the clock must move; nothing else can show the unit
+    sendMessage(loop.output, {0xFE});
+    EXPECT_GE(loop.input.MessageTimestamp(), 30);
+    EXPECT_LT(loop.input.MessageTimestamp(), 5000);
+}
+
+TEST(PortComponents, ASysExCarriesTheTimeOfItsFirstPiece)
+{
+    auto backend = std::make_unique<ScriptedBackend>();
+    ScriptedBackend &device = *backend;
+    device.inputs = {"In"};
+    std::vector<std::unique_ptr<PortBackend>> backends;
+    backends.push_back(std::move(backend));
+    MIDIInput input(std::make_shared<PortSystem>(std::move(backends)));
+    DeviceSelection::openInputDevice(input, 0);
+
+    const std::uint8_t first[] = {0xF0, 0x01}, last[] = {0x02, 0xF7}, clock[] = {0xF8};
+    device.sink->receive(first);
+    QThread::msleep(40);
+    device.sink->receive(last);
+    device.sink->receive(clock);
+    ASSERT_EQ(input.MessageCount(), 2);
+    const std::int32_t sysExStamp = input.MessageTimestamp();
+    input.setCommand(CommandDropCurrent);
+    EXPECT_GE(input.MessageTimestamp() - sysExStamp, 40) << "stamped on its first piece";
+}
+
+TEST(PortComponents, ClosedPortsRefuseWithAReadableReason)
+{
+    Loopback loop;
+    loop.output.setCommand(CommandClose);
+    loop.input.setCommand(CommandClose);
+    EXPECT_EQ(loop.output.PortState(), 0);
+    EXPECT_EQ(loop.input.PortState(), 0);
+    try {
+        sendMessage(loop.output, {0x90, 1, 2});
+        FAIL() << "sending on a closed port must fail";
+    } catch (const PortError &error) {
+        EXPECT_EQ(error.description(), "The MIDI output port is not open.");
+    }
+    EXPECT_THROW(loop.input.setCommand(CommandStart), PortError);
+    EXPECT_THROW(loop.input.setCommand(3), PortError);
+    loop.input.setDeviceIndex(5);
+    EXPECT_THROW(loop.input.setCommand(CommandOpen), PortError);
+}
+
+TEST(PortComponents, OutputSendsTheStatusAndTheDataBytesWrittenSinceIt)
+{
+    Loopback loop;
+    const std::pair<std::vector<std::uint8_t>, QByteArray> cases[] = {
+        {{0x90, 0x3C, 0x40}, QByteArray("\x90\x3C\x40", 3)},
+        {{0xC0, 0x05}, QByteArray("\xC0\x05", 2)}, {{0xF8}, QByteArray("\xF8", 1)},
+        {{0x90, 0x3C}, QByteArray("\x90\x3C", 2)}, // nothing left over from an earlier message
+        {{0x90, 1, 2, 3}, QByteArray("\x90\x01\x02", 3)}, // a third data byte is not sent
+    };
+    for (const auto &[message, wire] : cases) {
+        sendMessage(loop.output, message);
+        EXPECT_EQ(loop.output.messageBytes(), wire);
+        loop.input.setCommand(CommandDropCurrent);
+    }
+    EXPECT_EQ(loop.input.MessageCount(), 0);
+}
