@@ -49,9 +49,7 @@ static void BM_GridIngest(benchmark::State &state)
     EventGridModel model;
     for (auto _ : state) {
         sendNotes(output, Burst);
-        MessageDrain::drain(
-            input, false, [&](const std::string &row) { model.appendRow(row); },
-            std::chrono::hours(1));
+        MessageDrain::drain(input, false, model, std::chrono::hours(1));
         model.commit();
     }
     state.SetItemsProcessed(state.iterations() * Burst);

@@ -17,6 +17,7 @@
 #include "ports/PortCommand.h"
 #include "sender/RepeatTimer.h"
 #include "sender/SendPanel.h"
+#include "settings/DeviceLists.h"
 #include "settings/DeviceSelection.h"
 #include "settings/modGetPaths.h"
 #include "settings/modPreferences.h"
@@ -30,12 +31,19 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 
 namespace {
 
 const QString StartupFailureText
     = QStringLiteral("MIDI I/O Error... you need to configure a MIDI card to use this program.");
+
+modPreferences::DeviceMemory rememberedDevices()
+{
+    return {modGlobals::InputDeviceIndex, modGlobals::OutputDeviceIndex,
+        modGlobals::InputDeviceName, modGlobals::OutputDeviceName};
+}
 
 template<typename Widget>
 Widget *named(Widget *widget, const char *name, QWidget *parent)
@@ -53,11 +61,11 @@ QLabel *label(const char *name, const QString &caption, QWidget *parent)
 } // namespace
 
 frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogService> dialogs,
-    std::size_t queueCapacity, QWidget *parent)
+    MessageQueue::Bounds queueBounds, QWidget *parent)
     : QMainWindow(parent)
     , m_ports(std::move(ports))
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<QtDialogService>(this))
-    , m_input(new MIDIInput(m_ports, this, queueCapacity))
+    , m_input(new MIDIInput(m_ports, this, queueBounds))
     , m_output(new MIDIOutput(m_ports, this))
     , m_gridModel(new EventGridModel(this))
 {
@@ -83,6 +91,8 @@ void frmMain::createControls()
     ComboMidiIn = named(new QComboBox, "ComboMidiIn", client);
     label("lblMIDIOut", QStringLiteral("MIDI Out"), client);
     ComboMidiOut = named(new QComboBox, "ComboMidiOut", client);
+    lblDeviceNotice = named(new QLabel, "lblDeviceNotice", this);
+    statusBar()->addWidget(lblDeviceNotice);
     lblFilter = label("lblFilter", QStringLiteral("Note: Data Filter is ON"), client);
     lblFilter->setStyleSheet(
         QStringLiteral("color: yellow; background: black; font-style: italic"));
@@ -108,7 +118,7 @@ void frmMain::createControls()
     txtBoxSend->setFont(fixed);
     m_grid = std::make_unique<EventGrid>(*grdMIDIIn, *m_gridModel);
     m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
-    m_incoming = std::make_unique<IncomingTraffic>(*m_input, *m_grid, *lblDropped,
+    m_incoming = std::make_unique<IncomingTraffic>(*m_input, *m_grid, *m_gridModel, *lblDropped,
         [this] { return m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive); });
 }
 
@@ -119,6 +129,12 @@ void frmMain::connectControls()
     connect(ComboMidiOut, &QComboBox::activated, this,
         [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
     connect(m_input, &MIDIInput::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
+    m_deviceLists = new DeviceLists(
+        {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_input, *m_output, *m_ports, this);
+    connect(m_deviceLists, &DeviceLists::inputMoved, this,
+        [](int index) { modGlobals::InputDeviceIndex = std::int16_t(index); });
+    connect(m_deviceLists, &DeviceLists::outputMoved, this,
+        [](int index) { modGlobals::OutputDeviceIndex = std::int16_t(index); });
     m_sendPanel = new SendPanel(
         {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
         *m_dialogs, [this](std::string_view row) { AddGridRow(row); }, this);
@@ -135,6 +151,9 @@ void frmMain::createMenus()
         &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
     connect(addNamedItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings")),
         &QAction::triggered, this, &frmMain::mnuSaveFilter_Click);
+    QAction *rescan = addNamedItem(file, "mnuRescan", QStringLiteral("Rescan MIDI Ports"));
+    rescan->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(rescan, &QAction::triggered, this, [this] { m_ports->rescan(); });
     connect(addNamedItem(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
         &frmMain::mnuExit_Click);
 
@@ -181,8 +200,7 @@ void frmMain::Form_Load()
     m_grid->setUpColumns(m_layout->TwipsPerPixelX());
     try {
         modPreferences::LoadPreferences(
-            {modGlobals::InputDeviceIndex, modGlobals::OutputDeviceIndex},
-            [this](modFilter::FilterItem item, bool checked) {
+            rememberedDevices(), [this](modFilter::FilterItem item, bool checked) {
                 m_filterMenu->setChecked(item, checked);
             });
         listAndSelectDevices();
@@ -194,28 +212,36 @@ void frmMain::Form_Load()
 
 void frmMain::listAndSelectDevices()
 {
-    // Selecting an entry from code runs the same handling as the user's choice.
-    ComboMidiOut->addItems(DeviceSelection::deviceNames(*m_output));
-    ComboMidiOut->setCurrentIndex(
-        DeviceSelection::entryToSelect(modGlobals::OutputDeviceIndex, m_output->DeviceCount()));
+    // Selecting an entry from code runs the same handling as the user's choice; a device
+    // named on the command line wins over the remembered one.
+    DeviceLists::fill(*ComboMidiOut, *m_output,
+        m_preferredOutput.isEmpty() ? modGlobals::OutputDeviceName : m_preferredOutput,
+        modGlobals::OutputDeviceIndex);
     ComboMidiOut_Click();
-
-    ComboMidiIn->addItems(DeviceSelection::deviceNames(*m_input));
-    ComboMidiIn->setCurrentIndex(
-        DeviceSelection::entryToSelect(modGlobals::InputDeviceIndex, m_input->DeviceCount()));
+    DeviceLists::fill(*ComboMidiIn, *m_input,
+        m_preferredInput.isEmpty() ? modGlobals::InputDeviceName : m_preferredInput,
+        modGlobals::InputDeviceIndex);
     ComboMidiIn_Click();
 }
 
 void frmMain::ComboMidiIn_Click()
 {
     modGlobals::InputDeviceIndex = std::int16_t(ComboMidiIn->currentIndex());
+    modGlobals::InputDeviceName = ComboMidiIn->currentText();
     DeviceSelection::openInputDevice(*m_input, modGlobals::InputDeviceIndex);
 }
 
 void frmMain::ComboMidiOut_Click()
 {
     modGlobals::OutputDeviceIndex = std::int16_t(ComboMidiOut->currentIndex());
+    modGlobals::OutputDeviceName = ComboMidiOut->currentText();
     DeviceSelection::openOutputDevice(*m_output, modGlobals::OutputDeviceIndex);
+}
+
+void frmMain::preferDevices(const QString &inputName, const QString &outputName)
+{
+    m_preferredInput = inputName;
+    m_preferredOutput = outputName;
 }
 
 void frmMain::UpdateFilter()
@@ -296,7 +322,7 @@ void frmMain::Form_Unload()
         m_output->setCommand(CommandClose);
     if (m_input->PortState() >= 1)
         m_input->setCommand(CommandClose);
-    modPreferences::SaveDeviceSettings(modGlobals::InputDeviceIndex, modGlobals::OutputDeviceIndex);
+    modPreferences::SaveDeviceSettings(rememberedDevices());
 }
 
 // A device the user picks may fail to open; say why rather than let the error escape

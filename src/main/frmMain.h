@@ -9,6 +9,7 @@
 #include <memory>
 #include <string_view>
 
+class DeviceLists;
 class EventGrid;
 class EventGridModel;
 class FilterMenu;
@@ -35,13 +36,15 @@ class frmMain : public QMainWindow
     Q_OBJECT
 
 public:
-    // A null dialog service means the real dialogs; the queue capacity bounds the messages
-    // the input holds while the window is busy.
+    // A null dialog service means the real dialogs; the queue bounds limit what the input
+    // holds while the window is busy.
     explicit frmMain(std::shared_ptr<PortSystem> ports,
-        std::unique_ptr<DialogService> dialogs = nullptr,
-        std::size_t queueCapacity = MessageQueue::DefaultCapacity, QWidget *parent = nullptr);
+        std::unique_ptr<DialogService> dialogs = nullptr, MessageQueue::Bounds queueBounds = {},
+        QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // Devices chosen by their shown names for the start-up, over the remembered ones.
+    void preferDevices(const QString &inputName, const QString &outputName);
     void Form_Load();
     void Form_Unload();
 
@@ -95,12 +98,16 @@ private:
     std::unique_ptr<FormLayout> m_layout;
     std::unique_ptr<IncomingTraffic> m_incoming;
     QPointer<frmAbout> m_about;
+    DeviceLists *m_deviceLists = nullptr;
+    QString m_preferredInput;
+    QString m_preferredOutput;
     bool m_unloaded = false;
 
     QComboBox *ComboMidiIn;
     QComboBox *ComboMidiOut;
     QLabel *lblFilter;
     QLabel *lblDropped;
+    QLabel *lblDeviceNotice;
     QTableView *grdMIDIIn;
     QPlainTextEdit *txtBoxSend;
     QComboBox *ComboHistory;

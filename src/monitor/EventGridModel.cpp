@@ -1,6 +1,24 @@
 #include "EventGridModel.h"
 
+#include "modFormat.h"
+
+#include <cstring>
 #include <stdexcept>
+
+namespace {
+
+// Laying out a cell of megabytes would hold the window for seconds: the view gets the first
+// bytes and the count.
+QString shownCellText(std::string_view cell, int column)
+{
+    constexpr std::size_t shownChars = EventGridModel::ShownSysExBytes * 3;
+    if (column != EventGridModel::SysExColumn || cell.size() <= shownChars + 3)
+        return QString::fromLatin1(cell.data(), qsizetype(cell.size()));
+    return QString::fromLatin1(cell.data(), qsizetype(shownChars))
+        + QStringLiteral("\u2026 (%L1 bytes)").arg((cell.size() + 1) / 3);
+}
+
+} // namespace
 
 EventGridModel::EventGridModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -17,6 +35,15 @@ void EventGridModel::setHeaderCell(int cellIndex, const QString &text)
 void EventGridModel::appendRow(std::string_view text)
 {
     m_rows.append(text);
+}
+
+void EventGridModel::appendSysExRow(QByteArrayView bytes, std::int32_t timestamp)
+{
+    const std::string start = modFormat::SysExRowStart(timestamp);
+    m_rows.append(start.size() + std::size_t(bytes.size()) * 3, [&](char *out) {
+        std::memcpy(out, start.data(), start.size());
+        modFormat::WriteHexBytes(bytes, out + start.size());
+    });
 }
 
 void EventGridModel::commit()
@@ -38,12 +65,17 @@ void EventGridModel::clear()
 
 QString EventGridModel::gridCellText(int gridRow, int column) const
 {
-    if (column < 0 || column >= ColumnCount)
-        return {};
     if (gridRow == 0)
-        return m_headers[std::size_t(column)];
-    const std::string_view cell = m_rows.cell(std::size_t(gridRow - 1), column);
+        return column >= 0 && column < ColumnCount ? m_headers[std::size_t(column)] : QString();
+    const std::string_view cell = gridCellView(gridRow, column);
     return QString::fromLatin1(cell.data(), qsizetype(cell.size()));
+}
+
+std::string_view EventGridModel::gridCellView(int gridRow, int column) const
+{
+    if (gridRow < 1 || column < 0 || column >= ColumnCount)
+        return {};
+    return m_rows.cell(std::size_t(gridRow - 1), column);
 }
 
 int EventGridModel::rowCount(const QModelIndex &parent) const
@@ -73,7 +105,7 @@ QVariant EventGridModel::data(const QModelIndex &index, int role) const
     // The empty last row sits where the next uncommitted row will be shown.
     if (std::size_t(index.row()) >= m_shownRows)
         return QString();
-    return gridCellText(index.row() + 1, index.column());
+    return shownCellText(gridCellView(index.row() + 1, index.column()), index.column());
 }
 
 QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, int role) const

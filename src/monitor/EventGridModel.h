@@ -3,18 +3,24 @@
 #include "RowStore.h"
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <QString>
 #include <array>
 
 // The event grid's rows as the view sees them: message rows, then the empty last row (the
 // header row of the grid is the view's horizontal header). Rows appended while a batch is
-// open reach the view together, as one block, when the batch is committed.
+// open reach the view together, as one block, when the batch is committed. The view shows
+// the start of a long byte list and its size; the store, the cell texts and the exports
+// keep it whole.
 class EventGridModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
     static constexpr int ColumnCount = 7;
+    static constexpr int SysExColumn = 6;
+    // Bytes of a SysEx the grid shows before it says how many there are in all.
+    static constexpr int ShownSysExBytes = 48;
 
     explicit EventGridModel(QObject *parent = nullptr);
 
@@ -24,6 +30,8 @@ public:
 
     // Appends one tab-separated row above the empty last row, upper-cased.
     void appendRow(std::string_view text);
+    // Appends the row of a received SysEx, its byte list written straight into the store.
+    void appendSysExRow(QByteArrayView bytes, std::int32_t timestamp);
     // Tells the view about every row appended since the last commit.
     void commit();
     // Back to no message rows.
@@ -32,6 +40,8 @@ public:
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
     int gridRowCount() const { return int(m_rows.size()) + 2; }
     QString gridCellText(int gridRow, int column) const;
+    // The cell's text without copying it: valid until rows are appended or cleared.
+    std::string_view gridCellView(int gridRow, int column) const;
     const RowStore &rows() const { return m_rows; }
 
     int rowCount(const QModelIndex &parent = {}) const override;

@@ -6,10 +6,11 @@
 
 #include <QLabel>
 
-IncomingTraffic::IncomingTraffic(
-    MIDIInput &input, EventGrid &grid, QLabel &dropNotice, std::function<bool()> hideSysEx)
+IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridModel &rows,
+    QLabel &dropNotice, std::function<bool()> hideSysEx)
     : m_input(input)
     , m_grid(grid)
+    , m_rows(rows)
     , m_dropNotice(dropNotice)
     , m_hideSysEx(std::move(hideSysEx))
 {
@@ -21,9 +22,7 @@ void IncomingTraffic::drain(int atLeast)
 {
     {
         EventGrid::Batch batch(m_grid);
-        MessageDrain::drain(
-            m_input, m_hideSysEx(), [this](const std::string &row) { m_grid.AddGridRow(row); },
-            PassBudget, atLeast);
+        MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
     }
     showDropCount();
 }
@@ -38,6 +37,10 @@ void IncomingTraffic::showDropCount()
 {
     const std::uint64_t dropped = m_input.DroppedCount();
     m_dropNotice.setVisible(dropped > 0);
-    if (dropped > 0)
+    if (dropped > 0) {
         m_dropNotice.setText(QStringLiteral("%1 messages dropped").arg(dropped));
+        // The count can outgrow the place laid out for it: the notice shows its whole text.
+        m_dropNotice.resize(
+            std::max(m_dropNotice.width(), m_dropNotice.sizeHint().width()), m_dropNotice.height());
+    }
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 class EventGrid;
+class EventGridModel;
 class MIDIInput;
 class QLabel;
 
@@ -16,8 +17,8 @@ public:
     // handle the user.
     static constexpr std::chrono::milliseconds PassBudget {16};
 
-    IncomingTraffic(
-        MIDIInput &input, EventGrid &grid, QLabel &dropNotice, std::function<bool()> hideSysEx);
+    IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridModel &rows, QLabel &dropNotice,
+        std::function<bool()> hideSysEx);
 
     // Appends the waiting messages as rows: at least `atLeast` of them, then as many as the
     // pass budget allows; the input is asked to come back for the rest.
@@ -30,6 +31,7 @@ private:
 
     MIDIInput &m_input;
     EventGrid &m_grid;
+    EventGridModel &m_rows;
     QLabel &m_dropNotice;
     std::function<bool()> m_hideSysEx;
 };

@@ -1,12 +1,28 @@
 #include "MessageDrain.h"
 
+#include "EventGridModel.h"
 #include "modFormat.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortCommand.h"
 
 namespace MessageDrain {
+namespace {
 
-bool drain(MIDIInput &input, bool hideSysEx, const std::function<void(const std::string &)> &addRow,
+    void addRow(const MidiMessage &message, bool hideSysEx, EventGridModel &rows)
+    {
+        const auto timestamp = std::int32_t(message.timestampMs);
+        if (!message.sysEx.isEmpty()) {
+            if (!hideSysEx)
+                rows.appendSysExRow(message.sysEx, timestamp);
+            return;
+        }
+        const std::uint8_t bytes[] = {message.status, message.data1, message.data2};
+        rows.appendRow(modFormat::FormatReceivedRow(std::span(bytes, message.size), timestamp));
+    }
+
+} // namespace
+
+bool drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast)
 {
     using Clock = std::chrono::steady_clock;
@@ -18,14 +34,7 @@ bool drain(MIDIInput &input, bool hideSysEx, const std::function<void(const std:
             input.requestMessagesWaiting();
             return true;
         }
-        if (!message->sysEx.isEmpty()) {
-            if (!hideSysEx)
-                addRow(
-                    modFormat::FormatSysExRow(message->sysEx, std::int32_t(message->timestampMs)));
-        } else {
-            addRow(modFormat::FormatMessageRow(message->status, message->data1, message->data2,
-                std::int32_t(message->timestampMs)));
-        }
+        addRow(*message, hideSysEx, rows);
         input.setCommand(CommandDropCurrent);
         ++handled;
     }

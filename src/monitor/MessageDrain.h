@@ -1,19 +1,18 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
-#include <string>
 
+class EventGridModel;
 class MIDIInput;
 
 namespace MessageDrain {
 
-// Turns waiting messages of the input component into grid rows (lower-case; the grid
-// upper-cases them), dropping each from the queue, oldest first, messages that arrive
-// meanwhile included. Stops once `budget` is spent and at least `atLeast` were taken, so
-// that a flood cannot hold the window for long, and then asks the input for another
-// MessagesWaiting; returns whether it stopped with messages left.
-bool drain(MIDIInput &input, bool hideSysEx, const std::function<void(const std::string &)> &addRow,
+// Turns waiting messages of the input component into rows of the grid's model (which the
+// view learns of when the model is committed), dropping each from the queue, oldest first,
+// messages that arrive meanwhile included. Stops once `budget` is spent and at least
+// `atLeast` were taken, so that a flood cannot hold the window for long, and then asks the
+// input for another MessagesWaiting; returns whether it stopped with messages left.
+bool drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast = 0);
 
 } // namespace MessageDrain

@@ -26,12 +26,19 @@ std::string_view tabField(std::string_view text, int column)
 
 void RowStore::append(std::string_view text)
 {
-    if (text.size() > std::numeric_limits<std::uint32_t>::max())
+    append(text.size(), [&](char *out) { std::copy(text.begin(), text.end(), out); });
+}
+
+void RowStore::append(std::size_t length, const std::function<void(char *)> &write)
+{
+    if (length > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("a grid row cannot exceed 4 GiB");
-    Chunk &chunk = chunkWithRoomFor(text.size());
+    Chunk &chunk = chunkWithRoomFor(length);
+    char *row = chunk.bytes.get() + chunk.used;
+    write(row);
+    std::transform(row, row + length, row, upper);
     m_rowStart.push_back(chunk.used);
-    std::transform(text.begin(), text.end(), chunk.bytes.get() + chunk.used, upper);
-    chunk.used += std::uint32_t(text.size());
+    chunk.used += std::uint32_t(length);
 }
 
 RowStore::Chunk &RowStore::chunkWithRoomFor(std::size_t length)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,9 @@ public:
     static constexpr std::size_t ChunkSize = std::size_t(1) << 20;
 
     void append(std::string_view text);
+    // Appends a row of `length` characters that `write` puts in place; then upper-cased like
+    // any row. A long row (a SysEx dump) is thus never built twice.
+    void append(std::size_t length, const std::function<void(char *)> &write);
     void clear();
 
     std::size_t size() const { return m_rowStart.size(); }

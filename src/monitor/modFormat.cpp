@@ -1,5 +1,7 @@
 #include "modFormat.h"
 
+#include "ports/MidiMessage.h"
+
 #include <charconv>
 #include <string_view>
 
@@ -56,15 +58,24 @@ namespace {
         return statusKind != 0xC && statusKind != 0xD;
     }
 
+    // A data byte that did not come: its cell stays empty.
+    constexpr std::int16_t Missing = -1;
+
+    void appendDataByte(std::string &out, std::int16_t data)
+    {
+        if (data != Missing)
+            appendHexByte(out, data);
+    }
+
     // Data 1, Data 2, Channel and Event of a message below 0xF0, each followed by a tab.
     void appendChannelFields(
         std::string &out, std::int16_t status, std::int16_t data1, std::int16_t data2)
     {
         const int statusKind = status >> 4;
-        appendHexByte(out, data1);
+        appendDataByte(out, data1);
         out += Tab;
         if (hasSecondDataByte(statusKind))
-            appendHexByte(out, data2);
+            appendDataByte(out, data2);
         out += Tab;
         appendDecimal(out, ChannelNumber(status));
         out += Tab;
@@ -76,10 +87,10 @@ namespace {
         std::string &out, std::int16_t status, std::int16_t data1, std::int16_t data2)
     {
         if (status == 0xF1 || status == 0xF2 || status == 0xF3)
-            appendHexByte(out, data1);
+            appendDataByte(out, data1);
         out += Tab;
         if (status == 0xF2)
-            appendHexByte(out, data2);
+            appendDataByte(out, data2);
         out += Tab;
         out += Tab; // no channel
         if (status >= 0xF8 && status <= 0xFF)
@@ -100,12 +111,8 @@ std::string HexByte(std::int16_t value)
 
 std::string HexBytes(QByteArrayView bytes)
 {
-    std::string text;
-    text.reserve(static_cast<std::size_t>(bytes.size()) * 3);
-    for (char byte : bytes) {
-        appendHex(text, static_cast<std::uint8_t>(byte));
-        text += ' ';
-    }
+    std::string text(static_cast<std::size_t>(bytes.size()) * 3, ' ');
+    WriteHexBytes(bytes, text.data());
     return text;
 }
 
@@ -136,13 +143,45 @@ std::string FormatMessageRow(
     return row;
 }
 
-std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp)
+std::string FormatReceivedRow(std::span<const std::uint8_t> message, std::int32_t timestamp)
+{
+    if (message.empty())
+        return {};
+    if (!isStatusByte(message[0])) {
+        // Bytes that came without a status: shown as they are, with no channel made up.
+        std::string row;
+        appendDecimal(row, timestamp);
+        row += Tab;
+        appendHexByte(row, message[0]);
+        row += "\t\t\t\t\t";
+        return row;
+    }
+    const auto byteAt = [&](std::size_t i) { return i < message.size() ? message[i] : Missing; };
+    return FormatMessageRow(message[0], byteAt(1), byteAt(2), timestamp);
+}
+
+std::string SysExRowStart(std::int32_t timestamp)
 {
     std::string row;
     appendDecimal(row, timestamp);
     row += "\tf0\t\t\t\tSystem Exclusive\t";
-    row += HexBytes(bytes);
     return row;
+}
+
+void WriteHexBytes(QByteArrayView bytes, char *out)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    for (char byte : bytes) {
+        const auto value = static_cast<std::uint8_t>(byte);
+        *out++ = Digits[value >> 4];
+        *out++ = Digits[value & 0x0F];
+        *out++ = ' ';
+    }
+}
+
+std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp)
+{
+    return SysExRowStart(timestamp) + HexBytes(bytes);
 }
 
 } // namespace modFormat

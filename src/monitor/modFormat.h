@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <cstdint>
+#include <span>
 #include <string>
 
 // Texts of one MIDI message as the event grid shows them, before the grid upper-cases them.
@@ -23,7 +24,17 @@ bool IsSystemStatus(std::int16_t status);
 std::string FormatMessageRow(
     std::int16_t status, std::int16_t data1, std::int16_t data2, std::int32_t timestamp);
 
+// The row of a received message other than SysEx, as many bytes as came: a data byte that
+// did not come leaves its cell empty, and bytes without a status get no channel or event.
+std::string FormatReceivedRow(std::span<const std::uint8_t> message, std::int32_t timestamp);
+
 // The row of a System Exclusive message: status "f0", the bytes in the last field.
 std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp);
+
+// The same row in two parts, so that a long dump's byte list can be written straight to
+// where the row is kept: the cells before the byte list, and HexBytes written to `out`
+// (three characters a byte).
+std::string SysExRowStart(std::int32_t timestamp);
+void WriteHexBytes(QByteArrayView bytes, char *out);
 
 } // namespace modFormat

@@ -51,10 +51,11 @@ std::unique_ptr<OutputConnection> LoopbackBackend::openOutput(const QString &nam
 
 void LoopbackBackend::deliver(std::span<const std::uint8_t> bytes)
 {
+    const InputSink::Clock::time_point arrival = InputSink::Clock::now();
     // Holding the lock while delivering keeps a closing input from being called afterwards.
     std::lock_guard lock(m_mutex);
     for (InputSink *sink : m_sinks)
-        sink->receive(bytes);
+        sink->receive(bytes, arrival);
 }
 
 void LoopbackBackend::detach(InputSink *sink)

@@ -3,9 +3,10 @@
 #include "PortCommand.h"
 #include "PortError.h"
 
-MIDIInput::MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent, std::size_t queueCapacity)
+MIDIInput::MIDIInput(
+    std::shared_ptr<PortSystem> ports, QObject *parent, MessageQueue::Bounds queueBounds)
     : MidiPort(std::move(ports), PortDirection::Input, parent)
-    , m_queue(queueCapacity)
+    , m_queue(queueBounds)
 { }
 
 MIDIInput::~MIDIInput()
@@ -46,16 +47,36 @@ void MIDIInput::setCommand(std::int16_t command)
 void MIDIInput::open()
 {
     close();
-    const DeviceEntry &device = chosenDevice();
     m_assembler.reset();
-    m_connection = device.backend->openInput(device.portName, *this);
+    openChosenDevice([this](const DeviceEntry &device) { reconnect(device); });
 }
 
 void MIDIInput::close()
 {
+    dropConnection();
+    forgetDevice();
     m_receiving = false;
-    // Destroying the connection waits for the backend's callback to finish.
+}
+
+bool MIDIInput::connectionAlive() const
+{
+    return m_connection && m_connection->isAlive();
+}
+
+void MIDIInput::dropConnection()
+{
+    // Destroying the connection waits for the backend's callback to finish; a message still
+    // open then is passed on as it came, so that nothing received is lost.
     m_connection.reset();
+    const Clock::time_point now = Clock::now();
+    m_assembler.flush([&](std::span<const std::uint8_t> message) {
+        enqueue(message, message.front() == SysExStatus ? m_assemblyStart : now);
+    });
+}
+
+void MIDIInput::reconnect(const DeviceEntry &device)
+{
+    m_connection = device.backend->openInput(device.portName, *this);
 }
 
 std::int16_t MIDIInput::MessageStatus()
@@ -107,18 +128,27 @@ bool MIDIInput::StatusFilter(int status) const
         && m_statusFilter[std::size_t(status)].load(std::memory_order_relaxed);
 }
 
-void MIDIInput::receive(std::span<const std::uint8_t> bytes)
+void MIDIInput::lost(std::uint64_t messages)
 {
-    // Stamped on entry, with our own clock: backends disagree on what their times mean.
-    const Clock::time_point arrival = Clock::now();
+    m_queue.countDropped(messages);
+}
+
+void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
+{
     if (!m_receiving.load(std::memory_order_acquire))
         return;
-    if (!m_assembler.isAssembling())
-        m_assemblyStart = arrival;
     // A SysEx message is stamped with the arrival of its first piece.
-    m_assembler.feed(bytes, [&](std::span<const std::uint8_t> message) {
-        enqueue(message, message.front() == SysExStatus ? m_assemblyStart : arrival);
-    });
+    if (!m_assembler.isAssemblingSysEx())
+        m_assemblyStart = arrival;
+    m_assembler.feed(
+        bytes,
+        [&](std::span<const std::uint8_t> message) {
+            const bool sysEx = message.front() == SysExStatus;
+            enqueue(message, sysEx ? m_assemblyStart : arrival);
+            if (sysEx)
+                m_assemblyStart = arrival; // a SysEx that starts later in these bytes
+        },
+        [this] { m_queue.countDropped(); });
 }
 
 void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
@@ -135,6 +165,7 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
         message.sysEx
             = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     } else {
+        message.size = std::uint8_t(bytes.size());
         message.data1 = bytes.size() > 1 ? bytes[1] : 0;
         message.data2 = bytes.size() > 2 ? bytes[2] : 0;
     }

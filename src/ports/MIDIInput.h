@@ -1,8 +1,8 @@
 #pragma once
 
+#include "MessageAssembler.h"
 #include "MessageQueue.h"
 #include "MidiPort.h"
-#include "SysExAssembler.h"
 
 #include <array>
 #include <atomic>
@@ -17,7 +17,7 @@ class MIDIInput : public MidiPort, private InputSink
 
 public:
     explicit MIDIInput(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr,
-        std::size_t queueCapacity = MessageQueue::DefaultCapacity);
+        MessageQueue::Bounds queueBounds = {});
     ~MIDIInput() override;
 
     std::int16_t PortState() const override;
@@ -48,7 +48,7 @@ public:
     // For a handler that stopped before the queue was empty: MessagesWaiting comes again.
     void requestMessagesWaiting() { requestNotification(); }
 
-    // Messages lost because the queue was full, since the last reset.
+    // Messages lost because the queue was full (or a SysEx outgrew it), since the last reset.
     std::uint64_t DroppedCount() const { return m_queue.droppedCount(); }
     void resetDroppedCount() { m_queue.resetDroppedCount(); }
 
@@ -56,17 +56,19 @@ signals:
     void MessagesWaiting();
 
 private:
-    using Clock = std::chrono::steady_clock;
-
-    void receive(std::span<const std::uint8_t> bytes) override;
+    void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
+    void lost(std::uint64_t messages) override;
     void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
+    bool connectionAlive() const override;
+    void dropConnection() override;
+    void reconnect(const DeviceEntry &device) override;
     void requestNotification();
     void notify();
     void open();
     void close();
 
     MessageQueue m_queue;
-    SysExAssembler m_assembler; // backend thread only
+    MessageAssembler m_assembler; // backend thread only, or the UI thread once closed
     std::unique_ptr<InputConnection> m_connection;
     std::array<std::atomic<bool>, 256> m_statusFilter {};
     std::atomic<bool> m_receiving {false};

@@ -13,14 +13,13 @@ MIDIOutput::~MIDIOutput() = default;
 void MIDIOutput::setCommand(std::int16_t command)
 {
     switch (command) {
-    case CommandOpen: {
+    case CommandOpen:
         m_connection.reset();
-        const DeviceEntry &device = chosenDevice();
-        m_connection = device.backend->openOutput(device.portName);
+        openChosenDevice([this](const DeviceEntry &device) { reconnect(device); });
         break;
-    }
     case CommandClose:
         m_connection.reset();
+        forgetDevice();
         break;
     case CommandSend:
         send();
@@ -83,8 +82,27 @@ void sendMessage(MIDIOutput &output, std::initializer_list<std::uint8_t> message
     sendMessage(output, std::span(message.begin(), message.size()));
 }
 
+bool MIDIOutput::connectionAlive() const
+{
+    return m_connection && m_connection->isAlive();
+}
+
+void MIDIOutput::dropConnection()
+{
+    m_connection.reset();
+}
+
+void MIDIOutput::reconnect(const DeviceEntry &device)
+{
+    m_connection = device.backend->openOutput(device.portName);
+}
+
 void MIDIOutput::send()
 {
+    // A device that went is never reported as sent to.
+    if (isWaitingForDevice() || (m_connection && !m_connection->isAlive()))
+        throw PortError(QStringLiteral("MIDI Out \"%1\" is gone; the message was not sent.")
+                            .arg(chosenDeviceName()));
     if (!m_connection)
         throw PortError(QStringLiteral("The MIDI output port is not open."));
     const QByteArray bytes = messageBytes();

@@ -32,6 +32,9 @@ public:
 
 private:
     void send();
+    bool connectionAlive() const override;
+    void dropConnection() override;
+    void reconnect(const DeviceEntry &device) override;
 
     std::unique_ptr<OutputConnection> m_connection;
     std::int16_t m_status = 0;

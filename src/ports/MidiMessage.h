@@ -7,10 +7,13 @@
 struct MidiMessage
 {
     std::uint32_t timestampMs = 0; // since the port was started
+    // A message other than SysEx: its first byte (normally the status) and up to two data
+    // bytes; `size` says how many of the three came.
+    std::uint8_t size = 0;
     std::uint8_t status = 0;
     std::uint8_t data1 = 0;
     std::uint8_t data2 = 0;
-    QByteArray sysEx; // the whole F0 ... F7 message; empty for any other kind
+    QByteArray sysEx; // a SysEx whole, from F0 on (without F7 when cut short); else empty
 };
 
 constexpr std::uint8_t SysExStatus = 0xF0;
@@ -24,4 +27,28 @@ constexpr bool isStatusByte(std::uint8_t byte)
 constexpr bool isRealTimeStatus(std::uint8_t byte)
 {
     return byte >= 0xF8;
+}
+
+constexpr bool isChannelStatus(std::uint8_t byte)
+{
+    return byte >= 0x80 && byte < 0xF0;
+}
+
+// Bytes of a whole message that begins with this status, status included; 0 for a SysEx,
+// whose end is its F7.
+constexpr int messageLength(std::uint8_t status)
+{
+    if (isChannelStatus(status))
+        return (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 2 : 3;
+    switch (status) {
+    case SysExStatus:
+        return 0;
+    case 0xF1:
+    case 0xF3:
+        return 2;
+    case 0xF2:
+        return 3;
+    default:
+        return 1;
+    }
 }

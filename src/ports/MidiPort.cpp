@@ -6,7 +6,9 @@ MidiPort::MidiPort(std::shared_ptr<PortSystem> ports, PortDirection direction, Q
     : QObject(parent)
     , m_ports(std::move(ports))
     , m_direction(direction)
-{ }
+{
+    connect(m_ports.get(), &PortSystem::devicesChanged, this, &MidiPort::followDevices);
+}
 
 std::int16_t MidiPort::DeviceCount()
 {
@@ -24,8 +26,9 @@ QString MidiPort::DeviceName()
     return m_devices[std::size_t(m_deviceIndex)].displayName;
 }
 
-const DeviceEntry &MidiPort::chosenDevice()
+void MidiPort::openChosenDevice(const std::function<void(const DeviceEntry &)> &open)
 {
+    forgetDevice();
     if (!m_listed)
         DeviceCount();
     if (m_deviceIndex < 0 || std::size_t(m_deviceIndex) >= m_devices.size()) {
@@ -34,10 +37,40 @@ const DeviceEntry &MidiPort::chosenDevice()
                             .arg(QLatin1String(kind))
                             .arg(m_deviceIndex));
     }
-    return m_devices[std::size_t(m_deviceIndex)];
+    const DeviceEntry device = m_devices[std::size_t(m_deviceIndex)];
+    open(device);
+    m_chosen = device.displayName;
+}
+
+void MidiPort::forgetDevice()
+{
+    m_chosen.clear();
+    if (std::exchange(m_waiting, false))
+        emit deviceStateChanged();
 }
 
 void MidiPort::refuseCommand(std::int16_t command) const
 {
     throw PortError(QStringLiteral("The MIDI port does not know the command %1.").arg(command));
+}
+
+void MidiPort::followDevices()
+{
+    if (m_chosen.isEmpty())
+        return;
+    const std::vector<DeviceEntry> devices = m_ports->devices(m_direction);
+    const auto listed = std::ranges::find(devices, m_chosen, &DeviceEntry::displayName);
+    if (!m_waiting && (listed == devices.end() || !connectionAlive())) {
+        dropConnection();
+        m_waiting = true;
+        emit deviceStateChanged();
+    } else if (m_waiting && listed != devices.end()) {
+        try {
+            reconnect(*listed);
+            m_waiting = false;
+            emit deviceStateChanged();
+        } catch (const PortError &) {
+            // Listed but not ready yet: the next change tries again.
+        }
+    }
 }

@@ -2,19 +2,26 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
 enum class PortDirection : std::uint8_t { Input, Output };
 
-// Receives the bytes an open input delivers, one message or one SysEx piece per call.
-// Called on the backend's own thread (or the sender's, for the loopback device).
+// Receives the bytes an open input delivers, one message or one SysEx piece per call, with
+// the moment they arrived. Called on the backend's own thread (or the sender's, for the
+// loopback device), one call at a time.
 class InputSink
 {
 public:
+    using Clock = std::chrono::steady_clock;
+
     virtual ~InputSink() = default;
-    virtual void receive(std::span<const std::uint8_t> bytes) = 0;
+    virtual void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) = 0;
+    // Messages the backend could not take in (its buffer was full).
+    virtual void lost(std::uint64_t messages) = 0;
 };
 
 // An open input port; it is closed when destroyed, and after that never calls its sink again.
@@ -22,6 +29,8 @@ class InputConnection
 {
 public:
     virtual ~InputConnection() = default;
+    // False once the device (or its whole system, a JACK server) has gone.
+    virtual bool isAlive() const { return true; }
 };
 
 // An open output port; it is closed when destroyed.
@@ -29,20 +38,40 @@ class OutputConnection
 {
 public:
     virtual ~OutputConnection() = default;
-    // Throws PortError when the message could not be handed to the device whole.
+    virtual bool isAlive() const { return true; }
+    // Throws PortError when the message could not be handed to the device whole. Never
+    // waits for the device.
     virtual void send(std::span<const std::uint8_t> bytes) = 0;
 };
 
-// One source of MIDI ports: an RtMidi API, the loopback device, or a scripted test double.
-// Ports are opened by name so that a port list that changed since it was read cannot
-// open the wrong device. open* throw PortError.
+// One source of MIDI ports: JACK, the ALSA sequencer through RtMidi, the loopback device,
+// Lumetra's own virtual ports, or a scripted test double. Ports are opened by name so that a
+// port list that changed since it was read cannot open the wrong device. open* throw
+// PortError.
 class PortBackend
 {
 public:
     virtual ~PortBackend() = default;
+    // Set once, before the backend is used; the backend calls it from any thread when its
+    // ports may have changed.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+    // A backend that cannot tell when its ports change is looked at now and then instead.
+    virtual bool announcesChanges() const { return true; }
+    // The user asks for a fresh look: a backend that waits for its system looks now.
+    virtual void lookNow() { }
     // Shown in front of the port names when several backends list ports ("JACK").
     virtual QString label() const = 0;
     virtual QStringList portNames(PortDirection direction) = 0;
     virtual std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) = 0;
     virtual std::unique_ptr<OutputConnection> openOutput(const QString &name) = 0;
+
+protected:
+    void announceChange() const
+    {
+        if (m_changed)
+            m_changed();
+    }
+
+private:
+    std::function<void()> m_changed;
 };

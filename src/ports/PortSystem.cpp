@@ -1,16 +1,72 @@
 #include "PortSystem.h"
 
+#include "JackBackend.h"
 #include "LoopbackBackend.h"
 #include "RtMidiBackend.h"
+#include "VirtualBackend.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds SettleFor {100};
+constexpr std::chrono::seconds LookEvery {1};
+
+std::vector<DeviceEntry> entriesOf(PortBackend &backend, PortDirection direction)
+{
+    std::vector<DeviceEntry> entries;
+    const QString label = backend.label();
+    for (const QString &name : backend.portNames(direction)) {
+        const QString shown = label.isEmpty() ? name : label + QStringLiteral(": ") + name;
+        entries.push_back({&backend, name, shown});
+    }
+    return entries;
+}
+
+bool sameDevices(const std::vector<DeviceEntry> &a, const std::vector<DeviceEntry> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](const DeviceEntry &x, const DeviceEntry &y) { return x.displayName == y.displayName; });
+}
+
+} // namespace
 
 PortSystem::PortSystem(std::vector<std::unique_ptr<PortBackend>> backends)
     : m_backends(std::move(backends))
-{ }
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(SettleFor);
+    connect(&m_settle, &QTimer::timeout, this, &PortSystem::devicesChanged);
+    m_look.setInterval(LookEvery);
+    connect(&m_look, &QTimer::timeout, this, &PortSystem::lookAtSilentBackends);
+    for (const auto &backend : m_backends) {
+        backend->setChangeListener([this] { backendChanged(); });
+        if (!backend->announcesChanges()) {
+            auto &seen = m_lastSeen[backend.get()];
+            for (PortDirection direction : {PortDirection::Input, PortDirection::Output})
+                std::ranges::move(entriesOf(*backend, direction), std::back_inserter(seen));
+            m_look.start();
+        }
+    }
+}
+
+PortSystem::~PortSystem()
+{
+    // The backends go first: one of their threads may be telling of a change until then.
+    m_backends.clear();
+}
 
 std::shared_ptr<PortSystem> PortSystem::createDefault()
 {
-    auto backends = RtMidiBackend::createAvailable();
+    std::vector<std::unique_ptr<PortBackend>> backends;
+    RtMidiBackend *alsa = nullptr;
+    for (auto &backend : RtMidiBackend::createAvailable()) {
+        alsa = backend.get();
+        backends.push_back(std::move(backend));
+    }
+    auto jack = std::make_unique<JackBackend>();
+    JackBackend *jackBackend = jack.get();
+    backends.push_back(std::move(jack));
     backends.push_back(std::make_unique<LoopbackBackend>());
+    backends.push_back(std::make_unique<VirtualBackend>(jackBackend, alsa));
     return std::make_shared<PortSystem>(std::move(backends));
 }
 
@@ -24,12 +80,43 @@ std::shared_ptr<PortSystem> PortSystem::createLoopbackOnly()
 std::vector<DeviceEntry> PortSystem::devices(PortDirection direction) const
 {
     std::vector<DeviceEntry> entries;
-    for (const auto &backend : m_backends) {
-        const QString label = backend->label();
-        for (const QString &name : backend->portNames(direction)) {
-            const QString shown = label.isEmpty() ? name : label + QStringLiteral(": ") + name;
-            entries.push_back({backend.get(), name, shown});
+    for (const auto &backend : m_backends)
+        std::ranges::move(entriesOf(*backend, direction), std::back_inserter(entries));
+    return entries;
+}
+
+void PortSystem::rescan()
+{
+    for (const auto &backend : m_backends)
+        backend->lookNow();
+    lookAtSilentBackends();
+    m_settle.stop();
+    emit devicesChanged();
+}
+
+void PortSystem::backendChanged()
+{
+    if (m_changePending.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_changePending.store(false, std::memory_order_release);
+            if (!m_settle.isActive())
+                m_settle.start();
+        },
+        Qt::QueuedConnection);
+}
+
+void PortSystem::lookAtSilentBackends()
+{
+    for (auto &[backend, seen] : m_lastSeen) {
+        std::vector<DeviceEntry> now;
+        for (PortDirection direction : {PortDirection::Input, PortDirection::Output})
+            std::ranges::move(entriesOf(*backend, direction), std::back_inserter(now));
+        if (!sameDevices(now, seen)) {
+            seen = std::move(now);
+            backendChanged();
         }
     }
-    return entries;
 }

@@ -2,6 +2,10 @@
 
 #include "PortBackend.h"
 
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -13,19 +17,39 @@ struct DeviceEntry
     QString displayName; // what the user sees
 };
 
-// All backends that offer ports on this machine, in the order their devices are listed.
-class PortSystem
+// All backends that offer ports on this machine, in the order their devices are listed, and
+// the news of their ports coming and going. Lives on the UI thread.
+class PortSystem : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit PortSystem(std::vector<std::unique_ptr<PortBackend>> backends);
+    ~PortSystem() override;
 
-    // RtMidi's APIs that can start here, then the loopback device, always last.
+    // The ALSA sequencer (through RtMidi), JACK, the loopback device and Lumetra's own
+    // virtual ports, in that order, so that the positions an earlier version remembered
+    // still name the same devices.
     static std::shared_ptr<PortSystem> createDefault();
     // The loopback device alone: for tests, benchmarks and tools that need no hardware.
     static std::shared_ptr<PortSystem> createLoopbackOnly();
 
     std::vector<DeviceEntry> devices(PortDirection direction) const;
 
+    // Looks at every backend now and tells devicesChanged.
+    void rescan();
+
+signals:
+    // Ports may have come or gone; told once for a burst of changes.
+    void devicesChanged();
+
 private:
+    void backendChanged(); // any thread
+    void lookAtSilentBackends();
+
     std::vector<std::unique_ptr<PortBackend>> m_backends;
+    std::map<PortBackend *, std::vector<DeviceEntry>> m_lastSeen; // backends that cannot tell
+    std::atomic<bool> m_changePending {false};
+    QTimer m_settle; // lets a burst of port news settle into one
+    QTimer m_look; // for the backends that cannot tell
 };

@@ -3,7 +3,6 @@
 #include "PortError.h"
 
 #include <QFileInfo>
-#include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
 namespace {
@@ -39,8 +38,6 @@ private:
     std::string m_reported;
 };
 
-void ignoreJackMessage(const char *) { }
-
 template<typename Port>
 QStringList listPorts(Port &port)
 {
@@ -60,10 +57,11 @@ unsigned portNumber(Port &port, const QString &name)
     return static_cast<unsigned>(index);
 }
 
+// `name` is another program's port, or with `own` the name of a port of ours.
 class RtInput : public InputConnection
 {
 public:
-    RtInput(RtMidi::Api api, const QString &name, InputSink &sink)
+    RtInput(RtMidi::Api api, const QString &name, InputSink &sink, bool own = false)
         : m_port(api, ClientName)
         , m_sink(sink)
     {
@@ -73,7 +71,10 @@ public:
         // The callback, not polling: polling keeps only a small queue and reports overflow
         // on stderr alone.
         m_port.setCallback(&RtInput::onMessage, this);
-        m_port.openPort(portNumber(m_port, name), "MIDI In");
+        if (own)
+            m_port.openVirtualPort(name.toStdString());
+        else
+            m_port.openPort(portNumber(m_port, name), "MIDI In");
         m_trap.throwIfReported(QStringLiteral("Cannot open MIDI input \"%1\"").arg(name));
     }
     ~RtInput() override
@@ -86,7 +87,7 @@ private:
     // Runs on RtMidi's thread.
     static void onMessage(double, std::vector<unsigned char> *message, void *self)
     {
-        static_cast<RtInput *>(self)->m_sink.receive(*message);
+        static_cast<RtInput *>(self)->m_sink.receive(*message, InputSink::Clock::now());
     }
 
     ErrorTrap m_trap; // outlives the port, which may still report while closing
@@ -97,23 +98,20 @@ private:
 class RtOutput : public OutputConnection
 {
 public:
-    RtOutput(RtMidi::Api api, const QString &name)
+    RtOutput(RtMidi::Api api, const QString &name, bool own = false)
         : m_port(api, ClientName)
-        , m_largestMessage(largestMessage(api))
     {
         m_trap.attach(m_port);
-        m_port.openPort(portNumber(m_port, name), "MIDI Out");
+        if (own)
+            m_port.openVirtualPort(name.toStdString());
+        else
+            m_port.openPort(portNumber(m_port, name), "MIDI Out");
         m_trap.throwIfReported(QStringLiteral("Cannot open MIDI output \"%1\"").arg(name));
     }
     ~RtOutput() override { m_port.closePort(); }
 
     void send(std::span<const std::uint8_t> bytes) override
     {
-        if (bytes.size() > m_largestMessage)
-            throw PortError(QStringLiteral("Cannot send the MIDI message: its %1 bytes are more "
-                                           "than this output can carry at once (%2).")
-                                .arg(bytes.size())
-                                .arg(m_largestMessage));
         try {
             m_port.sendMessage(bytes.data(), bytes.size());
         } catch (const RtMidiError &error) {
@@ -124,17 +122,8 @@ public:
     }
 
 private:
-    // RtMidi's JACK output passes messages through a 16 KiB ring buffer, each behind a
-    // 4-byte length, and drops a message that does not fit without a word.
-    static std::size_t largestMessage(RtMidi::Api api)
-    {
-        constexpr std::size_t jackRingBufferSpace = 16384 - 1;
-        return api == RtMidi::UNIX_JACK ? jackRingBufferSpace - sizeof(int) : SIZE_MAX;
-    }
-
     ErrorTrap m_trap; // outlives the port, which may still report while closing
     RtMidiOut m_port;
-    std::size_t m_largestMessage;
 };
 
 } // namespace
@@ -157,42 +146,28 @@ struct RtMidiBackend::Clients
     }
 };
 
-std::vector<std::unique_ptr<PortBackend>> RtMidiBackend::createAvailable()
+std::vector<std::unique_ptr<RtMidiBackend>> RtMidiBackend::createAvailable()
 {
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
-    std::vector<std::unique_ptr<PortBackend>> backends;
+    std::vector<std::unique_ptr<RtMidiBackend>> backends;
     for (RtMidi::Api api : apis) {
-        if (api == RtMidi::RTMIDI_DUMMY)
+        // JACK has a backend of our own: RtMidi's holds back every message after a SysEx
+        // that lacks its F7, and its output spins when its buffer is full.
+        if (api == RtMidi::RTMIDI_DUMMY || api == RtMidi::UNIX_JACK)
             continue;
         // Without a sequencer device the ALSA library prints its complaint before RtMidi
         // can throw; a machine without one simply has no ALSA ports.
         if (api == RtMidi::LINUX_ALSA && !QFileInfo::exists(QStringLiteral("/dev/snd/seq")))
             continue;
-        // RtMidi's JACK clients start without a server but list nothing, and the JACK
-        // library complains on stderr at every attempt: look for a server first.
-        if (api == RtMidi::UNIX_JACK && !jackServerRuns())
-            continue;
         try {
             backends.push_back(
-                std::unique_ptr<PortBackend>(new RtMidiBackend(std::make_unique<Clients>(api))));
+                std::unique_ptr<RtMidiBackend>(new RtMidiBackend(std::make_unique<Clients>(api))));
         } catch (const RtMidiError &) {
-            // The API is compiled in but cannot start here (no ALSA sequencer, say).
+            // The API is compiled in but cannot start here.
         }
     }
     return backends;
-}
-
-bool RtMidiBackend::jackServerRuns()
-{
-    jack_set_error_function(ignoreJackMessage);
-    jack_set_info_function(ignoreJackMessage);
-    jack_status_t status;
-    jack_client_t *probe = jack_client_open("Lumetra probe", JackNoStartServer, &status);
-    if (!probe)
-        return false;
-    jack_client_close(probe);
-    return true;
 }
 
 RtMidiBackend::RtMidiBackend(std::unique_ptr<Clients> clients)
@@ -215,26 +190,54 @@ QString RtMidiBackend::label() const
 
 QStringList RtMidiBackend::portNames(PortDirection direction)
 {
-    return direction == PortDirection::Input ? listPorts(m_clients->input)
-                                             : listPorts(m_clients->output);
+    QStringList names = direction == PortDirection::Input ? listPorts(m_clients->input)
+                                                          : listPorts(m_clients->output);
+    // Lumetra's own ports are not other programs' devices: choosing one would feed Lumetra
+    // its own output.
+    names.removeIf([](const QString &name) { return name.startsWith(QLatin1String("Lumetra:")); });
+    return names;
 }
+
+namespace {
+
+template<typename Open>
+auto opening(const char *kind, const QString &name, Open open)
+{
+    try {
+        return open();
+    } catch (const RtMidiError &error) {
+        throw PortError(
+            QStringLiteral("Cannot open MIDI %1 \"%2\": %3")
+                .arg(QLatin1String(kind), name, QString::fromStdString(error.getMessage())));
+    }
+}
+
+} // namespace
 
 std::unique_ptr<InputConnection> RtMidiBackend::openInput(const QString &name, InputSink &sink)
 {
-    try {
+    return opening("input", name, [&]() -> std::unique_ptr<InputConnection> {
         return std::make_unique<RtInput>(m_clients->api, name, sink);
-    } catch (const RtMidiError &error) {
-        throw PortError(QStringLiteral("Cannot open MIDI input \"%1\": %2")
-                            .arg(name, QString::fromStdString(error.getMessage())));
-    }
+    });
 }
 
 std::unique_ptr<OutputConnection> RtMidiBackend::openOutput(const QString &name)
 {
-    try {
+    return opening("output", name, [&]() -> std::unique_ptr<OutputConnection> {
         return std::make_unique<RtOutput>(m_clients->api, name);
-    } catch (const RtMidiError &error) {
-        throw PortError(QStringLiteral("Cannot open MIDI output \"%1\": %2")
-                            .arg(name, QString::fromStdString(error.getMessage())));
-    }
+    });
+}
+
+std::unique_ptr<InputConnection> RtMidiBackend::openOwnInput(const QString &name, InputSink &sink)
+{
+    return opening("input", name, [&]() -> std::unique_ptr<InputConnection> {
+        return std::make_unique<RtInput>(m_clients->api, name, sink, true);
+    });
+}
+
+std::unique_ptr<OutputConnection> RtMidiBackend::openOwnOutput(const QString &name)
+{
+    return opening("output", name, [&]() -> std::unique_ptr<OutputConnection> {
+        return std::make_unique<RtOutput>(m_clients->api, name, true);
+    });
 }

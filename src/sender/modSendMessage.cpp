@@ -24,9 +24,9 @@ namespace {
             {reinterpret_cast<const std::uint8_t *>(wire.constData()), std::size_t(wire.size())});
     }
 
-    std::string fail(const SendContext &context)
+    std::string fail(const SendContext &context, const QString &text = FailureText)
     {
-        context.dialogs.showMessage(FailureText);
+        context.dialogs.showMessage(text);
         context.stopRepeating();
         return failureRow();
     }
@@ -67,8 +67,9 @@ std::string SendMIDIMessage(const QString &text, const SendContext &context)
             message.bytes += char(EndOfSysEx);
         }
         handOver(context.output, message);
-    } catch (const PortError &) {
-        return fail(context);
+    } catch (const PortError &error) {
+        // The port's own reason: a device that has gone is no malformed message.
+        return fail(context, error.description());
     }
     AddToHistory(context.history, historyText(message));
     return sentRow(message);

@@ -28,7 +28,8 @@ struct SendContext
     std::function<void()> stopRepeating;
 };
 
-// Parses and sends the text; every failure is reported here and ends in the failure row.
+// Parses and sends the text; every failure is reported here (a text that does not parse with
+// FailureText, a port that cannot send with the port's reason) and ends in the failure row.
 // Returns the row for the grid (lower-case hex; the grid upper-cases it).
 std::string SendMIDIMessage(const QString &text, const SendContext &context);
 

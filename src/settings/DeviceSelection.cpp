@@ -29,11 +29,15 @@ QStringList deviceNames(MidiPort &port)
     return names;
 }
 
-int entryToSelect(std::int16_t remembered, int deviceCount)
+int entryToSelect(
+    const QString &rememberedName, std::int16_t rememberedIndex, const QStringList &names)
 {
-    if (deviceCount <= 0)
+    if (names.isEmpty())
         throw PortError(QStringLiteral("There is no MIDI device to choose."));
-    return remembered > deviceCount - 1 || remembered < 0 ? 0 : remembered;
+    if (const qsizetype named = names.indexOf(rememberedName);
+        !rememberedName.isEmpty() && named >= 0)
+        return int(named);
+    return rememberedIndex > names.size() - 1 || rememberedIndex < 0 ? 0 : rememberedIndex;
 }
 
 void openInputDevice(MIDIInput &input, std::int16_t deviceIndex)

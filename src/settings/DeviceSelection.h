@@ -13,9 +13,11 @@ namespace DeviceSelection {
 // The names in device-index order, read device by device through DeviceIndex.
 QStringList deviceNames(MidiPort &port);
 
-// The list entry that start-up selects for a remembered index: the index itself when the
-// list has that entry, else the first. Throws PortError for an empty list.
-int entryToSelect(std::int16_t remembered, int deviceCount);
+// The list entry that start-up selects for a remembered device: the one of that name when it
+// is listed, else the remembered index when the list has that entry, else the first.
+// Throws PortError for an empty list.
+int entryToSelect(
+    const QString &rememberedName, std::int16_t rememberedIndex, const QStringList &names);
 
 // Closes the input if open, points it at the device, opens and starts it.
 void openInputDevice(MIDIInput &input, std::int16_t deviceIndex);

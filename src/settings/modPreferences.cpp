@@ -32,14 +32,18 @@ namespace {
         return keys;
     }
 
-    void loadDevices(cInifile &ini, DeviceIndexes devices)
+    void loadDevices(cInifile &ini, DeviceMemory devices)
     {
         for (const QString &key : keysOf(ini, DevicesSection)) {
             ini.setKey(key);
             if (key == QLatin1String("Input"))
-                devices.input = readDeviceIndex(ini.Value());
+                devices.inputIndex = readDeviceIndex(ini.Value());
             else if (key == QLatin1String("Output"))
-                devices.output = readDeviceIndex(ini.Value());
+                devices.outputIndex = readDeviceIndex(ini.Value());
+            else if (key == QLatin1String("InputName"))
+                devices.inputName = ini.Value();
+            else if (key == QLatin1String("OutputName"))
+                devices.outputName = ini.Value();
         }
     }
 
@@ -96,14 +100,16 @@ bool readCheckMark(const QString &text)
     return *number != 0;
 }
 
-void LoadPreferences(DeviceIndexes devices, const std::function<void(FilterItem, bool)> &setCheck)
+void LoadPreferences(DeviceMemory devices, const std::function<void(FilterItem, bool)> &setCheck)
 {
     cInifile &ini = PreferencesIni();
     QStringList sections;
     std::int32_t count = 0;
     ini.EnumerateAllSections(sections, count);
-    devices.input = 0;
-    devices.output = 0;
+    devices.inputIndex = 0;
+    devices.outputIndex = 0;
+    devices.inputName.clear();
+    devices.outputName.clear();
     for (const QString &section : sections) {
         if (section == DevicesSection)
             loadDevices(ini, devices);
@@ -113,14 +119,20 @@ void LoadPreferences(DeviceIndexes devices, const std::function<void(FilterItem,
     modGetPaths::CreateFolderPath(GetSettingsFolder());
 }
 
-void SaveDeviceSettings(std::int16_t inputIndex, std::int16_t outputIndex)
+void SaveDeviceSettings(DeviceMemory devices)
 {
     cInifile &ini = PreferencesIni();
     ini.setSection(DevicesSection);
-    ini.setKey(QStringLiteral("Input"));
-    ini.setValue(QString::number(inputIndex));
-    ini.setKey(QStringLiteral("Output"));
-    ini.setValue(QString::number(outputIndex));
+    const std::pair<const char *, QString> keys[] = {
+        {"Input", QString::number(devices.inputIndex)},
+        {"Output", QString::number(devices.outputIndex)},
+        {"InputName", devices.inputName},
+        {"OutputName", devices.outputName},
+    };
+    for (const auto &[key, value] : keys) {
+        ini.setKey(QLatin1String(key));
+        ini.setValue(value);
+    }
 }
 
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs)

@@ -18,19 +18,22 @@ const QString FileName = QStringLiteral("Lumetra.ini");
 QString GetSettingsFolder();
 QString preferencesFile();
 
-// The chosen devices, as the main window holds them and the file remembers them.
-struct DeviceIndexes
+// The chosen devices, as the main window holds them and the file remembers them: by their
+// positions in the lists, as earlier versions did, and by name.
+struct DeviceMemory
 {
-    std::int16_t &input;
-    std::int16_t &output;
+    std::int16_t &inputIndex;
+    std::int16_t &outputIndex;
+    QString &inputName;
+    QString &outputName;
 };
 
-// Reads the device indexes and the check marks, then creates the settings folder.
-// Throws std::runtime_error on a value it cannot read; what was read before stays set.
+// Reads the devices and the check marks, then creates the settings folder. Throws
+// std::runtime_error on a value it cannot read; what was read before stays set.
 void LoadPreferences(
-    DeviceIndexes devices, const std::function<void(modFilter::FilterItem, bool)> &setCheck);
+    DeviceMemory devices, const std::function<void(modFilter::FilterItem, bool)> &setCheck);
 // Remembers the devices for the next run.
-void SaveDeviceSettings(std::int16_t inputIndex, std::int16_t outputIndex);
+void SaveDeviceSettings(DeviceMemory devices);
 // Stores the check marks and says whether that worked.
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs);
 

@@ -158,7 +158,7 @@ TEST(MonitorWindow, CheckedSysExDropsADeliveredSysExWithoutARow)
 TEST(MonitorWindow, MessagesTheQueueTurnedAwayAreShownUntilClearAll)
 {
     constexpr int Bound = 10;
-    LoopbackWindow w(LoopbackWindow::Preferences::Fresh, Bound);
+    LoopbackWindow w(LoopbackWindow::Preferences::Fresh, {Bound});
     MIDIInput &input = w.window->MIDIInput1();
     input.setEventsEnabled(false);
     for (int i = 0; i < Bound + 3; ++i)

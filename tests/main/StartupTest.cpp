@@ -144,15 +144,17 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     EXPECT_TRUE(s.dialogs->shown.empty());
 
     const std::uint8_t noteOn[] = {0x90, 0x3C, 0x40}, noteOff[] = {0x80, 0x3C, 0x40};
-    s.backend->sink->receive(noteOn);
-    s.backend->sink->receive(noteOff);
+    s.backend->deliver(noteOn);
+    s.backend->deliver(noteOff);
     QTRY_COMPARE(s.window->findChild<QTableView *>("grdMIDIIn")->model()->rowCount(), 2);
     EXPECT_EQ(s.window->GetMIDIINText(1, 1), "80") << "Note On still withheld";
 
     s.window->close();
     QFile saved(modPreferences::preferencesFile());
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\n") << "the new choice is kept";
+    EXPECT_EQ(saved.readAll(),
+        "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\nInputName=In B\r\nOutputName=Out B\r\n")
+        << "the new choice is kept";
 }
 
 TEST(DeviceChoice, AFailingChoiceAfterStartupIsReportedWithItsReason)

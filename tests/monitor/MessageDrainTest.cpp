@@ -1,6 +1,6 @@
 #include "monitor/MessageDrain.h"
 
-#include "monitor/RowStore.h"
+#include "monitor/EventGridModel.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "settings/DeviceSelection.h"
@@ -23,13 +23,13 @@ TEST(MessageDrain, APassOutOfTimeAsksForAnotherAndLosesNothing)
     QCoreApplication::processEvents();
     ASSERT_EQ(waiting.count(), 1);
 
-    RowStore rows;
-    const auto addRow = [&](const std::string &row) { rows.append(row); };
-    ASSERT_TRUE(MessageDrain::drain(input, false, addRow, std::chrono::seconds(0)));
+    EventGridModel model;
+    const RowStore &rows = model.rows();
+    ASSERT_TRUE(MessageDrain::drain(input, false, model, std::chrono::seconds(0)));
     EXPECT_LT(rows.size(), std::size_t(Count));
     QCoreApplication::processEvents();
     EXPECT_EQ(waiting.count(), 2) << "another pass was asked for";
-    while (MessageDrain::drain(input, false, addRow, std::chrono::seconds(0)))
+    while (MessageDrain::drain(input, false, model, std::chrono::seconds(0)))
         ;
     ASSERT_EQ(rows.size(), std::size_t(Count));
     const auto byteAt = [&](int row, int column) {

@@ -1,28 +1,19 @@
+#include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
 #include "monitor/modFormat.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortError.h"
-#include "ports/RtMidiBackend.h"
 #include "settings/DeviceSelection.h"
+#include "support/JackPeer.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <rtmidi/RtMidi.h>
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-// CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run.
-#define REQUIRE_JACK_OR_SKIP()                                                                     \
-    if (!RtMidiBackend::jackServerRuns()) {                                                        \
-        if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                                     \
-            FAIL() << "no JACK server could be reached";                                           \
-        GTEST_SKIP() << "no JACK server runs";                                                     \
-    }
+using Bytes = JackPeer::Bytes;
 
 int deviceIndexOf(MidiPort &port, const QString &name)
 {
@@ -39,52 +30,61 @@ Bytes sysExOf(std::size_t size)
     return bytes;
 }
 
-// Another JACK client, as independent of Lumetra's port components as a synth would be.
-class Peer
+// Another program's ports, one to listen to and one to send to.
+struct Peer : JackPeer
 {
-public:
     Peer()
+        : JackPeer("PeerSynth")
     {
-        m_out.openVirtualPort("out");
-        m_in.ignoreTypes(false, false, false);
-        m_in.setCallback(&Peer::onMessage, this);
-        m_in.openVirtualPort("in");
+        addPort("out", true);
+        addPort("in", false);
     }
-    void send(const Bytes &bytes) { m_out.sendMessage(&bytes); }
-    std::vector<Bytes> received()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_received;
-    }
+};
 
-private:
-    static void onMessage(double, Bytes *message, void *self)
-    {
-        auto *peer = static_cast<Peer *>(self);
-        std::lock_guard lock(peer->m_mutex);
-        peer->m_received.push_back(*message);
-    }
+// An input component opened on the peer's output, as the program opens it.
+struct Listening
+{
+    Peer peer;
+    MIDIInput input {PortSystem::createDefault()};
 
-    RtMidiOut m_out {RtMidi::UNIX_JACK, "PeerSynth"};
-    RtMidiIn m_in {RtMidi::UNIX_JACK, "PeerSampler"};
-    std::mutex m_mutex;
-    std::vector<Bytes> m_received;
+    Listening()
+    {
+        const int device = deviceIndexOf(input, "JACK: " + peer.fullName("out"));
+        if (device < 0)
+            throw std::runtime_error("the peer's port is not listed");
+        DeviceSelection::openInputDevice(input, std::int16_t(device));
+    }
 };
 
 // The grid rows the program makes of what waits, without their time stamps.
 void drainRows(MIDIInput &input, std::vector<std::string> &rows)
 {
-    MessageDrain::drain(
-        input, false, [&](const std::string &row) { rows.push_back(row.substr(row.find('\t'))); },
-        std::chrono::hours(1));
+    EventGridModel model;
+    MessageDrain::drain(input, false, model, std::chrono::hours(1));
+    for (std::size_t i = 0; i < model.rows().size(); ++i) {
+        const std::string_view row = model.rows().row(i);
+        rows.emplace_back(row.substr(row.find('\t')));
+    }
 }
 
 std::string rowOf(const Bytes &message)
 {
-    const std::string row = message.front() == 0xF0
-        ? modFormat::FormatSysExRow(QByteArrayView(message.data(), qsizetype(message.size())), 0)
-        : modFormat::FormatMessageRow(message[0], message[1], message[2], 0);
-    return row.substr(row.find('\t'));
+    EventGridModel model;
+    if (message.front() == 0xF0)
+        model.appendSysExRow(QByteArrayView(message.data(), qsizetype(message.size())), 0);
+    else
+        model.appendRow(modFormat::FormatReceivedRow(message, 0));
+    const std::string_view row = model.rows().row(0);
+    return std::string(row.substr(row.find('\t')));
+}
+
+// Waits until at least `count` rows came, and returns them all.
+std::vector<std::string> rowsOnceThere(MIDIInput &input, std::size_t count)
+{
+    std::vector<std::string> rows;
+    static_cast<void>(
+        QTest::qWaitFor([&] { return drainRows(input, rows), rows.size() >= count; }, 5000));
+    return rows;
 }
 
 } // namespace
@@ -92,24 +92,35 @@ std::string rowOf(const Bytes &message)
 TEST(Jack, ReceivesWhatAnotherClientSends)
 {
     REQUIRE_JACK_OR_SKIP();
-    Peer peer;
-    MIDIInput input(PortSystem::createDefault());
-    const int device = deviceIndexOf(input, "JACK: PeerSynth:out");
-    ASSERT_GE(device, 0) << DeviceSelection::deviceNames(input).join(", ").toStdString();
-    DeviceSelection::openInputDevice(input, std::int16_t(device));
-
+    Listening l;
     const Bytes sysEx = sysExOf(4096);
-    peer.send({0x90, 0x3C, 0x40});
-    peer.send({0xB3, 0x07, 0x64});
-    peer.send(sysEx);
+    for (const Bytes &message : {Bytes {0x90, 0x3C, 0x40}, Bytes {0xB3, 0x07, 0x64}, sysEx})
+        l.peer.send("out", message);
 
-    QSignalSpy waiting(&input, &MIDIInput::MessagesWaiting);
+    QSignalSpy waiting(&l.input, &MIDIInput::MessagesWaiting);
     ASSERT_TRUE(waiting.wait(5000)) << "MessagesWaiting, on the UI thread";
-    std::vector<std::string> rows;
-    QTRY_VERIFY_WITH_TIMEOUT((drainRows(input, rows), rows.size() >= 3), 5000);
-    EXPECT_EQ(rows,
+    EXPECT_EQ(rowsOnceThere(l.input, 3),
         (std::vector<std::string> {
             rowOf({0x90, 0x3C, 0x40}), rowOf({0xB3, 0x07, 0x64}), rowOf(sysEx)}));
+}
+
+TEST(Jack, ReadsEventsAsAMidiStream)
+{
+    REQUIRE_JACK_OR_SKIP();
+    Listening l;
+    for (const Bytes &event : {Bytes {0xF0, 1, 2}, Bytes {0x90, 0x3C, 0x40}, Bytes {0xF8},
+             Bytes {0xF7}, Bytes {0x3D, 0x40}})
+        l.peer.send("out", event);
+    EXPECT_EQ(rowsOnceThere(l.input, 6),
+        (std::vector<std::string> {rowOf({0xF0, 1, 2}), rowOf({0x90, 0x3C, 0x40}), rowOf({0xF8}),
+            rowOf({0xF7}), rowOf({0x3D}), rowOf({0x40})}))
+        << "a SysEx cut by a status keeps its bytes; the status after F7 is cancelled";
+
+    l.peer.send("out", {0xF0, 1, 2});
+    for (int i = 0; i < 100; ++i)
+        l.peer.send("out", {0x90, 0x3C, 0x40});
+    EXPECT_EQ(rowsOnceThere(l.input, 101).size(), 101u)
+        << "notes after a SysEx that lacks its F7 show at once";
 }
 
 TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
@@ -117,7 +128,7 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
     REQUIRE_JACK_OR_SKIP();
     Peer peer;
     MIDIOutput output(PortSystem::createDefault());
-    const int device = deviceIndexOf(output, "JACK: PeerSampler:in");
+    const int device = deviceIndexOf(output, "JACK: " + peer.fullName("in"));
     ASSERT_GE(device, 0);
     DeviceSelection::openOutputDevice(output, std::int16_t(device));
 
@@ -129,13 +140,11 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
     EXPECT_EQ(peer.received()[0], (Bytes {0x90, 0x3C, 0x40}));
     EXPECT_EQ(peer.received()[1], sysEx);
 
-    // The largest message the JACK output takes still arrives whole; one byte more is
-    // refused rather than lost on the way.
-    const Bytes largest = sysExOf(16 * 1024 - 5);
-    sendMessage(output, largest);
+    // A dump twice what a JACK event of RtMidi's could carry still arrives whole; one larger
+    // than a JACK cycle can carry is refused rather than lost on the way.
+    const Bytes large = sysExOf(30'000);
+    sendMessage(output, large);
     QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 3u, 5000);
-    EXPECT_EQ(peer.received()[2], largest);
-
-    const Bytes tooLarge = sysExOf(largest.size() + 1);
-    EXPECT_THROW(sendMessage(output, tooLarge), PortError);
+    EXPECT_EQ(peer.received()[2], large);
+    EXPECT_THROW(sendMessage(output, sysExOf(40'000)), PortError);
 }

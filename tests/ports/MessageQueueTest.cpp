@@ -34,18 +34,30 @@ TEST(MessageQueue, KeepsOrderAcrossRefills)
     EXPECT_EQ(queue.size(), 0u);
 }
 
-TEST(MessageQueue, CountsWhatTheBoundTurnsAway)
+TEST(MessageQueue, CountsWhatEitherBoundTurnsAway)
 {
-    MessageQueue queue(2);
-    EXPECT_TRUE(queue.push(note(1)));
-    EXPECT_TRUE(queue.push(note(2)));
-    EXPECT_FALSE(queue.push(note(3)));
-    EXPECT_EQ(queue.size(), 2u);
-    EXPECT_EQ(queue.droppedCount(), 1u);
-    queue.popFront();
-    EXPECT_TRUE(queue.push(note(4))); // room again once the UI drained one
-    queue.resetDroppedCount();
-    EXPECT_EQ(queue.droppedCount(), 0u);
+    MessageQueue byCount({2});
+    EXPECT_TRUE(byCount.push(note(1)));
+    EXPECT_TRUE(byCount.push(note(2)));
+    EXPECT_FALSE(byCount.push(note(3)));
+    EXPECT_EQ(byCount.size(), 2u);
+    EXPECT_EQ(byCount.droppedCount(), 1u);
+    byCount.popFront();
+    EXPECT_TRUE(byCount.push(note(4))) << "room again once the UI drained one";
+
+    MidiMessage dump;
+    dump.status = 0xF0;
+    dump.sysEx = QByteArray(1000, '\x01');
+    MessageQueue byBytes({100, 2500});
+    EXPECT_TRUE(byBytes.push(dump));
+    EXPECT_TRUE(byBytes.push(dump));
+    EXPECT_FALSE(byBytes.push(dump)) << "the bytes are spent, not the count";
+    EXPECT_TRUE(byBytes.push(note(1))) << "a small message still fits";
+    byBytes.popFront();
+    EXPECT_TRUE(byBytes.push(dump)) << "a dump drained gives its bytes back";
+    EXPECT_EQ(byBytes.droppedCount(), 1u);
+    byBytes.resetDroppedCount();
+    EXPECT_EQ(byBytes.droppedCount(), 0u);
 }
 
 TEST(MessageQueue, LosesNothingBetweenThreads)

@@ -46,10 +46,10 @@ TEST(PortComponents, ASysExCarriesTheTimeOfItsFirstPiece)
     DeviceSelection::openInputDevice(input, 0);
 
     const std::uint8_t first[] = {0xF0, 0x01}, last[] = {0x02, 0xF7}, clock[] = {0xF8};
-    device.sink->receive(first);
+    device.deliver(first);
     QThread::msleep(40);
-    device.sink->receive(last);
-    device.sink->receive(clock);
+    device.deliver(last);
+    device.deliver(clock);
     ASSERT_EQ(input.MessageCount(), 2);
     const std::int32_t sysExStamp = input.MessageTimestamp();
     input.setCommand(CommandDropCurrent);

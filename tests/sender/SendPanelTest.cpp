@@ -79,7 +79,7 @@ TEST(SendPanel, AFailingOutputEndsInTheFailureRow)
     p.window->MIDIOutput1().setCommand(CommandClose);
     p.box->setPlainText("90 3C 7F");
     p.button->click();
-    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
+    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {"The MIDI output port is not open."});
     EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
 }
 

@@ -21,15 +21,15 @@ struct LoopbackWindow
 
     enum class Preferences { Fresh, AsStored };
 
-    explicit LoopbackWindow(Preferences preferences = Preferences::Fresh,
-        std::size_t queueCapacity = MessageQueue::DefaultCapacity)
+    explicit LoopbackWindow(
+        Preferences preferences = Preferences::Fresh, MessageQueue::Bounds queueBounds = {})
     {
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
         if (preferences == Preferences::Fresh)
             forgetPreferences();
         window = std::make_unique<frmMain>(
-            PortSystem::createLoopbackOnly(), std::move(scripted), queueCapacity);
+            PortSystem::createLoopbackOnly(), std::move(scripted), queueBounds);
         window->Form_Load();
         window->show();
         // Focus checks need the window active, which the platform makes it a moment later.

@@ -11,9 +11,10 @@ inline void forgetPreferences()
 }
 
 // A preferences file that remembers these devices, as an earlier run would have left it.
-inline void rememberDevices(std::int16_t input, std::int16_t output)
+inline void rememberDevices(
+    std::int16_t input, std::int16_t output, QString inputName = {}, QString outputName = {})
 {
     forgetPreferences();
     QDir().mkpath(modPreferences::GetSettingsFolder());
-    modPreferences::SaveDeviceSettings(input, output);
+    modPreferences::SaveDeviceSettings({input, output, inputName, outputName});
 }

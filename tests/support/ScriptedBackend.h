@@ -17,6 +17,14 @@ public:
     std::vector<QByteArray> sent;
     InputSink *sink = nullptr;
 
+    // What the open input's device sends, arriving now.
+    void deliver(std::span<const std::uint8_t> bytes)
+    {
+        sink->receive(bytes, InputSink::Clock::now());
+    }
+    // Tells the port system that the lists above changed.
+    void announce() { announceChange(); }
+
     QString label() const override { return {}; }
     QStringList portNames(PortDirection direction) override
     {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "PortBackend.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class JackClient;
+
+// The MIDI ports of a JACK server, through a client of our own. The server may start, stop
+// and restart while Lumetra runs: the backend connects whenever one answers, and tells of
+// every change. When the server goes, every open port goes with it.
+class JackBackend : public PortBackend
+{
+public:
+    JackBackend();
+    ~JackBackend() override;
+
+    // Whether a JACK server answers, asked without the JACK library's complaints on stderr.
+    static bool serverAnswers();
+
+    QString label() const override;
+    void lookNow() override { wakeWatcher(); }
+    QStringList portNames(PortDirection direction) override;
+    std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) override;
+    std::unique_ptr<OutputConnection> openOutput(const QString &name) override;
+
+    // A port of Lumetra's own under `portName`, for other programs to connect to.
+    std::unique_ptr<InputConnection> openOwnInput(const QString &portName, InputSink &sink);
+    std::unique_ptr<OutputConnection> openOwnOutput(const QString &portName);
+
+private:
+    struct Relay;
+
+    std::shared_ptr<JackClient> client() const;
+    std::shared_ptr<JackClient> requireClient() const;
+    void watch();
+    void wakeWatcher();
+
+    // Carries the client's news to the backend for as long as there is one: a client can
+    // outlive the backend while a port of it is still being closed.
+    std::shared_ptr<Relay> m_relay;
+    mutable std::mutex m_mutex;
+    std::shared_ptr<JackClient> m_client; // guarded by m_mutex
+    std::condition_variable m_wake;
+    bool m_woken = false; // guarded by m_mutex
+    bool m_stopping = false; // guarded by m_mutex
+    std::thread m_watcher;
+};

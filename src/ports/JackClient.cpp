@@ -1,0 +1,362 @@
+#include "JackClient.h"
+
+#include "PortError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+namespace {
+
+constexpr std::size_t InputRingBytes = std::size_t(4) << 20;
+constexpr std::size_t OutputRingBytes = std::size_t(1) << 20;
+
+// What the rings carry in front of each message's bytes.
+struct RecordHeader
+{
+    std::uint32_t size;
+    std::int64_t microseconds; // JACK's clock, when the message came in
+};
+
+void ignoreJackMessage(const char *) { }
+
+} // namespace
+
+struct JackClient::Slot
+{
+    std::atomic<int> state {Free};
+    jack_port_t *port = nullptr;
+    jack_ringbuffer_t *ring = nullptr;
+    InputSink *sink = nullptr; // inputs only
+    std::atomic<std::uint64_t> lost {0};
+};
+
+std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
+{
+    // Without a server the library would complain on stderr at every look.
+    jack_set_error_function(ignoreJackMessage);
+    jack_set_info_function(ignoreJackMessage);
+    jack_status_t status;
+    jack_client_t *client = jack_client_open(name, JackNoStartServer, &status);
+    if (!client)
+        return nullptr;
+    std::shared_ptr<JackClient> opened(new JackClient(client, std::move(changed)));
+    if (jack_activate(client) != 0) {
+        opened->m_alive = false;
+        opened->closeIfDead();
+        return nullptr;
+    }
+    return opened;
+}
+
+JackClient::JackClient(jack_client_t *client, Changed changed)
+    : m_client(client)
+    , m_changed(std::move(changed))
+{
+    for (auto &slot : m_slots)
+        slot = std::make_unique<Slot>();
+    m_largestMessage = jack_port_type_get_buffer_size(client, JACK_DEFAULT_MIDI_TYPE) - 64;
+    const auto steadyMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    m_sameClockAsSteady
+        = std::abs(std::int64_t(jack_get_time()) - steadyMicroseconds.count()) < 1000;
+    sem_init(&m_readerWake, 0, 0);
+    jack_set_process_callback(client, &JackClient::process, this);
+    jack_on_info_shutdown(client, &JackClient::shutDown, this);
+    jack_set_port_registration_callback(client, &JackClient::portRegistered, this);
+    jack_set_client_registration_callback(client, &JackClient::clientRegistered, this);
+    jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
+    m_reader = std::thread(&JackClient::readLoop, this);
+}
+
+JackClient::~JackClient()
+{
+    stopReader();
+    {
+        std::lock_guard lock(m_apiMutex);
+        if (m_client)
+            jack_client_close(m_client);
+    }
+    for (auto &slot : m_slots)
+        if (slot->ring)
+            jack_ringbuffer_free(slot->ring);
+    sem_destroy(&m_readerWake);
+}
+
+void JackClient::stopReader()
+{
+    if (!m_reader.joinable())
+        return;
+    m_readerStop = true;
+    sem_post(&m_readerWake);
+    m_reader.join();
+}
+
+void JackClient::closeIfDead()
+{
+    if (isAlive())
+        return;
+    stopReader();
+    std::lock_guard lock(m_apiMutex);
+    if (m_client)
+        jack_client_close(m_client);
+    m_client = nullptr;
+}
+
+QStringList JackClient::otherPorts(bool sources) const
+{
+    std::lock_guard lock(m_apiMutex);
+    if (!m_client || !isAlive())
+        return {};
+    const QString own = QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
+    QStringList names;
+    const char **ports = jack_get_ports(
+        m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
+    for (const char **port = ports; port && *port; ++port) {
+        const QString name = QString::fromLocal8Bit(*port);
+        if (!name.startsWith(own))
+            names << name;
+    }
+    jack_free(ports);
+    return names;
+}
+
+int JackClient::addInput(InputSink &sink, const QString &portName, const QString &peer)
+{
+    return addSlot(&sink, portName, peer);
+}
+
+int JackClient::addOutput(const QString &portName, const QString &peer)
+{
+    return addSlot(nullptr, portName, peer);
+}
+
+int JackClient::addSlot(InputSink *sink, const QString &portName, const QString &peer)
+{
+    std::lock_guard lock(m_apiMutex);
+    if (!m_client || !isAlive())
+        throw PortError(QStringLiteral("The JACK server has gone."));
+    const auto free = std::find_if(m_slots.begin(), m_slots.end(),
+        [](const auto &slot) { return slot->state.load() == Free && !slot->ring; });
+    if (free == m_slots.end())
+        throw PortError(QStringLiteral("Lumetra has too many JACK ports open."));
+    Slot &slot = **free;
+    const QString name = uniquePortName(portName);
+    slot.port = jack_port_register(m_client, name.toLocal8Bit().constData(), JACK_DEFAULT_MIDI_TYPE,
+        sink ? JackPortIsInput : JackPortIsOutput, 0);
+    if (!slot.port)
+        throw PortError(QStringLiteral("JACK would not make the port \"%1\".").arg(name));
+    slot.ring = jack_ringbuffer_create(sink ? InputRingBytes : OutputRingBytes);
+    slot.sink = sink;
+    slot.lost = 0;
+    try {
+        connectPeer(slot, peer);
+    } catch (const PortError &) {
+        jack_port_unregister(m_client, slot.port);
+        jack_ringbuffer_free(std::exchange(slot.ring, nullptr));
+        throw;
+    }
+    slot.state.store(Active, std::memory_order_release);
+    return int(free - m_slots.begin());
+}
+
+void JackClient::connectPeer(Slot &slot, const QString &peer)
+{
+    if (peer.isEmpty())
+        return;
+    const QByteArray own = jack_port_name(slot.port);
+    const QByteArray other = peer.toLocal8Bit();
+    const bool input = slot.sink != nullptr;
+    const int result = input ? jack_connect(m_client, other.constData(), own.constData())
+                             : jack_connect(m_client, own.constData(), other.constData());
+    if (result != 0 && result != EEXIST)
+        throw PortError(QStringLiteral("The JACK port \"%1\" is not there.").arg(peer));
+}
+
+QString JackClient::uniquePortName(const QString &wanted) const
+{
+    const QString client = QString::fromLocal8Bit(jack_get_client_name(m_client));
+    QString name = wanted;
+    for (int n = 2; jack_port_by_name(m_client, (client + u':' + name).toLocal8Bit().constData());
+         ++n)
+        name = wanted + u' ' + QString::number(n);
+    return name;
+}
+
+void JackClient::remove(int index)
+{
+    Slot &slot = *m_slots[std::size_t(index)];
+    {
+        // From here on the reader leaves the slot alone.
+        std::lock_guard reading(m_readerMutex);
+        slot.state.store(Retiring, std::memory_order_release);
+    }
+    std::lock_guard lock(m_apiMutex);
+    waitForRetirement(slot);
+    if (slot.sink) {
+        std::vector<std::uint8_t> buffer;
+        deliver(slot, buffer); // what came in before the port closed still counts
+    }
+    releaseSlot(slot);
+}
+
+// The process thread lets go of a slot at the start of its next cycle; a server that runs
+// no more cycles has let go already.
+void JackClient::waitForRetirement(Slot &slot) const
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 500ms;
+    while (slot.state.load(std::memory_order_acquire) != Retired && m_client && isAlive()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return; // a server that stalls: better to keep the ring than free it under it
+        std::this_thread::sleep_for(1ms);
+    }
+}
+
+void JackClient::releaseSlot(Slot &slot)
+{
+    const bool retired
+        = slot.state.load(std::memory_order_acquire) == Retired || !m_client || !isAlive();
+    if (m_client && isAlive())
+        jack_port_unregister(m_client, slot.port);
+    slot.port = nullptr;
+    slot.sink = nullptr;
+    if (!retired)
+        return;
+    jack_ringbuffer_free(std::exchange(slot.ring, nullptr));
+    slot.state.store(Free, std::memory_order_release);
+}
+
+void JackClient::send(int index, std::span<const std::uint8_t> message)
+{
+    Slot &slot = *m_slots[std::size_t(index)];
+    if (!isAlive())
+        throw PortError(QStringLiteral("The JACK server has gone."));
+    if (message.size() > m_largestMessage)
+        throw PortError(QStringLiteral("Cannot send the MIDI message: its %1 bytes are more "
+                                       "than this output can carry at once (%2).")
+                            .arg(message.size())
+                            .arg(m_largestMessage));
+    const RecordHeader header {std::uint32_t(message.size()), 0};
+    if (jack_ringbuffer_write_space(slot.ring) < sizeof header + message.size())
+        throw PortError(QStringLiteral("Cannot send the MIDI message: the JACK output is not "
+                                       "taking messages as fast as they come."));
+    jack_ringbuffer_write(slot.ring, reinterpret_cast<const char *>(&header), sizeof header);
+    jack_ringbuffer_write(
+        slot.ring, reinterpret_cast<const char *>(message.data()), message.size());
+}
+
+int JackClient::process(jack_nframes_t frames, void *self)
+{
+    auto *client = static_cast<JackClient *>(self);
+    bool received = false;
+    for (auto &slot : client->m_slots) {
+        const int state = slot->state.load(std::memory_order_acquire);
+        if (state == Retiring) {
+            slot->state.store(Retired, std::memory_order_release);
+        } else if (state == Active && slot->sink) {
+            client->receiveInputs(frames, *slot);
+            received = received || jack_ringbuffer_read_space(slot->ring) > 0;
+        } else if (state == Active) {
+            client->sendOutputs(frames, *slot);
+        }
+    }
+    if (received)
+        sem_post(&client->m_readerWake);
+    return 0;
+}
+
+void JackClient::receiveInputs(jack_nframes_t frames, Slot &slot)
+{
+    void *buffer = jack_port_get_buffer(slot.port, frames);
+    const jack_nframes_t cycleStart = jack_last_frame_time(m_client);
+    const std::uint32_t count = jack_midi_get_event_count(buffer);
+    slot.lost.fetch_add(jack_midi_get_lost_event_count(buffer), std::memory_order_relaxed);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0)
+            continue;
+        const RecordHeader header {std::uint32_t(event.size),
+            std::int64_t(jack_frames_to_time(m_client, cycleStart + event.time))};
+        if (jack_ringbuffer_write_space(slot.ring) < sizeof header + event.size) {
+            slot.lost.fetch_add(1, std::memory_order_relaxed);
+            continue;
+        }
+        jack_ringbuffer_write(slot.ring, reinterpret_cast<const char *>(&header), sizeof header);
+        jack_ringbuffer_write(slot.ring, reinterpret_cast<const char *>(event.buffer), event.size);
+    }
+}
+
+void JackClient::sendOutputs(jack_nframes_t frames, Slot &slot)
+{
+    void *buffer = jack_port_get_buffer(slot.port, frames);
+    jack_midi_clear_buffer(buffer);
+    RecordHeader header;
+    while (jack_ringbuffer_read_space(slot.ring) >= sizeof header) {
+        jack_ringbuffer_peek(slot.ring, reinterpret_cast<char *>(&header), sizeof header);
+        if (jack_ringbuffer_read_space(slot.ring) < sizeof header + header.size)
+            return;
+        jack_midi_data_t *space = jack_midi_event_reserve(buffer, 0, header.size);
+        if (!space)
+            return; // this cycle's buffer is full: the rest goes in the next one
+        jack_ringbuffer_read_advance(slot.ring, sizeof header);
+        jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(space), header.size);
+    }
+}
+
+void JackClient::readLoop()
+{
+    std::vector<std::uint8_t> buffer;
+    while (!m_readerStop) {
+        while (sem_wait(&m_readerWake) != 0 && errno == EINTR)
+            ;
+        std::lock_guard lock(m_readerMutex);
+        for (auto &slot : m_slots)
+            if (slot->sink && slot->state.load(std::memory_order_acquire) == Active)
+                deliver(*slot, buffer);
+    }
+}
+
+void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
+{
+    if (const std::uint64_t lost = slot.lost.exchange(0, std::memory_order_relaxed))
+        slot.sink->lost(lost);
+    RecordHeader header;
+    while (jack_ringbuffer_read_space(slot.ring) >= sizeof header) {
+        jack_ringbuffer_peek(slot.ring, reinterpret_cast<char *>(&header), sizeof header);
+        if (jack_ringbuffer_read_space(slot.ring) < sizeof header + header.size)
+            return;
+        jack_ringbuffer_read_advance(slot.ring, sizeof header);
+        buffer.resize(header.size);
+        jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(buffer.data()), header.size);
+        const InputSink::Clock::time_point arrival = m_sameClockAsSteady
+            ? InputSink::Clock::time_point(std::chrono::microseconds(header.microseconds))
+            : InputSink::Clock::now();
+        slot.sink->receive(buffer, arrival);
+    }
+}
+
+void JackClient::shutDown(jack_status_t, const char *, void *self)
+{
+    auto *client = static_cast<JackClient *>(self);
+    client->m_alive.store(false, std::memory_order_release);
+    client->m_changed();
+}
+
+void JackClient::portRegistered(jack_port_id_t, int, void *self)
+{
+    static_cast<JackClient *>(self)->m_changed();
+}
+
+void JackClient::clientRegistered(const char *, int, void *self)
+{
+    static_cast<JackClient *>(self)->m_changed();
+}
+
+void JackClient::portRenamed(jack_port_id_t, const char *, const char *, void *self)
+{
+    static_cast<JackClient *>(self)->m_changed();
+}

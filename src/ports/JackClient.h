@@ -1,0 +1,91 @@
+#pragma once
+
+#include "PortBackend.h"
+
+#include <QStringList>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <jack/ringbuffer.h>
+#include <jack/types.h>
+#include <memory>
+#include <mutex>
+#include <semaphore.h>
+#include <span>
+#include <thread>
+#include <vector>
+
+// One connection to a JACK server, alive until the server goes; then it is closed at once
+// (the JACK library crashes when a dead client is closed after a new one was opened) and a
+// new one takes its place when the server returns.
+//
+// Threads: JACK's process thread moves MIDI between the ports and lock-free rings and never
+// blocks; a reader thread of our own hands what came in to the inputs' sinks; every other
+// call comes from one thread at a time (the UI thread) or the backend's watcher.
+class JackClient
+{
+public:
+    using Changed = std::function<void()>;
+
+    // Nullptr when no server answers. `changed` is called, from any thread, when ports come
+    // or go and when the server shuts down.
+    static std::shared_ptr<JackClient> open(const char *name, Changed changed);
+    ~JackClient();
+    JackClient(const JackClient &) = delete;
+    JackClient &operator=(const JackClient &) = delete;
+
+    bool isAlive() const { return m_alive.load(std::memory_order_acquire); }
+    // Lets go of a client whose server went away; nothing touches JACK for it afterwards.
+    void closeIfDead();
+
+    // Full names ("client:port") of other clients' MIDI ports: sources when `sources`.
+    QStringList otherPorts(bool sources) const;
+
+    // A port of our own named `portName` (made unique), and `peer` (a full port name)
+    // connected to it unless empty. Returns its slot. Throws PortError.
+    int addInput(InputSink &sink, const QString &portName, const QString &peer);
+    int addOutput(const QString &portName, const QString &peer);
+    void remove(int slot);
+    // Queues a message for the next cycle; throws PortError when the client or the port's
+    // room is gone: never waits.
+    void send(int slot, std::span<const std::uint8_t> message);
+    std::size_t largestMessage() const { return m_largestMessage; }
+
+private:
+    struct Slot;
+    enum SlotState : int { Free, Active, Retiring, Retired };
+    static constexpr std::size_t SlotCount = 16;
+
+    JackClient(jack_client_t *client, Changed changed);
+    int addSlot(InputSink *sink, const QString &portName, const QString &peer);
+    void connectPeer(Slot &slot, const QString &peer);
+    void waitForRetirement(Slot &slot) const;
+    void releaseSlot(Slot &slot);
+    QString uniquePortName(const QString &wanted) const;
+    void stopReader();
+
+    static int process(jack_nframes_t frames, void *self);
+    static void shutDown(jack_status_t code, const char *reason, void *self);
+    static void portRegistered(jack_port_id_t port, int registered, void *self);
+    static void clientRegistered(const char *name, int registered, void *self);
+    static void portRenamed(jack_port_id_t port, const char *, const char *, void *self);
+    void receiveInputs(jack_nframes_t frames, Slot &slot);
+    void sendOutputs(jack_nframes_t frames, Slot &slot);
+    void readLoop();
+    void deliver(Slot &slot, std::vector<std::uint8_t> &buffer);
+
+    jack_client_t *m_client;
+    Changed m_changed;
+    std::atomic<bool> m_alive {true};
+    std::size_t m_largestMessage = 0;
+    bool m_sameClockAsSteady = false; // JACK's microseconds are the steady clock's
+    mutable std::mutex m_apiMutex; // JACK calls outside the process thread, and closing
+    std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
+
+    std::mutex m_readerMutex; // held while the reader hands bytes to a sink
+    sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
+    std::atomic<bool> m_readerStop {false};
+    std::thread m_reader;
+};

@@ -1,0 +1,225 @@
+#include "main/frmMain.h"
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortSystem.h"
+#include "ports/VirtualBackend.h"
+#include "support/JackPeer.h"
+#include "support/Preferences.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The main window on every backend of the machine, as the program starts it.
+struct JackWindow
+{
+    ScriptedDialogs *dialogs;
+    std::unique_ptr<frmMain> window;
+
+    JackWindow()
+    {
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        window = std::make_unique<frmMain>(PortSystem::createDefault(), std::move(scripted));
+        window->Form_Load();
+        window->show();
+    }
+    QComboBox *list(const char *name) const { return window->findChild<QComboBox *>(name); }
+    QStringList entries(const char *name) const
+    {
+        QStringList texts;
+        for (int i = 0; i < list(name)->count(); ++i)
+            texts << list(name)->itemText(i);
+        return texts;
+    }
+    void choose(const char *name, const QString &entry)
+    {
+        QComboBox *combo = list(name);
+        combo->setCurrentIndex(combo->findText(entry));
+        emit combo->activated(combo->currentIndex());
+    }
+    QLabel *notice() const { return window->findChild<QLabel *>("lblDeviceNotice"); }
+    int rows() const
+    {
+        return window->findChild<QTableView *>("grdMIDIIn")->model()->rowCount() + 1;
+    }
+    void sendText(const QString &text)
+    {
+        window->findChild<QPlainTextEdit *>("txtBoxSend")->setPlainText(text);
+        window->findChild<QPushButton *>("btnSend")->click();
+    }
+};
+
+QString jack(const JackPeer &peer, const QString &port)
+{
+    return "JACK: " + peer.fullName(port);
+}
+
+// A JACK server of the test's own, which it may stop and start at will; the server the
+// other tests share is left alone.
+class PrivateServer
+{
+public:
+    PrivateServer()
+        : m_name(QStringLiteral("lumetra-test-%1").arg(QCoreApplication::applicationPid()))
+        , m_previous(qgetenv("JACK_DEFAULT_SERVER"))
+    {
+        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
+    }
+    ~PrivateServer()
+    {
+        stop();
+        qputenv("JACK_DEFAULT_SERVER", m_previous);
+    }
+    bool start()
+    {
+        m_jackd.start(QStringLiteral("jackd"),
+            {"-n", m_name, "-r", "-d", "dummy", "-r", "48000", "-p", "256"});
+        return m_jackd.waitForStarted() && QTest::qWaitFor(&JackBackend::serverAnswers, 10000);
+    }
+    void stop()
+    {
+        m_jackd.terminate();
+        m_jackd.waitForFinished();
+    }
+
+private:
+    QString m_name;
+    QByteArray m_previous;
+    QProcess m_jackd;
+};
+
+} // namespace
+
+TEST(JackWindow, ListsFollowPortsThatComeAndGoAndKeepTheChoiceByName)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackPeer peer("HotPlug");
+    JackWindow w;
+    w.choose("ComboMidiIn", "Lumetra Loopback");
+    const int loopbackAt = w.list("ComboMidiIn")->currentIndex();
+
+    peer.addPort("late", true);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return w.entries("ComboMidiIn").contains(jack(peer, "late")); }, 1000))
+        << "a new port is listed within a second";
+    EXPECT_EQ(w.list("ComboMidiIn")->currentText(), "Lumetra Loopback") << "still chosen";
+    EXPECT_EQ(w.list("ComboMidiIn")->currentIndex(), loopbackAt + 1) << "one place further down";
+
+    peer.removePort("late");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !w.entries("ComboMidiIn").contains(jack(peer, "late")); }, 1000));
+    EXPECT_EQ(w.list("ComboMidiIn")->currentText(), "Lumetra Loopback");
+    EXPECT_TRUE(w.dialogs->shown.empty());
+}
+
+TEST(JackWindow, StartsOnTheDeviceRememberedByNameOrElseByIndex)
+{
+    REQUIRE_JACK_OR_SKIP();
+    JackPeer peer("Remembered");
+    peer.addPort("a", true);
+    peer.addPort("b", true);
+    for (const auto &[name, opened] : {std::pair {jack(peer, "b"), jack(peer, "b")},
+             std::pair {QString("JACK: gone:x"), QString()}}) {
+        rememberDevices(0, 0, name);
+        JackWindow w;
+        const QString first = w.entries("ComboMidiIn").value(0);
+        EXPECT_EQ(w.window->MIDIInput1().chosenDeviceName(), opened.isEmpty() ? first : opened)
+            << name.toStdString();
+    }
+}
+
+TEST(JackWindow, ADeviceThatGoesIsWaitedForAndTakenBackWhenItReturns)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackPeer peer("Vanishing");
+    peer.addPort("out", true);
+    JackWindow w;
+    w.choose("ComboMidiIn", jack(peer, "out"));
+
+    peer.removePort("out");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.notice()->isVisible(); }, 2000));
+    EXPECT_EQ(w.notice()->text(),
+        "MIDI In \"" + jack(peer, "out") + "\" is gone; waiting for it to return");
+    EXPECT_EQ(w.list("ComboMidiIn")->currentText(), jack(peer, "out")) << "still shown as chosen";
+
+    peer.addPort("out", true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.notice()->isVisible(); }, 2000));
+    peer.send("out", {0x90, 0x3C, 0x40});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.rows() == 3; }, 2000)) << "traffic arrives again";
+    EXPECT_EQ(w.window->GetMIDIINText(1, 1), "90");
+    EXPECT_TRUE(w.dialogs->shown.empty());
+}
+
+TEST(JackWindow, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
+{
+    if (QStandardPaths::findExecutable("jackd").isEmpty())
+        GTEST_SKIP() << "jackd is not installed";
+    PrivateServer server;
+    ASSERT_TRUE(server.start());
+    forgetPreferences();
+    auto w = std::make_unique<JackWindow>();
+    w->choose("ComboMidiOut", VirtualBackend::OutputName);
+    ASSERT_EQ(w->window->MIDIOutput1().PortState(), 1);
+
+    server.stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->notice()->isVisible(); }, 5000));
+    for (int i = 0; i < 300; ++i) // far more than the JACK output's buffer holds
+        w->sendText("90 3C 40");
+    EXPECT_EQ(w->dialogs->shown.size(), 300u);
+    EXPECT_EQ(w->dialogs->shown.back().text,
+        "MIDI Out \"Lumetra virtual output\" is gone; the message was not sent.");
+    EXPECT_EQ(w->window->GetMIDIINText(300, 0), "SEND ERR") << "never SENT";
+
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->notice()->isVisible(); }, 5000))
+        << "the port is back without the user";
+    w->window->close();
+    w.reset();
+    QFile saved(modPreferences::preferencesFile());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("OutputName=Lumetra virtual output"));
+}
+
+TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackWindow w;
+    if (w.entries("ComboMidiIn").first() == "Lumetra Loopback") {
+        EXPECT_EQ(w.list("ComboMidiIn")->currentText(), "Lumetra Loopback")
+            << "a machine without devices starts on the loopback";
+        EXPECT_EQ(w.list("ComboMidiOut")->currentText(), "Lumetra Loopback");
+    }
+    w.choose("ComboMidiIn", VirtualBackend::InputName);
+    w.choose("ComboMidiOut", VirtualBackend::OutputName);
+    ASSERT_TRUE(w.dialogs->shown.empty()) << w.dialogs->shownTexts().join(' ').toStdString();
+
+    JackPeer peer("VirtualUser");
+    peer.addPort("out", true);
+    peer.addPort("in", false);
+    const QStringList ports
+        = peer.lumetraPorts("virtual input") + peer.lumetraPorts("virtual output");
+    ASSERT_EQ(ports.size(), 2);
+    peer.connect(peer.fullName("out"), ports[0]);
+    peer.connect(ports[1], peer.fullName("in"));
+
+    peer.send("out", {0xB0, 0x07, 0x64});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.rows() == 3; }, 2000));
+    EXPECT_EQ(w.window->GetMIDIINText(1, 1), "B0");
+    w.sendText("C0 05");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !peer.received().empty(); }, 2000));
+    EXPECT_EQ(peer.received().front(), (JackPeer::Bytes {0xC0, 0x05}));
+}

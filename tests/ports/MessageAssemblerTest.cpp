@@ -1,0 +1,78 @@
+#include "ports/MessageAssembler.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Feeds the pieces in order, then flushes, and returns the messages that came out.
+std::vector<Bytes> assemble(
+    const std::vector<Bytes> &pieces, std::size_t largestSysEx = 1024, int *oversized = nullptr)
+{
+    MessageAssembler assembler(largestSysEx);
+    std::vector<Bytes> messages;
+    const auto deliver = [&](std::span<const std::uint8_t> message) {
+        messages.emplace_back(message.begin(), message.end());
+    };
+    for (const Bytes &piece : pieces)
+        assembler.feed(piece, deliver, [&] { oversized && ++*oversized; });
+    assembler.flush(deliver);
+    return messages;
+}
+
+} // namespace
+
+TEST(MessageAssembler, ReadsTheStreamAsMidiDefinesIt)
+{
+    struct Case
+    {
+        const char *why;
+        std::vector<Bytes> pieces;
+        std::vector<Bytes> messages;
+    };
+    const Case cases[] = {
+        {"whole messages pass as they are", {{0x90, 0x3C, 0x40}, {0xF0, 0x41, 0xF7}},
+            {{0x90, 0x3C, 0x40}, {0xF0, 0x41, 0xF7}}},
+        {"SysEx pieces are joined", {{0xF0, 1, 2}, {3, 4}, {5, 0xF7}},
+            {{0xF0, 1, 2, 3, 4, 5, 0xF7}}},
+        {"a status ends an open SysEx, which keeps its bytes and gets no F7",
+            {{0xF0, 1, 2}, {0x90, 0x3C, 0x40}, {0xF8}, {0xF7}},
+            {{0xF0, 1, 2}, {0x90, 0x3C, 0x40}, {0xF8}, {0xF7}}},
+        {"the same when one piece carries all of it", {{0xF0, 1, 2, 0x90, 0x3C, 0x40, 0xF8, 0xF7}},
+            {{0xF0, 1, 2}, {0x90, 0x3C, 0x40}, {0xF8}, {0xF7}}},
+        {"real time inside a SysEx is a row of its own, first",
+            {{0xF0, 1}, {0xF8}, {2, 0xFE, 0xF7}}, {{0xF8}, {0xFE}, {0xF0, 1, 2, 0xF7}}},
+        {"real time inside a channel message", {{0x90, 0x3C, 0xF8, 0x40}},
+            {{0xF8}, {0x90, 0x3C, 0x40}}},
+        {"a lone F7", {{0xF7}, {0x80, 1, 2}}, {{0xF7}, {0x80, 1, 2}}},
+        {"running status, within and across pieces", {{0x90, 0x3C, 0x7F, 0x3D, 0x7F}, {0x3E, 0}},
+            {{0x90, 0x3C, 0x7F}, {0x90, 0x3D, 0x7F}, {0x90, 0x3E, 0}}},
+        {"running status with one data byte", {{0xC5, 7, 8}}, {{0xC5, 7}, {0xC5, 8}}},
+        {"running status survives real time", {{0x90, 1, 2, 0xF8, 3, 4}},
+            {{0x90, 1, 2}, {0xF8}, {0x90, 3, 4}}},
+        {"system common cancels running status", {{0x90, 1, 2, 0xF6, 3}},
+            {{0x90, 1, 2}, {0xF6}, {3}}},
+        {"data bytes with no status come alone", {{0x3C, 0x40}}, {{0x3C}, {0x40}}},
+        {"a message short of data is cut by the next status, as received",
+            {{0x90, 0x3C}, {0x80, 0x3C, 0x40}}, {{0x90, 0x3C}, {0x80, 0x3C, 0x40}}},
+        {"system common lengths", {{0xF1, 0x21, 0xF2, 0x10, 0x20, 0xF3, 5, 0xF6, 0xF4}},
+            {{0xF1, 0x21}, {0xF2, 0x10, 0x20}, {0xF3, 5}, {0xF6}, {0xF4}}},
+        {"a piece that leaves a message short of data passes it on as received",
+            {{0xB0, 7}, {0x40}, {}}, {{0xB0, 7}, {0xB0, 0x40}}},
+        {"a SysEx still open at the end is flushed as received", {{0xF0, 7}, {}}, {{0xF0, 7}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(assemble(c.pieces), c.messages) << c.why;
+}
+
+TEST(MessageAssembler, LetsGoOfASysExThatOutgrowsTheLimitAndSaysSo)
+{
+    int oversized = 0;
+    EXPECT_EQ(assemble({{0xF0, 1, 2, 3}, {4, 5, 6, 0xF7}, {0x90, 0x3C, 0x40}}, 4, &oversized),
+        (std::vector<Bytes> {{0x90, 0x3C, 0x40}}));
+    EXPECT_EQ(oversized, 1);
+    EXPECT_EQ(assemble({{0xF0, 1, 2, 0xF7}}, 4), (std::vector<Bytes> {{0xF0, 1, 2, 0xF7}}))
+        << "within the limit";
+}

@@ -1,0 +1,116 @@
+#include "JackPeer.h"
+
+#include <stdexcept>
+
+JackPeer::JackPeer(const char *name)
+{
+    jack_status_t status;
+    m_client = jack_client_open(name, JackNoStartServer, &status);
+    if (!m_client)
+        throw std::runtime_error("the peer cannot reach a JACK server");
+    jack_set_process_callback(m_client, &JackPeer::process, this);
+    jack_on_info_shutdown(m_client, &JackPeer::shutDown, this);
+    jack_activate(m_client);
+}
+
+JackPeer::~JackPeer()
+{
+    if (m_client && !m_dead)
+        jack_client_close(m_client);
+    else
+        closeIfDead();
+}
+
+bool JackPeer::closeIfDead()
+{
+    if (!m_dead || !m_client)
+        return m_dead;
+    jack_client_close(m_client);
+    m_client = nullptr;
+    return true;
+}
+
+void JackPeer::addPort(const QString &name, bool sends)
+{
+    jack_port_t *port = jack_port_register(m_client, name.toLocal8Bit().constData(),
+        JACK_DEFAULT_MIDI_TYPE, sends ? JackPortIsOutput : JackPortIsInput, 0);
+    std::lock_guard lock(m_mutex);
+    m_ports.push_back(std::make_unique<Port>(Port {name, port, sends, {}}));
+}
+
+void JackPeer::removePort(const QString &name)
+{
+    std::unique_ptr<Port> gone;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = std::ranges::find(m_ports, name, [](const auto &p) { return p->name; });
+        gone = std::move(*it);
+        m_ports.erase(it);
+    }
+    jack_port_unregister(m_client, gone->port);
+}
+
+QString JackPeer::fullName(const QString &port) const
+{
+    return QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':' + port;
+}
+
+void JackPeer::connect(const QString &from, const QString &to)
+{
+    jack_connect(m_client, from.toLocal8Bit().constData(), to.toLocal8Bit().constData());
+}
+
+QStringList JackPeer::lumetraPorts(const QString &port) const
+{
+    QStringList names;
+    const char **ports = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, 0);
+    for (const char **name = ports; name && *name; ++name) {
+        const QString full = QString::fromLocal8Bit(*name);
+        if (full.startsWith(QLatin1String("Lumetra")) && full.endsWith(u':' + port))
+            names << full;
+    }
+    jack_free(ports);
+    return names;
+}
+
+void JackPeer::send(const QString &port, const Bytes &message)
+{
+    std::lock_guard lock(m_mutex);
+    for (auto &p : m_ports)
+        if (p->name == port)
+            p->outgoing.push_back(message);
+}
+
+std::vector<JackPeer::Bytes> JackPeer::received()
+{
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+// A test's peer may lock in its process callback: it is no instrument on a stage.
+int JackPeer::process(jack_nframes_t frames, void *self)
+{
+    auto *peer = static_cast<JackPeer *>(self);
+    std::lock_guard lock(peer->m_mutex);
+    for (auto &port : peer->m_ports) {
+        void *buffer = jack_port_get_buffer(port->port, frames);
+        if (port->sends) {
+            jack_midi_clear_buffer(buffer);
+            for (const Bytes &message : port->outgoing)
+                jack_midi_event_write(buffer, 0, message.data(), message.size());
+            port->outgoing.clear();
+            continue;
+        }
+        for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
+            jack_midi_event_t event;
+            if (jack_midi_event_get(&event, buffer, i) == 0)
+                peer->m_received.emplace_back(event.buffer, event.buffer + event.size);
+        }
+    }
+    return 0;
+}
+
+void JackPeer::shutDown(jack_status_t, const char *, void *self)
+{
+    static_cast<JackPeer *>(self)->m_dead = true;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ports/JackBackend.h"
+
+#include <QString>
+#include <QStringList>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <mutex>
+#include <vector>
+
+// CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run.
+#define REQUIRE_JACK_OR_SKIP()                                                                     \
+    if (!JackBackend::serverAnswers()) {                                                           \
+        if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                                     \
+            FAIL() << "no JACK server could be reached";                                           \
+        GTEST_SKIP() << "no JACK server runs";                                                     \
+    }
+
+// Another JACK client, as independent of Lumetra as a synth would be: its ports come and go
+// when the test says, send what the test gives them and keep what they receive.
+class JackPeer
+{
+public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    explicit JackPeer(const char *name);
+    ~JackPeer();
+
+    void addPort(const QString &name, bool sends);
+    void removePort(const QString &name);
+    // Full name of one of this peer's ports, as Lumetra lists it after "JACK: ".
+    QString fullName(const QString &port) const;
+    void connect(const QString &from, const QString &to);
+    // Full names of Lumetra's own ports called `port`, whatever its client is called.
+    QStringList lumetraPorts(const QString &port) const;
+    void send(const QString &port, const Bytes &message);
+    std::vector<Bytes> received();
+    // The server has gone: the client is let go of at once, as JACK wants.
+    bool closeIfDead();
+
+private:
+    struct Port
+    {
+        QString name;
+        jack_port_t *port;
+        bool sends;
+        std::vector<Bytes> outgoing; // guarded by m_mutex
+    };
+
+    static int process(jack_nframes_t frames, void *self);
+    static void shutDown(jack_status_t, const char *, void *self);
+
+    jack_client_t *m_client = nullptr;
+    std::atomic<bool> m_dead {false};
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<Port>> m_ports; // guarded by m_mutex
+    std::vector<Bytes> m_received; // guarded by m_mutex
+};
