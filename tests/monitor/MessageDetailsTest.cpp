@@ -1,0 +1,201 @@
+#include "monitor/MessageDetails.h"
+
+#include <gtest/gtest.h>
+
+using MessageDetails::MiddleC;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+struct Case
+{
+    Bytes bytes;
+    std::string words;
+    const char *why;
+};
+
+// `byteCount` 0: the bytes are the whole message.
+QString describe(const Bytes &bytes, std::size_t byteCount = 0, MiddleC middleC = MiddleC::C4)
+{
+    RowMessage message;
+    message.bytes = bytes;
+    message.byteCount = byteCount == 0 ? bytes.size() : byteCount;
+    return MessageDetails::describe(message, middleC);
+}
+
+void expectWords(std::initializer_list<Case> cases)
+{
+    for (const Case &c : cases)
+        EXPECT_EQ(describe(c.bytes).toStdString(), c.words) << c.why;
+}
+
+} // namespace
+
+TEST(MessageDetails, NamesNotesInBothMiddleCConventions)
+{
+    struct NoteCase
+    {
+        Bytes bytes;
+        const char *c4, *c3, *why;
+    };
+    const NoteCase cases[] = {
+        {{0x90, 60, 100}, "C4 velocity 100", "C3 velocity 100", "middle C"},
+        {{0x90, 0, 1}, "C-1 velocity 1", "C-2 velocity 1", "lowest note"},
+        {{0x9F, 127, 127}, "G9 velocity 127", "G8 velocity 127", "highest note"},
+        {{0x91, 61, 0}, "C#4 velocity 0 (Note Off)", "C#3 velocity 0 (Note Off)", "sharp; off"},
+        {{0x80, 71, 64}, "B4 velocity 64", "B3 velocity 64", "note off, last of an octave"},
+        {{0xA0, 72, 32}, "C5 pressure 32", "C4 pressure 32", "next octave"},
+    };
+    for (const NoteCase &c : cases) {
+        EXPECT_EQ(describe(c.bytes).toStdString(), c.c4) << c.why;
+        EXPECT_EQ(describe(c.bytes, 0, MiddleC::C3).toStdString(), c.c3) << c.why;
+    }
+    EXPECT_EQ(describe({0xB0, 84, 60}, 0, MiddleC::C3), "CC 84 Portamento Control: from C3");
+}
+
+TEST(MessageDetails, NamesControllersSwitchesAndChannelModes)
+{
+    expectWords({
+        {{0xB0, 0, 5}, "CC 0 Bank Select MSB: 5", "first controller"},
+        {{0xB0, 31, 5}, "CC 31 Undefined: 5", "last MSB, undefined"},
+        {{0xB0, 32, 5}, "CC 32 Bank Select LSB: 5", "first LSB"},
+        {{0xB0, 63, 5}, "CC 63 Undefined: 5", "last LSB, of an undefined MSB"},
+        {{0xB0, 64, 63}, "CC 64 Sustain: off", "switch just below on"},
+        {{0xB0, 64, 64}, "CC 64 Sustain: on", "switch on from 64"},
+        {{0xB0, 69, 127}, "CC 69 Hold 2: on", "last switch"},
+        {{0xB0, 70, 64}, "CC 70 Sound Controller 1: 64", "first past the switches"},
+        {{0xB0, 101, 0}, "CC 101 RPN MSB: 0", "parameter number"},
+        {{0xB0, 119, 1}, "CC 119 Undefined: 1", "last controller"},
+        {{0xB0, 120, 0}, "CC 120 All Sound Off", "first channel mode"},
+        {{0xB0, 122, 0}, "CC 122 Local Control: off", "local control off"},
+        {{0xB0, 126, 0}, "CC 126 Mono On, as many channels as voices", "mono, 0 channels"},
+        {{0xB0, 126, 1}, "CC 126 Mono On, 1 channel", "mono, one channel"},
+        {{0xB0, 127, 0}, "CC 127 Poly On", "last channel mode"},
+    });
+}
+
+TEST(MessageDetails, ReadsProgramPressureAndBendValues)
+{
+    expectWords({
+        {{0xC0, 0}, "Program 1 (raw 0)", "programs count from 1"},
+        {{0xC0, 127}, "Program 128 (raw 127)", "last program"},
+        {{0xD0, 64}, "Pressure 64", "channel pressure"},
+        {{0xE0, 0, 0}, "Bend -8192", "lowest bend"},
+        {{0xE0, 0, 0x40}, "Bend 0", "centre"},
+        {{0xE0, 0x01, 0x40}, "Bend +1", "LSB comes first"},
+        {{0xE0, 0x7F, 0x7F}, "Bend +8191", "highest bend"},
+    });
+}
+
+TEST(MessageDetails, NamesSystemCommonAndRealTime)
+{
+    const char *pieces[] = {"frames low nibble 5", "frames high nibble 5", "seconds low nibble 5",
+        "seconds high nibble 5", "minutes low nibble 5", "minutes high nibble 5",
+        "hours low nibble 5"};
+    for (std::uint8_t piece = 0; piece < 7; ++piece)
+        EXPECT_EQ(describe({0xF1, std::uint8_t(piece << 4 | 5)}).toStdString(),
+            std::string("MTC Quarter Frame, ") + pieces[piece]);
+    expectWords({
+        {{0xF1, 0x77}, "MTC Quarter Frame, hours high bit 1, 30 fps", "last piece carries rate"},
+        {{0xF1, 0x74}, "MTC Quarter Frame, hours high bit 0, 29.97 fps drop-frame", "rate 2"},
+        {{0xF2, 0x7F, 0x7F}, "Song Position 16383 beats", "largest position"},
+        {{0xF2, 0x01, 0x00}, "Song Position 1 beat", "LSB comes first"},
+        {{0xF3, 5}, "Song Select 5", "song select"},
+        {{0xF5}, "Undefined System Common F5", "undefined"},
+        {{0xF6}, "Tune Request", "no data"},
+        {{0xF7}, "End of Exclusive alone", "EOX without a SysEx"},
+        {{0xF8}, "Timing Clock", "clock"},
+        {{0xFD}, "Undefined Real Time FD", "undefined"},
+        {{0xFF}, "System Reset", "last status"},
+    });
+}
+
+TEST(MessageDetails, DescribesMalformedInputWithoutInventingAnything)
+{
+    expectWords({
+        {{}, "", "a failed send"},
+        {{0x3C, 0x40}, "2 bytes without a status", "no status: no channel"},
+        {{0x90}, "Note On, incomplete (0 of 2 data bytes)", "status alone"},
+        {{0xF2, 0x10}, "Song Position, incomplete (1 of 2 data bytes)", "one short"},
+        {{0x90, 0x3C, 0x90}, "Note On, invalid data byte 90", "status where data belongs"},
+        {{0xC0, 0xFF}, "Program Change, invalid data byte FF", "status where data belongs"},
+        {{0x90, 60, 64, 65}, "C4 velocity 64, 1 extra byte", "more than the status needs"},
+        {{0xF8, 1, 2}, "Timing Clock, 2 extra bytes", "real time takes no data"},
+    });
+}
+
+TEST(MessageDetails, NamesManufacturerIdsByGroupAndJudgesTheEnd)
+{
+    expectWords({
+        {{0xF0, 0x01, 0xF7}, "Manufacturer ID 01 (American), 3 bytes", "first one-byte ID"},
+        {{0xF0, 0x20, 0xF7}, "Manufacturer ID 20 (European), 3 bytes", "group boundary"},
+        {{0xF0, 0x5F, 0xF7}, "Manufacturer ID 5F (Japanese), 3 bytes", "group boundary"},
+        {{0xF0, 0x7C, 0xF7}, "Manufacturer ID 7C (Other), 3 bytes", "last one-byte ID"},
+        {{0xF0, 0x7D, 0xF7}, "Manufacturer ID 7D (Non-commercial), 3 bytes", "research"},
+        {{0xF0, 0, 0x1F, 0x7F, 0xF7}, "Manufacturer ID 00 1F 7F (American), 5 bytes", "3-byte"},
+        {{0xF0, 0, 0x40, 0, 0xF7}, "Manufacturer ID 00 40 00 (Japanese), 5 bytes", "3-byte"},
+        {{0xF0, 0, 0x20, 0xF7}, "Manufacturer ID 00, incomplete, 4 bytes", "ID cut off by F7"},
+        {{0xF0, 0xF7}, "SysEx without an ID, 2 bytes", "empty"},
+        {{0xF0}, "SysEx without an ID, 1 byte, cut short (no F7 at the end)", "F0 alone"},
+        {{0xF0, 0x41, 0x10}, "Manufacturer ID 41 (Japanese), 3 bytes, cut short (no F7 at the end)",
+            "no EOX"},
+        {{0xF0, 0x41, 0x90, 0xF7}, "Manufacturer ID 41 (Japanese), 4 bytes, stray status byte 90",
+            "status inside"},
+    });
+}
+
+TEST(MessageDetails, NamesUniversalMessagesBySubIds)
+{
+    const std::string all = "Universal Non-Real-Time, all devices, ";
+    const std::string rt = "Universal Real-Time, all devices, ";
+    expectWords({
+        {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, all + "Identity Request, 6 bytes", "ask"},
+        {{0xF0, 0x7E, 0x10, 0x06, 0x02, 0, 0x20, 0x33, 1, 0xF7},
+            "Universal Non-Real-Time, device 10, Identity Reply from ID 00 20 33 (European), 10 "
+            "bytes",
+            "reply with a 3-byte ID"},
+        {{0xF0, 0x7E, 0x7F, 0x09, 0x03, 0xF7}, all + "General MIDI 2 System On, 6 bytes", "GM2"},
+        {{0xF0, 0x7E, 0x7F, 0x01, 0x05, 0x01, 0xF7},
+            all + "Sample Dump Header, sample 133, 7 bytes", "14-bit sample number, LSB first"},
+        {{0xF0, 0x7E, 0x7F, 0x7E, 0x03, 0xF7}, all + "NAK, packet 3, 6 bytes", "handshake"},
+        {{0xF0, 0x7E, 0x7F, 0x20, 0xF7}, "Universal Non-Real-Time, all devices, sub-ID 20, 5 bytes",
+            "unknown sub-ID 1"},
+        {{0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x7F, 0xF7}, rt + "Master Volume 16383, 8 bytes",
+            "loudest"},
+        {{0xF0, 0x7F, 0x7F, 0x04, 0x02, 0x00, 0x40, 0xF7}, rt + "Master Balance 8192, 8 bytes",
+            "centre"},
+        {{0xF0, 0x7F, 0x7F, 0x04, 0x04, 0x00, 0x3F, 0xF7},
+            rt + "Master Coarse Tuning -1 semitone, 8 bytes", "MSB around 40"},
+        {{0xF0, 0x7F, 0x7F, 0x01, 0x01, 0x61, 2, 3, 4, 0xF7},
+            rt + "Time Code Full Message 01:02:03:04, 30 fps, 10 bytes", "rate in hours"},
+        {{0xF0, 0x7F, 0x7F, 0x06, 0x02, 0xF7}, rt + "MMC Play, 6 bytes", "MMC command"},
+        {{0xF0, 0x7F, 0x7F, 0x06, 0x60, 0xF7}, rt + "MMC Command, sub-ID 60, 6 bytes",
+            "unknown command"},
+    });
+}
+
+TEST(MessageDetails, NamesAPrefixOfAHugeSysExFromItsFirstBytes)
+{
+    const struct
+    {
+        Bytes bytes;
+        std::size_t byteCount;
+        const char *words, *why;
+    } cases[] = {
+        {{0xF0, 0x7E, 0x7F, 0x09, 0x01}, 100000,
+            "Universal Non-Real-Time, all devices, General MIDI 1 System On, 100000 bytes",
+            "no end judged before the end is seen"},
+        {{0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F}, 8,
+            "Universal Real-Time, all devices, Master Volume, 8 bytes", "value cut off"},
+        {{0xF0, 0x00, 0x20}, 5000, "Manufacturer ID 00, incomplete, 5000 bytes", "ID cut off"},
+        {{0xF0}, 5000, "SysEx without an ID, 5000 bytes", "only F0 known"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(describe(c.bytes, c.byteCount).toStdString(), c.words) << c.why;
+
+    std::string row = "7\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 43 ";
+    for (int i = 0; i < 70000; ++i)
+        row += "01 ";
+    const RowMessage read = readRowMessage(row + "F7 ", 16);
+    EXPECT_EQ(MessageDetails::describe(read), "Manufacturer ID 43 (Japanese), 70003 bytes");
+}
