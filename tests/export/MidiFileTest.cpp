@@ -46,11 +46,17 @@ public:
     }
 
 private:
-    std::uint8_t next()
+    std::uint8_t peek() const
     {
         if (m_at >= m_file.size())
             throw std::runtime_error("the track ends inside an event");
-        return std::uint8_t(m_file[m_at++]);
+        return std::uint8_t(m_file[m_at]);
+    }
+    std::uint8_t next()
+    {
+        const std::uint8_t byte = peek();
+        ++m_at;
+        return byte;
     }
     std::int64_t number(int offset, int length = 2) const
     {
@@ -72,7 +78,7 @@ private:
     }
     void readMessage(Event &event)
     {
-        event.statusWritten = std::uint8_t(m_file[m_at]) >= 0x80;
+        event.statusWritten = peek() >= 0x80;
         if (!event.statusWritten && m_running == 0)
             throw std::runtime_error("data bytes without a running status");
         const std::uint8_t status = event.statusWritten ? next() : m_running;
