@@ -1,22 +1,41 @@
+#include "export/CsvLog.h"
+#include "export/MidiFile.h"
+#include "export/SysExFile.h"
 #include "export/TrafficLog.h"
 #include "monitor/RowStore.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+namespace {
+
+constexpr std::size_t Rows = 1'000'000;
+
+// A million rows as a session leaves them: mostly notes, every seventh row sent, a few
+// SysEx dumps.
+const RowStore &mixedRows()
+{
+    static const RowStore rows = [] {
+        RowStore store;
+        for (std::size_t i = 0; i < Rows; ++i) {
+            if (i % 10'000 == 0)
+                store.append("123456\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F 09 01 F7 ");
+            else if (i % 7 == 0)
+                store.append("SENT\tC0\t05\t\t\t\t");
+            else
+                store.append(std::to_string(i) + "\t90\t3C\t40\t1\tNOTE ON\t");
+        }
+        return store;
+    }();
+    return rows;
+}
+
+} // namespace
+
 // "Save MIDI IN and OUT as Text" of a million mixed rows, a few of them SysEx, to a file.
 static void BM_ExportLog(benchmark::State &state)
 {
-    constexpr std::size_t Rows = 1'000'000;
-    RowStore rows;
-    for (std::size_t i = 0; i < Rows; ++i) {
-        if (i % 10'000 == 0)
-            rows.append("123456\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F 09 01 F7 ");
-        else if (i % 7 == 0)
-            rows.append("SENT\tC0\t05\t\t\t\t");
-        else
-            rows.append(std::to_string(i) + "\t90\t3C\t40\t1\tNOTE ON\t");
-    }
+    const RowStore &rows = mixedRows();
     QTemporaryDir folder;
     for (auto _ : state) {
         if (!TrafficLog::save(rows, TrafficLog::Rows::All, folder.filePath("log.txt")).isEmpty())
@@ -25,3 +44,51 @@ static void BM_ExportLog(benchmark::State &state)
     state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));
 }
 BENCHMARK(BM_ExportLog)->Unit(benchmark::kMillisecond);
+
+// The same rows as CSV with a time-of-day column whose texts cost next to nothing.
+static void BM_ExportCsv(benchmark::State &state)
+{
+    const RowStore &rows = mixedRows();
+    const QString times[] = {"12:00:00.000", "12:00:00.001", "12:00:00.002"};
+    const CsvLog::ExtraColumns extra {[&](std::size_t row) { return times[row % 3]; }, {}};
+    QTemporaryDir folder;
+    for (auto _ : state) {
+        if (!CsvLog::save(rows, extra, folder.filePath("log.csv")).isEmpty())
+            state.SkipWithError("the CSV could not be written");
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));
+}
+BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond);
+
+// The received rows among the same as a MIDI file; counts the events written.
+static void BM_ExportMidiFile(benchmark::State &state)
+{
+    const RowStore &rows = mixedRows();
+    QTemporaryDir folder;
+    std::int64_t events = 0;
+    for (auto _ : state) {
+        const auto saved = MidiFile::save(rows, folder.filePath("take.mid"));
+        if (!saved.error.isEmpty())
+            state.SkipWithError("the MIDI file could not be written");
+        events += std::int64_t(saved.counts.messages);
+    }
+    state.SetItemsProcessed(events);
+}
+BENCHMARK(BM_ExportMidiFile)->Unit(benchmark::kMillisecond);
+
+// Checking and splitting a 32 MB file of 1 KB dumps, as before sending it.
+static void BM_ReadSysExFile(benchmark::State &state)
+{
+    QByteArray dump(1024, '\x55');
+    dump.front() = char(0xF0);
+    dump.back() = char(0xF7);
+    const QByteArray file = dump.repeated(32 * 1024);
+    for (auto _ : state) {
+        const SysExFile::ReadResult read = SysExFile::parse(file);
+        if (!read)
+            state.SkipWithError("the file was refused");
+        benchmark::DoNotOptimize(read.messages.data());
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * file.size());
+}
+BENCHMARK(BM_ReadSysExFile)->Unit(benchmark::kMillisecond);

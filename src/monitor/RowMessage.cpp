@@ -1,12 +1,13 @@
 #include "RowMessage.h"
 
+#include "RowColumns.h"
 #include "RowStore.h"
 
 #include <charconv>
 
 namespace {
 
-enum Column { Timestamp = 0, Status = 1, Data1 = 2, Data2 = 3, SysExData = 6 };
+using namespace RowColumns;
 
 int hexValue(char c)
 {
@@ -76,7 +77,7 @@ RowMessage readRowMessage(std::string_view row, std::size_t sysExBytes)
         return message;
     }
     message.bytes.push_back(*status);
-    for (Column column : {Data1, Data2})
+    for (int column : {Data1, Data2})
         if (const auto data = hexByte(tabField(row, column)))
             message.bytes.push_back(*data);
     message.byteCount = message.bytes.size();

@@ -1,9 +1,7 @@
 #include "monitor/MessageDrain.h"
 
 #include "monitor/EventGridModel.h"
-#include "ports/MIDIInput.h"
-#include "ports/MIDIOutput.h"
-#include "settings/DeviceSelection.h"
+#include "support/LoopbackPorts.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -12,11 +10,9 @@
 TEST(MessageDrain, APassOutOfTimeAsksForAnotherAndLosesNothing)
 {
     constexpr int Count = 1000;
-    auto ports = PortSystem::createLoopbackOnly();
-    MIDIInput input(ports);
-    MIDIOutput output(ports);
-    DeviceSelection::openInputDevice(input, 0);
-    DeviceSelection::openOutputDevice(output, 0);
+    LoopbackPorts loop;
+    MIDIInput &input = loop.input;
+    MIDIOutput &output = loop.output;
     QSignalSpy waiting(&input, &MIDIInput::MessagesWaiting);
     for (int i = 0; i < Count; ++i)
         sendMessage(output, {0x90, std::uint8_t(i % 0x80), std::uint8_t(i / 0x80)});

@@ -3,32 +3,15 @@
 #include "ports/PortCommand.h"
 #include "ports/PortError.h"
 #include "settings/DeviceSelection.h"
+#include "support/LoopbackPorts.h"
 #include "support/ScriptedBackend.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
 
-namespace {
-
-// The real components on the loopback device, opened the way the program opens them.
-struct Loopback
-{
-    std::shared_ptr<PortSystem> ports = PortSystem::createLoopbackOnly();
-    MIDIInput input {ports};
-    MIDIOutput output {ports};
-
-    Loopback()
-    {
-        DeviceSelection::openOutputDevice(output, 0);
-        DeviceSelection::openInputDevice(input, 0);
-    }
-};
-
-} // namespace
-
 TEST(PortComponents, TimestampCountsMillisecondsFromStart)
 {
-    Loopback loop;
+    LoopbackPorts loop;
     QThread::msleep(30); // the clock must move; nothing else can show the unit
     sendMessage(loop.output, {0xFE});
     EXPECT_GE(loop.input.MessageTimestamp(), 30);
@@ -58,7 +41,7 @@ TEST(PortComponents, ASysExCarriesTheTimeOfItsFirstPiece)
 
 TEST(PortComponents, ClosedPortsRefuseWithAReadableReason)
 {
-    Loopback loop;
+    LoopbackPorts loop;
     loop.output.setCommand(CommandClose);
     loop.input.setCommand(CommandClose);
     EXPECT_EQ(loop.output.PortState(), 0);
@@ -77,7 +60,7 @@ TEST(PortComponents, ClosedPortsRefuseWithAReadableReason)
 
 TEST(PortComponents, OutputSendsTheStatusAndTheDataBytesWrittenSinceIt)
 {
-    Loopback loop;
+    LoopbackPorts loop;
     const std::pair<std::vector<std::uint8_t>, QByteArray> cases[] = {
         {{0x90, 0x3C, 0x40}, QByteArray("\x90\x3C\x40", 3)},
         {{0xC0, 0x05}, QByteArray("\xC0\x05", 2)}, {{0xF8}, QByteArray("\xF8", 1)},

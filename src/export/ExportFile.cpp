@@ -1,0 +1,21 @@
+#include "ExportFile.h"
+
+#include <QSaveFile>
+
+namespace ExportFile {
+
+QString save(const QString &path, const std::function<bool(QIODevice &)> &write)
+{
+    // Unbuffered: a write the disk refuses part-way must be seen before the commit.
+    QSaveFile file(path);
+    const bool saved
+        = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit();
+    return saved ? QString() : file.errorString();
+}
+
+QString countOf(std::size_t count, const QString &singular, const QString &plural)
+{
+    return QString::number(count) + ' ' + (count == 1 ? singular : plural);
+}
+
+} // namespace ExportFile

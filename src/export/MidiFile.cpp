@@ -1,0 +1,256 @@
+#include "MidiFile.h"
+
+#include "monitor/RowMessage.h"
+#include "monitor/RowStore.h"
+#include "ports/MidiMessage.h"
+
+#include <QIODevice>
+#include <QStringList>
+#include <algorithm>
+#include <span>
+
+namespace MidiFile {
+namespace {
+
+    constexpr std::uint8_t MetaEvent = 0xFF;
+    constexpr std::uint8_t TextEvent = 0x01;
+    constexpr std::uint8_t TempoEvent = 0x51;
+    constexpr std::uint8_t EndOfTrackEvent = 0x2F;
+
+    void appendBigEndian(QByteArray &out, std::uint32_t value, int bytes)
+    {
+        for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+            out.append(char(value >> shift));
+    }
+
+    // The time line of the received rows in milliseconds. It never runs backwards: the
+    // stamps restart from zero when the input is switched.
+    class TimeLine
+    {
+    public:
+        std::int64_t advanceTo(std::optional<std::int64_t> stamp)
+        {
+            if (stamp) {
+                if (m_lastStamp)
+                    m_now += std::max<std::int64_t>(0, *stamp - *m_lastStamp);
+                m_lastStamp = stamp;
+            }
+            return m_now;
+        }
+        std::int64_t now() const { return m_now; }
+
+    private:
+        std::optional<std::int64_t> m_lastStamp;
+        std::int64_t m_now = 0;
+    };
+
+    // The track's events, built in memory because the chunk states its length first.
+    class Track
+    {
+    public:
+        explicit Track(std::size_t expectedEvents);
+
+        void addChannelMessage(std::int64_t time, std::span<const std::uint8_t> message);
+        void addSysEx(std::int64_t time, std::span<const std::uint8_t> message);
+        void addMeta(std::int64_t time, std::uint8_t type, QByteArrayView data);
+        const QByteArray &bytes() const { return m_bytes; }
+
+    private:
+        void appendDelta(std::int64_t time);
+        void appendMetaBody(std::uint8_t type, QByteArrayView data);
+        void appendQuantity(std::uint32_t value);
+        void appendBytes(std::span<const std::uint8_t> bytes);
+
+        QByteArray m_bytes;
+        std::int64_t m_time = 0;
+        std::uint8_t m_runningStatus = 0; // none after a SysEx or meta event
+    };
+
+    Track::Track(std::size_t expectedEvents)
+    {
+        m_bytes.reserve(qsizetype(std::min<std::size_t>(expectedEvents, 1 << 24) * 4 + 64));
+        QByteArray tempo;
+        appendBigEndian(tempo, MicrosecondsPerQuarter, 3);
+        addMeta(0, TempoEvent, tempo);
+    }
+
+    void Track::addChannelMessage(std::int64_t time, std::span<const std::uint8_t> message)
+    {
+        appendDelta(time);
+        const bool sameStatus = message.front() == m_runningStatus;
+        m_runningStatus = message.front();
+        appendBytes(sameStatus ? message.subspan(1) : message);
+    }
+
+    void Track::addSysEx(std::int64_t time, std::span<const std::uint8_t> message)
+    {
+        // The length counts the bytes after F0, its F7 included.
+        appendDelta(time);
+        m_bytes.append(char(SysExStatus));
+        appendQuantity(std::uint32_t(message.size() - 1));
+        appendBytes(message.subspan(1));
+        m_runningStatus = 0;
+    }
+
+    void Track::addMeta(std::int64_t time, std::uint8_t type, QByteArrayView data)
+    {
+        appendDelta(time);
+        appendMetaBody(type, data);
+    }
+
+    void Track::appendDelta(std::int64_t time)
+    {
+        // A gap longer than a delta can state (three days and more) is bridged by empty text
+        // events, so that everything after it keeps its time.
+        while (time - m_time > std::int64_t(LargestQuantity)) {
+            appendQuantity(LargestQuantity);
+            m_time += LargestQuantity;
+            appendMetaBody(TextEvent, {});
+        }
+        appendQuantity(std::uint32_t(time - m_time));
+        m_time = time;
+    }
+
+    void Track::appendMetaBody(std::uint8_t type, QByteArrayView data)
+    {
+        m_bytes.append(char(MetaEvent));
+        m_bytes.append(char(type));
+        appendQuantity(std::uint32_t(data.size()));
+        m_bytes.append(data);
+        m_runningStatus = 0; // a meta event ends running status, as a SysEx does
+    }
+
+    void Track::appendQuantity(std::uint32_t value)
+    {
+        // Seven bits a byte, most significant first; every byte but the last has bit 7 set.
+        char groups[4];
+        int count = 0;
+        do {
+            groups[count++] = char(value & 0x7F);
+            value >>= 7;
+        } while (value != 0);
+        while (count > 1)
+            m_bytes.append(char(groups[--count] | 0x80));
+        m_bytes.append(groups[0]);
+    }
+
+    void Track::appendBytes(std::span<const std::uint8_t> bytes)
+    {
+        m_bytes.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    }
+
+    int dataBytesOf(std::uint8_t channelStatus)
+    {
+        const int kind = channelStatus >> 4;
+        return kind == 0xC || kind == 0xD ? 1 : 2;
+    }
+
+    enum class Kind { Channel, SysEx, System, SysExWithoutEox, WithoutStatus, Malformed };
+
+    Kind kindOf(const std::vector<std::uint8_t> &message)
+    {
+        if (message.empty() || !isStatusByte(message.front()))
+            return Kind::WithoutStatus;
+        if (message.front() == SysExStatus) {
+            if (message.size() < 2 || message.back() != EndOfSysEx)
+                return Kind::SysExWithoutEox;
+            return message.size() - 1 > LargestQuantity ? Kind::Malformed : Kind::SysEx;
+        }
+        if (message.front() > SysExStatus)
+            return Kind::System;
+        const std::size_t expected = 1 + std::size_t(dataBytesOf(message.front()));
+        const bool whole = message.size() >= expected
+            && std::none_of(
+                message.begin() + 1, message.begin() + qsizetype(expected), isStatusByte);
+        return whole ? Kind::Channel : Kind::Malformed;
+    }
+
+    void add(
+        Track &track, Counts &counts, std::int64_t time, const std::vector<std::uint8_t> &message)
+    {
+        switch (kindOf(message)) {
+        case Kind::Channel:
+            track.addChannelMessage(
+                time, std::span(message).first(1 + std::size_t(dataBytesOf(message.front()))));
+            ++counts.messages;
+            break;
+        case Kind::SysEx:
+            track.addSysEx(time, message);
+            ++counts.messages;
+            break;
+        case Kind::System:
+            ++counts.system;
+            break;
+        case Kind::SysExWithoutEox:
+            ++counts.sysExWithoutEox;
+            break;
+        case Kind::WithoutStatus:
+            ++counts.withoutStatus;
+            break;
+        case Kind::Malformed:
+            ++counts.malformed;
+            break;
+        }
+    }
+
+    QByteArray headerChunk(std::size_t trackLength)
+    {
+        QByteArray header("MThd", 4);
+        appendBigEndian(header, 6, 4);
+        appendBigEndian(header, 0, 2); // one track holds everything
+        appendBigEndian(header, 1, 2);
+        appendBigEndian(header, TicksPerQuarter, 2);
+        header.append("MTrk", 4);
+        appendBigEndian(header, std::uint32_t(trackLength), 4);
+        return header;
+    }
+
+} // namespace
+
+std::optional<Counts> write(const RowStore &rows, QIODevice &out)
+{
+    Counts counts;
+    Track track(rows.size());
+    TimeLine timeLine;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RowMessage message = readRowMessage(rows.row(i));
+        if (message.origin != RowMessage::Origin::Received) {
+            ++counts.sent;
+            continue;
+        }
+        add(track, counts, timeLine.advanceTo(message.timestampMs), message.bytes);
+    }
+    track.addMeta(timeLine.now(), EndOfTrackEvent, {});
+    const QByteArray header = headerChunk(std::size_t(track.bytes().size()));
+    if (out.write(header) != header.size() || out.write(track.bytes()) != track.bytes().size())
+        return std::nullopt;
+    return counts;
+}
+
+ExportFile::Saved<Counts> save(const RowStore &rows, const QString &path)
+{
+    return ExportFile::saveCounting<Counts>(path, [&](QIODevice &out) { return write(rows, out); });
+}
+
+QString savedSentence(const Counts &counts, const QString &path)
+{
+    const std::pair<std::size_t, const char *> leftOut[] = {
+        {counts.sent, "sent"},
+        {counts.system, "real-time or system common"},
+        {counts.sysExWithoutEox, "SysEx without F7"},
+        {counts.withoutStatus, "without a status"},
+        {counts.malformed, "malformed"},
+    };
+    QStringList parts;
+    for (const auto &[count, what] : leftOut)
+        if (count > 0)
+            parts << QString::number(count) + ' ' + QLatin1String(what);
+    const QString details
+        = parts.isEmpty() ? QString() : QStringLiteral(" (left out: %1)").arg(parts.join(", "));
+    return QStringLiteral("Saved %1%2 to %3")
+        .arg(ExportFile::countOf(
+                 counts.messages, QStringLiteral("MIDI message"), QStringLiteral("MIDI messages")),
+            details, path);
+}
+
+} // namespace MidiFile

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ExportFile.h"
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+class QIODevice;
+class RowStore;
+
+// The received traffic as a one-track MIDI file that a sequencer can open: ticks are
+// milliseconds (500 ticks a quarter note at 120 BPM), so the file plays the messages back
+// with the gaps they arrived with.
+namespace MidiFile {
+
+constexpr int TicksPerQuarter = 500;
+constexpr std::uint32_t MicrosecondsPerQuarter = 500'000; // 120 BPM
+// The largest number a variable-length quantity of four bytes holds.
+constexpr std::uint32_t LargestQuantity = 0x0FFF'FFFF;
+
+// What the file holds, and what it leaves out because a file cannot hold it faithfully.
+struct Counts
+{
+    std::size_t messages = 0;
+    std::size_t sent = 0; // SENT and SEND ERR rows: not traffic that arrived
+    std::size_t system = 0; // real-time and system common messages
+    std::size_t sysExWithoutEox = 0; // would read as the first packet of a divided message
+    std::size_t withoutStatus = 0; // data bytes that came without a status byte
+    // A channel message short of a data byte or with a status byte among them, or a SysEx
+    // too long for a length a file can state: writing it would corrupt what follows.
+    std::size_t malformed = 0;
+};
+
+// Writes the whole file to `out`; nothing when the device refused a write (its errorString()
+// says why). The first received row starts the time line; a stamp lower than the one before
+// it (the stamps restart when the input is switched) continues it without a gap.
+std::optional<Counts> write(const RowStore &rows, QIODevice &out);
+
+// Writes the file whole or not at all; see ExportFile::save.
+ExportFile::Saved<Counts> save(const RowStore &rows, const QString &path);
+
+// "Saved 120 MIDI messages (left out: 3 sent, 2 real-time or system common) to /path/take.mid"
+QString savedSentence(const Counts &counts, const QString &path);
+
+} // namespace MidiFile

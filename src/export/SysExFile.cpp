@@ -1,0 +1,157 @@
+#include "SysExFile.h"
+
+#include "BlockWriter.h"
+#include "monitor/RowColumns.h"
+#include "monitor/RowMessage.h"
+#include "monitor/RowStore.h"
+#include "ports/MidiMessage.h"
+
+#include <QFile>
+#include <algorithm>
+#include <limits>
+
+namespace SysExFile {
+namespace {
+
+    QString hexByte(std::uint8_t byte)
+    {
+        return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
+    }
+
+    QString refusal(qsizetype offset, std::uint8_t byte, const QString &where)
+    {
+        return QStringLiteral("Byte %1 is %2, %3").arg(offset).arg(hexByte(byte), where);
+    }
+
+    // The end of the message that begins at `start` (one past its F7), or the reason it is
+    // not a complete message.
+    std::optional<qsizetype> messageEnd(QByteArrayView bytes, qsizetype start, QString &reason)
+    {
+        const auto first = std::uint8_t(bytes[start]);
+        if (first != SysExStatus) {
+            reason = refusal(
+                start, first, QStringLiteral("where a SysEx message must begin with F0."));
+            return std::nullopt;
+        }
+        const auto statusAt = std::find_if(bytes.begin() + start + 1, bytes.end(),
+            [](char byte) { return isStatusByte(std::uint8_t(byte)); });
+        if (statusAt == bytes.end()) {
+            reason = QStringLiteral("The file ends inside the SysEx message that begins at byte "
+                                    "%1: its F7 is missing.")
+                         .arg(start);
+            return std::nullopt;
+        }
+        const qsizetype offset = statusAt - bytes.begin();
+        if (std::uint8_t(*statusAt) != EndOfSysEx) {
+            reason = refusal(offset, std::uint8_t(*statusAt),
+                QStringLiteral("inside the SysEx message that begins at byte %1, where only data "
+                               "bytes (00 to 7F) may come before its F7.")
+                    .arg(start));
+            return std::nullopt;
+        }
+        return offset + 1;
+    }
+
+} // namespace
+
+std::vector<std::size_t> rowsToSave(const RowStore &rows, std::span<const std::size_t> selectedRows)
+{
+    // One decoded byte tells a SysEx: a glance at a huge dump stays cheap.
+    const auto messageAt = [&](std::size_t index) { return readRowMessage(rows.row(index), 1); };
+    std::vector<std::size_t> chosen;
+    if (selectedRows.empty()) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const RowMessage message = messageAt(i);
+            if (message.isSysEx() && message.origin == RowMessage::Origin::Received)
+                chosen.push_back(i);
+        }
+        return chosen;
+    }
+    for (const std::size_t index : selectedRows)
+        if (index < rows.size() && messageAt(index).isSysEx())
+            chosen.push_back(index);
+    return chosen;
+}
+
+std::optional<Counts> write(
+    const RowStore &rows, std::span<const std::size_t> rowIndexes, QIODevice &out)
+{
+    BlockWriter block(out);
+    Counts counts;
+    std::vector<std::uint8_t> message;
+    for (const std::size_t index : rowIndexes) {
+        message.clear();
+        decodeHexList(rows.cell(index, RowColumns::SysExData), message,
+            std::numeric_limits<std::size_t>::max());
+        if (message.empty() || message.front() != SysExStatus)
+            continue;
+        ++counts.messages;
+        if (message.back() != EndOfSysEx)
+            ++counts.withoutEox;
+        block.append({reinterpret_cast<const char *>(message.data()), message.size()});
+        if (!block.flushWhenFull())
+            return std::nullopt;
+    }
+    if (!block.flush())
+        return std::nullopt;
+    return counts;
+}
+
+ExportFile::Saved<Counts> save(
+    const RowStore &rows, std::span<const std::size_t> rowIndexes, const QString &path)
+{
+    return ExportFile::saveCounting<Counts>(
+        path, [&](QIODevice &out) { return write(rows, rowIndexes, out); });
+}
+
+QString savedSentence(const Counts &counts, const QString &path)
+{
+    const QString withoutEox = counts.withoutEox == 0
+        ? QString()
+        : QStringLiteral(" (%1 without F7)").arg(counts.withoutEox);
+    return QStringLiteral("Saved %1%2 to %3")
+        .arg(ExportFile::countOf(counts.messages, QStringLiteral("SysEx message"),
+                 QStringLiteral("SysEx messages")),
+            withoutEox, path);
+}
+
+QString nothingToSaveSentence(bool rowsSelected)
+{
+    return rowsSelected ? QStringLiteral("The selected rows hold no SysEx message to save.")
+                        : QStringLiteral("No SysEx message has been received to save.");
+}
+
+ReadResult parse(QByteArrayView bytes)
+{
+    ReadResult result;
+    if (bytes.isEmpty()) {
+        result.reason = QStringLiteral("The file is empty.");
+        return result;
+    }
+    for (qsizetype start = 0; start < bytes.size();) {
+        const std::optional<qsizetype> end = messageEnd(bytes, start, result.reason);
+        if (!end) {
+            result.messages.clear();
+            return result;
+        }
+        result.messages.emplace_back(bytes.sliced(start, *end - start).toByteArray());
+        start = *end;
+    }
+    return result;
+}
+
+ReadResult load(const QString &path)
+{
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        ReadResult refused;
+        refused.reason = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
+        return refused;
+    }
+    return parse(bytes);
+}
+
+} // namespace SysExFile

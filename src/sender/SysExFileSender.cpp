@@ -1,0 +1,79 @@
+#include "SysExFileSender.h"
+
+#include "export/SysExFile.h"
+#include "modSendMessage.h"
+#include "ports/MIDIOutput.h"
+#include "ports/PortError.h"
+
+SysExFileSender::SysExFileSender(MIDIOutput &output, AddRow addRow, QObject *parent)
+    : QObject(parent)
+    , m_output(output)
+    , m_addRow(std::move(addRow))
+{
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &SysExFileSender::sendNext);
+}
+
+QString SysExFileSender::sendFile(const QString &path)
+{
+    SysExFile::ReadResult file = SysExFile::load(path);
+    if (file)
+        send(std::move(file.messages));
+    return file.reason;
+}
+
+void SysExFileSender::send(std::vector<QByteArray> messages)
+{
+    ++m_run;
+    m_messages = std::move(messages);
+    m_next = 0;
+    m_sending = true;
+    m_timer.start(0);
+}
+
+void SysExFileSender::cancel()
+{
+    ++m_run;
+    m_timer.stop();
+    m_sending = false;
+    m_messages = {}; // a dump can be large
+}
+
+void SysExFileSender::sendNext()
+{
+    // The row callback and the handlers of the signals below may cancel this run or start
+    // another one.
+    const std::uint64_t run = m_run;
+    if (m_next < m_messages.size() && (!sendCurrent() || run != m_run))
+        return;
+    const int sent = int(m_next);
+    const int total = int(m_messages.size());
+    if (sent < total)
+        m_timer.start(m_pause);
+    else
+        m_sending = false;
+    if (sent > 0)
+        emit progress(sent, total);
+    if (sent == total && run == m_run)
+        emit finished();
+}
+
+bool SysExFileSender::sendCurrent()
+{
+    const QByteArray &message = m_messages[m_next];
+    try {
+        sendMessage(m_output,
+            {reinterpret_cast<const std::uint8_t *>(message.constData()),
+                std::size_t(message.size())});
+    } catch (const PortError &error) {
+        const int index = int(m_next);
+        cancel();
+        m_addRow(modSendMessage::failureRow());
+        emit failed(index, error.description());
+        return false;
+    }
+    m_addRow(modSendMessage::sentRow({SysExStatus, message}));
+    ++m_next;
+    return true;
+}

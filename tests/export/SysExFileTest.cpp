@@ -1,0 +1,82 @@
+#include "export/SysExFile.h"
+
+#include "monitor/RowStore.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray bytes(std::initializer_list<std::uint8_t> values)
+{
+    return QByteArray(reinterpret_cast<const char *>(values.begin()), qsizetype(values.size()));
+}
+
+// Rows as the grid holds them: a received dump, a note, a sent dump, a dump cut short, a
+// failed send.
+RowStore gridRows()
+{
+    RowStore rows;
+    for (const char *row : {"5\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 41 F7 ",
+             "6\t90\t3C\t40\t1\tNOTE ON\t", "SENT\tF0\t\t\t\t\tF0 01 F7 ",
+             "7\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F ", "SEND ERR\t\t\t\t\t\t"})
+        rows.append(row);
+    return rows;
+}
+
+} // namespace
+
+TEST(SysExFile, TakesReceivedDumpsUnlessRowsAreSelected)
+{
+    const RowStore rows = gridRows();
+    const std::pair<std::vector<std::size_t>, std::vector<std::size_t>> cases[] = {
+        {{}, {0, 3}}, // nothing selected: every received dump, no sent one
+        {{1, 2, 3, 9}, {2, 3}}, // the selected dumps, sent ones too; 9 is past the end
+        {{1, 4}, {}}, // no dump among the selected rows
+    };
+    for (const auto &[selected, chosen] : cases)
+        EXPECT_EQ(SysExFile::rowsToSave(rows, selected), chosen);
+}
+
+TEST(SysExFile, WritesTheBytesBackToBackAndCountsDumpsWithoutEox)
+{
+    const RowStore rows = gridRows();
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const std::vector<std::size_t> chosen = {0, 2, 3};
+    const auto counts = SysExFile::write(rows, chosen, out);
+    ASSERT_TRUE(counts);
+    EXPECT_EQ(out.data(), bytes({0xF0, 0x41, 0xF7, 0xF0, 0x01, 0xF7, 0xF0, 0x7E, 0x7F}));
+    EXPECT_EQ(SysExFile::savedSentence(*counts, "/d/a.syx"),
+        "Saved 3 SysEx messages (1 without F7) to /d/a.syx");
+    EXPECT_EQ(SysExFile::savedSentence({1, 0}, "/d/a.syx"), "Saved 1 SysEx message to /d/a.syx");
+}
+
+TEST(SysExFile, ReadsOnlyFilesOfCompleteMessages)
+{
+    struct Case
+    {
+        QByteArray file;
+        std::vector<QByteArray> messages;
+        QString reason;
+    };
+    const QString inside = ", inside the SysEx message that begins at byte %1, where only data "
+                           "bytes (00 to 7F) may come before its F7.";
+    const Case cases[] = {
+        {bytes({0xF0, 0x01, 0xF7, 0xF0, 0xF7}), {bytes({0xF0, 0x01, 0xF7}), bytes({0xF0, 0xF7})},
+            {}}, // back to back, an empty message too
+        {{}, {}, "The file is empty."},
+        {bytes({0xF0, 0x01, 0xF7, 0x90}), {},
+            "Byte 3 is 90, where a SysEx message must begin with F0."},
+        {bytes({0xF0, 0xF7, 0x00}), {}, "Byte 2 is 00, where a SysEx message must begin with F0."},
+        {bytes({0xF0, 0x01, 0xF8, 0xF7}), {}, "Byte 2 is F8" + inside.arg(0)}, // no real-time
+        {bytes({0xF0, 0xF7, 0xF0, 0xF0, 0xF7}), {}, "Byte 3 is F0" + inside.arg(2)},
+        {bytes({0xF0, 0x01, 0xF7, 0xF0, 0x02}), {},
+            "The file ends inside the SysEx message that begins at byte 3: its F7 is missing."},
+    };
+    for (const Case &c : cases) {
+        const SysExFile::ReadResult read = SysExFile::parse(c.file);
+        EXPECT_EQ(read.messages, c.messages) << c.file.toHex(' ').toStdString();
+        EXPECT_EQ(read.reason, c.reason) << c.file.toHex(' ').toStdString();
+    }
+}
