@@ -21,10 +21,14 @@ for icon in share/icons/hicolor/*x*/apps/*.png; do
         || { echo "$icon: $(file -b "$icon")"; exit 1; }
 done
 
-# Both validators print nothing for a clean file but warnings for a file they still pass.
+# The checkers print nothing for a clean file but warnings for a file they still pass.
+quiet() {
+    local report
+    report=$("$@" 2>&1) && [ -z "$report" ] && return
+    echo "$* said: $report"
+    return 1
+}
 id=example.quillfeather.Lumetra
-report=$(desktop-file-validate share/applications/$id.desktop 2>&1) \
-    && [ -z "$report" ] || { echo "$report"; exit 1; }
+quiet desktop-file-validate share/applications/$id.desktop
 appstreamcli validate --no-net share/metainfo/$id.metainfo.xml
-report=$(zcat share/man/man1/lumetra.1.gz | groff -man -Tutf8 -ww -z 2>&1) \
-    && [ -z "$report" ] || { echo "lumetra.1: $report"; exit 1; }
+quiet groff -man -Tutf8 -ww -z <(zcat share/man/man1/lumetra.1.gz)
