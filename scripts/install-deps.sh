@@ -8,6 +8,7 @@ packages=(
     librtmidi-dev libjack-jackd2-dev jackd2
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    dpkg-dev file desktop-file-utils appstream groff-base
 )
 
 missing=()

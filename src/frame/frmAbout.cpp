@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "ApplicationIcon.h"
 #include "DialogService.h"
 #include "modFormSize.h"
 
@@ -56,6 +57,9 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     setFixedSize(
         modFormSize::toPixels(7680, TwipsPerPixel), modFormSize::toPixels(4395, TwipsPerPixel));
 
+    // 48 pixels at the designed 96 dpi: a size the icon is drawn at, so it shows unscaled.
+    QLabel *icon = addLabel(this, "imgIcon", QString(), {240, 360, 720, 720});
+    icon->setPixmap(applicationIcon().pixmap(icon->size(), devicePixelRatioF()));
     QLabel *title
         = addLabel(this, "lblTitle", DialogService::ApplicationTitle, {1080, 360, 3885, 240});
     title->setStyleSheet(QStringLiteral("color: black"));

@@ -15,6 +15,10 @@ TEST(About, ShowsTitleAndUnpaddedVersion)
     frmAbout about(QVersionNumber(1, 2, 3), dialogs);
     EXPECT_EQ(about.windowTitle(), "About Lumetra");
     EXPECT_EQ(about.findChild<QLabel *>("lblTitle")->text(), "Lumetra");
+    const QLabel *icon = about.findChild<QLabel *>("imgIcon");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull()) << "the icon resources are linked in";
+    EXPECT_LT(icon->geometry().right(), about.findChild<QLabel *>("lblTitle")->x());
     EXPECT_EQ(about.findChild<QLabel *>("lblVersion")->text(), "Version 1.2.3");
     EXPECT_TRUE(about.findChild<QLabel *>("Label6")->text().startsWith("Tel: "));
     EXPECT_EQ(about.findChild<QLabel *>("Label9")->text(), " /");

@@ -1,0 +1,28 @@
+# `cpack -G DEB` in a build folder makes lumetra_<version>_<arch>.deb of what `cmake --install`
+# puts in place, installed under /usr.
+set(CPACK_PACKAGE_NAME lumetra)
+set(CPACK_PACKAGE_VENDOR "Quillfeather Audio")
+set(CPACK_PACKAGE_CONTACT "Quillfeather Audio <lumetra@quillfeather.example>")
+set(CPACK_PACKAGE_HOMEPAGE_URL http://www.quillfeather.example)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "MIDI traffic monitor and message sender")
+# Debian shows the long description as it stands: lines kept under 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Lumetra is for people who build or troubleshoot MIDI equipment. Every\n"
+    "message that arrives on the chosen input port becomes one decoded row:\n"
+    "time stamp, status, data bytes, channel, kind of message and System\n"
+    "Exclusive bytes. Messages typed as hex are sent to the chosen output port\n"
+    "once or repeatedly at a rate. A filter hides channels and kinds of\n"
+    "message, the traffic can be saved as text, and the chosen ports and\n"
+    "filter are remembered between runs.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+# dpkg-shlibdeps finds the libraries the program links; it cannot see that Qt loads its
+# platform plugins at run time, and a window needs one of them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+
+include(CPack)
