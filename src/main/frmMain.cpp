@@ -5,6 +5,7 @@
 #include "filter/modFilter.h"
 #include "frame/FormLayout.h"
 #include "frame/MenuItems.h"
+#include "frame/NumberText.h"
 #include "frame/QtDialogService.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
@@ -15,6 +16,7 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
+#include "sender/MessageParser.h"
 #include "sender/RepeatTimer.h"
 #include "sender/SendPanel.h"
 #include "settings/DeviceLists.h"
@@ -116,7 +118,7 @@ void frmMain::createControls()
         = modFormSize::designedFont(QStringLiteral("Terminal"), 9, QFontDatabase::FixedFont);
     grdMIDIIn->setFont(fixed);
     txtBoxSend->setFont(fixed);
-    m_grid = std::make_unique<EventGrid>(*grdMIDIIn, *m_gridModel);
+    m_grid = new EventGrid(*grdMIDIIn, *m_gridModel, this);
     m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
     m_incoming = std::make_unique<IncomingTraffic>(*m_input, *m_grid, *m_gridModel, *lblDropped,
         [this] { return m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive); });
@@ -309,7 +311,14 @@ void frmMain::btnClear_Click()
 
 void frmMain::grdMIDIIn_Click()
 {
-    txtBoxSend->setPlainText(m_grid->messageBoxText(m_grid->currentRow()));
+    const auto [text, cutSysExBytes]
+        = m_grid->messageBoxText(m_grid->currentRow(), LongestMessageText);
+    txtBoxSend->setPlainText(text);
+    if (cutSysExBytes > 0)
+        m_dialogs->showMessage(
+            QStringLiteral("This SysEx message has %1 bytes; the MIDI Message "
+                           "box holds its first %2.")
+                .arg(groupedNumber(qint64(cutSysExBytes)), groupedNumber(text.size() / 3)));
     txtBoxSend->setFocus();
 }
 

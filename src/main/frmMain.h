@@ -93,7 +93,7 @@ private:
     MIDIInput *m_input;
     MIDIOutput *m_output;
     EventGridModel *m_gridModel;
-    std::unique_ptr<EventGrid> m_grid;
+    EventGrid *m_grid;
     FilterMenu *m_filterMenu = nullptr;
     std::unique_ptr<FormLayout> m_layout;
     std::unique_ptr<IncomingTraffic> m_incoming;

@@ -26,14 +26,18 @@ constexpr GridColumn GridColumns[EventGridModel::ColumnCount] = {
     {"SysEx Data", 4350, false},
 };
 
-enum Column { StatusColumn = 1, Data1Column = 2, Data2Column = 3, SysExColumn = 6 };
+enum Column { StatusColumn = 1, Data1Column = 2, Data2Column = 3 };
 
 } // namespace
 
-EventGrid::EventGrid(QTableView &view, EventGridModel &model)
-    : m_view(view)
+EventGrid::EventGrid(QTableView &view, EventGridModel &model, QObject *parent)
+    : QObject(parent)
+    , m_view(view)
     , m_model(model)
 {
+    m_frame.setSingleShot(true);
+    m_frame.setInterval(FrameTime);
+    connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
     m_view.setModel(&m_model);
     m_view.setSelectionMode(QAbstractItemView::SingleSelection);
     m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -68,13 +72,20 @@ void EventGrid::setUpColumns(int twipsPerPixelX)
 void EventGrid::AddGridRow(std::string_view text)
 {
     m_model.appendRow(text);
-    if (m_openBatches == 0)
-        showNewRows();
+    rowsAppended();
 }
 
-void EventGrid::showNewRows()
+void EventGrid::rowsAppended()
 {
-    m_model.commit();
+    if (!m_frame.isActive())
+        m_frame.start();
+}
+
+void EventGrid::showWaitingRows()
+{
+    m_frame.stop();
+    if (!m_model.commit())
+        return;
     const int lastRow = rowCount() - 1;
     if (!isRowVisible(lastRow))
         m_view.scrollToBottom();
@@ -87,6 +98,7 @@ int EventGrid::rowCount() const
 
 QString EventGrid::GetMIDIINText(int row, int col)
 {
+    showWaitingRows();
     if (row >= 1)
         m_view.setCurrentIndex(m_model.index(row - 1, col));
     return m_model.gridCellText(row, col);
@@ -110,25 +122,20 @@ void EventGrid::clear()
     m_model.clear();
 }
 
-QString EventGrid::messageBoxText(int row)
+EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
 {
     const QString status = GetMIDIINText(row, StatusColumn);
-    if (status == QLatin1String("F0"))
-        return GetMIDIINText(row, SysExColumn);
-    // Read in column order: the last cell read stays the current one.
-    const QString data1 = GetMIDIINText(row, Data1Column);
-    const QString data2 = GetMIDIINText(row, Data2Column);
-    return status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2;
-}
-
-EventGrid::Batch::Batch(EventGrid &grid)
-    : m_grid(grid)
-{
-    ++m_grid.m_openBatches;
-}
-
-EventGrid::Batch::~Batch()
-{
-    if (--m_grid.m_openBatches == 0)
-        m_grid.showNewRows();
+    if (status != QLatin1String("F0")) {
+        // Read in column order: the last cell read stays the current one.
+        const QString data1 = GetMIDIINText(row, Data1Column);
+        const QString data2 = GetMIDIINText(row, Data2Column);
+        return {status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2};
+    }
+    // A dump of megabytes is never copied whole: the box takes what it can send.
+    m_view.setCurrentIndex(m_model.index(row - 1, EventGridModel::SysExColumn));
+    const std::string_view bytes = m_model.gridCellView(row, EventGridModel::SysExColumn);
+    const std::size_t fitting = std::size_t(longest + 1) / 3 * 3; // whole "XX " groups
+    if (bytes.size() <= fitting + 1)
+        return {QString::fromLatin1(bytes.data(), qsizetype(bytes.size()))};
+    return {QString::fromLatin1(bytes.data(), qsizetype(fitting)), (bytes.size() + 1) / 3};
 }

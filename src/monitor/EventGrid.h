@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -8,12 +11,19 @@ class EventGridModel;
 class QTableView;
 
 // The grid operations the window uses, over the view `grdMIDIIn` and its model, in the
-// grid's own numbering (row 0 the header, the last row empty).
-class EventGrid
+// grid's own numbering (row 0 the header, the last row empty). Rows are stored at once, but
+// the view learns of them, scrolls and repaints at the screen's pace: at most once a frame,
+// on a timer that the first row of a quiet spell sets going, so that a flood costs one view
+// update a frame and an idle grid costs nothing.
+class EventGrid : public QObject
 {
+    Q_OBJECT
+
 public:
+    static constexpr std::chrono::milliseconds FrameTime {16};
+
     // Sets the view up for the model: one row per line, read only, no row numbers.
-    EventGrid(QTableView &view, EventGridModel &model);
+    EventGrid(QTableView &view, EventGridModel &model, QObject *parent = nullptr);
 
     // Index of cell (r, c) in the grid's row-major cell array; throws std::overflow_error
     // when it does not fit 16 bits.
@@ -22,9 +32,14 @@ public:
     // The header texts, the column widths and the alignment of the byte columns.
     void setUpColumns(int twipsPerPixelX);
 
-    // Appends a row above the empty last row and scrolls to the end if that is out of view.
-    // Inside a Batch the view learns of the rows, and scrolls, once when the batch ends.
+    // Appends a row above the empty last row; with the next frame the view shows it and
+    // scrolls to the end if that is out of view.
     void AddGridRow(std::string_view text);
+    // Rows put into the model directly (the incoming drain) are shown with the next frame.
+    void rowsAppended();
+    // Shows the rows still waiting for a frame now, so that what is read or clicked next is
+    // in the view.
+    void showWaitingRows();
 
     int rowCount() const;
     // Makes (row, col) the current cell and returns its text.
@@ -34,25 +49,17 @@ public:
     void clear();
 
     // What clicking the row puts into the MIDI Message box: its status and data cells, or
-    // the byte list of a SysEx row. The last cell read stays the current one.
-    QString messageBoxText(int row);
-
-    class Batch
+    // the byte list of a SysEx row, cut to the start that a text of at most `longest`
+    // characters holds. The last cell read stays the current one.
+    struct MessageBoxText
     {
-    public:
-        explicit Batch(EventGrid &grid);
-        ~Batch();
-        Batch(const Batch &) = delete;
-        Batch &operator=(const Batch &) = delete;
-
-    private:
-        EventGrid &m_grid;
+        QString text;
+        std::size_t cutSysExBytes = 0; // the whole SysEx's size when the text holds its start
     };
+    MessageBoxText messageBoxText(int row, qsizetype longest);
 
 private:
-    void showNewRows();
-
     QTableView &m_view;
     EventGridModel &m_model;
-    int m_openBatches = 0;
+    QTimer m_frame;
 };

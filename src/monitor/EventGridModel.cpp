@@ -1,5 +1,6 @@
 #include "EventGridModel.h"
 
+#include "frame/NumberText.h"
 #include "modFormat.h"
 
 #include <cstring>
@@ -15,7 +16,7 @@ QString shownCellText(std::string_view cell, int column)
     if (column != EventGridModel::SysExColumn || cell.size() <= shownChars + 3)
         return QString::fromLatin1(cell.data(), qsizetype(cell.size()));
     return QString::fromLatin1(cell.data(), qsizetype(shownChars))
-        + QStringLiteral("\u2026 (%L1 bytes)").arg((cell.size() + 1) / 3);
+        + QStringLiteral("\u2026 (%1 bytes)").arg(groupedNumber(qint64(cell.size() + 1) / 3));
 }
 
 } // namespace
@@ -46,13 +47,14 @@ void EventGridModel::appendSysExRow(QByteArrayView bytes, std::int32_t timestamp
     });
 }
 
-void EventGridModel::commit()
+bool EventGridModel::commit()
 {
     if (m_shownRows == m_rows.size())
-        return;
+        return false;
     beginInsertRows({}, int(m_shownRows), int(m_rows.size()) - 1);
     m_shownRows = m_rows.size();
     endInsertRows();
+    return true;
 }
 
 void EventGridModel::clear()

@@ -32,8 +32,8 @@ public:
     void appendRow(std::string_view text);
     // Appends the row of a received SysEx, its byte list written straight into the store.
     void appendSysExRow(QByteArrayView bytes, std::int32_t timestamp);
-    // Tells the view about every row appended since the last commit.
-    void commit();
+    // Tells the view about every row appended since the last commit; false when none was.
+    bool commit();
     // Back to no message rows.
     void clear();
 

@@ -20,10 +20,8 @@ IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridMod
 
 void IncomingTraffic::drain(int atLeast)
 {
-    {
-        EventGrid::Batch batch(m_grid);
-        MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
-    }
+    MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
+    m_grid.rowsAppended();
     showDropCount();
 }
 

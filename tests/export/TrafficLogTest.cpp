@@ -88,7 +88,7 @@ TEST_F(Export, CancelWritesNothingButShowsWhatArrivedMeanwhile)
     w.dialogs->nextSaveFileName.clear();
     w.toggle("mnuSaveIn");
     EXPECT_TRUE(input.EventsEnabled());
-    EXPECT_EQ(w.gridRows(), 3);
+    EXPECT_TRUE(w.waitForRows(3));
     EXPECT_TRUE(w.dialogs->shown.empty());
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }

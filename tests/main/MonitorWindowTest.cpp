@@ -168,7 +168,40 @@ TEST(MonitorWindow, MessagesTheQueueTurnedAwayAreShownUntilClearAll)
     auto *dropped = w.find<QLabel>("lblDropped");
     EXPECT_TRUE(dropped->isVisible());
     EXPECT_EQ(dropped->text(), "3 messages dropped");
-    EXPECT_EQ(w.gridRows(), Bound + 2);
+    EXPECT_TRUE(w.waitForRows(Bound + 2));
     w.find<QPushButton>("btnClear")->click();
     EXPECT_FALSE(dropped->isVisible());
+}
+
+TEST(MonitorWindow, RowsReachTheViewAtTheScreensPaceInOneBlock)
+{
+    LoopbackWindow w;
+    QSignalSpy inserted(w.grid()->model(), &QAbstractItemModel::rowsInserted);
+    for (int i = 0; i < 50; ++i)
+        w.window->AddGridRow("SENT\tF8\t\t\t\t\t");
+    EXPECT_EQ(inserted.count(), 0) << "not one view update a row";
+    ASSERT_TRUE(w.waitForRows(52));
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(w.window->GetMIDIINText(50, 1), "F8");
+}
+
+TEST(MonitorWindow, AHugeSysExShowsItsStartAndClicksIntoWhatTheBoxCanSend)
+{
+    LoopbackWindow w;
+    const QByteArray dump = sysExOf(100'000);
+    w.send(dump);
+    ASSERT_TRUE(w.waitForRows(3));
+    const QString shown = w.grid()->model()->index(0, 6).data().toString();
+    EXPECT_EQ(
+        shown, QString::fromLatin1(dump.left(48).toHex(' ').toUpper()) + " \u2026 (100,000 bytes)");
+    EXPECT_EQ(w.window->GetMIDIINText(1, 6).size(), 300'000) << "the store keeps it whole";
+
+    QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {},
+        w.grid()->visualRect(w.grid()->model()->index(0, 0)).center());
+    const QString boxText = w.find<QPlainTextEdit>("txtBoxSend")->toPlainText();
+    EXPECT_EQ(boxText.size(), 10'922 * 3);
+    EXPECT_TRUE(QString::fromLatin1(dump.toHex(' ').toUpper()).startsWith(boxText.trimmed()));
+    EXPECT_EQ(w.dialogs->shownTexts(),
+        QStringList {
+            "This SysEx message has 100,000 bytes; the MIDI Message box holds its first 10,922."});
 }

@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-TEST(EventGridModel, ABatchReachesTheViewAsOneBlockAboveTheEmptyRow)
+TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
 {
     EventGridModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -15,7 +15,7 @@ TEST(EventGridModel, ABatchReachesTheViewAsOneBlockAboveTheEmptyRow)
     model.appendRow("2\t80\t3c\t40\t1\tNote Off\t");
     EXPECT_EQ(model.rowCount(), 1) << "not shown before the commit";
     EXPECT_EQ(model.gridRowCount(), 4) << "but counted in the grid's own numbering";
-    model.commit();
+    EXPECT_TRUE(model.commit());
     ASSERT_EQ(inserted.count(), 1);
     EXPECT_EQ(inserted.front().at(1).toInt(), 0);
     EXPECT_EQ(inserted.front().at(2).toInt(), 1);
@@ -23,7 +23,7 @@ TEST(EventGridModel, ABatchReachesTheViewAsOneBlockAboveTheEmptyRow)
     EXPECT_EQ(model.index(1, 5).data().toString(), "NOTE OFF");
     EXPECT_EQ(model.index(2, 5).data().toString(), "") << "the empty last row";
 
-    model.commit();
+    EXPECT_FALSE(model.commit());
     EXPECT_EQ(inserted.count(), 1) << "nothing new, nothing said";
     model.clear();
     EXPECT_EQ(model.rowCount(), 1);
