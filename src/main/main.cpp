@@ -1,15 +1,81 @@
+#include "frame/ApplicationIcon.h"
+#include "main/CommandLine.h"
 #include "main/frmMain.h"
 #include "ports/PortSystem.h"
 
 #include <QApplication>
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+QStringList shownNames(const PortSystem &ports, PortDirection direction)
+{
+    QStringList names;
+    for (const DeviceEntry &device : ports.devices(direction))
+        names << device.displayName;
+    return names;
+}
+
+// A device asked for by name that is not there: said at once, before anything is opened.
+QString missingDevice(const CommandLine &line, const PortSystem &ports)
+{
+    const auto missing = [&](const QString &name, PortDirection direction, const char *kind) {
+        return !name.isEmpty() && !shownNames(ports, direction).contains(name)
+            ? QStringLiteral("There is no MIDI %1 named \"%2\" (see lumetra --list-ports).\n")
+                  .arg(QLatin1String(kind), name)
+            : QString();
+    };
+    return missing(line.inputName, PortDirection::Input, "input")
+        + missing(line.outputName, PortDirection::Output, "output");
+}
+
+int print(std::FILE *stream, const QString &text, int status)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    return status;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Lumetra"));
-    QApplication::setApplicationVersion(QStringLiteral(LUMETRA_VERSION));
+    QCoreApplication::setApplicationName(QStringLiteral("Lumetra"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMETRA_VERSION));
+    const CommandLine line = CommandLine::parse(argumentsOf(argc, argv));
+    switch (line.action) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+        return print(stdout, line.text, 0);
+    case CommandLine::Action::Refuse:
+        return print(stderr, QStringLiteral("lumetra: ") + line.text, 2);
+    case CommandLine::Action::ListPorts: {
+        QCoreApplication app(argc, argv);
+        const auto ports = PortSystem::createDefault();
+        return print(stdout,
+            portListing(shownNames(*ports, PortDirection::Input),
+                shownNames(*ports, PortDirection::Output)),
+            0);
+    }
+    case CommandLine::Action::Run:
+        break;
+    }
 
-    frmMain window(PortSystem::createDefault());
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quillfeather.Lumetra"));
+    QApplication::setWindowIcon(applicationIcon());
+    const auto ports = PortSystem::createDefault();
+    if (const QString missing = missingDevice(line, *ports); !missing.isEmpty())
+        return print(stderr, QStringLiteral("lumetra: ") + missing, 2);
+    frmMain window(ports);
+    window.preferDevices(line.inputName, line.outputName);
     window.Form_Load();
     window.show();
     return QApplication::exec();

@@ -1,0 +1,75 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+// Options the window system's own library takes from the command line; they pass through.
+const char *const WindowSystemOptions[]
+    = {"platform", "platformpluginpath", "platformtheme", "plugin", "style", "stylesheet",
+        "session", "display", "qwindowgeometry", "qwindowtitle", "qwindowicon"};
+
+QString usage(const QCommandLineParser &parser)
+{
+    return parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("lumetra"));
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Lumetra shows every MIDI message that arrives on one input as a decoded row, and sends "
+        "the messages you type to one output."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption listPorts(QStringLiteral("list-ports"),
+        QStringLiteral("Prints the MIDI input and output devices as Lumetra lists them, and "
+                       "exits."));
+    const QCommandLineOption in(QStringLiteral("in"),
+        QStringLiteral("Starts on the MIDI input <name>, as --list-ports prints it."),
+        QStringLiteral("name"));
+    const QCommandLineOption out(QStringLiteral("out"),
+        QStringLiteral("Starts on the MIDI output <name>, as --list-ports prints it."),
+        QStringLiteral("name"));
+    parser.addOptions({listPorts, in, out});
+    for (const char *name : WindowSystemOptions) {
+        QCommandLineOption passed(QLatin1String(name), {}, QStringLiteral("value"));
+        passed.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(passed);
+    }
+
+    CommandLine line;
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        const QString reason = parser.errorText().isEmpty()
+            ? QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().value(0))
+            : parser.errorText();
+        line.action = Action::Refuse;
+        line.text = reason + QLatin1Char('\n') + usage(parser);
+    } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        line.action = Action::Help;
+        line.text = usage(parser);
+    } else if (parser.isSet(version)) {
+        line.action = Action::Version;
+        line.text = QCoreApplication::applicationName() + QLatin1Char(' ')
+            + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    } else if (parser.isSet(listPorts)) {
+        line.action = Action::ListPorts;
+    }
+    line.inputName = parser.value(in);
+    line.outputName = parser.value(out);
+    return line;
+}
+
+QString portListing(const QStringList &inputs, const QStringList &outputs)
+{
+    QString text = QStringLiteral("MIDI In:\n");
+    for (const QString &name : inputs)
+        text += QStringLiteral("  ") + name + QLatin1Char('\n');
+    text += QStringLiteral("MIDI Out:\n");
+    for (const QString &name : outputs)
+        text += QStringLiteral("  ") + name + QLatin1Char('\n');
+    return text;
+}

@@ -1,0 +1,81 @@
+#include "main/CommandLine.h"
+
+#include "main/frmMain.h"
+#include "ports/MIDIInput.h"
+#include "ports/MIDIOutput.h"
+#include "support/Preferences.h"
+#include "support/ScriptedBackend.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Finished
+{
+    int status;
+    QString out, err;
+};
+
+Finished lumetra(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(LUMETRA_EXECUTABLE), arguments);
+    process.waitForFinished(20000);
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+        QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
+{
+    struct Case
+    {
+        QStringList arguments;
+        int status;
+        QString out, errStart;
+    };
+    const Case cases[] = {
+        {{"--version"}, 0, "Lumetra " LUMETRA_VERSION "\n", ""},
+        {{"--bogus"}, 2, "", "lumetra: Unknown option 'bogus'.\nUsage: lumetra [options]"},
+        {{"stray"}, 2, "", "lumetra: Unexpected argument 'stray'."},
+        {{"--in"}, 2, "", "lumetra: Missing value after '--in'."},
+        {{"--in", "No Such Device"}, 2, "",
+            "lumetra: There is no MIDI input named \"No Such Device\""},
+    };
+    for (const Case &c : cases) {
+        const Finished run = lumetra(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.out, c.out) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.errStart)) << run.err.toStdString();
+    }
+    const Finished help = lumetra({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char *option : {"--list-ports", "--in <name>", "--out <name>", "--version"})
+        EXPECT_TRUE(help.out.contains(option)) << option;
+    const Finished list = lumetra({"--list-ports"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_TRUE(list.out.startsWith("MIDI In:\n"));
+    EXPECT_TRUE(list.out.contains("  Lumetra Loopback\nMIDI Out:\n")
+        || list.out.contains("  Lumetra virtual input\nMIDI Out:\n"));
+}
+
+TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
+{
+    const CommandLine line = CommandLine::parse({"lumetra", "--in", "In B", "--out=Out B"});
+    ASSERT_EQ(line.action, CommandLine::Action::Run);
+    auto backend = std::make_unique<ScriptedBackend>();
+    backend->inputs = {"In A", "In B"};
+    backend->outputs = {"Out A", "Out B"};
+    std::vector<std::unique_ptr<PortBackend>> backends;
+    backends.push_back(std::move(backend));
+    rememberDevices(0, 0, "In A", "Out A");
+    frmMain window(
+        std::make_shared<PortSystem>(std::move(backends)), std::make_unique<ScriptedDialogs>());
+    window.preferDevices(line.inputName, line.outputName);
+    window.Form_Load();
+    EXPECT_EQ(window.MIDIInput1().chosenDeviceName(), "In B");
+    EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");
+}
