@@ -1,5 +1,7 @@
 #include "BlockWriter.h"
 
+#include "ExportFile.h"
+
 #include <QIODevice>
 
 BlockWriter::BlockWriter(QIODevice &out)
@@ -13,7 +15,7 @@ bool BlockWriter::flush()
 {
     if (m_block.isEmpty())
         return true;
-    const bool written = m_out.write(m_block) == m_block.size();
+    const bool written = ExportFile::writeAll(m_out, m_block);
     m_block.resize(0); // keeps the room reserved, unlike clear()
     return written;
 }

@@ -1,5 +1,9 @@
 #include "ExportFile.h"
 
+#include "settings/modGetPaths.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace ExportFile {
@@ -11,6 +15,23 @@ QString save(const QString &path, const std::function<bool(QIODevice &)> &write)
     const bool saved
         = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit();
     return saved ? QString() : file.errorString();
+}
+
+bool writeAll(QIODevice &out, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qint64 written = out.write(bytes.data(), bytes.size());
+        if (written <= 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
+QString startFolder()
+{
+    const QString documents = modGetPaths::GetSpecialFolderPath(modGetPaths::DocumentsFolder);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 QString countOf(std::size_t count, const QString &singular, const QString &plural)

@@ -222,7 +222,7 @@ std::optional<Counts> write(const RowStore &rows, QIODevice &out)
     }
     track.addMeta(timeLine.now(), EndOfTrackEvent, {});
     const QByteArray header = headerChunk(std::size_t(track.bytes().size()));
-    if (out.write(header) != header.size() || out.write(track.bytes()) != track.bytes().size())
+    if (!ExportFile::writeAll(out, header) || !ExportFile::writeAll(out, track.bytes()))
         return std::nullopt;
     return counts;
 }

@@ -1,15 +1,34 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
 
-// Every message box and file dialog of the program goes through this, so that the program
-// shows real dialogs and tests can script the answers and read what was shown.
+// Every message box and dialog of the program goes through this, so that the program shows
+// real dialogs and tests can script the answers and read what was shown.
 class DialogService
 {
 public:
     enum class Icon { None, Information, Exclamation, Critical };
 
     static inline const QString ApplicationTitle = QStringLiteral("Lumetra");
+
+    // A file of SysEx dumps to send, and the pause a device needs after each.
+    struct SysExSending
+    {
+        QString path;
+        std::chrono::milliseconds pause;
+    };
+
+    // A progress dialog while it is open; it closes when destroyed.
+    class Progress
+    {
+    public:
+        virtual ~Progress() = default;
+        virtual void setValue(int done) = 0;
+    };
 
     virtual ~DialogService() = default;
     // A modal box with an OK button.
@@ -18,16 +37,33 @@ public:
         = 0;
     // The chosen path, or an empty text when the user cancelled.
     virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
+    // A file and the pause between its dumps, or nothing when the user cancelled.
+    virtual std::optional<SysExSending> askSysExSending(
+        const QString &folder, std::chrono::milliseconds pause)
+        = 0;
+    // Shows progress out of `total` without holding the window; `cancel` is called if the
+    // user cancels.
+    virtual std::unique_ptr<Progress> showProgress(
+        const QString &text, int total, std::function<void()> cancel)
+        = 0;
     // The system beep, for input that is refused.
     virtual void beep() = 0;
 };
 
-// Shows nothing and answers every file dialog with a cancel: for programs that run without
-// anybody at the screen, such as the benchmarks and the screenshot tool.
+// Shows nothing and cancels every dialog: for programs that run without anybody at the
+// screen, such as the benchmarks and the screenshot tool.
 class SilentDialogs : public DialogService
 {
 public:
     void showMessage(const QString &, const QString &, Icon) override { }
     QString askSaveFileName(const QString &, const QString &) override { return {}; }
+    std::optional<SysExSending> askSysExSending(const QString &, std::chrono::milliseconds) override
+    {
+        return std::nullopt;
+    }
+    std::unique_ptr<Progress> showProgress(const QString &, int, std::function<void()>) override
+    {
+        return nullptr;
+    }
     void beep() override { }
 };

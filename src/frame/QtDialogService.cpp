@@ -1,8 +1,71 @@
 #include "QtDialogService.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace {
+
+class QtProgress : public DialogService::Progress
+{
+public:
+    QtProgress(QWidget *parent, const QString &text, int total, std::function<void()> cancel)
+        : m_dialog(text, QStringLiteral("Cancel"), 0, total, parent)
+    {
+        m_dialog.setWindowTitle(DialogService::ApplicationTitle);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(0);
+        QObject::connect(&m_dialog, &QProgressDialog::canceled, std::move(cancel));
+        m_dialog.show(); // not exec(): the run goes on in the event loop
+    }
+    void setValue(int done) override { m_dialog.setValue(done); }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+// A file of dumps and the pause after each, asked in one dialog.
+std::optional<DialogService::SysExSending> askSending(
+    QWidget *parent, const QString &folder, std::chrono::milliseconds pause)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Send .syx File"));
+    auto *path = new QLineEdit;
+    auto *browse = new QPushButton(QStringLiteral("Browse..."));
+    auto *pauseBox = new QSpinBox;
+    pauseBox->setRange(0, 10000);
+    pauseBox->setSuffix(QStringLiteral(" ms"));
+    pauseBox->setValue(int(pause.count()));
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(path);
+    fileRow->addWidget(browse);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Send"));
+    auto *form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("File:"), fileRow);
+    form->addRow(QStringLiteral("Pause after each dump:"), pauseBox);
+    form->addRow(buttons);
+    QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
+        const QString chosen = QFileDialog::getOpenFileName(
+            &dialog, QString(), folder, QStringLiteral("SysEx files (*.syx);;All files (*)"));
+        if (!chosen.isEmpty())
+            path->setText(chosen);
+    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted || path->text().isEmpty())
+        return std::nullopt;
+    return DialogService::SysExSending {path->text(), std::chrono::milliseconds(pauseBox->value())};
+}
+
+} // namespace
 
 void QtDialogService::showMessage(const QString &text, const QString &title, Icon icon)
 {
@@ -29,6 +92,18 @@ void QtDialogService::showMessage(const QString &text, const QString &title, Ico
 QString QtDialogService::askSaveFileName(const QString &folder, const QString &filter)
 {
     return QFileDialog::getSaveFileName(m_parent, QString(), folder, filter);
+}
+
+std::optional<DialogService::SysExSending> QtDialogService::askSysExSending(
+    const QString &folder, std::chrono::milliseconds pause)
+{
+    return askSending(m_parent, folder, pause);
+}
+
+std::unique_ptr<DialogService::Progress> QtDialogService::showProgress(
+    const QString &text, int total, std::function<void()> cancel)
+{
+    return std::make_unique<QtProgress>(m_parent, text, total, std::move(cancel));
 }
 
 void QtDialogService::beep()

@@ -13,6 +13,10 @@ public:
     { }
     void showMessage(const QString &text, const QString &title, Icon icon) override;
     QString askSaveFileName(const QString &folder, const QString &filter) override;
+    std::optional<SysExSending> askSysExSending(
+        const QString &folder, std::chrono::milliseconds pause) override;
+    std::unique_ptr<Progress> showProgress(
+        const QString &text, int total, std::function<void()> cancel) override;
     void beep() override;
 
 private:

@@ -1,6 +1,6 @@
 #include "frmMain.h"
 
-#include "export/TrafficLog.h"
+#include "export/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
 #include "frame/FormLayout.h"
@@ -21,7 +21,6 @@
 #include "sender/SendPanel.h"
 #include "settings/DeviceLists.h"
 #include "settings/DeviceSelection.h"
-#include "settings/modGetPaths.h"
 #include "settings/modPreferences.h"
 
 #include <QCheckBox>
@@ -137,6 +136,10 @@ void frmMain::connectControls()
         [](int index) { modGlobals::InputDeviceIndex = std::int16_t(index); });
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
         [](int index) { modGlobals::OutputDeviceIndex = std::int16_t(index); });
+    m_exports = new FileExports(
+        {*m_input, *m_output, *m_incoming, *m_grid, *m_gridModel, *m_dialogs,
+            [this] { return m_grid->selectedRows(); }, [] { return CsvLog::ExtraColumns {}; }},
+        this);
     m_sendPanel = new SendPanel(
         {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
         *m_dialogs, [this](std::string_view row) { AddGridRow(row); }, this);
@@ -151,6 +154,7 @@ void frmMain::createMenus()
         &QAction::triggered, this, &frmMain::mnuSaveIn_Click);
     connect(addNamedItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
         &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
+    m_exports->addMenuItems(file);
     connect(addNamedItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings")),
         &QAction::triggered, this, &frmMain::mnuSaveFilter_Click);
     QAction *rescan = addNamedItem(file, "mnuRescan", QStringLiteral("Rescan MIDI Ports"));
@@ -260,30 +264,12 @@ void frmMain::MIDIInput1_MessagesWaiting()
 
 void frmMain::mnuSaveIn_Click()
 {
-    saveTraffic(false);
+    m_exports->saveTextLog(false);
 }
 
 void frmMain::mnuSaveInOut_Click()
 {
-    saveTraffic(true);
-}
-
-void frmMain::saveTraffic(bool withSentRows)
-{
-    m_input->setEventsEnabled(false);
-    const QString path = m_dialogs->askSaveFileName(
-        modGetPaths::GetSpecialFolderPath(modGetPaths::DocumentsFolder),
-        QStringLiteral("Text files (*.txt);;All files (*)"));
-    m_input->setEventsEnabled(true);
-    // What queued up while the dialog was open belongs in the log.
-    m_incoming->drain(m_input->MessageCount());
-    if (path.isEmpty())
-        return;
-
-    const QString error = TrafficLog::save(m_gridModel->rows(),
-        withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, path);
-    if (!error.isEmpty())
-        m_dialogs->showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
+    m_exports->saveTextLog(true);
 }
 
 void frmMain::AddGridRow(std::string_view text)

@@ -12,6 +12,7 @@
 class DeviceLists;
 class EventGrid;
 class EventGridModel;
+class FileExports;
 class FilterMenu;
 class FormLayout;
 class frmAbout;
@@ -86,7 +87,6 @@ private:
     void createMenus();
     void listAndSelectDevices();
     void reportingFailure(void (frmMain::*handler)());
-    void saveTraffic(bool withSentRows);
 
     std::shared_ptr<PortSystem> m_ports;
     std::unique_ptr<DialogService> m_dialogs;
@@ -99,6 +99,7 @@ private:
     std::unique_ptr<IncomingTraffic> m_incoming;
     QPointer<frmAbout> m_about;
     DeviceLists *m_deviceLists = nullptr;
+    FileExports *m_exports = nullptr;
     QString m_preferredInput;
     QString m_preferredOutput;
     bool m_unloaded = false;

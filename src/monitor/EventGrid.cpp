@@ -110,6 +110,18 @@ int EventGrid::currentRow() const
     return current.isValid() ? current.row() + 1 : 0;
 }
 
+std::vector<std::size_t> EventGrid::selectedRows() const
+{
+    std::vector<std::size_t> rows;
+    if (!m_view.selectionModel())
+        return rows;
+    for (const QModelIndex &index : m_view.selectionModel()->selectedRows())
+        if (std::size_t(index.row()) < m_model.rows().size())
+            rows.push_back(std::size_t(index.row())); // the empty last row is no message
+    std::ranges::sort(rows);
+    return rows;
+}
+
 // A row counts as visible only when the whole of it is in view.
 bool EventGrid::isRowVisible(int row) const
 {
@@ -120,6 +132,25 @@ bool EventGrid::isRowVisible(int row) const
 void EventGrid::clear()
 {
     m_model.clear();
+}
+
+void EventGrid::markLogRead(bool withSentRows)
+{
+    showWaitingRows();
+    const int last = rowCount() - 2;
+    if (last < 1)
+        return;
+    const auto cell = [&](int column) { return m_model.gridCellView(last, column); };
+    const auto is = [](std::string_view text, std::string_view word) {
+        return QByteArrayView(text).trimmed().compare(QByteArrayView(word), Qt::CaseInsensitive)
+            == 0;
+    };
+    int column = Data2Column;
+    if (!withSentRows && is(cell(0), "SENT"))
+        column = 0; // a skipped row: only its time stamp was read
+    else if (is(cell(StatusColumn), "F0"))
+        column = EventGridModel::SysExColumn;
+    m_view.setCurrentIndex(m_model.index(last - 1, column));
 }
 
 EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)

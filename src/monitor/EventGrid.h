@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 class EventGridModel;
 class QTableView;
@@ -45,6 +46,8 @@ public:
     // Makes (row, col) the current cell and returns its text.
     QString GetMIDIINText(int row, int col);
     int currentRow() const;
+    // The message rows the user selected, as store indexes in order.
+    std::vector<std::size_t> selectedRows() const;
     bool isRowVisible(int row) const;
     void clear();
 
@@ -57,6 +60,10 @@ public:
         std::size_t cutSysExBytes = 0; // the whole SysEx's size when the text holds its start
     };
     MessageBoxText messageBoxText(int row, qsizetype longest);
+
+    // Leaves the current cell where reading the rows for a text log, cell by cell, would
+    // leave it: on the last cell read of the last row.
+    void markLogRead(bool withSentRows);
 
 private:
     QTableView &m_view;

@@ -39,6 +39,42 @@ struct Export : testing::Test
 
 } // namespace
 
+// A disk that takes part of a write and then has no room left.
+class FullDisk : public QBuffer
+{
+public:
+    explicit FullDisk(qint64 room)
+        : m_room(room)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_room == 0) {
+            setErrorString("No space left on device");
+            return -1;
+        }
+        const qint64 taken = std::min(size, m_room);
+        m_room -= taken;
+        return QBuffer::writeData(data, taken);
+    }
+
+private:
+    qint64 m_room;
+};
+
+TEST(TrafficLog, AFullDiskIsReportedWithItsReason)
+{
+    RowStore rows;
+    for (int i = 0; i < 1000; ++i)
+        rows.append("12\t90\t3c\t40\t1\tNote On\t");
+    FullDisk disk(5000);
+    EXPECT_FALSE(TrafficLog::write(rows, TrafficLog::Rows::All, disk));
+    EXPECT_EQ(disk.errorString(), "No space left on device");
+}
+
 TEST(TrafficLog, WritesEachSelectionInItsLineFormat)
 {
     RowStore rows;
@@ -58,13 +94,40 @@ TEST(TrafficLog, WritesEachSelectionInItsLineFormat)
     }
 }
 
-TEST_F(Export, SavesTheGridFromTheDocumentsFolderQuietly)
+TEST_F(Export, SavesTheGridQuietlyFromTheDocumentsFolderOrElseHome)
 {
     for (const char *row : EveryKindOfRow)
         w.window->AddGridRow(row);
     EXPECT_EQ(save("mnuSaveIn"), "90 3C 40\r\nC5 07 \r\nF0 41 F7 \r\n  \r\n");
     EXPECT_TRUE(w.dialogs->shown.empty());
-    EXPECT_EQ(w.dialogs->askedFolders, QStringList {QDir::homePath() + "/Documents"});
+    QDir().mkpath(QDir::homePath() + "/Documents");
+    save("mnuSaveIn");
+    QDir(QDir::homePath() + "/Documents").removeRecursively();
+    EXPECT_EQ(
+        w.dialogs->askedFolders, QStringList({QDir::homePath(), QDir::homePath() + "/Documents"}))
+        << "no folder that is not there, which a dialog would offer as a file name";
+}
+
+TEST_F(Export, LeavesTheCurrentCellWhereReadingTheLogCellByCellWould)
+{
+    struct Case
+    {
+        const char *lastRow, *menuItem;
+        int column;
+    };
+    const Case cases[] = {
+        {"12\t90\t3c\t40\t1\tNote On\t", "mnuSaveIn", 3},
+        {"14\tf0\t\t\t\tSystem Exclusive\tf0 41 f7 ", "mnuSaveInOut", 6},
+        {"Sent\t90\t3c\t7f\t\t\t", "mnuSaveIn", 0}, // skipped after its time stamp
+        {"Sent\t90\t3c\t7f\t\t\t", "mnuSaveInOut", 3},
+    };
+    for (const Case &c : cases) {
+        w.window->AddGridRow(c.lastRow);
+        save(c.menuItem);
+        const QModelIndex current = w.grid()->currentIndex();
+        EXPECT_EQ(current.row(), w.grid()->model()->rowCount() - 2) << c.lastRow;
+        EXPECT_EQ(current.column(), c.column) << c.lastRow;
+    }
 }
 
 TEST_F(Export, AnEmptyGridGivesAnEmptyFileThatReplacesTheOldOne)

@@ -29,6 +29,22 @@ public:
             whileAsking();
         return nextSaveFileName;
     }
+    std::optional<SysExSending> askSysExSending(
+        const QString &folder, std::chrono::milliseconds pause) override
+    {
+        askedFolders << folder;
+        offeredPause = pause;
+        return nextSysExSending;
+    }
+    std::unique_ptr<Progress> showProgress(
+        const QString &text, int total, std::function<void()> cancel) override
+    {
+        progressText = text;
+        progressTotal = total;
+        cancelProgress = std::move(cancel);
+        progressOpen = true;
+        return std::make_unique<Recorded>(*this);
+    }
     void beep() override { ++beeps; }
 
     QStringList shownTexts() const
@@ -45,4 +61,22 @@ public:
     QString nextSaveFileName;
     std::function<void()> whileAsking; // what happens while the file dialog is open
     std::function<void()> whileShowing; // what happens while a message box is open
+    std::optional<SysExSending> nextSysExSending;
+    std::chrono::milliseconds offeredPause {0};
+    QString progressText;
+    int progressTotal = 0;
+    std::vector<int> progressValues;
+    bool progressOpen = false;
+    std::function<void()> cancelProgress; // what the progress dialog's Cancel does
+
+private:
+    struct Recorded : Progress
+    {
+        explicit Recorded(ScriptedDialogs &dialogs)
+            : dialogs(dialogs)
+        { }
+        ~Recorded() override { dialogs.progressOpen = false; }
+        void setValue(int done) override { dialogs.progressValues.push_back(done); }
+        ScriptedDialogs &dialogs;
+    };
 };

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "export/CsvLog.h"
+#include "frame/DialogService.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class EventGrid;
+class EventGridModel;
+class IncomingTraffic;
+class MIDIInput;
+class MIDIOutput;
+class QMenu;
+class SysExFileSender;
+
+// The File menu's ways to save the traffic, and to send a file of SysEx dumps. Every save
+// asks for its file with the input's events held back, then puts what arrived meanwhile into
+// the grid before it writes, so that the file holds it too.
+class FileExports : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Wiring
+    {
+        MIDIInput &input;
+        MIDIOutput &output;
+        IncomingTraffic &incoming;
+        EventGrid &grid;
+        EventGridModel &rows;
+        DialogService &dialogs;
+        // The rows the user selected, as store indexes in order; empty when none is.
+        std::function<std::vector<std::size_t>()> selectedRows;
+        // The columns a CSV adds to the seven cells, as the view shows them now.
+        std::function<CsvLog::ExtraColumns()> extraColumns;
+    };
+
+    FileExports(const Wiring &wiring, QObject *parent = nullptr);
+    ~FileExports() override;
+
+    // Adds the items for the other formats to the File menu.
+    void addMenuItems(QMenu *file);
+    // "Save MIDI IN as Text" (incoming rows only) and "Save MIDI IN and OUT as Text".
+    void saveTextLog(bool withSentRows);
+    void saveSysEx();
+    void sendSysExFile();
+    void exportCsv();
+    void saveMidiFile();
+
+private:
+    QString askPath(const QString &filter);
+    void tellFailure(const QString &path, const QString &error);
+
+    Wiring m_wiring;
+    std::unique_ptr<SysExFileSender> m_sender;
+    std::unique_ptr<DialogService::Progress> m_progress;
+};

@@ -1,0 +1,102 @@
+#include "support/LoopbackWindow.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray bytes(std::initializer_list<std::uint8_t> values)
+{
+    return QByteArray(reinterpret_cast<const char *>(std::data(values)), qsizetype(values.size()));
+}
+
+struct Files : testing::Test
+{
+    QTemporaryDir folder;
+    LoopbackWindow w;
+
+    QString write(const char *name, const QByteArray &contents)
+    {
+        QFile file(folder.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(contents);
+        return file.fileName();
+    }
+    QByteArray read(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    QString saveTo(const char *menuItem, const char *name)
+    {
+        w.dialogs->nextSaveFileName = folder.filePath(name);
+        w.toggle(menuItem);
+        return w.dialogs->nextSaveFileName;
+    }
+    void sendFile(const QByteArray &contents, int pauseMs)
+    {
+        w.dialogs->nextSysExSending
+            = {write("dumps.syx", contents), std::chrono::milliseconds(pauseMs)};
+        w.toggle("mnuSendSysEx");
+    }
+};
+
+const QByteArray ThreeDumps
+    = bytes({0xF0, 0x7D, 1, 0xF7, 0xF0, 0x7D, 2, 0xF7, 0xF0, 0x7D, 3, 0xF7});
+
+} // namespace
+
+TEST_F(Files, SavesTheSysExOfTheGridOrSaysThereIsNone)
+{
+    w.toggle("mnuSaveSysEx");
+    EXPECT_EQ(w.dialogs->askedFolders.size(), 0) << "no file is asked for when nothing is to save";
+    ASSERT_EQ(w.dialogs->shown.size(), 1u);
+
+    w.send(bytes({0xF0, 0x41, 0x10, 0xF7}));
+    w.send({0x90, 0x3C, 0x40});
+    w.send(bytes({0xF0, 0x43, 0x20})); // cut short by the status after it
+    w.send({0x80, 0x3C, 0x40});
+    ASSERT_TRUE(w.waitForRows(6));
+    const QString path = saveTo("mnuSaveSysEx", "dump.syx");
+    EXPECT_EQ(read(path), bytes({0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x43, 0x20}));
+    EXPECT_EQ(w.dialogs->shown.back().text, "Saved 2 SysEx messages (1 without F7) to " + path);
+}
+
+TEST_F(Files, SendsAFileDumpByDumpWithItsPauseAndCanBeCancelled)
+{
+    sendFile(ThreeDumps, 30);
+    EXPECT_TRUE(w.dialogs->progressOpen);
+    EXPECT_EQ(w.dialogs->progressTotal, 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }, 3000));
+    ASSERT_TRUE(w.waitForRows(2 + 6)) << "three SENT rows and three received ones";
+    EXPECT_EQ(w.window->GetMIDIINText(1, 0), "SENT");
+    EXPECT_EQ(w.window->GetMIDIINText(1, 6), "F0 7D 01 F7 ");
+    EXPECT_EQ(w.dialogs->progressValues.back(), 3);
+
+    sendFile(ThreeDumps, 500);
+    w.dialogs->cancelProgress();
+    QTest::qWait(700);
+    EXPECT_LT(w.gridRows(), 2 + 6 + 6) << "cancelled before the last dump";
+    EXPECT_FALSE(w.dialogs->progressOpen);
+}
+
+TEST_F(Files, RefusesAMalformedFileWithItsOffsetAndSendsNothing)
+{
+    sendFile(bytes({0xF0, 0x7D, 0xF7, 0x90, 0x3C}), 10);
+    ASSERT_EQ(w.dialogs->shown.size(), 1u);
+    EXPECT_TRUE(w.dialogs->shown[0].text.contains("Byte 3 is 90"))
+        << w.dialogs->shown[0].text.toStdString();
+    QTest::qWait(50);
+    EXPECT_EQ(w.gridRows(), 2);
+}
+
+TEST_F(Files, ExportsCsvAndAMidiFile)
+{
+    w.send({0x90, 0x3C, 0x40});
+    ASSERT_TRUE(w.waitForRows(3));
+    EXPECT_TRUE(read(saveTo("mnuExportCsv", "grid.csv"))
+                    .startsWith("Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data\r\n"));
+    EXPECT_TRUE(read(saveTo("mnuSaveMidiFile", "take.mid")).startsWith("MThd"));
+    EXPECT_TRUE(w.dialogs->shown.back().text.startsWith("Saved 1 MIDI message"));
+}
