@@ -1,6 +1,8 @@
 #include "main/frmMain.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
+#include "monitor/RowSearch.h"
+#include "monitor/RowStore.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "settings/DeviceSelection.h"
@@ -121,3 +123,26 @@ static void BM_GridMemory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_GridMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The next match at the far end of ten million rows, from the first row.
+static void BM_FindNext(benchmark::State &state)
+{
+    constexpr std::size_t Rows = 10'000'000;
+    static const RowStore rows = [] {
+        RowStore store;
+        for (std::size_t i = 0; i + 1 < Rows; ++i)
+            store.append(std::to_string(i) + "\t90\t3C\t40\t1\tNOTE ON\t");
+        store.append("9999999\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F 09 01 F7 ");
+        return store;
+    }();
+    const RowSearch search(QStringLiteral("f0 7e 7f"));
+    for (auto _ : state) {
+        const auto found = search.find(rows, 0, RowSearch::Direction::Forward);
+        if (found != Rows - 1)
+            state.SkipWithError("the match was not found");
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["rows_per_second"]
+        = benchmark::Counter(double(Rows), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_FindNext)->Unit(benchmark::kMillisecond);

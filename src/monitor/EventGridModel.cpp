@@ -1,5 +1,7 @@
 #include "EventGridModel.h"
 
+#include "MessageDetails.h"
+#include "RowMessage.h"
 #include "frame/NumberText.h"
 #include "modFormat.h"
 
@@ -62,7 +64,42 @@ void EventGridModel::clear()
     beginResetModel();
     m_rows.clear();
     m_shownRows = 0;
+    m_clock.restartRows();
     endResetModel();
+}
+
+void EventGridModel::setViewSettings(const ViewSettings &settings)
+{
+    if (settings.details != m_view.details) {
+        if (settings.details)
+            beginInsertColumns({}, DetailsColumn, DetailsColumn);
+        else
+            beginRemoveColumns({}, DetailsColumn, DetailsColumn);
+        m_view.details = settings.details;
+        settings.details ? endInsertColumns() : endRemoveColumns();
+    }
+    m_view = settings;
+    if (m_shownRows > 0)
+        emit dataChanged(index(0, 0), index(int(m_shownRows) - 1, columnCount() - 1));
+}
+
+QString EventGridModel::details(std::size_t row) const
+{
+    return MessageDetails::describe(readRowMessage(m_rows.row(row), 64), m_view.middleC);
+}
+
+QString EventGridModel::shownText(std::size_t row, int column) const
+{
+    if (column == DetailsColumn)
+        return details(row);
+    if (column == 0 && m_view.time == ViewSettings::Time::TimeOfDay) {
+        if (QString time = timeOfDay(row); !time.isEmpty())
+            return time;
+    } else if (column == 0 && m_view.time == ViewSettings::Time::Delta) {
+        if (QString delta = m_clock.delta(m_rows, row); !delta.isEmpty())
+            return delta;
+    }
+    return shownCellText(gridCellView(int(row) + 1, column), column);
 }
 
 QString EventGridModel::gridCellText(int gridRow, int column) const
@@ -87,7 +124,7 @@ int EventGridModel::rowCount(const QModelIndex &parent) const
 
 int EventGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : ColumnCount + (m_view.details ? 1 : 0);
 }
 
 void EventGridModel::setColumnAlignment(int column, Qt::Alignment alignment)
@@ -101,19 +138,21 @@ QVariant EventGridModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(m_alignments[std::size_t(index.column())]);
+        return index.column() < ColumnCount
+            ? QVariant::fromValue(m_alignments[std::size_t(index.column())])
+            : QVariant();
     if (role != Qt::DisplayRole)
         return {};
     // The empty last row sits where the next uncommitted row will be shown.
     if (std::size_t(index.row()) >= m_shownRows)
         return QString();
-    return shownCellText(gridCellView(index.row() + 1, index.column()), index.column());
+    return shownText(std::size_t(index.row()), index.column());
 }
 
 QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
-        || section >= ColumnCount)
+        || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
-    return m_headers[std::size_t(section)];
+    return section == DetailsColumn ? QStringLiteral("Details") : m_headers[std::size_t(section)];
 }

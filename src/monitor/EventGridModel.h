@@ -1,6 +1,8 @@
 #pragma once
 
 #include "RowStore.h"
+#include "StampClock.h"
+#include "ViewSettings.h"
 
 #include <QAbstractTableModel>
 #include <QByteArrayView>
@@ -11,7 +13,8 @@
 // header row of the grid is the view's horizontal header). Rows appended while a batch is
 // open reach the view together, as one block, when the batch is committed. The view shows
 // the start of a long byte list and its size; the store, the cell texts and the exports
-// keep it whole.
+// keep it whole. What the View menu chooses (the form of the time column, a last column of
+// details) changes what the view shows, never a stored cell.
 class EventGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -19,6 +22,7 @@ class EventGridModel : public QAbstractTableModel
 public:
     static constexpr int ColumnCount = 7;
     static constexpr int SysExColumn = 6;
+    static constexpr int DetailsColumn = 7; // shown only when chosen
     // Bytes of a SysEx the grid shows before it says how many there are in all.
     static constexpr int ShownSysExBytes = 48;
 
@@ -37,6 +41,14 @@ public:
     // Back to no message rows.
     void clear();
 
+    void setViewSettings(const ViewSettings &settings);
+    const ViewSettings &viewSettings() const { return m_view; }
+    // Turns stamps into arrival times; told when the input starts.
+    StampClock &clock() { return m_clock; }
+    // The texts a view (or a CSV) adds to a stored row.
+    QString timeOfDay(std::size_t row) const { return m_clock.timeOfDay(m_rows, row); }
+    QString details(std::size_t row) const;
+
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
     int gridRowCount() const { return int(m_rows.size()) + 2; }
     QString gridCellText(int gridRow, int column) const;
@@ -52,6 +64,10 @@ public:
 private:
     std::array<QString, ColumnCount> m_headers;
     std::array<Qt::Alignment, ColumnCount> m_alignments {};
+    QString shownText(std::size_t row, int column) const;
+
     RowStore m_rows;
     std::size_t m_shownRows = 0; // rows the view has been told about
+    ViewSettings m_view;
+    StampClock m_clock;
 };

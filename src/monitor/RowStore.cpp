@@ -73,6 +73,13 @@ std::string_view RowStore::row(std::size_t index) const
     return {chunk.bytes.get() + m_rowStart[index], end - m_rowStart[index]};
 }
 
+RowStore::ChunkText RowStore::chunkText(std::size_t chunk) const
+{
+    const Chunk &c = m_chunks[chunk];
+    const std::size_t end = chunk + 1 < m_chunks.size() ? m_chunks[chunk + 1].firstRow : size();
+    return {{c.bytes.get(), c.used}, c.firstRow, end - c.firstRow};
+}
+
 std::string_view RowStore::cell(std::size_t index, int column) const
 {
     return tabField(row(index), column);

@@ -29,6 +29,20 @@ public:
     // Memory the store holds for its rows, spare capacity included.
     std::size_t bytesHeld() const;
 
+    // The rows as the store keeps them, a chunk at a time, so that a search can run over
+    // contiguous text at memory speed. A row never spans two chunks.
+    struct ChunkText
+    {
+        std::string_view text; // the chunk's rows back to back
+        std::size_t firstRow;
+        std::size_t rowCount;
+    };
+    std::size_t chunkCount() const { return m_chunks.size(); }
+    ChunkText chunkText(std::size_t chunk) const;
+    std::size_t chunkOfRow(std::size_t row) const { return chunkOf(row); }
+    // Where a row starts in its chunk's text.
+    std::size_t rowOffset(std::size_t row) const { return m_rowStart[row]; }
+
 private:
     struct Chunk
     {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "MessageDetails.h"
+
+#include <cstdint>
+
+// How the grid shows its rows, beyond the seven cells it stores: the choices of the View
+// menu that last from run to run. None of them changes a stored cell or an export of the
+// text logs.
+struct ViewSettings
+{
+    enum class Time : std::uint8_t {
+        SinceStart, // the stamp as stored: milliseconds since the input started
+        TimeOfDay, // HH:MM:SS.mmm, local time, when the message arrived
+        Delta, // milliseconds since the row before
+    };
+
+    Time time = Time::SinceStart;
+    bool details = true;
+    MessageDetails::MiddleC middleC = MessageDetails::MiddleC::C4;
+
+    bool operator==(const ViewSettings &) const = default;
+};
