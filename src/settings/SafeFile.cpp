@@ -97,8 +97,7 @@ Contents readRegular(const QString &path, qint64 maxBytes)
         const int code = errno;
         return code == ENOENT || code == ENOTDIR ? Contents {} : systemError(path, code);
     }
-    struct stat status
-    { };
+    struct stat status = {};
     if (::fstat(file.get(), &status) != 0)
         return systemError(path, errno);
     if (!S_ISREG(status.st_mode))

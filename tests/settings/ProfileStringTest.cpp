@@ -196,9 +196,8 @@ namespace {
 // What sits at a path, a symbolic link followed or not, so a test can tell it was left alone.
 QString placeOf(const QString &path)
 {
-    struct stat link
-    {
-    }, target {};
+    struct stat link = {};
+    struct stat target = {};
     const QByteArray name = QFile::encodeName(path);
     ::lstat(name.constData(), &link);
     ::stat(name.constData(), &target);
@@ -227,18 +226,22 @@ Result withoutBlocking(const std::function<Result()> &operation, const QString &
 TEST_F(IniFixture, ReadsWhatIsNotARegularFileAsMissingAndNeverReplacesIt)
 {
     const QByteArray fifo = QFile::encodeName(folder.filePath("fifo"));
-    const QByteArray device = QFile::encodeName(folder.filePath("null"));
     const QByteArray link = QFile::encodeName(path);
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    // A device of the test's own: were it replaced, the system's devices would be untouched.
-    const bool ownDevice = ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    // Root gets a device of the test's own, so that a fault cannot replace the system's; any
+    // other user gets the system's, which only root could replace.
+    QByteArray device = QFile::encodeName(folder.filePath("null"));
+    if (::geteuid() != 0)
+        device = "/dev/null";
+    const bool haveDevice
+        = ::geteuid() != 0 || ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
     const std::pair<const char *, std::function<int()>> occupants[] = {
         {"a FIFO would block the open", [&] { return ::mkfifo(link.constData(), 0600); }},
         {"so would a link to one", [&] { return ::symlink(fifo.constData(), link.constData()); }},
         {"a link to /dev/zero never ends",
             [&] { return ::symlink("/dev/zero", link.constData()); }},
         {"a link to a device would be replaced by a file",
-            [&] { return ownDevice ? ::symlink(device.constData(), link.constData()) : -1; }},
+            [&] { return haveDevice ? ::symlink(device.constData(), link.constData()) : -1; }},
         {"a folder is no file", [&] { return ::mkdir(link.constData(), 0700); }},
     };
     const QString reason = '"' + path + "\" is not a regular file.";
