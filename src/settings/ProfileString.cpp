@@ -1,166 +1,70 @@
 #include "ProfileString.h"
 
-#include <QFile>
+#include "IniText.h"
+#include "SafeFile.h"
+
 #include <QSaveFile>
-#include <vector>
+#include <algorithm>
+#include <new>
 
 namespace ProfileString {
 namespace {
 
-    struct Line
-    {
-        QByteArray text; // without its line end
-        enum class Kind { Other, Section, Key } kind = Kind::Other;
-        QByteArray name; // section or key name, trimmed
-    };
-
-    QByteArray trimBlanks(QByteArray text)
-    {
-        while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove(0, 1);
-        while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
-            text.chop(1);
-        return text;
-    }
-
-    bool sameName(const QByteArray &a, const QByteArray &b)
-    {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    }
-
-    struct IniFile
-    {
-        std::vector<Line> lines;
-        QByteArray lineEnd = "\r\n";
-        bool endsWithLineEnd = true;
-
-        static IniFile parse(const QByteArray &bytes)
-        {
-            IniFile file;
-            if (bytes.isEmpty())
-                return file;
-            const qsizetype firstNewline = bytes.indexOf('\n');
-            file.lineEnd = firstNewline > 0 && bytes[firstNewline - 1] == '\r' ? "\r\n" : "\n";
-            file.endsWithLineEnd = bytes.endsWith('\n');
-            QList<QByteArray> texts = bytes.split('\n');
-            if (file.endsWithLineEnd)
-                texts.removeLast();
-            bool inSection = false;
-            for (QByteArray &text : texts) {
-                if (text.endsWith('\r'))
-                    text.chop(1);
-                file.lines.push_back(classify(text, inSection));
-            }
-            return file;
-        }
-
-        static Line classify(const QByteArray &text, bool &inSection)
-        {
-            Line line {text, Line::Kind::Other, {}};
-            const QByteArray trimmed = trimBlanks(text);
-            if (trimmed.startsWith('[')) {
-                const qsizetype close = trimmed.indexOf(']');
-                line.kind = Line::Kind::Section;
-                line.name = trimBlanks(trimmed.mid(1, close < 0 ? -1 : close - 1));
-                inSection = true;
-            } else if (inSection && !trimmed.isEmpty() && !trimmed.startsWith(';')
-                && !trimmed.startsWith('#')) {
-                line.kind = Line::Kind::Key;
-                const qsizetype equals = trimmed.indexOf('=');
-                line.name = trimBlanks(equals < 0 ? trimmed : trimmed.left(equals));
-            }
-            return line;
-        }
-
-        QByteArray serialize() const
-        {
-            QByteArray bytes;
-            for (std::size_t i = 0; i < lines.size(); ++i) {
-                bytes += lines[i].text;
-                if (i + 1 < lines.size() || endsWithLineEnd)
-                    bytes += lineEnd;
-            }
-            return bytes;
-        }
-
-        // Index of the section's heading, or -1.
-        qsizetype findSection(const QByteArray &name) const
-        {
-            for (std::size_t i = 0; i < lines.size(); ++i)
-                if (lines[i].kind == Line::Kind::Section && sameName(lines[i].name, name))
-                    return qsizetype(i);
-            return -1;
-        }
-
-        // One past the section's last line.
-        qsizetype sectionEnd(qsizetype heading) const
-        {
-            qsizetype i = heading + 1;
-            while (i < qsizetype(lines.size()) && lines[std::size_t(i)].kind != Line::Kind::Section)
-                ++i;
-            return i;
-        }
-
-        qsizetype findKey(qsizetype heading, const QByteArray &name) const
-        {
-            for (qsizetype i = heading + 1; i < sectionEnd(heading); ++i)
-                if (lines[std::size_t(i)].kind == Line::Kind::Key
-                    && sameName(lines[std::size_t(i)].name, name))
-                    return i;
-            return -1;
-        }
-    };
-
-    QByteArray valueOf(const Line &line)
-    {
-        const qsizetype equals = line.text.indexOf('=');
-        if (equals < 0)
-            return {};
-        QByteArray value = trimBlanks(line.text.mid(equals + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-            && value.back() == value.front())
-            value = value.mid(1, value.size() - 2);
-        return value;
-    }
-
-    QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    int copyText(const QByteArray &text, QByteArray &buffer)
+    int copyText(QByteArrayView text, QByteArray &buffer)
     {
         if (buffer.isEmpty())
             return 0;
         const int count = int(std::min<qsizetype>(text.size(), buffer.size() - 1));
-        std::copy_n(text.constData(), count, buffer.data());
+        std::copy_n(text.data(), count, buffer.data());
         buffer[count] = '\0';
         return count;
     }
 
-    int copyNameList(const std::vector<QByteArray> &names, QByteArray &buffer)
+    // Names written straight into the caller's buffer, each followed by NUL, so that a file of
+    // a million names costs no list of them.
+    class NameList
     {
-        const qsizetype size = buffer.size();
-        if (size < 2)
-            return 0;
-        qsizetype used = 0;
-        for (const QByteArray &name : names) {
-            if (used + name.size() + 1 > size - 1) {
-                // The last name is cut, and the list still ends in two NULs.
-                const qsizetype room = size - 2 - used;
-                std::copy_n(name.constData(), room, buffer.data() + used);
-                buffer[size - 2] = '\0';
-                buffer[size - 1] = '\0';
-                return int(size - 2);
+    public:
+        explicit NameList(QByteArray &buffer)
+            : m_buffer(buffer)
+        { }
+
+        // False once the buffer is full: the name is cut and the list ends in two NULs.
+        bool add(QByteArrayView name)
+        {
+            const qsizetype size = m_buffer.size();
+            if (size < 2 || m_full)
+                return false;
+            if (m_used + name.size() + 1 > size - 1) {
+                const qsizetype room = size - 2 - m_used;
+                std::copy_n(name.data(), std::max<qsizetype>(room, 0), m_buffer.data() + m_used);
+                m_buffer[size - 2] = '\0';
+                m_buffer[size - 1] = '\0';
+                m_used = size - 2;
+                m_full = true;
+                return false;
             }
-            std::copy_n(name.constData(), name.size(), buffer.data() + used);
-            used += name.size();
-            buffer[used++] = '\0';
+            std::copy_n(name.data(), name.size(), m_buffer.data() + m_used);
+            m_used += name.size();
+            m_buffer[m_used++] = '\0';
+            return true;
         }
-        buffer[used] = '\0';
-        return int(used);
-    }
+
+        // The count, leaving out the final NUL, which it writes.
+        int finish()
+        {
+            if (m_buffer.size() < 2)
+                return 0;
+            if (!m_full)
+                m_buffer[m_used] = '\0';
+            return int(m_used);
+        }
+
+    private:
+        QByteArray &m_buffer;
+        qsizetype m_used = 0;
+        bool m_full = false;
+    };
 
     bool holdsLineBreak(const ProfileString::Text &text)
     {
@@ -173,7 +77,8 @@ namespace {
     {
         if (!name || name->isEmpty())
             return false;
-        if (*name != trimBlanks(*name))
+        const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+        if (isBlank(name->front()) || isBlank(name->back()))
             return true;
         if (!isKey)
             return name->contains(']');
@@ -188,91 +93,140 @@ namespace {
         return false;
     }
 
+    SafeFile::Contents load(const QString &file)
+    {
+        return SafeFile::readRegular(file, MaxFileSize);
+    }
+
+    int readFrom(const IniText &ini, const Text &section, const Text &key, const Text &defaultValue,
+        QByteArray &buffer)
+    {
+        if (!section) {
+            NameList names(buffer);
+            ini.forEachSectionName([&](QByteArrayView name) { return names.add(name); });
+            return names.finish();
+        }
+        const std::optional<IniText::Section> found = ini.findSection(*section);
+        if (!key) {
+            NameList names(buffer);
+            if (found)
+                ini.forEachKeyName(*found, [&](QByteArrayView name) { return names.add(name); });
+            return names.finish();
+        }
+        const std::optional<IniText::Line> line = found ? ini.findKey(*found, *key) : std::nullopt;
+        if (line)
+            return copyText(ini.valueOf(*line), buffer);
+        return copyText(defaultValue ? QByteArrayView(*defaultValue) : QByteArrayView(), buffer);
+    }
+
+    // Returns false when there was nothing to remove, and so nothing to write.
+    bool edit(IniText &ini, const QByteArray &section, const Text &key, const Text &value)
+    {
+        const std::optional<IniText::Section> found = ini.findSection(section);
+        if (!key) {
+            if (found)
+                ini.removeSection(*found);
+            return found.has_value();
+        }
+        const std::optional<IniText::Line> line = found ? ini.findKey(*found, *key) : std::nullopt;
+        if (!value) {
+            if (line)
+                ini.removeLine(*line);
+            return line.has_value();
+        }
+        const QByteArray entry = *key + '=' + *value;
+        if (line)
+            ini.replaceText(*line, entry);
+        else if (found)
+            ini.addToSection(*found, entry);
+        else
+            ini.addAtEnd({'[' + section + ']', entry});
+        return true;
+    }
+
+    bool save(const QByteArray &bytes, const QString &file, QString *error)
+    {
+        // What is written must read back: a file past the limit would be refused next time.
+        if (bytes.size() > MaxFileSize)
+            return fail(error,
+                QStringLiteral("\"%1\" would be larger than %2.")
+                    .arg(file, SafeFile::sizeText(MaxFileSize)));
+        // Unbuffered, so that a write the disk refuses part-way is seen here: QSaveFile would
+        // otherwise commit what reached the disk. A symbolic link is kept: QSaveFile replaces
+        // the file it points to.
+        QSaveFile out(file);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return fail(error, out.errorString());
+        if (out.write(bytes) != bytes.size()) {
+            const QString reason = out.errorString();
+            out.cancelWriting();
+            return fail(error, reason);
+        }
+        if (!out.commit())
+            return fail(error, out.errorString());
+        return true;
+    }
+
+    bool writeUnguarded(const Text &section, const Text &key, const Text &value,
+        const QString &file, QString *error)
+    {
+        if (!section)
+            return fail(error, QStringLiteral("No section was given."));
+        if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value)
+            || unreadableName(section, false) || unreadableName(key, true))
+            return fail(
+                error, QStringLiteral("A name or value holds a character the file cannot keep."));
+
+        // A file that is there but cannot be read must not be replaced by one without its
+        // lines, and what is not a regular file is not replaced at all.
+        SafeFile::Contents existing = load(file);
+        if (existing.status == SafeFile::Contents::Status::Refused)
+            return fail(error, existing.reason);
+        IniText ini(std::move(existing.bytes));
+        if (!edit(ini, *section, key, value))
+            return true; // nothing to remove: the file is left untouched
+        return save(ini.bytes(), file, error);
+    }
+
 } // namespace
 
+// The size limit bounds what these functions hold to a few copies of the file, so a
+// std::bad_alloc means the system itself is out of memory; it is caught all the same, as a
+// failed read or write, because the callers run at start-up and at exit with no handler.
 int read(const Text &section, const Text &key, const Text &defaultValue, QByteArray &buffer,
     const QString &file)
 {
-    const IniFile ini = IniFile::parse(readFile(file));
-    std::vector<QByteArray> names;
-    if (!section) {
-        for (const Line &line : ini.lines)
-            if (line.kind == Line::Kind::Section)
-                names.push_back(line.name);
-        return copyNameList(names, buffer);
+    try {
+        SafeFile::Contents contents = load(file);
+        const IniText ini(contents.status == SafeFile::Contents::Status::Read
+                ? std::move(contents.bytes)
+                : QByteArray());
+        return readFrom(ini, section, key, defaultValue, buffer);
+    } catch (const std::bad_alloc &) {
+        return copyText(
+            section && key && defaultValue ? QByteArrayView(*defaultValue) : QByteArrayView(),
+            buffer);
     }
-    const qsizetype heading = ini.findSection(*section);
-    if (!key) {
-        if (heading >= 0)
-            for (qsizetype i = heading + 1; i < ini.sectionEnd(heading); ++i)
-                if (ini.lines[std::size_t(i)].kind == Line::Kind::Key)
-                    names.push_back(ini.lines[std::size_t(i)].name);
-        return copyNameList(names, buffer);
-    }
-    const qsizetype line = heading < 0 ? -1 : ini.findKey(heading, *key);
-    return copyText(
-        line < 0 ? defaultValue.value_or(QByteArray()) : valueOf(ini.lines[std::size_t(line)]),
-        buffer);
 }
 
 bool write(
     const Text &section, const Text &key, const Text &value, const QString &file, QString *error)
 {
-    if (!section)
-        return fail(error, QStringLiteral("No section was given."));
-    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value)
-        || unreadableName(section, false) || unreadableName(key, true))
-        return fail(
-            error, QStringLiteral("A name or value holds a character the file cannot keep."));
-
-    // A file that is there but cannot be read must not be replaced by one without its lines.
-    QFile existing(file);
-    if (existing.exists() && !existing.open(QIODevice::ReadOnly))
-        return fail(error, existing.errorString());
-    IniFile ini = IniFile::parse(existing.isOpen() ? existing.readAll() : QByteArray());
-    existing.close();
-    qsizetype heading = ini.findSection(*section);
-    if (!key) {
-        if (heading < 0)
-            return true; // nothing to remove: the file is left untouched
-        ini.lines.erase(ini.lines.begin() + heading, ini.lines.begin() + ini.sectionEnd(heading));
-    } else if (!value) {
-        const qsizetype line = heading < 0 ? -1 : ini.findKey(heading, *key);
-        if (line < 0)
-            return true;
-        ini.lines.erase(ini.lines.begin() + line);
-    } else {
-        const Line entry {*key + '=' + *value, Line::Kind::Key, *key};
-        if (heading < 0) {
-            ini.lines.push_back({'[' + *section + ']', Line::Kind::Section, *section});
-            ini.lines.push_back(entry);
-        } else if (const qsizetype line = ini.findKey(heading, *key); line >= 0) {
-            ini.lines[std::size_t(line)].text = *key + '=' + *value;
-        } else {
-            // After the section's last line that is not blank, so blank lines that part
-            // sections stay where they are.
-            qsizetype at = ini.sectionEnd(heading);
-            while (at > heading + 1 && trimBlanks(ini.lines[std::size_t(at - 1)].text).isEmpty())
-                --at;
-            ini.lines.insert(ini.lines.begin() + at, entry);
-        }
-        ini.endsWithLineEnd = true;
+    try {
+        return writeUnguarded(section, key, value, file, error);
+    } catch (const std::bad_alloc &) {
+        return fail(error, QStringLiteral("There is not enough memory to write the file."));
     }
+}
 
-    // Unbuffered, so that a write the disk refuses part-way is seen here: QSaveFile would
-    // otherwise commit what reached the disk.
-    QSaveFile out(file);
-    const QByteArray bytes = ini.serialize();
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(error, out.errorString());
-    if (out.write(bytes) != bytes.size()) {
-        const QString reason = out.errorString();
-        out.cancelWriting();
-        return fail(error, reason);
+QString fileProblem(const QString &file)
+{
+    try {
+        const SafeFile::Contents contents = load(file);
+        return contents.status == SafeFile::Contents::Status::Refused ? contents.reason : QString();
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("There is not enough memory to read the settings file.");
     }
-    if (!out.commit())
-        return fail(error, out.errorString());
-    return true;
 }
 
 } // namespace ProfileString

@@ -2,9 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 
-// The two profile-string operations of INI files, on any platform: names match without
+// The two profile-string operations of INI files: names match without
 // regard to letter case, everything else in the file is kept as it was, and a write goes
 // to a temporary file that replaces the old one only once it is complete.
 //
@@ -14,8 +15,18 @@
 // - A value in matching double or single quotes reads without them.
 // - A line inside a section without '=' is a key with an empty value.
 // - Of duplicate sections or keys the first is the one read, written and deleted.
-// - New lines take the file's own line ends (CR LF for a new file).
+// - Lines end at CR LF, LF or a lone CR, mixed as the file has them; a line a write does not
+//   change keeps its bytes and its own line end. New lines take the file's first line end
+//   (CR LF for a file without one).
+// - A UTF-8 byte-order mark at the start stays there and is no part of the first line.
+//
+// Only a regular file (or a symbolic link to one) of at most MaxFileSize bytes is read or
+// replaced. Anything else in its place (a FIFO, a device, a folder, a larger file) reads as a
+// missing file, and writes to it fail: whatever sits in the file's place cannot block the
+// program, exhaust its memory or be destroyed. No exception leaves these functions.
 namespace ProfileString {
+
+constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
 using Text = std::optional<QByteArray>; // an absent argument is std::nullopt
 
@@ -29,9 +40,12 @@ int read(const Text &section, const Text &key, const Text &defaultValue, QByteAr
 
 // Sets a value (creating file, section and key as needed), removes a key (no value), or
 // removes a section (no key). Returns false when the file could not be written, or when a
-// name or value holds a line break, which would otherwise smuggle lines into the file;
-// `error`, when given, receives the reason.
+// name or value holds a line break, which would otherwise smuggle lines into the file, or
+// when the file would grow past MaxFileSize; `error`, when given, receives the reason.
 bool write(const Text &section, const Text &key, const Text &value, const QString &file,
     QString *error = nullptr);
+
+// Why the file cannot be used, in a sentence naming it, or empty when it is fine or absent.
+QString fileProblem(const QString &file);
 
 } // namespace ProfileString

@@ -29,6 +29,9 @@ namespace {
         QStringList keys;
         std::int32_t count = 0;
         ini.EnumerateCurrentSection(keys, count);
+        // A repeated key reads as its first anyway, and each read goes through the whole file:
+        // a file of one key repeated thousands of times would otherwise stall the start-up.
+        keys.removeDuplicates();
         return keys;
     }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -33,10 +34,25 @@ int listCount(const ProfileString::Text &section, int size, QByteArray &buffer)
     return count;
 }
 
+bool namesSection(const QByteArray &list, const QByteArray &name)
+{
+    const QList<QByteArray> names = list.split('\0');
+    return std::any_of(names.begin(), names.end(),
+        [&](const QByteArray &listed) { return listed.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+QByteArray scratchBytes()
+{
+    QFile file(scratchFile());
+    require(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
 } // namespace
 
 // Any file: reads, lists and a write never fail unsafely; a value written reads back, and
-// the write adds no more than its own section to the file.
+// the write adds no more than its own section to the file. A new section leaves every byte
+// before it as it was.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     {
@@ -55,6 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         first, keys.split('\0').value(0), QByteArray("d"), value, scratchFile());
     require(valueCount >= 0 && valueCount <= 254);
 
+    const bool addsSection
+        = sectionBytes < 8190 && !namesSection(sections.left(sectionBytes), "Fuzz");
     if (ProfileString::write(
             QByteArray("Fuzz"), QByteArray("Key"), QByteArray("Value"), scratchFile())) {
         QByteArray readBack(255, '\0');
@@ -64,6 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         QByteArray after;
         const int afterBytes = listCount(std::nullopt, 1 << 20, after);
         require(afterBytes <= sectionBytes + 5 || sectionBytes >= 8190);
+        require(!addsSection
+            || scratchBytes().startsWith(
+                QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size))));
     }
     QFile::remove(scratchFile());
     return 0;

@@ -2,10 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using ProfileString::Text;
 
@@ -140,4 +147,158 @@ TEST_F(IniFixture, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(contents(), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {"test.ini"})
         << "no leftovers";
+}
+
+TEST_F(IniFixture, KeepsTheLineEndsAndByteOrderMarkOfEveryLineItDoesNotWrite)
+{
+    struct Case
+    {
+        QByteArray before;
+        Text key; // no key: the section goes
+        Text value; // no value: the key goes
+        QByteArray after;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"[S]\r\na=1\nb=2\r\n", "b", "3", "[S]\r\na=1\nb=3\r\n", "mixed line ends stay mixed"},
+        {"[S]\ra=1\rb=2\r", "b", "3", "[S]\ra=1\rb=3\r", "a lone CR ends a line"},
+        {"[S]\ra=1\r", "c", "3", "[S]\ra=1\rc=3\r", "a new line takes the file's line end"},
+        {"[S]\na=1\r\n", "c", "3", "[S]\na=1\r\nc=3\n", "the first line end, not the last"},
+        {"[S]\na=1", "a", "2", "[S]\na=2", "a changed line keeps its lack of a line end"},
+        {"[S]", "a", "1", "[S]\r\na=1\r\n", "a file without line ends takes CR LF"},
+        {"[S]\na=1\r\nb=2\n[T]\rx=1", "a", std::nullopt, "[S]\nb=2\n[T]\rx=1",
+            "a removed line takes its own line end along"},
+        {"\xEF\xBB\xBF[S]\r\na=1\r\n", "a", "2", "\xEF\xBB\xBF[S]\r\na=2\r\n",
+            "the first section after a byte-order mark is found, and the mark stays"},
+        {"\xEF\xBB\xBF[S]\na=1\n[T]\n", std::nullopt, std::nullopt, "\xEF\xBB\xBF[T]\n",
+            "removing the first section keeps the mark"},
+        {"\xEF\xBB\xBF", "a", "1", "\xEF\xBB\xBF[S]\r\na=1\r\n", "a mark alone is no line"},
+    };
+    for (const Case &c : cases) {
+        put(c.before);
+        ASSERT_TRUE(set("S", c.key, c.value)) << c.reason;
+        EXPECT_EQ(contents(), c.after) << c.reason;
+        EXPECT_EQ(value("S", c.key.value_or("a"), QByteArray("gone")), c.value.value_or("gone"))
+            << c.reason;
+    }
+}
+
+TEST_F(IniFixture, ListsTheSectionsOfCrOnlyAndMarkedFiles)
+{
+    put("\xEF\xBB\xBF[One]\ra=1\r[Two]\rb=2\r");
+    EXPECT_EQ(list(std::nullopt, 20).first.left(9), QByteArray("One\0Two\0\0", 9));
+    EXPECT_EQ(list(QByteArray("Two"), 20).first.left(3), QByteArray("b\0\0", 3));
+    EXPECT_EQ(value("Two", "b"), "2");
+}
+
+namespace {
+
+// What sits at a path, a symbolic link followed or not, so a test can tell it was left alone.
+QString placeOf(const QString &path)
+{
+    struct stat link = {};
+    struct stat target = {};
+    const QByteArray name = QFile::encodeName(path);
+    ::lstat(name.constData(), &link);
+    ::stat(name.constData(), &target);
+    return QStringLiteral("%1 %2 %3")
+        .arg(link.st_mode & S_IFMT)
+        .arg(target.st_mode & S_IFMT)
+        .arg(QFileInfo(path).symLinkTarget());
+}
+
+// Runs `operation` on a thread of its own. An operation still running after a while fails the
+// test, and a reader stuck on a FIFO at `path` is then let go by opening its other end.
+template<typename Result>
+Result withoutBlocking(const std::function<Result()> &operation, const QString &path)
+{
+    std::future<Result> result = std::async(std::launch::async, operation);
+    if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ADD_FAILURE() << "blocked on " << qPrintable(path);
+        const int writer = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+        ::close(writer);
+    }
+    return result.get();
+}
+
+} // namespace
+
+TEST_F(IniFixture, ReadsWhatIsNotARegularFileAsMissingAndNeverReplacesIt)
+{
+    const QByteArray fifo = QFile::encodeName(folder.filePath("fifo"));
+    const QByteArray link = QFile::encodeName(path);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // Root gets a device of the test's own, so that a fault cannot replace the system's; any
+    // other user gets the system's, which only root could replace.
+    QByteArray device = QFile::encodeName(folder.filePath("null"));
+    if (::geteuid() != 0)
+        device = "/dev/null";
+    const bool haveDevice
+        = ::geteuid() != 0 || ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const std::pair<const char *, std::function<int()>> occupants[] = {
+        {"a FIFO would block the open", [&] { return ::mkfifo(link.constData(), 0600); }},
+        {"so would a link to one", [&] { return ::symlink(fifo.constData(), link.constData()); }},
+        {"a link to /dev/zero never ends",
+            [&] { return ::symlink("/dev/zero", link.constData()); }},
+        {"a link to a device would be replaced by a file",
+            [&] { return haveDevice ? ::symlink(device.constData(), link.constData()) : -1; }},
+        {"a folder is no file", [&] { return ::mkdir(link.constData(), 0700); }},
+    };
+    const QString reason = '"' + path + "\" is not a regular file.";
+    for (const auto &[why, occupy] : occupants) {
+        QFile::remove(path);
+        QDir(path).removeRecursively();
+        if (occupy() != 0) {
+            ADD_FAILURE() << why << ": cannot be set up as user " << ::geteuid();
+            continue;
+        }
+        const QString before = placeOf(path);
+        EXPECT_EQ(
+            withoutBlocking<QByteArray>([&] { return value("S", "k", QByteArray("d")); }, path),
+            "d")
+            << why;
+        EXPECT_EQ(withoutBlocking<QString>([&] { return ProfileString::fileProblem(path); }, path),
+            reason)
+            << why;
+        QString error;
+        EXPECT_FALSE(withoutBlocking<bool>(
+            [&] { return ProfileString::write("S", "k", "v", path, &error); }, path))
+            << why;
+        EXPECT_EQ(error, reason) << why;
+        EXPECT_EQ(placeOf(path), before) << why;
+    }
+}
+
+TEST_F(IniFixture, WritesThroughALinkToARegularFile)
+{
+    const QString target = folder.filePath("real.ini");
+    ASSERT_TRUE(QFile::link(target, path));
+    EXPECT_EQ(ProfileString::fileProblem(path), "") << "a dangling link is a missing file";
+    ASSERT_TRUE(set("S", "k", "v"));
+    ASSERT_TRUE(set("S", "k", "w"));
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), target) << "the link stays a link";
+    QFile real(target);
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    EXPECT_EQ(real.readAll(), "[S]\r\nk=w\r\n");
+    EXPECT_EQ(ProfileString::fileProblem(path), "");
+}
+
+TEST_F(IniFixture, ReadsAndWritesUpToTheSizeLimitAndRefusesMore)
+{
+    put("[S]\nk=v\n");
+    QFile file(path);
+    ASSERT_TRUE(file.resize(ProfileString::MaxFileSize)); // the rest is NULs, one long line
+    EXPECT_EQ(value("S", "k"), "v") << "a file of the limit is read";
+    QString error;
+    EXPECT_FALSE(ProfileString::write("S", "k", "longer", path, &error));
+    EXPECT_EQ(error, '"' + path + "\" would be larger than 16 MiB.")
+        << "a file past the limit would not be read back";
+
+    ASSERT_TRUE(file.resize(ProfileString::MaxFileSize + 1));
+    EXPECT_EQ(value("S", "k", QByteArray("d")), "d");
+    const QString tooLarge = '"' + path + "\" is larger than 16 MiB.";
+    EXPECT_EQ(ProfileString::fileProblem(path), tooLarge);
+    EXPECT_FALSE(ProfileString::write("S", "k", "w", path, &error));
+    EXPECT_EQ(error, tooLarge);
+    EXPECT_EQ(QFileInfo(path).size(), ProfileString::MaxFileSize + 1) << "left as it was";
 }

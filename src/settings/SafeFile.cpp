@@ -1,0 +1,110 @@
+#include "SafeFile.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SafeFile {
+namespace {
+
+    constexpr qint64 MiB = 1024 * 1024;
+    constexpr qsizetype ChunkSize = 64 * 1024;
+
+    // Closes the descriptor on every way out of the read.
+    class Descriptor
+    {
+    public:
+        explicit Descriptor(int descriptor)
+            : m_descriptor(descriptor)
+        { }
+        ~Descriptor()
+        {
+            if (m_descriptor >= 0)
+                ::close(m_descriptor);
+        }
+        Descriptor(const Descriptor &) = delete;
+        Descriptor &operator=(const Descriptor &) = delete;
+
+        int get() const { return m_descriptor; }
+
+    private:
+        int m_descriptor;
+    };
+
+    Contents refused(const QString &reason)
+    {
+        Contents contents;
+        contents.status = Contents::Status::Refused;
+        contents.reason = reason;
+        return contents;
+    }
+
+    Contents tooLarge(const QString &path, qint64 maxBytes)
+    {
+        return refused(QStringLiteral("\"%1\" is larger than %2.").arg(path, sizeText(maxBytes)));
+    }
+
+    Contents systemError(const QString &path, int code)
+    {
+        return refused(
+            QStringLiteral("\"%1\" cannot be read: %2.").arg(path, qt_error_string(code)));
+    }
+
+    // Reads to the end, never holding more than one byte past the limit: st_size is only a
+    // hint (files under /proc report 0, and a file may grow while it is read).
+    Contents readToEnd(int descriptor, qint64 sizeHint, qint64 maxBytes, const QString &path)
+    {
+        Contents contents;
+        contents.status = Contents::Status::Read;
+        QByteArray &bytes = contents.bytes;
+        bytes.reserve(qsizetype(std::min(sizeHint, maxBytes) + 1));
+        for (;;) {
+            const qsizetype used = bytes.size();
+            if (used > maxBytes)
+                return tooLarge(path, maxBytes);
+            const qsizetype room
+                = std::min<qsizetype>(bytes.capacity() > used ? bytes.capacity() - used : ChunkSize,
+                    qsizetype(maxBytes) + 1 - used);
+            bytes.resize(used + room);
+            const ssize_t got = ::read(descriptor, bytes.data() + used, std::size_t(room));
+            const int code = errno;
+            bytes.resize(used + std::max<qsizetype>(got, 0));
+            if (got == 0)
+                return contents;
+            if (got < 0 && code != EINTR)
+                return systemError(path, code);
+        }
+    }
+
+} // namespace
+
+QString sizeText(qint64 bytes)
+{
+    return bytes % MiB == 0 ? QStringLiteral("%1 MiB").arg(bytes / MiB)
+                            : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+Contents readRegular(const QString &path, qint64 maxBytes)
+{
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come; O_NOCTTY
+    // keeps a terminal in the file's place from becoming the program's own.
+    const Descriptor file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) {
+        const int code = errno;
+        return code == ENOENT || code == ENOTDIR ? Contents {} : systemError(path, code);
+    }
+    struct stat status = {};
+    if (::fstat(file.get(), &status) != 0)
+        return systemError(path, errno);
+    if (!S_ISREG(status.st_mode))
+        return refused(QStringLiteral("\"%1\" is not a regular file.").arg(path));
+    if (status.st_size > maxBytes)
+        return tooLarge(path, maxBytes);
+    return readToEnd(file.get(), status.st_size, maxBytes, path);
+}
+
+} // namespace SafeFile
