@@ -1,0 +1,143 @@
+#include "loadgen/LogVerifier.h"
+
+#include "export/TrafficLog.h"
+#include "monitor/RowStore.h"
+#include "monitor/modFormat.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+#include <numeric>
+
+using namespace LoadMessages;
+
+namespace {
+
+using Faults = std::array<std::uint64_t, LogReport::FaultCount>; // as LogReport::Fault
+constexpr std::size_t SysExSize = 16;
+
+// The log of the messages at `places`, as Lumetra's own rows and log writer make it.
+QByteArray logOf(Mix mix, const std::vector<std::uint64_t> &places)
+{
+    RowStore rows;
+    std::vector<std::uint8_t> message(SysExSize);
+    for (const std::uint64_t place : places) {
+        const std::size_t size = writeMessage(mix, place, SysExSize, message);
+        const auto bytes = std::span(message).first(size);
+        rows.append(kindAt(mix, place) == Kind::SysEx
+                ? modFormat::FormatSysExRow(QByteArrayView(bytes), 0)
+                : modFormat::FormatReceivedRow(bytes, 0));
+    }
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    TrafficLog::write(rows, TrafficLog::Rows::IncomingOnly, out);
+    return out.data();
+}
+
+std::vector<std::uint64_t> run(std::uint64_t count)
+{
+    std::vector<std::uint64_t> places(count);
+    std::iota(places.begin(), places.end(), 0);
+    return places;
+}
+
+LogReport check(QByteArray log, Mix mix, std::optional<std::uint64_t> expected)
+{
+    QBuffer in(&log);
+    in.open(QIODevice::ReadOnly);
+    return verifyLog(in, mix, expected);
+}
+
+} // namespace
+
+TEST(LogVerifier, ACleanLogOfEveryMixPasses)
+{
+    for (const Mix mix : {Mix::Channel, Mix::SysEx, Mix::RealTime, Mix::Mixed}) {
+        const QByteArray log = logOf(mix, run(200));
+        for (const auto expected :
+            {std::optional<std::uint64_t>(200), std::optional<std::uint64_t>()}) {
+            const LogReport report = check(log, mix, expected);
+            EXPECT_TRUE(report.passed()) << mixName(mix) << '\n' << report.text();
+            EXPECT_EQ(report.numbered + report.realTime, 200u) << mixName(mix);
+        }
+    }
+}
+
+TEST(LogVerifier, ReportsWhatWentMissingCameTwiceOrOutOfOrder)
+{
+    struct Case
+    {
+        Mix mix;
+        std::vector<std::uint64_t> places;
+        std::uint64_t expected;
+        Faults faults; // missing, duplicated, reordered, altered, unexpected
+        const char *why;
+    };
+    const Case cases[] = {
+        {Mix::Channel, {0, 1, 2, 4, 5}, 6, {1, 0, 0, 0, 0}, "#3 lost"},
+        {Mix::Channel, {0, 1, 2, 3, 3, 4}, 5, {0, 1, 0, 0, 0}, "#3 twice"},
+        {Mix::Channel, {0, 1, 3, 2, 4}, 5, {0, 0, 1, 0, 0}, "#2 and #3 swapped"},
+        {Mix::Channel, {0, 1, 2}, 5, {2, 0, 0, 0, 0}, "the end of the run lost"},
+        {Mix::Channel, {0, 1, 2, 3}, 3, {0, 0, 0, 0, 1}, "one more than the run sent"},
+        {Mix::SysEx, {0, 2, 1, 2}, 3, {0, 1, 1, 0, 0}, "SysEx are numbered too"},
+        {Mix::Mixed, {0, 1, 2, 3, 4, 5, 6, 8, 9}, 10, {1, 0, 0, 0, 0},
+            "the real-time byte #7 lost"},
+        {Mix::Mixed, {0, 1, 2, 3, 4, 5, 6, 8, 7, 9}, 10, {1, 0, 0, 0, 1},
+            "the real-time byte #7 moved past #8"},
+        {Mix::Mixed, {0, 1, 2, 3, 4, 5, 7, 7, 8, 9}, 10, {1, 0, 0, 0, 1},
+            "#6 lost, and the real-time byte after it came twice"},
+        {Mix::RealTime, {0, 1, 2, 3, 5}, 6, {1, 0, 0, 0, 0}, "a real-time byte lost from many"},
+    };
+    for (const Case &c : cases) {
+        const LogReport report = check(logOf(c.mix, c.places), c.mix, c.expected);
+        EXPECT_EQ(report.faults, c.faults) << c.why << '\n' << report.text();
+        EXPECT_FALSE(report.passed()) << c.why;
+    }
+}
+
+TEST(LogVerifier, NamesTheFirstFaultsWithTheirNumbersAndLines)
+{
+    const LogReport report = check(logOf(Mix::Channel, {0, 1, 3, 3, 2, 7}), Mix::Channel, 8);
+    const std::array<std::vector<std::string>, LogReport::FaultCount> examples
+        = {{{"#4 to #6"}, {"#3 (line 4)"}, {"#2 (line 5) after #3"}, {}, {}}};
+    EXPECT_EQ(report.examples, examples);
+}
+
+TEST(LogVerifier, AnAlteredLineIsReportedAsSuchAndNotAlsoAsMissing)
+{
+    std::vector<std::uint8_t> sysEx(SysExSize);
+    writeSysEx(31, sysEx);
+    const QByteArray sysExLine
+        = QByteArray::fromStdString(modFormat::HexBytes(QByteArrayView(sysEx))).toUpper();
+    const std::pair<QByteArray, const char *> cases[] = {
+        {"90 00 02\r\n", "a Note On where #2 was"},
+        {"80 00 82\r\n", "a data byte above 7F"},
+        {"80 00 \r\n", "a data byte lost"},
+        {"80 00 02\n", "the CR lost"},
+        {"80 00 02 \r\n", "a space added"},
+        {"  \r\n", "the line of a failed send"},
+        {"F0 7D 00 00 00 00 02 00 10 F7 \r\n", "a SysEx where a channel message belongs"},
+        {QByteArray(sysExLine).replace("F7 ", "F7 F7 ") + "\r\n", "a SysEx with a byte added"},
+        {QByteArray(sysExLine).replace(" 2A ", " 2E ") + "\r\n", "a SysEx with a byte altered"},
+    };
+    for (const auto &[line, why] : cases) {
+        // #2 replaced in a channel run; #31 (a SysEx) in a mixed one
+        const bool inMixed = line.startsWith("F0 7D 00 00 00 00 1F");
+        const Mix mix = inMixed ? Mix::Mixed : Mix::Channel;
+        QByteArray log = logOf(mix, run(40));
+        const qsizetype lineNumber = inMixed ? 31 : 2;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < lineNumber; ++i)
+            start = log.indexOf("\r\n", start) + 2;
+        log.replace(start, log.indexOf("\r\n", start) + 2 - start, line);
+        const LogReport report = check(log, mix, 40);
+        EXPECT_EQ(report.faults, (Faults {0, 0, 0, 1, 0})) << why << '\n' << report.text();
+    }
+}
+
+TEST(LogVerifier, AnEmptyLogPassesOnlyWhenNoMessageWasExpected)
+{
+    EXPECT_FALSE(check({}, Mix::Channel, std::nullopt).passed());
+    EXPECT_TRUE(check({}, Mix::Channel, 0).passed());
+    // 15 numbered messages and the real-time byte among them
+    EXPECT_EQ(check({}, Mix::Mixed, 16).faults[LogReport::Missing], 16u);
+}

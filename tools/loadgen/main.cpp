@@ -1,0 +1,191 @@
+#include "LoadSender.h"
+#include "LogVerifier.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+using namespace LoadMessages;
+
+namespace {
+
+enum ExitCode : int { Success = 0, Fault = 1, Misuse = 2 };
+
+constexpr char Usage[] = R"(Usage:
+  lumetra_loadgen send [--rate N] [--seconds S] [--mix KIND] [--sysex-size B]
+                       [--connect PORT] [--wait-for-port SECONDS] [--client-name NAME]
+      Sends N numbered messages a second for S seconds from a JACK MIDI output and
+      reports what was sent, one "key: value" a line. KIND: channel (the default),
+      sysex, realtime or mixed. PORT: the full name of a JACK MIDI input, the start of
+      one, or a regular expression that finds one; --wait-for-port waits that long for
+      it to appear, or without --connect for another program to connect to the output,
+      and the run begins once connected. Exit status 0 when every message went out on
+      time, 1 when not, 2 on a bad command line.
+  lumetra_loadgen verify LOG [--expect N] [--mix KIND]
+      Checks that a log saved with "Save MIDI IN as Text" holds exactly the messages
+      of a run of that mix (with --expect, its first N messages: "sent" of send).
+      Exit status 0 when it does, 1 when not, 2 on a bad command line or an
+      unreadable log.
+)";
+
+int misuse(const QString &why)
+{
+    std::fprintf(stderr, "lumetra_loadgen: %s\n\n%s", qPrintable(why), Usage);
+    return Misuse;
+}
+
+// Parses `arguments` (those after the command) with `options` and `positionals` names;
+// returns the reason when they are not right.
+QString parse(QCommandLineParser &parser, const QStringList &arguments,
+    const QList<QCommandLineOption> &options, qsizetype positionals)
+{
+    parser.addOptions(options);
+    if (!parser.parse(QStringList {QStringLiteral("lumetra_loadgen")} + arguments))
+        return parser.errorText();
+    const QStringList given = parser.positionalArguments();
+    if (given.size() > positionals)
+        return QStringLiteral("unexpected argument \"%1\"").arg(given[positionals]);
+    if (given.size() < positionals)
+        return QStringLiteral("the log file is missing");
+    return {};
+}
+
+std::optional<std::uint64_t> wholeNumber(
+    const QString &text, std::uint64_t least, std::uint64_t most)
+{
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok);
+    return ok && value >= least && value <= most ? std::optional(value) : std::nullopt;
+}
+
+std::optional<double> secondsValue(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) && value >= 0 && value <= 86'400 ? std::optional(value)
+                                                                       : std::nullopt;
+}
+
+// Reads the option `name` into `value` with `read` when it was given; false when it was
+// given but is not right.
+template<typename T, typename Read>
+bool readOption(const QCommandLineParser &parser, const QString &name, T &value, Read read)
+{
+    if (!parser.isSet(name))
+        return true;
+    const auto parsed = read(parser.value(name));
+    if (parsed)
+        value = *parsed;
+    return parsed.has_value();
+}
+
+std::optional<Mix> mixOption(const QString &text)
+{
+    return mixNamed(text.toStdString());
+}
+
+QString readSendSettings(const QCommandLineParser &parser, SendSettings &settings)
+{
+    if (!readOption(parser, "rate", settings.rate,
+            [](const QString &t) { return wholeNumber(t, 1, 10'000'000); }))
+        return QStringLiteral("--rate takes a whole number from 1 to 10000000");
+    if (!readOption(parser, "seconds", settings.seconds, secondsValue) || settings.seconds <= 0)
+        return QStringLiteral("--seconds takes a number of seconds above 0, up to a day");
+    if (!readOption(parser, "mix", settings.mix, mixOption))
+        return QStringLiteral("--mix takes channel, sysex, realtime or mixed");
+    if (!readOption(parser, "sysex-size", settings.sysExSize,
+            [](const QString &t) { return wholeNumber(t, SmallestSysEx, LargestSysEx); }))
+        return QStringLiteral("--sysex-size takes a whole number of bytes from %1 to %2")
+            .arg(SmallestSysEx)
+            .arg(LargestSysEx);
+    const double total = std::round(double(settings.rate) * settings.seconds);
+    if (total < 1 || total > double(LargestSequence) + 1)
+        return QStringLiteral(
+            "--rate times --seconds must make at least one message and at most %1")
+            .arg(LargestSequence + 1);
+    if (parser.isSet("client-name"))
+        settings.clientName = parser.value("client-name");
+    return settings.clientName.isEmpty() ? QStringLiteral("--client-name takes a name") : QString();
+}
+
+int send(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QString wrong = parse(parser, arguments,
+        {{"rate", {}, "N"}, {"seconds", {}, "S"}, {"mix", {}, "KIND"}, {"sysex-size", {}, "B"},
+            {"connect", {}, "PORT"}, {"wait-for-port", {}, "SECONDS"}, {"client-name", {}, "NAME"}},
+        0);
+    SendSettings settings;
+    if (!wrong.isEmpty())
+        return misuse(wrong);
+    if (const QString why = readSendSettings(parser, settings); !why.isEmpty())
+        return misuse(why);
+    double wait = 0;
+    if (!readOption(parser, "wait-for-port", wait, secondsValue))
+        return misuse(QStringLiteral("--wait-for-port takes a number of seconds, up to a day"));
+    if (parser.isSet("connect") && parser.value("connect").isEmpty())
+        return misuse(QStringLiteral("--connect takes a port name"));
+
+    QString failure;
+    const std::unique_ptr<LoadSender> sender = LoadSender::open(settings, failure);
+    const std::chrono::milliseconds waitFor(std::llround(wait * 1000));
+    if (sender && parser.isSet("connect"))
+        failure = sender->connectTo(parser.value("connect"), waitFor);
+    else if (sender && parser.isSet("wait-for-port"))
+        failure = sender->waitForListener(waitFor);
+    if (!failure.isEmpty()) {
+        std::fprintf(stderr, "lumetra_loadgen: %s\n", qPrintable(failure));
+        return Fault;
+    }
+    const SendReport report = sender->run();
+    std::fputs(report.text().c_str(), stdout);
+    return report.complete() ? Success : Fault;
+}
+
+int verify(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QString wrong = parse(parser, arguments, {{"expect", {}, "N"}, {"mix", {}, "KIND"}}, 1);
+    if (!wrong.isEmpty())
+        return misuse(wrong);
+    Mix mix = Mix::Channel;
+    if (!readOption(parser, "mix", mix, mixOption))
+        return misuse(QStringLiteral("--mix takes channel, sysex, realtime or mixed"));
+    std::optional<std::uint64_t> expected;
+    if (!readOption(parser, "expect", expected,
+            [](const QString &t) { return wholeNumber(t, 0, LargestSequence + 1); }))
+        return misuse(QStringLiteral("--expect takes a whole number of messages"));
+
+    QFile log(parser.positionalArguments().front());
+    if (!log.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "lumetra_loadgen: cannot read \"%s\": %s\n",
+            qPrintable(log.fileName()), qPrintable(log.errorString()));
+        return Misuse;
+    }
+    const LogReport report = verifyLog(log, mix, expected);
+    std::fputs(report.text().c_str(), stdout);
+    return report.passed() ? Success : Fault;
+}
+
+} // namespace
+
+// A load generator for Lumetra's input and a checker of the log Lumetra saves of it.
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 2; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (command == "send")
+        return send(arguments);
+    if (command == "verify")
+        return verify(arguments);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(Usage, stdout);
+        return Success;
+    }
+    return misuse(command.isEmpty() ? QStringLiteral("a command is needed: send or verify")
+                                    : QStringLiteral("unknown command \"%1\"").arg(command));
+}
