@@ -1,10 +1,11 @@
 #include "FileExports.h"
 
+#include "export/CsvLog.h"
 #include "export/ExportFile.h"
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
-#include "frame/MenuItems.h"
+#include "frame/NamedWidgets.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/IncomingTraffic.h"
@@ -82,7 +83,7 @@ void FileExports::saveTextLog(bool withSentRows)
 
 void FileExports::saveSysEx()
 {
-    const std::vector<std::size_t> selected = m_wiring.selectedRows();
+    const std::vector<std::size_t> selected = m_wiring.grid.selectedRows();
     if (SysExFile::rowsToSave(m_wiring.rows.rows(), selected).empty()) {
         m_wiring.dialogs.showMessage(SysExFile::nothingToSaveSentence(!selected.empty()));
         return;
@@ -130,8 +131,11 @@ void FileExports::exportCsv()
     const QString path = askPath(QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
-    if (const QString error = CsvLog::save(m_wiring.rows.rows(), m_wiring.extraColumns(), path);
-        !error.isEmpty())
+    // The time of day and the details as the view would show them, whatever it shows now.
+    const CsvLog::ExtraColumns extra {
+        [this](std::size_t row) { return m_wiring.rows.timeOfDay(row); },
+        [this](std::size_t row) { return m_wiring.rows.details(row); }};
+    if (const QString error = CsvLog::save(m_wiring.rows.rows(), extra, path); !error.isEmpty())
         tellFailure(path, error);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "export/CsvLog.h"
 #include "frame/DialogService.h"
 
 #include <QObject>
@@ -32,10 +31,6 @@ public:
         EventGrid &grid;
         EventGridModel &rows;
         DialogService &dialogs;
-        // The rows the user selected, as store indexes in order; empty when none is.
-        std::function<std::vector<std::size_t>()> selectedRows;
-        // The columns a CSV adds to the seven cells, as the view shows them now.
-        std::function<CsvLog::ExtraColumns()> extraColumns;
     };
 
     FileExports(const Wiring &wiring, QObject *parent = nullptr);

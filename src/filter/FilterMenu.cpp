@@ -1,6 +1,6 @@
 #include "FilterMenu.h"
 
-#include "frame/MenuItems.h"
+#include "frame/NamedWidgets.h"
 
 using modFilter::FilterItem;
 

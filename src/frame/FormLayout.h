@@ -1,26 +1,39 @@
 #pragma once
 
+#include <QSize>
+
 class QMainWindow;
 class QTableView;
+class QWidget;
 
 // Lays the main window's controls out: the designed size is the smallest the window may
-// take and the screen the largest; growth goes to the grid and its last column.
+// take, as far as the screen allows, and the screen the largest; growth goes to the grid and
+// its last column. On a screen too small for the designed size (a high scale factor), the
+// grid gives up room first and then the whole layout, so that every control stays on the
+// screen.
 class FormLayout
 {
 public:
     FormLayout(QMainWindow &window, QTableView &grid);
 
-    // Twips per pixel from the screen at hand, then the designed size and the size limits.
+    // Twips per pixel from the screen at hand, then the window's size and its limits.
     void setUp();
     // Places every control for the window's present size.
     void apply();
+    // A bar that, while shown, takes the bottom of the grid's place.
+    void setGridBar(QWidget *bar) { m_gridBar = bar; }
 
     int TwipsPerPixelX() const { return m_twipsPerPixelX; }
     int TwipsPerPixelY() const { return m_twipsPerPixelY; }
 
 private:
+    QSize designedSize() const;
+    void placeGridBar();
+
     QMainWindow &m_window;
     QTableView &m_grid;
+    QWidget *m_gridBar = nullptr;
+    QSize m_designed;
     int m_twipsPerPixelX = 15;
     int m_twipsPerPixelY = 15;
 };

@@ -117,6 +117,18 @@ void frmAbout::addLinks()
     }
 }
 
+void frmAbout::showOnce(
+    QPointer<frmAbout> &box, const QVersionNumber &version, DialogService &dialogs)
+{
+    if (!box) {
+        box = new frmAbout(version, dialogs);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
 QString frmAbout::versionText(const QVersionNumber &version)
 {
     return QStringLiteral("Version %1.%2.%3")

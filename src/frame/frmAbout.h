@@ -3,6 +3,7 @@
 #include "modWebBrowser.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QVersionNumber>
 
 class DialogService;
@@ -19,6 +20,10 @@ public:
     frmAbout(const QVersionNumber &version, DialogService &dialogs,
         modWebBrowser::UrlOpener opener = modWebBrowser::openWithDesktop,
         QWidget *parent = nullptr);
+
+    // Shows the box, modeless and without an owner; while one is open, brings it forward.
+    static void showOnce(
+        QPointer<frmAbout> &box, const QVersionNumber &version, DialogService &dialogs);
 
     // "Version 0.9.7": no number is padded.
     static QString versionText(const QVersionNumber &version);

@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace modFormSize {
 namespace {
@@ -25,7 +26,12 @@ namespace {
         {"lblRepeat", {6720, 5640, 1575, 255}, MoveDown},
         {"txtRepeat", {6720, 5880, 1455, 270}, MoveDown},
         {"btnClear", {11400, 5760, 975, 375}, MoveRight | MoveDown},
+        {"btnPause", {10320, 5760, 975, 375}, MoveRight | MoveDown | OnlyWhenRoom},
     };
+
+    // How small the grid may become before the other controls give up room too.
+    constexpr std::int64_t GridMinWidthTwips = 4500;
+    constexpr std::int64_t GridMinHeightTwips = 900;
 
     int clampToInt(std::int64_t value)
     {
@@ -40,22 +46,67 @@ std::span<const ControlPlacement> designedLayout()
     return Placements;
 }
 
+namespace {
+
+    Layout grownLayout(std::int64_t dW, std::int64_t dH)
+    {
+        Layout layout;
+        for (ControlPlacement placement : Placements) {
+            QRect &r = placement.twips;
+            const std::uint8_t f = placement.follow;
+            r = QRect(clampToInt(r.x() + (f & MoveRight ? dW : 0)),
+                clampToInt(r.y() + (f & MoveDown ? dH : 0)),
+                clampToInt(r.width() + (f & GrowWidth ? dW : 0)),
+                clampToInt(r.height() + (f & GrowHeight ? dH : 0)));
+            layout.controls.push_back(placement);
+        }
+        layout.sysExColumnWidth = clampToInt(SysExColumnWidthTwips + dW);
+        return layout;
+    }
+
+    int scaled(int twips, double factor)
+    {
+        return int(std::lround(twips * factor));
+    }
+
+} // namespace
+
+Layout shrunkLayout(std::int64_t dW, std::int64_t dH)
+{
+    const QRect grid = std::ranges::find(
+        Placements, std::string_view("grdMIDIIn"), [](const ControlPlacement &p) {
+            return std::string_view(p.objectName);
+        })->twips;
+    // Growth goes to the grid as ever; a loss it takes as far as it can.
+    Layout layout = grownLayout(std::max(dW, GridMinWidthTwips - grid.width()),
+        std::max(dH, GridMinHeightTwips - grid.height()));
+    std::erase_if(layout.controls, [&](const ControlPlacement &placement) {
+        const bool out = placement.follow & OnlyWhenRoom;
+        if (out)
+            layout.leftOut.push_back(placement.objectName);
+        return out;
+    });
+    int right = 0, bottom = 0;
+    for (const ControlPlacement &placement : layout.controls) {
+        right = std::max(right, placement.twips.right() + 1);
+        bottom = std::max(bottom, placement.twips.bottom() + 1);
+    }
+    const double sx = std::min(1.0, double(ClientWidthTwips + dW) / right);
+    const double sy = std::min(1.0, double(ClientHeightTwips + dH) / bottom);
+    for (ControlPlacement &placement : layout.controls) {
+        const QRect r = placement.twips;
+        placement.twips = QRect(
+            scaled(r.x(), sx), scaled(r.y(), sy), scaled(r.width(), sx), scaled(r.height(), sy));
+    }
+    layout.sysExColumnWidth = std::max(scaled(layout.sysExColumnWidth, sx), 600);
+    return layout;
+}
+
 Layout layoutFor(std::int64_t dW, std::int64_t dH)
 {
     dW = std::max<std::int64_t>(dW, 0);
     dH = std::max<std::int64_t>(dH, 0);
-    Layout layout;
-    for (ControlPlacement placement : Placements) {
-        QRect &r = placement.twips;
-        const std::uint8_t f = placement.follow;
-        r = QRect(clampToInt(r.x() + (f & MoveRight ? dW : 0)),
-            clampToInt(r.y() + (f & MoveDown ? dH : 0)),
-            clampToInt(r.width() + (f & GrowWidth ? dW : 0)),
-            clampToInt(r.height() + (f & GrowHeight ? dH : 0)));
-        layout.controls.push_back(placement);
-    }
-    layout.sysExColumnWidth = clampToInt(SysExColumnWidthTwips + dW);
-    return layout;
+    return grownLayout(dW, dH);
 }
 
 std::int64_t growthTwips(int sizePixels, int minimumPixels, int twipsPerPixel)

@@ -16,6 +16,7 @@ namespace modFormSize {
 constexpr int ClientWidthTwips = 12525;
 constexpr int ClientHeightTwips = 6240;
 constexpr int SysExColumnWidthTwips = 4350;
+constexpr int SysExColumn = 6; // the grid column that takes the growth
 
 // What a control does when the window grows.
 enum Follow : std::uint8_t {
@@ -24,6 +25,7 @@ enum Follow : std::uint8_t {
     MoveDown = 2, // Top grows with the height
     GrowWidth = 4, // Width grows with the width
     GrowHeight = 8, // Height grows with the height
+    OnlyWhenRoom = 16, // left out when the window is smaller than designed
 };
 
 struct ControlPlacement
@@ -39,11 +41,18 @@ struct Layout
 {
     std::vector<ControlPlacement> controls;
     int sysExColumnWidth = SysExColumnWidthTwips;
+    std::vector<const char *> leftOut; // controls there is no room for
 };
 
-// The places for a window grown by dW and dH twips past its smallest size; growth below
+// The places for a window grown by dW and dH twips past its designed size; growth below
 // zero (a minimised window) lays out as designed.
 Layout layoutFor(std::int64_t dW, std::int64_t dH);
+
+// The places for a window smaller than designed in width or height (dW or dH below zero: a
+// screen too small for the designed size): the grid gives up its room first, down to a few
+// rows; what it cannot give, the whole layout gives in proportion, so that every control
+// stays inside. Growth in the other direction goes to the grid as ever.
+Layout shrunkLayout(std::int64_t dW, std::int64_t dH);
 
 // How far the window has grown past its minimum, in twips.
 std::int64_t growthTwips(int sizePixels, int minimumPixels, int twipsPerPixel);

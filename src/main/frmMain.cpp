@@ -4,15 +4,16 @@
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
 #include "frame/FormLayout.h"
-#include "frame/MenuItems.h"
-#include "frame/NumberText.h"
+#include "frame/NamedWidgets.h"
 #include "frame/QtDialogService.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
 #include "main/modGlobals.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
+#include "monitor/FindBar.h"
 #include "monitor/IncomingTraffic.h"
+#include "monitor/ViewControls.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
@@ -27,10 +28,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
@@ -39,25 +40,6 @@ namespace {
 
 const QString StartupFailureText
     = QStringLiteral("MIDI I/O Error... you need to configure a MIDI card to use this program.");
-
-modPreferences::DeviceMemory rememberedDevices()
-{
-    return {modGlobals::InputDeviceIndex, modGlobals::OutputDeviceIndex,
-        modGlobals::InputDeviceName, modGlobals::OutputDeviceName};
-}
-
-template<typename Widget>
-Widget *named(Widget *widget, const char *name, QWidget *parent)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setParent(parent);
-    return widget;
-}
-
-QLabel *label(const char *name, const QString &caption, QWidget *parent)
-{
-    return named(new QLabel(caption), name, parent);
-}
 
 } // namespace
 
@@ -88,29 +70,30 @@ void frmMain::createControls()
     setFont(modFormSize::designedFont(
         QStringLiteral("MS Sans Serif"), 8.25, QFontDatabase::GeneralFont));
 
-    label("Label1", QStringLiteral("MIDI In"), client);
+    namedLabel("Label1", QStringLiteral("MIDI In"), client);
     ComboMidiIn = named(new QComboBox, "ComboMidiIn", client);
-    label("lblMIDIOut", QStringLiteral("MIDI Out"), client);
+    namedLabel("lblMIDIOut", QStringLiteral("MIDI Out"), client);
     ComboMidiOut = named(new QComboBox, "ComboMidiOut", client);
     lblDeviceNotice = named(new QLabel, "lblDeviceNotice", this);
     statusBar()->addWidget(lblDeviceNotice);
-    lblFilter = label("lblFilter", QStringLiteral("Note: Data Filter is ON"), client);
+    lblFilter = namedLabel("lblFilter", QStringLiteral("Note: Data Filter is ON"), client);
     lblFilter->setStyleSheet(
         QStringLiteral("color: yellow; background: black; font-style: italic"));
     lblFilter->hide();
-    lblDropped = label("lblDropped", QString(), client);
+    lblDropped = namedLabel("lblDropped", QString(), client);
     grdMIDIIn = named(new QTableView, "grdMIDIIn", client);
-    label(
+    namedLabel(
         "lblGridInstructions", QStringLiteral("Click on row to view in MIDI Message Box"), client);
-    label("lblSend", QStringLiteral("MIDI Message"), client);
+    namedLabel("lblSend", QStringLiteral("MIDI Message"), client);
     txtBoxSend = named(new QPlainTextEdit, "txtBoxSend", client);
-    label("lblSendHistory", QStringLiteral("Send History"), client);
+    namedLabel("lblSendHistory", QStringLiteral("Send History"), client);
     ComboHistory = named(new QComboBox, "ComboHistory", client);
     btnSend = named(new QPushButton(QStringLiteral("&Send")), "btnSend", client);
     chkRepeat = named(new QCheckBox(QStringLiteral("Repeat")), "chkRepeat", client);
-    lblRepeat = label("lblRepeat", QStringLiteral("Repeat Rate (in ms)"), client);
+    lblRepeat = namedLabel("lblRepeat", QStringLiteral("Repeat Rate (in ms)"), client);
     txtRepeat = named(new QLineEdit, "txtRepeat", client);
     btnClear = named(new QPushButton(QStringLiteral("&Clear All")), "btnClear", client);
+    btnPause = named(new QPushButton, "btnPause", client);
     Timer1 = named(new RepeatTimer, "Timer1", this);
 
     const QFont fixed
@@ -121,6 +104,10 @@ void frmMain::createControls()
     m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
     m_incoming = std::make_unique<IncomingTraffic>(*m_input, *m_grid, *m_gridModel, *lblDropped,
         [this] { return m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive); });
+    m_viewControls = new ViewControls({*m_grid, *m_gridModel, *m_input, *statusBar(), *btnPause,
+                                          *client, [this] { m_layout->apply(); }},
+        this);
+    m_layout->setGridBar(m_viewControls->findBar());
 }
 
 void frmMain::connectControls()
@@ -137,14 +124,18 @@ void frmMain::connectControls()
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
         [](int index) { modGlobals::OutputDeviceIndex = std::int16_t(index); });
     m_exports = new FileExports(
-        {*m_input, *m_output, *m_incoming, *m_grid, *m_gridModel, *m_dialogs,
-            [this] { return m_grid->selectedRows(); }, [] { return CsvLog::ExtraColumns {}; }},
-        this);
+        {*m_input, *m_output, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
     m_sendPanel = new SendPanel(
         {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
         *m_dialogs, [this](std::string_view row) { AddGridRow(row); }, this);
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
     connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
+    // Tab follows the window as it reads, and leaves the grid like any control.
+    QWidget *order[] = {ComboMidiIn, ComboMidiOut, grdMIDIIn, txtBoxSend, btnSend, chkRepeat,
+        txtRepeat, ComboHistory, btnClear, btnPause};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    txtBoxSend->setTabChangesFocus(true);
 }
 
 void frmMain::createMenus()
@@ -160,15 +151,18 @@ void frmMain::createMenus()
     QAction *rescan = addNamedItem(file, "mnuRescan", QStringLiteral("Rescan MIDI Ports"));
     rescan->setShortcut(QKeySequence(Qt::Key_F5));
     connect(rescan, &QAction::triggered, this, [this] { m_ports->rescan(); });
-    connect(addNamedItem(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
-        &frmMain::mnuExit_Click);
+    QAction *exit = addNamedItem(file, "mnuExit", QStringLiteral("Exit"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
 
     m_filterMenu = new FilterMenu(addNamedMenu(menuBar(), "mnuFilter", QStringLiteral("F&ilter")));
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
+    m_viewControls->fillMenu(addNamedMenu(menuBar(), "mnuView", QStringLiteral("&View")));
 
     QMenu *help = addNamedMenu(menuBar(), "mnuHelp", QStringLiteral("&Help"));
-    connect(addNamedItem(help, "mnuAbout", QStringLiteral("About")), &QAction::triggered, this,
-        &frmMain::mnuAbout_Click);
+    QAction *about = addNamedItem(help, "mnuAbout", QStringLiteral("About"));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(about, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
 
 void frmMain::Form_Resize()
@@ -184,15 +178,8 @@ void frmMain::resizeEvent(QResizeEvent *event)
 
 void frmMain::mnuAbout_Click()
 {
-    // Modeless and without an owner; a second click brings the open box forward.
-    if (!m_about) {
-        m_about
-            = new frmAbout(QVersionNumber::fromString(QStringLiteral(LUMETRA_VERSION)), *m_dialogs);
-        m_about->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
+    frmAbout::showOnce(
+        m_about, QVersionNumber::fromString(QStringLiteral(LUMETRA_VERSION)), *m_dialogs);
 }
 
 std::int16_t frmMain::Fgi(std::int16_t r, std::int16_t c) const
@@ -204,9 +191,13 @@ void frmMain::Form_Load()
 {
     m_layout->setUp();
     m_grid->setUpColumns(m_layout->TwipsPerPixelX());
+    if (const QString problem = modPreferences::fileProblem(); !problem.isEmpty())
+        m_dialogs->showMessage(
+            problem, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
+    m_viewControls->setSettings(modPreferences::LoadViewSettings());
     try {
         modPreferences::LoadPreferences(
-            rememberedDevices(), [this](modFilter::FilterItem item, bool checked) {
+            modGlobals::rememberedDevices(), [this](modFilter::FilterItem item, bool checked) {
                 m_filterMenu->setChecked(item, checked);
             });
         listAndSelectDevices();
@@ -218,8 +209,7 @@ void frmMain::Form_Load()
 
 void frmMain::listAndSelectDevices()
 {
-    // Selecting an entry from code runs the same handling as the user's choice; a device
-    // named on the command line wins over the remembered one.
+    // Selected from code as by the user; a device named on the command line wins.
     DeviceLists::fill(*ComboMidiOut, *m_output,
         m_preferredOutput.isEmpty() ? modGlobals::OutputDeviceName : m_preferredOutput,
         modGlobals::OutputDeviceIndex);
@@ -234,7 +224,9 @@ void frmMain::ComboMidiIn_Click()
 {
     modGlobals::InputDeviceIndex = std::int16_t(ComboMidiIn->currentIndex());
     modGlobals::InputDeviceName = ComboMidiIn->currentText();
+    m_incoming->drain(m_input->MessageCount()); // stamped by the input's clock so far
     DeviceSelection::openInputDevice(*m_input, modGlobals::InputDeviceIndex);
+    m_gridModel->clock().startEra(m_gridModel->rows().size(), m_input->StartedAtMs());
 }
 
 void frmMain::ComboMidiOut_Click()
@@ -259,7 +251,7 @@ void frmMain::UpdateFilter()
 
 void frmMain::MIDIInput1_MessagesWaiting()
 {
-    m_incoming->drain();
+    m_viewControls->arrived(m_incoming->drain());
 }
 
 void frmMain::mnuSaveIn_Click()
@@ -292,20 +284,19 @@ void frmMain::btnClear_Click()
     txtBoxSend->clear();
     m_grid->clear();
     m_incoming->resetDropCount();
+    m_viewControls->refresh();
     txtBoxSend->setFocus();
 }
 
 void frmMain::grdMIDIIn_Click()
 {
-    const auto [text, cutSysExBytes]
-        = m_grid->messageBoxText(m_grid->currentRow(), LongestMessageText);
+    const auto [text, notice] = m_grid->messageBoxText(m_grid->currentRow(), LongestMessageText);
     txtBoxSend->setPlainText(text);
-    if (cutSysExBytes > 0)
-        m_dialogs->showMessage(
-            QStringLiteral("This SysEx message has %1 bytes; the MIDI Message "
-                           "box holds its first %2.")
-                .arg(groupedNumber(qint64(cutSysExBytes)), groupedNumber(text.size() / 3)));
-    txtBoxSend->setFocus();
+    if (!notice.isEmpty())
+        m_dialogs->showMessage(notice);
+    // A click with Ctrl or Shift selects more rows: the grid keeps the keys, for Ctrl+C.
+    if (!(QGuiApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
+        txtBoxSend->setFocus();
 }
 
 void frmMain::Form_Unload()
@@ -313,11 +304,16 @@ void frmMain::Form_Unload()
     if (std::exchange(m_unloaded, true))
         return;
     StopRepeating(); // no tick may send on a closed port
-    if (m_output->PortState() >= 1)
-        m_output->setCommand(CommandClose);
-    if (m_input->PortState() >= 1)
-        m_input->setCommand(CommandClose);
-    modPreferences::SaveDeviceSettings(rememberedDevices());
+    try {
+        if (m_output->PortState() >= 1)
+            m_output->setCommand(CommandClose);
+        if (m_input->PortState() >= 1)
+            m_input->setCommand(CommandClose);
+    } catch (const std::exception &) {
+        // The window closes whatever a port says; the settings are still saved.
+    }
+    modPreferences::SaveDeviceSettings(modGlobals::rememberedDevices());
+    modPreferences::SaveViewSettings(m_viewControls->settings());
 }
 
 // A device the user picks may fail to open; say why rather than let the error escape

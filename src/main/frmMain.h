@@ -29,6 +29,7 @@ class QPushButton;
 class QTableView;
 class RepeatTimer;
 class SendPanel;
+class ViewControls;
 
 // The main window: owns the controls and the two port components, and wires their events
 // to the subsystems. Handlers are named after their control and event.
@@ -100,6 +101,7 @@ private:
     QPointer<frmAbout> m_about;
     DeviceLists *m_deviceLists = nullptr;
     FileExports *m_exports = nullptr;
+    ViewControls *m_viewControls = nullptr;
     QString m_preferredInput;
     QString m_preferredOutput;
     bool m_unloaded = false;
@@ -117,6 +119,7 @@ private:
     QLabel *lblRepeat;
     QLineEdit *txtRepeat;
     QPushButton *btnClear;
+    QPushButton *btnPause;
     RepeatTimer *Timer1;
     SendPanel *m_sendPanel = nullptr;
 };

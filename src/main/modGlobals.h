@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/modPreferences.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -11,5 +13,11 @@ inline std::int16_t InputDeviceIndex = 0;
 inline std::int16_t OutputDeviceIndex = 0;
 inline QString InputDeviceName;
 inline QString OutputDeviceName;
+
+// The chosen devices as the preferences read and write them.
+inline modPreferences::DeviceMemory rememberedDevices()
+{
+    return {InputDeviceIndex, OutputDeviceIndex, InputDeviceName, OutputDeviceName};
+}
 
 } // namespace modGlobals

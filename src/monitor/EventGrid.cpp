@@ -1,8 +1,13 @@
 #include "EventGrid.h"
 
 #include "EventGridModel.h"
+#include "RowSearch.h"
+#include "frame/NumberText.h"
 #include "frame/modFormSize.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableView>
 #include <stdexcept>
@@ -39,9 +44,19 @@ EventGrid::EventGrid(QTableView &view, EventGridModel &model, QObject *parent)
     m_frame.setInterval(FrameTime);
     connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
     m_view.setModel(&m_model);
-    m_view.setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view.setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view.setWordWrap(false);
+    m_view.setTabKeyNavigation(false); // Tab moves on to the next control
+    auto *copy = new QAction(QStringLiteral("Copy"), &m_view);
+    copy->setObjectName(QStringLiteral("actCopyRows"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this,
+        [this] { QGuiApplication::clipboard()->setText(selectedText()); });
+    m_view.addAction(copy);
+    m_view.setContextMenuPolicy(Qt::ActionsContextMenu);
     QHeaderView *rows = m_view.verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -77,14 +92,52 @@ void EventGrid::AddGridRow(std::string_view text)
 
 void EventGrid::rowsAppended()
 {
-    if (!m_frame.isActive())
+    if (!m_frame.isActive() && !m_paused)
         m_frame.start();
+}
+
+void EventGrid::setPaused(bool paused)
+{
+    m_paused = paused;
+    if (!paused)
+        showWaitingRows();
+}
+
+std::size_t EventGrid::waitingRows() const
+{
+    return m_model.rows().size() - std::size_t(m_model.rowCount() - 1);
+}
+
+bool EventGrid::find(const RowSearch &search, RowSearch::Direction direction)
+{
+    const std::size_t shown = std::size_t(m_model.rowCount() - 1);
+    if (shown == 0)
+        return false;
+    // From the row after the current one (or before it), round the ends.
+    const bool forward = direction == RowSearch::Direction::Forward;
+    std::size_t from = forward ? 0 : shown - 1;
+    const QModelIndex current = m_view.currentIndex();
+    if (current.isValid() && std::size_t(current.row()) < shown)
+        from = (std::size_t(current.row()) + (forward ? 1 : shown - 1)) % shown;
+    const RowSearch::ExtraText details = m_model.viewSettings().details
+        ? RowSearch::ExtraText([this](std::size_t row) { return m_model.details(row); })
+        : RowSearch::ExtraText();
+    const auto row = search.find(m_model.rows(), from, direction, details, shown);
+    if (!row)
+        return false;
+    const QModelIndex found = m_model.index(int(*row), 0);
+    // Only the row found, whatever keys are held (Shift+Enter finds backward).
+    m_view.selectionModel()->select(
+        found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view.selectionModel()->setCurrentIndex(found, QItemSelectionModel::NoUpdate);
+    m_view.scrollTo(found, QAbstractItemView::EnsureVisible);
+    return true;
 }
 
 void EventGrid::showWaitingRows()
 {
     m_frame.stop();
-    if (!m_model.commit())
+    if (m_paused || !m_model.commit())
         return;
     const int lastRow = rowCount() - 1;
     if (!isRowVisible(lastRow))
@@ -99,8 +152,10 @@ int EventGrid::rowCount() const
 QString EventGrid::GetMIDIINText(int row, int col)
 {
     showWaitingRows();
-    if (row >= 1)
-        m_view.setCurrentIndex(m_model.index(row - 1, col));
+    // The current cell moves; the rows the user selected stay selected.
+    if (row >= 1 && m_view.selectionModel())
+        m_view.selectionModel()->setCurrentIndex(
+            m_model.index(row - 1, col), QItemSelectionModel::NoUpdate);
     return m_model.gridCellText(row, col);
 }
 
@@ -108,6 +163,21 @@ int EventGrid::currentRow() const
 {
     const QModelIndex current = m_view.currentIndex();
     return current.isValid() ? current.row() + 1 : 0;
+}
+
+QString EventGrid::selectedText() const
+{
+    QStringList lines;
+    for (std::size_t row : selectedRows()) {
+        // The cells as shown, but whole: a long dump is copied in full.
+        QStringList cells {m_model.data(m_model.index(int(row), 0), Qt::DisplayRole).toString()};
+        for (int column = 1; column < EventGridModel::ColumnCount; ++column)
+            cells << m_model.gridCellText(int(row) + 1, column);
+        if (m_model.viewSettings().details)
+            cells << m_model.details(row);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 std::vector<std::size_t> EventGrid::selectedRows() const
@@ -150,7 +220,8 @@ void EventGrid::markLogRead(bool withSentRows)
         column = 0; // a skipped row: only its time stamp was read
     else if (is(cell(StatusColumn), "F0"))
         column = EventGridModel::SysExColumn;
-    m_view.setCurrentIndex(m_model.index(last - 1, column));
+    m_view.selectionModel()->setCurrentIndex(
+        m_model.index(last - 1, column), QItemSelectionModel::NoUpdate);
 }
 
 EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
@@ -160,13 +231,16 @@ EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
         // Read in column order: the last cell read stays the current one.
         const QString data1 = GetMIDIINText(row, Data1Column);
         const QString data2 = GetMIDIINText(row, Data2Column);
-        return {status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2};
+        return {status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2, {}};
     }
     // A dump of megabytes is never copied whole: the box takes what it can send.
-    m_view.setCurrentIndex(m_model.index(row - 1, EventGridModel::SysExColumn));
+    m_view.selectionModel()->setCurrentIndex(
+        m_model.index(row - 1, EventGridModel::SysExColumn), QItemSelectionModel::NoUpdate);
     const std::string_view bytes = m_model.gridCellView(row, EventGridModel::SysExColumn);
     const std::size_t fitting = std::size_t(longest + 1) / 3 * 3; // whole "XX " groups
     if (bytes.size() <= fitting + 1)
-        return {QString::fromLatin1(bytes.data(), qsizetype(bytes.size()))};
-    return {QString::fromLatin1(bytes.data(), qsizetype(fitting)), (bytes.size() + 1) / 3};
+        return {QString::fromLatin1(bytes.data(), qsizetype(bytes.size())), {}};
+    return {QString::fromLatin1(bytes.data(), qsizetype(fitting)),
+        QStringLiteral("This SysEx message has %1 bytes; the MIDI Message box holds its first %2.")
+            .arg(groupedNumber(qint64(bytes.size() + 1) / 3), groupedNumber(qint64(fitting / 3)))};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowSearch.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -39,15 +41,29 @@ public:
     // Rows put into the model directly (the incoming drain) are shown with the next frame.
     void rowsAppended();
     // Shows the rows still waiting for a frame now, so that what is read or clicked next is
-    // in the view.
+    // in the view; not while the display is paused.
     void showWaitingRows();
 
+    // While paused the view stands still, for reading and clicking, and rows wait in the
+    // store; going on shows them all with the scroll rule.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
+    std::size_t waitingRows() const;
+
+    // Selects the next (or previous) row from the current one that the search matches,
+    // among the rows shown, and brings it into view; false when none does.
+    bool find(const RowSearch &search, RowSearch::Direction direction);
+
     int rowCount() const;
+    QTableView &view() const { return m_view; }
     // Makes (row, col) the current cell and returns its text.
     QString GetMIDIINText(int row, int col);
     int currentRow() const;
     // The message rows the user selected, as store indexes in order.
     std::vector<std::size_t> selectedRows() const;
+    // The selected rows as text, one line a row, the cells as shown joined by tabs (what
+    // Ctrl+C and the grid's Copy put on the clipboard).
+    QString selectedText() const;
     bool isRowVisible(int row) const;
     void clear();
 
@@ -57,7 +73,7 @@ public:
     struct MessageBoxText
     {
         QString text;
-        std::size_t cutSysExBytes = 0; // the whole SysEx's size when the text holds its start
+        QString notice; // says so when the text holds only the start of a SysEx
     };
     MessageBoxText messageBoxText(int row, qsizetype longest);
 
@@ -69,4 +85,5 @@ private:
     QTableView &m_view;
     EventGridModel &m_model;
     QTimer m_frame;
+    bool m_paused = false;
 };

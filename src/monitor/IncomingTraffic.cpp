@@ -18,11 +18,13 @@ IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridMod
     m_dropNotice.hide();
 }
 
-void IncomingTraffic::drain(int atLeast)
+int IncomingTraffic::drain(int atLeast)
 {
-    MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
+    const MessageDrain::Pass pass
+        = MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
     m_grid.rowsAppended();
     showDropCount();
+    return pass.taken;
 }
 
 void IncomingTraffic::resetDropCount()

@@ -21,8 +21,9 @@ public:
         std::function<bool()> hideSysEx);
 
     // Appends the waiting messages as rows: at least `atLeast` of them, then as many as the
-    // pass budget allows; the input is asked to come back for the rest.
-    void drain(int atLeast = 0);
+    // pass budget allows; the input is asked to come back for the rest. Returns how many
+    // messages it took.
+    int drain(int atLeast = 0);
     // Forgets the count of turned-away messages.
     void resetDropCount();
 

@@ -22,23 +22,24 @@ namespace {
 
 } // namespace
 
-bool drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
+Pass drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + budget;
-    int handled = 0;
+    Pass pass;
     while (const MidiMessage *message = input.currentMessage()) {
         // Checking the clock every few hundred rows keeps it off the per-message cost.
-        if (handled >= atLeast && handled % 256 == 255 && Clock::now() >= deadline) {
+        if (pass.taken >= atLeast && pass.taken % 256 == 255 && Clock::now() >= deadline) {
             input.requestMessagesWaiting();
-            return true;
+            pass.left = true;
+            return pass;
         }
         addRow(*message, hideSysEx, rows);
         input.setCommand(CommandDropCurrent);
-        ++handled;
+        ++pass.taken;
     }
-    return false;
+    return pass;
 }
 
 } // namespace MessageDrain

@@ -149,10 +149,10 @@ std::optional<std::size_t> RowSearch::findIn(const RowStore &rows, std::size_t f
     return std::nullopt;
 }
 
-std::optional<std::size_t> RowSearch::find(
-    const RowStore &rows, std::size_t from, Direction direction, const ExtraText &extra) const
+std::optional<std::size_t> RowSearch::find(const RowStore &rows, std::size_t from,
+    Direction direction, const ExtraText &extra, std::optional<std::size_t> rowCount) const
 {
-    const std::size_t count = rows.size();
+    const std::size_t count = std::min(rowCount.value_or(rows.size()), rows.size());
     if (isEmpty() || count == 0)
         return std::nullopt;
     from = std::min(from, count - 1);

@@ -23,10 +23,11 @@ public:
     explicit RowSearch(const QString &text);
     bool isEmpty() const { return m_needle.empty(); }
 
-    // The nearest matching row from `from` on (or back), `from` included, wrapping round the
-    // end (or the start) once; nothing when no row matches.
+    // The nearest matching row from `from` on (or back), `from` included, among the first
+    // `count` rows (all of them by default), wrapping round the end (or the start) once;
+    // nothing when no row matches.
     std::optional<std::size_t> find(const RowStore &rows, std::size_t from, Direction direction,
-        const ExtraText &extra = {}) const;
+        const ExtraText &extra = {}, std::optional<std::size_t> count = {}) const;
     bool matches(std::string_view upperText) const;
 
 private:

@@ -3,6 +3,8 @@
 #include "PortCommand.h"
 #include "PortError.h"
 
+#include <QDateTime>
+
 MIDIInput::MIDIInput(
     std::shared_ptr<PortSystem> ports, QObject *parent, MessageQueue::Bounds queueBounds)
     : MidiPort(std::move(ports), PortDirection::Input, parent)
@@ -34,6 +36,7 @@ void MIDIInput::setCommand(std::int16_t command)
         if (!m_connection)
             throw PortError(QStringLiteral("The MIDI input port is not open."));
         m_startTicks = Clock::now().time_since_epoch().count();
+        m_startedAtMs = QDateTime::currentMSecsSinceEpoch();
         m_receiving = true;
         break;
     case CommandDropCurrent:

@@ -1,5 +1,6 @@
 #include "modPreferences.h"
 
+#include "ProfileString.h"
 #include "cInifile.h"
 #include "frame/DialogService.h"
 #include "modGetPaths.h"
@@ -14,6 +15,11 @@ namespace {
 
     const QString DevicesSection = QStringLiteral("MIDI I/O");
     const QString FilterSection = QStringLiteral("Filter");
+    const QString ViewSection = QStringLiteral("View");
+
+    // The forms of the time column as the file names them, in the order of the enum.
+    const QString TimeNames[]
+        = {QStringLiteral("SinceStart"), QStringLiteral("TimeOfDay"), QStringLiteral("Delta")};
 
     // The one instance, alive from first use to exit.
     cInifile &PreferencesIni()
@@ -73,6 +79,15 @@ QString GetSettingsFolder()
 QString preferencesFile()
 {
     return GetSettingsFolder() + u'/' + FileName;
+}
+
+QString fileProblem()
+{
+    const QString problem = ProfileString::fileProblem(preferencesFile());
+    return problem.isEmpty() ? QString()
+                             : problem
+            + QStringLiteral(" Lumetra starts with its default settings and leaves the file "
+                             "alone.");
 }
 
 QString filterKey(FilterItem item)
@@ -135,6 +150,44 @@ void SaveDeviceSettings(DeviceMemory devices)
     for (const auto &[key, value] : keys) {
         ini.setKey(QLatin1String(key));
         ini.setValue(value);
+    }
+}
+
+ViewSettings LoadViewSettings()
+{
+    cInifile &ini = PreferencesIni();
+    ini.setSection(ViewSection);
+    const auto value = [&](const char *key) {
+        ini.setKey(QLatin1String(key));
+        return ini.Value();
+    };
+    ViewSettings settings;
+    if (const auto time = std::ranges::find(TimeNames, value("Time")); time != std::end(TimeNames))
+        settings.time = ViewSettings::Time(time - std::begin(TimeNames));
+    try {
+        settings.details = readCheckMark(value("ShowDetails"));
+    } catch (const std::runtime_error &) {
+        // not there, or not a check mark: the default stands
+    }
+    if (value("MiddleC") == QLatin1String("C3"))
+        settings.middleC = MessageDetails::MiddleC::C3;
+    return settings;
+}
+
+void SaveViewSettings(const ViewSettings &settings)
+{
+    cInifile &ini = PreferencesIni();
+    ini.setSection(ViewSection);
+    const std::pair<const char *, QString> keys[] = {
+        {"Time", TimeNames[int(settings.time)]},
+        {"ShowDetails", settings.details ? QStringLiteral("True") : QStringLiteral("False")},
+        {"MiddleC",
+            settings.middleC == MessageDetails::MiddleC::C3 ? QStringLiteral("C3")
+                                                            : QStringLiteral("C4")},
+    };
+    for (const auto &[key, text] : keys) {
+        ini.setKey(QLatin1String(key));
+        ini.setValue(text);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filter/modFilter.h"
+#include "monitor/ViewSettings.h"
 
 #include <QString>
 #include <cstdint>
@@ -17,6 +18,9 @@ const QString FileName = QStringLiteral("Lumetra.ini");
 
 QString GetSettingsFolder();
 QString preferencesFile();
+// Why the preferences file cannot be used (it is no regular file, or far too large), with
+// what Lumetra does about it; empty when it is fine or not there yet.
+QString fileProblem();
 
 // The chosen devices, as the main window holds them and the file remembers them: by their
 // positions in the lists, as earlier versions did, and by name.
@@ -36,6 +40,11 @@ void LoadPreferences(
 void SaveDeviceSettings(DeviceMemory devices);
 // Stores the check marks and says whether that worked.
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs);
+
+// The View menu's choices, in a section of their own; a value the file does not hold, or
+// one it holds wrongly, leaves the default.
+ViewSettings LoadViewSettings();
+void SaveViewSettings(const ViewSettings &settings);
 
 // The key under which the preferences file keeps a filter item.
 QString filterKey(modFilter::FilterItem item);

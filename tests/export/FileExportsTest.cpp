@@ -96,7 +96,8 @@ TEST_F(Files, ExportsCsvAndAMidiFile)
     w.send({0x90, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_TRUE(read(saveTo("mnuExportCsv", "grid.csv"))
-                    .startsWith("Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data\r\n"));
+                    .startsWith("Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,"
+                        "Details\r\n"));
     EXPECT_TRUE(read(saveTo("mnuSaveMidiFile", "take.mid")).startsWith("MThd"));
     EXPECT_TRUE(w.dialogs->shown.back().text.startsWith("Saved 1 MIDI message"));
 }

@@ -58,23 +58,42 @@ TEST(FormSize, TwipsPerPixelFollowTheScreen)
     EXPECT_EQ(modFormSize::toPixels(QRect(120, 720, 12375, 3135), 15, 15), QRect(8, 48, 825, 209));
 }
 
-TEST(FormSize, TheWindowKeepsItsLoadSizeAsItsMinimumAndLaysOutWhenResized)
+// The offscreen screen (800 x 600) is narrower than the designed window: it loads shrunk to
+// the screen, and grows in height as designed.
+TEST(FormSize, TheWindowFitsTheScreenAndGivesItsGrowthToTheGrid)
 {
     LoopbackWindow w;
     const QSize atLoad = w.window->size();
     EXPECT_EQ(w.window->minimumSize(), atLoad);
-    w.window->resize(atLoad / 2);
-    EXPECT_EQ(w.window->size(), atLoad) << "cannot shrink below its size at load";
+    const QRect available = w.window->screen()->availableGeometry();
+    EXPECT_LE(atLoad.width(), available.width());
+    EXPECT_LE(atLoad.height(), available.height());
+    const QRect client = w.window->centralWidget()->rect();
+    for (const auto *control :
+        w.window->centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (!control->isHidden()) {
+            EXPECT_TRUE(client.contains(control->geometry()))
+                << control->objectName().toStdString();
+        }
 
-    // The offscreen screen is narrower than the window: only the height can grow here.
-    const QSize screen = w.window->screen()->size();
-    EXPECT_EQ(w.window->maximumSize(), screen.expandedTo(atLoad));
-    w.window->resize(atLoad + QSize(50, 100));
-    QCoreApplication::processEvents();
-    const int twips = modFormSize::twipsPerPixel(w.window->screen()->logicalDotsPerInchX());
-    const int grownWidth = w.window->width() - atLoad.width();
-    EXPECT_EQ(w.grid()->width(), (12375 + grownWidth * twips) / twips);
-    EXPECT_EQ(w.grid()->horizontalHeader()->sectionSize(6), (4350 + grownWidth * twips) / twips);
-    EXPECT_EQ(w.grid()->height(), (3135 + 100 * twips) / twips);
-    EXPECT_EQ(w.find<QWidget>("btnSend")->y(), (5760 + 100 * twips) / twips);
+    const int gridHeight = w.grid()->height();
+    const int sendTop = w.find<QWidget>("btnSend")->y();
+    w.window->resize(atLoad + QSize(0, 100));
+    EXPECT_EQ(w.grid()->height(), gridHeight + 100);
+    EXPECT_EQ(w.find<QWidget>("btnSend")->y(), sendTop + 100);
+}
+
+TEST(FormSize, AScreenTooSmallShrinksTheGridFirstThenEverything)
+{
+    const modFormSize::Layout lessHeight = modFormSize::shrunkLayout(0, -1500);
+    EXPECT_EQ(placeOf(lessHeight, "grdMIDIIn").height(), 3135 - 1500) << "the grid alone gives";
+    EXPECT_EQ(placeOf(lessHeight, "btnSend").top(), 5760 - 1500);
+    EXPECT_EQ(placeOf(lessHeight, "ComboMidiIn"), QRect(120, 360, 4215, 315));
+
+    const modFormSize::Layout tiny = modFormSize::shrunkLayout(-6000, -3000);
+    for (const auto &placement : tiny.controls) {
+        EXPECT_LE(placement.twips.right(), 12525 - 6000) << placement.objectName;
+        EXPECT_LE(placement.twips.bottom(), 6240 - 3000) << placement.objectName;
+    }
+    EXPECT_EQ(tiny.leftOut, std::vector<const char *> {"btnPause"}) << "no room beside Clear All";
 }

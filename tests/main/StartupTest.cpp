@@ -152,8 +152,8 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     s.window->close();
     QFile saved(modPreferences::preferencesFile());
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(),
-        "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\nInputName=In B\r\nOutputName=Out B\r\n")
+    EXPECT_TRUE(saved.readAll().startsWith(
+        "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\nInputName=In B\r\nOutputName=Out B\r\n"))
         << "the new choice is kept";
 }
 

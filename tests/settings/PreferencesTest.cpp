@@ -36,8 +36,8 @@ TEST(Preferences, FirstRunCreatesTheFolderAndAtExitAFileWithTheDevicesOnly)
         w.window->close();
     }
     EXPECT_EQ(preferencesBytes(),
-        "[MIDI I/O]\r\nInput=0\r\nOutput=0\r\nInputName=Lumetra "
-        "Loopback\r\nOutputName=Lumetra Loopback\r\n");
+        "[MIDI I/O]\r\nInput=0\r\nOutput=0\r\nInputName=Lumetra Loopback\r\nOutputName=Lumetra "
+        "Loopback\r\n[View]\r\nTime=SinceStart\r\nShowDetails=True\r\nMiddleC=C4\r\n");
 }
 
 TEST(Preferences, ReadsIndexesLenientlyAndCheckMarksStrictly)

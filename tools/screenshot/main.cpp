@@ -5,8 +5,12 @@
 #include "ports/PortSystem.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTableView>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,10 +31,20 @@ bool save(QWidget &widget, const QString &path)
     return saved;
 }
 
+// Lets the window take in the traffic and draw it: the grid shows new rows a frame later.
+void settle()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 100)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
 } // namespace
 
-// Renders the main window, with some traffic, the filter notice and a send history, and the
-// About box to PNG files, on Qt's offscreen platform: a look at Lumetra without a display.
+// Renders the main window, with some traffic, the filter notice and a send history; the grid
+// scrolled to its details column; the View menu; and the About box to PNG files, on Qt's
+// offscreen platform: a look at Lumetra without a display.
 // Usage: lumetra_screenshot [output folder]
 int main(int argc, char *argv[])
 {
@@ -55,10 +69,18 @@ int main(int argc, char *argv[])
     typeAndSend(window, QStringLiteral("F0 7E 7F 09 01 F7"));
     typeAndSend(window, QStringLiteral("90 40 7F"));
     window.findChild<QAction *>(QStringLiteral("mnuActiveSense"))->trigger();
-    for (int i = 0; i < 10; ++i)
-        QApplication::processEvents();
+    settle();
 
     bool saved = save(window, out.filePath(QStringLiteral("main-window.png")));
+    auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    settle();
+    saved = save(window, out.filePath(QStringLiteral("details.png"))) && saved;
+    auto *view = window.findChild<QMenu *>(QStringLiteral("mnuView"));
+    view->popup(window.mapToGlobal(QPoint(0, 0)));
+    settle();
+    saved = save(*view, out.filePath(QStringLiteral("view-menu.png"))) && saved;
+    view->hide();
     window.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
     QApplication::processEvents();
     for (QWidget *top : QApplication::topLevelWidgets())

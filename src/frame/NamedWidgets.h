@@ -1,10 +1,24 @@
 #pragma once
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 
-// Menus and items carry their names as object names, so that tests find them.
+// Controls, menus and items carry their names as object names, so that tests find them.
+template<typename Widget>
+Widget *named(Widget *widget, const char *name, QWidget *parent)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setParent(parent);
+    return widget;
+}
+
+inline QLabel *namedLabel(const char *name, const QString &caption, QWidget *parent)
+{
+    return named(new QLabel(caption), name, parent);
+}
+
 inline QMenu *addNamedMenu(QMenuBar *bar, const char *name, const QString &title)
 {
     QMenu *menu = bar->addMenu(title);

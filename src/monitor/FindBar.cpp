@@ -1,0 +1,75 @@
+#include "FindBar.h"
+
+#include "EventGrid.h"
+#include "frame/NamedWidgets.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+FindBar::FindBar(EventGrid &grid, QWidget *parent)
+    : QWidget(parent)
+    , m_grid(grid)
+{
+    setObjectName(QStringLiteral("findBar"));
+    m_text = named(new QLineEdit, "txtFind", this);
+    m_text->setPlaceholderText(QStringLiteral("Text in the rows, e.g. F0 7E or note on"));
+    auto *next = named(new QPushButton(QStringLiteral("Next")), "btnFindNext", this);
+    auto *previous = named(new QPushButton(QStringLiteral("Previous")), "btnFindPrevious", this);
+    m_result = namedLabel("lblFindResult", QString(), this);
+    auto *close = named(new QToolButton, "btnFindClose", this);
+    close->setText(QStringLiteral("Close"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 2, 0, 2);
+    row->addWidget(namedLabel("lblFind", QStringLiteral("Find:"), this));
+    row->addWidget(m_text, 1);
+    for (QWidget *control : {static_cast<QWidget *>(next), static_cast<QWidget *>(previous),
+             static_cast<QWidget *>(m_result), static_cast<QWidget *>(close)})
+        row->addWidget(control);
+    connect(next, &QPushButton::clicked, this, &FindBar::findNext);
+    connect(previous, &QPushButton::clicked, this, &FindBar::findPrevious);
+    connect(close, &QToolButton::clicked, this, &FindBar::close);
+    connect(m_text, &QLineEdit::textEdited, m_result, &QLabel::clear);
+    hide();
+}
+
+void FindBar::open()
+{
+    if (isHidden()) {
+        show();
+        emit visibilityChanged();
+    }
+    m_text->setFocus();
+    m_text->selectAll();
+}
+
+void FindBar::close()
+{
+    hide();
+    emit visibilityChanged();
+}
+
+void FindBar::find(RowSearch::Direction direction)
+{
+    if (m_text->text().trimmed().isEmpty()) {
+        open();
+        return;
+    }
+    const bool found = m_grid.find(RowSearch(m_text->text()), direction);
+    m_result->setText(found ? QString() : QStringLiteral("Not found"));
+}
+
+void FindBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->modifiers() & Qt::ShiftModifier ? findPrevious() : findNext();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,65 @@
+#include "TrafficStatus.h"
+
+#include "EventGrid.h"
+#include "frame/NamedWidgets.h"
+#include "frame/NumberText.h"
+#include "ports/MIDIInput.h"
+
+#include <QStatusBar>
+#include <numeric>
+
+TrafficStatus::TrafficStatus(QStatusBar &bar, EventGrid &grid, MIDIInput &input, QObject *parent)
+    : QObject(parent)
+    , m_grid(grid)
+    , m_input(input)
+{
+    m_paused = namedLabel("lblPaused", QString(), &bar);
+    m_paused->setStyleSheet(QStringLiteral("color: yellow; background: black"));
+    m_rows = namedLabel("lblRows", QString(), &bar);
+    m_rate = namedLabel("lblRate", QString(), &bar);
+    m_dropped = namedLabel("lblDroppedCount", QString(), &bar);
+    for (QLabel *label : {m_paused, m_rows, m_rate, m_dropped})
+        bar.addPermanentWidget(label);
+    m_ticks.setInterval(Tick);
+    connect(&m_ticks, &QTimer::timeout, this, &TrafficStatus::tick);
+    show();
+}
+
+void TrafficStatus::arrived(int messages)
+{
+    m_perTick.back() += messages;
+    refresh();
+}
+
+void TrafficStatus::refresh()
+{
+    m_quietTicks = 0;
+    if (!m_ticks.isActive())
+        m_ticks.start();
+    show();
+}
+
+void TrafficStatus::tick()
+{
+    show();
+    std::rotate(m_perTick.begin(), m_perTick.begin() + 1, m_perTick.end());
+    m_perTick.back() = 0;
+    // Still once the rate has read zero for a whole second.
+    if (std::accumulate(m_perTick.begin(), m_perTick.end(), 0) == 0
+        && ++m_quietTicks > int(m_perTick.size())) {
+        show();
+        m_ticks.stop();
+    }
+}
+
+void TrafficStatus::show()
+{
+    const int rate = std::accumulate(m_perTick.begin(), m_perTick.end(), 0);
+    m_rows->setText(QStringLiteral("%1 rows").arg(groupedNumber(qint64(m_grid.rowCount() - 2))));
+    m_rate->setText(QStringLiteral("%1 msg/s").arg(groupedNumber(rate)));
+    m_dropped->setText(
+        QStringLiteral("%1 dropped").arg(groupedNumber(qint64(m_input.DroppedCount()))));
+    m_paused->setVisible(m_grid.isPaused());
+    m_paused->setText(
+        QStringLiteral("Paused: %1 new rows").arg(groupedNumber(qint64(m_grid.waitingRows()))));
+}

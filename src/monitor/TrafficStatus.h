@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <array>
+#include <chrono>
+#include <cstdint>
+
+class EventGrid;
+class MIDIInput;
+class QLabel;
+class QStatusBar;
+
+// The status bar's readout of the traffic: rows in the grid, messages a second over the last
+// second, messages dropped, and the rows waiting while the display is paused. It looks four
+// times a second while anything changes and stops once all is still, so that an idle window
+// costs nothing.
+class TrafficStatus : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds Tick {250};
+
+    TrafficStatus(QStatusBar &bar, EventGrid &grid, MIDIInput &input, QObject *parent = nullptr);
+
+    // Messages that just came into the grid, for the rate.
+    void arrived(int messages);
+    // Something the readout shows may have changed.
+    void refresh();
+
+private:
+    void tick();
+    void show();
+
+    EventGrid &m_grid;
+    MIDIInput &m_input;
+    QLabel *m_rows;
+    QLabel *m_rate;
+    QLabel *m_dropped;
+    QLabel *m_paused;
+    QTimer m_ticks;
+    std::array<int, 4> m_perTick {}; // the last second, a quarter at a time
+    int m_quietTicks = 0;
+};

@@ -1,0 +1,77 @@
+#include "ViewControls.h"
+
+#include "EventGrid.h"
+#include "EventGridModel.h"
+#include "FindBar.h"
+#include "TrafficStatus.h"
+#include "ViewMenu.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+constexpr int DetailsColumnCharacters = 40;
+const QString PauseCaption = QStringLiteral("&Pause");
+const QString ResumeCaption = QStringLiteral("&Resume");
+
+} // namespace
+
+ViewControls::ViewControls(const Wiring &wiring, QObject *parent)
+    : QObject(parent)
+    , m_wiring(wiring)
+    , m_findBar(new FindBar(wiring.grid, &wiring.client))
+    , m_status(new TrafficStatus(wiring.statusBar, wiring.grid, wiring.input, this))
+{
+    m_wiring.pauseButton.setText(PauseCaption);
+    connect(m_findBar, &FindBar::visibilityChanged, this, [this] { m_wiring.layOut(); });
+}
+
+void ViewControls::fillMenu(QMenu *menu)
+{
+    m_menu = new ViewMenu(menu);
+    connect(m_menu, &ViewMenu::settingsChanged, this, &ViewControls::showSettings);
+    connect(m_menu, &ViewMenu::pauseToggled, this, &ViewControls::pause);
+    connect(&m_wiring.pauseButton, &QPushButton::clicked, m_menu, &ViewMenu::togglePause);
+    connect(m_menu, &ViewMenu::findAsked, m_findBar, &FindBar::open);
+    connect(m_menu, &ViewMenu::findNextAsked, m_findBar, &FindBar::findNext);
+    connect(m_menu, &ViewMenu::findPreviousAsked, m_findBar, &FindBar::findPrevious);
+    showSettings(m_menu->settings());
+}
+
+ViewSettings ViewControls::settings() const
+{
+    return m_menu->settings();
+}
+
+void ViewControls::setSettings(const ViewSettings &settings)
+{
+    m_menu->setSettings(settings);
+}
+
+void ViewControls::showSettings(const ViewSettings &settings)
+{
+    m_wiring.rows.setViewSettings(settings);
+    QTableView &view = m_wiring.grid.view();
+    if (settings.details)
+        view.horizontalHeader()->resizeSection(EventGridModel::DetailsColumn,
+            view.fontMetrics().averageCharWidth() * DetailsColumnCharacters);
+}
+
+void ViewControls::pause(bool paused)
+{
+    m_wiring.grid.setPaused(paused);
+    m_wiring.pauseButton.setText(paused ? ResumeCaption : PauseCaption);
+    m_status->refresh();
+}
+
+void ViewControls::arrived(int messages)
+{
+    m_status->arrived(messages);
+}
+
+void ViewControls::refresh()
+{
+    m_status->refresh();
+}

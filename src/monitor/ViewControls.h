@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ViewSettings.h"
+
+#include <QObject>
+#include <functional>
+
+class EventGrid;
+class EventGridModel;
+class FindBar;
+class MIDIInput;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class TrafficStatus;
+class ViewMenu;
+
+// What the window offers for looking at the traffic beyond the grid itself: the View menu,
+// the Pause button, the find bar under the grid and the status bar's readout, kept in step.
+class ViewControls : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Wiring
+    {
+        EventGrid &grid;
+        EventGridModel &rows;
+        MIDIInput &input;
+        QStatusBar &statusBar;
+        QPushButton &pauseButton; // btnPause
+        QWidget &client; // where the find bar goes
+        std::function<void()> layOut; // the find bar came or went
+    };
+
+    ViewControls(const Wiring &wiring, QObject *parent = nullptr);
+
+    // Fills the "&View" menu.
+    void fillMenu(QMenu *menu);
+    ViewSettings settings() const;
+    void setSettings(const ViewSettings &settings);
+    FindBar *findBar() const { return m_findBar; }
+
+    // Messages that came into the grid, for the rate.
+    void arrived(int messages);
+    // The rows or the drop count changed otherwise (a sent row, Clear All).
+    void refresh();
+
+private:
+    void showSettings(const ViewSettings &settings);
+    void pause(bool paused);
+
+    Wiring m_wiring;
+    ViewMenu *m_menu = nullptr;
+    FindBar *m_findBar;
+    TrafficStatus *m_status;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ViewSettings.h"
+
+#include <QObject>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+
+// The View menu: pausing the display, the form of the time column, the details column and
+// its convention for middle C, and finding rows. Its choices other than the pause last from
+// run to run.
+class ViewMenu : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Fills `menu` (the "&View" menu) with its items.
+    explicit ViewMenu(QMenu *menu);
+
+    ViewSettings settings() const;
+    void setSettings(const ViewSettings &settings);
+    bool isPaused() const;
+    void togglePause();
+
+signals:
+    void settingsChanged(const ViewSettings &settings);
+    void pauseToggled(bool paused);
+    void findAsked();
+    void findNextAsked();
+    void findPreviousAsked();
+
+private:
+    QAction *m_pause;
+    QActionGroup *m_time;
+    QAction *m_details;
+    QAction *m_middleC3;
+};

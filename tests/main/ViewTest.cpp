@@ -1,0 +1,166 @@
+#include "monitor/EventGridModel.h"
+#include "support/LoopbackWindow.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString shown(const LoopbackWindow &w, int row, int column)
+{
+    return w.grid()->model()->index(row, column).data().toString();
+}
+
+QByteArray logOf(LoopbackWindow &w, const char *menuItem, const QString &path)
+{
+    w.dialogs->nextSaveFileName = path;
+    w.toggle(menuItem);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(View, PauseHoldsTheViewStillLosesNothingAndResumesInOrder)
+{
+    LoopbackWindow w;
+    for (int i = 0; i < 100; ++i)
+        w.send({0x90, std::uint8_t(i), 0x40});
+    ASSERT_TRUE(w.waitForRows(102));
+    w.toggle("mnuPause");
+    EXPECT_EQ(w.find<QPushButton>("btnPause")->text(), "&Resume");
+    QScrollBar *scroll = w.grid()->verticalScrollBar();
+    scroll->setValue(0);
+    for (int i = 100; i < 127; ++i)
+        w.send({0x90, std::uint8_t(i), 0x40});
+    QTest::qWait(100);
+    EXPECT_EQ(w.gridRows(), 102) << "the view stands still";
+    EXPECT_EQ(scroll->value(), 0) << "where the user scrolled to";
+    EXPECT_EQ(w.find<QLabel>("lblPaused")->text(), "Paused: 27 new rows");
+
+    w.find<QPushButton>("btnPause")->click();
+    EXPECT_EQ(w.gridRows(), 129) << "resume shows them all at once";
+    EXPECT_EQ(scroll->value(), scroll->maximum()) << "and the scroll rule applies again";
+    for (int i = 0; i < 127; ++i)
+        ASSERT_EQ(w.window->GetMIDIINText(i + 1, 2), QString::asprintf("%02X", i)) << "in order";
+    EXPECT_TRUE(w.find<QLabel>("lblPaused")->isHidden());
+}
+
+TEST(View, ClearAllWhilePausedClearsWhatWaitsToo)
+{
+    LoopbackWindow w;
+    w.toggle("mnuPause");
+    w.send({0xF8});
+    w.send({0xFE});
+    w.find<QPushButton>("btnClear")->click();
+    w.toggle("mnuPause");
+    EXPECT_EQ(w.gridRows(), 2);
+    EXPECT_EQ(w.find<QLabel>("lblRows")->text(), "0 rows");
+}
+
+TEST(View, TheTimeColumnShowsTheTimeOfDayOrTheDeltaFromKnownStamps)
+{
+    EventGridModel model;
+    const QDateTime start(QDate(2026, 12, 6), QTime(13, 4, 59, 120));
+    model.clock().startEra(0, start.toMSecsSinceEpoch());
+    for (const char *row :
+        {"0\t90\t3C\t40\t1\tNOTE ON\t", "SENT\tF8\t\t\t\t\t", "1500\t80\t3C\t40\t1\tNOTE OFF\t"})
+        model.appendRow(row);
+    model.commit();
+    const auto column = [&](ViewSettings::Time time) {
+        ViewSettings settings;
+        settings.time = time;
+        model.setViewSettings(settings);
+        QStringList texts;
+        for (int row = 0; row < 3; ++row)
+            texts << model.index(row, 0).data().toString();
+        return texts;
+    };
+    EXPECT_EQ(column(ViewSettings::Time::TimeOfDay),
+        QStringList({"13:04:59.120", "SENT", "13:05:00.620"}));
+    EXPECT_EQ(column(ViewSettings::Time::Delta), QStringList({"+0", "SENT", "+1500"}))
+        << "from the row above that has a stamp";
+    EXPECT_EQ(column(ViewSettings::Time::SinceStart), QStringList({"0", "SENT", "1500"}));
+    EXPECT_EQ(model.gridCellText(3, 0), "1500") << "the stored cell stays as it is";
+}
+
+TEST(View, FindsForwardBackwardRoundAndSaysWhenNothingMatches)
+{
+    LoopbackWindow w;
+    for (const std::initializer_list<std::uint8_t> &message :
+        {std::initializer_list<std::uint8_t> {0x90, 0x3C, 0x40}, {0xB0, 0x07, 0x64},
+            {0x90, 0x3E, 0x40}, {0xF8}})
+        w.send(message);
+    ASSERT_TRUE(w.waitForRows(6));
+    w.toggle("mnuFind");
+    auto *text = w.find<QLineEdit>("txtFind");
+    ASSERT_TRUE(text->isVisible());
+    EXPECT_TRUE(text->hasFocus());
+    QTest::keyClicks(text, "note on");
+    const auto selectedRow
+        = [&] { return w.grid()->selectionModel()->selectedRows().value(0).row(); };
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(selectedRow(), 0);
+    w.toggle("mnuFindNext");
+    EXPECT_EQ(selectedRow(), 2);
+    w.toggle("mnuFindNext");
+    EXPECT_EQ(selectedRow(), 0) << "round past the end";
+    w.toggle("mnuFindPrevious");
+    EXPECT_EQ(selectedRow(), 2) << "back round past the start";
+    text->setText("Volume");
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(selectedRow(), 1) << "in the details column";
+    text->setText("90 3E");
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRow(), 2) << "across two cells, backward";
+    text->setText("F0 7E");
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(w.find<QLabel>("lblFindResult")->text(), "Not found");
+}
+
+TEST(View, ChoicesSurviveARestartAndLeaveCellsAndLogsAlone)
+{
+    QTemporaryDir folder;
+    QByteArray plainIn, plainInOut;
+    {
+        LoopbackWindow w;
+        w.send({0x90, 0x3C, 0x40});
+        w.send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+        ASSERT_TRUE(w.waitForRows(4));
+        plainIn = logOf(w, "mnuSaveIn", folder.filePath("in.txt"));
+        plainInOut = logOf(w, "mnuSaveInOut", folder.filePath("inout.txt"));
+        const QString cells = w.row(1) + w.row(2);
+        for (const char *choice : {"mnuTimeOfDay", "mnuShowDetails", "mnuMiddleC3"}) {
+            w.toggle(choice);
+            EXPECT_EQ(w.row(1) + w.row(2), cells) << choice;
+            EXPECT_EQ(logOf(w, "mnuSaveIn", folder.filePath("in.txt")), plainIn) << choice;
+            EXPECT_EQ(logOf(w, "mnuSaveInOut", folder.filePath("inout.txt")), plainInOut) << choice;
+        }
+        EXPECT_EQ(w.grid()->model()->columnCount(), 7) << "details hidden";
+        w.window->close();
+    }
+    LoopbackWindow again(LoopbackWindow::Preferences::AsStored);
+    EXPECT_TRUE(again.find<QAction>("mnuTimeOfDay")->isChecked());
+    EXPECT_FALSE(again.find<QAction>("mnuShowDetails")->isChecked());
+    EXPECT_TRUE(again.find<QAction>("mnuMiddleC3")->isChecked());
+}
+
+TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
+{
+    LoopbackWindow w;
+    w.send({0x90, 0x3C, 0x64});
+    ASSERT_TRUE(w.waitForRows(3));
+    EXPECT_EQ(w.grid()->model()->headerData(7, Qt::Horizontal).toString(), "Details");
+    EXPECT_EQ(shown(w, 0, 7), "C4 velocity 100");
+    w.toggle("mnuMiddleC3");
+    EXPECT_EQ(shown(w, 0, 7), "C3 velocity 100");
+    EXPECT_EQ(w.find<QLabel>("lblRows")->text(), "1 rows");
+    EXPECT_EQ(w.find<QLabel>("lblRate")->text(), "1 msg/s");
+    EXPECT_EQ(w.find<QLabel>("lblDroppedCount")->text(), "0 dropped");
+}
