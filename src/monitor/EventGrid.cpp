@@ -48,6 +48,7 @@ EventGrid::EventGrid(QTableView &view, EventGridModel &model, QObject *parent)
     m_view.setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view.setWordWrap(false);
+    m_view.setTextElideMode(Qt::ElideNone);
     m_view.setTabKeyNavigation(false); // Tab moves on to the next control
     auto *copy = new QAction(QStringLiteral("Copy"), &m_view);
     copy->setObjectName(QStringLiteral("actCopyRows"));

@@ -27,16 +27,22 @@ TrafficStatus::TrafficStatus(QStatusBar &bar, EventGrid &grid, MIDIInput &input,
 
 void TrafficStatus::arrived(int messages)
 {
+    // Counted now, shown with the next tick: traffic must not cost a repaint a burst.
     m_perTick.back() += messages;
-    refresh();
+    keepTicking();
 }
 
 void TrafficStatus::refresh()
 {
+    keepTicking();
+    show();
+}
+
+void TrafficStatus::keepTicking()
+{
     m_quietTicks = 0;
     if (!m_ticks.isActive())
         m_ticks.start();
-    show();
 }
 
 void TrafficStatus::tick()

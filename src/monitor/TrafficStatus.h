@@ -30,6 +30,7 @@ public:
     void refresh();
 
 private:
+    void keepTicking();
     void tick();
     void show();
 

@@ -42,7 +42,8 @@ TEST(View, PauseHoldsTheViewStillLosesNothingAndResumesInOrder)
     QTest::qWait(100);
     EXPECT_EQ(w.gridRows(), 102) << "the view stands still";
     EXPECT_EQ(scroll->value(), 0) << "where the user scrolled to";
-    EXPECT_EQ(w.find<QLabel>("lblPaused")->text(), "Paused: 27 new rows");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return w.find<QLabel>("lblPaused")->text() == "Paused: 27 new rows"; }, 1000));
 
     w.find<QPushButton>("btnPause")->click();
     EXPECT_EQ(w.gridRows(), 129) << "resume shows them all at once";
@@ -160,7 +161,10 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     EXPECT_EQ(shown(w, 0, 7), "C4 velocity 100");
     w.toggle("mnuMiddleC3");
     EXPECT_EQ(shown(w, 0, 7), "C3 velocity 100");
-    EXPECT_EQ(w.find<QLabel>("lblRows")->text(), "1 rows");
-    EXPECT_EQ(w.find<QLabel>("lblRate")->text(), "1 msg/s");
-    EXPECT_EQ(w.find<QLabel>("lblDroppedCount")->text(), "0 dropped");
+    const auto reads = [&](const char *label, const QString &text) {
+        return QTest::qWaitFor([&] { return w.find<QLabel>(label)->text() == text; }, 1000);
+    };
+    EXPECT_TRUE(reads("lblRows", "1 rows"));
+    EXPECT_TRUE(reads("lblRate", "1 msg/s"));
+    EXPECT_TRUE(reads("lblDroppedCount", "0 dropped"));
 }

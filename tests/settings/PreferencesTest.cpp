@@ -3,6 +3,8 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
 #include <QLabel>
 #include <gtest/gtest.h>
 
@@ -145,4 +147,25 @@ TEST(Preferences, SavingTheFilterWhereItCannotBeWrittenSaysWhy)
     EXPECT_TRUE(w.dialogs->shown[0].text.startsWith("The filter settings could not be saved to \""
         + modPreferences::preferencesFile() + "\": "));
     QFile::remove(modPreferences::GetSettingsFolder());
+}
+
+TEST(Preferences, AFileThatIsNoRegularFileIsNamedLeftAloneAndNeverBlocks)
+{
+    forgetPreferences();
+    QDir().mkpath(modPreferences::GetSettingsFolder());
+    const QByteArray fifo = modPreferences::preferencesFile().toLocal8Bit();
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    {
+        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+        ASSERT_FALSE(w.dialogs->shown.empty());
+        EXPECT_EQ(w.dialogs->shown.front().text,
+            "\"" + modPreferences::preferencesFile()
+                + "\" is not a regular file. Lumetra starts with its default settings and "
+                  "leaves the file alone.");
+        EXPECT_EQ(w.find<QComboBox>("ComboMidiIn")->currentText(), "Lumetra Loopback")
+            << "the start-up goes on";
+        w.window->close();
+    }
+    EXPECT_FALSE(QFileInfo(modPreferences::preferencesFile()).isFile()) << "not replaced";
+    QFile::remove(modPreferences::preferencesFile());
 }
