@@ -1,3 +1,4 @@
+#include "frame/DialogService.h"
 #include "main/frmMain.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
@@ -146,3 +147,55 @@ static void BM_FindNext(benchmark::State &state)
         = benchmark::Counter(double(Rows), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FindNext)->Unit(benchmark::kMillisecond);
+
+// A 16 MB SysEx dump arrives from another thread, is shown and clicked in the shown window:
+// the longest the event loop was held, and the memory it took, against the dump's size.
+static void BM_HugeSysEx(benchmark::State &state)
+{
+    constexpr qsizetype Size = 16 << 20;
+    QByteArray dump(Size, '\x11');
+    dump[0] = char(0xF0);
+    dump[Size - 1] = char(0xF7);
+    for (auto _ : state) {
+        const auto ports = PortSystem::createLoopbackOnly();
+        frmMain window(ports, std::make_unique<SilentDialogs>());
+        window.Form_Load();
+        window.show();
+        QCoreApplication::processEvents();
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+        const std::size_t residentBefore = residentBytes();
+
+        qint64 worstStallMs = 0;
+        QElapsedTimer sinceTick;
+        QTimer ticker;
+        ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker, &QTimer::timeout,
+            [&] { worstStallMs = std::max(worstStallMs, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start(1);
+        // Delivered on another thread, as a backend does.
+        std::thread sender([&] {
+            MIDIOutput output(ports);
+            DeviceSelection::openOutputDevice(output, 0);
+            sendMessage(output,
+                {reinterpret_cast<const std::uint8_t *>(dump.constData()), std::size_t(Size)});
+        });
+        while (grid->model()->rowCount() < 2)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        sender.join();
+        grid->viewport()->repaint();
+        QElapsedTimer clicking;
+        clicking.start();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        emit grid->clicked(grid->model()->index(0, 0));
+        const qint64 clickMs = clicking.elapsed();
+        ticker.stop();
+
+        state.counters["worst_stall_ms"] = double(worstStallMs);
+        state.counters["click_ms"] = double(clickMs);
+        state.counters["resident_per_dump_byte"]
+            = double(residentBytes() - residentBefore) / double(Size);
+        window.close();
+    }
+}
+BENCHMARK(BM_HugeSysEx)->Iterations(1)->Unit(benchmark::kMillisecond);

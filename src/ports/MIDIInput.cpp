@@ -165,8 +165,11 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
         = std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
     message.status = status;
     if (status == SysExStatus) {
-        message.sysEx
-            = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        // A dump of megabytes is shared with the assembler, not copied.
+        const QByteArray &assembled = m_assembler.sysExBeingDelivered();
+        message.sysEx = assembled.constData() == reinterpret_cast<const char *>(bytes.data())
+            ? assembled
+            : QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     } else {
         message.size = std::uint8_t(bytes.size());
         message.data1 = bytes.size() > 1 ? bytes[1] : 0;

@@ -101,9 +101,10 @@ void MessageAssembler::flush(const Deliver &deliver)
 {
     if (m_inSysEx) {
         m_inSysEx = false;
-        const QByteArray message = std::exchange(m_sysEx, {});
+        m_delivering = std::exchange(m_sysEx, {});
         if (!std::exchange(m_discardingSysEx, false))
-            deliver(asBytes(message));
+            deliver(asBytes(m_delivering));
+        m_delivering = QByteArray();
     } else if (m_shortSize > 0) {
         deliver(std::span(m_short.data(), std::size_t(m_shortSize)));
         m_shortSize = 0;

@@ -38,6 +38,8 @@ public:
     void reset();
 
     bool isAssemblingSysEx() const { return m_inSysEx; }
+    // While a SysEx is being delivered: the bytes delivered, to share rather than copy.
+    const QByteArray &sysExBeingDelivered() const { return m_delivering; }
     bool isOpen() const { return m_inSysEx || m_shortSize > 0; }
 
 private:
@@ -47,6 +49,7 @@ private:
 
     const std::size_t m_largestSysEx;
     QByteArray m_sysEx;
+    QByteArray m_delivering;
     bool m_inSysEx = false;
     bool m_discardingSysEx = false;
     std::array<std::uint8_t, 3> m_short {}; // a message other than SysEx being assembled
