@@ -5,6 +5,7 @@
 #include "monitor/RowMessage.h"
 #include "monitor/RowStore.h"
 #include "ports/MidiMessage.h"
+#include "settings/SafeFile.h"
 
 #include <QFile>
 #include <algorithm>
@@ -142,16 +143,16 @@ ReadResult parse(QByteArrayView bytes)
 
 ReadResult load(const QString &path)
 {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        ReadResult refused;
-        refused.reason = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
-        return refused;
-    }
-    return parse(bytes);
+    // Only a regular file of a size a device could take: a FIFO or an endless device in its
+    // place must not hold the window.
+    const SafeFile::Contents file = SafeFile::readRegular(path, LargestFile);
+    if (file.status == SafeFile::Contents::Status::Read)
+        return parse(file.bytes);
+    ReadResult refused;
+    refused.reason = file.status == SafeFile::Contents::Status::Missing
+        ? QStringLiteral("\"%1\" cannot be read: it is not there.").arg(path)
+        : file.reason;
+    return refused;
 }
 
 } // namespace SysExFile

@@ -54,7 +54,11 @@ struct ReadResult
 // Takes a file only if it is wholly a sequence of complete messages, each F0, data bytes
 // (00 to 7F), F7; otherwise nothing of it, with a reason naming the first byte at fault.
 ReadResult parse(QByteArrayView bytes);
-// Reads the file and parses it; a file that cannot be read is refused with the system's reason.
+// The largest file a send takes: dumps beyond it are no device's.
+constexpr qint64 LargestFile = qint64(256) << 20;
+
+// Reads the file and parses it; a file that cannot be read, that is no regular file or that
+// is larger than LargestFile is refused with the reason.
 ReadResult load(const QString &path);
 
 } // namespace SysExFile

@@ -13,22 +13,31 @@
 
 namespace {
 
+// Not modal: a modal progress dialog runs the event loop inside setValue(), and whoever
+// closes it from there would delete it under its own feet. It is deleted later, likewise.
 class QtProgress : public DialogService::Progress
 {
 public:
     QtProgress(QWidget *parent, const QString &text, int total, std::function<void()> cancel)
-        : m_dialog(text, QStringLiteral("Cancel"), 0, total, parent)
+        : m_dialog(new QProgressDialog(text, QStringLiteral("Cancel"), 0, total, parent))
     {
-        m_dialog.setWindowTitle(DialogService::ApplicationTitle);
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(0);
-        QObject::connect(&m_dialog, &QProgressDialog::canceled, std::move(cancel));
-        m_dialog.show(); // not exec(): the run goes on in the event loop
+        m_dialog->setWindowTitle(DialogService::ApplicationTitle);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setAutoClose(false);
+        QObject::connect(m_dialog, &QProgressDialog::canceled, m_dialog, std::move(cancel),
+            Qt::QueuedConnection);
+        m_dialog->show(); // not exec(): the run goes on in the event loop
     }
-    void setValue(int done) override { m_dialog.setValue(done); }
+    ~QtProgress() override
+    {
+        QObject::disconnect(m_dialog, &QProgressDialog::canceled, nullptr, nullptr);
+        m_dialog->hide();
+        m_dialog->deleteLater();
+    }
+    void setValue(int done) override { m_dialog->setValue(done); }
 
 private:
-    QProgressDialog m_dialog;
+    QProgressDialog *m_dialog;
 };
 
 // A file of dumps and the pause after each, asked in one dialog.

@@ -20,6 +20,9 @@ QString usage(const QCommandLineParser &parser)
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    // "-platform offscreen", as the window system's library takes its options, and as a
+    // session manager starts a program again ("-session ID").
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Lumetra shows every MIDI message that arrives on one input as a decoded row, and sends "
         "the messages you type to one output."));

@@ -120,9 +120,8 @@ bool EventGrid::find(const RowSearch &search, RowSearch::Direction direction)
     const QModelIndex current = m_view.currentIndex();
     if (current.isValid() && std::size_t(current.row()) < shown)
         from = (std::size_t(current.row()) + (forward ? 1 : shown - 1)) % shown;
-    const RowSearch::ExtraText details = m_model.viewSettings().details
-        ? RowSearch::ExtraText([this](std::size_t row) { return m_model.details(row); })
-        : RowSearch::ExtraText();
+    const RowSearch::ExtraMatch details
+        = m_model.viewSettings().details ? m_model.detailsMatch(search) : nullptr;
     const auto row = search.find(m_model.rows(), from, direction, details, shown);
     if (!row)
         return false;

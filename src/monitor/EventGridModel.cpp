@@ -6,7 +6,9 @@
 #include "modFormat.h"
 
 #include <cstring>
+#include <memory>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 
@@ -86,6 +88,27 @@ void EventGridModel::setViewSettings(const ViewSettings &settings)
 QString EventGridModel::details(std::size_t row) const
 {
     return MessageDetails::describe(readRowMessage(m_rows.row(row), 64), m_view.middleC);
+}
+
+// Details depend on the bytes alone, and a long log repeats few distinct short messages:
+// each of those is described and matched once per search.
+RowSearch::ExtraMatch EventGridModel::detailsMatch(const RowSearch &search) const
+{
+    auto known = std::make_shared<std::unordered_map<std::uint32_t, bool>>();
+    return [this, &search, known](std::size_t row) {
+        const RowMessage message = readRowMessage(m_rows.row(row), 64);
+        const auto describedMatch
+            = [&] { return search.matches(MessageDetails::describe(message, m_view.middleC)); };
+        if (message.bytes.size() > 3 || message.isSysEx())
+            return describedMatch();
+        std::uint32_t key = std::uint32_t(message.bytes.size());
+        for (std::size_t i = 0; i < message.bytes.size(); ++i)
+            key |= std::uint32_t(message.bytes[i]) << (8 * (i + 1));
+        const auto [entry, added] = known->try_emplace(key, false);
+        if (added)
+            entry->second = describedMatch();
+        return entry->second;
+    };
 }
 
 QString EventGridModel::shownText(std::size_t row, int column) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowSearch.h"
 #include "RowStore.h"
 #include "StampClock.h"
 #include "ViewSettings.h"
@@ -48,6 +49,8 @@ public:
     // The texts a view (or a CSV) adds to a stored row.
     QString timeOfDay(std::size_t row) const { return m_clock.timeOfDay(m_rows, row); }
     QString details(std::size_t row) const;
+    // Whether a row's details hold what `search` looks for; valid while both live.
+    RowSearch::ExtraMatch detailsMatch(const RowSearch &search) const;
 
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
     int gridRowCount() const { return int(m_rows.size()) + 2; }

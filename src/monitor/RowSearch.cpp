@@ -27,7 +27,7 @@ bool RowSearch::matchesAt(std::string_view text, std::size_t at) const
     return true;
 }
 
-bool RowSearch::matches(std::string_view upperText) const
+bool RowSearch::matchesUpper(std::string_view upperText) const
 {
     for (std::size_t at = upperText.find(m_firstWord); at != std::string_view::npos;
          at = upperText.find(m_firstWord, at + 1))
@@ -77,9 +77,9 @@ std::size_t RowSearch::rowHolding(
     return first;
 }
 
-bool RowSearch::extraMatches(const ExtraText &extra, std::size_t row) const
+bool RowSearch::matches(const QString &text) const
 {
-    return extra && matches(extra(row).toUpper().toStdString());
+    return matchesUpper(text.toUpper().toStdString());
 }
 
 // The first word is looked for across the chunk; a hit is a match when the whole text stands
@@ -112,7 +112,7 @@ std::optional<std::size_t> RowSearch::firstInChunk(
 }
 
 std::optional<std::size_t> RowSearch::findIn(const RowStore &rows, std::size_t first,
-    std::size_t last, Direction direction, const ExtraText &extra) const
+    std::size_t last, Direction direction, const ExtraMatch &extra) const
 {
     if (first >= last)
         return std::nullopt;
@@ -122,7 +122,7 @@ std::optional<std::size_t> RowSearch::findIn(const RowStore &rows, std::size_t f
             const RowStore::ChunkText text = rows.chunkText(chunk);
             const std::size_t chunkEnd = std::min(last, text.firstRow + text.rowCount);
             for (std::size_t row = first; extra && row < hit.value_or(chunkEnd); ++row)
-                if (extraMatches(extra, row))
+                if (extra(row))
                     return row;
             if (hit || chunkEnd >= last)
                 return hit;
@@ -140,7 +140,7 @@ std::optional<std::size_t> RowSearch::findIn(const RowStore &rows, std::size_t f
             lastHit = hit;
         const std::size_t nearest = lastHit ? *lastHit + 1 : start;
         for (std::size_t row = end; extra && row > nearest; --row)
-            if (extraMatches(extra, row - 1))
+            if (extra(row - 1))
                 return row - 1;
         if (lastHit)
             return lastHit;
@@ -150,7 +150,7 @@ std::optional<std::size_t> RowSearch::findIn(const RowStore &rows, std::size_t f
 }
 
 std::optional<std::size_t> RowSearch::find(const RowStore &rows, std::size_t from,
-    Direction direction, const ExtraText &extra, std::optional<std::size_t> rowCount) const
+    Direction direction, const ExtraMatch &extra, std::optional<std::size_t> rowCount) const
 {
     const std::size_t count = std::min(rowCount.value_or(rows.size()), rows.size());
     if (isEmpty() || count == 0)

@@ -17,8 +17,9 @@ class RowSearch
 {
 public:
     enum class Direction { Forward, Backward };
-    // More words of a row that the store does not keep, already upper-cased; may be null.
-    using ExtraText = std::function<QString(std::size_t row)>;
+    // Whether words a caller adds to a row, which the store does not keep, hold the text;
+    // may be null.
+    using ExtraMatch = std::function<bool(std::size_t row)>;
 
     explicit RowSearch(const QString &text);
     bool isEmpty() const { return m_needle.empty(); }
@@ -27,18 +28,18 @@ public:
     // `count` rows (all of them by default), wrapping round the end (or the start) once;
     // nothing when no row matches.
     std::optional<std::size_t> find(const RowStore &rows, std::size_t from, Direction direction,
-        const ExtraText &extra = {}, std::optional<std::size_t> count = {}) const;
-    bool matches(std::string_view upperText) const;
+        const ExtraMatch &extra = {}, std::optional<std::size_t> count = {}) const;
+    bool matches(const QString &text) const;
 
 private:
     // The first match in rows [first, last) forward, or the last one backward.
     std::optional<std::size_t> findIn(const RowStore &rows, std::size_t first, std::size_t last,
-        Direction direction, const ExtraText &extra) const;
+        Direction direction, const ExtraMatch &extra) const;
     std::optional<std::size_t> firstInChunk(
         const RowStore &rows, std::size_t chunk, std::size_t first, std::size_t last) const;
     bool matchesAt(std::string_view text, std::size_t at) const;
     const char *nextFirstWord(const char *begin, const char *end) const;
-    bool extraMatches(const ExtraText &extra, std::size_t row) const;
+    bool matchesUpper(std::string_view upperText) const;
     static std::size_t rowHolding(
         const RowStore &rows, std::size_t first, std::size_t last, std::size_t at);
 

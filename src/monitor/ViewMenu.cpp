@@ -13,9 +13,9 @@ struct TimeChoice
 };
 
 constexpr TimeChoice TimeChoices[] = {
-    {"mnuTimeSinceStart", "Milliseconds since Start", ViewSettings::Time::SinceStart},
-    {"mnuTimeOfDay", "Time of Day", ViewSettings::Time::TimeOfDay},
-    {"mnuTimeDelta", "Delta from Previous Row", ViewSettings::Time::Delta},
+    {"mnuTimeSinceStart", "Milliseconds since start", ViewSettings::Time::SinceStart},
+    {"mnuTimeOfDay", "Time of day", ViewSettings::Time::TimeOfDay},
+    {"mnuTimeDelta", "Delta from previous row", ViewSettings::Time::Delta},
 };
 
 QAction *checkable(QAction *action, const QKeySequence &shortcut = {})

@@ -22,6 +22,8 @@ public:
     static bool serverAnswers();
 
     QString label() const override;
+    // Whether a client of ours is connected to a running server now.
+    bool isConnected() const { return client() != nullptr; }
     void lookNow() override { wakeWatcher(); }
     QStringList portNames(PortDirection direction) override;
     std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) override;

@@ -139,11 +139,15 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
     std::lock_guard lock(m_apiMutex);
     if (!m_client || !isAlive())
         throw PortError(QStringLiteral("The JACK server has gone."));
-    const auto free = std::find_if(m_slots.begin(), m_slots.end(),
-        [](const auto &slot) { return slot->state.load() == Free && !slot->ring; });
+    const auto free = std::find_if(m_slots.begin(), m_slots.end(), [](const auto &slot) {
+        const int state = slot->state.load(std::memory_order_acquire);
+        return state == Free || (state == Retired && !slot->port); // let go of late
+    });
     if (free == m_slots.end())
         throw PortError(QStringLiteral("Lumetra has too many JACK ports open."));
     Slot &slot = **free;
+    if (slot.ring) // a slot the process thread let go of only after its port was closed
+        jack_ringbuffer_free(std::exchange(slot.ring, nullptr));
     const QString name = uniquePortName(portName);
     slot.port = jack_port_register(m_client, name.toLocal8Bit().constData(), JACK_DEFAULT_MIDI_TYPE,
         sink ? JackPortIsInput : JackPortIsOutput, 0);
@@ -315,7 +319,7 @@ void JackClient::readLoop()
             ;
         std::lock_guard lock(m_readerMutex);
         for (auto &slot : m_slots)
-            if (slot->sink && slot->state.load(std::memory_order_acquire) == Active)
+            if (slot->state.load(std::memory_order_acquire) == Active && slot->sink)
                 deliver(*slot, buffer);
     }
 }

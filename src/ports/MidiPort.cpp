@@ -64,7 +64,9 @@ void MidiPort::followDevices()
         dropConnection();
         m_waiting = true;
         emit deviceStateChanged();
-    } else if (m_waiting && listed != devices.end()) {
+    }
+    // A device still listed (its system came back under it, say) is opened again at once.
+    if (m_waiting && listed != devices.end()) {
         try {
             reconnect(*listed);
             m_waiting = false;

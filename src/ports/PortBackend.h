@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 
 enum class PortDirection : std::uint8_t { Input, Output };
@@ -52,9 +53,13 @@ class PortBackend
 {
 public:
     virtual ~PortBackend() = default;
-    // Set once, before the backend is used; the backend calls it from any thread when its
-    // ports may have changed.
-    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+    // Called from any thread when the backend's ports may have changed; a backend may start
+    // telling before the listener is set, hence the lock.
+    void setChangeListener(std::function<void()> listener)
+    {
+        std::lock_guard lock(m_listenerMutex);
+        m_changed = std::move(listener);
+    }
     // A backend that cannot tell when its ports change is looked at now and then instead.
     virtual bool announcesChanges() const { return true; }
     // The user asks for a fresh look: a backend that waits for its system looks now.
@@ -68,10 +73,12 @@ public:
 protected:
     void announceChange() const
     {
+        std::lock_guard lock(m_listenerMutex);
         if (m_changed)
             m_changed();
     }
 
 private:
+    mutable std::mutex m_listenerMutex;
     std::function<void()> m_changed;
 };

@@ -9,22 +9,33 @@
 
 namespace {
 
+// Whether the parts are all alive, and JACK among them whenever a server runs: a port
+// opened while the server was away gives way, to be opened again with its JACK half.
+template<typename Part>
+bool whole(const std::vector<std::unique_ptr<Part>> &parts, const JackBackend *jack, bool hasJack)
+{
+    return std::ranges::all_of(parts, [](const auto &part) { return part->isAlive(); })
+        && (hasJack || !jack || !jack->isConnected());
+}
+
 // The ports of both systems as one; each part's thread hands its bytes over in turn.
 class VirtualInput : public InputConnection, private InputSink
 {
 public:
-    explicit VirtualInput(InputSink &sink)
+    VirtualInput(InputSink &sink, const JackBackend *jack)
         : m_sink(sink)
+        , m_jack(jack)
     { }
     ~VirtualInput() override { m_parts.clear(); } // before the lock they use goes
 
     InputSink &partSink() { return *this; }
-    void add(std::unique_ptr<InputConnection> part) { m_parts.push_back(std::move(part)); }
-    bool isEmpty() const { return m_parts.empty(); }
-    bool isAlive() const override
+    void add(std::unique_ptr<InputConnection> part, bool jack)
     {
-        return std::ranges::all_of(m_parts, [](const auto &part) { return part->isAlive(); });
+        m_parts.push_back(std::move(part));
+        m_hasJack = m_hasJack || jack;
     }
+    bool isEmpty() const { return m_parts.empty(); }
+    bool isAlive() const override { return whole(m_parts, m_jack, m_hasJack); }
 
 private:
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override
@@ -39,6 +50,8 @@ private:
     }
 
     InputSink &m_sink;
+    const JackBackend *m_jack;
+    bool m_hasJack = false;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<InputConnection>> m_parts;
 };
@@ -46,29 +59,44 @@ private:
 class VirtualOutput : public OutputConnection
 {
 public:
-    void add(std::unique_ptr<OutputConnection> part) { m_parts.push_back(std::move(part)); }
-    bool isEmpty() const { return m_parts.empty(); }
-    bool isAlive() const override
+    explicit VirtualOutput(const JackBackend *jack)
+        : m_jack(jack)
+    { }
+    void add(std::unique_ptr<OutputConnection> part, bool jack)
     {
-        return std::ranges::all_of(m_parts, [](const auto &part) { return part->isAlive(); });
+        m_parts.push_back(std::move(part));
+        m_hasJack = m_hasJack || jack;
     }
+    bool isEmpty() const { return m_parts.empty(); }
+    bool isAlive() const override { return whole(m_parts, m_jack, m_hasJack); }
+    // Every part gets the message, also when another could not take it.
     void send(std::span<const std::uint8_t> bytes) override
     {
-        for (const auto &part : m_parts)
-            part->send(bytes);
+        QStringList failures;
+        for (const auto &part : m_parts) {
+            try {
+                part->send(bytes);
+            } catch (const PortError &error) {
+                failures << error.description();
+            }
+        }
+        if (!failures.isEmpty())
+            throw PortError(failures.join(u' '));
     }
 
 private:
+    const JackBackend *m_jack;
+    bool m_hasJack = false;
     std::vector<std::unique_ptr<OutputConnection>> m_parts;
 };
 
 // Opens what each system can; refuses only when none could, with every reason.
 template<typename Connection, typename Open>
-void openParts(Connection &whole, QStringList &reasons, Open open)
+void openPart(Connection &whole, QStringList &reasons, bool jack, Open open)
 {
     try {
         if (auto part = open())
-            whole.add(std::move(part));
+            whole.add(std::move(part), jack);
     } catch (const PortError &error) {
         reasons << error.description();
     }
@@ -98,27 +126,28 @@ QStringList VirtualBackend::portNames(PortDirection direction)
 
 std::unique_ptr<InputConnection> VirtualBackend::openInput(const QString &name, InputSink &sink)
 {
-    auto input = std::make_unique<VirtualInput>(sink);
+    auto input = std::make_unique<VirtualInput>(sink, m_jack);
     QStringList reasons;
     if (m_jack)
-        openParts(*input, reasons, [&] {
+        openPart(*input, reasons, true, [&] {
             return m_jack->openOwnInput(QStringLiteral("virtual input"), input->partSink());
         });
     if (m_alsa)
-        openParts(*input, reasons, [&] { return m_alsa->openOwnInput(name, input->partSink()); });
+        openPart(
+            *input, reasons, false, [&] { return m_alsa->openOwnInput(name, input->partSink()); });
     requireAPart(input->isEmpty(), name, reasons);
     return input;
 }
 
 std::unique_ptr<OutputConnection> VirtualBackend::openOutput(const QString &name)
 {
-    auto output = std::make_unique<VirtualOutput>();
+    auto output = std::make_unique<VirtualOutput>(m_jack);
     QStringList reasons;
     if (m_jack)
-        openParts(*output, reasons,
+        openPart(*output, reasons, true,
             [&] { return m_jack->openOwnOutput(QStringLiteral("virtual output")); });
     if (m_alsa)
-        openParts(*output, reasons, [&] { return m_alsa->openOwnOutput(name); });
+        openPart(*output, reasons, false, [&] { return m_alsa->openOwnOutput(name); });
     requireAPart(output->isEmpty(), name, reasons);
     return output;
 }

@@ -29,3 +29,29 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.gridRowCount(), 2);
 }
+
+TEST(EventGridModel, DetailsMatchTellsRepeatedMessagesApartByEveryByte)
+{
+    EventGridModel model;
+    for (const char *row : {"1\t90\t3C\t40\t1\tNote On\t", "2\t90\t3D\t40\t1\tNote On\t",
+             "3\t90\t3C\t00\t1\tNote On\t", "4\t90\t3C\t40\t1\tNote On\t", "5\t3C\t\t\t\t\t",
+             "6\tF0\t\t\t\tSystem Exclusive\tF0 7E 7F 06 01 F7 "})
+        model.appendRow(row);
+    const auto matchingRows = [&model](const char *text) {
+        const RowSearch search(text);
+        const RowSearch::ExtraMatch match = model.detailsMatch(search);
+        std::vector<std::size_t> rows;
+        for (std::size_t row = 0; row < model.rows().size(); ++row)
+            if (match(row))
+                rows.push_back(row);
+        return rows;
+    };
+    EXPECT_EQ(matchingRows("c4 velocity 64"), (std::vector<std::size_t> {0, 3}));
+    EXPECT_EQ(matchingRows("c#4"), (std::vector<std::size_t> {1}));
+    EXPECT_EQ(matchingRows("note off"), (std::vector<std::size_t> {2}));
+    EXPECT_EQ(matchingRows("identity request"), (std::vector<std::size_t> {5}));
+    ViewSettings view;
+    view.middleC = MessageDetails::MiddleC::C3;
+    model.setViewSettings(view);
+    EXPECT_EQ(matchingRows("c3 velocity 64"), (std::vector<std::size_t> {0, 3}));
+}

@@ -45,8 +45,9 @@ TEST(RowSearch, LooksAtWordsTheStoreDoesNotKeepRowByRowInOrder)
         rows.append(
             i == 250'000 ? "9\t90\t3c\t40\t1\tNote On\t" : "1\tf8\t\t\t\tSystem Real Time\t");
     const RowSearch search("c4 velocity");
-    const auto details
-        = [](std::size_t row) { return row == 100'000 || row == 250'000 ? "C4 velocity 64" : ""; };
+    const auto details = [&](std::size_t row) {
+        return search.matches(row == 100'000 || row == 250'000 ? "C4 velocity 64" : "");
+    };
     EXPECT_EQ(search.find(rows, 0, RowSearch::Direction::Forward, details), 100'000u);
     EXPECT_EQ(search.find(rows, 200'000, RowSearch::Direction::Backward, details), 100'000u);
     EXPECT_EQ(RowSearch("90 3C").find(rows, 10, RowSearch::Direction::Forward), 250'000u);

@@ -85,7 +85,8 @@ TEST_F(FileSender, AFileRefusedAnywhereSendsNothing)
     // The first dump is sound; the second is cut by a note.
     const QString reason = sender.sendFile(file(Dumps[0] + "\xF0\x01\x90\x3C\x40\xF7"));
     EXPECT_TRUE(reason.startsWith("Byte 6 is 90")) << reason.toStdString();
-    EXPECT_TRUE(sender.sendFile(folder.filePath("none.syx")).startsWith("Cannot read"));
+    EXPECT_TRUE(
+        sender.sendFile(folder.filePath("none.syx")).endsWith("cannot be read: it is not there."));
     EXPECT_FALSE(sender.isSending());
     QCoreApplication::processEvents();
     EXPECT_EQ(loop.input.MessageCount(), 0);
