@@ -3,6 +3,8 @@
 #include "JackClient.h"
 #include "PortError.h"
 
+#include <utility>
+
 namespace {
 
 constexpr const char *ClientName = "Lumetra";
@@ -39,45 +41,25 @@ public:
 
 } // namespace
 
-struct JackBackend::Relay
-{
-    std::mutex mutex;
-    JackBackend *backend;
-
-    void tell()
-    {
-        std::lock_guard lock(mutex);
-        if (backend) {
-            backend->wakeWatcher();
-            backend->announceChange();
-        }
-    }
-};
-
 JackBackend::JackBackend()
-    : m_relay(std::make_shared<Relay>())
-{
-    m_relay->backend = this;
     // The first look is made at once, so that the lists read at start-up hold JACK's ports.
-    m_client = JackClient::open(ClientName, [relay = m_relay] { relay->tell(); });
-    m_watcher = std::thread(&JackBackend::watch, this);
-}
+    : m_client(openClient())
+    , m_watcher(&JackBackend::watch, this)
+{ }
 
 JackBackend::~JackBackend()
 {
-    {
-        std::lock_guard lock(m_relay->mutex);
-        m_relay->backend = nullptr;
-    }
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
+    m_stopping = true;
+    m_news->release();
     m_watcher.join();
     if (m_client)
         m_client->closeIfDead();
     m_client.reset();
+}
+
+std::shared_ptr<JackClient> JackBackend::openClient() const
+{
+    return JackClient::open(ClientName, [news = m_news] { news->release(); });
 }
 
 bool JackBackend::serverAnswers()
@@ -135,45 +117,47 @@ std::unique_ptr<OutputConnection> JackBackend::openOwnOutput(const QString &port
     return std::make_unique<JackOutput>(live, live->addOutput(portName, {}));
 }
 
-void JackBackend::wakeWatcher()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_woken = true;
-    }
-    m_wake.notify_all();
-}
-
-// Connects while a server answers. A client whose server went is closed at once, before any
-// new one is opened (the JACK library crashes otherwise), and a server is looked for every
-// second after that.
+// Connects while a server answers, and tells of every change: the client's news, the
+// client going or coming, a look asked for.
 void JackBackend::watch()
 {
-    std::unique_lock lock(m_mutex);
+    bool news = false;
     while (!m_stopping) {
-        if (m_client && !m_client->isAlive()) {
-            m_client->closeIfDead();
-            m_client.reset();
-            lock.unlock();
+        if (reconnect() || news)
             announceChange();
-            lock.lock();
-        }
-        if (!m_client) {
-            lock.unlock();
-            auto opened = JackClient::open(ClientName, [relay = m_relay] { relay->tell(); });
-            lock.lock();
-            m_client = std::move(opened);
-            if (m_client) {
-                lock.unlock();
-                announceChange();
-                lock.lock();
-            }
-        }
-        const auto woken = [this] { return m_woken || m_stopping; };
-        if (m_client)
-            m_wake.wait(lock, woken); // the client tells when its server goes
-        else
-            m_wake.wait_for(lock, LookForServerEvery, woken);
-        m_woken = false;
+        news = waitForNews();
     }
+}
+
+// A client whose server went is closed at once, before any new one is opened (the JACK
+// library crashes otherwise); true when a client went or came.
+bool JackBackend::reconnect()
+{
+    std::shared_ptr<JackClient> gone;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_client && !m_client->isAlive())
+            gone = std::exchange(m_client, nullptr);
+        else if (m_client)
+            return false;
+    }
+    if (gone)
+        gone->closeIfDead();
+    auto opened = openClient();
+    const bool came = opened != nullptr;
+    std::lock_guard lock(m_mutex);
+    m_client = std::move(opened);
+    return gone || came;
+}
+
+// Without a client, a server is looked for every second. A burst of news is one change.
+bool JackBackend::waitForNews()
+{
+    bool news = true;
+    if (client())
+        m_news->acquire();
+    else
+        news = m_news->try_acquire_for(LookForServerEvery);
+    while (m_news->try_acquire()) { }
+    return news;
 }

@@ -2,9 +2,10 @@
 
 #include "PortBackend.h"
 
-#include <condition_variable>
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <semaphore>
 #include <thread>
 
 class JackClient;
@@ -24,7 +25,7 @@ public:
     QString label() const override;
     // Whether a client of ours is connected to a running server now.
     bool isConnected() const { return client() != nullptr; }
-    void lookNow() override { wakeWatcher(); }
+    void lookNow() override { m_news->release(); }
     QStringList portNames(PortDirection direction) override;
     std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) override;
     std::unique_ptr<OutputConnection> openOutput(const QString &name) override;
@@ -34,20 +35,21 @@ public:
     std::unique_ptr<OutputConnection> openOwnOutput(const QString &portName);
 
 private:
-    struct Relay;
+    using News = std::counting_semaphore<>;
 
     std::shared_ptr<JackClient> client() const;
     std::shared_ptr<JackClient> requireClient() const;
+    std::shared_ptr<JackClient> openClient() const;
     void watch();
-    void wakeWatcher();
+    bool reconnect();
+    bool waitForNews();
 
-    // Carries the client's news to the backend for as long as there is one: a client can
-    // outlive the backend while a port of it is still being closed.
-    std::shared_ptr<Relay> m_relay;
+    // Released for each change the client tells of, and by lookNow() and the destructor. A
+    // client can outlive the backend while a port of it is still being closed, so it holds
+    // the semaphore too.
+    std::shared_ptr<News> m_news = std::make_shared<News>(0);
     mutable std::mutex m_mutex;
     std::shared_ptr<JackClient> m_client; // guarded by m_mutex
-    std::condition_variable m_wake;
-    bool m_woken = false; // guarded by m_mutex
-    bool m_stopping = false; // guarded by m_mutex
+    std::atomic<bool> m_stopping = false;
     std::thread m_watcher;
 };

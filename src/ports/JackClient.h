@@ -29,8 +29,9 @@ class JackClient
 public:
     using Changed = std::function<void()>;
 
-    // Nullptr when no server answers. `changed` is called, from any thread, when ports come
-    // or go and when the server shuts down.
+    // Nullptr when no server answers. `changed` is called, from the JACK library's threads,
+    // when ports come or go and when the server shuts down. It must neither block nor take
+    // a lock: closing a client cancels those threads wherever they are.
     static std::shared_ptr<JackClient> open(const char *name, Changed changed);
     ~JackClient();
     JackClient(const JackClient &) = delete;
