@@ -2,7 +2,6 @@
 #include "main/modGlobals.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
-#include "ports/PortSystem.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
 #include "support/ScriptedDialogs.h"
@@ -29,18 +28,13 @@ struct Startup
     Startup(QStringList inputs, QStringList outputs, std::int16_t rememberedIn = 0,
         std::int16_t rememberedOut = 0, bool failOpen = false)
     {
-        auto scripted = std::make_unique<ScriptedBackend>();
-        scripted->inputs = std::move(inputs);
-        scripted->outputs = std::move(outputs);
-        scripted->failOpen = failOpen;
-        backend = scripted.get();
-        std::vector<std::unique_ptr<PortBackend>> backends;
-        backends.push_back(std::move(scripted));
         auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
         dialogs = scriptedDialogs.get();
         rememberDevices(rememberedIn, rememberedOut);
         window = std::make_unique<frmMain>(
-            std::make_shared<PortSystem>(std::move(backends)), std::move(scriptedDialogs));
+            ScriptedBackend::system(backend, std::move(inputs), std::move(outputs)),
+            std::move(scriptedDialogs));
+        backend->failOpen = failOpen;
         window->Form_Load();
     }
 
@@ -55,17 +49,7 @@ struct Startup
 
 } // namespace
 
-TEST(Startup, OneDeviceEachOpensBothQuietly)
-{
-    Startup s({"In A"}, {"Out A"});
-    EXPECT_TRUE(s.dialogs->shown.empty());
-    EXPECT_EQ(s.backend->events, QStringList({"open out Out A", "open in In A"}));
-    EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the input is started";
-    EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
-    EXPECT_EQ(s.combo("ComboMidiIn")->currentText(), "In A");
-}
-
-TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
+TEST(Startup, OpensTheRememberedDevicesOrElseTheFirstQuietly)
 {
     struct Case
     {
@@ -75,6 +59,7 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
         const char *why;
     };
     const Case cases[] = {
+        {0, 0, {"open out O0", "open in I0"}, 0, "the first of each list"},
         {3, -1, {"open out O0", "open in I0"}, 0, "past the end and negative"},
         {2, 1, {"open out O1", "open in I2"}, 2, "the last device of each list"},
         {1, 0, {"open out O0", "open in I1"}, 1, "a device in the middle"},
@@ -84,7 +69,10 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
         EXPECT_EQ(s.backend->events, c.opened) << c.why;
         EXPECT_EQ(s.window->MIDIInput1().DeviceIndex(), c.chosenIn) << c.why;
         EXPECT_EQ(modGlobals::InputDeviceIndex, c.chosenIn) << c.why;
+        EXPECT_EQ(s.combo("ComboMidiIn")->currentIndex(), c.chosenIn) << c.why;
         EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2) << c.why;
+        EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the input is started";
+        EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1) << c.why;
         EXPECT_TRUE(s.dialogs->shown.empty()) << c.why;
     }
 }
@@ -115,20 +103,16 @@ TEST(Startup, FailingOpenShowsTheMessageOnceAndKeepsTheChosenIndex)
     EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0);
 }
 
-TEST(Shutdown, ClosesOutputBeforeInput)
+TEST(Shutdown, ClosesOutputBeforeInputAndNeverAPortThatDidNotOpen)
 {
-    Startup s({"In A"}, {"Out A"});
-    s.backend->events.clear();
-    s.window->close();
-    EXPECT_EQ(s.backend->events, QStringList({"close out Out A", "close in In A"}));
-    EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
-}
-
-TEST(Shutdown, SendsNoCloseToAPortThatNeverOpened)
-{
-    Startup s({"In A"}, {"Out A"}, 0, 0, /*failOpen=*/true);
-    s.window->Form_Unload();
-    EXPECT_TRUE(s.backend->events.isEmpty());
+    for (const bool failOpen : {false, true}) {
+        Startup s({"In A"}, {"Out A"}, 0, 0, failOpen);
+        s.backend->events.clear();
+        s.window->close();
+        EXPECT_EQ(s.backend->events,
+            failOpen ? QStringList() : QStringList({"close out Out A", "close in In A"}));
+        EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
+    }
 }
 
 TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
