@@ -103,11 +103,3 @@ TEST(Filter, EveryUpdateWritesAll256SettingsInOrderAndNeverBlocksDataBytes)
         EXPECT_TRUE(std::ranges::none_of(applied.blocked(), [](int s) { return s < 0x80; }));
     }
 }
-
-TEST(Filter, UncheckingActiveSenseLeavesItBlockedByRealTime)
-{
-    ASSERT_TRUE(
-        update({FilterItem::ActiveSense, FilterItem::SystemRealTime}).blocked().contains(0xFE));
-    EXPECT_TRUE(update({FilterItem::SystemRealTime}).blocked().contains(0xFE));
-    EXPECT_FALSE(update({FilterItem::NoteOn}).blocked().contains(0xFE)) << "rebuilt from nothing";
-}

@@ -59,28 +59,26 @@ TEST(SendPanel, ASingleSendAppendsTheSentRowAndTheReceivedOne)
     EXPECT_TRUE(p.box->hasFocus());
 }
 
-TEST(SendPanel, AnEmptyBoxSendsNothingAndSpacesFail)
+TEST(SendPanel, AFailedSendEndsInTheFailureRowAndAnEmptyBoxSendsNothing)
 {
-    Panel p;
-    p.button->click();
-    EXPECT_TRUE(p.dialogs->shown.empty());
-    EXPECT_EQ(p.gridRows(), 2);
-    p.box->setPlainText("   ");
-    p.button->click();
-    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
-    EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
-    EXPECT_EQ(p.box->toPlainText(), "   ") << "the text stays as it was";
-    EXPECT_TRUE(p.historyItems().isEmpty());
-}
-
-TEST(SendPanel, AFailingOutputEndsInTheFailureRow)
-{
-    Panel p;
-    p.window->MIDIOutput1().setCommand(CommandClose);
-    p.box->setPlainText("90 3C 7F");
-    p.button->click();
-    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {"The MIDI output port is not open."});
-    EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
+    const std::tuple<QString, bool, QString> cases[] = {
+        {"   ", true, modSendMessage::FailureText}, // spaces alone are no message
+        {"90 3C 7F", false, "The MIDI output port is not open."},
+    };
+    for (const auto &[text, outputOpen, shown] : cases) {
+        Panel p;
+        p.button->click();
+        EXPECT_TRUE(p.dialogs->shown.empty()) << "an empty box sends nothing";
+        EXPECT_EQ(p.gridRows(), 2);
+        if (!outputOpen)
+            p.window->MIDIOutput1().setCommand(CommandClose);
+        p.box->setPlainText(text);
+        p.button->click();
+        EXPECT_EQ(p.dialogs->shownTexts(), QStringList {shown});
+        EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
+        EXPECT_EQ(p.box->toPlainText(), text) << "the text stays as it was";
+        EXPECT_TRUE(p.historyItems().isEmpty());
+    }
 }
 
 TEST(SendPanel, HistoryKeepsElevenDistinctEntriesNewestFirst)
@@ -139,6 +137,8 @@ TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
         if (c.starts) {
             EXPECT_EQ(p.timer->interval(), c.rate.toInt());
         }
+        p.window->close();
+        EXPECT_FALSE(p.timer->isActive()) << "no tick may send on the closed port";
     }
 }
 
@@ -158,15 +158,6 @@ TEST(SendPanel, RepeatingSendsEveryIntervalAndStops)
     QTest::mouseClick(p.repeat, Qt::LeftButton);
     EXPECT_EQ(p.button->text(), "&Send");
     EXPECT_FALSE(p.rate->isVisible());
-}
-
-TEST(SendPanel, ClosingTheWindowEndsRepeating)
-{
-    Panel p;
-    p.box->setPlainText("F8");
-    p.start("20");
-    p.window->close();
-    EXPECT_FALSE(p.timer->isActive()) << "no tick may send on the closed port";
 }
 
 TEST(SendPanel, AFailingTickEndsRepeatingAfterTheBox)
