@@ -1,16 +1,9 @@
-#include "main/frmMain.h"
 #include "main/modGlobals.h"
-#include "ports/MIDIInput.h"
-#include "ports/MIDIOutput.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
-#include "support/ScriptedDialogs.h"
+#include "support/TestWindow.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QFile>
-#include <QTableView>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,31 +12,17 @@ const QString StartupFailure
     = "MIDI I/O Error... you need to configure a MIDI card to use this program.";
 
 // A main window over one scripted backend, with remembered device indexes.
-struct Startup
+struct Startup : TestWindow
 {
-    ScriptedBackend *backend;
-    ScriptedDialogs *dialogs;
-    std::unique_ptr<frmMain> window;
+    ScriptedBackend *backend = nullptr;
 
     Startup(QStringList inputs, QStringList outputs, std::int16_t rememberedIn = 0,
         std::int16_t rememberedOut = 0, bool failOpen = false)
     {
-        auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
-        dialogs = scriptedDialogs.get();
         rememberDevices(rememberedIn, rememberedOut);
-        window = std::make_unique<frmMain>(
-            ScriptedBackend::system(backend, std::move(inputs), std::move(outputs)),
-            std::move(scriptedDialogs));
+        create(ScriptedBackend::system(backend, std::move(inputs), std::move(outputs)));
         backend->failOpen = failOpen;
         window->Form_Load();
-    }
-
-    QComboBox *combo(const char *name) { return window->findChild<QComboBox *>(name); }
-    void choose(const char *comboName, int entry)
-    {
-        QComboBox *list = combo(comboName);
-        list->setCurrentIndex(entry);
-        emit list->activated(entry);
     }
 };
 
@@ -118,7 +97,7 @@ TEST(Shutdown, ClosesOutputBeforeInputAndNeverAPortThatDidNotOpen)
 TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
 {
     Startup s({"In A", "In B"}, {"Out A", "Out B"});
-    s.window->findChild<QAction *>("mnuNoteOn")->trigger();
+    s.toggle("mnuNoteOn");
     s.backend->events.clear();
     s.choose("ComboMidiIn", 1);
     s.choose("ComboMidiOut", 1);
@@ -130,7 +109,7 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     const std::uint8_t noteOn[] = {0x90, 0x3C, 0x40}, noteOff[] = {0x80, 0x3C, 0x40};
     s.backend->deliver(noteOn);
     s.backend->deliver(noteOff);
-    QTRY_COMPARE(s.window->findChild<QTableView *>("grdMIDIIn")->model()->rowCount(), 2);
+    QTRY_COMPARE(s.gridRows(), 3);
     EXPECT_EQ(s.window->GetMIDIINText(1, 1), "80") << "Note On still withheld";
 
     s.window->close();
