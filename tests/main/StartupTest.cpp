@@ -1,9 +1,9 @@
 #include "main/modGlobals.h"
+#include "support/Files.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
 #include "support/TestWindow.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -113,9 +113,8 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     EXPECT_EQ(s.window->GetMIDIINText(1, 1), "80") << "Note On still withheld";
 
     s.window->close();
-    QFile saved(modPreferences::preferencesFile());
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(saved.readAll().startsWith(
+    const QByteArray saved = readFile(modPreferences::preferencesFile());
+    EXPECT_TRUE(saved.startsWith(
         "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\nInputName=In B\r\nOutputName=Out B\r\n"))
         << "the new choice is kept";
 }
