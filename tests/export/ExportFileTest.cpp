@@ -1,40 +1,30 @@
 #include "export/ExportFile.h"
 
+#include "support/Files.h"
+
 #include <QDir>
-#include <QFile>
 #include <QIODevice>
 #include <QTemporaryDir>
-#include <csignal>
-#include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <cerrno>
 
 TEST(ExportFile, AFullDiskKeepsTheOldFileAndSaysWhy)
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath("old.bin");
     const QByteArray before(20'000, 'o');
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(before);
-    old.close();
-
-    // The disk fills up after 10,000 bytes of the 40,000 written in blocks.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit original {};
-    getrlimit(RLIMIT_FSIZE, &original);
-    rlimit tight = original;
-    tight.rlim_cur = 10'000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const QString error = ExportFile::save(path, [](QIODevice &out) {
-        for (int block = 0; block < 10; ++block)
-            if (out.write(QByteArray(4'000, 'n')) != 4'000)
-                return false;
-        return true;
-    });
-    setrlimit(RLIMIT_FSIZE, &original);
-
-    EXPECT_FALSE(error.isEmpty());
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), before);
+    const QString path = writeFile(folder.filePath("old.bin"), before);
+    QString error;
+    {
+        // The disk fills up after 10,000 bytes of the 40,000 written in blocks, as exports write.
+        const DiskLimit full(10'000);
+        ASSERT_TRUE(full.active());
+        error = ExportFile::save(path, [](QIODevice &out) {
+            for (int block = 0; block < 10; ++block)
+                if (!ExportFile::writeAll(out, QByteArray(4'000, 'n')))
+                    return false;
+            return true;
+        });
+    }
+    EXPECT_EQ(error, qt_error_string(EFBIG));
+    EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {"old.bin"});
 }

@@ -3,6 +3,7 @@
 #include "monitor/RowStore.h"
 
 #include <QBuffer>
+#include <QtEndian>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -24,20 +25,21 @@ class SmfReader
 public:
     explicit SmfReader(const QByteArray &file)
         : m_file(file)
-    { }
+    {
+        // Type 0, one track, 500 ticks a quarter; the track's length counts to the file's end.
+        const QByteArray header("MThd\0\0\0\6\0\0\0\1\x01\xF4MTrk", 18);
+        if (!file.startsWith(header) || file.size() < 22
+            || qFromBigEndian<quint32>(file.constData() + 18) != quint32(file.size() - 22))
+            throw std::runtime_error("not a type 0 file of 500 ticks a quarter");
+    }
 
     std::vector<Event> read()
     {
-        if (m_file.size() < 22 || m_file.left(8) != QByteArray("MThd\0\0\0\6", 8) || number(8) != 0
-            || number(10) != 1 || number(12) != 500 || m_file.mid(14, 4) != "MTrk"
-            || number(18, 4) != m_file.size() - 22)
-            throw std::runtime_error("not a type 0 file of 500 ticks a quarter");
         std::vector<Event> events;
         for (std::int64_t time = 0; m_at < m_file.size();) {
             Event event;
             const qsizetype deltaStart = m_at;
-            time += quantity();
-            event.time = time;
+            event.time = time += quantity();
             event.deltaLength = int(m_at - deltaStart);
             readMessage(event);
             events.push_back(event);
@@ -46,24 +48,11 @@ public:
     }
 
 private:
-    std::uint8_t peek() const
+    std::uint8_t next(bool advance = true)
     {
         if (m_at >= m_file.size())
             throw std::runtime_error("the track ends inside an event");
-        return std::uint8_t(m_file[m_at]);
-    }
-    std::uint8_t next()
-    {
-        const std::uint8_t byte = peek();
-        ++m_at;
-        return byte;
-    }
-    std::int64_t number(int offset, int length = 2) const
-    {
-        std::int64_t value = 0;
-        for (int i = 0; i < length; ++i)
-            value = value * 256 + std::uint8_t(m_file[offset + i]);
-        return value;
+        return std::uint8_t(m_file[advance ? m_at++ : m_at]);
     }
     std::uint32_t quantity()
     {
@@ -78,7 +67,7 @@ private:
     }
     void readMessage(Event &event)
     {
-        event.statusWritten = peek() >= 0x80;
+        event.statusWritten = next(false) >= 0x80;
         if (!event.statusWritten && m_running == 0)
             throw std::runtime_error("data bytes without a running status");
         const std::uint8_t status = event.statusWritten ? next() : m_running;

@@ -1,16 +1,11 @@
 #include "export/SysExFile.h"
 
 #include "monitor/RowStore.h"
+#include "support/Files.h"
 
 #include <QBuffer>
-#include <gtest/gtest.h>
 
 namespace {
-
-QByteArray bytes(std::initializer_list<std::uint8_t> values)
-{
-    return QByteArray(reinterpret_cast<const char *>(values.begin()), qsizetype(values.size()));
-}
 
 // Rows as the grid holds them: a received dump, a note, a sent dump, a dump cut short, a
 // failed send.

@@ -52,19 +52,19 @@ TEST(About, LinksOpenTheirTargetsAndWarnWhenTheyCannot)
 TEST(About, OneModelessBoxAtATime)
 {
     LoopbackWindow w;
+    const auto shownBoxes = [] {
+        QList<frmAbout *> boxes;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *about = qobject_cast<frmAbout *>(top); about && about->isVisible())
+                boxes << about;
+        return boxes;
+    };
     w.toggle("mnuAbout");
     w.toggle("mnuAbout");
-    QList<frmAbout *> boxes;
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (auto *about = qobject_cast<frmAbout *>(top); about && about->isVisible())
-            boxes << about;
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_FALSE(boxes[0]->isModal());
-    boxes[0]->findChild<QPushButton *>("cmdOK")->click();
+    ASSERT_EQ(shownBoxes().size(), 1);
+    EXPECT_FALSE(shownBoxes()[0]->isModal());
+    shownBoxes()[0]->findChild<QPushButton *>("cmdOK")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     w.toggle("mnuAbout");
-    int visible = 0;
-    for (QWidget *top : QApplication::topLevelWidgets())
-        visible += qobject_cast<frmAbout *>(top) && top->isVisible();
-    EXPECT_EQ(visible, 1) << "loaded afresh after OK";
+    EXPECT_EQ(shownBoxes().size(), 1) << "loaded afresh after OK";
 }

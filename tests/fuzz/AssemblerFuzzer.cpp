@@ -1,8 +1,8 @@
+#include "Require.h"
 #include "ports/MessageAssembler.h"
 #include "ports/MidiMessage.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -10,12 +10,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 std::vector<Bytes> assemble(const std::uint8_t *data, std::size_t size, std::uint64_t chunking)
 {

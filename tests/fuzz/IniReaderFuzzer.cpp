@@ -1,3 +1,4 @@
+#include "Require.h"
 #include "settings/ProfileString.h"
 
 #include <QCoreApplication>
@@ -5,15 +6,8 @@
 #include <QFile>
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 const QString &scratchFile()
 {

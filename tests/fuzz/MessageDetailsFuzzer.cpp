@@ -1,7 +1,7 @@
+#include "Require.h"
 #include "monitor/MessageDetails.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 // Any bytes as a grid row's message; the first input byte says how much of a longer message
 // the bytes are the start of, and which middle C to use. The words never read past the bytes
@@ -15,7 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     message.byteCount = message.bytes.size() + (data[0] & 0x7F);
     const auto middleC = data[0] & 0x80 ? MessageDetails::MiddleC::C3 : MessageDetails::MiddleC::C4;
     const QString words = MessageDetails::describe(message, middleC);
-    if (words.isEmpty() != message.bytes.empty() || words.contains(QLatin1Char('\n')))
-        std::abort();
+    require(words.isEmpty() == message.bytes.empty() && !words.contains(QLatin1Char('\n')));
     return 0;
 }

@@ -1,17 +1,11 @@
+#include "Require.h"
 #include "sender/MessageParser.h"
 #include "sender/modSendMessage.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The text a parsed message would be typed as.
 QString retyped(const ParsedMessage &message)

@@ -66,14 +66,10 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
 {
     const CommandLine line = CommandLine::parse({"lumetra", "--in", "In B", "--out=Out B"});
     ASSERT_EQ(line.action, CommandLine::Action::Run);
-    auto backend = std::make_unique<ScriptedBackend>();
-    backend->inputs = {"In A", "In B"};
-    backend->outputs = {"Out A", "Out B"};
-    std::vector<std::unique_ptr<PortBackend>> backends;
-    backends.push_back(std::move(backend));
+    ScriptedBackend *backend = nullptr;
     rememberDevices(0, 0, "In A", "Out A");
-    frmMain window(
-        std::make_shared<PortSystem>(std::move(backends)), std::make_unique<ScriptedDialogs>());
+    frmMain window(ScriptedBackend::system(backend, {"In A", "In B"}, {"Out A", "Out B"}),
+        std::make_unique<ScriptedDialogs>());
     window.preferDevices(line.inputName, line.outputName);
     window.Form_Load();
     EXPECT_EQ(window.MIDIInput1().chosenDeviceName(), "In B");

@@ -1,65 +1,32 @@
-#include "main/frmMain.h"
-#include "ports/MIDIInput.h"
-#include "ports/MIDIOutput.h"
-#include "ports/PortSystem.h"
 #include "ports/VirtualBackend.h"
+#include "support/Files.h"
 #include "support/JackPeer.h"
 #include "support/Preferences.h"
-#include "support/ScriptedDialogs.h"
+#include "support/TestWindow.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTableView>
 #include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 #include <map>
 
 namespace {
 
 // The main window on every backend of the machine, as the program starts it.
-struct JackWindow
+struct JackWindow : TestWindow
 {
-    ScriptedDialogs *dialogs;
-    std::unique_ptr<frmMain> window;
-
     JackWindow()
     {
-        auto scripted = std::make_unique<ScriptedDialogs>();
-        dialogs = scripted.get();
-        window = std::make_unique<frmMain>(PortSystem::createDefault(), std::move(scripted));
-        window->Form_Load();
-        window->show();
+        create(PortSystem::createDefault());
+        start();
     }
-    QComboBox *list(const char *name) const { return window->findChild<QComboBox *>(name); }
-    QStringList entries(const char *name) const
-    {
-        QStringList texts;
-        for (int i = 0; i < list(name)->count(); ++i)
-            texts << list(name)->itemText(i);
-        return texts;
-    }
-    void choose(const char *name, const QString &entry)
-    {
-        QComboBox *combo = list(name);
-        combo->setCurrentIndex(combo->findText(entry));
-        emit combo->activated(combo->currentIndex());
-    }
-    QLabel *notice() const { return window->findChild<QLabel *>("lblDeviceNotice"); }
-    int rows() const
-    {
-        return window->findChild<QTableView *>("grdMIDIIn")->model()->rowCount() + 1;
-    }
+    QLabel *notice() const { return find<QLabel>("lblDeviceNotice"); }
     void sendText(const QString &text)
     {
-        window->findChild<QPlainTextEdit *>("txtBoxSend")->setPlainText(text);
-        window->findChild<QPushButton *>("btnSend")->click();
+        find<QPlainTextEdit>("txtBoxSend")->setPlainText(text);
+        find<QPushButton>("btnSend")->click();
     }
 };
 
@@ -111,19 +78,19 @@ TEST(JackWindow, ListsFollowPortsThatComeAndGoAndKeepTheChoiceByName)
     JackPeer peer("HotPlug");
     JackWindow w;
     w.choose("ComboMidiIn", "Lumetra Loopback");
-    const int loopbackAt = w.list("ComboMidiIn")->currentIndex();
+    const int loopbackAt = w.combo("ComboMidiIn")->currentIndex();
 
     peer.addPort("late", true);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return w.entries("ComboMidiIn").contains(jack(peer, "late")); }, 1000))
         << "a new port is listed within a second";
-    EXPECT_EQ(w.list("ComboMidiIn")->currentText(), "Lumetra Loopback") << "still chosen";
-    EXPECT_EQ(w.list("ComboMidiIn")->currentIndex(), loopbackAt + 1) << "one place further down";
+    EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback") << "still chosen";
+    EXPECT_EQ(w.combo("ComboMidiIn")->currentIndex(), loopbackAt + 1) << "one place further down";
 
     peer.removePort("late");
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !w.entries("ComboMidiIn").contains(jack(peer, "late")); }, 1000));
-    EXPECT_EQ(w.list("ComboMidiIn")->currentText(), "Lumetra Loopback");
+    EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback");
     EXPECT_TRUE(w.dialogs->shown.empty());
 }
 
@@ -156,12 +123,13 @@ TEST(JackWindow, ADeviceThatGoesIsWaitedForAndTakenBackWhenItReturns)
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.notice()->isVisible(); }, 2000));
     EXPECT_EQ(w.notice()->text(),
         "MIDI In \"" + jack(peer, "out") + "\" is gone; waiting for it to return");
-    EXPECT_EQ(w.list("ComboMidiIn")->currentText(), jack(peer, "out")) << "still shown as chosen";
+    EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), jack(peer, "out")) << "still shown as chosen";
 
     peer.addPort("out", true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.notice()->isVisible(); }, 2000));
     peer.send("out", {0x90, 0x3C, 0x40});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.rows() == 3; }, 2000)) << "traffic arrives again";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 3; }, 2000))
+        << "traffic arrives again";
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "90");
     EXPECT_TRUE(w.dialogs->shown.empty());
 }
@@ -191,9 +159,8 @@ TEST(JackWindow, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
         << "the port is back without the user";
     w->window->close();
     w.reset();
-    QFile saved(modPreferences::preferencesFile());
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(saved.readAll().contains("OutputName=Lumetra virtual output"));
+    EXPECT_TRUE(
+        readFile(modPreferences::preferencesFile()).contains("OutputName=Lumetra virtual output"));
 }
 
 TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
@@ -202,9 +169,9 @@ TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
     forgetPreferences();
     JackWindow w;
     if (w.entries("ComboMidiIn").first() == "Lumetra Loopback") {
-        EXPECT_EQ(w.list("ComboMidiIn")->currentText(), "Lumetra Loopback")
+        EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback")
             << "a machine without devices starts on the loopback";
-        EXPECT_EQ(w.list("ComboMidiOut")->currentText(), "Lumetra Loopback");
+        EXPECT_EQ(w.combo("ComboMidiOut")->currentText(), "Lumetra Loopback");
     }
     w.choose("ComboMidiIn", VirtualBackend::InputName);
     w.choose("ComboMidiOut", VirtualBackend::OutputName);
@@ -220,7 +187,7 @@ TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
     peer.connect(ports[1], peer.fullName("in"));
 
     peer.send("out", {0xB0, 0x07, 0x64});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.rows() == 3; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 3; }, 2000));
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "B0");
     w.sendText("C0 05");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !peer.received().empty(); }, 2000));
@@ -257,7 +224,7 @@ TEST(JackWindow, KeepsEveryMessageOfALoadRunInOrderThroughTheLog)
     // proves nothing, and is run again.
     std::map<QString, QString> sent;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        w.window->findChild<QPushButton *>("btnClear")->click();
+        w.find<QPushButton>("btnClear")->click();
         int status = -1;
         sent = runLoadgen({"send", "--rate", "20000", "--seconds", "2", "--mix", "mixed",
                               "--connect", "Lumetra[^:]*:virtual input", "--wait-for-port", "5"},
@@ -268,12 +235,12 @@ TEST(JackWindow, KeepsEveryMessageOfALoadRunInOrderThroughTheLog)
     }
     const int messages = sent["sent"].toInt();
     ASSERT_GT(messages, 39'000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.rows() == messages + 2; }, 20000))
-        << w.rows() << " rows of " << messages;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == messages + 2; }, 20000))
+        << w.gridRows() << " rows of " << messages;
 
     const QString log = folder.filePath("log.txt");
     w.dialogs->nextSaveFileName = log;
-    w.window->findChild<QAction *>("mnuSaveIn")->trigger();
+    w.toggle("mnuSaveIn");
     QProcess verify;
     verify.start(QStringLiteral(LUMETRA_LOADGEN),
         {"verify", log, "--mix", "mixed", "--expect", QString::number(messages)});

@@ -1,17 +1,9 @@
-#include "main/frmMain.h"
 #include "main/modGlobals.h"
-#include "ports/MIDIInput.h"
-#include "ports/MIDIOutput.h"
-#include "ports/PortSystem.h"
+#include "support/Files.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
-#include "support/ScriptedDialogs.h"
+#include "support/TestWindow.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QFile>
-#include <QTableView>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,52 +12,23 @@ const QString StartupFailure
     = "MIDI I/O Error... you need to configure a MIDI card to use this program.";
 
 // A main window over one scripted backend, with remembered device indexes.
-struct Startup
+struct Startup : TestWindow
 {
-    ScriptedBackend *backend;
-    ScriptedDialogs *dialogs;
-    std::unique_ptr<frmMain> window;
+    ScriptedBackend *backend = nullptr;
 
     Startup(QStringList inputs, QStringList outputs, std::int16_t rememberedIn = 0,
         std::int16_t rememberedOut = 0, bool failOpen = false)
     {
-        auto scripted = std::make_unique<ScriptedBackend>();
-        scripted->inputs = std::move(inputs);
-        scripted->outputs = std::move(outputs);
-        scripted->failOpen = failOpen;
-        backend = scripted.get();
-        std::vector<std::unique_ptr<PortBackend>> backends;
-        backends.push_back(std::move(scripted));
-        auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
-        dialogs = scriptedDialogs.get();
         rememberDevices(rememberedIn, rememberedOut);
-        window = std::make_unique<frmMain>(
-            std::make_shared<PortSystem>(std::move(backends)), std::move(scriptedDialogs));
+        create(ScriptedBackend::system(backend, std::move(inputs), std::move(outputs)));
+        backend->failOpen = failOpen;
         window->Form_Load();
-    }
-
-    QComboBox *combo(const char *name) { return window->findChild<QComboBox *>(name); }
-    void choose(const char *comboName, int entry)
-    {
-        QComboBox *list = combo(comboName);
-        list->setCurrentIndex(entry);
-        emit list->activated(entry);
     }
 };
 
 } // namespace
 
-TEST(Startup, OneDeviceEachOpensBothQuietly)
-{
-    Startup s({"In A"}, {"Out A"});
-    EXPECT_TRUE(s.dialogs->shown.empty());
-    EXPECT_EQ(s.backend->events, QStringList({"open out Out A", "open in In A"}));
-    EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the input is started";
-    EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
-    EXPECT_EQ(s.combo("ComboMidiIn")->currentText(), "In A");
-}
-
-TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
+TEST(Startup, OpensTheRememberedDevicesOrElseTheFirstQuietly)
 {
     struct Case
     {
@@ -75,6 +38,7 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
         const char *why;
     };
     const Case cases[] = {
+        {0, 0, {"open out O0", "open in I0"}, 0, "the first of each list"},
         {3, -1, {"open out O0", "open in I0"}, 0, "past the end and negative"},
         {2, 1, {"open out O1", "open in I2"}, 2, "the last device of each list"},
         {1, 0, {"open out O0", "open in I1"}, 1, "a device in the middle"},
@@ -84,7 +48,10 @@ TEST(Startup, RememberedIndexOutsideTheListFallsBackToTheFirstDevice)
         EXPECT_EQ(s.backend->events, c.opened) << c.why;
         EXPECT_EQ(s.window->MIDIInput1().DeviceIndex(), c.chosenIn) << c.why;
         EXPECT_EQ(modGlobals::InputDeviceIndex, c.chosenIn) << c.why;
+        EXPECT_EQ(s.combo("ComboMidiIn")->currentIndex(), c.chosenIn) << c.why;
         EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2) << c.why;
+        EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the input is started";
+        EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1) << c.why;
         EXPECT_TRUE(s.dialogs->shown.empty()) << c.why;
     }
 }
@@ -115,26 +82,22 @@ TEST(Startup, FailingOpenShowsTheMessageOnceAndKeepsTheChosenIndex)
     EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0);
 }
 
-TEST(Shutdown, ClosesOutputBeforeInput)
+TEST(Shutdown, ClosesOutputBeforeInputAndNeverAPortThatDidNotOpen)
 {
-    Startup s({"In A"}, {"Out A"});
-    s.backend->events.clear();
-    s.window->close();
-    EXPECT_EQ(s.backend->events, QStringList({"close out Out A", "close in In A"}));
-    EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
-}
-
-TEST(Shutdown, SendsNoCloseToAPortThatNeverOpened)
-{
-    Startup s({"In A"}, {"Out A"}, 0, 0, /*failOpen=*/true);
-    s.window->Form_Unload();
-    EXPECT_TRUE(s.backend->events.isEmpty());
+    for (const bool failOpen : {false, true}) {
+        Startup s({"In A"}, {"Out A"}, 0, 0, failOpen);
+        s.backend->events.clear();
+        s.window->close();
+        EXPECT_EQ(s.backend->events,
+            failOpen ? QStringList() : QStringList({"close out Out A", "close in In A"}));
+        EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
+    }
 }
 
 TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
 {
     Startup s({"In A", "In B"}, {"Out A", "Out B"});
-    s.window->findChild<QAction *>("mnuNoteOn")->trigger();
+    s.toggle("mnuNoteOn");
     s.backend->events.clear();
     s.choose("ComboMidiIn", 1);
     s.choose("ComboMidiOut", 1);
@@ -146,13 +109,12 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     const std::uint8_t noteOn[] = {0x90, 0x3C, 0x40}, noteOff[] = {0x80, 0x3C, 0x40};
     s.backend->deliver(noteOn);
     s.backend->deliver(noteOff);
-    QTRY_COMPARE(s.window->findChild<QTableView *>("grdMIDIIn")->model()->rowCount(), 2);
+    QTRY_COMPARE(s.gridRows(), 3);
     EXPECT_EQ(s.window->GetMIDIINText(1, 1), "80") << "Note On still withheld";
 
     s.window->close();
-    QFile saved(modPreferences::preferencesFile());
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(saved.readAll().startsWith(
+    const QByteArray saved = readFile(modPreferences::preferencesFile());
+    EXPECT_TRUE(saved.startsWith(
         "[MIDI I/O]\r\nInput=1\r\nOutput=1\r\nInputName=In B\r\nOutputName=Out B\r\n"))
         << "the new choice is kept";
 }

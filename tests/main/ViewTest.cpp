@@ -1,14 +1,12 @@
 #include "monitor/EventGridModel.h"
+#include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimeZone>
-#include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -21,8 +19,13 @@ QByteArray logOf(LoopbackWindow &w, const char *menuItem, const QString &path)
 {
     w.dialogs->nextSaveFileName = path;
     w.toggle(menuItem);
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(path);
+}
+
+// Waits for a label of the status bar to read `text`.
+bool reads(const LoopbackWindow &w, const char *label, const QString &text)
+{
+    return QTest::qWaitFor([&] { return w.find<QLabel>(label)->text() == text; }, 1000);
 }
 
 } // namespace
@@ -39,11 +42,9 @@ TEST(View, PauseHoldsTheViewStillLosesNothingAndResumesInOrder)
     scroll->setValue(0);
     for (int i = 100; i < 127; ++i)
         w.send({0x90, std::uint8_t(i), 0x40});
-    QTest::qWait(100);
+    EXPECT_TRUE(reads(w, "lblPaused", "Paused: 27 new rows"));
     EXPECT_EQ(w.gridRows(), 102) << "the view stands still";
     EXPECT_EQ(scroll->value(), 0) << "where the user scrolled to";
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return w.find<QLabel>("lblPaused")->text() == "Paused: 27 new rows"; }, 1000));
 
     w.find<QPushButton>("btnPause")->click();
     EXPECT_EQ(w.gridRows(), 129) << "resume shows them all at once";
@@ -51,18 +52,14 @@ TEST(View, PauseHoldsTheViewStillLosesNothingAndResumesInOrder)
     for (int i = 0; i < 127; ++i)
         ASSERT_EQ(w.window->GetMIDIINText(i + 1, 2), QString::asprintf("%02X", i)) << "in order";
     EXPECT_TRUE(w.find<QLabel>("lblPaused")->isHidden());
-}
 
-TEST(View, ClearAllWhilePausedClearsWhatWaitsToo)
-{
-    LoopbackWindow w;
     w.toggle("mnuPause");
     w.send({0xF8});
-    w.send({0xFE});
+    EXPECT_TRUE(reads(w, "lblPaused", "Paused: 1 new rows"));
     w.find<QPushButton>("btnClear")->click();
     w.toggle("mnuPause");
-    EXPECT_EQ(w.gridRows(), 2);
-    EXPECT_EQ(w.find<QLabel>("lblRows")->text(), "0 rows");
+    EXPECT_EQ(w.gridRows(), 2) << "Clear All while paused clears what waits too";
+    EXPECT_TRUE(reads(w, "lblRows", "0 rows"));
 }
 
 TEST(View, TheTimeColumnShowsTheTimeOfDayOrTheDeltaFromKnownStamps)
@@ -161,10 +158,7 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     EXPECT_EQ(shown(w, 0, 7), "C4 velocity 100");
     w.toggle("mnuMiddleC3");
     EXPECT_EQ(shown(w, 0, 7), "C3 velocity 100");
-    const auto reads = [&](const char *label, const QString &text) {
-        return QTest::qWaitFor([&] { return w.find<QLabel>(label)->text() == text; }, 1000);
-    };
-    EXPECT_TRUE(reads("lblRows", "1 rows"));
-    EXPECT_TRUE(reads("lblRate", "1 msg/s"));
-    EXPECT_TRUE(reads("lblDroppedCount", "0 dropped"));
+    EXPECT_TRUE(reads(w, "lblRows", "1 rows"));
+    EXPECT_TRUE(reads(w, "lblRate", "1 msg/s"));
+    EXPECT_TRUE(reads(w, "lblDroppedCount", "0 dropped"));
 }

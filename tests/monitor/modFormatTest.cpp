@@ -23,10 +23,8 @@ TEST(HexBytes, EveryByteFollowedByASpace)
 
 TEST(ChannelNumber, IsTheLowNibblePlusOne)
 {
-    EXPECT_EQ(ChannelNumber(0x90), 1);
-    EXPECT_EQ(ChannelNumber(0x9C), 13);
-    EXPECT_EQ(ChannelNumber(0xEF), 16);
-    EXPECT_EQ(ChannelNumber(-1), 16);
+    for (auto [status, channel] : {std::pair {0x90, 1}, {0x9C, 13}, {0xEF, 16}, {-1, 16}})
+        EXPECT_EQ(ChannelNumber(std::int16_t(status)), channel) << status;
 }
 
 TEST(FormatMessageRow, GivesTheGridRowForEveryStatusRange)

@@ -20,19 +20,15 @@ TEST(PortComponents, TimestampCountsMillisecondsFromStart)
 
 TEST(PortComponents, ASysExCarriesTheTimeOfItsFirstPiece)
 {
-    auto backend = std::make_unique<ScriptedBackend>();
-    ScriptedBackend &device = *backend;
-    device.inputs = {"In"};
-    std::vector<std::unique_ptr<PortBackend>> backends;
-    backends.push_back(std::move(backend));
-    MIDIInput input(std::make_shared<PortSystem>(std::move(backends)));
+    ScriptedBackend *device = nullptr;
+    MIDIInput input(ScriptedBackend::system(device, {"In"}));
     DeviceSelection::openInputDevice(input, 0);
 
     const std::uint8_t first[] = {0xF0, 0x01}, last[] = {0x02, 0xF7}, clock[] = {0xF8};
-    device.deliver(first);
+    device->deliver(first);
     QThread::msleep(40);
-    device.deliver(last);
-    device.deliver(clock);
+    device->deliver(last);
+    device->deliver(clock);
     ASSERT_EQ(input.MessageCount(), 2);
     const std::int32_t sysExStamp = input.MessageTimestamp();
     input.setCommand(CommandDropCurrent);

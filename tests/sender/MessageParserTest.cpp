@@ -1,19 +1,9 @@
 #include "sender/MessageParser.h"
 
 #include "sender/modSendMessage.h"
-
-#include <gtest/gtest.h>
+#include "support/Files.h"
 
 using namespace modSendMessage;
-
-namespace {
-
-QByteArray bytes(std::initializer_list<std::uint8_t> values)
-{
-    return QByteArray(reinterpret_cast<const char *>(std::data(values)), qsizetype(values.size()));
-}
-
-} // namespace
 
 TEST(ParseMessage, AcceptsTheGrammarAndBuildsRowAndHistory)
 {

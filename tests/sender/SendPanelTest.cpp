@@ -25,16 +25,9 @@ struct Panel : LoopbackWindow
     QComboBox *history = find<QComboBox>("ComboHistory");
     RepeatTimer *timer = find<RepeatTimer>("Timer1");
 
-    QStringList historyItems() const
-    {
-        QStringList items;
-        for (int i = 0; i < history->count(); ++i)
-            items << history->itemText(i);
-        return items;
-    }
     void checkRepeat() { QTest::mouseClick(repeat, Qt::LeftButton); }
     // Starts repeating at `rateText`; returns the boxes shown.
-    QStringList start(const QString &rateText)
+    QStringList startRepeating(const QString &rateText)
     {
         checkRepeat();
         rate->setText(rateText);
@@ -55,32 +48,30 @@ TEST(SendPanel, ASingleSendAppendsTheSentRowAndTheReceivedOne)
     EXPECT_EQ(p.row(1), "SENT\tF0\t\t\t\t\tF0 7E 7F 09 01 F7 ");
     ASSERT_TRUE(p.waitForRows(4)) << "the loopback brings it back";
     EXPECT_EQ(p.window->GetMIDIINText(2, 6), "F0 7E 7F 09 01 F7 ") << "byte for byte, with the F7";
-    EXPECT_EQ(p.historyItems(), QStringList {"F0 7E 7F 09 01 F7 "});
+    EXPECT_EQ(p.entries("ComboHistory"), QStringList {"F0 7E 7F 09 01 F7 "});
     EXPECT_TRUE(p.box->hasFocus());
 }
 
-TEST(SendPanel, AnEmptyBoxSendsNothingAndSpacesFail)
+TEST(SendPanel, AFailedSendEndsInTheFailureRowAndAnEmptyBoxSendsNothing)
 {
-    Panel p;
-    p.button->click();
-    EXPECT_TRUE(p.dialogs->shown.empty());
-    EXPECT_EQ(p.gridRows(), 2);
-    p.box->setPlainText("   ");
-    p.button->click();
-    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
-    EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
-    EXPECT_EQ(p.box->toPlainText(), "   ") << "the text stays as it was";
-    EXPECT_TRUE(p.historyItems().isEmpty());
-}
-
-TEST(SendPanel, AFailingOutputEndsInTheFailureRow)
-{
-    Panel p;
-    p.window->MIDIOutput1().setCommand(CommandClose);
-    p.box->setPlainText("90 3C 7F");
-    p.button->click();
-    EXPECT_EQ(p.dialogs->shownTexts(), QStringList {"The MIDI output port is not open."});
-    EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
+    const std::tuple<QString, bool, QString> cases[] = {
+        {"   ", true, modSendMessage::FailureText}, // spaces alone are no message
+        {"90 3C 7F", false, "The MIDI output port is not open."},
+    };
+    for (const auto &[text, outputOpen, shown] : cases) {
+        Panel p;
+        p.button->click();
+        EXPECT_TRUE(p.dialogs->shown.empty()) << "an empty box sends nothing";
+        EXPECT_EQ(p.gridRows(), 2);
+        if (!outputOpen)
+            p.window->MIDIOutput1().setCommand(CommandClose);
+        p.box->setPlainText(text);
+        p.button->click();
+        EXPECT_EQ(p.dialogs->shownTexts(), QStringList {shown});
+        EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
+        EXPECT_EQ(p.box->toPlainText(), text) << "the text stays as it was";
+        EXPECT_TRUE(p.entries("ComboHistory").isEmpty());
+    }
 }
 
 TEST(SendPanel, HistoryKeepsElevenDistinctEntriesNewestFirst)
@@ -93,13 +84,13 @@ TEST(SendPanel, HistoryKeepsElevenDistinctEntriesNewestFirst)
     QStringList expected;
     for (int i = 11; i >= 1; --i)
         expected << QStringLiteral("C0 %1 ").arg(i, 2, 16, QChar('0')).toUpper();
-    EXPECT_EQ(p.historyItems(), expected) << "the twelfth pushed the oldest out";
+    EXPECT_EQ(p.entries("ComboHistory"), expected) << "the twelfth pushed the oldest out";
 
     p.box->setPlainText("c0 05"); // already there, not the oldest, other case
     p.button->click();
     EXPECT_EQ(p.history->count(), 10) << "the oldest goes before duplicates are looked for";
     EXPECT_EQ(p.history->itemText(0), "C0 05 ");
-    EXPECT_EQ(p.historyItems().filter("C0 05", Qt::CaseInsensitive).size(), 1);
+    EXPECT_EQ(p.entries("ComboHistory").filter("C0 05", Qt::CaseInsensitive).size(), 1);
 
     p.history->setCurrentIndex(3);
     emit p.history->activated(3);
@@ -128,7 +119,7 @@ TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
     };
     for (const Case &c : cases) {
         Panel p;
-        EXPECT_EQ(p.start(c.rate), c.shown) << c.rate.toStdString();
+        EXPECT_EQ(p.startRepeating(c.rate), c.shown) << c.rate.toStdString();
         EXPECT_EQ(p.button->text(), c.starts ? "&Stop Sending" : "&Start Sending");
         EXPECT_EQ(p.timer->isActive(), c.starts);
         EXPECT_EQ(p.rate->isEnabled(), !c.starts);
@@ -139,6 +130,8 @@ TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
         if (c.starts) {
             EXPECT_EQ(p.timer->interval(), c.rate.toInt());
         }
+        p.window->close();
+        EXPECT_FALSE(p.timer->isActive()) << "no tick may send on the closed port";
     }
 }
 
@@ -146,7 +139,7 @@ TEST(SendPanel, RepeatingSendsEveryIntervalAndStops)
 {
     Panel p;
     p.box->setPlainText("F8");
-    p.start("20");
+    p.startRepeating("20");
     EXPECT_EQ(p.gridRows(), 2) << "nothing before the first interval";
     // Three sends and their echoes at least; a late tick may bring two at once.
     ASSERT_TRUE(QTest::qWaitFor([&] { return p.gridRows() >= 2 + 6; }, 5000));
@@ -160,20 +153,11 @@ TEST(SendPanel, RepeatingSendsEveryIntervalAndStops)
     EXPECT_FALSE(p.rate->isVisible());
 }
 
-TEST(SendPanel, ClosingTheWindowEndsRepeating)
-{
-    Panel p;
-    p.box->setPlainText("F8");
-    p.start("20");
-    p.window->close();
-    EXPECT_FALSE(p.timer->isActive()) << "no tick may send on the closed port";
-}
-
 TEST(SendPanel, AFailingTickEndsRepeatingAfterTheBox)
 {
     Panel p;
     p.box->setPlainText("90 3G");
-    p.start("20");
+    p.startRepeating("20");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !p.timer->isActive(); }, 2000));
     EXPECT_EQ(p.dialogs->shownTexts(), QStringList {modSendMessage::FailureText});
     EXPECT_EQ(p.button->text(), "&Start Sending");
@@ -185,7 +169,7 @@ TEST(SendPanel, ATickThatFallsWhileABoxIsOpenIsSkipped)
 {
     Panel p;
     p.box->setPlainText("F0 01"); // every send shows the box about the missing EOX
-    p.start("10000");
+    p.startRepeating("10000");
     int ticksDuringTheBox = 0;
     p.dialogs->whileShowing = [&] {
         ++ticksDuringTheBox;

@@ -1,7 +1,8 @@
 #include "settings/cInifile.h"
 
+#include "support/Files.h"
+
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -104,18 +105,11 @@ TEST_F(Ini, ListsAndDeletesKeysAndSections)
 TEST(CLngDefault, ConvertsOrFallsBack)
 {
     const std::tuple<const char *, std::int32_t, std::int32_t> cases[] = {
-        {"12", 7, 12},
-        {"FAIL", 7, 7},
-        {"", 7, 7},
-        {"99999999999", 7, 7},
-        {"2.5", 0, 2},
-        {"3.5", 0, 4},
-        {" -3 ", 0, -3},
-        {"-2147483648", 0, INT32_MIN},
-        {"2147483647.4", 0, INT32_MAX},
-        {"1e3", 5, 5},
-        {"0x10", 5, 5},
-        {"+8", 0, 8},
+        {"12", 7, 12}, {"+8", 0, 8}, {" -3 ", 0, -3}, // blanks and a sign are allowed
+        {"FAIL", 7, 7}, {"", 7, 7}, {"1e3", 5, 5}, {"0x10", 5, 5}, // no number as written
+        {"2.5", 0, 2}, {"3.5", 0, 4}, // a half rounds to even
+        {"-2147483648", 0, INT32_MIN}, {"2147483647.4", 0, INT32_MAX}, // the ends of the range
+        {"99999999999", 7, 7}, // past the range
     };
     for (auto [text, fallback, expected] : cases)
         EXPECT_EQ(cInifile::CLngDefault(text, fallback), expected) << text;
@@ -148,33 +142,32 @@ TEST_F(Ini, SavesPositionByWindowState)
 
 TEST_F(Ini, LoadsPositionInsideTheScreen)
 {
+    struct Case
+    {
+        QByteArray stored; // the lines of the section
+        std::int32_t minWidth;
+        double left, width;
+        int state, moves;
+        const char *why;
+    };
+    constexpr int Normal = FormWindow::Normal, Maximised = FormWindow::Maximised;
+    const Case cases[] = {
+        {"", 3000, 1000, 4000, Normal, 1, "nothing stored: the window's own"},
+        {"Left=-500\nWidth=1000", 3000, 60, 3000, Normal, 1, "four pixels in, at least as wide"},
+        {"Left=15000\nWidth=6000\nMaximised=1", 3000, 9300, 6000, Maximised, 1,
+            "in from the right"},
+        {"Width=20000", 3000, 60, 15360 - 120, Normal, 1, "no wider than the screen"},
+        {"Width=20000", 15300, 1000, 4000, Normal, 0, "no room for the minimum: not moved"},
+    };
     ini.setSection("Window");
-    FakeWindow empty;
-    empty.left = -500;
-    empty.width = 1000;
-    ini.LoadFormPosition(empty, Screen1024);
-    EXPECT_EQ(empty.moves, 1);
-    EXPECT_EQ(empty.left, 60) << "four pixels inside the left edge";
-    EXPECT_EQ(empty.width, 3000) << "raised to the minimum";
-    EXPECT_EQ(empty.state, FormWindow::Normal);
-
-    put("Left", "15000");
-    put("Width", "6000");
-    put("Maximised", "1");
-    FakeWindow saved;
-    ini.LoadFormPosition(saved, Screen1024);
-    EXPECT_EQ(saved.left, 9300);
-    EXPECT_EQ(saved.width, 6000);
-    EXPECT_EQ(saved.state, FormWindow::Maximised);
-    EXPECT_EQ(ini.Default(), std::nullopt) << "the default is restored";
-
-    put("Width", "20000");
-    FakeWindow wide;
-    ini.LoadFormPosition(wide, Screen1024);
-    EXPECT_EQ(wide.left, 60);
-    EXPECT_EQ(wide.width, 15360 - 120);
-    FakeWindow tooWide;
-    ini.LoadFormPosition(tooWide, Screen1024, 15300);
-    EXPECT_EQ(tooWide.moves, 0) << "the screen cannot hold the minimum: not moved";
-    EXPECT_EQ(tooWide.left, 1000);
+    for (const Case &c : cases) {
+        writeFile(folder.filePath("prefs.ini"), "[Window]\n" + c.stored);
+        FakeWindow window;
+        ini.LoadFormPosition(window, Screen1024, c.minWidth);
+        EXPECT_EQ(window.left, c.left) << c.why;
+        EXPECT_EQ(window.width, c.width) << c.why;
+        EXPECT_EQ(window.state, c.state) << c.why;
+        EXPECT_EQ(window.moves, c.moves) << c.why;
+        EXPECT_EQ(ini.Default(), std::nullopt) << "the default is restored";
+    }
 }

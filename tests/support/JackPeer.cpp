@@ -9,25 +9,12 @@ JackPeer::JackPeer(const char *name)
     if (!m_client)
         throw std::runtime_error("the peer cannot reach a JACK server");
     jack_set_process_callback(m_client, &JackPeer::process, this);
-    jack_on_info_shutdown(m_client, &JackPeer::shutDown, this);
     jack_activate(m_client);
 }
 
 JackPeer::~JackPeer()
 {
-    if (m_client && !m_dead)
-        jack_client_close(m_client);
-    else
-        closeIfDead();
-}
-
-bool JackPeer::closeIfDead()
-{
-    if (!m_dead || !m_client)
-        return m_dead;
     jack_client_close(m_client);
-    m_client = nullptr;
-    return true;
 }
 
 void JackPeer::addPort(const QString &name, bool sends)
@@ -108,9 +95,4 @@ int JackPeer::process(jack_nframes_t frames, void *self)
         }
     }
     return 0;
-}
-
-void JackPeer::shutDown(jack_status_t, const char *, void *self)
-{
-    static_cast<JackPeer *>(self)->m_dead = true;
 }

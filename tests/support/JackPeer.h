@@ -36,8 +36,6 @@ public:
     QStringList lumetraPorts(const QString &port) const;
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
-    // The server has gone: the client is let go of at once, as JACK wants.
-    bool closeIfDead();
 
 private:
     struct Port
@@ -49,10 +47,8 @@ private:
     };
 
     static int process(jack_nframes_t frames, void *self);
-    static void shutDown(jack_status_t, const char *, void *self);
 
     jack_client_t *m_client = nullptr;
-    std::atomic<bool> m_dead {false};
     std::mutex m_mutex;
     std::vector<std::unique_ptr<Port>> m_ports; // guarded by m_mutex
     std::vector<Bytes> m_received; // guarded by m_mutex

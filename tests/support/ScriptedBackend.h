@@ -2,6 +2,7 @@
 
 #include "ports/PortBackend.h"
 #include "ports/PortError.h"
+#include "ports/PortSystem.h"
 
 #include <QByteArray>
 
@@ -16,6 +17,19 @@ public:
     QStringList events; // "open in NAME", "close out NAME", ...
     std::vector<QByteArray> sent;
     InputSink *sink = nullptr;
+
+    // A port system with these devices alone; `backend` is left at it, for the test to script.
+    static std::shared_ptr<PortSystem> system(
+        ScriptedBackend *&backend, QStringList inputs, QStringList outputs = {})
+    {
+        auto scripted = std::make_unique<ScriptedBackend>();
+        backend = scripted.get();
+        backend->inputs = std::move(inputs);
+        backend->outputs = std::move(outputs);
+        std::vector<std::unique_ptr<PortBackend>> backends;
+        backends.push_back(std::move(scripted));
+        return std::make_shared<PortSystem>(std::move(backends));
+    }
 
     // What the open input's device sends, arriving now.
     void deliver(std::span<const std::uint8_t> bytes)

@@ -21,7 +21,7 @@ const std::pair<std::uint64_t, const char *> Boundaries[] = {
 
 } // namespace
 
-TEST(LoadMessages, ChannelMessagesRoundTripAtTheBoundaries)
+TEST(LoadMessages, ChannelMessagesAndSysExOfEverySizeRoundTripAtTheBoundaries)
 {
     for (const auto &[sequence, why] : Boundaries) {
         const auto message = channelMessage(sequence);
@@ -36,25 +36,20 @@ TEST(LoadMessages, ChannelMessagesRoundTripAtTheBoundaries)
         for (const std::uint64_t near :
             {sequence, sequence + 1000, sequence - std::min<std::uint64_t>(sequence, 1000)})
             EXPECT_EQ(unwrapChannelNumber(*low, near), sequence) << why << " near " << near;
-    }
-}
 
-TEST(LoadMessages, SysExRoundTripsAtTheBoundariesAndEverySize)
-{
-    for (const auto &[sequence, why] : Boundaries)
         for (const std::size_t size : {SmallestSysEx, std::size_t(64), LargestSysEx}) {
-            std::vector<std::uint8_t> message(size);
-            writeSysEx(sequence, message);
-            EXPECT_EQ(message.front(), 0xF0);
-            EXPECT_EQ(message.back(), 0xF7);
-            EXPECT_TRUE(std::all_of(message.begin() + 1, message.end() - 1, [](std::uint8_t byte) {
+            std::vector<std::uint8_t> sysEx(size);
+            writeSysEx(sequence, sysEx);
+            EXPECT_TRUE(sysEx.front() == 0xF0 && sysEx.back() == 0xF7) << why;
+            EXPECT_TRUE(std::all_of(sysEx.begin() + 1, sysEx.end() - 1, [](std::uint8_t byte) {
                 return byte < 0x80;
             })) << why;
-            const auto header = sysExHeader(message);
+            const auto header = sysExHeader(sysEx);
             ASSERT_TRUE(header) << why;
             EXPECT_EQ(header->sequence, sequence) << why;
             EXPECT_EQ(header->size, size) << why;
         }
+    }
 }
 
 TEST(LoadMessages, AnyAlteredOrLostSysExByteShows)
