@@ -1,6 +1,7 @@
 #include "BlockWriter.h"
 
 #include "ExportFile.h"
+#include "settings/SafeFile.h"
 
 #include <QIODevice>
 
@@ -15,7 +16,7 @@ bool BlockWriter::flush()
 {
     if (m_block.isEmpty())
         return true;
-    const bool written = ExportFile::writeAll(m_out, m_block);
+    const bool written = SafeFile::writeAll(m_out, m_block);
     m_block.resize(0); // keeps the room reserved, unlike clear()
     return written;
 }

@@ -17,17 +17,6 @@ QString save(const QString &path, const std::function<bool(QIODevice &)> &write)
     return saved ? QString() : file.errorString();
 }
 
-bool writeAll(QIODevice &out, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const qint64 written = out.write(bytes.data(), bytes.size());
-        if (written <= 0)
-            return false;
-        bytes = bytes.sliced(written);
-    }
-    return true;
-}
-
 QString startFolder()
 {
     const QString documents = modGetPaths::GetSpecialFolderPath(modGetPaths::DocumentsFolder);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArrayView>
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -40,10 +39,6 @@ Saved<Counts> saveCounting(
     });
     return saved;
 }
-
-// Writes all of `bytes`, or false with the device's reason in its errorString(). A full
-// disk takes part of a write without a word: only the write after it says why.
-bool writeAll(QIODevice &out, QByteArrayView bytes);
 
 // Where the file dialogs of the exports open: the documents folder, or the home folder when
 // there is none (a dialog given a folder that does not exist offers its name as a file name).

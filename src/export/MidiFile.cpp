@@ -3,6 +3,7 @@
 #include "monitor/RowMessage.h"
 #include "monitor/RowStore.h"
 #include "ports/MidiMessage.h"
+#include "settings/SafeFile.h"
 
 #include <QIODevice>
 #include <QStringList>
@@ -222,7 +223,7 @@ std::optional<Counts> write(const RowStore &rows, QIODevice &out)
     }
     track.addMeta(timeLine.now(), EndOfTrackEvent, {});
     const QByteArray header = headerChunk(std::size_t(track.bytes().size()));
-    if (!ExportFile::writeAll(out, header) || !ExportFile::writeAll(out, track.bytes()))
+    if (!SafeFile::writeAll(out, header) || !SafeFile::writeAll(out, track.bytes()))
         return std::nullopt;
     return counts;
 }

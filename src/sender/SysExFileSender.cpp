@@ -1,6 +1,5 @@
 #include "SysExFileSender.h"
 
-#include "export/SysExFile.h"
 #include "modSendMessage.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortError.h"
@@ -13,14 +12,6 @@ SysExFileSender::SysExFileSender(MIDIOutput &output, AddRow addRow, QObject *par
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &SysExFileSender::sendNext);
-}
-
-QString SysExFileSender::sendFile(const QString &path)
-{
-    SysExFile::ReadResult file = SysExFile::load(path);
-    if (file)
-        send(std::move(file.messages));
-    return file.reason;
 }
 
 void SysExFileSender::send(std::vector<QByteArray> messages)

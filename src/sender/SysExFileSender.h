@@ -31,10 +31,6 @@ public:
     void setPause(std::chrono::milliseconds pause) { m_pause = pause; }
     std::chrono::milliseconds pause() const { return m_pause; }
 
-    // Reads and checks the whole file before anything is sent, so that a file refused
-    // anywhere sends nothing. Returns why the file was refused, or an empty text when the
-    // run has begun.
-    QString sendFile(const QString &path);
     // Starts a run of these messages, each F0 ... F7, ending any run still going. The first
     // goes out once control is back in the event loop.
     void send(std::vector<QByteArray> messages);

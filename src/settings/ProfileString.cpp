@@ -157,7 +157,7 @@ namespace {
         QSaveFile out(file);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return fail(error, out.errorString());
-        if (out.write(bytes) != bytes.size()) {
+        if (!SafeFile::writeAll(out, bytes)) {
             const QString reason = out.errorString();
             out.cancelWriting();
             return fail(error, reason);

@@ -107,4 +107,15 @@ Contents readRegular(const QString &path, qint64 maxBytes)
     return readToEnd(file.get(), status.st_size, maxBytes, path);
 }
 
+bool writeAll(QIODevice &out, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qint64 written = out.write(bytes.data(), bytes.size());
+        if (written <= 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
 } // namespace SafeFile

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QIODevice>
 #include <QString>
 #include <cstdint>
 
@@ -26,6 +28,10 @@ struct Contents
 // between a check and the read. A file that grows past `maxBytes` while it is read is
 // refused as well.
 Contents readRegular(const QString &path, qint64 maxBytes);
+
+// Writes all of `bytes`, or false with the device's reason in its errorString(). A full
+// disk takes part of a write without a word: only the write after it says why.
+bool writeAll(QIODevice &out, QByteArrayView bytes);
 
 // A size limit as the reasons say it: "16 MiB", or "1000 bytes" when not whole MiB.
 QString sizeText(qint64 bytes);

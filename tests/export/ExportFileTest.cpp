@@ -1,5 +1,6 @@
 #include "export/ExportFile.h"
 
+#include "settings/SafeFile.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -19,7 +20,7 @@ TEST(ExportFile, AFullDiskKeepsTheOldFileAndSaysWhy)
         ASSERT_TRUE(full.active());
         error = ExportFile::save(path, [](QIODevice &out) {
             for (int block = 0; block < 10; ++block)
-                if (!ExportFile::writeAll(out, QByteArray(4'000, 'n')))
+                if (!SafeFile::writeAll(out, QByteArray(4'000, 'n')))
                     return false;
             return true;
         });
