@@ -12,15 +12,6 @@ namespace {
 
     using namespace RowColumns;
 
-    std::string_view trimSpaces(std::string_view text)
-    {
-        while (!text.empty() && text.front() == ' ')
-            text.remove_prefix(1);
-        while (!text.empty() && text.back() == ' ')
-            text.remove_suffix(1);
-        return text;
-    }
-
     bool equalsIgnoringCase(std::string_view text, std::string_view word)
     {
         return text.size() == word.size()

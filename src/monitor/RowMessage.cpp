@@ -2,6 +2,7 @@
 
 #include "RowColumns.h"
 #include "RowStore.h"
+#include "frame/NumberText.h"
 
 #include <charconv>
 
@@ -9,31 +10,11 @@ namespace {
 
 using namespace RowColumns;
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::optional<std::uint8_t> hexByte(std::string_view text)
 {
-    if (text.size() != 2 || hexValue(text[0]) < 0 || hexValue(text[1]) < 0)
+    if (text.size() != 2 || hexDigitValue(text[0]) < 0 || hexDigitValue(text[1]) < 0)
         return std::nullopt;
-    return std::uint8_t(hexValue(text[0]) * 16 + hexValue(text[1]));
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
+    return std::uint8_t(hexDigitValue(text[0]) * 16 + hexDigitValue(text[1]));
 }
 
 RowMessage::Origin originOf(std::string_view timestamp)
@@ -61,7 +42,7 @@ std::size_t decodeHexList(std::string_view text, std::vector<std::uint8_t> &out,
 RowMessage readRowMessage(std::string_view row, std::size_t sysExBytes)
 {
     RowMessage message;
-    const std::string_view timestamp = trimmed(tabField(row, Timestamp));
+    const std::string_view timestamp = trimSpaces(tabField(row, Timestamp));
     message.origin = originOf(timestamp);
     if (message.origin == RowMessage::Origin::Received) {
         std::int64_t stamp = 0;

@@ -24,6 +24,15 @@ std::string_view tabField(std::string_view text, int column)
     return text.substr(0, text.find('\t'));
 }
 
+std::string_view trimSpaces(std::string_view cell)
+{
+    while (!cell.empty() && cell.front() == ' ')
+        cell.remove_prefix(1);
+    while (!cell.empty() && cell.back() == ' ')
+        cell.remove_suffix(1);
+    return cell;
+}
+
 void RowStore::append(std::string_view text)
 {
     append(text.size(), [&](char *out) { std::copy(text.begin(), text.end(), out); });

@@ -61,3 +61,5 @@ private:
 
 // The field `column` of a tab-separated text; empty past the last field.
 std::string_view tabField(std::string_view text, int column);
+// A cell without the spaces at its ends.
+std::string_view trimSpaces(std::string_view cell);

@@ -1,26 +1,16 @@
 #include "MessageParser.h"
 
-namespace {
+#include "frame/NumberText.h"
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
+namespace {
 
 // Two hex digits at `at`, or -1.
 int hexPair(QStringView text, qsizetype at)
 {
     if (at + 1 >= text.size())
         return -1;
-    const int high = hexDigit(text[at]);
-    const int low = hexDigit(text[at + 1]);
+    const int high = hexDigitValue(text[at].unicode());
+    const int low = hexDigitValue(text[at + 1].unicode());
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
@@ -52,7 +42,8 @@ ParseResult parseMessage(QStringView text)
 
     // A lone digit is a status by itself ("8" is 08). A digit followed by anything else is
     // refused rather than guessed at: "9  3C" may as well be a mistyped "90 3C".
-    const int status = message.size() == 1 ? hexDigit(message[0]) : hexPair(message, 0);
+    const int status
+        = message.size() == 1 ? hexDigitValue(message[0].unicode()) : hexPair(message, 0);
     if (status < 0)
         return refuse(QStringLiteral("The status must be two hex digits."));
 
