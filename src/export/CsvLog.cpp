@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <vector>
 
 namespace CsvLog {
 namespace {
@@ -39,54 +38,30 @@ namespace {
         appendField(block, std::string_view(utf8.constData(), std::size_t(utf8.size())));
     }
 
-    struct Extra
+    void appendHeader(BlockWriter &block)
     {
-        const ColumnText &text;
-        const char *title;
-    };
-
-    // The columns that the callers asked for, in their order.
-    std::vector<Extra> extrasOf(const ExtraColumns &extra)
-    {
-        std::vector<Extra> extras;
-        if (extra.timeOfDay)
-            extras.push_back({extra.timeOfDay, "Time of Day"});
-        if (extra.details)
-            extras.push_back({extra.details, "Details"});
-        return extras;
-    }
-
-    void appendHeader(BlockWriter &block, const std::vector<Extra> &extras)
-    {
-        for (int column = 0; column < RowColumns::Count; ++column) {
-            if (column > 0)
-                block.append(',');
-            block.append(RowColumns::Titles[column]);
-        }
-        for (const Extra &extra : extras) {
+        for (const char *title : RowColumns::Titles) {
+            block.append(title);
             block.append(',');
-            block.append(extra.title);
         }
-        block.append("\r\n");
+        block.append("Time of Day,Details\r\n");
     }
 
     void appendLine(
-        BlockWriter &block, const RowStore &rows, std::size_t row, const std::vector<Extra> &extras)
+        BlockWriter &block, const RowStore &rows, std::size_t row, const ExtraColumns &extra)
     {
         // Cell by cell along the tabs: finding each cell from the start would scan the row
         // seven times.
         std::string_view rest = rows.row(row);
         for (int column = 0; column < RowColumns::Count; ++column) {
-            if (column > 0)
-                block.append(',');
             const std::size_t tab = rest.find('\t');
             appendField(block, rest.substr(0, tab));
+            block.append(',');
             rest = tab == std::string_view::npos ? std::string_view() : rest.substr(tab + 1);
         }
-        for (const Extra &extra : extras) {
-            block.append(',');
-            appendField(block, extra.text(row));
-        }
+        appendField(block, extra.timeOfDay(row));
+        block.append(',');
+        appendField(block, extra.details(row));
         block.append("\r\n");
     }
 
@@ -94,11 +69,10 @@ namespace {
 
 bool write(const RowStore &rows, const ExtraColumns &extra, QIODevice &out)
 {
-    const std::vector<Extra> extras = extrasOf(extra);
     BlockWriter block(out);
-    appendHeader(block, extras);
+    appendHeader(block);
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        appendLine(block, rows, row, extras);
+        appendLine(block, rows, row, extra);
         if (!block.flushWhenFull())
             return false;
     }

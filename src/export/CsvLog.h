@@ -15,7 +15,7 @@ namespace CsvLog {
 // The text of a column the grid does not store, for a row given by its index in the store.
 using ColumnText = std::function<QString(std::size_t row)>;
 
-// Columns after the seven cells; a null function leaves its column out.
+// The two columns after the seven cells.
 struct ExtraColumns
 {
     ColumnText timeOfDay; // "Time of Day"
