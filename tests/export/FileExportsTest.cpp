@@ -10,12 +10,6 @@ struct Files : testing::Test
     QTemporaryDir folder;
     LoopbackWindow w;
 
-    QString saveTo(const char *menuItem, const char *name)
-    {
-        w.dialogs->nextSaveFileName = folder.filePath(name);
-        w.toggle(menuItem);
-        return w.dialogs->nextSaveFileName;
-    }
     void sendFile(const QString &path, int pauseMs)
     {
         w.dialogs->nextSysExSending = {path, std::chrono::milliseconds(pauseMs)};
@@ -48,14 +42,15 @@ TEST_F(Files, SavesTheSysExOfTheGridOrSaysThereIsNone)
     w.send(bytes({0xF0, 0x43, 0x20})); // cut short by the status after it
     w.send({0x80, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(6));
-    const QString path = saveTo("mnuSaveSysEx", "dump.syx");
-    EXPECT_EQ(readFile(path), bytes({0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x43, 0x20}));
+    const QString path = folder.filePath("dump.syx");
+    EXPECT_EQ(w.saveAs("mnuSaveSysEx", path), bytes({0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x43, 0x20}));
     EXPECT_EQ(w.dialogs->shown.back().text, "Saved 2 SysEx messages (1 without F7) to " + path);
 }
 
 TEST_F(Files, SendsAFileDumpByDumpWithItsPauseAndCanBeCancelled)
 {
     sendFile(ThreeDumps, 30);
+    EXPECT_EQ(w.dialogs->offeredPause, std::chrono::milliseconds(50)) << "the default pause";
     EXPECT_TRUE(w.dialogs->progressOpen);
     EXPECT_EQ(w.dialogs->progressTotal, 3);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }, 3000));
@@ -63,6 +58,15 @@ TEST_F(Files, SendsAFileDumpByDumpWithItsPauseAndCanBeCancelled)
     EXPECT_EQ(w.window->GetMIDIINText(1, 0), "SENT");
     EXPECT_EQ(w.window->GetMIDIINText(1, 6), "F0 7D 01 F7 ");
     EXPECT_EQ(w.dialogs->progressValues.back(), 3);
+    std::vector<int> arrivals;
+    for (int row = 1; row <= 6; ++row)
+        if (const QString stamp = w.window->GetMIDIINText(row, 0); stamp != "SENT")
+            arrivals.push_back(stamp.toInt());
+    ASSERT_EQ(arrivals.size(), 3u);
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        EXPECT_GE(arrivals[i] - arrivals[i - 1], 30) << "the pause after each dump";
+        EXPECT_LE(arrivals[i] - arrivals[i - 1], 30 + 15);
+    }
 
     sendFile(ThreeDumps, 500);
     w.dialogs->cancelProgress();
@@ -91,9 +95,9 @@ TEST_F(Files, ExportsCsvAndAMidiFile)
     w.send({0x90, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_TRUE(
-        readFile(saveTo("mnuExportCsv", "grid.csv"))
+        w.saveAs("mnuExportCsv", folder.filePath("grid.csv"))
             .startsWith("Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,"
                         "Details\r\n"));
-    EXPECT_TRUE(readFile(saveTo("mnuSaveMidiFile", "take.mid")).startsWith("MThd"));
+    EXPECT_TRUE(w.saveAs("mnuSaveMidiFile", folder.filePath("take.mid")).startsWith("MThd"));
     EXPECT_TRUE(w.dialogs->shown.back().text.startsWith("Saved 1 MIDI message"));
 }

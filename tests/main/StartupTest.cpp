@@ -56,30 +56,33 @@ TEST(Startup, OpensTheRememberedDevicesOrElseTheFirstQuietly)
     }
 }
 
-TEST(Startup, NoOutputDeviceStopsBeforeTheInputList)
+TEST(Startup, AMissingOrFailingDeviceShowsTheMessageOnceAndStopsThere)
 {
-    Startup s({"In A"}, {});
-    ASSERT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure});
-    EXPECT_EQ(s.dialogs->shown.front().title, "Lumetra");
-    EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0) << "later steps must not run";
-    EXPECT_TRUE(s.backend->events.isEmpty());
-}
-
-TEST(Startup, NoInputDeviceKeepsTheOutputOpen)
-{
-    Startup s({}, {"Out A"});
-    EXPECT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure});
-    EXPECT_EQ(s.window->MIDIOutput1().PortState(), 1);
-    EXPECT_EQ(s.window->MIDIInput1().PortState(), 0);
-}
-
-TEST(Startup, FailingOpenShowsTheMessageOnceAndKeepsTheChosenIndex)
-{
-    Startup s({"In A"}, {"O0", "O1"}, 0, 1, /*failOpen=*/true);
-    EXPECT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure});
-    EXPECT_EQ(modGlobals::OutputDeviceIndex, 1) << "the index is stored before the port is touched";
-    EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2);
-    EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0);
+    struct Case
+    {
+        QStringList inputs, outputs;
+        bool failOpen;
+        QStringList events;
+        int outputsListed;
+        const char *why;
+    };
+    const Case cases[] = {
+        {{"In A"}, {}, false, {}, 0, "no output: the input list is never filled"},
+        {{}, {"O0"}, false, {"open out O0"}, 1, "no input: the output stays open"},
+        {{"In A"}, {"O0", "O1"}, true, {}, 2, "a failing open"},
+    };
+    for (const Case &c : cases) {
+        Startup s(c.inputs, c.outputs, 0, 1, c.failOpen);
+        ASSERT_EQ(s.dialogs->shownTexts(), QStringList {StartupFailure}) << c.why;
+        EXPECT_EQ(s.dialogs->shown.front().title, "Lumetra");
+        EXPECT_EQ(s.backend->events, c.events) << c.why;
+        EXPECT_EQ(s.window->MIDIOutput1().PortState(), c.events.isEmpty() ? 0 : 1) << c.why;
+        EXPECT_EQ(s.combo("ComboMidiOut")->count(), c.outputsListed) << c.why;
+        EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0) << c.why;
+        EXPECT_EQ(s.window->MIDIInput1().PortState(), 0) << c.why;
+        EXPECT_TRUE(!c.failOpen || modGlobals::OutputDeviceIndex == 1)
+            << "the chosen index is stored before the port is touched";
+    }
 }
 
 TEST(Shutdown, ClosesOutputBeforeInputAndNeverAPortThatDidNotOpen)

@@ -10,18 +10,6 @@
 
 namespace {
 
-QString shown(const LoopbackWindow &w, int row, int column)
-{
-    return w.grid()->model()->index(row, column).data().toString();
-}
-
-QByteArray logOf(LoopbackWindow &w, const char *menuItem, const QString &path)
-{
-    w.dialogs->nextSaveFileName = path;
-    w.toggle(menuItem);
-    return readFile(path);
-}
-
 // Waits for a label of the status bar to read `text`.
 bool reads(const LoopbackWindow &w, const char *label, const QString &text)
 {
@@ -84,11 +72,10 @@ TEST(View, TheTimeColumnShowsTheTimeOfDayOrTheDeltaFromKnownStamps)
         QStringList({"13:04:59.120", "SENT", "13:05:00.620"}));
     EXPECT_EQ(column(ViewSettings::Time::Delta), QStringList({"+0", "SENT", "+1500"}))
         << "from the row above that has a stamp";
-    EXPECT_EQ(column(ViewSettings::Time::SinceStart), QStringList({"0", "SENT", "1500"}));
     EXPECT_EQ(model.gridCellText(3, 0), "1500") << "the stored cell stays as it is";
 }
 
-TEST(View, FindsForwardBackwardRoundAndSaysWhenNothingMatches)
+TEST(View, FindsForwardBackwardAndSaysWhenNothingMatches)
 {
     LoopbackWindow w;
     for (const std::initializer_list<std::uint8_t> &message :
@@ -107,10 +94,8 @@ TEST(View, FindsForwardBackwardRoundAndSaysWhenNothingMatches)
     EXPECT_EQ(selectedRow(), 0);
     w.toggle("mnuFindNext");
     EXPECT_EQ(selectedRow(), 2);
-    w.toggle("mnuFindNext");
-    EXPECT_EQ(selectedRow(), 0) << "round past the end";
     w.toggle("mnuFindPrevious");
-    EXPECT_EQ(selectedRow(), 2) << "back round past the start";
+    EXPECT_EQ(selectedRow(), 0);
     text->setText("Volume");
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(selectedRow(), 1) << "in the details column";
@@ -131,14 +116,14 @@ TEST(View, ChoicesSurviveARestartAndLeaveCellsAndLogsAlone)
         w.send({0x90, 0x3C, 0x40});
         w.send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
         ASSERT_TRUE(w.waitForRows(4));
-        plainIn = logOf(w, "mnuSaveIn", folder.filePath("in.txt"));
-        plainInOut = logOf(w, "mnuSaveInOut", folder.filePath("inout.txt"));
+        plainIn = w.saveAs("mnuSaveIn", folder.filePath("in.txt"));
+        plainInOut = w.saveAs("mnuSaveInOut", folder.filePath("inout.txt"));
         const QString cells = w.row(1) + w.row(2);
         for (const char *choice : {"mnuTimeOfDay", "mnuShowDetails", "mnuMiddleC3"}) {
             w.toggle(choice);
             EXPECT_EQ(w.row(1) + w.row(2), cells) << choice;
-            EXPECT_EQ(logOf(w, "mnuSaveIn", folder.filePath("in.txt")), plainIn) << choice;
-            EXPECT_EQ(logOf(w, "mnuSaveInOut", folder.filePath("inout.txt")), plainInOut) << choice;
+            EXPECT_EQ(w.saveAs("mnuSaveIn", folder.filePath("in.txt")), plainIn) << choice;
+            EXPECT_EQ(w.saveAs("mnuSaveInOut", folder.filePath("inout.txt")), plainInOut) << choice;
         }
         EXPECT_EQ(w.grid()->model()->columnCount(), 7) << "details hidden";
         w.window->close();
@@ -155,9 +140,7 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     w.send({0x90, 0x3C, 0x64});
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_EQ(w.grid()->model()->headerData(7, Qt::Horizontal).toString(), "Details");
-    EXPECT_EQ(shown(w, 0, 7), "C4 velocity 100");
-    w.toggle("mnuMiddleC3");
-    EXPECT_EQ(shown(w, 0, 7), "C3 velocity 100");
+    EXPECT_EQ(w.grid()->model()->index(0, 7).data().toString(), "C4 velocity 100");
     EXPECT_TRUE(reads(w, "lblRows", "1 rows"));
     EXPECT_TRUE(reads(w, "lblRate", "1 msg/s"));
     EXPECT_TRUE(reads(w, "lblDroppedCount", "0 dropped"));

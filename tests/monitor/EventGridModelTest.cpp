@@ -33,9 +33,8 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
 TEST(EventGridModel, DetailsMatchTellsRepeatedMessagesApartByEveryByte)
 {
     EventGridModel model;
-    for (const char *row : {"1\t90\t3C\t40\t1\tNote On\t", "2\t90\t3D\t40\t1\tNote On\t",
-             "3\t90\t3C\t00\t1\tNote On\t", "4\t90\t3C\t40\t1\tNote On\t", "5\t3C\t\t\t\t\t",
-             "6\tF0\t\t\t\tSystem Exclusive\tF0 7E 7F 06 01 F7 "})
+    for (const char *row : {"1\t90\t3C\t40\t1\t\t", "2\t90\t3D\t40\t1\t\t", "3\t90\t3C\t00\t1\t\t",
+             "4\t90\t3C\t40\t1\t\t", "5\t3C\t\t\t\t\t", "6\tF0\t\t\t\t\tF0 7E 7F 06 01 F7 "})
         model.appendRow(row);
     const auto matchingRows = [&model](const char *text) {
         const RowSearch search(text);

@@ -124,12 +124,8 @@ TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
         EXPECT_EQ(p.timer->isActive(), c.starts);
         EXPECT_EQ(p.rate->isEnabled(), !c.starts);
         EXPECT_EQ(p.repeat->isEnabled(), !c.starts);
-        if (c.rate.isEmpty()) {
-            EXPECT_EQ(p.rate->text(), "0");
-        }
-        if (c.starts) {
-            EXPECT_EQ(p.timer->interval(), c.rate.toInt());
-        }
+        EXPECT_EQ(p.rate->text(), c.rate.isEmpty() ? "0" : c.rate) << "an empty box reads 0";
+        EXPECT_TRUE(!c.starts || p.timer->interval() == c.rate.toInt()) << c.rate.toStdString();
         p.window->close();
         EXPECT_FALSE(p.timer->isActive()) << "no tick may send on the closed port";
     }

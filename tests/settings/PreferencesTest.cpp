@@ -140,8 +140,7 @@ TEST(Preferences, AFileThatIsNoRegularFileIsNamedLeftAloneAndNeverBlocks)
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
     {
         LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
-        ASSERT_FALSE(w.dialogs->shown.empty());
-        EXPECT_EQ(w.dialogs->shown.front().text,
+        EXPECT_EQ(w.dialogs->shownTexts().value(0),
             "\"" + modPreferences::preferencesFile()
                 + "\" is not a regular file. Lumetra starts with its default settings and "
                   "leaves the file alone.");

@@ -93,14 +93,6 @@ TEST_F(IniFixture, WritesChangeOnlyWhatTheyNameAndKeepTheRestByteForByte)
     ASSERT_TRUE(set("Gone", "k", std::nullopt)) << "removing what is not there is no failure";
 }
 
-TEST_F(IniFixture, ANewFileKeepsTheOrderOfFirstWrites)
-{
-    ASSERT_TRUE(set("MIDI I/O", "Input", "0"));
-    ASSERT_TRUE(set("MIDI I/O", "Output", "1"));
-    ASSERT_TRUE(set("Filter", "0", "False"));
-    EXPECT_EQ(contents(), "[MIDI I/O]\r\nInput=0\r\nOutput=1\r\n[Filter]\r\n0=False\r\n");
-}
-
 TEST_F(IniFixture, RefusesLineBreaksThatWouldInjectLines)
 {
     put("[S]\nk=v\n");

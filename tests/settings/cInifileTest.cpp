@@ -50,11 +50,6 @@ const ScreenTwips Screen1024 {15360, 11520, 15, 15}; // 1024 x 768 at 15 twips p
 
 TEST_F(Ini, ReportsWritesOnlyAndReadsDefaults)
 {
-    cInifile fresh;
-    EXPECT_FALSE(fresh.Success());
-    EXPECT_EQ(fresh.LastReturnCode(), 0);
-    EXPECT_FALSE(fresh.Path().has_value()) << "unset, not empty";
-
     ini.setKey("missing");
     EXPECT_EQ(ini.Value(), "");
     ini.setDefault("FAIL");

@@ -14,6 +14,17 @@ inline QByteArray bytes(std::initializer_list<std::uint8_t> values)
     return QByteArray(reinterpret_cast<const char *>(std::data(values)), qsizetype(values.size()));
 }
 
+// A SysEx of `size` bytes, F0 and F7 included, its data bytes counting up.
+inline QByteArray sysExOf(qsizetype size)
+{
+    QByteArray bytes(size, '\0');
+    for (qsizetype i = 1; i < size - 1; ++i)
+        bytes[i] = char(i % 0x80);
+    bytes[0] = char(0xF0);
+    bytes[size - 1] = char(0xF7);
+    return bytes;
+}
+
 // What a file holds; a marker no file can hold when there is none to read.
 inline QByteArray readFile(const QString &path)
 {

@@ -4,8 +4,6 @@
 #include "ports/PortError.h"
 #include "ports/PortSystem.h"
 
-#include <QByteArray>
-
 // A backend whose devices and failures the test chooses, and which records what the
 // program did with it.
 class ScriptedBackend : public PortBackend
@@ -15,7 +13,6 @@ public:
     QStringList outputs;
     bool failOpen = false;
     QStringList events; // "open in NAME", "close out NAME", ...
-    std::vector<QByteArray> sent;
     InputSink *sink = nullptr;
 
     // A port system with these devices alone; `backend` is left at it, for the test to script.
@@ -36,8 +33,6 @@ public:
     {
         sink->receive(bytes, InputSink::Clock::now());
     }
-    // Tells the port system that the lists above changed.
-    void announce() { announceChange(); }
 
     QString label() const override { return {}; }
     QStringList portNames(PortDirection direction) override
@@ -86,11 +81,7 @@ private:
             , name(std::move(name))
         { }
         ~Output() override { backend.events << QStringLiteral("close out ") + name; }
-        void send(std::span<const std::uint8_t> bytes) override
-        {
-            backend.sent.emplace_back(
-                reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-        }
+        void send(std::span<const std::uint8_t>) override { }
         ScriptedBackend &backend;
         QString name;
     };

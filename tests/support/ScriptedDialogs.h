@@ -37,9 +37,8 @@ public:
         return nextSysExSending;
     }
     std::unique_ptr<Progress> showProgress(
-        const QString &text, int total, std::function<void()> cancel) override
+        const QString &, int total, std::function<void()> cancel) override
     {
-        progressText = text;
         progressTotal = total;
         cancelProgress = std::move(cancel);
         progressOpen = true;
@@ -63,7 +62,6 @@ public:
     std::function<void()> whileShowing; // what happens while a message box is open
     std::optional<SysExSending> nextSysExSending;
     std::chrono::milliseconds offeredPause {0};
-    QString progressText;
     int progressTotal = 0;
     std::vector<int> progressValues;
     bool progressOpen = false;

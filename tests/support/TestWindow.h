@@ -5,6 +5,7 @@
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
 #include "ports/PortSystem.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -59,6 +60,13 @@ struct TestWindow
         return QTest::qWaitFor([&] { return gridRows() == rows; }, 5000);
     }
     void toggle(const char *menuItem) { find<QAction>(menuItem)->trigger(); }
+    // Saves through a File menu item to `path`, as the user would; what the file then holds.
+    QByteArray saveAs(const char *menuItem, const QString &path)
+    {
+        dialogs->nextSaveFileName = path;
+        toggle(menuItem);
+        return readFile(path);
+    }
     QString row(int gridRow) const
     {
         QStringList cells;
