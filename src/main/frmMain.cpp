@@ -16,7 +16,6 @@
 #include "monitor/ViewControls.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
-#include "ports/PortCommand.h"
 #include "sender/MessageParser.h"
 #include "sender/RepeatTimer.h"
 #include "sender/SendPanel.h"
@@ -224,7 +223,10 @@ void frmMain::ComboMidiIn_Click()
 {
     modGlobals::InputDeviceIndex = std::int16_t(ComboMidiIn->currentIndex());
     modGlobals::InputDeviceName = ComboMidiIn->currentText();
-    m_incoming->drain(m_input->MessageCount()); // stamped by the input's clock so far
+    // The old device's last messages (a SysEx still open, a JACK ring's rest) come with the
+    // close and carry its clock: they are shown before the new clock starts.
+    DeviceSelection::closeIfOpen(*m_input);
+    m_incoming->drain(m_input->MessageCount());
     DeviceSelection::openInputDevice(*m_input, modGlobals::InputDeviceIndex);
     m_gridModel->clock().startEra(m_gridModel->rows().size(), m_input->StartedAtMs());
 }
@@ -304,16 +306,18 @@ void frmMain::Form_Unload()
     if (std::exchange(m_unloaded, true))
         return;
     StopRepeating(); // no tick may send on a closed port
+    m_exports->stopSending();
     try {
-        if (m_output->PortState() >= 1)
-            m_output->setCommand(CommandClose);
-        if (m_input->PortState() >= 1)
-            m_input->setCommand(CommandClose);
+        DeviceSelection::closeIfOpen(*m_output);
+        DeviceSelection::closeIfOpen(*m_input);
     } catch (const std::exception &) {
         // The window closes whatever a port says; the settings are still saved.
     }
-    modPreferences::SaveDeviceSettings(modGlobals::rememberedDevices());
-    modPreferences::SaveViewSettings(m_viewControls->settings());
+    const QString failure
+        = modPreferences::SaveAtExit(modGlobals::rememberedDevices(), m_viewControls->settings());
+    if (!failure.isEmpty())
+        m_dialogs->showMessage(
+            failure, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
 }
 
 // A device the user picks may fail to open; say why rather than let the error escape

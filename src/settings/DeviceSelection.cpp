@@ -10,13 +10,13 @@ namespace {
 
     constexpr std::int16_t InputPreOpenSetting = 300;
 
-    void closeIfOpen(MidiPort &port)
-    {
-        if (port.PortState() >= 1)
-            port.setCommand(CommandClose);
-    }
-
 } // namespace
+
+void closeIfOpen(MidiPort &port)
+{
+    if (port.PortState() >= 1)
+        port.setCommand(CommandClose);
+}
 
 QStringList deviceNames(MidiPort &port)
 {

@@ -19,6 +19,9 @@ QStringList deviceNames(MidiPort &port);
 int entryToSelect(
     const QString &rememberedName, std::int16_t rememberedIndex, const QStringList &names);
 
+// Closes the port if it is open; what its device sent last then waits in the queue.
+void closeIfOpen(MidiPort &port);
+
 // Closes the input if open, points it at the device, opens and starts it.
 void openInputDevice(MIDIInput &input, std::int16_t deviceIndex);
 

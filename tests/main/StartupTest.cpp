@@ -1,4 +1,5 @@
 #include "main/modGlobals.h"
+#include "monitor/EventGridModel.h"
 #include "support/Files.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
@@ -102,6 +103,10 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     Startup s({"In A", "In B"}, {"Out A", "Out B"});
     s.toggle("mnuNoteOn");
     s.backend->events.clear();
+    QTest::qWait(50); // the old device's clock runs on
+    const std::uint8_t openSysEx[] = {0xF0, 0x01};
+    s.backend->deliver(openSysEx); // its F7 never comes: the close lets it go
+    const qint64 switchedAt = QDateTime::currentMSecsSinceEpoch();
     s.choose("ComboMidiIn", 1);
     s.choose("ComboMidiOut", 1);
     EXPECT_EQ(s.backend->events,
@@ -112,8 +117,11 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     const std::uint8_t noteOn[] = {0x90, 0x3C, 0x40}, noteOff[] = {0x80, 0x3C, 0x40};
     s.backend->deliver(noteOn);
     s.backend->deliver(noteOff);
-    QTRY_COMPARE(s.gridRows(), 3);
-    EXPECT_EQ(s.window->GetMIDIINText(1, 1), "80") << "Note On still withheld";
+    QTRY_COMPARE(s.gridRows(), 4);
+    EXPECT_EQ(s.window->GetMIDIINText(2, 1), "80") << "Note On still withheld";
+    auto *model = static_cast<EventGridModel *>(s.grid()->model());
+    EXPECT_LE(model->clock().arrival(model->rows(), 0).value_or(-1), switchedAt)
+        << "the old device's last SysEx keeps the old device's clock";
 
     s.window->close();
     const QByteArray saved = readFile(modPreferences::preferencesFile());
