@@ -36,6 +36,12 @@ FileExports::FileExports(const Wiring &wiring, QObject *parent)
 
 FileExports::~FileExports() = default;
 
+void FileExports::stopSending()
+{
+    m_sender->cancel();
+    m_progress.reset();
+}
+
 void FileExports::addMenuItems(QMenu *file)
 {
     const struct
@@ -118,10 +124,7 @@ void FileExports::sendSysExFile()
         QStringLiteral("Sending %1...")
             .arg(ExportFile::countOf(
                 file.messages.size(), QStringLiteral("SysEx dump"), QStringLiteral("SysEx dumps"))),
-        int(file.messages.size()), [this] {
-            m_sender->cancel();
-            m_progress.reset();
-        });
+        int(file.messages.size()), [this] { stopSending(); });
     m_sender->setPause(sending->pause);
     m_sender->send(file.messages);
 }

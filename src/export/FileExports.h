@@ -42,6 +42,8 @@ public:
     void saveTextLog(bool withSentRows);
     void saveSysEx();
     void sendSysExFile();
+    // Ends a file being sent, before the output closes.
+    void stopSending();
     void exportCsv();
     void saveMidiFile();
 

@@ -72,6 +72,12 @@ TEST_F(Files, SendsAFileDumpByDumpWithItsPauseAndCanBeCancelled)
     w.dialogs->cancelProgress();
     EXPECT_FALSE(w.dialogs->progressOpen);
     EXPECT_FALSE(rowsArrive(2 + 6 + 1, 700)) << "cancelled before the first dump went";
+
+    sendFile(ThreeDumps, 10);
+    w.window->close();
+    EXPECT_FALSE(w.dialogs->progressOpen) << "closing the window ends the run";
+    EXPECT_FALSE(rowsArrive(2 + 6 + 1, 100));
+    EXPECT_TRUE(w.dialogs->shown.empty()) << "nothing is sent on the closed port";
 }
 
 TEST_F(Files, RefusesAFileWithItsReasonAndSendsNothing)
