@@ -6,7 +6,9 @@
 #include "modGetPaths.h"
 
 #include <cmath>
+#include <span>
 #include <stdexcept>
+#include <vector>
 
 using modFilter::FilterItem;
 
@@ -66,6 +68,20 @@ namespace {
                 }
             }
         }
+    }
+
+    // Writes the keys in order, up to the first that fails; why it failed, or an empty text.
+    QString writeKeys(const QString &section, std::span<const std::pair<QString, QString>> keys)
+    {
+        cInifile &ini = PreferencesIni();
+        ini.setSection(section);
+        for (const auto &[key, value] : keys) {
+            ini.setKey(key);
+            ini.setValue(value);
+            if (!ini.Success())
+                return ini.LastErrorText();
+        }
+        return {};
     }
 
 } // namespace
@@ -137,20 +153,15 @@ void LoadPreferences(DeviceMemory devices, const std::function<void(FilterItem, 
     modGetPaths::CreateFolderPath(GetSettingsFolder());
 }
 
-void SaveDeviceSettings(DeviceMemory devices)
+QString SaveDeviceSettings(DeviceMemory devices)
 {
-    cInifile &ini = PreferencesIni();
-    ini.setSection(DevicesSection);
-    const std::pair<const char *, QString> keys[] = {
+    const std::pair<QString, QString> keys[] = {
         {"Input", QString::number(devices.inputIndex)},
         {"Output", QString::number(devices.outputIndex)},
         {"InputName", devices.inputName},
         {"OutputName", devices.outputName},
     };
-    for (const auto &[key, value] : keys) {
-        ini.setKey(QLatin1String(key));
-        ini.setValue(value);
-    }
+    return writeKeys(DevicesSection, keys);
 }
 
 ViewSettings LoadViewSettings()
@@ -174,43 +185,45 @@ ViewSettings LoadViewSettings()
     return settings;
 }
 
-void SaveViewSettings(const ViewSettings &settings)
+QString SaveViewSettings(const ViewSettings &settings)
 {
-    cInifile &ini = PreferencesIni();
-    ini.setSection(ViewSection);
-    const std::pair<const char *, QString> keys[] = {
+    const std::pair<QString, QString> keys[] = {
         {"Time", TimeNames[int(settings.time)]},
         {"ShowDetails", settings.details ? QStringLiteral("True") : QStringLiteral("False")},
         {"MiddleC",
             settings.middleC == MessageDetails::MiddleC::C3 ? QStringLiteral("C3")
                                                             : QStringLiteral("C4")},
     };
-    for (const auto &[key, text] : keys) {
-        ini.setKey(QLatin1String(key));
-        ini.setValue(text);
-    }
+    return writeKeys(ViewSection, keys);
+}
+
+QString SaveAtExit(DeviceMemory devices, const ViewSettings &view)
+{
+    QString failure = SaveDeviceSettings(devices);
+    if (failure.isEmpty())
+        failure = SaveViewSettings(view);
+    const QString file = preferencesFile();
+    if (failure.isEmpty() || !ProfileString::fileProblem(file).isEmpty())
+        return {};
+    return QStringLiteral("The settings could not be saved to \"%1\": %2").arg(file, failure);
 }
 
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs)
 {
-    cInifile &ini = PreferencesIni();
     try {
         modGetPaths::CreateFolderPath(GetSettingsFolder());
     } catch (const std::exception &) {
         // The write below fails too and says why.
     }
-    ini.setSection(FilterSection);
-    for (FilterItem item : modFilter::UpdateOrder()) {
-        ini.setKey(filterKey(item));
-        ini.setValue(
+    std::vector<std::pair<QString, QString>> keys;
+    for (FilterItem item : modFilter::UpdateOrder())
+        keys.emplace_back(filterKey(item),
             modFilter::isChecked(checks, item) ? QStringLiteral("True") : QStringLiteral("False"));
-        if (!ini.Success()) {
-            dialogs.showMessage(
-                QStringLiteral("The filter settings could not be saved to \"%1\": %2")
-                    .arg(preferencesFile(), ini.LastErrorText()),
-                DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
-            return;
-        }
+    if (const QString failure = writeKeys(FilterSection, keys); !failure.isEmpty()) {
+        dialogs.showMessage(QStringLiteral("The filter settings could not be saved to \"%1\": %2")
+                                .arg(preferencesFile(), failure),
+            DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
+        return;
     }
     dialogs.showMessage(QStringLiteral("MIDI Filter Settings Saved"));
 }

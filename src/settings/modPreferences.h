@@ -36,15 +36,20 @@ struct DeviceMemory
 // std::runtime_error on a value it cannot read; what was read before stays set.
 void LoadPreferences(
     DeviceMemory devices, const std::function<void(modFilter::FilterItem, bool)> &setCheck);
-// Remembers the devices for the next run.
-void SaveDeviceSettings(DeviceMemory devices);
+// Remembers the devices for the next run; why that failed, or an empty text.
+QString SaveDeviceSettings(DeviceMemory devices);
 // Stores the check marks and says whether that worked.
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs);
 
 // The View menu's choices, in a section of their own; a value the file does not hold, or
 // one it holds wrongly, leaves the default.
 ViewSettings LoadViewSettings();
-void SaveViewSettings(const ViewSettings &settings);
+// Why saving them failed, or an empty text.
+QString SaveViewSettings(const ViewSettings &settings);
+
+// Saves the devices and the View choices; what to tell the user when that failed, or an
+// empty text (also when start-up already said the file is left alone).
+QString SaveAtExit(DeviceMemory devices, const ViewSettings &view);
 
 // The key under which the preferences file keeps a filter item.
 QString filterKey(modFilter::FilterItem item);

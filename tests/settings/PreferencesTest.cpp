@@ -115,7 +115,7 @@ TEST(Preferences, AnUnreadableValueFailsTheStartUp)
     EXPECT_EQ(w.find<QComboBox>("ComboMidiIn")->count(), 0);
 }
 
-TEST(Preferences, SavingTheFilterWhereItCannotBeWrittenSaysWhy)
+TEST(Preferences, SavingWhereNothingCanBeWrittenSaysWhy)
 {
     forgetPreferences();
     LoopbackWindow w;
@@ -129,6 +129,10 @@ TEST(Preferences, SavingTheFilterWhereItCannotBeWrittenSaysWhy)
     ASSERT_EQ(w.dialogs->shown.size(), 1u);
     EXPECT_TRUE(w.dialogs->shown[0].text.startsWith("The filter settings could not be saved to \""
         + modPreferences::preferencesFile() + "\": "));
+    w.window->close();
+    ASSERT_EQ(w.dialogs->shown.size(), 2u) << "the settings lost at exit are not lost quietly";
+    EXPECT_TRUE(w.dialogs->shown[1].text.startsWith(
+        "The settings could not be saved to \"" + modPreferences::preferencesFile() + "\": "));
     QFile::remove(modPreferences::GetSettingsFolder());
 }
 
