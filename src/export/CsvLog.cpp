@@ -1,9 +1,9 @@
 #include "CsvLog.h"
 
 #include "BlockWriter.h"
-#include "ExportFile.h"
 #include "monitor/RowColumns.h"
 #include "monitor/RowStore.h"
+#include "settings/SafeFile.h"
 
 #include <algorithm>
 #include <string_view>
@@ -81,7 +81,7 @@ bool write(const RowStore &rows, const ExtraColumns &extra, QIODevice &out)
 
 QString save(const RowStore &rows, const ExtraColumns &extra, const QString &path)
 {
-    return ExportFile::save(path, [&](QIODevice &out) { return write(rows, extra, out); });
+    return SafeFile::saveWhole(path, [&](QIODevice &out) { return write(rows, extra, out); });
 }
 
 } // namespace CsvLog

@@ -25,7 +25,7 @@ struct ExtraColumns
 // Writes in large blocks; false when the device refused a write (its errorString() says why).
 bool write(const RowStore &rows, const ExtraColumns &extra, QIODevice &out);
 
-// Writes the file whole or not at all; see ExportFile::save.
+// Writes the file whole or not at all; see SafeFile::saveWhole.
 QString save(const RowStore &rows, const ExtraColumns &extra, const QString &path);
 
 } // namespace CsvLog

@@ -4,18 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace ExportFile {
-
-QString save(const QString &path, const std::function<bool(QIODevice &)> &write)
-{
-    // Unbuffered: a write the disk refuses part-way must be seen before the commit.
-    QSaveFile file(path);
-    const bool saved
-        = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit();
-    return saved ? QString() : file.errorString();
-}
 
 QString startFolder()
 {

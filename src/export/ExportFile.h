@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SafeFile.h"
+
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -7,15 +9,9 @@
 
 class QIODevice;
 
-// What every export shares: writing a file whole or not at all, and the words of the
-// confirmation that follows.
+// What every export shares: writing a file whole or not at all (SafeFile::saveWhole), and the
+// words of the confirmation that follows.
 namespace ExportFile {
-
-// Hands the writer the file at `path` and replaces the file only once the writer has put
-// everything in it, so that a failure leaves an earlier file of that name as it was, and no
-// partial file. The writer returns false when the device refused a write. Returns the
-// system's reason for a failure, or an empty text.
-QString save(const QString &path, const std::function<bool(QIODevice &)> &write);
 
 // What a save that counts what it wrote reports: the counts, or the reason it failed.
 template<typename Counts>
@@ -25,13 +21,14 @@ struct Saved
     QString error; // empty when the file was saved
 };
 
-// save() for a writer that returns its counts, or nothing when the device refused a write.
+// SafeFile::saveWhole() for a writer that returns its counts, or nothing when the device refused a
+// write.
 template<typename Counts>
 Saved<Counts> saveCounting(
     const QString &path, const std::function<std::optional<Counts>(QIODevice &)> &write)
 {
     Saved<Counts> saved {};
-    saved.error = save(path, [&](QIODevice &out) {
+    saved.error = SafeFile::saveWhole(path, [&](QIODevice &out) {
         const std::optional<Counts> counts = write(out);
         if (counts)
             saved.counts = *counts;

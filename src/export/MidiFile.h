@@ -38,7 +38,7 @@ struct Counts
 // it (the stamps restart when the input is switched) continues it without a gap.
 std::optional<Counts> write(const RowStore &rows, QIODevice &out);
 
-// Writes the file whole or not at all; see ExportFile::save.
+// Writes the file whole or not at all; see SafeFile::saveWhole.
 ExportFile::Saved<Counts> save(const RowStore &rows, const QString &path);
 
 // "Saved 120 MIDI messages (left out: 3 sent, 2 real-time or system common) to /path/take.mid"

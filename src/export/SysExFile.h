@@ -34,7 +34,7 @@ struct Counts
 std::optional<Counts> write(
     const RowStore &rows, std::span<const std::size_t> rowIndexes, QIODevice &out);
 
-// Writes the file whole or not at all; see ExportFile::save.
+// Writes the file whole or not at all; see SafeFile::saveWhole.
 ExportFile::Saved<Counts> save(
     const RowStore &rows, std::span<const std::size_t> rowIndexes, const QString &path);
 

@@ -1,43 +1,30 @@
 #include "TrafficLog.h"
 
 #include "BlockWriter.h"
-#include "ExportFile.h"
 #include "monitor/RowColumns.h"
 #include "monitor/RowStore.h"
+#include "settings/SafeFile.h"
 
 #include <string_view>
 
 namespace TrafficLog {
-namespace {
-
-    using namespace RowColumns;
-
-    bool equalsIgnoringCase(std::string_view text, std::string_view word)
-    {
-        return text.size() == word.size()
-            && std::equal(text.begin(), text.end(), word.begin(),
-                [](char a, char b) { return (a & ~0x20) == (b & ~0x20); });
-    }
-
-} // namespace
+using namespace RowColumns;
 
 bool write(const RowStore &rows, Rows selection, QIODevice &out)
 {
     BlockWriter block(out);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string_view row = rows.row(i);
-        const std::string_view timestamp = tabField(row, Timestamp);
-        if (selection == Rows::IncomingOnly && equalsIgnoringCase(trimSpaces(timestamp), "SENT"))
+        if (selection == Rows::IncomingOnly && isSentRow(row))
             continue;
         if (selection == Rows::All) {
-            block.append(timestamp);
+            block.append(tabField(row, Timestamp));
             block.append(' ');
         }
-        const std::string_view status = tabField(row, Status);
-        if (equalsIgnoringCase(status, "F0")) {
+        if (isSysExRow(row)) {
             block.append(tabField(row, SysExData));
         } else {
-            block.append(status);
+            block.append(tabField(row, Status));
             block.append(' ');
             block.append(tabField(row, Data1));
             block.append(' ');
@@ -52,7 +39,7 @@ bool write(const RowStore &rows, Rows selection, QIODevice &out)
 
 QString save(const RowStore &rows, Rows selection, const QString &path)
 {
-    return ExportFile::save(path, [&](QIODevice &out) { return write(rows, selection, out); });
+    return SafeFile::saveWhole(path, [&](QIODevice &out) { return write(rows, selection, out); });
 }
 
 } // namespace TrafficLog

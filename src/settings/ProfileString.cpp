@@ -3,7 +3,6 @@
 #include "IniText.h"
 #include "SafeFile.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <new>
 
@@ -151,20 +150,9 @@ namespace {
             return fail(error,
                 QStringLiteral("\"%1\" would be larger than %2.")
                     .arg(file, SafeFile::sizeText(MaxFileSize)));
-        // Unbuffered, so that a write the disk refuses part-way is seen here: QSaveFile would
-        // otherwise commit what reached the disk. A symbolic link is kept: QSaveFile replaces
-        // the file it points to.
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail(error, out.errorString());
-        if (!SafeFile::writeAll(out, bytes)) {
-            const QString reason = out.errorString();
-            out.cancelWriting();
-            return fail(error, reason);
-        }
-        if (!out.commit())
-            return fail(error, out.errorString());
-        return true;
+        const QString failure = SafeFile::saveWhole(
+            file, [&](QIODevice &out) { return SafeFile::writeAll(out, bytes); });
+        return failure.isEmpty() || fail(error, failure);
     }
 
     bool writeUnguarded(const Text &section, const Text &key, const Text &value,

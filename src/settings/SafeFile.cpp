@@ -1,6 +1,7 @@
 #include "SafeFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -105,6 +106,16 @@ Contents readRegular(const QString &path, qint64 maxBytes)
     if (status.st_size > maxBytes)
         return tooLarge(path, maxBytes);
     return readToEnd(file.get(), status.st_size, maxBytes, path);
+}
+
+QString saveWhole(const QString &path, const std::function<bool(QIODevice &)> &write)
+{
+    // Unbuffered: a write the disk refuses part-way must be seen before the commit, which
+    // would otherwise keep what reached the disk.
+    QSaveFile file(path);
+    const bool saved
+        = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit();
+    return saved ? QString() : file.errorString();
 }
 
 bool writeAll(QIODevice &out, QByteArrayView bytes)

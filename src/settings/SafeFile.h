@@ -5,10 +5,12 @@
 #include <QIODevice>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
-// Reading a file whose place anyone may have filled with something else: a FIFO that would
-// block the open or the read forever, a device that never ends, a file too big to hold. Only
-// a regular file (a symbolic link to one is followed) of a bounded size is read.
+// Files read and written so that nothing is lost. Reading: a file's place may hold something
+// else, a FIFO that would block the open or the read forever, a device that never ends, a file
+// too big to hold; only a regular file (a symbolic link to one is followed) of a bounded size
+// is read. Writing: a file is replaced whole or not at all.
 namespace SafeFile {
 
 struct Contents
@@ -28,6 +30,13 @@ struct Contents
 // between a check and the read. A file that grows past `maxBytes` while it is read is
 // refused as well.
 Contents readRegular(const QString &path, qint64 maxBytes);
+
+// Hands the writer the file at `path` and replaces the file only once the writer has put
+// everything in it, so that a failure leaves an earlier file of that name as it was, and no
+// partial file; a symbolic link stays a link to the file it names. The writer returns false
+// when the device refused a write. Returns the system's reason for a failure, or an empty
+// text.
+QString saveWhole(const QString &path, const std::function<bool(QIODevice &)> &write);
 
 // Writes all of `bytes`, or false with the device's reason in its errorString(). A full
 // disk takes part of a write without a word: only the write after it says why.

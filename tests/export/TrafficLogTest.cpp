@@ -79,12 +79,6 @@ TEST_F(Export, LeavesTheCurrentCellWhereReadingTheLogCellByCellWould)
     }
 }
 
-TEST_F(Export, AnEmptyGridGivesAnEmptyFileThatReplacesTheOldOne)
-{
-    writeFile(path, "old contents\r\n");
-    EXPECT_EQ(save("mnuSaveInOut"), "");
-}
-
 TEST_F(Export, CancelWritesNothingButShowsWhatArrivedMeanwhile)
 {
     MIDIInput &input = w.window->MIDIInput1();

@@ -107,6 +107,7 @@ TEST_F(IniFixture, RefusesLineBreaksThatWouldInjectLines)
     EXPECT_EQ(contents(), "[S]\nk=v\n");
 }
 
+// Every file Lumetra writes goes through the same whole-or-nothing save as this one.
 TEST_F(IniFixture, AFailedWriteLeavesTheOldFileWhole)
 {
     EXPECT_FALSE(ProfileString::write("S", "k", "v", folder.filePath("no/such/dir/x.ini")));
