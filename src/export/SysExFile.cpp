@@ -57,19 +57,15 @@ namespace {
 
 std::vector<std::size_t> rowsToSave(const RowStore &rows, std::span<const std::size_t> selectedRows)
 {
-    // One decoded byte tells a SysEx: a glance at a huge dump stays cheap.
-    const auto messageAt = [&](std::size_t index) { return readRowMessage(rows.row(index), 1); };
     std::vector<std::size_t> chosen;
     if (selectedRows.empty()) {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const RowMessage message = messageAt(i);
-            if (message.isSysEx() && message.origin == RowMessage::Origin::Received)
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (isSysExRow(rows.row(i)) && !isSentRow(rows.row(i)))
                 chosen.push_back(i);
-        }
         return chosen;
     }
     for (const std::size_t index : selectedRows)
-        if (index < rows.size() && messageAt(index).isSysEx())
+        if (index < rows.size() && isSysExRow(rows.row(index)))
             chosen.push_back(index);
     return chosen;
 }

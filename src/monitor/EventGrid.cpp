@@ -1,6 +1,7 @@
 #include "EventGrid.h"
 
 #include "EventGridModel.h"
+#include "RowColumns.h"
 #include "RowSearch.h"
 #include "frame/NumberText.h"
 #include "frame/modFormSize.h"
@@ -14,24 +15,25 @@
 
 namespace {
 
+using namespace RowColumns;
+
 struct GridColumn
 {
-    const char *header;
     int widthTwips;
     bool rightAligned;
 };
 
-constexpr GridColumn GridColumns[EventGridModel::ColumnCount] = {
-    {"Timestamp", 1200, false},
-    {"Status", 900, true},
-    {"Data 1", 900, true},
-    {"Data 2", 900, true},
-    {"Channel", 1000, false},
-    {"Event", 3000, false},
-    {"SysEx Data", 4350, false},
+// In the order of RowColumns; the titles are its own.
+constexpr GridColumn GridColumns[Count] = {
+    {1200, false}, // Timestamp
+    {900, true}, // Status
+    {900, true}, // Data 1
+    {900, true}, // Data 2
+    {1000, false}, // Channel
+    {3000, false}, // Event
+    {modFormSize::SysExColumnWidthTwips, false},
 };
-
-enum Column { StatusColumn = 1, Data1Column = 2, Data2Column = 3 };
+static_assert(modFormSize::SysExColumn == SysExData, "the layout grows the SysEx column");
 
 } // namespace
 
@@ -77,7 +79,7 @@ void EventGrid::setUpColumns(int twipsPerPixelX)
     QHeaderView *header = m_view.horizontalHeader();
     for (std::int16_t column = 0; column < EventGridModel::ColumnCount; ++column) {
         const GridColumn &design = GridColumns[column];
-        m_model.setHeaderCell(Fgi(0, column), QLatin1String(design.header));
+        m_model.setHeaderCell(Fgi(0, column), QLatin1String(Titles[column]));
         header->resizeSection(column, modFormSize::toPixels(design.widthTwips, twipsPerPixelX));
         m_model.setColumnAlignment(column,
             design.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
@@ -210,15 +212,11 @@ void EventGrid::markLogRead(bool withSentRows)
     const int last = rowCount() - 2;
     if (last < 1)
         return;
-    const auto cell = [&](int column) { return m_model.gridCellView(last, column); };
-    const auto is = [](std::string_view text, std::string_view word) {
-        return QByteArrayView(text).trimmed().compare(QByteArrayView(word), Qt::CaseInsensitive)
-            == 0;
-    };
-    int column = Data2Column;
-    if (!withSentRows && is(cell(0), "SENT"))
+    const std::string_view row = m_model.rows().row(std::size_t(last - 1));
+    int column = Data2;
+    if (!withSentRows && isSentRow(row))
         column = 0; // a skipped row: only its time stamp was read
-    else if (is(cell(StatusColumn), "F0"))
+    else if (isSysExRow(row))
         column = EventGridModel::SysExColumn;
     m_view.selectionModel()->setCurrentIndex(
         m_model.index(last - 1, column), QItemSelectionModel::NoUpdate);
@@ -226,11 +224,11 @@ void EventGrid::markLogRead(bool withSentRows)
 
 EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
 {
-    const QString status = GetMIDIINText(row, StatusColumn);
+    const QString status = GetMIDIINText(row, Status);
     if (status != QLatin1String("F0")) {
         // Read in column order: the last cell read stays the current one.
-        const QString data1 = GetMIDIINText(row, Data1Column);
-        const QString data2 = GetMIDIINText(row, Data2Column);
+        const QString data1 = GetMIDIINText(row, Data1);
+        const QString data2 = GetMIDIINText(row, Data2);
         return {status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2, {}};
     }
     // A dump of megabytes is never copied whole: the box takes what it can send.

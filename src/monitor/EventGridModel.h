@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowColumns.h"
 #include "RowSearch.h"
 #include "RowStore.h"
 #include "StampClock.h"
@@ -21,8 +22,8 @@ class EventGridModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = 7;
-    static constexpr int SysExColumn = 6;
+    static constexpr int ColumnCount = RowColumns::Count;
+    static constexpr int SysExColumn = RowColumns::SysExData;
     static constexpr int DetailsColumn = 7; // shown only when chosen
     // Bytes of a SysEx the grid shows before it says how many there are in all.
     static constexpr int ShownSysExBytes = 48;

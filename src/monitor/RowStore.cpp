@@ -1,5 +1,7 @@
 #include "RowStore.h"
 
+#include "RowColumns.h"
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -31,6 +33,16 @@ std::string_view trimSpaces(std::string_view cell)
     while (!cell.empty() && cell.back() == ' ')
         cell.remove_suffix(1);
     return cell;
+}
+
+bool isSentRow(std::string_view row)
+{
+    return trimSpaces(tabField(row, RowColumns::Timestamp)) == "SENT";
+}
+
+bool isSysExRow(std::string_view row)
+{
+    return tabField(row, RowColumns::Status) == "F0";
 }
 
 void RowStore::append(std::string_view text)

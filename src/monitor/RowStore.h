@@ -63,3 +63,7 @@ private:
 std::string_view tabField(std::string_view text, int column);
 // A cell without the spaces at its ends.
 std::string_view trimSpaces(std::string_view cell);
+// Looks at a stored row without decoding it: a row the sender added ("SENT"), a row of a
+// SysEx (its status F0).
+bool isSentRow(std::string_view row);
+bool isSysExRow(std::string_view row);
