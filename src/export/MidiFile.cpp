@@ -140,12 +140,6 @@ namespace {
         m_bytes.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     }
 
-    int dataBytesOf(std::uint8_t channelStatus)
-    {
-        const int kind = channelStatus >> 4;
-        return kind == 0xC || kind == 0xD ? 1 : 2;
-    }
-
     enum class Kind { Channel, SysEx, System, SysExWithoutEox, WithoutStatus, Malformed };
 
     Kind kindOf(const std::vector<std::uint8_t> &message)
@@ -159,7 +153,7 @@ namespace {
         }
         if (message.front() > SysExStatus)
             return Kind::System;
-        const std::size_t expected = 1 + std::size_t(dataBytesOf(message.front()));
+        const std::size_t expected = std::size_t(messageLength(message.front()));
         const bool whole = message.size() >= expected
             && std::none_of(
                 message.begin() + 1, message.begin() + qsizetype(expected), isStatusByte);
@@ -172,7 +166,7 @@ namespace {
         switch (kindOf(message)) {
         case Kind::Channel:
             track.addChannelMessage(
-                time, std::span(message).first(1 + std::size_t(dataBytesOf(message.front()))));
+                time, std::span(message).first(std::size_t(messageLength(message.front()))));
             ++counts.messages;
             break;
         case Kind::SysEx:

@@ -2,6 +2,7 @@
 
 #include "DetailWords.h"
 #include "SysExDetails.h"
+#include "ports/MidiMessage.h"
 
 #include <algorithm>
 #include <array>
@@ -13,43 +14,17 @@ namespace {
 
     using Bytes = std::span<const std::uint8_t>;
 
-    struct StatusKind
-    {
-        std::string_view name;
-        std::uint8_t dataBytes;
-    };
-
     // By the high nibble of 80..EF, less 8.
-    constexpr std::array<StatusKind, 7> channelKinds = {{
-        {"Note Off", 2},
-        {"Note On", 2},
-        {"Poly Pressure", 2},
-        {"Control Change", 2},
-        {"Program Change", 1},
-        {"Channel Pressure", 1},
-        {"Pitch Bend", 2},
-    }};
+    constexpr std::array<std::string_view, 7> channelKinds = {"Note Off", "Note On",
+        "Poly Pressure", "Control Change", "Program Change", "Channel Pressure", "Pitch Bend"};
 
     // By the low nibble of F0..FF. These names are also the whole words of the messages
     // without data.
-    constexpr std::array<StatusKind, 16> systemKinds = {{
-        {"System Exclusive", 0},
-        {"MTC Quarter Frame", 1},
-        {"Song Position", 2},
-        {"Song Select", 1},
-        {"Undefined System Common F4", 0},
-        {"Undefined System Common F5", 0},
-        {"Tune Request", 0},
-        {"End of Exclusive alone", 0},
-        {"Timing Clock", 0},
-        {"Undefined Real Time F9", 0},
-        {"Start", 0},
-        {"Continue", 0},
-        {"Stop", 0},
-        {"Undefined Real Time FD", 0},
-        {"Active Sensing", 0},
-        {"System Reset", 0},
-    }};
+    constexpr std::array<std::string_view, 16> systemKinds
+        = {"System Exclusive", "MTC Quarter Frame", "Song Position", "Song Select",
+            "Undefined System Common F4", "Undefined System Common F5", "Tune Request",
+            "End of Exclusive alone", "Timing Clock", "Undefined Real Time F9", "Start", "Continue",
+            "Stop", "Undefined Real Time FD", "Active Sensing", "System Reset"};
 
     // Controllers 0-119; an empty name is an undefined controller. 32-63 carry the LSB of 0-31.
     constexpr std::string_view controllerNames[] = {
@@ -90,7 +65,7 @@ namespace {
         = {"frames low nibble", "frames high nibble", "seconds low nibble", "seconds high nibble",
             "minutes low nibble", "minutes high nibble", "hours low nibble", "hours high bit"};
 
-    StatusKind kindOf(std::uint8_t status)
+    std::string_view nameOf(std::uint8_t status)
     {
         return status >= 0xF0 ? systemKinds[status & 0x0F] : channelKinds[(status >> 4) - 8];
     }
@@ -190,29 +165,25 @@ namespace {
             words << "Song Select " << int(data1);
             break;
         default:
-            words << kindOf(status).name;
+            words << nameOf(status);
         }
-    }
-
-    bool isStatus(std::uint8_t byte)
-    {
-        return byte >= 0x80;
     }
 
     // Everything with a status but SysEx: short or malformed data is named, not read.
     void addShortMessage(DetailWords &words, Bytes bytes, MiddleC middleC)
     {
         const std::uint8_t status = bytes.front();
-        const StatusKind kind = kindOf(status);
+        const std::string_view name = nameOf(status);
+        const std::size_t dataBytes = std::size_t(messageLength(status) - 1);
         const Bytes data = bytes.subspan(1);
-        if (data.size() < kind.dataBytes) {
-            words << kind.name << ", incomplete (" << int(data.size()) << " of "
-                  << int(kind.dataBytes) << " data bytes)";
+        if (data.size() < dataBytes) {
+            words << name << ", incomplete (" << int(data.size()) << " of " << int(dataBytes)
+                  << " data bytes)";
             return;
         }
-        const Bytes needed = data.first(kind.dataBytes);
-        if (const auto stray = std::ranges::find_if(needed, isStatus); stray != needed.end()) {
-            (words << kind.name << ", invalid data byte ").addHex(*stray);
+        const Bytes needed = data.first(dataBytes);
+        if (const auto stray = std::ranges::find_if(needed, isStatusByte); stray != needed.end()) {
+            (words << name << ", invalid data byte ").addHex(*stray);
             return;
         }
         const std::uint8_t data1 = needed.empty() ? 0 : needed[0];
@@ -233,7 +204,7 @@ QString describe(const RowMessage &message, MiddleC middleC)
     if (bytes.empty())
         return {};
     DetailWords words;
-    if (!isStatus(bytes.front()))
+    if (!isStatusByte(bytes.front()))
         words.addCount(bytes.size(), "byte") << " without a status";
     else if (message.isSysEx())
         SysExDetails::describe(words, bytes, message.byteCount);

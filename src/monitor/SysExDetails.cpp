@@ -1,5 +1,7 @@
 #include "SysExDetails.h"
 
+#include "ports/MidiMessage.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -345,7 +347,7 @@ namespace {
         if (bytes.size() < byteCount)
             return;
         const Bytes inner = bytes.size() > 2 ? bytes.subspan(1, bytes.size() - 2) : Bytes();
-        const auto stray = std::ranges::find_if(inner, [](std::uint8_t b) { return b >= 0x80; });
+        const auto stray = std::ranges::find_if(inner, isStatusByte);
         if (stray != inner.end())
             (words << ", stray status byte ").addHex(*stray);
         if (bytes.size() < 2 || bytes.back() != 0xF7)
