@@ -24,7 +24,6 @@ public:
     void setGridBar(QWidget *bar) { m_gridBar = bar; }
 
     int TwipsPerPixelX() const { return m_twipsPerPixelX; }
-    int TwipsPerPixelY() const { return m_twipsPerPixelY; }
 
 private:
     QSize designedSize() const;

@@ -20,11 +20,10 @@ IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridMod
 
 int IncomingTraffic::drain(int atLeast)
 {
-    const MessageDrain::Pass pass
-        = MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
+    const int taken = MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
     m_grid.rowsAppended();
     showDropCount();
-    return pass.taken;
+    return taken;
 }
 
 void IncomingTraffic::resetDropCount()

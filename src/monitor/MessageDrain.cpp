@@ -22,24 +22,23 @@ namespace {
 
 } // namespace
 
-Pass drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
+int drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + budget;
-    Pass pass;
+    int taken = 0;
     while (const MidiMessage *message = input.currentMessage()) {
         // Checking the clock every few hundred rows keeps it off the per-message cost.
-        if (pass.taken >= atLeast && pass.taken % 256 == 255 && Clock::now() >= deadline) {
+        if (taken >= atLeast && taken % 256 == 255 && Clock::now() >= deadline) {
             input.requestMessagesWaiting();
-            pass.left = true;
-            return pass;
+            return taken;
         }
         addRow(*message, hideSysEx, rows);
         input.setCommand(CommandDropCurrent);
-        ++pass.taken;
+        ++taken;
     }
-    return pass;
+    return taken;
 }
 
 } // namespace MessageDrain

@@ -11,13 +11,8 @@ namespace MessageDrain {
 // view learns of when the model is committed), dropping each from the queue, oldest first,
 // messages that arrive meanwhile included. Stops once `budget` is spent and at least
 // `atLeast` were taken, so that a flood cannot hold the window for long, and then asks the
-// input for another MessagesWaiting.
-struct Pass
-{
-    int taken = 0; // messages taken from the queue
-    bool left = false; // whether it stopped with messages left
-};
-Pass drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
+// input for another MessagesWaiting. Returns how many messages it took from the queue.
+int drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast = 0);
 
 } // namespace MessageDrain

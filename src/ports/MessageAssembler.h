@@ -40,7 +40,6 @@ public:
     bool isAssemblingSysEx() const { return m_inSysEx; }
     // While a SysEx is being delivered: the bytes delivered, to share rather than copy.
     const QByteArray &sysExBeingDelivered() const { return m_delivering; }
-    bool isOpen() const { return m_inSysEx || m_shortSize > 0; }
 
 private:
     void takeStatus(std::uint8_t status, const Deliver &deliver);

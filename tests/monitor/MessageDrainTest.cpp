@@ -21,12 +21,12 @@ TEST(MessageDrain, APassOutOfTimeAsksForAnotherAndLosesNothing)
 
     EventGridModel model;
     const RowStore &rows = model.rows();
-    ASSERT_TRUE(MessageDrain::drain(input, false, model, std::chrono::seconds(0)).left);
-    EXPECT_LT(rows.size(), std::size_t(Count));
+    MessageDrain::drain(input, false, model, std::chrono::seconds(0));
+    ASSERT_LT(rows.size(), std::size_t(Count));
     QCoreApplication::processEvents();
     EXPECT_EQ(waiting.count(), 2) << "another pass was asked for";
-    while (MessageDrain::drain(input, false, model, std::chrono::seconds(0)).left)
-        ;
+    while (input.MessageCount() > 0)
+        MessageDrain::drain(input, false, model, std::chrono::seconds(0));
     ASSERT_EQ(rows.size(), std::size_t(Count));
     const auto byteAt = [&](int row, int column) {
         return std::stoi(std::string(rows.cell(std::size_t(row), column)), nullptr, 16);
