@@ -1,8 +1,9 @@
+#include "capture/CaptureStore.h"
 #include "export/CsvLog.h"
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
-#include "monitor/RowStore.h"
+#include "files/SysExFileFormat.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -13,21 +14,26 @@ constexpr std::size_t Rows = 1'000'000;
 
 // A million rows as a session leaves them: mostly notes, every seventh row sent, a few
 // SysEx dumps.
-const RowStore &mixedRows()
+const CaptureStore &mixedRows()
 {
-    static const RowStore rows = [] {
-        RowStore store;
+    static const CaptureStore *const rows = [] {
+        auto *store = new CaptureStore;
+        const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+        const std::uint8_t program[] = {0xC0, 0x05};
         for (std::size_t i = 0; i < Rows; ++i) {
+            const auto stamp = std::int64_t(i) * 997;
             if (i % 10'000 == 0)
-                store.append("123456\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F 09 01 F7 ");
+                store->append(Origin::Received, 0, stamp, identity);
             else if (i % 7 == 0)
-                store.append("SENT\tC0\t05\t\t\t\t");
+                store->append(Origin::Sent, 0, stamp, program);
             else
-                store.append(std::to_string(i) + "\t90\t3C\t40\t1\tNOTE ON\t");
+                store->append(Origin::Received, 0, stamp,
+                    std::vector<std::uint8_t> {
+                        std::uint8_t(0x90 | (i & 0x0F)), std::uint8_t(i & 0x7F), 0x40});
         }
         return store;
     }();
-    return rows;
+    return *rows;
 }
 
 } // namespace
@@ -35,7 +41,7 @@ const RowStore &mixedRows()
 // "Save MIDI IN and OUT as Text" of a million mixed rows, a few of them SysEx, to a file.
 static void BM_ExportLog(benchmark::State &state)
 {
-    const RowStore &rows = mixedRows();
+    const CaptureStore &rows = mixedRows();
     QTemporaryDir folder;
     for (auto _ : state) {
         if (!TrafficLog::save(rows, TrafficLog::Rows::All, folder.filePath("log.txt")).isEmpty())
@@ -48,7 +54,7 @@ BENCHMARK(BM_ExportLog)->Unit(benchmark::kMillisecond);
 // The same rows as CSV, with time-of-day and details texts that cost next to nothing.
 static void BM_ExportCsv(benchmark::State &state)
 {
-    const RowStore &rows = mixedRows();
+    const CaptureStore &rows = mixedRows();
     const QString times[] = {"12:00:00.000", "12:00:00.001", "12:00:00.002"};
     const CsvLog::ExtraColumns extra {
         [&](std::size_t row) { return times[row % 3]; }, [](std::size_t) { return QString(); }};
@@ -64,7 +70,7 @@ BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond);
 // The received rows among the same as a MIDI file; counts the events written.
 static void BM_ExportMidiFile(benchmark::State &state)
 {
-    const RowStore &rows = mixedRows();
+    const CaptureStore &rows = mixedRows();
     QTemporaryDir folder;
     std::int64_t events = 0;
     for (auto _ : state) {
@@ -77,6 +83,20 @@ static void BM_ExportMidiFile(benchmark::State &state)
 }
 BENCHMARK(BM_ExportMidiFile)->Unit(benchmark::kMillisecond);
 
+// The received dumps among the same as a .syx file.
+static void BM_ExportSysEx(benchmark::State &state)
+{
+    const CaptureStore &rows = mixedRows();
+    QTemporaryDir folder;
+    for (auto _ : state) {
+        const auto chosen = SysExFile::rowsToSave(rows, {});
+        if (!SysExFile::save(rows, chosen, folder.filePath("dumps.syx")).error.isEmpty())
+            state.SkipWithError("the .syx file could not be written");
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));
+}
+BENCHMARK(BM_ExportSysEx)->Unit(benchmark::kMillisecond);
+
 // Checking and splitting a 32 MB file of 1 KB dumps, as before sending it.
 static void BM_ReadSysExFile(benchmark::State &state)
 {
@@ -85,7 +105,7 @@ static void BM_ReadSysExFile(benchmark::State &state)
     dump.back() = char(0xF7);
     const QByteArray file = dump.repeated(32 * 1024);
     for (auto _ : state) {
-        const SysExFile::ReadResult read = SysExFile::parse(file);
+        const SysExFileFormat::ReadResult read = SysExFileFormat::parse(file);
         if (!read)
             state.SkipWithError("the file was refused");
         benchmark::DoNotOptimize(read.messages.data());

@@ -3,17 +3,15 @@
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
 #include "monitor/RowSearch.h"
-#include "monitor/RowStore.h"
+#include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
-#include "settings/DeviceSelection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <fstream>
 #include <thread>
 
@@ -53,7 +51,7 @@ static void BM_GridIngest(benchmark::State &state)
     EventGridModel model;
     for (auto _ : state) {
         sendNotes(output, Burst);
-        MessageDrain::drain(input, false, model, std::chrono::hours(1));
+        MessageDrain::drain(input, 0, false, model, std::chrono::hours(1));
         model.commit();
     }
     state.SetItemsProcessed(state.iterations() * Burst);
@@ -117,10 +115,11 @@ static void BM_GridMemory(benchmark::State &state)
     for (auto _ : state) {
         const std::size_t residentBefore = residentBytes();
         EventGridModel model;
+        const std::uint8_t note[] = {0x90, 0x3C, 0x40};
         for (std::size_t i = 0; i < Rows; ++i)
-            model.appendRow("123456\t90\t3C\t40\t1\tNOTE ON\t");
+            model.store().append(Origin::Received, 0, std::int64_t(i) * 100, note);
         model.commit();
-        state.counters["model_bytes_per_row"] = double(model.rows().bytesHeld()) / Rows;
+        state.counters["model_bytes_per_row"] = double(model.store().bytesHeld()) / Rows;
         state.counters["resident_bytes_per_row"] = double(residentBytes() - residentBefore) / Rows;
     }
 }
@@ -134,23 +133,24 @@ static void BM_FindNext(benchmark::State &state)
     constexpr std::size_t Rows = 10'000'000;
     static EventGridModel *const model = [] {
         auto *grid = new EventGridModel;
-        char row[64];
+        CaptureStore &store = grid->store();
         for (std::size_t i = 0; i + 1 < Rows; ++i) {
-            const unsigned channel = i % 16;
-            std::snprintf(row, sizeof row, "%zu\t9%X\t%02X\t%02X\t%u\tNOTE ON\t", i, channel,
-                unsigned(i % 128), unsigned(i % 100 + 1), channel + 1);
-            grid->appendRow(row);
+            const std::uint8_t note[]
+                = {std::uint8_t(0x90 | i % 16), std::uint8_t(i % 128), std::uint8_t(i % 100 + 1)};
+            store.append(Origin::Received, 0, std::int64_t(i) * 1000, note);
         }
-        grid->appendRow("9999999\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F 09 01 F7 ");
+        const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+        store.append(Origin::Received, 0, 9'999'999'000, identity);
         return grid;
     }();
     ViewSettings view;
     view.details = state.range(0) != 0;
     model->setViewSettings(view);
     const RowSearch search(QStringLiteral("f0 7e 7f"));
-    const RowSearch::ExtraMatch details = view.details ? model->detailsMatch(search) : nullptr;
+    const RowSearch::Details details
+        = view.details ? RowSearch::Details(view.middleC) : std::nullopt;
     for (auto _ : state) {
-        const auto found = search.find(model->rows(), 0, RowSearch::Direction::Forward, details);
+        const auto found = search.find(model->store(), 0, RowSearch::Direction::Forward, details);
         if (found != Rows - 1)
             state.SkipWithError("the match was not found");
         benchmark::DoNotOptimize(found);

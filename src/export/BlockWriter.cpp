@@ -1,7 +1,7 @@
 #include "BlockWriter.h"
 
 #include "ExportFile.h"
-#include "settings/SafeFile.h"
+#include "files/SafeFile.h"
 
 #include <QIODevice>
 

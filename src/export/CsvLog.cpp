@@ -1,9 +1,10 @@
 #include "CsvLog.h"
 
 #include "BlockWriter.h"
+#include "capture/CaptureStore.h"
+#include "files/SafeFile.h"
+#include "monitor/RowCells.h"
 #include "monitor/RowColumns.h"
-#include "monitor/RowStore.h"
-#include "settings/SafeFile.h"
 
 #include <algorithm>
 #include <string_view>
@@ -47,12 +48,16 @@ namespace {
         block.append("Time of Day,Details\r\n");
     }
 
-    void appendLine(
-        BlockWriter &block, const RowStore &rows, std::size_t row, const ExtraColumns &extra)
+    void appendLine(BlockWriter &block, const CaptureStore &rows, std::size_t row,
+        const ExtraColumns &extra, std::string &text)
     {
+        text.clear();
+        const CapturedMessage message = rows.at(row);
+        RowCells::appendLeading(text, message, rows.portMs(row));
+        RowCells::appendSysExData(text, message);
         // Cell by cell along the tabs: finding each cell from the start would scan the row
         // seven times.
-        std::string_view rest = rows.row(row);
+        std::string_view rest = text;
         for (int column = 0; column < RowColumns::Count; ++column) {
             const std::size_t tab = rest.find('\t');
             appendField(block, rest.substr(0, tab));
@@ -67,19 +72,20 @@ namespace {
 
 } // namespace
 
-bool write(const RowStore &rows, const ExtraColumns &extra, QIODevice &out)
+bool write(const CaptureStore &rows, const ExtraColumns &extra, QIODevice &out)
 {
     BlockWriter block(out);
     appendHeader(block);
+    std::string text;
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        appendLine(block, rows, row, extra);
+        appendLine(block, rows, row, extra, text);
         if (!block.flushWhenFull())
             return false;
     }
     return block.flush();
 }
 
-QString save(const RowStore &rows, const ExtraColumns &extra, const QString &path)
+QString save(const CaptureStore &rows, const ExtraColumns &extra, const QString &path)
 {
     return SafeFile::saveWhole(path, [&](QIODevice &out) { return write(rows, extra, out); });
 }

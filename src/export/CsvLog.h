@@ -5,7 +5,7 @@
 #include <functional>
 
 class QIODevice;
-class RowStore;
+class CaptureStore;
 
 // The grid as comma-separated values for a spreadsheet: a header line, then one line per
 // row with its seven cells as the grid holds them, CR LF line ends, UTF-8. A field holding a
@@ -23,9 +23,9 @@ struct ExtraColumns
 };
 
 // Writes in large blocks; false when the device refused a write (its errorString() says why).
-bool write(const RowStore &rows, const ExtraColumns &extra, QIODevice &out);
+bool write(const CaptureStore &rows, const ExtraColumns &extra, QIODevice &out);
 
 // Writes the file whole or not at all; see SafeFile::saveWhole.
-QString save(const RowStore &rows, const ExtraColumns &extra, const QString &path);
+QString save(const CaptureStore &rows, const ExtraColumns &extra, const QString &path);
 
 } // namespace CsvLog

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SafeFile.h"
+#include "files/SafeFile.h"
 
 #include <QString>
 #include <cstddef>
@@ -36,10 +36,6 @@ Saved<Counts> saveCounting(
     });
     return saved;
 }
-
-// Where the file dialogs of the exports open: the documents folder, or the home folder when
-// there is none (a dialog given a folder that does not exist offers its name as a file name).
-QString startFolder();
 
 // "1 SysEx message", "12 SysEx messages".
 QString countOf(std::size_t count, const QString &singular, const QString &plural);

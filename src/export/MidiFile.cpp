@@ -1,9 +1,8 @@
 #include "MidiFile.h"
 
-#include "monitor/RowMessage.h"
-#include "monitor/RowStore.h"
+#include "capture/CaptureStore.h"
+#include "files/SafeFile.h"
 #include "ports/MidiMessage.h"
-#include "settings/SafeFile.h"
 
 #include <QIODevice>
 #include <QStringList>
@@ -29,13 +28,11 @@ namespace {
     class TimeLine
     {
     public:
-        std::int64_t advanceTo(std::optional<std::int64_t> stamp)
+        std::int64_t advanceTo(std::int64_t stamp)
         {
-            if (stamp) {
-                if (m_lastStamp)
-                    m_now += std::max<std::int64_t>(0, *stamp - *m_lastStamp);
-                m_lastStamp = stamp;
-            }
+            if (m_lastStamp)
+                m_now += std::max<std::int64_t>(0, stamp - *m_lastStamp);
+            m_lastStamp = stamp;
             return m_now;
         }
         std::int64_t now() const { return m_now; }
@@ -142,7 +139,7 @@ namespace {
 
     enum class Kind { Channel, SysEx, System, SysExWithoutEox, WithoutStatus, Malformed };
 
-    Kind kindOf(const std::vector<std::uint8_t> &message)
+    Kind kindOf(std::span<const std::uint8_t> message)
     {
         if (message.empty() || !isStatusByte(message.front()))
             return Kind::WithoutStatus;
@@ -156,17 +153,16 @@ namespace {
         const std::size_t expected = std::size_t(messageLength(message.front()));
         const bool whole = message.size() >= expected
             && std::none_of(
-                message.begin() + 1, message.begin() + qsizetype(expected), isStatusByte);
+                message.begin() + 1, message.begin() + std::ptrdiff_t(expected), isStatusByte);
         return whole ? Kind::Channel : Kind::Malformed;
     }
 
-    void add(
-        Track &track, Counts &counts, std::int64_t time, const std::vector<std::uint8_t> &message)
+    void add(Track &track, Counts &counts, std::int64_t time, std::span<const std::uint8_t> message)
     {
         switch (kindOf(message)) {
         case Kind::Channel:
             track.addChannelMessage(
-                time, std::span(message).first(std::size_t(messageLength(message.front()))));
+                time, message.first(std::size_t(messageLength(message.front()))));
             ++counts.messages;
             break;
         case Kind::SysEx:
@@ -202,18 +198,18 @@ namespace {
 
 } // namespace
 
-std::optional<Counts> write(const RowStore &rows, QIODevice &out)
+std::optional<Counts> write(const CaptureStore &rows, QIODevice &out)
 {
     Counts counts;
     Track track(rows.size());
     TimeLine timeLine;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const RowMessage message = readRowMessage(rows.row(i));
-        if (message.origin != RowMessage::Origin::Received) {
+        const CapturedMessage message = rows.at(i);
+        if (message.origin != Origin::Received) {
             ++counts.sent;
             continue;
         }
-        add(track, counts, timeLine.advanceTo(message.timestampMs), message.bytes);
+        add(track, counts, timeLine.advanceTo(*rows.portMs(i)), message.bytes);
     }
     track.addMeta(timeLine.now(), EndOfTrackEvent, {});
     const QByteArray header = headerChunk(std::size_t(track.bytes().size()));
@@ -222,7 +218,7 @@ std::optional<Counts> write(const RowStore &rows, QIODevice &out)
     return counts;
 }
 
-ExportFile::Saved<Counts> save(const RowStore &rows, const QString &path)
+ExportFile::Saved<Counts> save(const CaptureStore &rows, const QString &path)
 {
     return ExportFile::saveCounting<Counts>(path, [&](QIODevice &out) { return write(rows, out); });
 }

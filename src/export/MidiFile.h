@@ -8,7 +8,7 @@
 #include <optional>
 
 class QIODevice;
-class RowStore;
+class CaptureStore;
 
 // The received traffic as a one-track MIDI file that a sequencer can open: ticks are
 // milliseconds (500 ticks a quarter note at 120 BPM), so the file plays the messages back
@@ -36,10 +36,10 @@ struct Counts
 // Writes the whole file to `out`; nothing when the device refused a write (its errorString()
 // says why). The first received row starts the time line; a stamp lower than the one before
 // it (the stamps restart when the input is switched) continues it without a gap.
-std::optional<Counts> write(const RowStore &rows, QIODevice &out);
+std::optional<Counts> write(const CaptureStore &rows, QIODevice &out);
 
 // Writes the file whole or not at all; see SafeFile::saveWhole.
-ExportFile::Saved<Counts> save(const RowStore &rows, const QString &path);
+ExportFile::Saved<Counts> save(const CaptureStore &rows, const QString &path);
 
 // "Saved 120 MIDI messages (left out: 3 sent, 2 real-time or system common) to /path/take.mid"
 QString savedSentence(const Counts &counts, const QString &path);

@@ -1,91 +1,41 @@
 #include "SysExFile.h"
 
 #include "BlockWriter.h"
-#include "monitor/RowColumns.h"
-#include "monitor/RowMessage.h"
-#include "monitor/RowStore.h"
+#include "capture/CaptureStore.h"
 #include "ports/MidiMessage.h"
-#include "settings/SafeFile.h"
-
-#include <QFile>
-#include <algorithm>
-#include <limits>
 
 namespace SysExFile {
-namespace {
 
-    QString hexByte(std::uint8_t byte)
-    {
-        return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
-    }
-
-    QString refusal(qsizetype offset, std::uint8_t byte, const QString &where)
-    {
-        return QStringLiteral("Byte %1 is %2, %3").arg(offset).arg(hexByte(byte), where);
-    }
-
-    // The end of the message that begins at `start` (one past its F7), or the reason it is
-    // not a complete message.
-    std::optional<qsizetype> messageEnd(QByteArrayView bytes, qsizetype start, QString &reason)
-    {
-        const auto first = std::uint8_t(bytes[start]);
-        if (first != SysExStatus) {
-            reason = refusal(
-                start, first, QStringLiteral("where a SysEx message must begin with F0."));
-            return std::nullopt;
-        }
-        const auto statusAt = std::find_if(bytes.begin() + start + 1, bytes.end(),
-            [](char byte) { return isStatusByte(std::uint8_t(byte)); });
-        if (statusAt == bytes.end()) {
-            reason = QStringLiteral("The file ends inside the SysEx message that begins at byte "
-                                    "%1: its F7 is missing.")
-                         .arg(start);
-            return std::nullopt;
-        }
-        const qsizetype offset = statusAt - bytes.begin();
-        if (std::uint8_t(*statusAt) != EndOfSysEx) {
-            reason = refusal(offset, std::uint8_t(*statusAt),
-                QStringLiteral("inside the SysEx message that begins at byte %1, where only data "
-                               "bytes (00 to 7F) may come before its F7.")
-                    .arg(start));
-            return std::nullopt;
-        }
-        return offset + 1;
-    }
-
-} // namespace
-
-std::vector<std::size_t> rowsToSave(const RowStore &rows, std::span<const std::size_t> selectedRows)
+std::vector<std::size_t> rowsToSave(
+    const CaptureStore &rows, std::span<const std::size_t> selectedRows)
 {
     std::vector<std::size_t> chosen;
     if (selectedRows.empty()) {
         for (std::size_t i = 0; i < rows.size(); ++i)
-            if (isSysExRow(rows.row(i)) && !isSentRow(rows.row(i)))
+            if (const CapturedMessage message = rows.at(i);
+                message.isSysEx() && message.origin == Origin::Received)
                 chosen.push_back(i);
         return chosen;
     }
     for (const std::size_t index : selectedRows)
-        if (index < rows.size() && isSysExRow(rows.row(index)))
+        if (index < rows.size() && rows.at(index).isSysEx())
             chosen.push_back(index);
     return chosen;
 }
 
 std::optional<Counts> write(
-    const RowStore &rows, std::span<const std::size_t> rowIndexes, QIODevice &out)
+    const CaptureStore &rows, std::span<const std::size_t> rowIndexes, QIODevice &out)
 {
     BlockWriter block(out);
     Counts counts;
-    std::vector<std::uint8_t> message;
     for (const std::size_t index : rowIndexes) {
-        message.clear();
-        decodeHexList(rows.cell(index, RowColumns::SysExData), message,
-            std::numeric_limits<std::size_t>::max());
-        if (message.empty() || message.front() != SysExStatus)
+        const CapturedMessage message = rows.at(index);
+        if (!message.isSysEx())
             continue;
         ++counts.messages;
-        if (message.back() != EndOfSysEx)
+        if (message.bytes.back() != EndOfSysEx)
             ++counts.withoutEox;
-        block.append({reinterpret_cast<const char *>(message.data()), message.size()});
+        block.append({reinterpret_cast<const char *>(message.bytes.data()), message.bytes.size()});
         if (!block.flushWhenFull())
             return std::nullopt;
     }
@@ -95,7 +45,7 @@ std::optional<Counts> write(
 }
 
 ExportFile::Saved<Counts> save(
-    const RowStore &rows, std::span<const std::size_t> rowIndexes, const QString &path)
+    const CaptureStore &rows, std::span<const std::size_t> rowIndexes, const QString &path)
 {
     return ExportFile::saveCounting<Counts>(
         path, [&](QIODevice &out) { return write(rows, rowIndexes, out); });
@@ -116,39 +66,6 @@ QString nothingToSaveSentence(bool rowsSelected)
 {
     return rowsSelected ? QStringLiteral("The selected rows hold no SysEx message to save.")
                         : QStringLiteral("No SysEx message has been received to save.");
-}
-
-ReadResult parse(QByteArrayView bytes)
-{
-    ReadResult result;
-    if (bytes.isEmpty()) {
-        result.reason = QStringLiteral("The file is empty.");
-        return result;
-    }
-    for (qsizetype start = 0; start < bytes.size();) {
-        const std::optional<qsizetype> end = messageEnd(bytes, start, result.reason);
-        if (!end) {
-            result.messages.clear();
-            return result;
-        }
-        result.messages.emplace_back(bytes.sliced(start, *end - start).toByteArray());
-        start = *end;
-    }
-    return result;
-}
-
-ReadResult load(const QString &path)
-{
-    // Only a regular file of a size a device could take: a FIFO or an endless device in its
-    // place must not hold the window.
-    const SafeFile::Contents file = SafeFile::readRegular(path, LargestFile);
-    if (file.status == SafeFile::Contents::Status::Read)
-        return parse(file.bytes);
-    ReadResult refused;
-    refused.reason = file.status == SafeFile::Contents::Status::Missing
-        ? QStringLiteral("\"%1\" cannot be read: it is not there.").arg(path)
-        : file.reason;
-    return refused;
 }
 
 } // namespace SysExFile

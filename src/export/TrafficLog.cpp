@@ -1,34 +1,40 @@
 #include "TrafficLog.h"
 
 #include "BlockWriter.h"
+#include "capture/CaptureStore.h"
+#include "files/SafeFile.h"
+#include "monitor/RowCells.h"
 #include "monitor/RowColumns.h"
-#include "monitor/RowStore.h"
-#include "settings/SafeFile.h"
 
-#include <string_view>
+#include <string>
 
 namespace TrafficLog {
 using namespace RowColumns;
 
-bool write(const RowStore &rows, Rows selection, QIODevice &out)
+bool write(const CaptureStore &rows, Rows selection, QIODevice &out)
 {
     BlockWriter block(out);
+    std::string line;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::string_view row = rows.row(i);
-        if (selection == Rows::IncomingOnly && isSentRow(row))
+        const CapturedMessage message = rows.at(i);
+        if (selection == Rows::IncomingOnly && message.origin == Origin::Sent)
             continue;
+        line.clear();
+        RowCells::appendLeading(line, message, rows.portMs(i));
         if (selection == Rows::All) {
-            block.append(tabField(row, Timestamp));
+            block.append(RowCells::tabField(line, Timestamp));
             block.append(' ');
         }
-        if (isSysExRow(row)) {
-            block.append(tabField(row, SysExData));
+        if (message.isSysEx()) {
+            line.clear();
+            RowCells::appendSysExData(line, message);
+            block.append(line);
         } else {
-            block.append(tabField(row, Status));
+            block.append(RowCells::tabField(line, Status));
             block.append(' ');
-            block.append(tabField(row, Data1));
+            block.append(RowCells::tabField(line, Data1));
             block.append(' ');
-            block.append(tabField(row, Data2));
+            block.append(RowCells::tabField(line, Data2));
         }
         block.append("\r\n");
         if (!block.flushWhenFull())
@@ -37,7 +43,7 @@ bool write(const RowStore &rows, Rows selection, QIODevice &out)
     return block.flush();
 }
 
-QString save(const RowStore &rows, Rows selection, const QString &path)
+QString save(const CaptureStore &rows, Rows selection, const QString &path)
 {
     return SafeFile::saveWhole(path, [&](QIODevice &out) { return write(rows, selection, out); });
 }

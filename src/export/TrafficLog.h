@@ -3,7 +3,7 @@
 #include <QString>
 
 class QIODevice;
-class RowStore;
+class CaptureStore;
 
 // The grid's traffic as a text log: one line per row, cells joined by single spaces,
 // CR LF line ends, cells exactly as the grid holds them.
@@ -16,11 +16,11 @@ enum class Rows {
 
 // Writes the log of `rows` to `out` in large blocks; false when the device refused a
 // write (its errorString() says why).
-bool write(const RowStore &rows, Rows selection, QIODevice &out);
+bool write(const CaptureStore &rows, Rows selection, QIODevice &out);
 
 // Writes the log to the file at `path`, replacing it only once the whole log is written, so
 // that a failure leaves an earlier file of that name as it was, and no partial file. Returns
 // the reason for a failure, or an empty text.
-QString save(const RowStore &rows, Rows selection, const QString &path);
+QString save(const CaptureStore &rows, Rows selection, const QString &path);
 
 } // namespace TrafficLog

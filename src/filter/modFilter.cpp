@@ -80,38 +80,38 @@ const FilterItemInfo &itemInfo(FilterItem item)
     return ItemInfos[std::size_t(item)];
 }
 
-void ClearFilterTable()
+void ClearFilterTable(FilterTableType &table)
 {
-    FilterTable = {};
+    table = {};
 }
 
-void FilterChannel(std::int16_t channel)
+void FilterChannel(FilterTableType &table, std::int16_t channel)
 {
     for (int type = 0x8; type <= 0xE; ++type)
-        FilterTable[std::size_t(type)][std::size_t(channel)] = true;
+        table[std::size_t(type)][std::size_t(channel)] = true;
 }
 
-void FilterEventType(std::int16_t typeNibble)
+void FilterEventType(FilterTableType &table, std::int16_t typeNibble)
 {
-    FilterTable[std::size_t(typeNibble)].fill(true);
+    table[std::size_t(typeNibble)].fill(true);
 }
 
-void FilterStatusRange(std::int16_t first, std::int16_t last)
+void FilterStatusRange(FilterTableType &table, std::int16_t first, std::int16_t last)
 {
     for (int high = 0; high < 16; ++high)
         for (int low = 0; low < 16; ++low) {
             const int status = high * 16 + low;
             if (status >= first && status <= last)
-                FilterTable[std::size_t(high)][std::size_t(low)] = true;
+                table[std::size_t(high)][std::size_t(low)] = true;
         }
 }
 
-void ApplyFilter(const FilterTarget &target)
+void ApplyFilter(const FilterTableType &table, const FilterTarget &target)
 {
     target.setNoticeVisible(false);
     for (int high = 0; high < 16; ++high)
         for (int low = 0; low < 16; ++low) {
-            const bool blocked = FilterTable[std::size_t(high)][std::size_t(low)];
+            const bool blocked = table[std::size_t(high)][std::size_t(low)];
             target.writeStatusFilter(high * 16 + low, blocked);
             if (blocked)
                 target.setNoticeVisible(true);
@@ -120,19 +120,20 @@ void ApplyFilter(const FilterTarget &target)
 
 void UpdateFilter(const FilterChecks &checks, const FilterTarget &target)
 {
-    ClearFilterTable();
+    FilterTableType table;
+    ClearFilterTable(table);
     for (std::int16_t channel = 0; channel < 16; ++channel)
         if (isChecked(checks, channelItem(channel)))
-            FilterChannel(channel);
+            FilterChannel(table, channel);
     for (const EventRule &rule : EventRules) {
         if (!isChecked(checks, rule.item))
             continue;
         if (rule.typeNibble)
-            FilterEventType(rule.typeNibble);
+            FilterEventType(table, rule.typeNibble);
         else
-            FilterStatusRange(rule.first, rule.last);
+            FilterStatusRange(table, rule.first, rule.last);
     }
-    ApplyFilter(target);
+    ApplyFilter(table, target);
 }
 
 } // namespace modFilter

@@ -66,12 +66,11 @@ inline bool isChecked(const FilterChecks &checks, FilterItem item)
 
 // Flag (high nibble, low nibble) of a status byte; true blocks it.
 using FilterTableType = std::array<std::array<bool, 16>, 16>;
-inline FilterTableType FilterTable {};
 
-void ClearFilterTable();
-void FilterChannel(std::int16_t channel);
-void FilterEventType(std::int16_t typeNibble);
-void FilterStatusRange(std::int16_t first, std::int16_t last);
+void ClearFilterTable(FilterTableType &table);
+void FilterChannel(FilterTableType &table, std::int16_t channel);
+void FilterEventType(FilterTableType &table, std::int16_t typeNibble);
+void FilterStatusRange(FilterTableType &table, std::int16_t first, std::int16_t last);
 
 // Where the table goes: the input component's StatusFilter, and the notice's visibility.
 struct FilterTarget
@@ -81,8 +80,8 @@ struct FilterTarget
 };
 
 // Writes all 256 flags in status order; the notice ends visible exactly when one is set.
-void ApplyFilter(const FilterTarget &target);
-// Rebuilds the table from the check marks and applies it.
+void ApplyFilter(const FilterTableType &table, const FilterTarget &target);
+// Builds the table from the check marks and applies it.
 void UpdateFilter(const FilterChecks &checks, const FilterTarget &target);
 
 } // namespace modFilter

@@ -8,19 +8,19 @@
 #include "frame/QtDialogService.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
-#include "main/modGlobals.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/FindBar.h"
 #include "monitor/IncomingTraffic.h"
 #include "monitor/ViewControls.h"
+#include "ports/DeviceLists.h"
+#include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "sender/MessageParser.h"
 #include "sender/RepeatTimer.h"
 #include "sender/SendPanel.h"
-#include "settings/DeviceLists.h"
-#include "settings/DeviceSelection.h"
+#include "sender/SysExFileSending.h"
 #include "settings/modPreferences.h"
 
 #include <QCheckBox>
@@ -119,14 +119,15 @@ void frmMain::connectControls()
     m_deviceLists = new DeviceLists(
         {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_input, *m_output, *m_ports, this);
     connect(m_deviceLists, &DeviceLists::inputMoved, this,
-        [](int index) { modGlobals::InputDeviceIndex = std::int16_t(index); });
+        [this](int index) { m_remembered.input.index = std::int16_t(index); });
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
-        [](int index) { modGlobals::OutputDeviceIndex = std::int16_t(index); });
-    m_exports = new FileExports(
-        {*m_input, *m_output, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
+        [this](int index) { m_remembered.output.index = std::int16_t(index); });
+    m_exports = new FileExports({*m_input, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
+    const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
+    m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
     m_sendPanel = new SendPanel(
         {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
-        *m_dialogs, [this](std::string_view row) { AddGridRow(row); }, this);
+        *m_dialogs, addSent, this);
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
     connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
     // Tab follows the window as it reads, and leaves the grid like any control.
@@ -145,6 +146,8 @@ void frmMain::createMenus()
     connect(addNamedItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
         &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
     m_exports->addMenuItems(file);
+    connect(addNamedItem(file, "mnuSendSysEx", QStringLiteral("Send .syx File...")),
+        &QAction::triggered, m_sysExSending, &SysExFileSending::start);
     connect(addNamedItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings")),
         &QAction::triggered, this, &frmMain::mnuSaveFilter_Click);
     QAction *rescan = addNamedItem(file, "mnuRescan", QStringLiteral("Rescan MIDI Ports"));
@@ -194,14 +197,15 @@ void frmMain::Form_Load()
         m_dialogs->showMessage(
             problem, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
     m_viewControls->setSettings(modPreferences::LoadViewSettings());
+    m_remembered.filter = m_filterMenu->checks();
     try {
-        modPreferences::LoadPreferences(
-            modGlobals::rememberedDevices(), [this](modFilter::FilterItem item, bool checked) {
-                m_filterMenu->setChecked(item, checked);
-            });
+        modPreferences::LoadPreferences(m_remembered);
+        m_filterMenu->setChecks(m_remembered.filter);
         listAndSelectDevices();
         UpdateFilter();
     } catch (const std::exception &) {
+        // The check marks read before the fault stay set, as the devices do.
+        m_filterMenu->setChecks(m_remembered.filter);
         m_dialogs->showMessage(StartupFailureText);
     }
 }
@@ -210,32 +214,31 @@ void frmMain::listAndSelectDevices()
 {
     // Selected from code as by the user; a device named on the command line wins.
     DeviceLists::fill(*ComboMidiOut, *m_output,
-        m_preferredOutput.isEmpty() ? modGlobals::OutputDeviceName : m_preferredOutput,
-        modGlobals::OutputDeviceIndex);
+        m_preferredOutput.isEmpty() ? m_remembered.output.name : m_preferredOutput,
+        m_remembered.output.index);
     ComboMidiOut_Click();
     DeviceLists::fill(*ComboMidiIn, *m_input,
-        m_preferredInput.isEmpty() ? modGlobals::InputDeviceName : m_preferredInput,
-        modGlobals::InputDeviceIndex);
+        m_preferredInput.isEmpty() ? m_remembered.input.name : m_preferredInput,
+        m_remembered.input.index);
     ComboMidiIn_Click();
 }
 
 void frmMain::ComboMidiIn_Click()
 {
-    modGlobals::InputDeviceIndex = std::int16_t(ComboMidiIn->currentIndex());
-    modGlobals::InputDeviceName = ComboMidiIn->currentText();
+    m_remembered.input = {std::int16_t(ComboMidiIn->currentIndex()), ComboMidiIn->currentText()};
     // The old device's last messages (a SysEx still open, a JACK ring's rest) come with the
     // close and carry its clock: they are shown before the new clock starts.
     DeviceSelection::closeIfOpen(*m_input);
     m_incoming->drain(m_input->MessageCount());
-    DeviceSelection::openInputDevice(*m_input, modGlobals::InputDeviceIndex);
-    m_gridModel->clock().startEra(m_gridModel->rows().size(), m_input->StartedAtMs());
+    DeviceSelection::openInputDevice(*m_input, m_remembered.input.index);
+    m_incoming->portStarted(m_remembered.input.name);
 }
 
 void frmMain::ComboMidiOut_Click()
 {
-    modGlobals::OutputDeviceIndex = std::int16_t(ComboMidiOut->currentIndex());
-    modGlobals::OutputDeviceName = ComboMidiOut->currentText();
-    DeviceSelection::openOutputDevice(*m_output, modGlobals::OutputDeviceIndex);
+    m_remembered.output = {std::int16_t(ComboMidiOut->currentIndex()), ComboMidiOut->currentText()};
+    m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
+    DeviceSelection::openOutputDevice(*m_output, m_remembered.output.index);
 }
 
 void frmMain::preferDevices(const QString &inputName, const QString &outputName)
@@ -266,9 +269,9 @@ void frmMain::mnuSaveInOut_Click()
     m_exports->saveTextLog(true);
 }
 
-void frmMain::AddGridRow(std::string_view text)
+void frmMain::AddGridRow(const SentMessage &message)
 {
-    m_grid->AddGridRow(text);
+    m_grid->AddGridRow(message, m_outputSource);
 }
 
 void frmMain::StopRepeating()
@@ -306,15 +309,15 @@ void frmMain::Form_Unload()
     if (std::exchange(m_unloaded, true))
         return;
     StopRepeating(); // no tick may send on a closed port
-    m_exports->stopSending();
+    m_sysExSending->stop();
     try {
         DeviceSelection::closeIfOpen(*m_output);
         DeviceSelection::closeIfOpen(*m_input);
     } catch (const std::exception &) {
         // The window closes whatever a port says; the settings are still saved.
     }
-    const QString failure
-        = modPreferences::SaveAtExit(modGlobals::rememberedDevices(), m_viewControls->settings());
+    m_remembered.view = m_viewControls->settings();
+    const QString failure = modPreferences::SaveAtExit(m_remembered);
     if (!failure.isEmpty())
         m_dialogs->showMessage(
             failure, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "capture/CaptureStore.h"
 #include "frame/DialogService.h"
 #include "ports/MessageQueue.h"
+#include "settings/RememberedState.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
 #include <memory>
-#include <string_view>
 
 class DeviceLists;
 class EventGrid;
@@ -29,6 +30,7 @@ class QPushButton;
 class QTableView;
 class RepeatTimer;
 class SendPanel;
+class SysExFileSending;
 class ViewControls;
 
 // The main window: owns the controls and the two port components, and wires their events
@@ -54,14 +56,17 @@ public:
     // fit 16 bits.
     std::int16_t Fgi(std::int16_t r, std::int16_t c) const;
 
-    // Appends a row (tab-separated, upper-cased on the way) above the grid's empty last row.
-    void AddGridRow(std::string_view text);
+    // Appends the row of what the program sent to the chosen output above the grid's empty
+    // last row.
+    void AddGridRow(const SentMessage &message);
     // The text of grid cell (row, col), which becomes the current cell.
     QString GetMIDIINText(int row, int col);
     // Ends repeated sending, if it is running.
     void StopRepeating();
 
     MIDIInput &MIDIInput1() { return *m_input; }
+    // What the window will remember of this run.
+    const RememberedState &remembered() const { return m_remembered; }
     MIDIOutput &MIDIOutput1() { return *m_output; }
 
 public slots:
@@ -101,7 +106,10 @@ private:
     QPointer<frmAbout> m_about;
     DeviceLists *m_deviceLists = nullptr;
     FileExports *m_exports = nullptr;
+    SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
+    RememberedState m_remembered;
+    CaptureStore::Source m_outputSource = 0;
     QString m_preferredInput;
     QString m_preferredOutput;
     bool m_unloaded = false;

@@ -1,6 +1,7 @@
 #include "EventGrid.h"
 
 #include "EventGridModel.h"
+#include "RowCells.h"
 #include "RowColumns.h"
 #include "RowSearch.h"
 #include "frame/NumberText.h"
@@ -87,9 +88,11 @@ void EventGrid::setUpColumns(int twipsPerPixelX)
     }
 }
 
-void EventGrid::AddGridRow(std::string_view text)
+void EventGrid::AddGridRow(const SentMessage &message, CaptureStore::Source source)
 {
-    m_model.appendRow(text);
+    CaptureStore &store = m_model.store();
+    store.append(
+        message.origin, source, store.stampOf(CaptureStore::LiveClock::now()), message.bytes);
     rowsAppended();
 }
 
@@ -108,7 +111,7 @@ void EventGrid::setPaused(bool paused)
 
 std::size_t EventGrid::waitingRows() const
 {
-    return m_model.rows().size() - std::size_t(m_model.rowCount() - 1);
+    return m_model.store().size() - std::size_t(m_model.rowCount() - 1);
 }
 
 bool EventGrid::find(const RowSearch &search, RowSearch::Direction direction)
@@ -122,9 +125,9 @@ bool EventGrid::find(const RowSearch &search, RowSearch::Direction direction)
     const QModelIndex current = m_view.currentIndex();
     if (current.isValid() && std::size_t(current.row()) < shown)
         from = (std::size_t(current.row()) + (forward ? 1 : shown - 1)) % shown;
-    const RowSearch::ExtraMatch details
-        = m_model.viewSettings().details ? m_model.detailsMatch(search) : nullptr;
-    const auto row = search.find(m_model.rows(), from, direction, details, shown);
+    const ViewSettings &view = m_model.viewSettings();
+    const auto row = search.find(m_model.store(), from, direction,
+        view.details ? RowSearch::Details(view.middleC) : std::nullopt, shown);
     if (!row)
         return false;
     const QModelIndex found = m_model.index(int(*row), 0);
@@ -188,7 +191,7 @@ std::vector<std::size_t> EventGrid::selectedRows() const
     if (!m_view.selectionModel())
         return rows;
     for (const QModelIndex &index : m_view.selectionModel()->selectedRows())
-        if (std::size_t(index.row()) < m_model.rows().size())
+        if (std::size_t(index.row()) < m_model.store().size())
             rows.push_back(std::size_t(index.row())); // the empty last row is no message
     std::ranges::sort(rows);
     return rows;
@@ -212,11 +215,11 @@ void EventGrid::markLogRead(bool withSentRows)
     const int last = rowCount() - 2;
     if (last < 1)
         return;
-    const std::string_view row = m_model.rows().row(std::size_t(last - 1));
+    const CapturedMessage message = m_model.store().at(std::size_t(last - 1));
     int column = Data2;
-    if (!withSentRows && isSentRow(row))
+    if (!withSentRows && message.origin == Origin::Sent)
         column = 0; // a skipped row: only its time stamp was read
-    else if (isSysExRow(row))
+    else if (message.isSysEx())
         column = EventGridModel::SysExColumn;
     m_view.selectionModel()->setCurrentIndex(
         m_model.index(last - 1, column), QItemSelectionModel::NoUpdate);
@@ -225,7 +228,8 @@ void EventGrid::markLogRead(bool withSentRows)
 EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
 {
     const QString status = GetMIDIINText(row, Status);
-    if (status != QLatin1String("F0")) {
+    const CapturedMessage message = m_model.store().at(std::size_t(row - 1));
+    if (!message.isSysEx()) {
         // Read in column order: the last cell read stays the current one.
         const QString data1 = GetMIDIINText(row, Data1);
         const QString data2 = GetMIDIINText(row, Data2);
@@ -234,11 +238,13 @@ EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
     // A dump of megabytes is never copied whole: the box takes what it can send.
     m_view.selectionModel()->setCurrentIndex(
         m_model.index(row - 1, EventGridModel::SysExColumn), QItemSelectionModel::NoUpdate);
-    const std::string_view bytes = m_model.gridCellView(row, EventGridModel::SysExColumn);
-    const std::size_t fitting = std::size_t(longest + 1) / 3 * 3; // whole "XX " groups
-    if (bytes.size() <= fitting + 1)
-        return {QString::fromLatin1(bytes.data(), qsizetype(bytes.size())), {}};
-    return {QString::fromLatin1(bytes.data(), qsizetype(fitting)),
+    const std::size_t fitting = std::size_t(longest + 1) / 3; // whole "XX " groups
+    std::string text;
+    RowCells::appendSysExData(text, message, fitting);
+    const QString boxText = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    if (message.bytes.size() <= fitting)
+        return {boxText, {}};
+    return {boxText,
         QStringLiteral("This SysEx message has %1 bytes; the MIDI Message box holds its first %2.")
-            .arg(groupedNumber(qint64(bytes.size() + 1) / 3), groupedNumber(qint64(fitting / 3)))};
+            .arg(groupedNumber(qint64(message.bytes.size())), groupedNumber(qint64(fitting)))};
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "RowSearch.h"
+#include "capture/CaptureStore.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 class EventGridModel;
@@ -35,9 +35,9 @@ public:
     // The header texts, the column widths and the alignment of the byte columns.
     void setUpColumns(int twipsPerPixelX);
 
-    // Appends a row above the empty last row; with the next frame the view shows it and
-    // scrolls to the end if that is out of view.
-    void AddGridRow(std::string_view text);
+    // Stores what the program sent to the port `source` as a row above the empty last row;
+    // with the next frame the view shows it and scrolls to the end if that is out of view.
+    void AddGridRow(const SentMessage &message, CaptureStore::Source source);
     // Rows put into the model directly (the incoming drain) are shown with the next frame.
     void rowsAppended();
     // Shows the rows still waiting for a frame now, so that what is read or clicked next is

@@ -1,26 +1,21 @@
 #include "EventGridModel.h"
 
 #include "MessageDetails.h"
-#include "RowMessage.h"
+#include "RowCells.h"
 #include "frame/NumberText.h"
-#include "modFormat.h"
 
-#include <cstring>
-#include <memory>
+#include <QDateTime>
 #include <stdexcept>
-#include <unordered_map>
 
 namespace {
 
-// Laying out a cell of megabytes would hold the window for seconds: the view gets the first
-// bytes and the count.
-QString shownCellText(std::string_view cell, int column)
+// How far up a delta looks for a row with a stamp, so that painting stays cheap even among
+// many sent rows.
+constexpr std::size_t LookBack = 1000;
+
+QString latin1(const std::string &text)
 {
-    constexpr std::size_t shownChars = EventGridModel::ShownSysExBytes * 3;
-    if (column != EventGridModel::SysExColumn || cell.size() <= shownChars + 3)
-        return QString::fromLatin1(cell.data(), qsizetype(cell.size()));
-    return QString::fromLatin1(cell.data(), qsizetype(shownChars))
-        + QStringLiteral("\u2026 (%1 bytes)").arg(groupedNumber(qint64(cell.size() + 1) / 3));
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -37,26 +32,12 @@ void EventGridModel::setHeaderCell(int cellIndex, const QString &text)
     emit headerDataChanged(Qt::Horizontal, cellIndex, cellIndex);
 }
 
-void EventGridModel::appendRow(std::string_view text)
-{
-    m_rows.append(text);
-}
-
-void EventGridModel::appendSysExRow(QByteArrayView bytes, std::int32_t timestamp)
-{
-    const std::string start = modFormat::SysExRowStart(timestamp);
-    m_rows.append(start.size() + std::size_t(bytes.size()) * 3, [&](char *out) {
-        std::memcpy(out, start.data(), start.size());
-        modFormat::WriteHexBytes(bytes, out + start.size());
-    });
-}
-
 bool EventGridModel::commit()
 {
-    if (m_shownRows == m_rows.size())
+    if (m_shownRows == m_store.size())
         return false;
-    beginInsertRows({}, int(m_shownRows), int(m_rows.size()) - 1);
-    m_shownRows = m_rows.size();
+    beginInsertRows({}, int(m_shownRows), int(m_store.size()) - 1);
+    m_shownRows = m_store.size();
     endInsertRows();
     return true;
 }
@@ -64,9 +45,8 @@ bool EventGridModel::commit()
 void EventGridModel::clear()
 {
     beginResetModel();
-    m_rows.clear();
+    m_store.clear();
     m_shownRows = 0;
-    m_clock.restartRows();
     endResetModel();
 }
 
@@ -85,30 +65,30 @@ void EventGridModel::setViewSettings(const ViewSettings &settings)
         emit dataChanged(index(0, 0), index(int(m_shownRows) - 1, columnCount() - 1));
 }
 
-QString EventGridModel::details(std::size_t row) const
+QString EventGridModel::timeOfDay(std::size_t row) const
 {
-    return MessageDetails::describe(readRowMessage(m_rows.row(row), 64), m_view.middleC);
+    const std::optional<std::int64_t> ms = m_store.wallMs(row);
+    return ms ? QDateTime::fromMSecsSinceEpoch(*ms).toString(QStringLiteral("HH:mm:ss.zzz"))
+              : QString();
 }
 
-// Details depend on the bytes alone, and a long log repeats few distinct short messages:
-// each of those is described and matched once per search.
-RowSearch::ExtraMatch EventGridModel::detailsMatch(const RowSearch &search) const
+QString EventGridModel::details(std::size_t row) const
 {
-    auto known = std::make_shared<std::unordered_map<std::uint32_t, bool>>();
-    return [this, &search, known](std::size_t row) {
-        const RowMessage message = readRowMessage(m_rows.row(row), 64);
-        const auto describedMatch
-            = [&] { return search.matches(MessageDetails::describe(message, m_view.middleC)); };
-        if (message.bytes.size() > 3 || message.isSysEx())
-            return describedMatch();
-        std::uint32_t key = std::uint32_t(message.bytes.size());
-        for (std::size_t i = 0; i < message.bytes.size(); ++i)
-            key |= std::uint32_t(message.bytes[i]) << (8 * (i + 1));
-        const auto [entry, added] = known->try_emplace(key, false);
-        if (added)
-            entry->second = describedMatch();
-        return entry->second;
-    };
+    return MessageDetails::describe(m_store.at(row).bytes, m_view.middleC);
+}
+
+// "+12", the ms since the nearest row above with a stamp; empty for a row without one.
+QString EventGridModel::delta(std::size_t row) const
+{
+    const std::optional<std::int64_t> now = m_store.wallMs(row);
+    if (!now)
+        return {};
+    const std::size_t stop = row > LookBack ? row - LookBack : 0;
+    for (std::size_t above = row; above > stop; --above)
+        if (const std::optional<std::int64_t> before = m_store.wallMs(above - 1))
+            return (*now >= *before ? QStringLiteral("+") : QString())
+                + QString::number(*now - *before);
+    return QStringLiteral("+0");
 }
 
 QString EventGridModel::shownText(std::size_t row, int column) const
@@ -119,25 +99,32 @@ QString EventGridModel::shownText(std::size_t row, int column) const
         if (QString time = timeOfDay(row); !time.isEmpty())
             return time;
     } else if (column == 0 && m_view.time == ViewSettings::Time::Delta) {
-        if (QString delta = m_clock.delta(m_rows, row); !delta.isEmpty())
-            return delta;
+        if (QString rowDelta = delta(row); !rowDelta.isEmpty())
+            return rowDelta;
     }
-    return shownCellText(gridCellView(int(row) + 1, column), column);
+    if (column != SysExColumn)
+        return latin1(RowCells::cell(m_store, row, column));
+    // Laying out a cell of megabytes would hold the window for seconds: the view gets the
+    // first bytes and the count.
+    const CapturedMessage message = m_store.at(row);
+    std::string shown;
+    if (message.bytes.size() <= std::size_t(ShownSysExBytes) + 1) {
+        RowCells::appendSysExData(shown, message);
+        return latin1(shown);
+    }
+    RowCells::appendSysExData(shown, message, ShownSysExBytes);
+    return latin1(shown)
+        + QStringLiteral("\u2026 (%1 bytes)").arg(groupedNumber(qint64(message.bytes.size())));
 }
 
 QString EventGridModel::gridCellText(int gridRow, int column) const
 {
     if (gridRow == 0)
         return column >= 0 && column < ColumnCount ? m_headers[std::size_t(column)] : QString();
-    const std::string_view cell = gridCellView(gridRow, column);
-    return QString::fromLatin1(cell.data(), qsizetype(cell.size()));
-}
-
-std::string_view EventGridModel::gridCellView(int gridRow, int column) const
-{
-    if (gridRow < 1 || column < 0 || column >= ColumnCount)
+    if (gridRow < 1 || std::size_t(gridRow - 1) >= m_store.size() || column < 0
+        || column >= ColumnCount)
         return {};
-    return m_rows.cell(std::size_t(gridRow - 1), column);
+    return latin1(RowCells::cell(m_store, std::size_t(gridRow - 1), column));
 }
 
 int EventGridModel::rowCount(const QModelIndex &parent) const

@@ -1,22 +1,20 @@
 #pragma once
 
 #include "RowColumns.h"
-#include "RowSearch.h"
-#include "RowStore.h"
-#include "StampClock.h"
 #include "ViewSettings.h"
+#include "capture/CaptureStore.h"
 
 #include <QAbstractTableModel>
-#include <QByteArrayView>
 #include <QString>
 #include <array>
 
-// The event grid's rows as the view sees them: message rows, then the empty last row (the
-// header row of the grid is the view's horizontal header). Rows appended while a batch is
-// open reach the view together, as one block, when the batch is committed. The view shows
-// the start of a long byte list and its size; the store, the cell texts and the exports
-// keep it whole. What the View menu chooses (the form of the time column, a last column of
-// details) changes what the view shows, never a stored cell.
+// The event grid's rows as the view sees them: the captured messages, then the empty last
+// row (the header row of the grid is the view's horizontal header). Messages stored while a
+// batch is open reach the view together, as one block, when the batch is committed. Cells
+// are made from the stored messages when the view asks; the view shows the start of a long
+// byte list and its size, while the store and the exports keep it whole. What the View menu
+// chooses (the form of the time column, a last column of details) changes what the view
+// shows, never a stored message.
 class EventGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -34,31 +32,23 @@ public:
     void setHeaderCell(int cellIndex, const QString &text);
     void setColumnAlignment(int column, Qt::Alignment alignment);
 
-    // Appends one tab-separated row above the empty last row, upper-cased.
-    void appendRow(std::string_view text);
-    // Appends the row of a received SysEx, its byte list written straight into the store.
-    void appendSysExRow(QByteArrayView bytes, std::int32_t timestamp);
-    // Tells the view about every row appended since the last commit; false when none was.
+    // Where messages are stored; the view learns of new ones with the next commit.
+    CaptureStore &store() { return m_store; }
+    const CaptureStore &store() const { return m_store; }
+    // Tells the view about every message stored since the last commit; false when none was.
     bool commit();
     // Back to no message rows.
     void clear();
 
     void setViewSettings(const ViewSettings &settings);
     const ViewSettings &viewSettings() const { return m_view; }
-    // Turns stamps into arrival times; told when the input starts.
-    StampClock &clock() { return m_clock; }
     // The texts a view (or a CSV) adds to a stored row.
-    QString timeOfDay(std::size_t row) const { return m_clock.timeOfDay(m_rows, row); }
+    QString timeOfDay(std::size_t row) const;
     QString details(std::size_t row) const;
-    // Whether a row's details hold what `search` looks for; valid while both live.
-    RowSearch::ExtraMatch detailsMatch(const RowSearch &search) const;
 
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
-    int gridRowCount() const { return int(m_rows.size()) + 2; }
+    int gridRowCount() const { return int(m_store.size()) + 2; }
     QString gridCellText(int gridRow, int column) const;
-    // The cell's text without copying it: valid until rows are appended or cleared.
-    std::string_view gridCellView(int gridRow, int column) const;
-    const RowStore &rows() const { return m_rows; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -66,12 +56,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    QString shownText(std::size_t row, int column) const;
+    QString delta(std::size_t row) const;
+
     std::array<QString, ColumnCount> m_headers;
     std::array<Qt::Alignment, ColumnCount> m_alignments {};
-    QString shownText(std::size_t row, int column) const;
-
-    RowStore m_rows;
+    CaptureStore m_store;
     std::size_t m_shownRows = 0; // rows the view has been told about
     ViewSettings m_view;
-    StampClock m_clock;
 };

@@ -1,6 +1,7 @@
 #include "IncomingTraffic.h"
 
 #include "EventGrid.h"
+#include "EventGridModel.h"
 #include "MessageDrain.h"
 #include "ports/MIDIInput.h"
 
@@ -20,7 +21,8 @@ IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridMod
 
 int IncomingTraffic::drain(int atLeast)
 {
-    const int taken = MessageDrain::drain(m_input, m_hideSysEx(), m_rows, PassBudget, atLeast);
+    const int taken
+        = MessageDrain::drain(m_input, m_source, m_hideSysEx(), m_rows, PassBudget, atLeast);
     m_grid.rowsAppended();
     showDropCount();
     return taken;
@@ -30,6 +32,13 @@ void IncomingTraffic::resetDropCount()
 {
     m_input.resetDroppedCount();
     showDropCount();
+}
+
+void IncomingTraffic::portStarted(const QString &portName)
+{
+    CaptureStore &store = m_rows.store();
+    m_source = store.sourceNamed(portName);
+    store.startPort(m_source, store.stampOf(m_input.StartedAt()));
 }
 
 void IncomingTraffic::showDropCount()

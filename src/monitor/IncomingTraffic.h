@@ -1,5 +1,8 @@
 #pragma once
 
+#include "capture/CaptureStore.h"
+
+#include <QString>
 #include <chrono>
 #include <functional>
 
@@ -26,6 +29,9 @@ public:
     int drain(int atLeast = 0);
     // Forgets the count of turned-away messages.
     void resetDropCount();
+    // The input was started on the port of that name: what comes next is its traffic, on
+    // its clock.
+    void portStarted(const QString &portName);
 
 private:
     void showDropCount();
@@ -35,4 +41,5 @@ private:
     EventGridModel &m_rows;
     QLabel &m_dropNotice;
     std::function<bool()> m_hideSysEx;
+    CaptureStore::Source m_source = 0;
 };

@@ -198,16 +198,17 @@ namespace {
 
 } // namespace
 
-QString describe(const RowMessage &message, MiddleC middleC)
+QString describe(Bytes bytes, MiddleC middleC)
 {
-    const Bytes bytes = message.bytes;
     if (bytes.empty())
         return {};
     DetailWords words;
     if (!isStatusByte(bytes.front()))
         words.addCount(bytes.size(), "byte") << " without a status";
-    else if (message.isSysEx())
-        SysExDetails::describe(words, bytes, message.byteCount);
+    else if (bytes.front() == SysExStatus)
+        // The header words need the first bytes only: a dump of megabytes costs no more.
+        SysExDetails::describe(
+            words, bytes.first(std::min<std::size_t>(bytes.size(), 64)), bytes.size());
     else
         addShortMessage(words, bytes, middleC);
     return words.take();

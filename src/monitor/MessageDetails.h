@@ -1,9 +1,8 @@
 #pragma once
 
-#include "RowMessage.h"
-
 #include <QString>
 #include <cstdint>
+#include <span>
 
 // The words of one message for the details column: what a note, controller, time code piece
 // or SysEx header means, read from the bytes alone. Pure functions; no byte value, short or
@@ -13,10 +12,9 @@ namespace MessageDetails {
 // Which octave number note 60 carries: both conventions are in wide use.
 enum class MiddleC : std::uint8_t { C4, C3 };
 
-// Words for one message. `message.bytes` is the message as it crossed the wire (status first),
-// or only the first bytes of a long SysEx; `message.byteCount` is its whole size. Bytes that
+// Words for one message as it crossed the wire (status first, a SysEx whole). Bytes that
 // came without a status are said to be so, with no channel invented; no bytes (a failed send)
 // give an empty text.
-QString describe(const RowMessage &message, MiddleC middleC = MiddleC::C4);
+QString describe(std::span<const std::uint8_t> message, MiddleC middleC = MiddleC::C4);
 
 } // namespace MessageDetails

@@ -1,28 +1,28 @@
 #include "MessageDrain.h"
 
 #include "EventGridModel.h"
-#include "modFormat.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortCommand.h"
 
 namespace MessageDrain {
 namespace {
 
-    void addRow(const MidiMessage &message, bool hideSysEx, EventGridModel &rows)
+    void store(const MidiMessage &message, CaptureStore::Source source, bool hideSysEx,
+        CaptureStore &store)
     {
-        const auto timestamp = std::int32_t(message.timestampMs);
+        const std::int64_t stamp = store.stampOf(message.arrival);
         if (!message.sysEx.isEmpty()) {
             if (!hideSysEx)
-                rows.appendSysExRow(message.sysEx, timestamp);
+                store.append(Origin::Received, source, stamp, message.sysEx);
             return;
         }
         const std::uint8_t bytes[] = {message.status, message.data1, message.data2};
-        rows.appendRow(modFormat::FormatReceivedRow(std::span(bytes, message.size), timestamp));
+        store.append(Origin::Received, source, stamp, std::span(bytes, message.size));
     }
 
 } // namespace
 
-int drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
+int drain(MIDIInput &input, CaptureStore::Source source, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast)
 {
     using Clock = std::chrono::steady_clock;
@@ -34,7 +34,7 @@ int drain(MIDIInput &input, bool hideSysEx, EventGridModel &rows,
             input.requestMessagesWaiting();
             return taken;
         }
-        addRow(*message, hideSysEx, rows);
+        store(*message, source, hideSysEx, rows.store());
         input.setCommand(CommandDropCurrent);
         ++taken;
     }

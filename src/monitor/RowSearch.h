@@ -1,25 +1,26 @@
 #pragma once
 
+#include "MessageDetails.h"
+#include "capture/CaptureStore.h"
+
 #include <QString>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
-class RowStore;
-
 // Finds the rows that hold a text as the grid shows them: without regard to letter case, a
 // blank in the text matching a blank or the gap between two cells, so that "90 3C" finds a
-// Note On of key 3C whose bytes stand in two cells. Runs over the store's text at memory
-// speed; rows a caller adds words to (the details column) are looked at one by one.
+// Note On of key 3C whose bytes stand in two cells. The rows' texts are never made in bulk:
+// the cells of a short message other than its time stamp, and its details, depend on its
+// bytes alone, so each distinct message is looked at once a search, and a status whose
+// cells cannot hold the text rules out its rows at a glance.
 class RowSearch
 {
 public:
     enum class Direction { Forward, Backward };
-    // Whether words a caller adds to a row, which the store does not keep, hold the text;
-    // may be null.
-    using ExtraMatch = std::function<bool(std::size_t row)>;
+    // The details column is looked at too when the search is given its middle C.
+    using Details = std::optional<MessageDetails::MiddleC>;
 
     explicit RowSearch(const QString &text);
     bool isEmpty() const { return m_needle.empty(); }
@@ -27,22 +28,24 @@ public:
     // The nearest matching row from `from` on (or back), `from` included, among the first
     // `count` rows (all of them by default), wrapping round the end (or the start) once;
     // nothing when no row matches.
-    std::optional<std::size_t> find(const RowStore &rows, std::size_t from, Direction direction,
-        const ExtraMatch &extra = {}, std::optional<std::size_t> count = {}) const;
-    bool matches(const QString &text) const;
+    std::optional<std::size_t> find(const CaptureStore &rows, std::size_t from, Direction direction,
+        Details details = {}, std::optional<std::size_t> count = {}) const;
+
+    // Whether an upper-case text holds the needle; with `wildcards`, a NUL in the text
+    // stands for any hex digit.
+    bool matchesUpper(std::string_view text, bool wildcards = false) const;
+    // Whether the needle's part after its first blank stands at the start of the text.
+    bool restStartsAt(std::string_view text, bool wildcards = false) const;
+    // Whether a row's time stamp cell can end in the needle's first word, or hold all of it.
+    bool stampMatches(std::string_view stamp) const;
+    bool mayTouchStamp() const { return m_mayTouchStamp; }
+    bool hasBlank() const { return m_firstBlank != std::string::npos; }
 
 private:
-    // The first match in rows [first, last) forward, or the last one backward.
-    std::optional<std::size_t> findIn(const RowStore &rows, std::size_t first, std::size_t last,
-        Direction direction, const ExtraMatch &extra) const;
-    std::optional<std::size_t> firstInChunk(
-        const RowStore &rows, std::size_t chunk, std::size_t first, std::size_t last) const;
-    bool matchesAt(std::string_view text, std::size_t at) const;
-    const char *nextFirstWord(const char *begin, const char *end) const;
-    bool matchesUpper(std::string_view upperText) const;
-    static std::size_t rowHolding(
-        const RowStore &rows, std::size_t first, std::size_t last, std::size_t at);
+    bool matchesAt(
+        std::string_view needle, std::string_view text, std::size_t at, bool wildcards) const;
 
     std::string m_needle; // upper-cased, trimmed
-    std::string m_firstWord; // up to the first blank: what the fast scan looks for
+    std::size_t m_firstBlank; // npos when the needle is one word
+    bool m_mayTouchStamp; // the needle starts as a time stamp can end
 };

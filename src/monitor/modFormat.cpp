@@ -1,5 +1,6 @@
 #include "modFormat.h"
 
+#include "midi/Hex.h"
 #include "ports/MidiMessage.h"
 
 #include <charconv>
@@ -111,8 +112,10 @@ std::string HexByte(std::int16_t value)
 
 std::string HexBytes(QByteArrayView bytes)
 {
-    std::string text(static_cast<std::size_t>(bytes.size()) * 3, ' ');
-    WriteHexBytes(bytes, text.data());
+    std::string text;
+    Hex::appendBytes(text,
+        {reinterpret_cast<const std::uint8_t *>(bytes.data()), std::size_t(bytes.size())},
+        Hex::Case::Lower);
     return text;
 }
 
@@ -166,17 +169,6 @@ std::string SysExRowStart(std::int32_t timestamp)
     appendDecimal(row, timestamp);
     row += "\tf0\t\t\t\tSystem Exclusive\t";
     return row;
-}
-
-void WriteHexBytes(QByteArrayView bytes, char *out)
-{
-    static constexpr char Digits[] = "0123456789abcdef";
-    for (char byte : bytes) {
-        const auto value = static_cast<std::uint8_t>(byte);
-        *out++ = Digits[value >> 4];
-        *out++ = Digits[value & 0x0F];
-        *out++ = ' ';
-    }
 }
 
 std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp)

@@ -31,10 +31,7 @@ std::string FormatReceivedRow(std::span<const std::uint8_t> message, std::int32_
 // The row of a System Exclusive message: status "f0", the bytes in the last field.
 std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp);
 
-// The same row in two parts, so that a long dump's byte list can be written straight to
-// where the row is kept: the cells before the byte list, and HexBytes written to `out`
-// (three characters a byte).
+// The cells of that row before the byte list.
 std::string SysExRowStart(std::int32_t timestamp);
-void WriteHexBytes(QByteArrayView bytes, char *out);
 
 } // namespace modFormat

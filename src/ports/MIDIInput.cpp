@@ -3,8 +3,6 @@
 #include "PortCommand.h"
 #include "PortError.h"
 
-#include <QDateTime>
-
 MIDIInput::MIDIInput(
     std::shared_ptr<PortSystem> ports, QObject *parent, MessageQueue::Bounds queueBounds)
     : MidiPort(std::move(ports), PortDirection::Input, parent)
@@ -36,7 +34,6 @@ void MIDIInput::setCommand(std::int16_t command)
         if (!m_connection)
             throw PortError(QStringLiteral("The MIDI input port is not open."));
         m_startTicks = Clock::now().time_since_epoch().count();
-        m_startedAtMs = QDateTime::currentMSecsSinceEpoch();
         m_receiving = true;
         break;
     case CommandDropCurrent:
@@ -103,7 +100,11 @@ std::int16_t MIDIInput::MessageData2()
 std::int32_t MIDIInput::MessageTimestamp()
 {
     const MidiMessage *message = currentMessage();
-    return message ? std::int32_t(message->timestampMs) : 0;
+    if (!message)
+        return 0;
+    const auto sinceStart = message->arrival - StartedAt();
+    return std::int32_t(
+        std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count()));
 }
 
 QByteArray MIDIInput::MessageSysEx()
@@ -160,9 +161,7 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
     if (StatusFilter(status))
         return;
     MidiMessage message;
-    const auto sinceStart = arrival - Clock::time_point(Clock::duration(m_startTicks.load()));
-    message.timestampMs
-        = std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+    message.arrival = arrival;
     message.status = status;
     if (status == SysExStatus) {
         // A dump of megabytes is shared with the assembler, not copied.

@@ -37,9 +37,11 @@ public:
     // copy of a SysEx.
     const MidiMessage *currentMessage() { return m_queue.front(); }
 
-    // When the input was last started, in ms since the epoch: the moment its stamps count
-    // from.
-    std::int64_t StartedAtMs() const { return m_startedAtMs; }
+    // When the input was last started: the moment its stamps count from.
+    Clock::time_point StartedAt() const
+    {
+        return Clock::time_point(Clock::duration(m_startTicks.load()));
+    }
 
     // While false, messages keep queueing but MessagesWaiting is held back.
     void setEventsEnabled(bool enabled);
@@ -78,7 +80,6 @@ private:
     std::atomic<bool> m_receiving {false};
     std::atomic<bool> m_notificationPending {false};
     std::atomic<Clock::rep> m_startTicks {0};
-    std::int64_t m_startedAtMs = 0;
     Clock::time_point m_assemblyStart;
     bool m_eventsEnabled = true;
 };

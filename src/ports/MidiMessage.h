@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <chrono>
 #include <cstdint>
 
 // One message as it crossed the wire into an input port.
 struct MidiMessage
 {
-    std::uint32_t timestampMs = 0; // since the port was started
+    // When its first byte reached the port, as near the wire as the backend tells.
+    std::chrono::steady_clock::time_point arrival;
     // A message other than SysEx: its first byte (normally the status) and up to two data
     // bytes; `size` says how many of the three came.
     std::uint8_t size = 0;

@@ -1,6 +1,6 @@
 #include "MessageParser.h"
 
-#include "frame/NumberText.h"
+#include "midi/Hex.h"
 
 namespace {
 
@@ -9,8 +9,8 @@ int hexPair(QStringView text, qsizetype at)
 {
     if (at + 1 >= text.size())
         return -1;
-    const int high = hexDigitValue(text[at].unicode());
-    const int low = hexDigitValue(text[at + 1].unicode());
+    const int high = Hex::digitValue(text[at].unicode());
+    const int low = Hex::digitValue(text[at + 1].unicode());
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
@@ -43,7 +43,7 @@ ParseResult parseMessage(QStringView text)
     // A lone digit is a status by itself ("8" is 08). A digit followed by anything else is
     // refused rather than guessed at: "9  3C" may as well be a mistyped "90 3C".
     const int status
-        = message.size() == 1 ? hexDigitValue(message[0].unicode()) : hexPair(message, 0);
+        = message.size() == 1 ? Hex::digitValue(message[0].unicode()) : hexPair(message, 0);
     if (status < 0)
         return refuse(QStringLiteral("The status must be two hex digits."));
 

@@ -26,7 +26,7 @@ const QString FastRateText = QStringLiteral(
 } // namespace
 
 SendPanel::SendPanel(const Controls &controls, MIDIOutput &output, DialogService &dialogs,
-    std::function<void(std::string_view)> addGridRow, QObject *parent)
+    std::function<void(const SentMessage &)> addGridRow, QObject *parent)
     : QObject(parent)
     , m_controls(controls)
     , m_output(output)
@@ -112,12 +112,12 @@ bool SendPanel::sendMessageBox()
         return false;
     m_sending = true;
     const QStringList historyBefore = m_history;
-    const std::string row = modSendMessage::SendMIDIMessage(
+    const SentMessage sent = modSendMessage::SendMIDIMessage(
         text, {m_output, m_dialogs, m_history, [this] { StopRepeating(); }});
     m_sending = false;
     if (m_history != historyBefore)
         showHistory();
-    m_addGridRow(row);
+    m_addGridRow(sent);
     return true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "capture/CaptureStore.h"
+
 #include <QObject>
 #include <QStringList>
 #include <functional>
-#include <string_view>
 
 class DialogService;
 class MIDIOutput;
@@ -34,7 +35,7 @@ public:
     };
 
     SendPanel(const Controls &controls, MIDIOutput &output, DialogService &dialogs,
-        std::function<void(std::string_view)> addGridRow, QObject *parent = nullptr);
+        std::function<void(const SentMessage &)> addGridRow, QObject *parent = nullptr);
 
     void btnSend_Click();
     void StopRepeating();
@@ -55,7 +56,7 @@ private:
     Controls m_controls;
     MIDIOutput &m_output;
     DialogService &m_dialogs;
-    std::function<void(std::string_view)> m_addGridRow;
+    std::function<void(const SentMessage &)> m_addGridRow;
     QStringList m_history; // what ComboHistory shows, newest first
     bool m_sending = false;
 };

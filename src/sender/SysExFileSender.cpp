@@ -60,11 +60,11 @@ bool SysExFileSender::sendCurrent()
     } catch (const PortError &error) {
         const int index = int(m_next);
         cancel();
-        m_addRow(modSendMessage::failureRow());
+        m_addRow({});
         emit failed(index, error.description());
         return false;
     }
-    m_addRow(modSendMessage::sentRow({SysExStatus, message}));
+    m_addRow({Origin::Sent, message});
     ++m_next;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/CaptureStore.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -7,7 +9,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <string_view>
 #include <vector>
 
 class MIDIOutput;
@@ -22,9 +23,8 @@ class SysExFileSender : public QObject
 public:
     static constexpr std::chrono::milliseconds DefaultPause {50};
 
-    // Called with the grid row of each message sent, and of a send that failed (lower-case
-    // hex, as the Send button's rows; the grid upper-cases them).
-    using AddRow = std::function<void(std::string_view row)>;
+    // Called with each message sent, and with a send that failed.
+    using AddRow = std::function<void(const SentMessage &message)>;
 
     SysExFileSender(MIDIOutput &output, AddRow addRow, QObject *parent = nullptr);
 

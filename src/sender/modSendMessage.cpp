@@ -16,36 +16,19 @@ namespace {
         return modFormat::HexByte(std::uint8_t(message.bytes[index]));
     }
 
-    void handOver(MIDIOutput &output, const ParsedMessage &message)
+    QByteArray wireBytes(const ParsedMessage &message)
     {
-        const QByteArray wire
-            = message.isSysEx() ? message.bytes : char(message.status) + message.bytes;
-        sendMessage(output,
-            {reinterpret_cast<const std::uint8_t *>(wire.constData()), std::size_t(wire.size())});
+        return message.isSysEx() ? message.bytes : char(message.status) + message.bytes;
     }
 
-    std::string fail(const SendContext &context, const QString &text = FailureText)
+    SentMessage fail(const SendContext &context, const QString &text = FailureText)
     {
         context.dialogs.showMessage(text);
         context.stopRepeating();
-        return failureRow();
+        return {};
     }
 
 } // namespace
-
-std::string sentRow(const ParsedMessage &message)
-{
-    std::string row = "Sent\t" + modFormat::HexByte(message.status) + '\t'
-        + dataByteText(message, 0) + '\t' + dataByteText(message, 1) + "\t\t\t";
-    if (message.isSysEx())
-        row += modFormat::HexBytes(message.bytes);
-    return row;
-}
-
-std::string failureRow()
-{
-    return "Send Err\t\t\t\t\t\t";
-}
 
 QString historyText(const ParsedMessage &message)
 {
@@ -55,7 +38,7 @@ QString historyText(const ParsedMessage &message)
     return QString::fromLatin1(text).toUpper();
 }
 
-std::string SendMIDIMessage(const QString &text, const SendContext &context)
+SentMessage SendMIDIMessage(const QString &text, const SendContext &context)
 {
     ParseResult parsed = parseMessage(text);
     if (!parsed)
@@ -66,13 +49,15 @@ std::string SendMIDIMessage(const QString &text, const SendContext &context)
             context.dialogs.showMessage(AppendingEoxText);
             message.bytes += char(EndOfSysEx);
         }
-        handOver(context.output, message);
+        const QByteArray wire = wireBytes(message);
+        sendMessage(context.output,
+            {reinterpret_cast<const std::uint8_t *>(wire.constData()), std::size_t(wire.size())});
     } catch (const PortError &error) {
         // The port's own reason: a device that has gone is no malformed message.
         return fail(context, error.description());
     }
     AddToHistory(context.history, historyText(message));
-    return sentRow(message);
+    return {Origin::Sent, wireBytes(message)};
 }
 
 void AddToHistory(QStringList &history, const QString &text)

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "MessageParser.h"
+#include "capture/CaptureStore.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <string>
 
 class DialogService;
 class MIDIOutput;
 
-// Turning the MIDI Message box's text into a message on the output port, with the grid
-// row and the history entry that record it.
+// Turning the MIDI Message box's text into a message on the output port, with the record
+// and the history entry that keep it.
 namespace modSendMessage {
 
 const QString AppendingEoxText = QStringLiteral("Appending EOX to SysExMessage");
@@ -29,15 +29,13 @@ struct SendContext
 };
 
 // Parses and sends the text; every failure is reported here (a text that does not parse with
-// FailureText, a port that cannot send with the port's reason) and ends in the failure row.
-// Returns the row for the grid (lower-case hex; the grid upper-cases it).
-std::string SendMIDIMessage(const QString &text, const SendContext &context);
+// FailureText, a port that cannot send with the port's reason) and ends in a failed send.
+// Returns what was sent, for the grid.
+SentMessage SendMIDIMessage(const QString &text, const SendContext &context);
 
 // Puts the text first in the history, without duplicates ignoring case, at most 11 entries.
 void AddToHistory(QStringList &history, const QString &text);
 
-std::string sentRow(const ParsedMessage &message);
-std::string failureRow();
 QString historyText(const ParsedMessage &message);
 
 } // namespace modSendMessage

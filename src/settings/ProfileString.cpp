@@ -1,7 +1,7 @@
 #include "ProfileString.h"
 
 #include "IniText.h"
-#include "SafeFile.h"
+#include "files/SafeFile.h"
 
 #include <algorithm>
 #include <new>

@@ -2,8 +2,8 @@
 
 #include "ProfileString.h"
 #include "cInifile.h"
+#include "files/modGetPaths.h"
 #include "frame/DialogService.h"
-#include "modGetPaths.h"
 
 #include <cmath>
 #include <span>
@@ -43,28 +43,28 @@ namespace {
         return keys;
     }
 
-    void loadDevices(cInifile &ini, DeviceMemory devices)
+    void loadDevices(cInifile &ini, RememberedState &state)
     {
         for (const QString &key : keysOf(ini, DevicesSection)) {
             ini.setKey(key);
             if (key == QLatin1String("Input"))
-                devices.inputIndex = readDeviceIndex(ini.Value());
+                state.input.index = readDeviceIndex(ini.Value());
             else if (key == QLatin1String("Output"))
-                devices.outputIndex = readDeviceIndex(ini.Value());
+                state.output.index = readDeviceIndex(ini.Value());
             else if (key == QLatin1String("InputName"))
-                devices.inputName = ini.Value();
+                state.input.name = ini.Value();
             else if (key == QLatin1String("OutputName"))
-                devices.outputName = ini.Value();
+                state.output.name = ini.Value();
         }
     }
 
-    void loadFilter(cInifile &ini, const std::function<void(FilterItem, bool)> &setCheck)
+    void loadFilter(cInifile &ini, modFilter::FilterChecks &checks)
     {
         for (const QString &key : keysOf(ini, FilterSection)) {
             for (FilterItem item : modFilter::UpdateOrder()) {
                 if (key == filterKey(item)) {
                     ini.setKey(key);
-                    setCheck(item, readCheckMark(ini.Value()));
+                    checks.set(std::size_t(item), readCheckMark(ini.Value()));
                 }
             }
         }
@@ -134,32 +134,30 @@ bool readCheckMark(const QString &text)
     return *number != 0;
 }
 
-void LoadPreferences(DeviceMemory devices, const std::function<void(FilterItem, bool)> &setCheck)
+void LoadPreferences(RememberedState &state)
 {
     cInifile &ini = PreferencesIni();
     QStringList sections;
     std::int32_t count = 0;
     ini.EnumerateAllSections(sections, count);
-    devices.inputIndex = 0;
-    devices.outputIndex = 0;
-    devices.inputName.clear();
-    devices.outputName.clear();
+    state.input = {};
+    state.output = {};
     for (const QString &section : sections) {
         if (section == DevicesSection)
-            loadDevices(ini, devices);
+            loadDevices(ini, state);
         else if (section == FilterSection)
-            loadFilter(ini, setCheck);
+            loadFilter(ini, state.filter);
     }
     modGetPaths::CreateFolderPath(GetSettingsFolder());
 }
 
-QString SaveDeviceSettings(DeviceMemory devices)
+QString SaveDeviceSettings(const RememberedState &state)
 {
     const std::pair<QString, QString> keys[] = {
-        {"Input", QString::number(devices.inputIndex)},
-        {"Output", QString::number(devices.outputIndex)},
-        {"InputName", devices.inputName},
-        {"OutputName", devices.outputName},
+        {"Input", QString::number(state.input.index)},
+        {"Output", QString::number(state.output.index)},
+        {"InputName", state.input.name},
+        {"OutputName", state.output.name},
     };
     return writeKeys(DevicesSection, keys);
 }
@@ -197,11 +195,11 @@ QString SaveViewSettings(const ViewSettings &settings)
     return writeKeys(ViewSection, keys);
 }
 
-QString SaveAtExit(DeviceMemory devices, const ViewSettings &view)
+QString SaveAtExit(const RememberedState &state)
 {
-    QString failure = SaveDeviceSettings(devices);
+    QString failure = SaveDeviceSettings(state);
     if (failure.isEmpty())
-        failure = SaveViewSettings(view);
+        failure = SaveViewSettings(state.view);
     const QString file = preferencesFile();
     if (failure.isEmpty() || !ProfileString::fileProblem(file).isEmpty())
         return {};

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "filter/modFilter.h"
-#include "monitor/ViewSettings.h"
+#include "RememberedState.h"
 
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 class DialogService;
 
@@ -22,22 +20,12 @@ QString preferencesFile();
 // what Lumetra does about it; empty when it is fine or not there yet.
 QString fileProblem();
 
-// The chosen devices, as the main window holds them and the file remembers them: by their
-// positions in the lists, as earlier versions did, and by name.
-struct DeviceMemory
-{
-    std::int16_t &inputIndex;
-    std::int16_t &outputIndex;
-    QString &inputName;
-    QString &outputName;
-};
-
-// Reads the devices and the check marks, then creates the settings folder. Throws
+// Reads the devices and the check marks into `state` (the devices start from none; a check
+// mark the file does not hold is left as it is), then creates the settings folder. Throws
 // std::runtime_error on a value it cannot read; what was read before stays set.
-void LoadPreferences(
-    DeviceMemory devices, const std::function<void(modFilter::FilterItem, bool)> &setCheck);
+void LoadPreferences(RememberedState &state);
 // Remembers the devices for the next run; why that failed, or an empty text.
-QString SaveDeviceSettings(DeviceMemory devices);
+QString SaveDeviceSettings(const RememberedState &state);
 // Stores the check marks and says whether that worked.
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs);
 
@@ -49,7 +37,7 @@ QString SaveViewSettings(const ViewSettings &settings);
 
 // Saves the devices and the View choices; what to tell the user when that failed, or an
 // empty text (also when start-up already said the file is left alone).
-QString SaveAtExit(DeviceMemory devices, const ViewSettings &view);
+QString SaveAtExit(const RememberedState &state);
 
 // The key under which the preferences file keeps a filter item.
 QString filterKey(modFilter::FilterItem item);

@@ -1,16 +1,16 @@
 #include "export/CsvLog.h"
 
-#include "monitor/RowStore.h"
+#include "support/StoredRows.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
 
 TEST(CsvLog, WritesTheCellsTheTimeOfDayAndTheDetailsQuotedWhereNeeded)
 {
-    RowStore rows;
-    for (const char *row : {"12\t90\t3C\t40\t1\tNOTE ON\t",
-             "13\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 41 F7 ", "SENT\tC0\t05\t\t\t\t"})
-        rows.append(row);
+    CaptureStore rows;
+    store(rows,
+        {{Origin::Received, {0x90, 0x3C, 0x40}, 12'000},
+            {Origin::Received, {0xF0, 0x41, 0xF7}, 13'000}, {Origin::Sent, {0xC0, 0x05}}});
     // Each text needs quoting for another reason, the last one in UTF-8.
     const QString details[] = {"Note \"C4\", velocity 64", "two\r\nlines", "Pr\u00FCfung, 5"};
     const CsvLog::ExtraColumns extra {

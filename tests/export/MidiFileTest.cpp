@@ -1,6 +1,6 @@
 #include "export/MidiFile.h"
 
-#include "monitor/RowStore.h"
+#include "support/StoredRows.h"
 
 #include <QBuffer>
 #include <QtEndian>
@@ -88,11 +88,8 @@ private:
     std::uint8_t m_running = 0;
 };
 
-std::vector<Event> exported(const std::vector<std::string> &rowTexts, MidiFile::Counts &counts)
+std::vector<Event> exported(const CaptureStore &rows, MidiFile::Counts &counts)
 {
-    RowStore rows;
-    for (const std::string &row : rowTexts)
-        rows.append(row);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     counts = MidiFile::write(rows, out).value();
@@ -106,24 +103,30 @@ const Bytes EndOfTrack = {0xFF, 0x2F};
 
 TEST(MidiFile, HoldsTheReceivedMessagesAtTheirTimes)
 {
-    MidiFile::Counts counts;
-    const std::vector<Event> events = exported(
+    CaptureStore rows;
+    rows.sourceNamed("in");
+    store(rows,
         {
-            "100\tF8\t\t\t\tSYSTEM REAL TIME\t", // left out, but starts the time line
-            "110\t90\t3C\t40\t1\tNOTE ON\t",
-            "SENT\t90\t3C\t7F\t\t\t",
-            "120\t90\t3E\t00\t1\tNOTE OFF\t", // running status
-            "125\tC5\t07\t\t6\tPROGRAM CHANGE\t",
-            "130\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 41 10 F7 ",
-            "5\tC5\t08\t\t6\tPROGRAM CHANGE\t", // the input was switched; after a SysEx
-            "15\tC5\t09\t\t6\tPROGRAM CHANGE\t",
-            "20\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 01 ", // cut short
-            "21\t3C\t40\t00\t\t\t", // no status
-            "22\tF2\t01\t02\t\t\tSYSTEM COMMON\t",
-            "23\t90\t3C\t\t1\tNOTE ON\t", // a data byte missing
-            "SEND ERR\t\t\t\t\t\t",
-        },
-        counts);
+            {Origin::Received, {0xF8}, 100'000}, // left out, but starts the time line
+            {Origin::Received, {0x90, 0x3C, 0x40}, 110'000},
+            {Origin::Sent, {0x90, 0x3C, 0x7F}},
+            {Origin::Received, {0x90, 0x3E, 0x00}, 120'999}, // running status
+            {Origin::Received, {0xC5, 0x07}, 125'000},
+            {Origin::Received, {0xF0, 0x41, 0x10, 0xF7}, 130'000},
+        });
+    rows.startPort(0, 500'000); // the input was switched: its stamps start again
+    store(rows,
+        {
+            {Origin::Received, {0xC5, 0x08}, 505'000}, // after a SysEx
+            {Origin::Received, {0xC5, 0x09}, 515'000},
+            {Origin::Received, {0xF0, 0x01}, 520'000}, // cut short
+            {Origin::Received, {0x3C, 0x40, 0x00}, 521'000}, // no status
+            {Origin::Received, {0xF2, 0x01, 0x02}, 522'000},
+            {Origin::Received, {0x90, 0x3C}, 523'000}, // a data byte missing
+            {Origin::SendFailed, {}},
+        });
+    MidiFile::Counts counts;
+    const std::vector<Event> events = exported(rows, counts);
     const std::vector<Event> expected = {
         {0, Tempo},
         {10, {0x90, 0x3C, 0x40}},
@@ -149,13 +152,14 @@ TEST(MidiFile, DeltasTakeTheFewestBytesAndLongGapsAreBridged)
 {
     const std::pair<std::int64_t, int> deltas[]
         = {{0, 1}, {127, 1}, {128, 2}, {16383, 2}, {16384, 3}, {0x0FFFFFFF, 4}};
-    std::vector<std::string> rows;
+    CaptureStore rows;
+    const std::uint8_t noteOff[] = {0x80, 0x3C, 0x00};
     std::int64_t stamp = 1000;
     for (const auto &[delta, length] : deltas) {
         stamp += delta;
-        rows.push_back(std::to_string(stamp) + "\t80\t3C\t00\t1\tNOTE OFF\t");
+        rows.append(Origin::Received, 0, stamp * 1000, noteOff);
     }
-    rows.push_back(std::to_string(stamp + 0x10000005) + "\t80\t3C\t00\t1\tNOTE OFF\t");
+    rows.append(Origin::Received, 0, (stamp + 0x10000005) * 1000, noteOff);
     MidiFile::Counts counts;
     const std::vector<Event> events = exported(rows, counts);
 

@@ -1,7 +1,8 @@
 #include "export/SysExFile.h"
 
-#include "monitor/RowStore.h"
+#include "files/SysExFileFormat.h"
 #include "support/Files.h"
+#include "support/StoredRows.h"
 
 #include <QBuffer>
 
@@ -9,21 +10,20 @@ namespace {
 
 // Rows as the grid holds them: a received dump, a note, a sent dump, a dump cut short, a
 // failed send.
-RowStore gridRows()
+void storeGridRows(CaptureStore &rows)
 {
-    RowStore rows;
-    for (const char *row : {"5\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 41 F7 ",
-             "6\t90\t3C\t40\t1\tNOTE ON\t", "SENT\tF0\t\t\t\t\tF0 01 F7 ",
-             "7\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7E 7F ", "SEND ERR\t\t\t\t\t\t"})
-        rows.append(row);
-    return rows;
+    store(rows,
+        {{Origin::Received, {0xF0, 0x41, 0xF7}}, {Origin::Received, {0x90, 0x3C, 0x40}},
+            {Origin::Sent, {0xF0, 0x01, 0xF7}}, {Origin::Received, {0xF0, 0x7E, 0x7F}},
+            {Origin::SendFailed, {}}});
 }
 
 } // namespace
 
 TEST(SysExFile, TakesReceivedDumpsUnlessRowsAreSelected)
 {
-    const RowStore rows = gridRows();
+    CaptureStore rows;
+    storeGridRows(rows);
     const std::pair<std::vector<std::size_t>, std::vector<std::size_t>> cases[] = {
         {{}, {0, 3}}, // nothing selected: every received dump, no sent one
         {{1, 2, 3, 9}, {2, 3}}, // the selected dumps, sent ones too; 9 is past the end
@@ -35,7 +35,8 @@ TEST(SysExFile, TakesReceivedDumpsUnlessRowsAreSelected)
 
 TEST(SysExFile, WritesTheBytesBackToBackAndCountsDumpsWithoutEox)
 {
-    const RowStore rows = gridRows();
+    CaptureStore rows;
+    storeGridRows(rows);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     const std::vector<std::size_t> chosen = {0, 2, 3};
@@ -47,7 +48,7 @@ TEST(SysExFile, WritesTheBytesBackToBackAndCountsDumpsWithoutEox)
     EXPECT_EQ(SysExFile::savedSentence({1, 0}, "/d/a.syx"), "Saved 1 SysEx message to /d/a.syx");
 }
 
-TEST(SysExFile, ReadsOnlyFilesOfCompleteMessages)
+TEST(SysExFileFormat, ReadsOnlyFilesOfCompleteMessages)
 {
     struct Case
     {
@@ -70,7 +71,7 @@ TEST(SysExFile, ReadsOnlyFilesOfCompleteMessages)
             "The file ends inside the SysEx message that begins at byte 3: its F7 is missing."},
     };
     for (const Case &c : cases) {
-        const SysExFile::ReadResult read = SysExFile::parse(c.file);
+        const SysExFileFormat::ReadResult read = SysExFileFormat::parse(c.file);
         EXPECT_EQ(read.messages, c.messages) << c.file.toHex(' ').toStdString();
         EXPECT_EQ(read.reason, c.reason) << c.file.toHex(' ').toStdString();
     }

@@ -1,8 +1,8 @@
 #include "export/TrafficLog.h"
 
-#include "monitor/RowStore.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
+#include "support/StoredRows.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -10,9 +10,14 @@
 namespace {
 
 // Every kind of row, as reception and the sender leave them.
-const char *const EveryKindOfRow[] = {"12\t90\t3c\t40\t1\tNote On\t",
-    "13\tc5\t07\t\t6\tProgram Change\t", "14\tf0\t\t\t\tSystem Exclusive\tf0 41 f7 ",
-    "Sent\t90\t3c\t7f\t\t\t", " sent \tb0\t07\t64\t\t\t", "Send Err\t\t\t\t\t\t"};
+const std::vector<StoredRow> EveryKindOfRow = {
+    {Origin::Received, {0x90, 0x3C, 0x40}, 12'000},
+    {Origin::Received, {0xC5, 0x07}, 13'999},
+    {Origin::Received, {0xF0, 0x41, 0xF7}, 14'000},
+    {Origin::Sent, {0x90, 0x3C, 0x7F}},
+    {Origin::Sent, {0xB0, 0x07, 0x64}},
+    {Origin::SendFailed, {}},
+};
 
 struct Export : testing::Test
 {
@@ -26,27 +31,35 @@ struct Export : testing::Test
 
 TEST(TrafficLog, WritesEachSelectionInItsLineFormat)
 {
-    RowStore rows;
-    for (const char *row : EveryKindOfRow)
-        rows.append(row);
+    CaptureStore rows;
+    store(rows, EveryKindOfRow);
     const std::pair<TrafficLog::Rows, QByteArray> cases[] = {
         {TrafficLog::Rows::IncomingOnly, "90 3C 40\r\nC5 07 \r\nF0 41 F7 \r\n  \r\n"},
         {TrafficLog::Rows::All,
             "12 90 3C 40\r\n13 C5 07 \r\n14 F0 41 F7 \r\nSENT 90 3C 7F\r\n"
-            " SENT  B0 07 64\r\nSEND ERR   \r\n"},
+            "SENT B0 07 64\r\nSEND ERR   \r\n"},
     };
     for (const auto &[selection, log] : cases) {
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         ASSERT_TRUE(TrafficLog::write(rows, selection, out));
-        EXPECT_EQ(out.data(), log);
+        EXPECT_EQ(out.data().toStdString(), log.toStdString());
     }
 }
 
 TEST_F(Export, SavesTheGridQuietlyFromTheDocumentsFolderOrElseHome)
 {
-    for (const char *row : EveryKindOfRow)
-        w.window->AddGridRow(row);
+    const auto bytesOf = [](const StoredRow &row) {
+        return QByteArray(
+            reinterpret_cast<const char *>(row.bytes.data()), qsizetype(row.bytes.size()));
+    };
+    for (const StoredRow &row : EveryKindOfRow)
+        if (row.origin == Origin::Received)
+            w.send(bytesOf(row));
+    ASSERT_TRUE(w.waitForRows(5)) << "the received rows come first, as they did";
+    for (const StoredRow &row : EveryKindOfRow)
+        if (row.origin != Origin::Received)
+            w.window->AddGridRow({row.origin, bytesOf(row)});
     EXPECT_EQ(save("mnuSaveIn"), "90 3C 40\r\nC5 07 \r\nF0 41 F7 \r\n  \r\n");
     EXPECT_TRUE(w.dialogs->shown.empty());
     QDir().mkpath(QDir::homePath() + "/Documents");
@@ -61,21 +74,29 @@ TEST_F(Export, LeavesTheCurrentCellWhereReadingTheLogCellByCellWould)
 {
     struct Case
     {
-        const char *lastRow, *menuItem;
+        Origin origin;
+        QByteArray lastRow;
+        const char *menuItem;
         int column;
     };
     const Case cases[] = {
-        {"12\t90\t3c\t40\t1\tNote On\t", "mnuSaveIn", 3},
-        {"14\tf0\t\t\t\tSystem Exclusive\tf0 41 f7 ", "mnuSaveInOut", 6},
-        {"Sent\t90\t3c\t7f\t\t\t", "mnuSaveIn", 0}, // skipped after its time stamp
-        {"Sent\t90\t3c\t7f\t\t\t", "mnuSaveInOut", 3},
+        {Origin::Received, "\x90\x3C\x40", "mnuSaveIn", 3},
+        {Origin::Received, "\xF0\x41\xF7", "mnuSaveInOut", 6},
+        {Origin::Sent, "\x90\x3C\x7F", "mnuSaveIn", 0}, // skipped after its time stamp
+        {Origin::Sent, "\x90\x3C\x7F", "mnuSaveInOut", 3},
     };
     for (const Case &c : cases) {
-        w.window->AddGridRow(c.lastRow);
+        const int rows = w.gridRows();
+        if (c.origin == Origin::Received)
+            w.send(c.lastRow);
+        else
+            w.window->AddGridRow({c.origin, c.lastRow});
+        ASSERT_TRUE(w.waitForRows(rows + 1));
         save(c.menuItem);
         const QModelIndex current = w.grid()->currentIndex();
-        EXPECT_EQ(current.row(), w.grid()->model()->rowCount() - 2) << c.lastRow;
-        EXPECT_EQ(current.column(), c.column) << c.lastRow;
+        EXPECT_EQ(current.row(), w.grid()->model()->rowCount() - 2)
+            << c.lastRow.toHex().toStdString();
+        EXPECT_EQ(current.column(), c.column) << c.lastRow.toHex().toStdString();
     }
 }
 

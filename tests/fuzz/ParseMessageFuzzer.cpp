@@ -1,4 +1,6 @@
 #include "Require.h"
+#include "capture/CaptureStore.h"
+#include "monitor/RowCells.h"
 #include "sender/MessageParser.h"
 #include "sender/modSendMessage.h"
 
@@ -35,8 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     require(
         again && again.message->status == message.status && again.message->bytes == message.bytes);
 
-    const std::string row = modSendMessage::sentRow(message);
-    require(row.find('\n') == std::string::npos && row.rfind("Sent\t", 0) == 0);
+    CaptureStore sent;
+    const QByteArray wire
+        = message.isSysEx() ? message.bytes : char(message.status) + message.bytes;
+    sent.append(Origin::Sent, 0, 0, wire);
+    const std::string row = RowCells::row(sent, 0);
+    require(row.find('\n') == std::string::npos && row.rfind("SENT\t", 0) == 0);
     require(std::count(row.begin(), row.end(), '\t') == 6);
     require(!modSendMessage::historyText(message).contains(QLatin1Char('\n')));
     return 0;

@@ -42,8 +42,8 @@ TEST(MonitorWindow, ClickingARowFillsTheMessageBox)
     w.send({0xC5, 0x07});
     w.send({0xF0, 0x7E, 0xF7});
     ASSERT_TRUE(w.waitForRows(5));
-    w.window->AddGridRow("SENT\t90\t3C\t40\t\t\t");
-    w.window->AddGridRow("SEND ERR\t\t\t\t\t\t");
+    w.window->AddGridRow({Origin::Sent, QByteArray("\x90\x3C\x40")});
+    w.window->AddGridRow({});
     auto *box = w.find<QPlainTextEdit>("txtBoxSend");
 
     const std::pair<int, QString> cases[] = {
@@ -157,7 +157,7 @@ TEST(MonitorWindow, RowsReachTheViewAtTheScreensPaceInOneBlock)
     LoopbackWindow w;
     QSignalSpy inserted(w.grid()->model(), &QAbstractItemModel::rowsInserted);
     for (int i = 0; i < 50; ++i)
-        w.window->AddGridRow("SENT\tF8\t\t\t\t\t");
+        w.window->AddGridRow({Origin::Sent, QByteArray("\xF8")});
     EXPECT_EQ(inserted.count(), 0) << "not one view update a row";
     ASSERT_TRUE(w.waitForRows(52));
     EXPECT_EQ(inserted.count(), 1);

@@ -1,4 +1,3 @@
-#include "main/modGlobals.h"
 #include "monitor/EventGridModel.h"
 #include "support/Files.h"
 #include "support/Preferences.h"
@@ -48,7 +47,7 @@ TEST(Startup, OpensTheRememberedDevicesOrElseTheFirstQuietly)
         Startup s({"I0", "I1", "I2"}, {"O0", "O1"}, c.rememberedIn, c.rememberedOut);
         EXPECT_EQ(s.backend->events, c.opened) << c.why;
         EXPECT_EQ(s.window->MIDIInput1().DeviceIndex(), c.chosenIn) << c.why;
-        EXPECT_EQ(modGlobals::InputDeviceIndex, c.chosenIn) << c.why;
+        EXPECT_EQ(s.window->remembered().input.index, c.chosenIn) << c.why;
         EXPECT_EQ(s.combo("ComboMidiIn")->currentIndex(), c.chosenIn) << c.why;
         EXPECT_EQ(s.combo("ComboMidiOut")->count(), 2) << c.why;
         EXPECT_EQ(s.window->MIDIInput1().PortState(), 2) << "the input is started";
@@ -81,7 +80,7 @@ TEST(Startup, AMissingOrFailingDeviceShowsTheMessageOnceAndStopsThere)
         EXPECT_EQ(s.combo("ComboMidiOut")->count(), c.outputsListed) << c.why;
         EXPECT_EQ(s.combo("ComboMidiIn")->count(), 0) << c.why;
         EXPECT_EQ(s.window->MIDIInput1().PortState(), 0) << c.why;
-        EXPECT_TRUE(!c.failOpen || modGlobals::OutputDeviceIndex == 1)
+        EXPECT_TRUE(!c.failOpen || s.window->remembered().output.index == 1)
             << "the chosen index is stored before the port is touched";
     }
 }
@@ -120,7 +119,7 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     QTRY_COMPARE(s.gridRows(), 4);
     EXPECT_EQ(s.window->GetMIDIINText(2, 1), "80") << "Note On still withheld";
     auto *model = static_cast<EventGridModel *>(s.grid()->model());
-    EXPECT_LE(model->clock().arrival(model->rows(), 0).value_or(-1), switchedAt)
+    EXPECT_LE(model->store().wallMs(0).value_or(-1), switchedAt)
         << "the old device's last SysEx keeps the old device's clock";
 
     s.window->close();
@@ -136,6 +135,6 @@ TEST(DeviceChoice, AFailingChoiceAfterStartupIsReportedWithItsReason)
     s.backend->failOpen = true;
     s.choose("ComboMidiIn", 1);
     EXPECT_EQ(s.dialogs->shownTexts(), QStringList {"scripted failure"});
-    EXPECT_EQ(modGlobals::InputDeviceIndex, 1);
+    EXPECT_EQ(s.window->remembered().input.index, 1);
     EXPECT_EQ(s.window->MIDIInput1().PortState(), 0) << "the old port was closed first";
 }

@@ -54,10 +54,12 @@ TEST(View, TheTimeColumnShowsTheTimeOfDayOrTheDeltaFromKnownStamps)
 {
     EventGridModel model;
     const QDateTime start(QDate(2026, 12, 6), QTime(13, 4, 59, 120));
-    model.clock().startEra(0, start.toMSecsSinceEpoch());
-    for (const char *row :
-        {"0\t90\t3C\t40\t1\tNOTE ON\t", "SENT\tF8\t\t\t\t\t", "1500\t80\t3C\t40\t1\tNOTE OFF\t"})
-        model.appendRow(row);
+    CaptureStore &store = model.store();
+    store.setWallClockAtStart(start.toMSecsSinceEpoch() * 1000);
+    const std::uint8_t on[] = {0x90, 0x3C, 0x40}, clock[] = {0xF8}, off[] = {0x80, 0x3C, 0x40};
+    store.append(Origin::Received, 0, 0, on);
+    store.append(Origin::Sent, 0, 700'000, clock);
+    store.append(Origin::Received, 0, 1'500'999, off);
     model.commit();
     const auto column = [&](ViewSettings::Time time) {
         ViewSettings settings;

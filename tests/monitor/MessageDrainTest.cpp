@@ -20,17 +20,16 @@ TEST(MessageDrain, APassOutOfTimeAsksForAnotherAndLosesNothing)
     ASSERT_EQ(waiting.count(), 1);
 
     EventGridModel model;
-    const RowStore &rows = model.rows();
-    MessageDrain::drain(input, false, model, std::chrono::seconds(0));
+    const CaptureStore &rows = model.store();
+    MessageDrain::drain(input, 0, false, model, std::chrono::seconds(0));
     ASSERT_LT(rows.size(), std::size_t(Count));
     QCoreApplication::processEvents();
     EXPECT_EQ(waiting.count(), 2) << "another pass was asked for";
     while (input.MessageCount() > 0)
-        MessageDrain::drain(input, false, model, std::chrono::seconds(0));
+        MessageDrain::drain(input, 0, false, model, std::chrono::seconds(0));
     ASSERT_EQ(rows.size(), std::size_t(Count));
-    const auto byteAt = [&](int row, int column) {
-        return std::stoi(std::string(rows.cell(std::size_t(row), column)), nullptr, 16);
-    };
-    for (int i = 0; i < Count; ++i)
-        ASSERT_EQ(byteAt(i, 2) + byteAt(i, 3) * 0x80, i) << "in order";
+    for (int i = 0; i < Count; ++i) {
+        const CapturedMessage message = rows.at(std::size_t(i));
+        ASSERT_EQ(message.bytes[1] + message.bytes[2] * 0x80, i) << "in order";
+    }
 }

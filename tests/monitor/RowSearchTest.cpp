@@ -1,16 +1,40 @@
 #include "monitor/RowSearch.h"
 
-#include "monitor/RowStore.h"
+#include "monitor/RowCells.h"
+#include "support/StoredRows.h"
 
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// Every row's text made whole and looked at in turn: what the search must agree with.
+std::optional<std::size_t> findByReading(const CaptureStore &store, const RowSearch &search,
+    std::size_t from, RowSearch::Details details)
+{
+    for (std::size_t i = 0; i < store.size(); ++i) {
+        const std::size_t row = (from + i) % store.size();
+        const QString words = details
+            ? MessageDetails::describe(store.at(row).bytes, *details).toUpper()
+            : QString();
+        if (search.matchesUpper(RowCells::row(store, row))
+            || search.matchesUpper(words.toStdString()))
+            return row;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 TEST(RowSearch, FindsRowsAsTheGridShowsThemForwardBackwardAndRound)
 {
-    RowStore rows;
-    for (const char *row : {"1\t90\t3c\t40\t1\tNote On\t",
-             "2\tf0\t\t\t\tSystem Exclusive\tf0 7e 7f 09 01 f7 ", "3\t80\t3c\t00\t1\tNote Off\t",
-             "Sent\t90\t3d\t40\t\t\t", "5\tf8\t\t\t\tSystem Real Time\t"})
-        rows.append(row);
+    CaptureStore rows;
+    store(rows,
+        {{Origin::Received, {0x90, 0x3C, 0x40}, 1'000},
+            {Origin::Received, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, 2'000},
+            {Origin::Received, {0x80, 0x3C, 0x00}, 3'000}, {Origin::Sent, {0x90, 0x3D, 0x40}},
+            {Origin::Received, {0xF8}, 5'000}, {Origin::Received, {0x91, 0x0C, 0x12}, 123'000}});
     using Direction = RowSearch::Direction;
     struct Case
     {
@@ -32,24 +56,79 @@ TEST(RowSearch, FindsRowsAsTheGridShowsThemForwardBackwardAndRound)
         {"SENT", 2, Direction::Backward, 3, "backward round past the start"},
         {"  f8 ", 0, Direction::Forward, 4, "blanks around the text do not count"},
         {"7F 09 01 F7 3", 0, Direction::Forward, std::nullopt, "never across two rows"},
+        {"23 91 0c", 0, Direction::Forward, 5, "from the end of a time stamp into the bytes"},
+        {"12", 0, Direction::Forward, 5, "within a time stamp or a data byte"},
+        {"3 91", 0, Direction::Forward, 5, "a stamp's last digit, then the status"},
+        {"1 91", 0, Direction::Forward, std::nullopt, "a stamp that ends otherwise"},
         {"xyz", 2, Direction::Forward, std::nullopt, "not found"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(RowSearch(c.text).find(rows, c.from, c.direction), c.row) << c.why;
 }
 
-TEST(RowSearch, LooksAtWordsTheStoreDoesNotKeepRowByRowInOrder)
+// What a search learns of statuses and distinct messages must never change what it finds:
+// random traffic, random texts cut from real rows and details, against reading every row.
+TEST(RowSearch, FindsWhatReadingEveryRowFinds)
 {
-    RowStore rows;
-    for (int i = 0; i < 300'000; ++i) // several chunks
-        rows.append(
-            i == 250'000 ? "9\t90\t3c\t40\t1\tNote On\t" : "1\tf8\t\t\t\tSystem Real Time\t");
-    const RowSearch search("c4 velocity");
-    const auto details = [&](std::size_t row) {
-        return search.matches(row == 100'000 || row == 250'000 ? "C4 velocity 64" : "");
+    QRandomGenerator random(20261206);
+    CaptureStore store;
+    const std::uint8_t statuses[] = {0x80, 0x90, 0x9F, 0xA0, 0xB0, 0xB5, 0xC0, 0xD0, 0xE0, 0xF1,
+        0xF2, 0xF3, 0xF6, 0xF7, 0xF8, 0xFE, 0x3C};
+    for (int i = 0; i < 3000; ++i) {
+        const std::uint8_t status = statuses[random.bounded(int(std::size(statuses)))];
+        std::vector<std::uint8_t> bytes {status};
+        const int data = status < 0x80 ? 0 : int(random.bounded(3));
+        for (int d = 0; d < data; ++d)
+            bytes.push_back(std::uint8_t(random.bounded(0x80)));
+        if (i % 97 == 0)
+            bytes = {0xF0, 0x7E, 0x7F, 0x06, std::uint8_t(random.bounded(0x80)), 0xF7};
+        const Origin origin
+            = i % 41 == 0 ? Origin::Sent : (i % 89 == 0 ? Origin::SendFailed : Origin::Received);
+        store.append(origin, 0, std::int64_t(random.bounded(100'000'000)),
+            origin == Origin::SendFailed ? std::vector<std::uint8_t> {} : bytes);
+    }
+    for (int probe = 0; probe < 400; ++probe) {
+        const std::size_t row = random.bounded(int(store.size()));
+        const RowSearch::Details details
+            = probe % 2 ? RowSearch::Details(MessageDetails::MiddleC::C4) : std::nullopt;
+        const QString text = probe % 4 == 1 ? MessageDetails::describe(store.at(row).bytes)
+                                            : QString::fromStdString(RowCells::row(store, row))
+                                                  .replace(QLatin1Char('\t'), QLatin1Char(' '));
+        if (text.trimmed().isEmpty())
+            continue;
+        const qsizetype start = random.bounded(int(text.size()));
+        const RowSearch search(text.mid(start, 1 + random.bounded(12)));
+        if (search.isEmpty())
+            continue;
+        const std::size_t from = random.bounded(int(store.size()));
+        EXPECT_EQ(search.find(store, from, RowSearch::Direction::Forward, details),
+            findByReading(store, search, from, details))
+            << text.mid(start).toStdString();
+    }
+}
+
+TEST(RowSearch, ReadsTheDetailsOfEveryChannelAndByteAsTheGridShowsThem)
+{
+    CaptureStore rows;
+    store(rows,
+        {{Origin::Received, {0x90, 0x3C, 0x40}}, {Origin::Received, {0x95, 0x3D, 0x40}},
+            {Origin::Received, {0x93, 0x3C, 0x00}}, {Origin::Received, {0x9F, 0x3C, 0x40}},
+            {Origin::Received, {0x3C}}, {Origin::Received, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}}});
+    const auto matchingRows = [&rows](const char *text, MessageDetails::MiddleC middleC) {
+        std::vector<std::size_t> found;
+        const RowSearch search(text);
+        for (std::size_t from = 0; from < rows.size(); ++from)
+            if (const auto row
+                = search.find(rows, from, RowSearch::Direction::Forward, middleC, from + 1);
+                row == from)
+                found.push_back(from);
+        return found;
     };
-    EXPECT_EQ(search.find(rows, 0, RowSearch::Direction::Forward, details), 100'000u);
-    EXPECT_EQ(search.find(rows, 200'000, RowSearch::Direction::Backward, details), 100'000u);
-    EXPECT_EQ(RowSearch("90 3C").find(rows, 10, RowSearch::Direction::Forward), 250'000u);
-    EXPECT_EQ(RowSearch("90 3C").find(rows, 10, RowSearch::Direction::Backward), 250'000u);
+    using MiddleC = MessageDetails::MiddleC;
+    EXPECT_EQ(matchingRows("c4 velocity 64", MiddleC::C4), (std::vector<std::size_t> {0, 3}))
+        << "the same words on channels 1 and 16";
+    EXPECT_EQ(matchingRows("c#4", MiddleC::C4), (std::vector<std::size_t> {1}));
+    EXPECT_EQ(matchingRows("(note off)", MiddleC::C4), (std::vector<std::size_t> {2}));
+    EXPECT_EQ(matchingRows("identity request", MiddleC::C4), (std::vector<std::size_t> {5}));
+    EXPECT_EQ(matchingRows("c3 velocity 64", MiddleC::C3), (std::vector<std::size_t> {0, 3}));
 }

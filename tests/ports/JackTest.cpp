@@ -1,10 +1,9 @@
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
-#include "monitor/modFormat.h"
+#include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortError.h"
-#include "settings/DeviceSelection.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
 
@@ -53,32 +52,21 @@ struct Listening
     }
 };
 
-// The grid rows the program makes of what waits, without their time stamps.
-void drainRows(MIDIInput &input, std::vector<std::string> &rows)
+// The messages the program stores of what waits.
+void drainRows(MIDIInput &input, std::vector<Bytes> &rows)
 {
     EventGridModel model;
-    MessageDrain::drain(input, false, model, std::chrono::hours(1));
-    for (std::size_t i = 0; i < model.rows().size(); ++i) {
-        const std::string_view row = model.rows().row(i);
-        rows.emplace_back(row.substr(row.find('\t')));
+    MessageDrain::drain(input, 0, false, model, std::chrono::hours(1));
+    for (std::size_t i = 0; i < model.store().size(); ++i) {
+        const CapturedMessage message = model.store().at(i);
+        rows.emplace_back(message.bytes.begin(), message.bytes.end());
     }
 }
 
-std::string rowOf(const Bytes &message)
-{
-    EventGridModel model;
-    if (message.front() == 0xF0)
-        model.appendSysExRow(QByteArrayView(message.data(), qsizetype(message.size())), 0);
-    else
-        model.appendRow(modFormat::FormatReceivedRow(message, 0));
-    const std::string_view row = model.rows().row(0);
-    return std::string(row.substr(row.find('\t')));
-}
-
 // Waits until at least `count` rows came, and returns them all.
-std::vector<std::string> rowsOnceThere(MIDIInput &input, std::size_t count)
+std::vector<Bytes> rowsOnceThere(MIDIInput &input, std::size_t count)
 {
-    std::vector<std::string> rows;
+    std::vector<Bytes> rows;
     static_cast<void>(
         QTest::qWaitFor([&] { return drainRows(input, rows), rows.size() >= count; }, 5000));
     return rows;
@@ -97,8 +85,8 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
         l.peer.send("out", event);
     ASSERT_TRUE(waiting.wait(5000)) << "MessagesWaiting, on the UI thread";
     EXPECT_EQ(rowsOnceThere(l.input, 7),
-        (std::vector<std::string> {rowOf({0xF0, 1, 2}), rowOf({0x90, 0x3C, 0x40}), rowOf({0xF8}),
-            rowOf({0xF7}), rowOf({0x3D}), rowOf({0x40}), rowOf(sysEx)}))
+        (std::vector<Bytes> {
+            {0xF0, 1, 2}, {0x90, 0x3C, 0x40}, {0xF8}, {0xF7}, {0x3D}, {0x40}, sysEx}))
         << "a SysEx cut by a status keeps its bytes; the status after F7 is cancelled";
 
     l.peer.send("out", {0xF0, 1, 2});

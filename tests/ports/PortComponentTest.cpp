@@ -1,8 +1,8 @@
+#include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortCommand.h"
 #include "ports/PortError.h"
-#include "settings/DeviceSelection.h"
 #include "support/LoopbackPorts.h"
 #include "support/ScriptedBackend.h"
 

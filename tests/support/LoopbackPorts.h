@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortSystem.h"
-#include "settings/DeviceSelection.h"
 
 // The real port components on the loopback device, opened the way the program opens them:
 // what goes out on `output` arrives on `input`.

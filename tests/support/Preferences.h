@@ -16,5 +16,8 @@ inline void rememberDevices(
 {
     forgetPreferences();
     QDir().mkpath(modPreferences::GetSettingsFolder());
-    modPreferences::SaveDeviceSettings({input, output, inputName, outputName});
+    RememberedState state;
+    state.input = {input, inputName};
+    state.output = {output, outputName};
+    modPreferences::SaveDeviceSettings(state);
 }

@@ -1,8 +1,8 @@
 #include "loadgen/LogVerifier.h"
 
+#include "capture/CaptureStore.h"
 #include "export/TrafficLog.h"
-#include "monitor/RowStore.h"
-#include "monitor/modFormat.h"
+#include "loadgen/LogLine.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
@@ -18,14 +18,11 @@ constexpr std::size_t SysExSize = 16;
 // The log of the messages at `places`, as Lumetra's own rows and log writer make it.
 QByteArray logOf(Mix mix, const std::vector<std::uint64_t> &places)
 {
-    RowStore rows;
+    CaptureStore rows;
     std::vector<std::uint8_t> message(SysExSize);
     for (const std::uint64_t place : places) {
         const std::size_t size = writeMessage(mix, place, SysExSize, message);
-        const auto bytes = std::span(message).first(size);
-        rows.append(kindAt(mix, place) == Kind::SysEx
-                ? modFormat::FormatSysExRow(QByteArrayView(bytes), 0)
-                : modFormat::FormatReceivedRow(bytes, 0));
+        rows.append(Origin::Received, 0, 0, std::span(message).first(size));
     }
     QBuffer out;
     out.open(QIODevice::WriteOnly);
@@ -102,8 +99,7 @@ TEST(LogVerifier, AnAlteredLineIsReportedAsSuchAndNotAlsoAsMissing)
 {
     std::vector<std::uint8_t> sysEx(SysExSize);
     writeSysEx(31, sysEx);
-    const QByteArray sysExLine
-        = QByteArray::fromStdString(modFormat::HexBytes(QByteArrayView(sysEx))).toUpper();
+    const QByteArray sysExLine = QByteArray::fromStdString(logLineOf(sysEx));
     const std::pair<QByteArray, const char *> cases[] = {
         {"90 00 02\r\n", "a Note On where #2 was"},
         {"80 00 82\r\n", "a data byte above 7F"},

@@ -1,6 +1,6 @@
 #include "LogLine.h"
 
-#include "monitor/RowMessage.h"
+#include "midi/Hex.h"
 
 std::string logHex(std::uint8_t byte)
 {
@@ -31,9 +31,16 @@ std::string logLineOf(std::span<const std::uint8_t> message)
 
 std::optional<std::vector<std::uint8_t>> readLogLine(std::string_view line)
 {
+    // Two digits a group, one character between groups; the line is checked whole below.
     std::vector<std::uint8_t> bytes;
-    const std::size_t count = decodeHexList(line, bytes, line.size());
-    if (count == 0 || bytes.size() != count || (bytes.front() != 0xF0 && count > 3))
+    for (std::size_t at = 0; at + 2 <= line.size(); at += 3) {
+        const int high = Hex::digitValue(line[at]);
+        const int low = Hex::digitValue(line[at + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes.push_back(std::uint8_t(high * 16 + low));
+    }
+    if (bytes.empty() || (bytes.front() != 0xF0 && bytes.size() > 3))
         return std::nullopt;
     if (logLineOf(bytes) != line)
         return std::nullopt;

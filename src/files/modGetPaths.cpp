@@ -32,4 +32,10 @@ void CreateFolderPath(const QString &path)
     }
 }
 
+QString fileDialogFolder()
+{
+    const QString documents = GetSpecialFolderPath(DocumentsFolder);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 } // namespace modGetPaths

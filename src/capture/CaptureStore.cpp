@@ -1,0 +1,157 @@
+#include "CaptureStore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr std::int64_t LargestStamp = (std::int64_t(1) << 47) - 1;
+
+} // namespace
+
+CaptureStore::CaptureStore()
+    : m_liveStart(LiveClock::now())
+    , m_wallUsAtStart(std::chrono::duration_cast<std::chrono::microseconds>(
+          std::chrono::system_clock::now().time_since_epoch())
+                          .count())
+{ }
+
+std::int64_t CaptureStore::stampOf(LiveClock::time_point moment) const
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(moment - m_liveStart).count();
+}
+
+std::uint32_t CaptureStore::Record::arenaIndex() const
+{
+    std::uint32_t index;
+    std::memcpy(&index, payload, sizeof index);
+    return index;
+}
+
+CaptureStore::Source CaptureStore::sourceNamed(const QString &name)
+{
+    const auto known = std::find(m_sourceNames.begin(), m_sourceNames.end(), name);
+    if (known != m_sourceNames.end())
+        return Source(known - m_sourceNames.begin());
+    if (m_sourceNames.size() == MaxSources)
+        return Source(MaxSources - 1);
+    m_sourceNames.push_back(name);
+    m_portStarts.emplace_back();
+    return Source(m_sourceNames.size() - 1);
+}
+
+QString CaptureStore::sourceName(Source source) const
+{
+    return source < m_sourceNames.size() ? m_sourceNames[source] : QString();
+}
+
+CaptureStore::Record &CaptureStore::newRecord(Origin origin, Source source, std::int64_t stampUs)
+{
+    if (m_size == m_chunks.size() * ChunkSize)
+        m_chunks.push_back(std::make_unique<Record[]>(ChunkSize));
+    Record &record = m_chunks[m_size >> ChunkShift][m_size & (ChunkSize - 1)];
+    ++m_size;
+    stampUs = std::clamp(stampUs, -LargestStamp - 1, LargestStamp);
+    record.stampLow = std::uint32_t(stampUs);
+    record.stampHigh = std::int16_t(stampUs >> 32);
+    record.sizeAndOrigin = std::uint8_t(origin);
+    record.source = source;
+    return record;
+}
+
+void CaptureStore::append(
+    Origin origin, Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() > 3) {
+        append(origin, source, stampUs,
+            QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())));
+        return;
+    }
+    Record &record = newRecord(origin, source, stampUs);
+    record.sizeAndOrigin |= std::uint8_t(bytes.size() << 4);
+    std::copy(bytes.begin(), bytes.end(), record.payload);
+}
+
+void CaptureStore::append(
+    Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes)
+{
+    if (bytes.size() <= 3) {
+        append(origin, source, stampUs,
+            std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                std::size_t(bytes.size())));
+        return;
+    }
+    Record &record = newRecord(origin, source, stampUs);
+    record.sizeAndOrigin |= LongMessage << 4;
+    const auto index = std::uint32_t(m_arena.size());
+    std::memcpy(record.payload, &index, sizeof index);
+    m_arena.push_back(bytes);
+}
+
+void CaptureStore::startPort(Source source, std::int64_t startUs)
+{
+    if (source < m_portStarts.size())
+        m_portStarts[source].push_back({m_size, startUs});
+}
+
+CapturedMessage CaptureStore::at(std::size_t row) const
+{
+    const Record &stored = record(row);
+    CapturedMessage message {stored.origin(), stored.source, stored.stampUs(), {}};
+    if (stored.size() == LongMessage) {
+        const QByteArray &bytes = m_arena[stored.arenaIndex()];
+        message.bytes = {
+            reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+    } else {
+        message.bytes = {stored.payload, stored.size()};
+    }
+    return message;
+}
+
+std::int64_t CaptureStore::portStartUs(Source source, std::size_t row) const
+{
+    if (source >= m_portStarts.size())
+        return 0;
+    const std::vector<PortStart> &starts = m_portStarts[source];
+    const auto after = std::upper_bound(starts.begin(), starts.end(), row,
+        [](std::size_t r, const PortStart &start) { return r < start.firstRow; });
+    return after == starts.begin() ? 0 : std::prev(after)->startUs;
+}
+
+std::optional<std::int32_t> CaptureStore::portMs(std::size_t row) const
+{
+    const Record &stored = record(row);
+    if (stored.origin() != Origin::Received)
+        return std::nullopt;
+    const std::int64_t sinceStart = stored.stampUs() - portStartUs(stored.source, row);
+    return std::int32_t(std::uint32_t(sinceStart / 1000));
+}
+
+std::optional<std::int64_t> CaptureStore::wallMs(std::size_t row) const
+{
+    const Record &stored = record(row);
+    if (stored.origin() != Origin::Received)
+        return std::nullopt;
+    const std::int64_t wallUs = m_wallUsAtStart + stored.stampUs();
+    return wallUs >= 0 ? wallUs / 1000 : (wallUs - 999) / 1000;
+}
+
+void CaptureStore::clear()
+{
+    m_chunks = decltype(m_chunks)();
+    m_size = 0;
+    m_arena = decltype(m_arena)();
+    for (std::vector<PortStart> &starts : m_portStarts)
+        if (!starts.empty())
+            starts = {{0, starts.back().startUs}};
+}
+
+std::size_t CaptureStore::bytesHeld() const
+{
+    std::size_t bytes = m_chunks.size() * ChunkSize * sizeof(Record)
+        + m_chunks.capacity() * sizeof(m_chunks[0]) + m_arena.capacity() * sizeof(QByteArray);
+    for (const QByteArray &message : m_arena)
+        bytes += std::size_t(message.capacity());
+    return bytes;
+}

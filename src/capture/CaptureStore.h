@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+// Where a stored message came from: the traffic that arrived, or what the program sent.
+enum class Origin : std::uint8_t { Received, Sent, SendFailed };
+
+// One stored message as a reader sees it. The bytes stay valid until the store is cleared.
+struct CapturedMessage
+{
+    Origin origin = Origin::Received;
+    std::uint8_t source = 0; // see CaptureStore::sourceName
+    std::int64_t stampUs = 0; // since the capture began
+    // The message whole as it crossed the wire, status first, or a SysEx from F0 on; empty
+    // for a failed send.
+    std::span<const std::uint8_t> bytes;
+
+    bool isSysEx() const { return !bytes.empty() && bytes.front() == 0xF0; }
+};
+
+// What the program sent, or tried to: the bytes as they went to the port (none when the
+// send failed).
+struct SentMessage
+{
+    Origin origin = Origin::SendFailed;
+    QByteArray bytes;
+};
+
+// Every message of a capture as a value, in the order it was stored, compact enough for
+// tens of millions: a record of 12 bytes holds the origin, the source, the stamp and up to
+// three bytes; a longer message (a SysEx dump) lies in an arena of shared byte arrays, so a
+// dump the input assembled is kept without a copy. Records lie in chunks of fixed size, so
+// that growing never moves what is stored. Text is made from the records only where a person
+// reads it.
+class CaptureStore
+{
+public:
+    using Source = std::uint8_t;
+    using LiveClock = std::chrono::steady_clock;
+    static constexpr std::size_t MaxSources = 256;
+
+    // Stamp 0 is now, on the steady clock and on the wall clock.
+    CaptureStore();
+
+    // The source of that port name, added when new. Past MaxSources names the last source
+    // stands for all the rest.
+    Source sourceNamed(const QString &name);
+    QString sourceName(Source source) const;
+    std::size_t sourceCount() const { return m_sourceNames.size(); }
+
+    void append(
+        Origin origin, Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
+    // A message already held in a byte array: a long one is shared, not copied.
+    void append(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes);
+
+    // From the next row on, the stamps of `source` count from `startUs` in the Timestamp
+    // cell: its port was started then.
+    void startPort(Source source, std::int64_t startUs);
+    // The stamp of a moment of live traffic.
+    std::int64_t stampOf(LiveClock::time_point moment) const;
+    // The moment stamp 0 stands for, in microseconds since the epoch.
+    void setWallClockAtStart(std::int64_t wallUs) { m_wallUsAtStart = wallUs; }
+
+    std::size_t size() const { return m_size; }
+    CapturedMessage at(std::size_t row) const;
+    Origin origin(std::size_t row) const { return record(row).origin(); }
+    // The Timestamp cell's number: milliseconds since the row's port started, as 32 bits
+    // (they wrap after 24 days, as the cell always did); nothing for a row the program sent.
+    std::optional<std::int32_t> portMs(std::size_t row) const;
+    // When a received row arrived, in ms since the epoch; nothing for a row the program sent.
+    std::optional<std::int64_t> wallMs(std::size_t row) const;
+
+    // The rows are gone; the ports' running clocks go on from row 0.
+    void clear();
+    // Memory the store holds for its rows, spare capacity included.
+    std::size_t bytesHeld() const;
+
+private:
+    static constexpr std::size_t ChunkShift = 12;
+    static constexpr std::size_t ChunkSize = std::size_t(1) << ChunkShift;
+    static constexpr std::uint8_t LongMessage = 0xF;
+
+    // 48 bits of stamp hold over four years of microseconds either side of the start.
+    struct Record
+    {
+        std::uint32_t stampLow;
+        std::int16_t stampHigh;
+        std::uint8_t sizeAndOrigin; // inline byte count (or LongMessage) << 4 | origin
+        Source source;
+        std::uint8_t payload[4]; // the bytes, or the index of a long message in the arena
+
+        std::int64_t stampUs() const { return std::int64_t(stampHigh) << 32 | stampLow; }
+        Origin origin() const { return Origin(sizeAndOrigin & 0xF); }
+        std::uint8_t size() const { return sizeAndOrigin >> 4; }
+        std::uint32_t arenaIndex() const;
+    };
+    static_assert(sizeof(Record) == 12);
+
+    struct PortStart
+    {
+        std::size_t firstRow;
+        std::int64_t startUs;
+    };
+
+    Record &newRecord(Origin origin, Source source, std::int64_t stampUs);
+    const Record &record(std::size_t row) const
+    {
+        return m_chunks[row >> ChunkShift][row & (ChunkSize - 1)];
+    }
+    std::int64_t portStartUs(Source source, std::size_t row) const;
+
+    std::vector<std::unique_ptr<Record[]>> m_chunks;
+    std::size_t m_size = 0;
+    std::vector<QByteArray> m_arena;
+    std::vector<QString> m_sourceNames;
+    std::vector<std::vector<PortStart>> m_portStarts; // by source, oldest first
+    LiveClock::time_point m_liveStart;
+    std::int64_t m_wallUsAtStart = 0;
+};

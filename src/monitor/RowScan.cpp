@@ -1,0 +1,151 @@
+#include "RowScan.h"
+
+#include "RowCells.h"
+#include "ports/MidiMessage.h"
+
+#include <charconv>
+
+namespace {
+
+// A short message as one number, origin and size included; never 0. With `channel` false
+// the channel of a channel message is left out.
+std::uint32_t keyOf(const CapturedMessage &message, bool channel = true)
+{
+    std::uint32_t key = 1u << 31 | std::uint32_t(message.origin) << 26
+        | std::uint32_t(message.bytes.size()) << 24;
+    for (std::size_t i = 0; i < message.bytes.size(); ++i)
+        key |= std::uint32_t(message.bytes[i]) << (16 - 8 * i);
+    if (!channel && !message.bytes.empty() && isChannelStatus(message.bytes[0]))
+        key &= ~(0x0Fu << 16);
+    return key;
+}
+
+// Data bytes that between them give every event name a status can show.
+constexpr std::uint8_t DataSamples[][2] = {{0x00, 0x00}, {0x00, 0x40}, {0x79, 0x00}, {0x79, 0x40}};
+
+// The cells after the time stamp of a received message's row.
+std::string_view cellsAfterStamp(const std::string &row)
+{
+    return std::string_view(row).substr(row.find('\t') + 1);
+}
+
+} // namespace
+
+RowScan::RowScan(const RowSearch &search, const CaptureStore &rows, RowSearch::Details details)
+    : m_search(search)
+    , m_rows(rows)
+    , m_details(details)
+    , m_messageFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
+    , m_detailsFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
+{ }
+
+std::optional<std::size_t> RowScan::first(std::size_t first, std::size_t last)
+{
+    for (std::size_t row = first; row < last; ++row)
+        if (matches(row))
+            return row;
+    return std::nullopt;
+}
+
+std::optional<std::size_t> RowScan::last(std::size_t first, std::size_t last)
+{
+    for (std::size_t row = last; row > first; --row)
+        if (matches(row - 1))
+            return row - 1;
+    return std::nullopt;
+}
+
+bool RowScan::matches(std::size_t row)
+{
+    const CapturedMessage message = m_rows.at(row);
+    if (message.bytes.size() > 3 || message.bytes.empty())
+        return longMatches(row, message);
+    // The whole row of a sent message depends on its bytes: "SENT" stands for the stamp.
+    if (message.origin != Origin::Received)
+        return messageFinding(message) & InCells;
+    const std::uint8_t possible = statusFinding(message);
+    if ((m_details || possible & InCells) && messageFinding(message) & InCells)
+        return true;
+    if (!m_search.mayTouchStamp())
+        return false;
+    if (!m_search.hasBlank())
+        return stampMatches(row);
+    return possible & AfterStamp && messageFinding(message) & AfterStamp && stampMatches(row);
+}
+
+bool RowScan::longMatches(std::size_t row, const CapturedMessage &message) const
+{
+    if (m_search.matchesUpper(RowCells::row(m_rows, row)))
+        return true;
+    return m_details
+        && m_search.matchesUpper(
+            MessageDetails::describe(message.bytes, *m_details).toUpper().toStdString());
+}
+
+// Whether a received message of this status and size can hold the text in its cells, with
+// any data bytes: the data cells become wildcards, and the samples give every event name.
+std::uint8_t RowScan::statusFinding(const CapturedMessage &message)
+{
+    std::uint8_t &finding = m_statusFindings[message.bytes.size() * 256 + message.bytes[0]];
+    if (finding & Known)
+        return finding;
+    finding = Known;
+    for (const auto &sample : DataSamples) {
+        const std::uint8_t bytes[] = {message.bytes[0], sample[0], sample[1]};
+        std::string row;
+        RowCells::appendLeading(
+            row, {Origin::Received, 0, 0, std::span(bytes, message.bytes.size())}, 0);
+        std::string cells(cellsAfterStamp(row));
+        const std::size_t data1 = cells.find('\t') + 1;
+        const std::size_t dataEnd = cells.find('\t', cells.find('\t', data1) + 1);
+        for (std::size_t at = data1; at < dataEnd; ++at)
+            if (cells[at] != '\t')
+                cells[at] = '\0';
+        if (m_search.matchesUpper(cells, true))
+            finding |= InCells;
+        if (m_search.restStartsAt(cells, true))
+            finding |= AfterStamp;
+    }
+    return finding;
+}
+
+std::uint8_t RowScan::messageFinding(const CapturedMessage &message)
+{
+    const std::uint32_t key = keyOf(message);
+    CacheEntry &entry = m_messageFindings[(key * 0x9E3779B1u) >> (32 - CacheBits)];
+    if (entry.key == key)
+        return entry.finding;
+    std::string row;
+    RowCells::appendLeading(row, message, 0);
+    const std::string_view cells
+        = message.origin == Origin::Received ? cellsAfterStamp(row) : std::string_view(row);
+    std::uint8_t finding = Known;
+    if (m_search.matchesUpper(cells) || detailsMatch(message))
+        finding |= InCells;
+    if (message.origin == Origin::Received && m_search.restStartsAt(cells))
+        finding |= AfterStamp;
+    entry = {key, finding};
+    return finding;
+}
+
+// The details of a channel message never name its channel: they are looked at once for all
+// sixteen.
+bool RowScan::detailsMatch(const CapturedMessage &message)
+{
+    if (!m_details)
+        return false;
+    const std::uint32_t key = keyOf(message, false);
+    CacheEntry &entry = m_detailsFindings[(key * 0x9E3779B1u) >> (32 - CacheBits)];
+    if (entry.key != key)
+        entry = {key,
+            std::uint8_t(m_search.matchesUpper(
+                MessageDetails::describe(message.bytes, *m_details).toUpper().toStdString()))};
+    return entry.finding != 0;
+}
+
+bool RowScan::stampMatches(std::size_t row) const
+{
+    char digits[16];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, *m_rows.portMs(row));
+    return m_search.stampMatches(std::string_view(digits, std::size_t(end - digits)));
+}

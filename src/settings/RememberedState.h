@@ -1,0 +1,24 @@
+#pragma once
+
+#include "filter/modFilter.h"
+#include "monitor/ViewSettings.h"
+
+#include <QString>
+#include <cstdint>
+
+// What Lumetra remembers from run to run, as one value the main window owns: the chosen
+// devices, by their positions in the lists (as earlier versions kept them) and by name,
+// which stays right when the positions shift; the filter's check marks; the View choices.
+struct RememberedState
+{
+    struct Device
+    {
+        std::int16_t index = 0;
+        QString name;
+    };
+
+    Device input;
+    Device output;
+    modFilter::FilterChecks filter;
+    ViewSettings view;
+};

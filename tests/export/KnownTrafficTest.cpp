@@ -1,0 +1,137 @@
+#include "export/CsvLog.h"
+#include "export/MidiFile.h"
+#include "export/SysExFile.h"
+#include "export/TrafficLog.h"
+#include "monitor/EventGridModel.h"
+#include "support/Files.h"
+#include "support/StoredRows.h"
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <ctime>
+
+// Every kind of row through the grid and every export, against the files an earlier version
+// wrote of the same traffic (tests/data/known-traffic): what users and their tools read must
+// not change by a byte.
+namespace {
+
+constexpr std::int64_t CaptureStartUs = 1'767'225'600'123'000; // 2026-01-01 00:00:00.123 UTC
+
+// The stamp of a message `ms` after its port started at `portStartUs`, with a part of a
+// millisecond that the cells must not round up.
+std::int64_t at(std::int64_t portStartUs, std::int64_t ms)
+{
+    return portStartUs + ms * 1000 + 500;
+}
+
+std::vector<std::uint8_t> longDump()
+{
+    std::vector<std::uint8_t> dump {0xF0, 0x7D};
+    for (int i = 0; i < 297; ++i)
+        dump.push_back(std::uint8_t(i % 128));
+    dump.push_back(0xF7);
+    return dump;
+}
+
+void storeKnownTraffic(CaptureStore &rows)
+{
+    rows.setWallClockAtStart(CaptureStartUs);
+    rows.sourceNamed("Lumetra Loopback");
+    rows.startPort(0, 0);
+    constexpr Origin In = Origin::Received, Out = Origin::Sent;
+    store(rows,
+        {{In, {0x90, 0x3C, 0x40}, at(0, 0)}, {In, {0x80, 0x3C, 0x00}, at(0, 5)},
+            {In, {0x90, 0x3C, 0x00}, at(0, 5)}, {In, {0xB0, 0x07, 0x64}, at(0, 12)},
+            {In, {0xB0, 0x79, 0x00}, at(0, 12)}, {In, {0xB0, 0x7B, 0x00}, at(0, 13)},
+            {In, {0xC5, 0x0A}, at(0, 20)}, {In, {0xD3, 0x40}, at(0, 21)},
+            {In, {0xE0, 0x00, 0x40}, at(0, 22)}, {In, {0xA1, 0x3C, 0x20}, at(0, 23)},
+            {In, {0xF1, 0x23}, at(0, 30)}, {In, {0xF2, 0x10, 0x00}, at(0, 31)},
+            {In, {0xF3, 0x05}, at(0, 32)}, {In, {0xF6}, at(0, 33)}, {In, {0xF8}, at(0, 34)},
+            {In, {0xFE}, at(0, 35)}, {In, {0xFA}, at(0, 36)}, {In, {0x3C}, at(0, 40)},
+            {In, {0x90, 0x3C}, at(0, 41)}, {In, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, at(0, 50)},
+            {In, {0xF0, 0x41, 0x10, 0x42}, at(0, 51)}, {In, {0xF7}, at(0, 52)},
+            {In, longDump(), at(0, 60)}, {Out, {0x90, 0x3C, 0x7F}, at(0, 60)},
+            {Out, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, at(0, 60)},
+            {Origin::SendFailed, {}, at(0, 60)}, {Out, {0xC0, 0x05}, at(0, 61)},
+            {In, {0x91, 0x3D, 0x41}, at(0, 61)}});
+    // The input switched a second into the capture: its stamps start again.
+    constexpr std::int64_t Restart = 1'000'000;
+    rows.startPort(0, Restart);
+    store(rows,
+        {{In, {0x90, 0x40, 0x7F}, at(Restart, 3)},
+            {In, {0xF0, 0x43, 0x12, 0x00, 0xF7}, at(Restart, 4)},
+            {In, {0x80, 0x40, 0x40}, at(Restart, 3'000'000'000)}, // past 2^31 ms
+            {In, {0xFF}, at(Restart, 3'000'000'001)},
+            {In, {0x9F, 0x00, 0x7F}, at(Restart, 3'000'000'001)}});
+}
+
+// The grid as a person reads it, in every form of the time column and both middle Cs, then
+// its stored cells.
+QByteArray gridText(EventGridModel &model)
+{
+    QByteArray text;
+    for (const auto time : {ViewSettings::Time::SinceStart, ViewSettings::Time::TimeOfDay,
+             ViewSettings::Time::Delta}) {
+        for (const auto middleC : {MessageDetails::MiddleC::C4, MessageDetails::MiddleC::C3}) {
+            model.setViewSettings({time, true, middleC});
+            for (int row = 0; row < model.rowCount() - 1; ++row) {
+                QStringList cells;
+                for (int column = 0; column < model.columnCount(); ++column)
+                    cells << model.index(row, column).data().toString();
+                text += (cells.join('|') + '\n').toUtf8();
+            }
+        }
+    }
+    for (int row = 1; row < model.gridRowCount() - 1; ++row) {
+        QStringList cells;
+        for (int column = 0; column < EventGridModel::ColumnCount; ++column)
+            cells << model.gridCellText(row, column);
+        text += (cells.join('\t') + '\n').toUtf8();
+    }
+    return text;
+}
+
+QByteArray known(const char *name)
+{
+    return readFile(QStringLiteral(LUMETRA_TEST_DATA "/known-traffic/") + name);
+}
+
+} // namespace
+
+TEST(KnownTraffic, TheGridAndEveryExportStayByteForByteWhatTheyWere)
+{
+    // The time of day is the local time: the known files were written in UTC.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "UTC");
+    tzset();
+    EventGridModel model;
+    storeKnownTraffic(model.store());
+    model.commit();
+    EXPECT_EQ(gridText(model).toStdString(), known("grid.txt").toStdString());
+
+    model.setViewSettings({});
+    const CaptureStore &rows = model.store();
+    QTemporaryDir folder;
+    const auto saved = [&](const char *name) { return readFile(folder.filePath(name)); };
+    ASSERT_TRUE(TrafficLog::save(rows, TrafficLog::Rows::IncomingOnly, folder.filePath("in.txt"))
+                    .isEmpty());
+    ASSERT_TRUE(
+        TrafficLog::save(rows, TrafficLog::Rows::All, folder.filePath("inout.txt")).isEmpty());
+    const CsvLog::ExtraColumns extra {[&](std::size_t row) { return model.timeOfDay(row); },
+        [&](std::size_t row) { return model.details(row); }};
+    ASSERT_TRUE(CsvLog::save(rows, extra, folder.filePath("grid.csv")).isEmpty());
+    ASSERT_TRUE(MidiFile::save(rows, folder.filePath("received.mid")).error.isEmpty());
+    ASSERT_TRUE(
+        SysExFile::save(rows, SysExFile::rowsToSave(rows, {}), folder.filePath("received.syx"))
+            .error.isEmpty());
+    const std::vector<std::size_t> selected {3, 20, 24};
+    ASSERT_TRUE(SysExFile::save(
+        rows, SysExFile::rowsToSave(rows, selected), folder.filePath("selected.syx"))
+                    .error.isEmpty());
+    for (const char *file :
+        {"in.txt", "inout.txt", "grid.csv", "received.mid", "received.syx", "selected.syx"})
+        EXPECT_EQ(saved(file).toStdString(), known(file).toStdString()) << file;
+
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    tzset();
+}
