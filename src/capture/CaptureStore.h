@@ -46,6 +46,8 @@ public:
     using Source = std::uint8_t;
     using LiveClock = std::chrono::steady_clock;
     static constexpr std::size_t MaxSources = 256;
+    // The size a record gives a message of more than three bytes.
+    static constexpr std::uint8_t LongMessage = 0xF;
 
     // Stamp 0 is now, on the steady clock and on the wall clock.
     CaptureStore();
@@ -72,6 +74,17 @@ public:
     std::size_t size() const { return m_size; }
     CapturedMessage at(std::size_t row) const;
     Origin origin(std::size_t row) const { return record(row).origin(); }
+    // A row's origin and size (0 to 3, or LongMessage << 4) and its first byte, as one number
+    // below 2^16: what a scan of millions of rows can rule most of them out by.
+    std::uint16_t glance(std::size_t row) const
+    {
+        const Record &stored = record(row);
+        return std::uint16_t(stored.sizeAndOrigin | stored.payload[0] << 8);
+    }
+    static constexpr std::uint16_t glanceOf(Origin origin, std::uint8_t size, std::uint8_t first)
+    {
+        return std::uint16_t(std::uint8_t(origin) | size << 4 | first << 8);
+    }
     // The Timestamp cell's number: milliseconds since the row's port started, as 32 bits
     // (they wrap after 24 days, as the cell always did); nothing for a row the program sent.
     std::optional<std::int32_t> portMs(std::size_t row) const;
@@ -86,7 +99,6 @@ public:
 private:
     static constexpr std::size_t ChunkShift = 12;
     static constexpr std::size_t ChunkSize = std::size_t(1) << ChunkShift;
-    static constexpr std::uint8_t LongMessage = 0xF;
 
     // 48 bits of stamp hold over four years of microseconds either side of the start.
     struct Record

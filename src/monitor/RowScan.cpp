@@ -37,12 +37,31 @@ RowScan::RowScan(const RowSearch &search, const CaptureStore &rows, RowSearch::D
     , m_details(details)
     , m_messageFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
     , m_detailsFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
-{ }
+{
+    const bool stampAlone = m_search.mayTouchStamp() && !m_search.hasBlank();
+    if (!m_details && !stampAlone)
+        ruleOutByStatus();
+}
+
+// Worked out for every status at once, so that the scan itself only looks a row up.
+void RowScan::ruleOutByStatus()
+{
+    m_ruledOut.assign(std::size_t(1) << 16, false);
+    for (std::uint8_t size = 1; size <= 3; ++size) {
+        for (int status = 0; status < 256; ++status) {
+            const std::uint8_t bytes[] = {std::uint8_t(status), 0, 0};
+            const std::uint8_t finding = statusFinding({Origin::Received, 0, 0, std::span(bytes, size)});
+            const bool possible
+                = finding & InCells || (finding & AfterStamp && m_search.mayTouchStamp());
+            m_ruledOut[CaptureStore::glanceOf(Origin::Received, size, std::uint8_t(status))] = !possible;
+        }
+    }
+}
 
 std::optional<std::size_t> RowScan::first(std::size_t first, std::size_t last)
 {
     for (std::size_t row = first; row < last; ++row)
-        if (matches(row))
+        if (mayMatch(row) && matches(row))
             return row;
     return std::nullopt;
 }
@@ -50,7 +69,7 @@ std::optional<std::size_t> RowScan::first(std::size_t first, std::size_t last)
 std::optional<std::size_t> RowScan::last(std::size_t first, std::size_t last)
 {
     for (std::size_t row = last; row > first; --row)
-        if (matches(row - 1))
+        if (mayMatch(row - 1) && matches(row - 1))
             return row - 1;
     return std::nullopt;
 }

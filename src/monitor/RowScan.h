@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // One search's pass over the stored rows, with what it learned of the messages it met: for
 // each status, whether its cells can hold the text at all, and for each distinct short
@@ -28,6 +29,11 @@ private:
     };
 
     bool matches(std::size_t row);
+    bool mayMatch(std::size_t row) const
+    {
+        return m_ruledOut.empty() || !m_ruledOut[m_rows.glance(row)];
+    }
+    void ruleOutByStatus();
     bool longMatches(std::size_t row, const CapturedMessage &message) const;
     std::uint8_t statusFinding(const CapturedMessage &message);
     std::uint8_t messageFinding(const CapturedMessage &message);
@@ -48,4 +54,7 @@ private:
     std::array<std::uint8_t, 4 * 256> m_statusFindings {};
     std::unique_ptr<CacheEntry[]> m_messageFindings;
     std::unique_ptr<CacheEntry[]> m_detailsFindings; // channel left out
+    // By CaptureStore::glance: rows that cannot match whatever their data bytes; empty when
+    // the details or the time stamp alone may hold the text.
+    std::vector<bool> m_ruledOut;
 };
