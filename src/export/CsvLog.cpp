@@ -5,8 +5,10 @@
 #include "files/SafeFile.h"
 #include "monitor/RowCells.h"
 #include "monitor/RowColumns.h"
+#include "monitor/TimeOfDay.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 namespace CsvLog {
@@ -33,11 +35,41 @@ namespace {
         block.append('"');
     }
 
-    void appendField(BlockWriter &block, const QString &text)
+    // The details of each distinct short message are put into words once; a log repeats few.
+    class DetailsText
     {
-        const QByteArray utf8 = text.toUtf8();
-        appendField(block, std::string_view(utf8.constData(), std::size_t(utf8.size())));
-    }
+    public:
+        explicit DetailsText(MessageDetails::MiddleC middleC)
+            : m_middleC(middleC)
+            , m_known(std::make_unique<Entry[]>(Slots))
+        { }
+
+        std::string_view of(const CapturedMessage &message)
+        {
+            if (message.bytes.size() > 3) {
+                m_long = MessageDetails::describe(message.bytes, m_middleC).toStdString();
+                return m_long;
+            }
+            std::uint32_t key = 1u << 31 | std::uint32_t(message.bytes.size()) << 24;
+            for (std::size_t i = 0; i < message.bytes.size(); ++i)
+                key |= std::uint32_t(message.bytes[i]) << (16 - 8 * i);
+            Entry &entry = m_known[(key * 0x9E3779B1u) >> 20];
+            if (entry.key != key)
+                entry = {key, MessageDetails::describe(message.bytes, m_middleC).toStdString()};
+            return entry.words;
+        }
+
+    private:
+        static constexpr std::size_t Slots = std::size_t(1) << 12;
+        struct Entry
+        {
+            std::uint32_t key = 0;
+            std::string words; // UTF-8
+        };
+        const MessageDetails::MiddleC m_middleC;
+        std::unique_ptr<Entry[]> m_known;
+        std::string m_long;
+    };
 
     void appendHeader(BlockWriter &block)
     {
@@ -48,9 +80,18 @@ namespace {
         block.append("Time of Day,Details\r\n");
     }
 
-    void appendLine(BlockWriter &block, const CaptureStore &rows, std::size_t row,
-        const ExtraColumns &extra, std::string &text)
+    struct LineWriter
     {
+        const CaptureStore &rows;
+        TimeOfDay timeOfDay;
+        DetailsText details;
+        std::string text;
+    };
+
+    void appendLine(BlockWriter &block, LineWriter &line, std::size_t row)
+    {
+        const CaptureStore &rows = line.rows;
+        std::string &text = line.text;
         text.clear();
         const CapturedMessage message = rows.at(row);
         RowCells::appendLeading(text, message, rows.portMs(row));
@@ -64,30 +105,32 @@ namespace {
             block.append(',');
             rest = tab == std::string_view::npos ? std::string_view() : rest.substr(tab + 1);
         }
-        appendField(block, extra.timeOfDay(row));
+        text.clear();
+        line.timeOfDay.append(text, rows, row);
+        block.append(text);
         block.append(',');
-        appendField(block, extra.details(row));
+        appendField(block, line.details.of(message));
         block.append("\r\n");
     }
 
 } // namespace
 
-bool write(const CaptureStore &rows, const ExtraColumns &extra, QIODevice &out)
+bool write(const CaptureStore &rows, MessageDetails::MiddleC middleC, QIODevice &out)
 {
     BlockWriter block(out);
     appendHeader(block);
-    std::string text;
+    LineWriter line {rows, {}, DetailsText(middleC), {}};
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        appendLine(block, rows, row, extra, text);
+        appendLine(block, line, row);
         if (!block.flushWhenFull())
             return false;
     }
     return block.flush();
 }
 
-QString save(const CaptureStore &rows, const ExtraColumns &extra, const QString &path)
+QString save(const CaptureStore &rows, MessageDetails::MiddleC middleC, const QString &path)
 {
-    return SafeFile::saveWhole(path, [&](QIODevice &out) { return write(rows, extra, out); });
+    return SafeFile::saveWhole(path, [&](QIODevice &out) { return write(rows, middleC, out); });
 }
 
 } // namespace CsvLog

@@ -84,11 +84,8 @@ void FileExports::exportCsv()
     const QString path = askPath(QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
-    // The time of day and the details as the view would show them, whatever it shows now.
-    const CsvLog::ExtraColumns extra {
-        [this](std::size_t row) { return m_wiring.rows.timeOfDay(row); },
-        [this](std::size_t row) { return m_wiring.rows.details(row); }};
-    if (const QString error = CsvLog::save(m_wiring.rows.store(), extra, path); !error.isEmpty())
+    const MessageDetails::MiddleC middleC = m_wiring.rows.viewSettings().middleC;
+    if (const QString error = CsvLog::save(m_wiring.rows.store(), middleC, path); !error.isEmpty())
         tellFailure(path, error);
 }
 

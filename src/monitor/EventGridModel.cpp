@@ -4,7 +4,6 @@
 #include "RowCells.h"
 #include "frame/NumberText.h"
 
-#include <QDateTime>
 #include <stdexcept>
 
 namespace {
@@ -67,9 +66,7 @@ void EventGridModel::setViewSettings(const ViewSettings &settings)
 
 QString EventGridModel::timeOfDay(std::size_t row) const
 {
-    const std::optional<std::int64_t> ms = m_store.wallMs(row);
-    return ms ? QDateTime::fromMSecsSinceEpoch(*ms).toString(QStringLiteral("HH:mm:ss.zzz"))
-              : QString();
+    return m_timeOfDay.of(m_store, row);
 }
 
 QString EventGridModel::details(std::size_t row) const

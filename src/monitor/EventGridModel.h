@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RowColumns.h"
+#include "TimeOfDay.h"
 #include "ViewSettings.h"
 #include "capture/CaptureStore.h"
 
@@ -64,4 +65,5 @@ private:
     CaptureStore m_store;
     std::size_t m_shownRows = 0; // rows the view has been told about
     ViewSettings m_view;
+    TimeOfDay m_timeOfDay;
 };

@@ -9,10 +9,9 @@
 namespace RowCells {
 namespace {
 
-    void appendUpper(std::string &out, std::string_view text)
+    // The grid shows its rows upper-cased.
+    void upperCaseFrom(std::string &out, std::size_t at)
     {
-        const std::size_t at = out.size();
-        out += text;
         std::transform(out.begin() + std::ptrdiff_t(at), out.end(),
             out.begin() + std::ptrdiff_t(at),
             [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
@@ -48,9 +47,12 @@ void appendLeading(
         return;
     case Origin::Received:
         const std::int32_t stamp = portMs.value_or(0);
-        appendUpper(out,
-            message.isSysEx() ? modFormat::SysExRowStart(stamp)
-                              : modFormat::FormatReceivedRow(message.bytes, stamp));
+        const std::size_t start = out.size();
+        if (message.isSysEx())
+            out += modFormat::SysExRowStart(stamp);
+        else
+            modFormat::AppendReceivedRow(out, message.bytes, stamp);
+        upperCaseFrom(out, start);
         return;
     }
 }

@@ -50,10 +50,12 @@ void RowScan::ruleOutByStatus()
     for (std::uint8_t size = 1; size <= 3; ++size) {
         for (int status = 0; status < 256; ++status) {
             const std::uint8_t bytes[] = {std::uint8_t(status), 0, 0};
-            const std::uint8_t finding = statusFinding({Origin::Received, 0, 0, std::span(bytes, size)});
+            const std::uint8_t finding
+                = statusFinding({Origin::Received, 0, 0, std::span(bytes, size)});
             const bool possible
                 = finding & InCells || (finding & AfterStamp && m_search.mayTouchStamp());
-            m_ruledOut[CaptureStore::glanceOf(Origin::Received, size, std::uint8_t(status))] = !possible;
+            m_ruledOut[CaptureStore::glanceOf(Origin::Received, size, std::uint8_t(status))]
+                = !possible;
         }
     }
 }

@@ -130,37 +130,54 @@ bool IsSystemStatus(std::int16_t status)
     return status >= 0xF0;
 }
 
+namespace {
+
+    void appendMessageRow(std::string &row, std::int16_t status, std::int16_t data1,
+        std::int16_t data2, std::int32_t timestamp)
+    {
+        appendDecimal(row, timestamp);
+        row += Tab;
+        appendHexByte(row, status);
+        row += Tab;
+        if (IsSystemStatus(status))
+            appendSystemFields(row, status, data1, data2);
+        else
+            appendChannelFields(row, status, data1, data2);
+    }
+
+} // namespace
+
 std::string FormatMessageRow(
     std::int16_t status, std::int16_t data1, std::int16_t data2, std::int32_t timestamp)
 {
     std::string row;
     row.reserve(48);
-    appendDecimal(row, timestamp);
-    row += Tab;
-    appendHexByte(row, status);
-    row += Tab;
-    if (IsSystemStatus(status))
-        appendSystemFields(row, status, data1, data2);
-    else
-        appendChannelFields(row, status, data1, data2);
+    appendMessageRow(row, status, data1, data2, timestamp);
     return row;
 }
 
 std::string FormatReceivedRow(std::span<const std::uint8_t> message, std::int32_t timestamp)
 {
+    std::string row;
+    AppendReceivedRow(row, message, timestamp);
+    return row;
+}
+
+void AppendReceivedRow(
+    std::string &row, std::span<const std::uint8_t> message, std::int32_t timestamp)
+{
     if (message.empty())
-        return {};
+        return;
     if (!isStatusByte(message[0])) {
         // Bytes that came without a status: shown as they are, with no channel made up.
-        std::string row;
         appendDecimal(row, timestamp);
         row += Tab;
         appendHexByte(row, message[0]);
         row += "\t\t\t\t\t";
-        return row;
+        return;
     }
     const auto byteAt = [&](std::size_t i) { return i < message.size() ? message[i] : Missing; };
-    return FormatMessageRow(message[0], byteAt(1), byteAt(2), timestamp);
+    appendMessageRow(row, message[0], byteAt(1), byteAt(2), timestamp);
 }
 
 std::string SysExRowStart(std::int32_t timestamp)

@@ -27,6 +27,9 @@ std::string FormatMessageRow(
 // The row of a received message other than SysEx, as many bytes as came: a data byte that
 // did not come leaves its cell empty, and bytes without a status get no channel or event.
 std::string FormatReceivedRow(std::span<const std::uint8_t> message, std::int32_t timestamp);
+// The same row appended to `out`, for a caller that makes millions of them.
+void AppendReceivedRow(
+    std::string &out, std::span<const std::uint8_t> message, std::int32_t timestamp);
 
 // The row of a System Exclusive message: status "f0", the bytes in the last field.
 std::string FormatSysExRow(QByteArrayView bytes, std::int32_t timestamp);
