@@ -56,7 +56,6 @@ public:
     // stands for all the rest.
     Source sourceNamed(const QString &name);
     QString sourceName(Source source) const;
-    std::size_t sourceCount() const { return m_sourceNames.size(); }
 
     void append(
         Origin origin, Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
@@ -73,7 +72,6 @@ public:
 
     std::size_t size() const { return m_size; }
     CapturedMessage at(std::size_t row) const;
-    Origin origin(std::size_t row) const { return record(row).origin(); }
     // A row's origin and size (0 to 3, or LongMessage << 4) and its first byte, as one number
     // below 2^16: what a scan of millions of rows can rule most of them out by.
     std::uint16_t glance(std::size_t row) const
