@@ -20,7 +20,7 @@ public:
         , m_slot(slot)
     { }
     ~JackPort() override { m_client->remove(m_slot); }
-    bool isAlive() const override { return m_client->isAlive(); }
+    bool isAlive() const override { return m_client->isConnected(m_slot); }
 
 protected:
     std::shared_ptr<JackClient> m_client;

@@ -31,6 +31,7 @@ struct JackClient::Slot
     jack_port_t *port = nullptr;
     jack_ringbuffer_t *ring = nullptr;
     InputSink *sink = nullptr; // inputs only
+    QByteArray peer; // the full name of the port it was connected to, if any
     std::atomic<std::uint64_t> lost {0};
 };
 
@@ -169,10 +170,11 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
 
 void JackClient::connectPeer(Slot &slot, const QString &peer)
 {
+    slot.peer = peer.toLocal8Bit();
     if (peer.isEmpty())
         return;
     const QByteArray own = jack_port_name(slot.port);
-    const QByteArray other = peer.toLocal8Bit();
+    const QByteArray &other = slot.peer;
     const bool input = slot.sink != nullptr;
     const int result = input ? jack_connect(m_client, other.constData(), own.constData())
                              : jack_connect(m_client, own.constData(), other.constData());
@@ -188,6 +190,16 @@ QString JackClient::uniquePortName(const QString &wanted) const
          ++n)
         name = wanted + u' ' + QString::number(n);
     return name;
+}
+
+bool JackClient::isConnected(int index) const
+{
+    const Slot &slot = *m_slots[std::size_t(index)];
+    std::lock_guard lock(m_apiMutex);
+    if (!m_client || !isAlive() || !slot.port)
+        return false;
+    // The library answers from the graph it keeps: no round trip to the server.
+    return slot.peer.isEmpty() || jack_port_connected_to(slot.port, slot.peer.constData());
 }
 
 void JackClient::remove(int index)

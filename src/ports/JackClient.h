@@ -49,6 +49,9 @@ public:
     int addInput(InputSink &sink, const QString &portName, const QString &peer);
     int addOutput(const QString &portName, const QString &peer);
     void remove(int slot);
+    // False once the client is gone, or a port made for a peer is no longer connected to it:
+    // the peer went, and what came back under its name is another port.
+    bool isConnected(int slot) const;
     // Queues a message for the next cycle; throws PortError when the client or the port's
     // room is gone: never waits.
     void send(int slot, std::span<const std::uint8_t> message);

@@ -134,6 +134,52 @@ TEST(JackWindow, ADeviceThatGoesIsWaitedForAndTakenBackWhenItReturns)
     EXPECT_TRUE(w.dialogs->shown.empty());
 }
 
+// A peer killed and started again at once keeps its port names: what came back must be
+// connected again, on both sides, although the lists never changed.
+TEST(JackWindow, APeerThatReturnsAtOnceOrChurnsIsConnectedAgain)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    const auto startPeer = [] {
+        auto peer = std::make_unique<JackPeer>("Phoenix");
+        peer->addPort("out", true);
+        peer->addPort("in", false);
+        return peer;
+    };
+    auto peer = startPeer();
+    JackWindow w;
+    w.choose("ComboMidiIn", jack(*peer, "out"));
+    w.choose("ComboMidiOut", jack(*peer, "in"));
+    const auto traffic = [&](const char *why) {
+        const int rows = w.gridRows();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                peer->send("out", {0x90, 0x3C, 0x40});
+                return w.gridRows() > rows;
+            },
+            3000))
+            << "MIDI In, " << why;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                w.sendText("C0 05");
+                return !peer->received().empty();
+            },
+            3000))
+            << "MIDI Out, " << why;
+    };
+
+    peer.reset();
+    peer = startPeer();
+    traffic("after the peer returned within milliseconds");
+    for (int i = 0; i < 100; ++i) {
+        peer->removePort("out");
+        peer->addPort("out", true);
+        QTest::qWait(10); // a hundred times a second
+    }
+    traffic("after its port churned");
+    EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), jack(*peer, "out"));
+}
+
 TEST(JackWindow, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
 {
     if (QStandardPaths::findExecutable("jackd").isEmpty())
