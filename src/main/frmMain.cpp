@@ -198,6 +198,7 @@ void frmMain::Form_Load()
             problem, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
     m_viewControls->setSettings(modPreferences::LoadViewSettings());
     m_remembered.filter = m_filterMenu->checks();
+    m_deviceLists->showNotice();
     try {
         modPreferences::LoadPreferences(m_remembered);
         m_filterMenu->setChecks(m_remembered.filter);

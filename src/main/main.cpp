@@ -59,6 +59,8 @@ int main(int argc, char *argv[])
     case CommandLine::Action::ListPorts: {
         QCoreApplication app(argc, argv);
         const auto ports = PortSystem::createDefault();
+        for (const QString &notice : ports->notices())
+            print(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), 0);
         return print(stdout,
             portListing(shownNames(*ports, PortDirection::Input),
                 shownNames(*ports, PortDirection::Output)),

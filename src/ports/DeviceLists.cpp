@@ -50,11 +50,13 @@ DeviceLists::DeviceLists(const Controls &controls, MIDIInput &input, MIDIOutput 
     , m_controls(controls)
     , m_input(input)
     , m_output(output)
+    , m_ports(ports)
 {
     m_controls.notice->setStyleSheet(QStringLiteral("color: white; background: darkred"));
     m_controls.notice->hide();
     // The ports follow their devices first, then the lists and the notice show the outcome.
     connect(&ports, &PortSystem::devicesChanged, this, &DeviceLists::refill);
+    connect(&ports, &PortSystem::devicesChanged, this, &DeviceLists::showNotice);
     connect(&input, &MidiPort::deviceStateChanged, this, &DeviceLists::showNotice);
     connect(&output, &MidiPort::deviceStateChanged, this, &DeviceLists::showNotice);
 }
@@ -77,7 +79,7 @@ void DeviceLists::refill()
 
 void DeviceLists::showNotice()
 {
-    QStringList gone;
+    QStringList gone = m_ports.notices();
     if (m_input.isWaitingForDevice())
         gone << goneText("In", m_input);
     if (m_output.isWaitingForDevice())

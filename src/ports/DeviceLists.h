@@ -12,7 +12,7 @@ class QLabel;
 
 // The two device lists as the system offers them from moment to moment: filled at start-up,
 // refilled when ports come or go with the chosen entries kept by name, and a notice while a
-// chosen device is gone.
+// chosen device is gone or a system does not answer.
 class DeviceLists : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,8 @@ public:
     // the selected device.
     static void fill(QComboBox &list, MidiPort &port, const QString &rememberedName,
         std::int16_t rememberedIndex);
+    // The notice shows what keeps a chosen device, or a system's ports, away.
+    void showNotice();
 
 signals:
     // A list's entries changed under a chosen device: its position is now this.
@@ -41,9 +43,9 @@ signals:
 
 private:
     void refill();
-    void showNotice();
 
     Controls m_controls;
     MIDIInput &m_input;
     MIDIOutput &m_output;
+    PortSystem &m_ports;
 };

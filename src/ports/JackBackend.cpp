@@ -3,6 +3,11 @@
 #include "JackClient.h"
 #include "PortError.h"
 
+#include <functional>
+#include <future>
+#include <mutex>
+#include <semaphore>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -41,30 +46,138 @@ public:
 
 } // namespace
 
+// What the backend and its watcher thread share. The thread holds it too, so that it can
+// be left waiting for a server that does not answer while the backend goes.
+struct JackBackend::Watch
+{
+    using News = std::counting_semaphore<>;
+
+    // Released for each change the client tells of, by lookNow() and at the end. A client
+    // can outlive the watch while a port of it is being closed, so it holds this too.
+    std::shared_ptr<News> news = std::make_shared<News>(0);
+    std::mutex mutex;
+    std::shared_ptr<JackClient> client; // guarded by mutex
+    std::function<void()> announce; // guarded by mutex; empty once the backend has gone
+    std::atomic<bool> stopping = false;
+    std::atomic<bool> looked = false; // the first look at the server is over
+    std::promise<void> firstLook;
+    std::promise<void> ended;
+
+    std::shared_ptr<JackClient> openClient() const
+    {
+        return JackClient::open(ClientName, [news = news] { news->release(); });
+    }
+    void run();
+    bool reconnect();
+    bool waitForNews();
+    void tell();
+};
+
+// Connects while a server answers, and tells of every change: the client's news, the
+// client going or coming, a look asked for.
+void JackBackend::Watch::run()
+{
+    bool changed = false;
+    while (!stopping) {
+        changed = reconnect() || changed;
+        if (!looked.exchange(true))
+            firstLook.set_value();
+        if (changed)
+            tell();
+        changed = waitForNews();
+    }
+    // Closing the client may wait on the server too: here, never in the backend's thread.
+    std::lock_guard lock(mutex);
+    if (client)
+        client->closeIfDead();
+    client.reset();
+}
+
+void JackBackend::Watch::tell()
+{
+    std::lock_guard lock(mutex);
+    if (announce)
+        announce();
+}
+
+// A client whose server went is closed at once, before any new one is opened (the JACK
+// library crashes otherwise); true when a client went or came.
+bool JackBackend::Watch::reconnect()
+{
+    std::shared_ptr<JackClient> gone;
+    {
+        std::lock_guard lock(mutex);
+        if (client && !client->isAlive())
+            gone = std::exchange(client, nullptr);
+        else if (client)
+            return false;
+    }
+    if (gone)
+        gone->closeIfDead();
+    auto opened = openClient();
+    const bool came = opened != nullptr;
+    std::lock_guard lock(mutex);
+    client = std::move(opened);
+    return gone || came;
+}
+
+// Without a client, a server is looked for every second. A burst of news is one change.
+bool JackBackend::Watch::waitForNews()
+{
+    bool told = true;
+    bool connected = false;
+    {
+        std::lock_guard lock(mutex);
+        connected = client != nullptr;
+    }
+    if (connected)
+        news->acquire();
+    else
+        told = news->try_acquire_for(LookForServerEvery);
+    while (news->try_acquire()) { }
+    return told;
+}
+
 JackBackend::JackBackend()
-    // The first look is made at once, so that the lists read at start-up hold JACK's ports.
-    : m_client(openClient())
-    , m_watcher(&JackBackend::watch, this)
-{ }
+    : m_watch(std::make_shared<Watch>())
+{
+    m_watch->announce = [this] { announceChange(); };
+    std::future<void> firstLook = m_watch->firstLook.get_future();
+    std::thread([watch = m_watch] {
+        watch->run();
+        watch->ended.set_value();
+    }).detach();
+    // The lists read at start-up hold JACK's ports, unless the server does not answer.
+    firstLook.wait_for(AnswerWithin);
+}
 
 JackBackend::~JackBackend()
 {
-    m_stopping = true;
-    m_news->release();
-    m_watcher.join();
-    if (m_client)
-        m_client->closeIfDead();
-    m_client.reset();
-}
-
-std::shared_ptr<JackClient> JackBackend::openClient() const
-{
-    return JackClient::open(ClientName, [news = m_news] { news->release(); });
+    {
+        std::lock_guard lock(m_watch->mutex);
+        m_watch->announce = nullptr;
+    }
+    m_watch->stopping = true;
+    m_watch->news->release();
+    // A watcher stuck with a server that does not answer is left to end by itself.
+    m_watch->ended.get_future().wait_for(AnswerWithin);
 }
 
 bool JackBackend::serverAnswers()
 {
     return JackClient::open("Lumetra probe", [] {}) != nullptr;
+}
+
+void JackBackend::lookNow()
+{
+    m_watch->news->release();
+}
+
+QString JackBackend::notice() const
+{
+    return m_watch->looked ? QString()
+                           : QStringLiteral("The JACK server does not answer; its ports are "
+                                            "listed once it does.");
 }
 
 QString JackBackend::label() const
@@ -74,8 +187,9 @@ QString JackBackend::label() const
 
 std::shared_ptr<JackClient> JackBackend::client() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_client && m_client->isAlive() ? m_client : nullptr;
+    std::lock_guard lock(m_watch->mutex);
+    const auto &client = m_watch->client;
+    return client && client->isAlive() ? client : nullptr;
 }
 
 std::shared_ptr<JackClient> JackBackend::requireClient() const
@@ -115,49 +229,4 @@ std::unique_ptr<OutputConnection> JackBackend::openOwnOutput(const QString &port
 {
     const auto live = requireClient();
     return std::make_unique<JackOutput>(live, live->addOutput(portName, {}));
-}
-
-// Connects while a server answers, and tells of every change: the client's news, the
-// client going or coming, a look asked for.
-void JackBackend::watch()
-{
-    bool news = false;
-    while (!m_stopping) {
-        if (reconnect() || news)
-            announceChange();
-        news = waitForNews();
-    }
-}
-
-// A client whose server went is closed at once, before any new one is opened (the JACK
-// library crashes otherwise); true when a client went or came.
-bool JackBackend::reconnect()
-{
-    std::shared_ptr<JackClient> gone;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_client && !m_client->isAlive())
-            gone = std::exchange(m_client, nullptr);
-        else if (m_client)
-            return false;
-    }
-    if (gone)
-        gone->closeIfDead();
-    auto opened = openClient();
-    const bool came = opened != nullptr;
-    std::lock_guard lock(m_mutex);
-    m_client = std::move(opened);
-    return gone || came;
-}
-
-// Without a client, a server is looked for every second. A burst of news is one change.
-bool JackBackend::waitForNews()
-{
-    bool news = true;
-    if (client())
-        m_news->acquire();
-    else
-        news = m_news->try_acquire_for(LookForServerEvery);
-    while (m_news->try_acquire()) { }
-    return news;
 }

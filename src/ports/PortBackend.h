@@ -66,6 +66,9 @@ public:
     virtual void lookNow() { }
     // Shown in front of the port names when several backends list ports ("JACK").
     virtual QString label() const = 0;
+    // Why the backend lists fewer ports than its system may have, while that lasts; empty
+    // when nothing is amiss.
+    virtual QString notice() const { return {}; }
     virtual QStringList portNames(PortDirection direction) = 0;
     virtual std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) = 0;
     virtual std::unique_ptr<OutputConnection> openOutput(const QString &name) = 0;

@@ -85,6 +85,15 @@ std::vector<DeviceEntry> PortSystem::devices(PortDirection direction) const
     return entries;
 }
 
+QStringList PortSystem::notices() const
+{
+    QStringList notices;
+    for (const auto &backend : m_backends)
+        if (const QString notice = backend->notice(); !notice.isEmpty())
+            notices << notice;
+    return notices;
+}
+
 void PortSystem::rescan()
 {
     for (const auto &backend : m_backends)

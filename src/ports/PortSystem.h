@@ -35,6 +35,8 @@ public:
     static std::shared_ptr<PortSystem> createLoopbackOnly();
 
     std::vector<DeviceEntry> devices(PortDirection direction) const;
+    // What the backends say keeps some of their ports away.
+    QStringList notices() const;
 
     // Looks at every backend now and tells devicesChanged.
     void rescan();

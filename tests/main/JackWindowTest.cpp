@@ -4,12 +4,14 @@
 #include "support/Preferences.h"
 #include "support/TestWindow.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <csignal>
 #include <map>
 
 namespace {
@@ -59,9 +61,13 @@ public:
     }
     void stop()
     {
+        resume();
         m_jackd.terminate();
         m_jackd.waitForFinished();
     }
+    // Freezes the server, as a debugger or a stopped shell job does, and lets it go on.
+    void pause() { ::kill(pid_t(m_jackd.processId()), SIGSTOP); }
+    void resume() { ::kill(pid_t(m_jackd.processId()), SIGCONT); }
 
 private:
     QString m_name;
@@ -207,6 +213,45 @@ TEST(JackWindow, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
     w.reset();
     EXPECT_TRUE(
         readFile(modPreferences::preferencesFile()).contains("OutputName=Lumetra virtual output"));
+}
+
+// A server that is there but does not answer must hold neither the window nor the port
+// listing for more than the bound, and the user is told why JACK's ports are missing.
+TEST(JackWindow, AFrozenServerHoldsNothingUpAndIsSaidToBeMissing)
+{
+    if (QStandardPaths::findExecutable("jackd").isEmpty())
+        GTEST_SKIP() << "jackd is not installed";
+    PrivateServer server;
+    ASSERT_TRUE(server.start());
+    forgetPreferences();
+    server.pause();
+    QElapsedTimer opening;
+    opening.start();
+    auto w = std::make_unique<JackWindow>();
+    EXPECT_LT(opening.elapsed(), 4000) << "the window opens without the server";
+    EXPECT_TRUE(w->notice()->text().contains("The JACK server does not answer"));
+
+    QProcess listing;
+    opening.restart();
+    listing.start(LUMETRA_EXECUTABLE, {"--list-ports"});
+    ASSERT_TRUE(listing.waitForFinished(8000)) << "the listing answers without the server";
+    EXPECT_EQ(listing.exitCode(), 0);
+    EXPECT_TRUE(listing.readAllStandardError().contains("The JACK server does not answer"));
+
+    server.resume();
+    JackPeer peer("Thawed");
+    peer.addPort("out", true);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return w->entries("ComboMidiIn").contains(jack(peer, "out"))
+                && !w->notice()->isVisible();
+        },
+        10000))
+        << "JACK's ports come once the server answers";
+    opening.restart();
+    w->window->close();
+    w.reset();
+    EXPECT_LT(opening.elapsed(), 4000);
 }
 
 TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
