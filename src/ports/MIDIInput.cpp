@@ -4,6 +4,8 @@
 #include "PortError.h"
 
 #include <QDateTime>
+#include <QTimer>
+#include <functional>
 
 MIDIInput::MIDIInput(
     std::shared_ptr<PortSystem> ports, QObject *parent, MessageQueue::Bounds queueBounds)
@@ -50,7 +52,10 @@ void MIDIInput::setCommand(std::int16_t command)
 void MIDIInput::open()
 {
     close();
-    m_assembler.reset();
+    {
+        std::lock_guard lock(m_assemblerMutex);
+        m_assembler.reset();
+    }
     openChosenDevice([this](const DeviceEntry &device) { reconnect(device); });
 }
 
@@ -71,10 +76,8 @@ void MIDIInput::dropConnection()
     // Destroying the connection waits for the backend's callback to finish; a message still
     // open then is passed on as it came, so that nothing received is lost.
     m_connection.reset();
-    const Clock::time_point now = Clock::now();
-    m_assembler.flush([&](std::span<const std::uint8_t> message) {
-        enqueue(message, message.front() == SysExStatus ? m_assemblyStart : now);
-    });
+    std::lock_guard lock(m_assemblerMutex);
+    m_assembler.flush(std::bind_front(&MIDIInput::enqueue, this));
 }
 
 void MIDIInput::reconnect(const DeviceEntry &device)
@@ -140,18 +143,27 @@ void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point a
 {
     if (!m_receiving.load(std::memory_order_acquire))
         return;
-    // A SysEx message is stamped with the arrival of its first piece.
-    if (!m_assembler.isAssemblingSysEx())
-        m_assemblyStart = arrival;
-    m_assembler.feed(
-        bytes,
-        [&](std::span<const std::uint8_t> message) {
-            const bool sysEx = message.front() == SysExStatus;
-            enqueue(message, sysEx ? m_assemblyStart : arrival);
-            if (sysEx)
-                m_assemblyStart = arrival; // a SysEx that starts later in these bytes
-        },
+    std::lock_guard lock(m_assemblerMutex);
+    m_assembler.feed(bytes, arrival, std::bind_front(&MIDIInput::enqueue, this),
         [this] { m_queue.countDropped(); });
+    if (m_assembler.heldUntil() && !std::exchange(m_staleCheckPending, true))
+        QMetaObject::invokeMethod(this, &MIDIInput::checkHeldMessage, Qt::QueuedConnection);
+}
+
+// UI thread: a message held for a piece that may not come is passed on once stale, by a
+// timer that runs only while one is held.
+void MIDIInput::checkHeldMessage()
+{
+    std::lock_guard lock(m_assemblerMutex);
+    const auto until = m_assembler.heldUntil();
+    const Clock::time_point now = Clock::now();
+    if (until && now < *until) {
+        QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(*until - now), this,
+            &MIDIInput::checkHeldMessage);
+        return;
+    }
+    m_assembler.flushStale(now, std::bind_front(&MIDIInput::enqueue, this));
+    m_staleCheckPending = false;
 }
 
 void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival)

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 
 // The input port component. A backend thread hands it bytes; it stamps, filters and queues
 // them, and tells the UI thread with MessagesWaiting, once per burst. The program reads the
@@ -63,6 +64,7 @@ private:
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
     void lost(std::uint64_t messages) override;
     void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
+    void checkHeldMessage();
     bool connectionAlive() const override;
     void dropConnection() override;
     void reconnect(const DeviceEntry &device) override;
@@ -72,13 +74,16 @@ private:
     void close();
 
     MessageQueue m_queue;
-    MessageAssembler m_assembler; // backend thread only, or the UI thread once closed
+    // The backend thread feeds the assembler; the UI thread passes on a message it holds
+    // that no further piece completed (checkHeldMessage) and what is open at a close.
+    std::mutex m_assemblerMutex;
+    MessageAssembler m_assembler; // guarded by m_assemblerMutex
+    bool m_staleCheckPending = false; // guarded by m_assemblerMutex
     std::unique_ptr<InputConnection> m_connection;
     std::array<std::atomic<bool>, 256> m_statusFilter {};
     std::atomic<bool> m_receiving {false};
     std::atomic<bool> m_notificationPending {false};
     std::atomic<Clock::rep> m_startTicks {0};
     std::int64_t m_startedAtMs = 0;
-    Clock::time_point m_assemblyStart;
     bool m_eventsEnabled = true;
 };
