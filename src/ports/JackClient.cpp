@@ -69,6 +69,7 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     jack_set_port_registration_callback(client, &JackClient::portRegistered, this);
     jack_set_client_registration_callback(client, &JackClient::clientRegistered, this);
     jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
+    jack_set_xrun_callback(client, &JackClient::xrun, this);
     m_reader = std::thread(&JackClient::readLoop, this);
 }
 
@@ -318,9 +319,14 @@ void JackClient::readLoop()
         while (sem_wait(&m_readerWake) != 0 && errno == EINTR)
             ;
         std::lock_guard lock(m_readerMutex);
-        for (auto &slot : m_slots)
-            if (slot->state.load(std::memory_order_acquire) == Active && slot->sink)
-                deliver(*slot, buffer);
+        const std::uint64_t xruns = m_xruns.exchange(0, std::memory_order_relaxed);
+        for (auto &slot : m_slots) {
+            if (slot->state.load(std::memory_order_acquire) != Active || !slot->sink)
+                continue;
+            if (xruns > 0)
+                slot->sink->missedCycles(xruns);
+            deliver(*slot, buffer);
+        }
     }
 }
 
@@ -341,6 +347,15 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
             : InputSink::Clock::now();
         slot.sink->receive(buffer, arrival);
     }
+}
+
+// JACK's thread: counts, and wakes the reader to tell the inputs.
+int JackClient::xrun(void *self)
+{
+    auto *client = static_cast<JackClient *>(self);
+    client->m_xruns.fetch_add(1, std::memory_order_relaxed);
+    sem_post(&client->m_readerWake);
+    return 0;
 }
 
 void JackClient::shutDown(jack_status_t, const char *, void *self)

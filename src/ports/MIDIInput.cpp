@@ -118,7 +118,7 @@ QByteArray MIDIInput::MessageSysEx()
 void MIDIInput::setEventsEnabled(bool enabled)
 {
     m_eventsEnabled = enabled;
-    if (enabled && m_queue.size() > 0)
+    if (enabled && (m_queue.size() > 0 || m_lossUnseen.load(std::memory_order_acquire)))
         requestNotification();
 }
 
@@ -137,6 +137,26 @@ bool MIDIInput::StatusFilter(int status) const
 void MIDIInput::lost(std::uint64_t messages)
 {
     m_queue.countDropped(messages);
+    countedLoss();
+}
+
+void MIDIInput::missedCycles(std::uint64_t cycles)
+{
+    m_xruns.fetch_add(cycles, std::memory_order_relaxed);
+    countedLoss();
+}
+
+// A loss is shown at once, not with the next message that arrives.
+void MIDIInput::countedLoss()
+{
+    m_lossUnseen.store(true, std::memory_order_release);
+    requestNotification();
+}
+
+void MIDIInput::resetDroppedCount()
+{
+    m_queue.resetDroppedCount();
+    m_xruns.store(0, std::memory_order_relaxed);
 }
 
 void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
@@ -144,8 +164,10 @@ void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point a
     if (!m_receiving.load(std::memory_order_acquire))
         return;
     std::lock_guard lock(m_assemblerMutex);
-    m_assembler.feed(bytes, arrival, std::bind_front(&MIDIInput::enqueue, this),
-        [this] { m_queue.countDropped(); });
+    m_assembler.feed(bytes, arrival, std::bind_front(&MIDIInput::enqueue, this), [this] {
+        m_queue.countDropped();
+        countedLoss();
+    });
     if (m_assembler.heldUntil() && !std::exchange(m_staleCheckPending, true))
         QMetaObject::invokeMethod(this, &MIDIInput::checkHeldMessage, Qt::QueuedConnection);
 }
@@ -189,6 +211,8 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
     }
     if (m_queue.push(std::move(message)))
         requestNotification();
+    else
+        countedLoss();
 }
 
 void MIDIInput::requestNotification()
@@ -203,6 +227,8 @@ void MIDIInput::notify()
     // An exchange, not a store: reading the producer's flag orders the size read below after
     // its push, so a message pushed just now is either seen here or posts a call of its own.
     m_notificationPending.exchange(false, std::memory_order_acq_rel);
-    if (m_eventsEnabled && m_queue.size() > 0)
+    if (!m_eventsEnabled)
+        return;
+    if (m_lossUnseen.exchange(false, std::memory_order_acq_rel) || m_queue.size() > 0)
         emit MessagesWaiting();
 }

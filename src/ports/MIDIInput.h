@@ -55,14 +55,21 @@ public:
 
     // Messages lost because the queue was full (or a SysEx outgrew it), since the last reset.
     std::uint64_t DroppedCount() const { return m_queue.droppedCount(); }
-    void resetDroppedCount() { m_queue.resetDroppedCount(); }
+    // Cycles in which the JACK server ran late while this input was open, since the last
+    // reset: messages may be missing that no one could count.
+    std::uint64_t XrunCount() const { return m_xruns.load(std::memory_order_relaxed); }
+    // Forgets both counts.
+    void resetDroppedCount();
 
 signals:
+    // Messages wait in the queue, or a count of those lost changed.
     void MessagesWaiting();
 
 private:
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
     void lost(std::uint64_t messages) override;
+    void missedCycles(std::uint64_t cycles) override;
+    void countedLoss();
     void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
     void checkHeldMessage();
     bool connectionAlive() const override;
@@ -83,6 +90,8 @@ private:
     std::array<std::atomic<bool>, 256> m_statusFilter {};
     std::atomic<bool> m_receiving {false};
     std::atomic<bool> m_notificationPending {false};
+    std::atomic<bool> m_lossUnseen {false}; // a count changed with nothing queued to tell it
+    std::atomic<std::uint64_t> m_xruns {0};
     std::atomic<Clock::rep> m_startTicks {0};
     std::int64_t m_startedAtMs = 0;
     bool m_eventsEnabled = true;
