@@ -248,7 +248,8 @@ void JackClient::send(int index, std::span<const std::uint8_t> message)
     const RecordHeader header {std::uint32_t(message.size()), 0};
     if (jack_ringbuffer_write_space(slot.ring) < sizeof header + message.size())
         throw PortError(QStringLiteral("Cannot send the MIDI message: the JACK output is not "
-                                       "taking messages as fast as they come."));
+                                       "taking messages as fast as they come."),
+            PortError::Kind::NoRoomNow);
     jack_ringbuffer_write(slot.ring, reinterpret_cast<const char *>(&header), sizeof header);
     jack_ringbuffer_write(
         slot.ring, reinterpret_cast<const char *>(message.data()), message.size());
