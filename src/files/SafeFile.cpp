@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,6 +82,11 @@ namespace {
     }
 
 } // namespace
+
+void refuseWritesPastSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 QString sizeText(qint64 bytes)
 {

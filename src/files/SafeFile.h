@@ -42,6 +42,12 @@ QString saveWhole(const QString &path, const std::function<bool(QIODevice &)> &w
 // disk takes part of a write without a word: only the write after it says why.
 bool writeAll(QIODevice &out, QByteArrayView bytes);
 
+// Makes a write past the process's file-size limit (ulimit -f) fail with EFBIG, so that it
+// comes back as a reason like any other refused write: by default the system ends the
+// process with SIGXFSZ instead, taking the unsaved capture and settings with it. Call once
+// at program start, before any thread starts.
+void refuseWritesPastSizeLimit();
+
 // A size limit as the reasons say it: "16 MiB", or "1000 bytes" when not whole MiB.
 QString sizeText(qint64 bytes);
 

@@ -15,6 +15,23 @@ QString usage(const QCommandLineParser &parser)
     return parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("lumetra"));
 }
 
+// Why the command line is refused, or an empty text. A device option with an empty name
+// would start on no device, which is not what was asked for.
+QString refusal(const QCommandLineParser &parser, bool parsed,
+    std::initializer_list<QCommandLineOption> deviceOptions)
+{
+    if (!parsed)
+        return parser.errorText();
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("Unexpected argument '%1'.")
+            .arg(parser.positionalArguments().front());
+    for (const QCommandLineOption &option : deviceOptions)
+        if (parser.isSet(option) && parser.value(option).isEmpty())
+            return QStringLiteral("'--%1' needs a device name (see lumetra --list-ports).")
+                .arg(option.names().front());
+    return {};
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments)
@@ -45,10 +62,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
 
     CommandLine line;
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        const QString reason = parser.errorText().isEmpty()
-            ? QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().value(0))
-            : parser.errorText();
+    if (const QString reason = refusal(parser, parser.parse(arguments), {in, out});
+        !reason.isEmpty()) {
         line.action = Action::Refuse;
         line.text = reason + QLatin1Char('\n') + usage(parser);
     } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {

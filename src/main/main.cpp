@@ -2,6 +2,7 @@
 #include "main/CommandLine.h"
 #include "main/frmMain.h"
 #include "ports/PortSystem.h"
+#include "files/SafeFile.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -47,6 +48,7 @@ int print(std::FILE *stream, const QString &text, int status)
 
 int main(int argc, char *argv[])
 {
+    SafeFile::refuseWritesPastSizeLimit();
     QCoreApplication::setApplicationName(QStringLiteral("Lumetra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMETRA_VERSION));
     const CommandLine line = CommandLine::parse(argumentsOf(argc, argv));

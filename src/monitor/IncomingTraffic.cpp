@@ -43,10 +43,14 @@ void IncomingTraffic::portStarted(const QString &portName)
 
 void IncomingTraffic::showDropCount()
 {
-    const std::uint64_t dropped = m_input.DroppedCount();
-    m_dropNotice.setVisible(dropped > 0);
-    if (dropped > 0) {
-        m_dropNotice.setText(QStringLiteral("%1 messages dropped").arg(dropped));
+    QStringList notices;
+    if (const std::uint64_t dropped = m_input.DroppedCount())
+        notices << QStringLiteral("%1 messages dropped").arg(dropped);
+    if (const std::uint64_t xruns = m_input.XrunCount())
+        notices << QStringLiteral("%1 JACK xruns: messages may be missing").arg(xruns);
+    m_dropNotice.setVisible(!notices.isEmpty());
+    if (!notices.isEmpty()) {
+        m_dropNotice.setText(notices.join(QStringLiteral("; ")));
         // The count can outgrow the place laid out for it: the notice shows its whole text.
         m_dropNotice.resize(
             std::max(m_dropNotice.width(), m_dropNotice.sizeHint().width()), m_dropNotice.height());

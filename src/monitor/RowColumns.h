@@ -1,6 +1,6 @@
 #pragma once
 
-// The cells of a grid row, in the order RowStore keeps them, and the titles the grid and
+// The cells of a grid row, in the order the grid shows them, and the titles the grid and
 // the exports give them.
 namespace RowColumns {
 

@@ -70,6 +70,7 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     jack_set_port_registration_callback(client, &JackClient::portRegistered, this);
     jack_set_client_registration_callback(client, &JackClient::clientRegistered, this);
     jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
+    jack_set_xrun_callback(client, &JackClient::xrun, this);
     m_reader = std::thread(&JackClient::readLoop, this);
 }
 
@@ -259,7 +260,8 @@ void JackClient::send(int index, std::span<const std::uint8_t> message)
     const RecordHeader header {std::uint32_t(message.size()), 0};
     if (jack_ringbuffer_write_space(slot.ring) < sizeof header + message.size())
         throw PortError(QStringLiteral("Cannot send the MIDI message: the JACK output is not "
-                                       "taking messages as fast as they come."));
+                                       "taking messages as fast as they come."),
+            PortError::Kind::NoRoomNow);
     jack_ringbuffer_write(slot.ring, reinterpret_cast<const char *>(&header), sizeof header);
     jack_ringbuffer_write(
         slot.ring, reinterpret_cast<const char *>(message.data()), message.size());
@@ -330,9 +332,14 @@ void JackClient::readLoop()
         while (sem_wait(&m_readerWake) != 0 && errno == EINTR)
             ;
         std::lock_guard lock(m_readerMutex);
-        for (auto &slot : m_slots)
-            if (slot->state.load(std::memory_order_acquire) == Active && slot->sink)
-                deliver(*slot, buffer);
+        const std::uint64_t xruns = m_xruns.exchange(0, std::memory_order_relaxed);
+        for (auto &slot : m_slots) {
+            if (slot->state.load(std::memory_order_acquire) != Active || !slot->sink)
+                continue;
+            if (xruns > 0)
+                slot->sink->missedCycles(xruns);
+            deliver(*slot, buffer);
+        }
     }
 }
 
@@ -353,6 +360,15 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
             : InputSink::Clock::now();
         slot.sink->receive(buffer, arrival);
     }
+}
+
+// JACK's thread: counts, and wakes the reader to tell the inputs.
+int JackClient::xrun(void *self)
+{
+    auto *client = static_cast<JackClient *>(self);
+    client->m_xruns.fetch_add(1, std::memory_order_relaxed);
+    sem_post(&client->m_readerWake);
+    return 0;
 }
 
 void JackClient::shutDown(jack_status_t, const char *, void *self)

@@ -75,6 +75,7 @@ private:
     static void portRegistered(jack_port_id_t port, int registered, void *self);
     static void clientRegistered(const char *name, int registered, void *self);
     static void portRenamed(jack_port_id_t port, const char *, const char *, void *self);
+    static int xrun(void *self);
     void receiveInputs(jack_nframes_t frames, Slot &slot);
     void sendOutputs(jack_nframes_t frames, Slot &slot);
     void readLoop();
@@ -91,5 +92,6 @@ private:
     std::mutex m_readerMutex; // held while the reader hands bytes to a sink
     sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
     std::atomic<bool> m_readerStop {false};
+    std::atomic<std::uint64_t> m_xruns {0}; // counted by JACK's thread, told by the reader
     std::thread m_reader;
 };

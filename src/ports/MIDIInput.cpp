@@ -3,6 +3,9 @@
 #include "PortCommand.h"
 #include "PortError.h"
 
+#include <QTimer>
+#include <functional>
+
 MIDIInput::MIDIInput(
     std::shared_ptr<PortSystem> ports, QObject *parent, MessageQueue::Bounds queueBounds)
     : MidiPort(std::move(ports), PortDirection::Input, parent)
@@ -47,7 +50,10 @@ void MIDIInput::setCommand(std::int16_t command)
 void MIDIInput::open()
 {
     close();
-    m_assembler.reset();
+    {
+        std::lock_guard lock(m_assemblerMutex);
+        m_assembler.reset();
+    }
     openChosenDevice([this](const DeviceEntry &device) { reconnect(device); });
 }
 
@@ -68,10 +74,8 @@ void MIDIInput::dropConnection()
     // Destroying the connection waits for the backend's callback to finish; a message still
     // open then is passed on as it came, so that nothing received is lost.
     m_connection.reset();
-    const Clock::time_point now = Clock::now();
-    m_assembler.flush([&](std::span<const std::uint8_t> message) {
-        enqueue(message, message.front() == SysExStatus ? m_assemblyStart : now);
-    });
+    std::lock_guard lock(m_assemblerMutex);
+    m_assembler.flush(std::bind_front(&MIDIInput::enqueue, this));
 }
 
 void MIDIInput::reconnect(const DeviceEntry &device)
@@ -116,7 +120,7 @@ QByteArray MIDIInput::MessageSysEx()
 void MIDIInput::setEventsEnabled(bool enabled)
 {
     m_eventsEnabled = enabled;
-    if (enabled && m_queue.size() > 0)
+    if (enabled && (m_queue.size() > 0 || m_lossUnseen.load(std::memory_order_acquire)))
         requestNotification();
 }
 
@@ -135,24 +139,55 @@ bool MIDIInput::StatusFilter(int status) const
 void MIDIInput::lost(std::uint64_t messages)
 {
     m_queue.countDropped(messages);
+    countedLoss();
+}
+
+void MIDIInput::missedCycles(std::uint64_t cycles)
+{
+    m_xruns.fetch_add(cycles, std::memory_order_relaxed);
+    countedLoss();
+}
+
+// A loss is shown at once, not with the next message that arrives.
+void MIDIInput::countedLoss()
+{
+    m_lossUnseen.store(true, std::memory_order_release);
+    requestNotification();
+}
+
+void MIDIInput::resetDroppedCount()
+{
+    m_queue.resetDroppedCount();
+    m_xruns.store(0, std::memory_order_relaxed);
 }
 
 void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
 {
     if (!m_receiving.load(std::memory_order_acquire))
         return;
-    // A SysEx message is stamped with the arrival of its first piece.
-    if (!m_assembler.isAssemblingSysEx())
-        m_assemblyStart = arrival;
-    m_assembler.feed(
-        bytes,
-        [&](std::span<const std::uint8_t> message) {
-            const bool sysEx = message.front() == SysExStatus;
-            enqueue(message, sysEx ? m_assemblyStart : arrival);
-            if (sysEx)
-                m_assemblyStart = arrival; // a SysEx that starts later in these bytes
-        },
-        [this] { m_queue.countDropped(); });
+    std::lock_guard lock(m_assemblerMutex);
+    m_assembler.feed(bytes, arrival, std::bind_front(&MIDIInput::enqueue, this), [this] {
+        m_queue.countDropped();
+        countedLoss();
+    });
+    if (m_assembler.heldUntil() && !std::exchange(m_staleCheckPending, true))
+        QMetaObject::invokeMethod(this, &MIDIInput::checkHeldMessage, Qt::QueuedConnection);
+}
+
+// UI thread: a message held for a piece that may not come is passed on once stale, by a
+// timer that runs only while one is held.
+void MIDIInput::checkHeldMessage()
+{
+    std::lock_guard lock(m_assemblerMutex);
+    const auto until = m_assembler.heldUntil();
+    const Clock::time_point now = Clock::now();
+    if (until && now < *until) {
+        QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(*until - now), this,
+            &MIDIInput::checkHeldMessage);
+        return;
+    }
+    m_assembler.flushStale(now, std::bind_front(&MIDIInput::enqueue, this));
+    m_staleCheckPending = false;
 }
 
 void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
@@ -176,6 +211,8 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
     }
     if (m_queue.push(std::move(message)))
         requestNotification();
+    else
+        countedLoss();
 }
 
 void MIDIInput::requestNotification()
@@ -190,6 +227,8 @@ void MIDIInput::notify()
     // An exchange, not a store: reading the producer's flag orders the size read below after
     // its push, so a message pushed just now is either seen here or posts a call of its own.
     m_notificationPending.exchange(false, std::memory_order_acq_rel);
-    if (m_eventsEnabled && m_queue.size() > 0)
+    if (!m_eventsEnabled)
+        return;
+    if (m_lossUnseen.exchange(false, std::memory_order_acq_rel) || m_queue.size() > 0)
         emit MessagesWaiting();
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 
 // The input port component. A backend thread hands it bytes; it stamps, filters and queues
 // them, and tells the UI thread with MessagesWaiting, once per burst. The program reads the
@@ -56,15 +57,23 @@ public:
 
     // Messages lost because the queue was full (or a SysEx outgrew it), since the last reset.
     std::uint64_t DroppedCount() const { return m_queue.droppedCount(); }
-    void resetDroppedCount() { m_queue.resetDroppedCount(); }
+    // Cycles in which the JACK server ran late while this input was open, since the last
+    // reset: messages may be missing that no one could count.
+    std::uint64_t XrunCount() const { return m_xruns.load(std::memory_order_relaxed); }
+    // Forgets both counts.
+    void resetDroppedCount();
 
 signals:
+    // Messages wait in the queue, or a count of those lost changed.
     void MessagesWaiting();
 
 private:
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
     void lost(std::uint64_t messages) override;
+    void missedCycles(std::uint64_t cycles) override;
+    void countedLoss();
     void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
+    void checkHeldMessage();
     bool connectionAlive() const override;
     void dropConnection() override;
     void reconnect(const DeviceEntry &device) override;
@@ -74,12 +83,17 @@ private:
     void close();
 
     MessageQueue m_queue;
-    MessageAssembler m_assembler; // backend thread only, or the UI thread once closed
+    // The backend thread feeds the assembler; the UI thread passes on a message it holds
+    // that no further piece completed (checkHeldMessage) and what is open at a close.
+    std::mutex m_assemblerMutex;
+    MessageAssembler m_assembler; // guarded by m_assemblerMutex
+    bool m_staleCheckPending = false; // guarded by m_assemblerMutex
     std::unique_ptr<InputConnection> m_connection;
     std::array<std::atomic<bool>, 256> m_statusFilter {};
     std::atomic<bool> m_receiving {false};
     std::atomic<bool> m_notificationPending {false};
+    std::atomic<bool> m_lossUnseen {false}; // a count changed with nothing queued to tell it
+    std::atomic<std::uint64_t> m_xruns {0};
     std::atomic<Clock::rep> m_startTicks {0};
-    Clock::time_point m_assemblyStart;
     bool m_eventsEnabled = true;
 };

@@ -18,13 +18,15 @@ MessageAssembler::MessageAssembler(std::size_t largestSysEx)
     : m_largestSysEx(largestSysEx)
 { }
 
-void MessageAssembler::feed(
-    std::span<const std::uint8_t> bytes, const Deliver &deliver, const Oversize &oversize)
+void MessageAssembler::feed(std::span<const std::uint8_t> bytes, Clock::time_point arrival,
+    const Deliver &deliver, const Oversize &oversize)
 {
+    flushStale(arrival, deliver);
+    m_arrival = arrival;
     for (std::size_t at = 0; at < bytes.size();) {
         const std::uint8_t byte = bytes[at];
         if (isRealTimeStatus(byte)) {
-            deliver(bytes.subspan(at, 1));
+            deliver(bytes.subspan(at, 1), arrival);
             ++at;
         } else if (isStatusByte(byte)) {
             takeStatus(byte, deliver);
@@ -36,7 +38,16 @@ void MessageAssembler::feed(
             ++at;
         }
     }
-    if (m_shortSize > 0)
+}
+
+std::optional<MessageAssembler::Clock::time_point> MessageAssembler::heldUntil() const
+{
+    return m_shortSize > 0 ? std::optional(m_began + HoldLimit) : std::nullopt;
+}
+
+void MessageAssembler::flushStale(Clock::time_point now, const Deliver &deliver)
+{
+    if (const auto until = heldUntil(); until && now >= *until)
         flush(deliver);
 }
 
@@ -69,6 +80,7 @@ void MessageAssembler::takeStatus(std::uint8_t status, const Deliver &deliver)
         m_runningStatus = status;
     else
         m_runningStatus = 0; // system common and SysEx cancel running status
+    m_began = m_arrival;
     if (status == SysExStatus) {
         m_inSysEx = true;
         m_sysEx = QByteArray(1, char(SysExStatus));
@@ -85,9 +97,10 @@ void MessageAssembler::takeData(std::uint8_t data, const Deliver &deliver)
 {
     if (m_shortSize == 0) {
         if (m_runningStatus == 0) {
-            deliver(std::span(&data, 1)); // nothing to reuse: the byte as it came
+            deliver(std::span(&data, 1), m_arrival); // nothing to reuse: the byte as it came
             return;
         }
+        m_began = m_arrival;
         m_short[0] = m_runningStatus;
         m_shortSize = 1;
         m_shortLength = messageLength(m_runningStatus);
@@ -103,10 +116,10 @@ void MessageAssembler::flush(const Deliver &deliver)
         m_inSysEx = false;
         m_delivering = std::exchange(m_sysEx, {});
         if (!std::exchange(m_discardingSysEx, false))
-            deliver(asBytes(m_delivering));
+            deliver(asBytes(m_delivering), m_began);
         m_delivering = QByteArray();
     } else if (m_shortSize > 0) {
-        deliver(std::span(m_short.data(), std::size_t(m_shortSize)));
+        deliver(std::span(m_short.data(), std::size_t(m_shortSize)), m_began);
         m_shortSize = 0;
     }
 }

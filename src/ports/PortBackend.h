@@ -23,6 +23,9 @@ public:
     virtual void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) = 0;
     // Messages the backend could not take in (its buffer was full).
     virtual void lost(std::uint64_t messages) = 0;
+    // Cycles in which the backend's system ran late (JACK's xruns): messages may have been
+    // lost there that nobody could count.
+    virtual void missedCycles(std::uint64_t cycles) = 0;
 };
 
 // An open input port; it is closed when destroyed, and after that never calls its sink again.

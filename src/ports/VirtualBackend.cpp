@@ -48,6 +48,11 @@ private:
         std::lock_guard lock(m_mutex);
         m_sink.lost(messages);
     }
+    void missedCycles(std::uint64_t cycles) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_sink.missedCycles(cycles);
+    }
 
     InputSink &m_sink;
     const JackBackend *m_jack;

@@ -19,6 +19,7 @@ void SysExFileSender::send(std::vector<QByteArray> messages)
     ++m_run;
     m_messages = std::move(messages);
     m_next = 0;
+    m_noRoomSince.reset();
     m_sending = true;
     m_timer.start(0);
 }
@@ -58,13 +59,29 @@ bool SysExFileSender::sendCurrent()
             {reinterpret_cast<const std::uint8_t *>(message.constData()),
                 std::size_t(message.size())});
     } catch (const PortError &error) {
+        if (waitsForRoom(error))
+            return false;
         const int index = int(m_next);
         cancel();
         m_addRow({});
         emit failed(index, error.description());
         return false;
     }
+    m_noRoomSince.reset();
     m_addRow({Origin::Sent, message});
     ++m_next;
+    return true;
+}
+
+bool SysExFileSender::waitsForRoom(const PortError &error)
+{
+    if (error.kind() != PortError::Kind::NoRoomNow)
+        return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_noRoomSince)
+        m_noRoomSince = now;
+    if (now - *m_noRoomSince >= RoomWait)
+        return false;
+    m_timer.start(RoomRetry);
     return true;
 }

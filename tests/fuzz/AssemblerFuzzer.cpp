@@ -2,6 +2,7 @@
 #include "ports/MessageAssembler.h"
 #include "ports/MidiMessage.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -11,27 +12,31 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::vector<Bytes> assemble(const std::uint8_t *data, std::size_t size, std::uint64_t chunking)
+// `gap`: the time between one piece and the next.
+std::vector<Bytes> assemble(const std::uint8_t *data, std::size_t size, std::uint64_t chunking,
+    std::chrono::microseconds gap = {})
 {
     MessageAssembler assembler;
     std::vector<Bytes> out;
-    const auto deliver = [&](std::span<const std::uint8_t> message) {
-        require(!message.empty());
-        out.emplace_back(message.begin(), message.end());
-    };
+    const auto deliver
+        = [&](std::span<const std::uint8_t> message, MessageAssembler::Clock::time_point) {
+              require(!message.empty());
+              out.emplace_back(message.begin(), message.end());
+          };
     std::mt19937_64 random(chunking);
-    for (std::size_t at = 0; at < size;) {
+    MessageAssembler::Clock::time_point arrival;
+    for (std::size_t at = 0; at < size; arrival += gap) {
         const std::size_t piece = chunking == 0 ? size : std::min(size - at, random() % 9);
-        assembler.feed({data + at, piece}, deliver);
+        assembler.feed({data + at, piece}, arrival, deliver);
         at += piece;
     }
     assembler.flush(deliver);
     return out;
 }
 
-// `whole`: the stream came in one piece, so a message is cut short only by a status byte
-// that begins the next one, or by the end.
-void requireWellFormed(const std::vector<Bytes> &messages, bool whole)
+// `inTime`: no piece came late, so a message is cut short only by a status byte that begins
+// the next one, or by the end.
+void requireWellFormed(const std::vector<Bytes> &messages, bool inTime)
 {
     for (std::size_t i = 0; i < messages.size(); ++i) {
         const Bytes &m = messages[i];
@@ -46,7 +51,7 @@ void requireWellFormed(const std::vector<Bytes> &messages, bool whole)
         if (first == SysExStatus)
             continue;
         require(int(m.size()) <= messageLength(first));
-        if (whole && int(m.size()) < messageLength(first)) {
+        if (inTime && int(m.size()) < messageLength(first)) {
             std::size_t next = i + 1;
             while (next < messages.size() && isRealTimeStatus(messages[next].front()))
                 ++next;
@@ -87,7 +92,7 @@ void requireEveryByteOnce(const std::uint8_t *data, std::size_t size, const std:
 } // namespace
 
 // Any byte stream, whole or in any pieces: messages come out well formed, and every byte
-// exactly once and in order.
+// exactly once and in order; pieces that come in time for each other read as the whole.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size < sizeof(std::uint64_t))
@@ -100,7 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     requireWellFormed(whole, true);
     requireEveryByteOnce(data, size, whole);
     const std::vector<Bytes> pieces = assemble(data, size, chunking | 1);
-    requireWellFormed(pieces, false);
-    requireEveryByteOnce(data, size, pieces);
+    require(pieces == whole);
+    const std::vector<Bytes> late = assemble(data, size, chunking | 1, MessageAssembler::HoldLimit);
+    requireWellFormed(late, false);
+    requireEveryByteOnce(data, size, late);
     return 0;
 }

@@ -254,6 +254,27 @@ TEST(JackWindow, AFrozenServerHoldsNothingUpAndIsSaidToBeMissing)
     EXPECT_LT(opening.elapsed(), 4000);
 }
 
+TEST(JackWindow, SaysWhenTheServerRanLateWhileListening)
+{
+    if (QStandardPaths::findExecutable("jackd").isEmpty())
+        GTEST_SKIP() << "jackd is not installed";
+    PrivateServer server;
+    ASSERT_TRUE(server.start());
+    forgetPreferences();
+    JackPeer peer("Laggard");
+    peer.addPort("out", true);
+    JackWindow w;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w.entries("ComboMidiIn").contains(jack(peer, "out")); }, 5000));
+    w.choose("ComboMidiIn", jack(peer, "out"));
+    auto *notice = w.find<QLabel>("lblDropped");
+    ASSERT_FALSE(notice->isVisible());
+    peer.stallNextCycle(std::chrono::milliseconds(30)); // a period is 5 ms
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 5000));
+    EXPECT_TRUE(notice->text().endsWith("JACK xruns: messages may be missing"))
+        << qPrintable(notice->text());
+}
+
 TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
 {
     REQUIRE_JACK_OR_SKIP();

@@ -1,5 +1,6 @@
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
+#include "support/ScriptedBackend.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -123,6 +124,31 @@ TEST(MonitorWindow, CheckedSysExDropsADeliveredSysExWithoutARow)
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "92");
     EXPECT_EQ(w.window->MIDIInput1().MessageCount(), 0);
+}
+
+// A loss is shown without waiting for a message to come after it.
+TEST(MonitorWindow, ShowsADumpTheQueueRefusedAndTheServersXrunsAtOnce)
+{
+    ScriptedBackend *device = nullptr;
+    TestWindow w;
+    forgetPreferences();
+    w.create(ScriptedBackend::system(device, {"In"}, {"Out"}), {1000, 4096});
+    w.start();
+    auto *notice = w.find<QLabel>("lblDropped");
+    const auto shows = [&](const char *text) {
+        return QTest::qWaitFor([&] { return notice->text() == text; }, 5000);
+    };
+    const QByteArray dump = sysExOf(8192); // more than the queue's bytes
+    device->deliver({reinterpret_cast<const std::uint8_t *>(dump.constData()), 8192});
+    EXPECT_TRUE(shows("1 messages dropped"));
+    EXPECT_TRUE(notice->isVisible());
+    device->sink->missedCycles(2);
+    EXPECT_TRUE(shows("1 messages dropped; 2 JACK xruns: messages may be missing"));
+    w.find<QPushButton>("btnClear")->click();
+    EXPECT_FALSE(notice->isVisible());
+    device->sink->missedCycles(1);
+    EXPECT_TRUE(shows("1 JACK xruns: messages may be missing"));
+    EXPECT_EQ(w.gridRows(), 2) << "no row for either";
 }
 
 TEST(MonitorWindow, ClearAllEmptiesGridMessageBoxAndTheCountOfWhatTheQueueTurnedAway)

@@ -4,6 +4,7 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortError.h"
+#include "sender/SysExFileSender.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
 
@@ -120,4 +121,22 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
     QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), 3u, 5000);
     EXPECT_EQ(peer.received()[2], large);
     EXPECT_THROW(sendMessage(output, sysExBytes(40'000)), PortError);
+}
+
+// Dumps without a pause fill the output's buffer faster than JACK cycles empty it.
+TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
+{
+    REQUIRE_JACK_OR_SKIP();
+    Peer peer;
+    MIDIOutput output(PortSystem::createDefault());
+    const int device = deviceIndexOf(output, "JACK: " + peer.fullName("in"));
+    ASSERT_GE(device, 0);
+    DeviceSelection::openOutputDevice(output, std::int16_t(device));
+    SysExFileSender sender(output, [](const SentMessage &) {});
+    sender.setPause(std::chrono::milliseconds(0));
+    QSignalSpy finished(&sender, &SysExFileSender::finished);
+    constexpr std::size_t Dumps = 2000; // 2 MB, twice the buffer
+    sender.send(std::vector<QByteArray>(Dumps, sysExOf(1024)));
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == Dumps; }, 5000));
 }

@@ -6,18 +6,45 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Clock = MessageAssembler::Clock;
+using std::chrono::microseconds;
 
-// Feeds the pieces in order, then flushes, and returns the messages that came out.
+struct Stamped
+{
+    Bytes bytes;
+    microseconds began; // since the first piece
+
+    bool operator==(const Stamped &) const = default;
+};
+
+// Feeds the pieces in order, each at its time since the first, then flushes, and returns the
+// messages that came out.
+std::vector<Stamped> assembleAt(const std::vector<std::pair<Bytes, int>> &pieces)
+{
+    MessageAssembler assembler(1024);
+    std::vector<Stamped> messages;
+    const Clock::time_point start;
+    const auto deliver = [&](std::span<const std::uint8_t> message, Clock::time_point began) {
+        messages.push_back({{message.begin(), message.end()},
+            std::chrono::duration_cast<microseconds>(began - start)});
+    };
+    for (const auto &[piece, at] : pieces)
+        assembler.feed(piece, start + microseconds(at), deliver);
+    assembler.flush(deliver);
+    return messages;
+}
+
+// The same for pieces that arrive at once, and the messages' bytes alone.
 std::vector<Bytes> assemble(
     const std::vector<Bytes> &pieces, std::size_t largestSysEx = 1024, int *oversized = nullptr)
 {
     MessageAssembler assembler(largestSysEx);
     std::vector<Bytes> messages;
-    const auto deliver = [&](std::span<const std::uint8_t> message) {
+    const auto deliver = [&](std::span<const std::uint8_t> message, Clock::time_point) {
         messages.emplace_back(message.begin(), message.end());
     };
     for (const Bytes &piece : pieces)
-        assembler.feed(piece, deliver, [&] { oversized && ++*oversized; });
+        assembler.feed(piece, {}, deliver, [&] { oversized && ++*oversized; });
     assembler.flush(deliver);
     return messages;
 }
@@ -59,12 +86,55 @@ TEST(MessageAssembler, ReadsTheStreamAsMidiDefinesIt)
             {{0x90, 0x3C}, {0x80, 0x3C, 0x40}}, {{0x90, 0x3C}, {0x80, 0x3C, 0x40}}},
         {"system common lengths", {{0xF1, 0x21, 0xF2, 0x10, 0x20, 0xF3, 5, 0xF6, 0xF4}},
             {{0xF1, 0x21}, {0xF2, 0x10, 0x20}, {0xF3, 5}, {0xF6}, {0xF4}}},
-        {"a piece that leaves a message short of data passes it on as received",
-            {{0xB0, 7}, {0x40}, {}}, {{0xB0, 7}, {0xB0, 0x40}}},
+        {"a message split after its first data byte", {{0x90, 0x3C}, {0x40}}, {{0x90, 0x3C, 0x40}}},
+        {"a message split after its status", {{0x90}, {0x3C, 0x40}}, {{0x90, 0x3C, 0x40}}},
+        {"system common split", {{0xF2, 0x10}, {0x00}}, {{0xF2, 0x10, 0x00}}},
+        {"running status split", {{0x90, 1, 2, 3}, {4}}, {{0x90, 1, 2}, {0x90, 3, 4}}},
+        {"real time between the pieces of a split message", {{0xB0, 7}, {0xF8}, {0x40}},
+            {{0xF8}, {0xB0, 7, 0x40}}},
         {"a SysEx still open at the end is flushed as received", {{0xF0, 7}, {}}, {{0xF0, 7}}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(assemble(c.pieces), c.messages) << c.why;
+}
+
+TEST(MessageAssembler, PassesOnAMessageStillShortOfDataOnceItIsStale)
+{
+    const microseconds limit = MessageAssembler::HoldLimit;
+    const int justBefore = int(limit.count()) - 1, atLimit = int(limit.count());
+    struct Case
+    {
+        const char *why;
+        std::vector<std::pair<Bytes, int>> pieces;
+        std::vector<Stamped> messages;
+    };
+    const Case cases[] = {
+        {"completed in time: stamped when it began", {{{0x90, 0x3C}, 0}, {{0x40}, justBefore}},
+            {{{0x90, 0x3C, 0x40}, {}}}},
+        {"a late piece passes the stale one on first, then reuses its status",
+            {{{0x90, 0x3C}, 0}, {{0x40}, atLimit}}, {{{0x90, 0x3C}, {}}, {{0x90, 0x40}, limit}}},
+        {"held from its first piece, not its last",
+            {{{0x90}, 0}, {{0x3C}, justBefore}, {{0x40}, atLimit}},
+            {{{0x90, 0x3C}, {}}, {{0x90, 0x40}, limit}}},
+        {"a SysEx is never stale", {{{0xF0, 1}, 0}, {{2, 0xF7}, 10 * atLimit}},
+            {{{0xF0, 1, 2, 0xF7}, {}}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(assembleAt(c.pieces), c.messages) << c.why;
+
+    MessageAssembler assembler;
+    std::vector<Bytes> out;
+    const auto deliver = [&](std::span<const std::uint8_t> message, Clock::time_point) {
+        out.emplace_back(message.begin(), message.end());
+    };
+    const Clock::time_point start;
+    assembler.feed(Bytes {0xC0, 5, 0xB0, 7}, start, deliver);
+    EXPECT_EQ(assembler.heldUntil(), start + limit);
+    assembler.flushStale(start + limit - microseconds(1), deliver);
+    EXPECT_EQ(out, (std::vector<Bytes> {{0xC0, 5}})) << "not stale yet";
+    assembler.flushStale(start + limit, deliver);
+    EXPECT_EQ(out, (std::vector<Bytes> {{0xC0, 5}, {0xB0, 7}}));
+    EXPECT_EQ(assembler.heldUntil(), std::nullopt) << "nothing is held any more";
 }
 
 TEST(MessageAssembler, LetsGoOfASysExThatOutgrowsTheLimitAndSaysSo)

@@ -2,9 +2,11 @@
 
 #include "ports/PortCommand.h"
 #include "support/LoopbackPorts.h"
+#include "support/ScriptedBackend.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <limits>
 
 // The window's tests send whole files; a port that fails half-way is this one's.
 TEST(FileSender, APortFailureStopsTheRunAndIsRecorded)
@@ -25,4 +27,30 @@ TEST(FileSender, APortFailureStopsTheRunAndIsRecorded)
     EXPECT_EQ(rows.back().origin, Origin::SendFailed);
     EXPECT_FALSE(sender.isSending());
     EXPECT_EQ(finished.count(), 0);
+}
+
+// A full output buffer is waited out; one that never empties fails the run with its reason.
+TEST(FileSender, WaitsForRoomInTheOutputButNotForever)
+{
+    ScriptedBackend *device = nullptr;
+    MIDIOutput output(ScriptedBackend::system(device, {}, {"Out"}));
+    DeviceSelection::openOutputDevice(output, 0);
+    std::vector<SentMessage> rows;
+    SysExFileSender sender(output, [&](const SentMessage &row) { rows.push_back(row); });
+    sender.setPause(std::chrono::milliseconds(0));
+    QSignalSpy finished(&sender, &SysExFileSender::finished);
+    QSignalSpy failed(&sender, &SysExFileSender::failed);
+    const std::vector<QByteArray> dumps = {"\xF0\x01\xF7", "\xF0\x02\xF7"};
+    device->sendsWithoutRoom = 20;
+    sender.send(dumps);
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(device->sent, dumps);
+    EXPECT_EQ(failed.count(), 0);
+    EXPECT_EQ(rows.size(), 2u) << "a row for each dump sent, none for a wait";
+
+    device->sendsWithoutRoom = std::numeric_limits<int>::max();
+    sender.send(dumps);
+    ASSERT_TRUE(failed.wait(2 * SysExFileSender::RoomWait.count()));
+    EXPECT_EQ(failed.at(0), (QList<QVariant> {0, "no room"}));
+    EXPECT_EQ(rows.back().origin, Origin::SendFailed);
 }

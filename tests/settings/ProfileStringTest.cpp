@@ -1,11 +1,15 @@
 #include "settings/ProfileString.h"
 
+#include "files/SafeFile.h"
 #include "support/Files.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -127,6 +131,27 @@ TEST_F(IniFixture, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(contents(), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {"test.ini"})
         << "no leftovers";
+}
+
+// A shell starts the program with SIGXFSZ at its default, which ends a process that writes
+// past its file-size limit; in a child, so that the test runner lives to say so.
+TEST_F(IniFixture, AFileSizeLimitRefusesTheWriteInsteadOfEndingTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_DFL);
+            SafeFile::refuseWritesPastSizeLimit();
+            QString error;
+            {
+                const DiskLimit full(8);
+                ProfileString::write("S", "key", "a value past the limit", path, &error);
+            }
+            // The runner keeps the child's stderr in a file, which the limit covers too.
+            std::fputs(qPrintable(error), stderr);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), qt_error_string(EFBIG).toStdString());
 }
 
 TEST_F(IniFixture, KeepsTheLineEndsAndByteOrderMarkOfEveryLineItDoesNotWrite)

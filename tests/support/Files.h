@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <csignal>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -42,13 +41,13 @@ inline QString writeFile(const QString &path, const QByteArray &contents)
 }
 
 // A disk that fills up after `room` bytes of any one file, for as long as this lives: the
-// kernel refuses the bytes past the limit, as it would on a full disk.
+// kernel refuses the bytes past the limit, as it would on a full disk, once the process
+// has started as the program does (SafeFile::refuseWritesPastSizeLimit).
 class DiskLimit
 {
 public:
     explicit DiskLimit(rlim_t room)
     {
-        std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_original);
         rlimit tight = m_original;
         tight.rlim_cur = room;

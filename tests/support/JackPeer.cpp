@@ -1,6 +1,7 @@
 #include "JackPeer.h"
 
 #include <stdexcept>
+#include <thread>
 
 JackPeer::JackPeer(const char *name)
 {
@@ -78,6 +79,7 @@ std::vector<JackPeer::Bytes> JackPeer::received()
 int JackPeer::process(jack_nframes_t frames, void *self)
 {
     auto *peer = static_cast<JackPeer *>(self);
+    std::this_thread::sleep_for(std::chrono::milliseconds(peer->m_stall.exchange(0)));
     std::lock_guard lock(peer->m_mutex);
     for (auto &port : peer->m_ports) {
         void *buffer = jack_port_get_buffer(port->port, frames);

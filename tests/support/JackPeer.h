@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <chrono>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <mutex>
@@ -36,6 +38,8 @@ public:
     QStringList lumetraPorts(const QString &port) const;
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
+    // Makes the next cycle of this client run late by `delay`: the server's xrun.
+    void stallNextCycle(std::chrono::milliseconds delay) { m_stall = delay.count(); }
 
 private:
     struct Port
@@ -52,4 +56,5 @@ private:
     std::mutex m_mutex;
     std::vector<std::unique_ptr<Port>> m_ports; // guarded by m_mutex
     std::vector<Bytes> m_received; // guarded by m_mutex
+    std::atomic<std::chrono::milliseconds::rep> m_stall {0};
 };

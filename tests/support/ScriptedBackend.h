@@ -14,6 +14,8 @@ public:
     bool failOpen = false;
     QStringList events; // "open in NAME", "close out NAME", ...
     InputSink *sink = nullptr;
+    int sendsWithoutRoom = 0; // the next sends find the output's buffer full
+    std::vector<QByteArray> sent;
 
     // A port system with these devices alone; `backend` is left at it, for the test to script.
     static std::shared_ptr<PortSystem> system(
@@ -81,7 +83,15 @@ private:
             , name(std::move(name))
         { }
         ~Output() override { backend.events << QStringLiteral("close out ") + name; }
-        void send(std::span<const std::uint8_t>) override { }
+        void send(std::span<const std::uint8_t> message) override
+        {
+            if (backend.sendsWithoutRoom > 0) {
+                --backend.sendsWithoutRoom;
+                throw PortError(QStringLiteral("no room"), PortError::Kind::NoRoomNow);
+            }
+            backend.sent.emplace_back(
+                reinterpret_cast<const char *>(message.data()), qsizetype(message.size()));
+        }
         ScriptedBackend &backend;
         QString name;
     };

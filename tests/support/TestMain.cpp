@@ -1,3 +1,5 @@
+#include "files/SafeFile.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 // with a home folder of their own, so that no test reads or writes the real settings.
 int main(int argc, char *argv[])
 {
+    SafeFile::refuseWritesPastSizeLimit(); // as the program starts
     QTemporaryDir home;
     if (!home.isValid())
         return 1;

@@ -30,10 +30,11 @@ QByteArray logOf(Mix mix, const std::vector<std::uint64_t> &places)
     return out.data();
 }
 
-std::vector<std::uint64_t> run(std::uint64_t count)
+// `count` places from `first` on: a run, or a capture that began late in one.
+std::vector<std::uint64_t> run(std::uint64_t count, std::uint64_t first = 0)
 {
     std::vector<std::uint64_t> places(count);
-    std::iota(places.begin(), places.end(), 0);
+    std::iota(places.begin(), places.end(), first);
     return places;
 }
 
@@ -77,6 +78,12 @@ TEST(LogVerifier, PassesACleanLogAndReportsWhatWentMissingCameTwiceOrOutOfOrder)
         {Mix::RealTime, {0, 1, 2, 3, 5}, 6, {1, 0, 0, 0, 0}, "a real-time byte lost from many"},
         {Mix::Channel, {}, std::nullopt, {1, 0, 0, 0, 0}, "an empty log, and no count to go by"},
         {Mix::Mixed, {}, 16, {16, 0, 0, 0, 0}, "15 numbered messages and a real-time byte lost"},
+        {Mix::Channel, run(200, 500), std::nullopt, {}, "a capture that began late"},
+        {Mix::Mixed, run(300, ChannelNumbers + 15), std::nullopt, {},
+            "begun late, after the channel numbers wrapped; a real-time byte first"},
+        {Mix::Mixed, run(300, 3 * ChannelNumbers - 100), std::nullopt, {}, "across a wrap"},
+        {Mix::Channel, run(200, ChannelNumbers + 5), ChannelNumbers + 205,
+            {ChannelNumbers + 5, 0, 0, 0, 0}, "the run's first messages not captured"},
     };
     for (const Case &c : cases) {
         const LogReport report = check(logOf(c.mix, c.places), c.mix, c.expected);
@@ -93,6 +100,22 @@ TEST(LogVerifier, NamesTheFirstFaultsWithTheirNumbersAndLines)
     const std::array<std::vector<std::string>, LogReport::FaultCount> examples
         = {{{"#4 to #6"}, {"#3 (line 4)"}, {"#2 (line 5) after #3"}, {}, {}}};
     EXPECT_EQ(report.examples, examples);
+}
+
+TEST(LogVerifier, PlacesALogThatBeganLateInTheRightRoundOfChannelNumbers)
+{
+    const std::uint64_t first = 2 * ChannelNumbers + 5;
+    for (const Mix mix : {Mix::Channel, Mix::Mixed}) {
+        std::vector<std::uint64_t> places = run(200, first);
+        places.erase(places.begin() + 100);
+        const LogReport report = check(logOf(mix, places), mix, first + 200);
+        const std::vector<std::string> &missing = report.examples[LogReport::Missing];
+        EXPECT_EQ(std::vector(
+                      missing.begin(), missing.begin() + std::min<std::size_t>(2, missing.size())),
+            (std::vector<std::string> {"#0 to #2097156", "#2097257"}))
+            << "the numbered messages first\n"
+            << report.text();
+    }
 }
 
 TEST(LogVerifier, AnAlteredLineIsReportedAsSuchAndNotAlsoAsMissing)

@@ -18,6 +18,15 @@ std::string number(std::uint64_t sequence)
     return '#' + std::to_string(sequence);
 }
 
+// The number and size of the SysEx of ours on a line of the log, with its line end.
+std::optional<SysExHeader> sysExOnLine(QByteArrayView line)
+{
+    if (line.endsWith("\r\n"))
+        line.chop(2);
+    const auto bytes = readLogLine(std::string_view(line.data(), std::size_t(line.size())));
+    return bytes ? sysExHeader(*bytes) : std::nullopt;
+}
+
 } // namespace
 
 bool LogReport::passed() const
@@ -37,9 +46,10 @@ std::string LogReport::text() const
     return out + "result: " + (passed() ? "pass" : "fail") + '\n';
 }
 
-LogVerifier::LogVerifier(Mix mix, std::optional<std::uint64_t> expected)
+LogVerifier::LogVerifier(Mix mix, std::optional<std::uint64_t> expected, std::uint64_t firstPlace)
     : m_mix(mix)
     , m_expected(expected)
+    , m_firstPlace(firstPlace)
 { }
 
 void LogVerifier::addLine(std::string_view line)
@@ -62,7 +72,7 @@ void LogVerifier::takeMessage(const std::vector<std::uint8_t> &bytes, std::strin
         ++m_report.realTime;
         ++m_realTimeSinceHighest[bytes[0] - 0xF8];
     } else if (const auto low = channelNumber(bytes)) {
-        const std::uint64_t sequence = unwrapChannelNumber(*low, std::uint64_t(m_highest + 1));
+        const std::uint64_t sequence = unwrapChannelNumber(*low, nextPlace());
         if (kindAt(m_mix, sequence) == Kind::Channel)
             takeNumbered(sequence);
         else
@@ -87,12 +97,17 @@ void LogVerifier::takeSysEx(const std::vector<std::uint8_t> &bytes, std::string_
         takeAltered(line, header->sequence);
 }
 
+// The place of the numbered message expected next.
+std::uint64_t LogVerifier::nextPlace() const
+{
+    return m_highest < 0 ? m_firstPlace : std::uint64_t(m_highest + 1);
+}
+
 bool LogVerifier::belongsToRun(std::uint64_t sequence) const
 {
     // Without an end to go by, a number too far ahead is taken for a damaged one rather
     // than as the end of a gap: channel messages could not tell such a gap anyway.
-    return m_expected ? sequence < *m_expected
-                      : sequence < std::uint64_t(m_highest + 1) + ChannelNumbers;
+    return m_expected ? sequence < *m_expected : sequence < nextPlace() + ChannelNumbers;
 }
 
 LogVerifier::Mark LogVerifier::markOf(std::uint64_t sequence) const
@@ -120,7 +135,13 @@ void LogVerifier::takeNumbered(std::uint64_t sequence)
         note(LogReport::Reordered, where() + " after " + number(std::uint64_t(m_highest)));
         return;
     }
-    checkRealTimeBetween(m_highest, sequence);
+    if (m_highest < 0 && !m_expected) {
+        m_checkedFrom = sequence;
+        compareRealTime(realTimeHeldFrom(sequence - 1, std::uint64_t(-1)),
+            [&] { return "before " + number(sequence); });
+    } else {
+        checkRealTimeBetween(m_highest, sequence);
+    }
     m_highest = std::int64_t(sequence);
 }
 
@@ -136,7 +157,7 @@ void LogVerifier::takeAltered(std::string_view line, std::optional<std::uint64_t
     }
     if (m_mix == Mix::RealTime)
         return; // no numbered message to stand for
-    auto next = std::uint64_t(std::max(m_highest, m_lastClaim) + 1);
+    auto next = std::max(nextPlace(), std::uint64_t(m_lastClaim + 1));
     while (kindAt(m_mix, next) == Kind::RealTime)
         ++next;
     claim(next);
@@ -173,17 +194,26 @@ void LogVerifier::checkRealTimeAtEnd()
         checkRealTimeBetween(m_highest, *m_expected);
         return;
     }
+    compareRealTime(realTimeHeldFrom(std::uint64_t(m_highest + 1), 1), [this] {
+        return m_highest < 0 ? std::string("in the log")
+                             : "after " + number(std::uint64_t(m_highest));
+    });
+}
+
+// The run's real-time bytes from `place` on, a `step` at a time (1, or -1 as unsigned for
+// those before it), as many as the log holds since the last numbered message.
+std::array<std::uint64_t, 8> LogVerifier::realTimeHeldFrom(
+    std::uint64_t place, std::uint64_t step) const
+{
     std::uint64_t inLog = 0;
     for (const std::uint64_t count : m_realTimeSinceHighest)
         inLog += count;
     std::array<std::uint64_t, 8> expected {};
-    for (auto place = std::uint64_t(m_highest + 1);
-         inLog > 0 && kindAt(m_mix, place) == Kind::RealTime; ++place, --inLog)
+    // Going back from place 0 wraps round past the largest number, and stops.
+    for (; inLog > 0 && place <= LargestSequence && kindAt(m_mix, place) == Kind::RealTime;
+         place += step, --inLog)
         ++expected[realTimeByte(place) - 0xF8];
-    compareRealTime(expected, [this] {
-        return m_highest < 0 ? std::string("in the log")
-                             : "after " + number(std::uint64_t(m_highest));
-    });
+    return expected;
 }
 
 // One example a group and fault, its bytes by value ("2 x F8, 1 x FE between #7 and #9"),
@@ -222,7 +252,7 @@ void LogVerifier::findMissing()
                 + (gap->second > gap->first ? " to " + number(gap->second) : ""));
         gap.reset();
     };
-    for (std::uint64_t place = 0; place < end; ++place) {
+    for (std::uint64_t place = m_checkedFrom; place < end; ++place) {
         if (kindAt(m_mix, place) == Kind::RealTime)
             continue;
         if (markOf(place) != NotSeen) {
@@ -264,9 +294,26 @@ std::string LogVerifier::lineExample(std::string_view line) const
     return "line " + std::to_string(m_report.lines) + ": \"" + shown + '"';
 }
 
+std::uint64_t placeOfFirstLine(QIODevice &in, Mix mix, std::optional<std::uint64_t> expected)
+{
+    const qint64 start = in.pos();
+    const bool carriesSysEx = mix == Mix::SysEx || mix == Mix::Mixed;
+    std::uint64_t lines = 0;
+    std::optional<std::uint64_t> place;
+    for (; !place && !in.atEnd(); ++lines) {
+        const QByteArray line = in.readLine();
+        if (const auto header = carriesSysEx ? sysExOnLine(line) : std::nullopt)
+            place = header->sequence - std::min(header->sequence, lines);
+    }
+    in.seek(start);
+    const std::uint64_t end = expected.value_or(0);
+    return place.value_or(end - std::min(end, lines));
+}
+
 LogReport verifyLog(QIODevice &in, Mix mix, std::optional<std::uint64_t> expected)
 {
-    LogVerifier verifier(mix, expected);
+    LogVerifier verifier(
+        mix, expected, in.isSequential() ? 0 : placeOfFirstLine(in, mix, expected));
     while (!in.atEnd()) {
         const QByteArray line = in.readLine();
         verifier.addLine(std::string_view(line.constData(), std::size_t(line.size())));

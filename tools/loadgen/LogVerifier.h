@@ -44,8 +44,12 @@ class LogVerifier
 {
 public:
     // With `expected`, the log must hold exactly the first `expected` messages of the run;
-    // without, those up to the highest number it holds (and at least one message).
-    LogVerifier(LoadMessages::Mix mix, std::optional<std::uint64_t> expected);
+    // without, those from its first numbered message up to the highest number it holds (and
+    // at least one message): a capture may begin late in a run. A channel message carries
+    // only the low bits of its number, so the first one is taken as the nearest to
+    // `firstPlace`, where the log is thought to begin (see placeOfFirstLine).
+    LogVerifier(
+        LoadMessages::Mix mix, std::optional<std::uint64_t> expected, std::uint64_t firstPlace = 0);
 
     // A line with its CR LF.
     void addLine(std::string_view line);
@@ -59,10 +63,12 @@ private:
     void takeNumbered(std::uint64_t sequence);
     void takeAltered(std::string_view line, std::optional<std::uint64_t> standsFor);
     void claim(std::uint64_t sequence);
+    std::uint64_t nextPlace() const;
     bool belongsToRun(std::uint64_t sequence) const;
     Mark markOf(std::uint64_t sequence) const;
     void checkRealTimeBetween(std::int64_t after, std::uint64_t before);
     void checkRealTimeAtEnd();
+    std::array<std::uint64_t, 8> realTimeHeldFrom(std::uint64_t place, std::uint64_t step) const;
     void compareRealTime(
         const std::array<std::uint64_t, 8> &expected, const std::function<std::string()> &where);
     void findMissing();
@@ -71,6 +77,8 @@ private:
 
     const LoadMessages::Mix m_mix;
     const std::optional<std::uint64_t> m_expected;
+    const std::uint64_t m_firstPlace;
+    std::uint64_t m_checkedFrom = 0; // where missing messages are looked for
     LogReport m_report;
     std::vector<Mark> m_marks; // by sequence number
     std::int64_t m_highest = -1; // the highest numbered message so far
@@ -78,6 +86,12 @@ private:
     std::array<std::uint64_t, 8> m_realTimeSinceHighest {}; // F8 to FF
     std::vector<std::uint8_t> m_expectedSysEx;
 };
+
+// Where the first line of the log that `in` reads stands in the run, as near as the log
+// tells: the first SysEx carries its whole number; else a log checked against a count is
+// taken to end where the run ended. Leaves `in` where it was.
+std::uint64_t placeOfFirstLine(
+    QIODevice &in, LoadMessages::Mix mix, std::optional<std::uint64_t> expected);
 
 // Checks the whole log that `in` reads.
 LogReport verifyLog(

@@ -25,7 +25,8 @@ constexpr char Usage[] = R"(Usage:
       time, 1 when not, 2 on a bad command line.
   lumetra_loadgen verify LOG [--expect N] [--mix KIND]
       Checks that a log saved with "Save MIDI IN as Text" holds exactly the messages
-      of a run of that mix (with --expect, its first N messages: "sent" of send).
+      of a run of that mix from the first one it holds (with --expect, the run's first
+      N messages: "sent" of send).
       Exit status 0 when it does, 1 when not, 2 on a bad command line or an
       unreadable log.
 )";
