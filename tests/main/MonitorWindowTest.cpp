@@ -92,19 +92,17 @@ TEST(MonitorWindow, FilterMenuTogglesAndTakesEffectOnTheNextMessage)
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "91");
 
-    w.toggle("mnu0");
-    EXPECT_FALSE(notice->isVisible());
-    w.send({0x90, 1, 2});
-    ASSERT_TRUE(w.waitForRows(4));
-    EXPECT_EQ(w.window->GetMIDIINText(2, 1), "90");
-
+    // Unchecking runs the same handler; Clear All Filters must undo every item at once.
     for (const char *item : {"mnu3", "mnuNoteOn", "mnuActiveSense"})
         w.toggle(item);
     w.toggle("mnuClearFilter");
-    for (const char *item : {"mnu3", "mnuNoteOn", "mnuActiveSense"})
+    for (const char *item : {"mnu0", "mnu3", "mnuNoteOn", "mnuActiveSense"})
         EXPECT_FALSE(w.find<QAction>(item)->isChecked()) << item;
     EXPECT_FALSE(w.window->MIDIInput1().StatusFilter(0xFE)) << "Clear All Filters applies at once";
     EXPECT_FALSE(notice->isVisible());
+    w.send({0x90, 1, 2});
+    ASSERT_TRUE(w.waitForRows(4));
+    EXPECT_EQ(w.window->GetMIDIINText(2, 1), "90") << "channel 1 passes again";
 }
 
 TEST(MonitorWindow, CheckedSysExDropsADeliveredSysExWithoutARow)
