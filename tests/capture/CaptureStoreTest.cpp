@@ -1,16 +1,8 @@
 #include "capture/CaptureStore.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
-
-namespace {
-
-std::vector<std::uint8_t> bytesOf(const CapturedMessage &message)
-{
-    return {message.bytes.begin(), message.bytes.end()};
-}
-
-} // namespace
 
 TEST(CaptureStore, KeepsEveryRecordWholeAcrossChunksInlineOrInTheArena)
 {
@@ -20,40 +12,37 @@ TEST(CaptureStore, KeepsEveryRecordWholeAcrossChunksInlineOrInTheArena)
     QByteArray dump(70'000, '\x11');
     dump.front() = char(0xF0);
     dump.back() = char(0xF7);
+    // Row i: every thousandth a shared dump, every third a sent program change, else a note;
+    // its stamp past 32 bits, and below 0.
+    const auto stampOf = [](std::size_t i) { return std::int64_t(i) * 1'000'003 - 5'000; };
+    const auto messageOf = [](std::size_t i) {
+        const auto low = std::uint8_t(i & 0x7F);
+        return i % 3 == 0 ? std::vector<std::uint8_t> {0xC0, low}
+                          : std::vector<std::uint8_t> {0x90, low, std::uint8_t(i >> 7 & 0x7F)};
+    };
     constexpr std::size_t Rows = 20'000; // several chunks
     for (std::size_t i = 0; i < Rows; ++i) {
-        const std::int64_t stamp = std::int64_t(i) * 1'000'003 - 5'000; // past 32 bits, and below 0
         if (i % 1000 == 7)
-            store.append(Origin::Received, in, stamp, dump);
-        else if (i % 3 == 0)
-            store.append(
-                Origin::Sent, out, stamp, std::vector<std::uint8_t> {0xC0, std::uint8_t(i & 0x7F)});
+            store.append(Origin::Received, in, stampOf(i), dump);
         else
-            store.append(Origin::Received, in, stamp,
-                std::vector<std::uint8_t> {
-                    0x90, std::uint8_t(i & 0x7F), std::uint8_t(i >> 7 & 0x7F)});
+            store.append(i % 3 == 0 ? Origin::Sent : Origin::Received, i % 3 == 0 ? out : in,
+                stampOf(i), messageOf(i));
     }
     store.append(Origin::SendFailed, out, 0, std::vector<std::uint8_t> {});
     ASSERT_EQ(store.size(), Rows + 1);
     for (std::size_t i = 0; i < Rows; ++i) {
         const CapturedMessage message = store.at(i);
-        ASSERT_EQ(message.stampUs, std::int64_t(i) * 1'000'003 - 5'000) << i;
+        ASSERT_EQ(message.stampUs, stampOf(i)) << i;
         if (i % 1000 == 7) {
             ASSERT_EQ(
                 message.bytes.data(), reinterpret_cast<const std::uint8_t *>(dump.constData()))
                 << "a dump is shared, never copied";
             ASSERT_EQ(message.bytes.size(), std::size_t(dump.size()));
-        } else if (i % 3 == 0) {
-            ASSERT_EQ(message.origin, Origin::Sent);
-            ASSERT_EQ(message.source, out);
-            ASSERT_EQ(bytesOf(message), (std::vector<std::uint8_t> {0xC0, std::uint8_t(i & 0x7F)}));
-        } else {
-            ASSERT_EQ(message.origin, Origin::Received);
-            ASSERT_EQ(message.source, in);
-            ASSERT_EQ(bytesOf(message),
-                (std::vector<std::uint8_t> {
-                    0x90, std::uint8_t(i & 0x7F), std::uint8_t(i >> 7 & 0x7F)}));
+            continue;
         }
+        ASSERT_EQ(message.origin, i % 3 == 0 ? Origin::Sent : Origin::Received) << i;
+        ASSERT_EQ(message.source, i % 3 == 0 ? out : in) << i;
+        ASSERT_TRUE(std::ranges::equal(message.bytes, messageOf(i))) << i;
     }
     EXPECT_EQ(store.at(Rows).origin, Origin::SendFailed);
     EXPECT_TRUE(store.at(Rows).bytes.empty());

@@ -33,15 +33,15 @@ TEST(About, LinksOpenTheirTargetsAndWarnWhenTheyCannot)
     about.lblWeb_Click();
     about.lblEmail_Click();
     EXPECT_EQ(opened,
-        (QList<QUrl> {
-            QUrl("http://" + frmAbout::WebHost), QUrl("mailto:" + frmAbout::MailAddress)}));
-    EXPECT_EQ(about.findChild<QLabel *>("lblWeb")->text(), frmAbout::WebHost);
+        (QList<QUrl> {QUrl("http://www.quillfeather.example"),
+            QUrl("mailto:lumetra@quillfeather.example")}));
+    EXPECT_EQ(about.findChild<QLabel *>("lblWeb")->text(), "www.quillfeather.example");
     EXPECT_TRUE(dialogs.shown.empty());
 
     opens = false;
     about.lblEmail_Click();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "Error jumping to:mailto:" + frmAbout::MailAddress);
+    EXPECT_EQ(dialogs.shown[0].text, "Error jumping to:mailto:lumetra@quillfeather.example");
     EXPECT_EQ(dialogs.shown[0].title, "Warning");
     EXPECT_EQ(dialogs.shown[0].icon, DialogService::Icon::Exclamation);
 }

@@ -5,6 +5,8 @@
 using MessageDetails::MiddleC;
 using Bytes = std::vector<std::uint8_t>;
 
+// The known traffic's grid holds the words of its messages in both middle Cs; these tables
+// are the rest: the ends of every range and what no capture of it holds.
 namespace {
 
 struct Case
@@ -40,10 +42,7 @@ TEST(MessageDetails, NamesNotesInBothMiddleCConventions)
         const char *c4, *c3, *why;
     };
     const NoteCase cases[] = {
-        {{0x90, 60, 100}, "C4 velocity 100", "C3 velocity 100", "middle C"},
-        {{0x90, 0, 1}, "C-1 velocity 1", "C-2 velocity 1", "lowest note"},
         {{0x9F, 127, 127}, "G9 velocity 127", "G8 velocity 127", "highest note"},
-        {{0x91, 61, 0}, "C#4 velocity 0 (Note Off)", "C#3 velocity 0 (Note Off)", "sharp; off"},
         {{0x80, 71, 64}, "B4 velocity 64", "B3 velocity 64", "note off, last of an octave"},
         {{0xA0, 72, 32}, "C5 pressure 32", "C4 pressure 32", "next octave"},
     };
@@ -72,9 +71,7 @@ TEST(MessageDetails, NamesControllersAndReadsChannelValues)
         {{0xB0, 127, 0}, "CC 127 Poly On", "last channel mode"},
         {{0xC0, 0}, "Program 1 (raw 0)", "programs count from 1"},
         {{0xC0, 127}, "Program 128 (raw 127)", "last program"},
-        {{0xD0, 64}, "Pressure 64", "channel pressure"},
         {{0xE0, 0, 0}, "Bend -8192", "lowest bend"},
-        {{0xE0, 0, 0x40}, "Bend 0", "centre"},
         {{0xE0, 0x01, 0x40}, "Bend +1", "LSB comes first"},
         {{0xE0, 0x7F, 0x7F}, "Bend +8191", "highest bend"},
     });
@@ -93,13 +90,8 @@ TEST(MessageDetails, NamesSystemCommonAndRealTime)
         {{0xF1, 0x74}, "MTC Quarter Frame, hours high bit 0, 29.97 fps drop-frame", "rate 2"},
         {{0xF2, 0x7F, 0x7F}, "Song Position 16383 beats", "largest position"},
         {{0xF2, 0x01, 0x00}, "Song Position 1 beat", "LSB comes first"},
-        {{0xF3, 5}, "Song Select 5", "song select"},
         {{0xF5}, "Undefined System Common F5", "undefined"},
-        {{0xF6}, "Tune Request", "no data"},
-        {{0xF7}, "End of Exclusive alone", "EOX without a SysEx"},
-        {{0xF8}, "Timing Clock", "clock"},
         {{0xFD}, "Undefined Real Time FD", "undefined"},
-        {{0xFF}, "System Reset", "last status"},
     });
 }
 
@@ -130,11 +122,8 @@ TEST(MessageDetails, NamesSysExByManufacturerOrSubIdsAndJudgesTheEnd)
         {{0xF0, 0, 0x20, 0xF7}, "Manufacturer ID 00, incomplete, 4 bytes", "ID cut off by F7"},
         {{0xF0, 0xF7}, "SysEx without an ID, 2 bytes", "empty"},
         {{0xF0}, "SysEx without an ID, 1 byte, cut short (no F7 at the end)", "F0 alone"},
-        {{0xF0, 0x41, 0x10}, "Manufacturer ID 41 (Japanese), 3 bytes, cut short (no F7 at the end)",
-            "no EOX"},
         {{0xF0, 0x41, 0x90, 0xF7}, "Manufacturer ID 41 (Japanese), 4 bytes, stray status byte 90",
             "status inside"},
-        {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, all + "Identity Request, 6 bytes", "ask"},
         {{0xF0, 0x7E, 0x10, 0x06, 0x02, 0, 0x20, 0x33, 1, 0xF7},
             "Universal Non-Real-Time, device 10, Identity Reply from ID 00 20 33 (European), 10 "
             "bytes",
