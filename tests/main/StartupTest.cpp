@@ -115,7 +115,7 @@ TEST(DeviceChoice, SwitchingClosesTheOldPortAndKeepsTheFilter)
     const std::uint8_t noteOn[] = {0x90, 0x3C, 0x40}, noteOff[] = {0x80, 0x3C, 0x40};
     s.backend->deliver(noteOn);
     s.backend->deliver(noteOff);
-    QTRY_COMPARE(s.gridRows(), 4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.gridRows() == 4; }, 5000));
     EXPECT_EQ(s.window->GetMIDIINText(2, 1), "80") << "Note On still withheld";
     auto *model = static_cast<EventGridModel *>(s.grid()->model());
     EXPECT_LE(model->store().wallMs(0).value_or(-1), switchedAt)
