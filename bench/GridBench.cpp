@@ -1,5 +1,6 @@
 #include "frame/DialogService.h"
 #include "main/frmMain.h"
+#include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
 #include "monitor/RowSearch.h"
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <fstream>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -27,6 +29,15 @@ void sendNotes(MIDIOutput &output, int count, int perSecond = 0)
                 start + std::chrono::microseconds(std::int64_t(i) * 1'000'000 / perSecond));
         sendMessage(output, {std::uint8_t(0x90 | (i & 0x0F)), std::uint8_t(i & 0x7F), 0x40});
     }
+}
+
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds
+        = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 std::size_t residentBytes()
@@ -211,3 +222,37 @@ static void BM_HugeSysEx(benchmark::State &state)
     }
 }
 BENCHMARK(BM_HugeSysEx)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A steady stream of 10,000 rows a second into the shown grid for two seconds; the CPU
+// the process spends on it, which must not grow with the rows the grid holds already (the
+// argument).
+static void BM_GridSteadyStream(benchmark::State &state)
+{
+    const auto held = std::size_t(state.range(0));
+    QTableView view;
+    EventGridModel model;
+    EventGrid grid(view, model);
+    view.resize(800, 600);
+    view.show();
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    for (std::size_t i = 0; i < held; ++i)
+        model.store().append(Origin::Received, 0, std::int64_t(i), note);
+    grid.showWaitingRows();
+    QCoreApplication::processEvents();
+    QTimer stream;
+    QObject::connect(&stream, &QTimer::timeout, [&] {
+        for (int i = 0; i < 10; ++i)
+            model.store().append(Origin::Received, 0, 0, note);
+        grid.rowsAppended();
+    });
+    for (auto _ : state) {
+        const double before = cpuSeconds();
+        stream.start(1);
+        QEventLoop running;
+        QTimer::singleShot(2000, &running, &QEventLoop::quit);
+        running.exec();
+        stream.stop();
+        state.counters["cpu_percent"] = 100.0 * (cpuSeconds() - before) / 2.0;
+    }
+}
+BENCHMARK(BM_GridSteadyStream)->Arg(0)->Arg(10'000'000)->Iterations(1)->Unit(benchmark::kSecond);

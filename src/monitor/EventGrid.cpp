@@ -9,9 +9,11 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableView>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -142,11 +144,19 @@ bool EventGrid::find(const RowSearch &search, RowSearch::Direction direction)
 void EventGrid::showWaitingRows()
 {
     m_frame.stop();
+    QElapsedTimer took;
+    took.start();
     if (m_paused || !m_model.commit())
         return;
     const int lastRow = rowCount() - 1;
     if (!isRowVisible(lastRow))
         m_view.scrollToBottom();
+    // The view works out the place of every row once rows were added: with millions of rows
+    // that takes milliseconds. The frames then come further apart, so that showing new rows
+    // never takes more than a share of the UI thread, however many the grid holds.
+    const auto cost = std::chrono::nanoseconds(took.nsecsElapsed()) * FramesPerCost;
+    m_frame.setInterval(std::clamp(
+        std::chrono::duration_cast<std::chrono::milliseconds>(cost), FrameTime, LongestFrame));
 }
 
 int EventGrid::rowCount() const

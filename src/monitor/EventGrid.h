@@ -17,13 +17,18 @@ class QTableView;
 // grid's own numbering (row 0 the header, the last row empty). Rows are stored at once, but
 // the view learns of them, scrolls and repaints at the screen's pace: at most once a frame,
 // on a timer that the first row of a quiet spell sets going, so that a flood costs one view
-// update a frame and an idle grid costs nothing.
+// update a frame and an idle grid costs nothing. A frame that cost more spaces the next
+// ones further apart.
 class EventGrid : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr std::chrono::milliseconds FrameTime {16};
+    // With millions of rows a frame costs more, and frames come as much as this far apart:
+    // each frame's work is at most one part in FramesPerCost of the time.
+    static constexpr std::chrono::milliseconds LongestFrame {500};
+    static constexpr int FramesPerCost = 20;
 
     // Sets the view up for the model: one row per line, read only, no row numbers.
     EventGrid(QTableView &view, EventGridModel &model, QObject *parent = nullptr);
