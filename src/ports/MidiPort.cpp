@@ -40,6 +40,12 @@ void MidiPort::openChosenDevice(const std::function<void(const DeviceEntry &)> &
     const DeviceEntry device = m_devices[std::size_t(m_deviceIndex)];
     open(device);
     m_chosen = device.displayName;
+    // A device whose system is not there yet (Lumetra's own ports before a JACK server runs)
+    // is waited for like one that went.
+    if (!connectionAlive()) {
+        m_waiting = true;
+        emit deviceStateChanged();
+    }
 }
 
 void MidiPort::forgetDevice()
@@ -69,8 +75,10 @@ void MidiPort::followDevices()
     if (m_waiting && listed != devices.end()) {
         try {
             reconnect(*listed);
-            m_waiting = false;
-            emit deviceStateChanged();
+            if (connectionAlive()) {
+                m_waiting = false;
+                emit deviceStateChanged();
+            }
         } catch (const PortError &) {
             // Listed but not ready yet: the next change tries again.
         }

@@ -9,12 +9,13 @@
 
 namespace {
 
-// Whether the parts are all alive, and JACK among them whenever a server runs: a port
-// opened while the server was away gives way, to be opened again with its JACK half.
+// Whether there are parts and all are alive, and JACK among them whenever a server runs: a
+// port opened while a system was away gives way, to be opened again with its half too.
 template<typename Part>
 bool whole(const std::vector<std::unique_ptr<Part>> &parts, const JackBackend *jack, bool hasJack)
 {
-    return std::ranges::all_of(parts, [](const auto &part) { return part->isAlive(); })
+    return !parts.empty()
+        && std::ranges::all_of(parts, [](const auto &part) { return part->isAlive(); })
         && (hasJack || !jack || !jack->isConnected());
 }
 
@@ -34,7 +35,6 @@ public:
         m_parts.push_back(std::move(part));
         m_hasJack = m_hasJack || jack;
     }
-    bool isEmpty() const { return m_parts.empty(); }
     bool isAlive() const override { return whole(m_parts, m_jack, m_hasJack); }
 
 private:
@@ -72,7 +72,6 @@ public:
         m_parts.push_back(std::move(part));
         m_hasJack = m_hasJack || jack;
     }
-    bool isEmpty() const { return m_parts.empty(); }
     bool isAlive() const override { return whole(m_parts, m_jack, m_hasJack); }
     // Every part gets the message, also when another could not take it.
     void send(std::span<const std::uint8_t> bytes) override
@@ -95,26 +94,17 @@ private:
     std::vector<std::unique_ptr<OutputConnection>> m_parts;
 };
 
-// Opens what each system can; refuses only when none could, with every reason.
+// Opens what each system can. A port with no part yet is not alive: the input or output
+// then waits for a system to come, as it waits for a device that went.
 template<typename Connection, typename Open>
-void openPart(Connection &whole, QStringList &reasons, bool jack, Open open)
+void openPart(Connection &whole, bool jack, Open open)
 {
     try {
         if (auto part = open())
             whole.add(std::move(part), jack);
-    } catch (const PortError &error) {
-        reasons << error.description();
+    } catch (const PortError &) {
+        // That system is not there (now): the others may be.
     }
-}
-
-void requireAPart(bool empty, const QString &name, const QStringList &reasons)
-{
-    if (empty)
-        throw PortError(QStringLiteral("Cannot open \"%1\": %2")
-                            .arg(name,
-                                reasons.isEmpty() ? QStringLiteral(
-                                    "there is neither a JACK server nor an ALSA sequencer.")
-                                                  : reasons.join(u' ')));
 }
 
 } // namespace
@@ -132,27 +122,22 @@ QStringList VirtualBackend::portNames(PortDirection direction)
 std::unique_ptr<InputConnection> VirtualBackend::openInput(const QString &name, InputSink &sink)
 {
     auto input = std::make_unique<VirtualInput>(sink, m_jack);
-    QStringList reasons;
     if (m_jack)
-        openPart(*input, reasons, true, [&] {
+        openPart(*input, true, [&] {
             return m_jack->openOwnInput(QStringLiteral("virtual input"), input->partSink());
         });
     if (m_alsa)
-        openPart(
-            *input, reasons, false, [&] { return m_alsa->openOwnInput(name, input->partSink()); });
-    requireAPart(input->isEmpty(), name, reasons);
+        openPart(*input, false, [&] { return m_alsa->openOwnInput(name, input->partSink()); });
     return input;
 }
 
 std::unique_ptr<OutputConnection> VirtualBackend::openOutput(const QString &name)
 {
     auto output = std::make_unique<VirtualOutput>(m_jack);
-    QStringList reasons;
     if (m_jack)
-        openPart(*output, reasons, true,
-            [&] { return m_jack->openOwnOutput(QStringLiteral("virtual output")); });
+        openPart(
+            *output, true, [&] { return m_jack->openOwnOutput(QStringLiteral("virtual output")); });
     if (m_alsa)
-        openPart(*output, reasons, false, [&] { return m_alsa->openOwnOutput(name); });
-    requireAPart(output->isEmpty(), name, reasons);
+        openPart(*output, false, [&] { return m_alsa->openOwnOutput(name); });
     return output;
 }
