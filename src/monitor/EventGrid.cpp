@@ -48,6 +48,8 @@ EventGrid::EventGrid(QTableView &view, EventGridModel &model, QObject *parent)
     m_frame.setSingleShot(true);
     m_frame.setInterval(FrameTime);
     connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
+    m_findStep.setSingleShot(true);
+    connect(&m_findStep, &QTimer::timeout, this, &EventGrid::findOn);
     m_view.setModel(&m_model);
     m_view.setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view.setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -116,29 +118,50 @@ std::size_t EventGrid::waitingRows() const
     return m_model.store().size() - std::size_t(m_model.rowCount() - 1);
 }
 
-bool EventGrid::find(const RowSearch &search, RowSearch::Direction direction)
+void EventGrid::find(const QString &text, RowSearch::Direction direction)
 {
+    cancelFind();
     const std::size_t shown = std::size_t(m_model.rowCount() - 1);
-    if (shown == 0)
-        return false;
     // From the row after the current one (or before it), round the ends.
     const bool forward = direction == RowSearch::Direction::Forward;
-    std::size_t from = forward ? 0 : shown - 1;
+    std::size_t from = forward || shown == 0 ? 0 : shown - 1;
     const QModelIndex current = m_view.currentIndex();
     if (current.isValid() && std::size_t(current.row()) < shown)
         from = (std::size_t(current.row()) + (forward ? 1 : shown - 1)) % shown;
     const ViewSettings &view = m_model.viewSettings();
-    const auto row = search.find(m_model.store(), from, direction,
+    m_search = std::make_unique<RowSearch>(text);
+    m_pass = std::make_unique<SearchPass>(*m_search, m_model.store(), from, direction,
         view.details ? RowSearch::Details(view.middleC) : std::nullopt, shown);
-    if (!row)
-        return false;
-    const QModelIndex found = m_model.index(int(*row), 0);
-    // Only the row found, whatever keys are held (Shift+Enter finds backward).
-    m_view.selectionModel()->select(
-        found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_view.selectionModel()->setCurrentIndex(found, QItemSelectionModel::NoUpdate);
-    m_view.scrollTo(found, QAbstractItemView::EnsureVisible);
-    return true;
+    findOn();
+}
+
+void EventGrid::cancelFind()
+{
+    m_findStep.stop();
+    m_pass.reset();
+    m_search.reset();
+}
+
+// A stretch takes a few milliseconds; the window paints and listens between stretches.
+void EventGrid::findOn()
+{
+    constexpr std::size_t RowsAStretch = 2'000'000;
+    if (m_pass->step(RowsAStretch) == SearchPass::State::Going) {
+        m_findStep.start();
+        return;
+    }
+    const bool found = m_pass->state() == SearchPass::State::Found;
+    const std::size_t row = m_pass->found();
+    cancelFind();
+    if (found) {
+        const QModelIndex index = m_model.index(int(row), 0);
+        // Only the row found, whatever keys are held (Shift+Enter finds backward).
+        m_view.selectionModel()->select(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        m_view.scrollTo(index, QAbstractItemView::EnsureVisible);
+    }
+    emit findFinished(found);
 }
 
 void EventGrid::showWaitingRows()
@@ -216,6 +239,7 @@ bool EventGrid::isRowVisible(int row) const
 
 void EventGrid::clear()
 {
+    cancelFind(); // its rows are going
     m_model.clear();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RowSearch.h"
+#include "SearchPass.h"
 #include "capture/CaptureStore.h"
 
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class EventGridModel;
@@ -55,9 +57,14 @@ public:
     bool isPaused() const { return m_paused; }
     std::size_t waitingRows() const;
 
-    // Selects the next (or previous) row from the current one that the search matches,
-    // among the rows shown, and brings it into view; false when none does.
-    bool find(const RowSearch &search, RowSearch::Direction direction);
+    // Looks for the next (or previous) row from the current one that the search matches,
+    // among the rows shown; the row found is selected and brought into view. A long search
+    // goes on in stretches between the window's other work: findFinished tells the outcome,
+    // also of a search that ended within this call. A new search, Clear All or
+    // cancelFind() ends one still going, without a word.
+    void find(const QString &text, RowSearch::Direction direction);
+    void cancelFind();
+    bool isFinding() const { return m_search != nullptr; }
 
     int rowCount() const;
     QTableView &view() const { return m_view; }
@@ -86,9 +93,17 @@ public:
     // leave it: on the last cell read of the last row.
     void markLogRead(bool withSentRows);
 
+signals:
+    void findFinished(bool found);
+
 private:
+    void findOn();
+
     QTableView &m_view;
     EventGridModel &m_model;
     QTimer m_frame;
     bool m_paused = false;
+    std::unique_ptr<RowSearch> m_search; // while a find goes on
+    std::unique_ptr<SearchPass> m_pass;
+    QTimer m_findStep;
 };

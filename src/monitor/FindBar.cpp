@@ -32,6 +32,8 @@ FindBar::FindBar(EventGrid &grid, QWidget *parent)
     connect(previous, &QPushButton::clicked, this, &FindBar::findPrevious);
     connect(close, &QToolButton::clicked, this, &FindBar::close);
     connect(m_text, &QLineEdit::textEdited, m_result, &QLabel::clear);
+    connect(&m_grid, &EventGrid::findFinished, this,
+        [this](bool found) { m_result->setText(found ? QString() : QStringLiteral("Not found")); });
     hide();
 }
 
@@ -47,6 +49,7 @@ void FindBar::open()
 
 void FindBar::close()
 {
+    m_grid.cancelFind();
     hide();
     emit visibilityChanged();
 }
@@ -57,8 +60,8 @@ void FindBar::find(RowSearch::Direction direction)
         open();
         return;
     }
-    const bool found = m_grid.find(RowSearch(m_text->text()), direction);
-    m_result->setText(found ? QString() : QStringLiteral("Not found"));
+    m_result->setText(QStringLiteral("Searching\u2026"));
+    m_grid.find(m_text->text(), direction);
 }
 
 void FindBar::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,6 @@
 #include "RowSearch.h"
 
-#include "RowScan.h"
+#include "SearchPass.h"
 
 #include <algorithm>
 
@@ -75,16 +75,7 @@ std::optional<std::size_t> RowSearch::find(const CaptureStore &rows, std::size_t
     Direction direction, Details details, std::optional<std::size_t> rowCount) const
 {
     const std::size_t count = std::min(rowCount.value_or(rows.size()), rows.size());
-    if (isEmpty() || count == 0)
-        return std::nullopt;
-    from = std::min(from, count - 1);
-    RowScan scan(*this, rows, details);
-    if (direction == Direction::Forward) {
-        if (const auto hit = scan.first(from, count))
-            return hit;
-        return scan.first(0, from);
-    }
-    if (const auto hit = scan.last(0, from + 1))
-        return hit;
-    return scan.last(from + 1, count);
+    SearchPass pass(*this, rows, from, direction, details, count);
+    pass.step(count);
+    return pass.state() == SearchPass::State::Found ? std::optional(pass.found()) : std::nullopt;
 }

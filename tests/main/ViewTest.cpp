@@ -1,3 +1,5 @@
+#include "monitor/EventGrid.h"
+#include "monitor/EventGridModel.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
@@ -5,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 namespace {
@@ -117,4 +120,32 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     EXPECT_TRUE(reads(w, "lblRows", "1 rows"));
     EXPECT_TRUE(reads(w, "lblRate", "1 msg/s"));
     EXPECT_TRUE(reads(w, "lblDroppedCount", "0 dropped"));
+}
+
+// A find through millions of rows goes on between the window's other work; a new search or
+// Clear All ends it without a word.
+TEST(View, ALongFindLetsTheWindowWorkAndCanBeEnded)
+{
+    QTableView view;
+    EventGridModel model;
+    EventGrid grid(view, model);
+    const std::uint8_t clock[] = {0xF8}, note[] = {0x90, 0x3C, 0x40};
+    constexpr std::size_t Rows = 5'000'000;
+    for (std::size_t i = 0; i + 1 < Rows; ++i)
+        model.store().append(Origin::Received, 0, 0, clock);
+    model.store().append(Origin::Received, 0, 0, note);
+    grid.showWaitingRows();
+    QSignalSpy finished(&grid, &EventGrid::findFinished);
+
+    grid.find("90 3C", RowSearch::Direction::Forward);
+    EXPECT_TRUE(grid.isFinding()) << "more than one stretch";
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(finished.takeFirst().front().toBool(), true);
+    EXPECT_EQ(view.currentIndex().row(), int(Rows - 1));
+
+    grid.find("no such text", RowSearch::Direction::Backward);
+    grid.find("no such text either", RowSearch::Direction::Forward);
+    grid.clear();
+    EXPECT_FALSE(grid.isFinding());
+    EXPECT_FALSE(finished.wait(200)) << "ended searches say nothing";
 }
