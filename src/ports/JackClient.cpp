@@ -72,12 +72,15 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
     jack_set_xrun_callback(client, &JackClient::xrun, this);
     m_reader = std::thread(&JackClient::readLoop, this);
+    m_releaser = std::thread(&JackClient::releaseLoop, this);
 }
 
 JackClient::~JackClient()
 {
+    stopReleaser();
     stopReader();
     {
+        std::lock_guard closing(m_closeMutex);
         std::lock_guard lock(m_apiMutex);
         if (m_client)
             jack_client_close(m_client);
@@ -97,11 +100,24 @@ void JackClient::stopReader()
     m_reader.join();
 }
 
+void JackClient::stopReleaser()
+{
+    if (!m_releaser.joinable())
+        return;
+    {
+        std::lock_guard lock(m_releaseMutex);
+        m_releaseStop = true;
+    }
+    m_releaseWake.notify_one();
+    m_releaser.join();
+}
+
 void JackClient::closeIfDead()
 {
     if (isAlive())
         return;
     stopReader();
+    std::lock_guard closing(m_closeMutex);
     std::lock_guard lock(m_apiMutex);
     if (m_client)
         jack_client_close(m_client);
@@ -211,13 +227,37 @@ void JackClient::remove(int index)
         std::lock_guard reading(m_readerMutex);
         slot.state.store(Retiring, std::memory_order_release);
     }
-    std::lock_guard lock(m_apiMutex);
-    waitForRetirement(slot);
-    if (slot.sink) {
-        std::vector<std::uint8_t> buffer;
-        deliver(slot, buffer); // what came in before the port closed still counts
+    {
+        std::lock_guard lock(m_apiMutex);
+        waitForRetirement(slot);
+        if (slot.sink) {
+            std::vector<std::uint8_t> buffer;
+            deliver(slot, buffer); // what came in before the port closed still counts
+        }
+        slot.sink = nullptr;
     }
-    releaseSlot(slot);
+    {
+        std::lock_guard lock(m_releaseMutex);
+        m_toRelease.push_back(index);
+    }
+    m_releaseWake.notify_one();
+}
+
+// Lets go of the closed ports in turn; what was asked before the client closes is done.
+void JackClient::releaseLoop()
+{
+    for (;;) {
+        int index = 0;
+        {
+            std::unique_lock lock(m_releaseMutex);
+            m_releaseWake.wait(lock, [this] { return m_releaseStop || !m_toRelease.empty(); });
+            if (m_toRelease.empty())
+                return;
+            index = m_toRelease.front();
+            m_toRelease.erase(m_toRelease.begin());
+        }
+        releaseSlot(*m_slots[std::size_t(index)]);
+    }
 }
 
 // The process thread lets go of a slot at the start of its next cycle; a server that runs
@@ -225,7 +265,7 @@ void JackClient::remove(int index)
 void JackClient::waitForRetirement(Slot &slot) const
 {
     using namespace std::chrono_literals;
-    const auto deadline = std::chrono::steady_clock::now() + 500ms;
+    const auto deadline = std::chrono::steady_clock::now() + 100ms;
     while (slot.state.load(std::memory_order_acquire) != Retired && m_client && isAlive()) {
         if (std::chrono::steady_clock::now() > deadline)
             return; // a server that stalls: better to keep the ring than free it under it
@@ -235,12 +275,17 @@ void JackClient::waitForRetirement(Slot &slot) const
 
 void JackClient::releaseSlot(Slot &slot)
 {
+    {
+        // Only closing changes the client: the call is made without the lock the UI's calls
+        // take, which a server that does not answer would hold.
+        std::lock_guard closing(m_closeMutex);
+        if (m_client && isAlive())
+            jack_port_unregister(m_client, slot.port);
+    }
+    std::lock_guard lock(m_apiMutex);
     const bool retired
         = slot.state.load(std::memory_order_acquire) == Retired || !m_client || !isAlive();
-    if (m_client && isAlive())
-        jack_port_unregister(m_client, slot.port);
     slot.port = nullptr;
-    slot.sink = nullptr;
     if (!retired)
         return;
     jack_ringbuffer_free(std::exchange(slot.ring, nullptr));

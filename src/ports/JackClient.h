@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <jack/ringbuffer.h>
@@ -22,8 +23,9 @@
 // new one takes its place when the server returns.
 //
 // Threads: JACK's process thread moves MIDI between the ports and lock-free rings and never
-// blocks; a reader thread of our own hands what came in to the inputs' sinks; every other
-// call comes from one thread at a time (the UI thread) or the backend's watcher.
+// blocks; a reader thread of our own hands what came in to the inputs' sinks; a releaser
+// thread unregisters the ports that were closed; every other call comes from one thread at a
+// time (the UI thread) or the backend's watcher.
 class JackClient
 {
 public:
@@ -79,6 +81,8 @@ private:
     void receiveInputs(jack_nframes_t frames, Slot &slot);
     void sendOutputs(jack_nframes_t frames, Slot &slot);
     void readLoop();
+    void releaseLoop();
+    void stopReleaser();
     void deliver(Slot &slot, std::vector<std::uint8_t> &buffer);
 
     jack_client_t *m_client;
@@ -88,6 +92,15 @@ private:
     bool m_sameClockAsSteady = false; // JACK's microseconds are the steady clock's
     mutable std::mutex m_apiMutex; // JACK calls outside the process thread, and closing
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
+
+    // Unregistering a port waits for the server: a thread of ours does it, so that a server
+    // that does not answer never holds the thread that closed the port.
+    std::mutex m_releaseMutex; // guards m_toRelease and m_releaseStop
+    std::condition_variable m_releaseWake;
+    std::vector<int> m_toRelease;
+    bool m_releaseStop = false;
+    std::mutex m_closeMutex; // held while a port is unregistered, and while the client closes
+    std::thread m_releaser;
 
     std::mutex m_readerMutex; // held while the reader hands bytes to a sink
     sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
