@@ -80,7 +80,7 @@ JackClient::~JackClient()
     stopReleaser();
     stopReader();
     {
-        std::lock_guard closing(m_closeMutex);
+        std::lock_guard serving(m_serverMutex);
         std::lock_guard lock(m_apiMutex);
         if (m_client)
             jack_client_close(m_client);
@@ -117,7 +117,7 @@ void JackClient::closeIfDead()
     if (isAlive())
         return;
     stopReader();
-    std::lock_guard closing(m_closeMutex);
+    std::lock_guard serving(m_serverMutex);
     std::lock_guard lock(m_apiMutex);
     if (m_client)
         jack_client_close(m_client);
@@ -154,6 +154,7 @@ int JackClient::addOutput(const QString &portName, const QString &peer)
 
 int JackClient::addSlot(InputSink *sink, const QString &portName, const QString &peer)
 {
+    std::lock_guard serving(m_serverMutex);
     std::lock_guard lock(m_apiMutex);
     if (!m_client || !isAlive())
         throw PortError(QStringLiteral("The JACK server has gone."));
@@ -276,9 +277,9 @@ void JackClient::waitForRetirement(Slot &slot) const
 void JackClient::releaseSlot(Slot &slot)
 {
     {
-        // Only closing changes the client: the call is made without the lock the UI's calls
-        // take, which a server that does not answer would hold.
-        std::lock_guard closing(m_closeMutex);
+        // Only closing changes the client: the call is made without the lock the UI's quick
+        // calls take, which a server that does not answer would hold.
+        std::lock_guard serving(m_serverMutex);
         if (m_client && isAlive())
             jack_port_unregister(m_client, slot.port);
     }

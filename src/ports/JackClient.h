@@ -99,7 +99,9 @@ private:
     std::condition_variable m_releaseWake;
     std::vector<int> m_toRelease;
     bool m_releaseStop = false;
-    std::mutex m_closeMutex; // held while a port is unregistered, and while the client closes
+    // Held for every call that waits on the server (making, connecting and unregistering a
+    // port, closing), one at a time, since the library may not take them side by side.
+    std::mutex m_serverMutex;
     std::thread m_releaser;
 
     std::mutex m_readerMutex; // held while the reader hands bytes to a sink
