@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -118,6 +119,58 @@ static void BM_LiveTraffic(benchmark::State &state)
         window.close();
     }
 }
+// A long run of a steady rate (the arguments: messages a second, seconds): the CPU of the
+// first and of the last minute, which must stay level while the grid fills, and the rows
+// kept against those sent. Run it alone: --benchmark_filter=BM_LiveSoak.
+static void BM_LiveSoak(benchmark::State &state)
+{
+    const auto rate = int(state.range(0));
+    const auto seconds = int(state.range(1));
+    for (auto _ : state) {
+        frmMain window(PortSystem::createDefault(), std::make_unique<SilentDialogs>());
+        window.Form_Load();
+        window.show();
+        auto *inputs = window.findChild<QComboBox *>(QStringLiteral("ComboMidiIn"));
+        inputs->setCurrentIndex(inputs->findText(VirtualBackend::InputName));
+        emit inputs->activated(inputs->currentIndex());
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+        QProcess loadgen;
+        loadgen.start(QStringLiteral(LUMETRA_LOADGEN),
+            {"send", "--rate", QString::number(rate), "--seconds", QString::number(seconds),
+                "--mix", "channel", "--connect", "Lumetra[^:]*:virtual input", "--wait-for-port",
+                "5"});
+        std::vector<double> minutes; // CPU percent of each minute
+        double lastCpu = cpuSeconds();
+        QTimer minute;
+        QObject::connect(&minute, &QTimer::timeout, [&] {
+            const double cpu = cpuSeconds();
+            minutes.push_back(100.0 * (cpu - lastCpu) / 60.0);
+            lastCpu = cpu;
+        });
+        minute.start(60'000);
+        QEventLoop running;
+        QObject::connect(&loadgen, &QProcess::finished, &running, &QEventLoop::quit);
+        running.exec();
+        minute.stop();
+        const QString report = QString::fromLocal8Bit(loadgen.readAllStandardOutput());
+        const auto value = [&](const char *key) {
+            return report.section(QLatin1String(key) + QLatin1String(": "), 1)
+                .section(QLatin1Char('\n'), 0, 0)
+                .toLongLong();
+        };
+        QTest::qWaitFor([&] { return grid->model()->rowCount() - 1 >= value("sent"); }, 30'000);
+        state.counters["cpu_first_minute"] = minutes.empty() ? 0 : minutes.front();
+        state.counters["cpu_last_minute"] = minutes.empty() ? 0 : minutes.back();
+        state.counters["sent"] = double(value("sent"));
+        state.counters["rows_kept"] = grid->model()->rowCount() - 1;
+        state.counters["dropped"] = double(window.MIDIInput1().DroppedCount());
+        state.counters["xruns_generator"] = double(value("xruns"));
+        state.counters["xruns_lumetra"] = double(window.MIDIInput1().XrunCount());
+        window.close();
+    }
+}
+BENCHMARK(BM_LiveSoak)->Args({10'000, 1800})->Iterations(1)->Unit(benchmark::kSecond);
+
 BENCHMARK(BM_LiveTraffic)
     ->Args({1'000, 0})
     ->Args({10'000, 0})
