@@ -1,3 +1,4 @@
+#include "ProcessCpu.h"
 #include "frame/DialogService.h"
 #include "main/frmMain.h"
 #include "monitor/EventGrid.h"
@@ -14,7 +15,6 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <fstream>
-#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -29,15 +29,6 @@ void sendNotes(MIDIOutput &output, int count, int perSecond = 0)
                 start + std::chrono::microseconds(std::int64_t(i) * 1'000'000 / perSecond));
         sendMessage(output, {std::uint8_t(0x90 | (i & 0x0F)), std::uint8_t(i & 0x7F), 0x40});
     }
-}
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds
-        = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 std::size_t residentBytes()
@@ -246,13 +237,13 @@ static void BM_GridSteadyStream(benchmark::State &state)
         grid.rowsAppended();
     });
     for (auto _ : state) {
-        const double before = cpuSeconds();
+        const double before = processCpuSeconds();
         stream.start(1);
         QEventLoop running;
         QTimer::singleShot(2000, &running, &QEventLoop::quit);
         running.exec();
         stream.stop();
-        state.counters["cpu_percent"] = 100.0 * (cpuSeconds() - before) / 2.0;
+        state.counters["cpu_percent"] = 100.0 * (processCpuSeconds() - before) / 2.0;
     }
 }
 BENCHMARK(BM_GridSteadyStream)->Arg(0)->Arg(10'000'000)->Iterations(1)->Unit(benchmark::kSecond);

@@ -1,3 +1,4 @@
+#include "ProcessCpu.h"
 #include "frame/DialogService.h"
 #include "main/frmMain.h"
 #include "ports/MIDIInput.h"
@@ -13,18 +14,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds
-        = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // How late a posted call reaches the UI thread: a probe every 5 ms while the traffic runs.
 class LatencyProbe
@@ -55,6 +46,42 @@ private:
     std::vector<double> m_delays;
 };
 
+// The shown window on its virtual input, as a user sets it up for a load run, and the load
+// generator sending into it.
+struct LiveRun
+{
+    frmMain window {PortSystem::createDefault(), std::make_unique<SilentDialogs>()};
+    QTableView *grid = nullptr;
+    QProcess loadgen;
+
+    LiveRun(int rate, int seconds)
+    {
+        window.Form_Load();
+        window.show();
+        auto *inputs = window.findChild<QComboBox *>(QStringLiteral("ComboMidiIn"));
+        inputs->setCurrentIndex(inputs->findText(VirtualBackend::InputName));
+        emit inputs->activated(inputs->currentIndex());
+        grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+        loadgen.start(QStringLiteral(LUMETRA_LOADGEN),
+            {"send", "--rate", QString::number(rate), "--seconds", QString::number(seconds),
+                "--mix", "channel", "--connect", "Lumetra[^:]*:virtual input", "--wait-for-port",
+                "5"});
+    }
+    int rows() const { return grid->model()->rowCount() - 1; }
+    // A figure the generator printed when it ended ("sent: 2000000").
+    qint64 reported(const char *key)
+    {
+        if (m_report.isEmpty())
+            m_report = QString::fromLocal8Bit(loadgen.readAllStandardOutput());
+        return m_report.section(QLatin1String(key) + QLatin1String(": "), 1)
+            .section(QLatin1Char('\n'), 0, 0)
+            .toLongLong();
+    }
+
+private:
+    QString m_report;
+};
+
 } // namespace
 
 // The shown window takes a run of the load generator into its virtual input; whole-process
@@ -65,60 +92,43 @@ static void BM_LiveTraffic(benchmark::State &state)
     const auto rate = int(state.range(0));
     constexpr int Seconds = 10;
     for (auto _ : state) {
-        frmMain window(PortSystem::createDefault(), std::make_unique<SilentDialogs>());
-        window.Form_Load();
-        window.show();
-        auto *inputs = window.findChild<QComboBox *>(QStringLiteral("ComboMidiIn"));
-        inputs->setCurrentIndex(inputs->findText(VirtualBackend::InputName));
-        emit inputs->activated(inputs->currentIndex());
-        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
-
         LatencyProbe probe;
         if (state.range(1))
             probe.start();
-        QProcess loadgen;
-        loadgen.start(QStringLiteral(LUMETRA_LOADGEN),
-            {"send", "--rate", QString::number(rate), "--seconds", QString::number(Seconds),
-                "--mix", "channel", "--connect", "Lumetra[^:]*:virtual input", "--wait-for-port",
-                "5"});
-        const double cpuBefore = cpuSeconds();
+        LiveRun run(rate, Seconds);
+        const double cpuBefore = processCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         // The event loop itself, so that the measurement adds no work of its own.
         QEventLoop running;
-        QObject::connect(&loadgen, &QProcess::finished, &running, &QEventLoop::quit);
+        QObject::connect(&run.loadgen, &QProcess::finished, &running, &QEventLoop::quit);
         running.exec();
-        const double cpu = cpuSeconds() - cpuBefore;
+        const double cpu = processCpuSeconds() - cpuBefore;
         const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        const QString report = QString::fromLocal8Bit(loadgen.readAllStandardOutput());
-        const auto value = [&](const char *key) {
-            return report.section(QLatin1String(key) + QLatin1String(": "), 1)
-                .section(QLatin1Char('\n'), 0, 0)
-                .toInt();
-        };
-        const int sent = value("sent");
+        const qint64 sent = run.reported("sent");
         QElapsedTimer catchingUp;
         catchingUp.start();
         QTimer look;
         QObject::connect(&look, &QTimer::timeout, [&] {
-            if (grid->model()->rowCount() - 1 >= sent || catchingUp.elapsed() > 30'000)
+            if (run.rows() >= sent || catchingUp.elapsed() > 30'000)
                 running.quit();
         });
         look.start(20);
         running.exec();
         state.SetIterationTime(seconds);
         state.counters["cpu_percent"] = 100.0 * cpu / seconds;
-        state.counters["sent"] = sent;
-        state.counters["xruns"] = value("xruns");
-        state.counters["rows_kept"] = grid->model()->rowCount() - 1;
-        state.counters["dropped"] = double(window.MIDIInput1().DroppedCount());
+        state.counters["sent"] = double(sent);
+        state.counters["xruns"] = double(run.reported("xruns"));
+        state.counters["rows_kept"] = run.rows();
+        state.counters["dropped"] = double(run.window.MIDIInput1().DroppedCount());
         state.counters["catch_up_ms"] = double(catchingUp.elapsed());
-        state.counters["unsent"] = value("unsent");
+        state.counters["unsent"] = double(run.reported("unsent"));
         if (state.range(1))
             state.counters["ui_latency_p99_ms"] = probe.p99();
-        window.close();
+        run.window.close();
     }
 }
+
 // A long run of a steady rate (the arguments: messages a second, seconds): the CPU of the
 // first and of the last minute, which must stay level while the grid fills, and the rows
 // kept against those sent. Run it alone: --benchmark_filter=BM_LiveSoak.
@@ -127,46 +137,30 @@ static void BM_LiveSoak(benchmark::State &state)
     const auto rate = int(state.range(0));
     const auto seconds = int(state.range(1));
     for (auto _ : state) {
-        frmMain window(PortSystem::createDefault(), std::make_unique<SilentDialogs>());
-        window.Form_Load();
-        window.show();
-        auto *inputs = window.findChild<QComboBox *>(QStringLiteral("ComboMidiIn"));
-        inputs->setCurrentIndex(inputs->findText(VirtualBackend::InputName));
-        emit inputs->activated(inputs->currentIndex());
-        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
-        QProcess loadgen;
-        loadgen.start(QStringLiteral(LUMETRA_LOADGEN),
-            {"send", "--rate", QString::number(rate), "--seconds", QString::number(seconds),
-                "--mix", "channel", "--connect", "Lumetra[^:]*:virtual input", "--wait-for-port",
-                "5"});
+        LiveRun run(rate, seconds);
         std::vector<double> minutes; // CPU percent of each minute
-        double lastCpu = cpuSeconds();
+        double lastCpu = processCpuSeconds();
         QTimer minute;
         QObject::connect(&minute, &QTimer::timeout, [&] {
-            const double cpu = cpuSeconds();
+            const double cpu = processCpuSeconds();
             minutes.push_back(100.0 * (cpu - lastCpu) / 60.0);
             lastCpu = cpu;
         });
         minute.start(60'000);
         QEventLoop running;
-        QObject::connect(&loadgen, &QProcess::finished, &running, &QEventLoop::quit);
+        QObject::connect(&run.loadgen, &QProcess::finished, &running, &QEventLoop::quit);
         running.exec();
         minute.stop();
-        const QString report = QString::fromLocal8Bit(loadgen.readAllStandardOutput());
-        const auto value = [&](const char *key) {
-            return report.section(QLatin1String(key) + QLatin1String(": "), 1)
-                .section(QLatin1Char('\n'), 0, 0)
-                .toLongLong();
-        };
-        QTest::qWaitFor([&] { return grid->model()->rowCount() - 1 >= value("sent"); }, 30'000);
+        const qint64 sent = run.reported("sent");
+        state.counters["caught_up"] = QTest::qWaitFor([&] { return run.rows() >= sent; }, 30'000);
         state.counters["cpu_first_minute"] = minutes.empty() ? 0 : minutes.front();
         state.counters["cpu_last_minute"] = minutes.empty() ? 0 : minutes.back();
-        state.counters["sent"] = double(value("sent"));
-        state.counters["rows_kept"] = grid->model()->rowCount() - 1;
-        state.counters["dropped"] = double(window.MIDIInput1().DroppedCount());
-        state.counters["xruns_generator"] = double(value("xruns"));
-        state.counters["xruns_lumetra"] = double(window.MIDIInput1().XrunCount());
-        window.close();
+        state.counters["sent"] = double(sent);
+        state.counters["rows_kept"] = run.rows();
+        state.counters["dropped"] = double(run.window.MIDIInput1().DroppedCount());
+        state.counters["xruns_generator"] = double(run.reported("xruns"));
+        state.counters["xruns_lumetra"] = double(run.window.MIDIInput1().XrunCount());
+        run.window.close();
     }
 }
 BENCHMARK(BM_LiveSoak)->Args({10'000, 1800})->Iterations(1)->Unit(benchmark::kSecond);

@@ -17,6 +17,45 @@ FileExports::FileExports(const Wiring &wiring, QObject *parent)
     , m_wiring(wiring)
 { }
 
+FileExports::~FileExports()
+{
+    waitForWrite();
+}
+
+void FileExports::waitForWrite()
+{
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void FileExports::write(const QString &path, std::function<Outcome()> write)
+{
+    if (m_writer.joinable())
+        return; // the busy dialog keeps the user from the menus meanwhile
+    const CaptureStore &store = m_wiring.rows.store();
+    if (store.size() <= LargeRows && store.bytesHeld() <= LargeBytes) {
+        write()();
+        return;
+    }
+    m_wiring.input.setEventsEnabled(false);
+    m_wiring.grid.holdStore(true);
+    m_busy = m_wiring.dialogs.showBusy(QStringLiteral("Saving \"%1\"...").arg(path));
+    m_writer = std::thread([this, write = std::move(write)] {
+        Outcome outcome = write();
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { finishWriting(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void FileExports::finishWriting(const Outcome &outcome)
+{
+    waitForWrite();
+    m_busy.reset();
+    m_wiring.grid.holdStore(false);
+    m_wiring.input.setEventsEnabled(true);
+    outcome();
+}
+
 void FileExports::addMenuItems(QMenu *file)
 {
     const struct
@@ -53,12 +92,13 @@ void FileExports::saveTextLog(bool withSentRows)
     const QString path = askPath(QStringLiteral("Text files (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
-    const QString error = TrafficLog::save(m_wiring.rows.store(),
-        withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, path);
-    if (!error.isEmpty())
-        tellFailure(path, error);
-    else
-        m_wiring.grid.markLogRead(withSentRows);
+    write(path, [this, path, withSentRows]() -> Outcome {
+        const QString error = TrafficLog::save(m_wiring.rows.store(),
+            withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, path);
+        if (!error.isEmpty())
+            return [this, path, error] { tellFailure(path, error); };
+        return [this, withSentRows] { m_wiring.grid.markLogRead(withSentRows); };
+    });
 }
 
 void FileExports::saveSysEx()
@@ -71,12 +111,16 @@ void FileExports::saveSysEx()
     const QString path = askPath(QStringLiteral("SysEx files (*.syx);;All files (*)"));
     if (path.isEmpty())
         return;
-    const auto rows = SysExFile::rowsToSave(m_wiring.rows.store(), selected);
-    const auto saved = SysExFile::save(m_wiring.rows.store(), rows, path);
-    if (!saved.error.isEmpty())
-        tellFailure(path, saved.error);
-    else
-        m_wiring.dialogs.showMessage(SysExFile::savedSentence(saved.counts, path));
+    write(path, [this, path, selected]() -> Outcome {
+        const CaptureStore &store = m_wiring.rows.store();
+        const auto saved = SysExFile::save(store, SysExFile::rowsToSave(store, selected), path);
+        return [this, path, saved] {
+            if (!saved.error.isEmpty())
+                tellFailure(path, saved.error);
+            else
+                m_wiring.dialogs.showMessage(SysExFile::savedSentence(saved.counts, path));
+        };
+    });
 }
 
 void FileExports::exportCsv()
@@ -85,8 +129,13 @@ void FileExports::exportCsv()
     if (path.isEmpty())
         return;
     const MessageDetails::MiddleC middleC = m_wiring.rows.viewSettings().middleC;
-    if (const QString error = CsvLog::save(m_wiring.rows.store(), middleC, path); !error.isEmpty())
-        tellFailure(path, error);
+    write(path, [this, path, middleC]() -> Outcome {
+        const QString error = CsvLog::save(m_wiring.rows.store(), middleC, path);
+        return [this, path, error] {
+            if (!error.isEmpty())
+                tellFailure(path, error);
+        };
+    });
 }
 
 void FileExports::saveMidiFile()
@@ -94,9 +143,13 @@ void FileExports::saveMidiFile()
     const QString path = askPath(QStringLiteral("MIDI files (*.mid);;All files (*)"));
     if (path.isEmpty())
         return;
-    const auto saved = MidiFile::save(m_wiring.rows.store(), path);
-    if (!saved.error.isEmpty())
-        tellFailure(path, saved.error);
-    else
-        m_wiring.dialogs.showMessage(MidiFile::savedSentence(saved.counts, path));
+    write(path, [this, path]() -> Outcome {
+        const auto saved = MidiFile::save(m_wiring.rows.store(), path);
+        return [this, path, saved] {
+            if (!saved.error.isEmpty())
+                tellFailure(path, saved.error);
+            else
+                m_wiring.dialogs.showMessage(MidiFile::savedSentence(saved.counts, path));
+        };
+    });
 }

@@ -3,6 +3,9 @@
 #include "frame/DialogService.h"
 
 #include <QObject>
+#include <functional>
+#include <memory>
+#include <thread>
 
 class EventGrid;
 class EventGridModel;
@@ -12,7 +15,9 @@ class QMenu;
 
 // The File menu's ways to save the traffic. Every save asks for its file with the input's
 // events held back, then puts what arrived meanwhile into the grid before it writes, so that
-// the file holds it too.
+// the file holds it too. A large capture is written on a thread of its own behind a busy
+// dialog, so that the window goes on painting; meanwhile the store takes no rows (arrivals
+// wait in the input's queue, sent rows in the grid).
 class FileExports : public QObject
 {
     Q_OBJECT
@@ -28,6 +33,10 @@ public:
     };
 
     FileExports(const Wiring &wiring, QObject *parent = nullptr);
+    ~FileExports() override;
+    // Lets a write going on end, so that what it reads can go: a file is never left half
+    // written.
+    void waitForWrite();
 
     // Adds the items for the other formats to the File menu.
     void addMenuItems(QMenu *file);
@@ -38,8 +47,19 @@ public:
     void saveMidiFile();
 
 private:
+    // What a write tells the user once it is done; made on the writing thread, run on the
+    // window's.
+    using Outcome = std::function<void()>;
+    // Captures past this are written on a thread of their own.
+    static constexpr std::size_t LargeRows = 1'000'000;
+    static constexpr std::size_t LargeBytes = std::size_t(64) << 20;
+
     QString askPath(const QString &filter);
+    void write(const QString &path, std::function<Outcome()> write);
+    void finishWriting(const Outcome &outcome);
     void tellFailure(const QString &path, const QString &error);
 
     Wiring m_wiring;
+    std::thread m_writer;
+    std::unique_ptr<DialogService::Progress> m_busy;
 };

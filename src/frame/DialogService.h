@@ -46,6 +46,9 @@ public:
     virtual std::unique_ptr<Progress> showProgress(
         const QString &text, int total, std::function<void()> cancel)
         = 0;
+    // Says that a long task goes on, and keeps the user from the window (which still paints)
+    // until it is destroyed; there is no cancelling it.
+    virtual std::unique_ptr<Progress> showBusy(const QString &text) = 0;
     // The system beep, for input that is refused.
     virtual void beep() = 0;
 };
@@ -65,5 +68,6 @@ public:
     {
         return nullptr;
     }
+    std::unique_ptr<Progress> showBusy(const QString &) override { return nullptr; }
     void beep() override { }
 };

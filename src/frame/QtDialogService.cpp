@@ -35,6 +35,14 @@ public:
         m_dialog->deleteLater();
     }
     void setValue(int done) override { m_dialog->setValue(done); }
+    // Modal to the window, without a Cancel button.
+    void holdWindow()
+    {
+        m_dialog->setCancelButton(nullptr);
+        m_dialog->hide();
+        m_dialog->setWindowModality(Qt::WindowModal);
+        m_dialog->show();
+    }
 
 private:
     QProgressDialog *m_dialog;
@@ -113,6 +121,13 @@ std::unique_ptr<DialogService::Progress> QtDialogService::showProgress(
     const QString &text, int total, std::function<void()> cancel)
 {
     return std::make_unique<QtProgress>(m_parent, text, total, std::move(cancel));
+}
+
+std::unique_ptr<DialogService::Progress> QtDialogService::showBusy(const QString &text)
+{
+    auto busy = std::make_unique<QtProgress>(m_parent, text, 0, [] {});
+    busy->holdWindow();
+    return busy;
 }
 
 void QtDialogService::beep()

@@ -17,6 +17,7 @@ public:
         const QString &folder, std::chrono::milliseconds pause) override;
     std::unique_ptr<Progress> showProgress(
         const QString &text, int total, std::function<void()> cancel) override;
+    std::unique_ptr<Progress> showBusy(const QString &text) override;
     void beep() override;
 
 private:

@@ -60,7 +60,11 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     createMenus();
 }
 
-frmMain::~frmMain() = default;
+// A file being written reads the grid's store, which goes with the window's children.
+frmMain::~frmMain()
+{
+    m_exports->waitForWrite();
+}
 
 void frmMain::createControls()
 {

@@ -95,8 +95,22 @@ void EventGrid::setUpColumns(int twipsPerPixelX)
 void EventGrid::AddGridRow(const SentMessage &message, CaptureStore::Source source)
 {
     CaptureStore &store = m_model.store();
-    store.append(
-        message.origin, source, store.stampOf(CaptureStore::LiveClock::now()), message.bytes);
+    const std::int64_t stamp = store.stampOf(CaptureStore::LiveClock::now());
+    if (m_storeHeld) {
+        m_heldRows.push_back({message, source, stamp});
+        return;
+    }
+    store.append(message.origin, source, stamp, message.bytes);
+    rowsAppended();
+}
+
+void EventGrid::holdStore(bool held)
+{
+    m_storeHeld = held;
+    if (held)
+        return;
+    for (const HeldRow &row : std::exchange(m_heldRows, {}))
+        m_model.store().append(row.message.origin, row.source, row.stampUs, row.message.bytes);
     rowsAppended();
 }
 

@@ -47,6 +47,9 @@ public:
     void AddGridRow(const SentMessage &message, CaptureStore::Source source);
     // Rows put into the model directly (the incoming drain) are shown with the next frame.
     void rowsAppended();
+    // While held, the store takes no rows, so that another thread may read it: sent rows
+    // wait, and are stored in order when the hold ends.
+    void holdStore(bool held);
     // Shows the rows still waiting for a frame now, so that what is read or clicked next is
     // in the view; not while the display is paused.
     void showWaitingRows();
@@ -103,6 +106,14 @@ private:
     EventGridModel &m_model;
     QTimer m_frame;
     bool m_paused = false;
+    struct HeldRow
+    {
+        SentMessage message;
+        CaptureStore::Source source;
+        std::int64_t stampUs;
+    };
+    bool m_storeHeld = false;
+    std::vector<HeldRow> m_heldRows;
     std::unique_ptr<RowSearch> m_search; // while a find goes on
     std::unique_ptr<SearchPass> m_pass;
     QTimer m_findStep;

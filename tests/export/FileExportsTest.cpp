@@ -1,6 +1,8 @@
+#include "monitor/EventGridModel.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
+#include <QTableView>
 #include <QTemporaryDir>
 
 namespace {
@@ -189,4 +191,28 @@ TEST_F(Files, AFailedSaveSaysWhyAndGoesOnListening)
     EXPECT_TRUE(w.dialogs->shown[0].text.startsWith(start));
     EXPECT_GT(w.dialogs->shown[0].text.size(), start.size()) << "the system's reason follows";
     EXPECT_TRUE(w.window->MIDIInput1().EventsEnabled());
+}
+
+// A capture of millions of rows is written on a thread of its own: the window goes on behind
+// a busy dialog, a row sent meanwhile waits for the file, which holds exactly the rows there
+// were when the save began.
+TEST_F(Files, ALargeCaptureIsWrittenBehindABusyDialogWhileTheWindowGoesOn)
+{
+    auto &model = static_cast<EventGridModel &>(*w.grid()->model());
+    constexpr std::size_t Rows = 1'500'000;
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    for (std::size_t i = 0; i < Rows; ++i)
+        model.store().append(Origin::Received, 0, 0, note);
+    const QString path = folder.filePath("large.txt");
+    w.dialogs->nextSaveFileName = path;
+    w.toggle("mnuSaveInOut");
+    ASSERT_EQ(w.dialogs->busyTexts, QStringList {"Saving \"" + path + "\"..."});
+    EXPECT_TRUE(w.dialogs->progressOpen) << "the menu item came back before the file was done";
+    w.window->AddGridRow({Origin::Sent, QByteArray("\xC0\x05")});
+    EXPECT_EQ(model.store().size(), Rows) << "the sent row waits";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }, 20000));
+    const QByteArray log = readFile(path);
+    EXPECT_EQ(log.count("\r\n"), qsizetype(Rows));
+    EXPECT_FALSE(log.contains("SENT"));
+    EXPECT_EQ(model.store().size(), Rows + 1);
 }

@@ -53,6 +53,21 @@ struct Listening
     }
 };
 
+// An output component opened on the peer's input, as the program opens it.
+struct Sending
+{
+    Peer peer;
+    MIDIOutput output {PortSystem::createDefault()};
+
+    Sending()
+    {
+        const int device = deviceIndexOf(output, "JACK: " + peer.fullName("in"));
+        if (device < 0)
+            throw std::runtime_error("the peer's port is not listed");
+        DeviceSelection::openOutputDevice(output, std::int16_t(device));
+    }
+};
+
 // The messages the program stores of what waits.
 void drainRows(MIDIInput &input, std::vector<Bytes> &rows)
 {
@@ -100,11 +115,9 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
 TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
 {
     REQUIRE_JACK_OR_SKIP();
-    Peer peer;
-    MIDIOutput output(PortSystem::createDefault());
-    const int device = deviceIndexOf(output, "JACK: " + peer.fullName("in"));
-    ASSERT_GE(device, 0);
-    DeviceSelection::openOutputDevice(output, std::int16_t(device));
+    Sending s;
+    MIDIOutput &output = s.output;
+    JackPeer &peer = s.peer;
 
     const Bytes sysEx = sysExBytes(4096);
     sendMessage(output, {0x90, 0x3C, 0x40});
@@ -127,11 +140,9 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
 TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
 {
     REQUIRE_JACK_OR_SKIP();
-    Peer peer;
-    MIDIOutput output(PortSystem::createDefault());
-    const int device = deviceIndexOf(output, "JACK: " + peer.fullName("in"));
-    ASSERT_GE(device, 0);
-    DeviceSelection::openOutputDevice(output, std::int16_t(device));
+    Sending s;
+    MIDIOutput &output = s.output;
+    JackPeer &peer = s.peer;
     SysExFileSender sender(output, [](const SentMessage &) {});
     sender.setPause(std::chrono::milliseconds(0));
     QSignalSpy finished(&sender, &SysExFileSender::finished);

@@ -44,6 +44,12 @@ public:
         progressOpen = true;
         return std::make_unique<Recorded>(*this);
     }
+    std::unique_ptr<Progress> showBusy(const QString &text) override
+    {
+        busyTexts << text;
+        progressOpen = true;
+        return std::make_unique<Recorded>(*this);
+    }
     void beep() override { ++beeps; }
 
     QStringList shownTexts() const
@@ -64,7 +70,8 @@ public:
     std::chrono::milliseconds offeredPause {0};
     int progressTotal = 0;
     std::vector<int> progressValues;
-    bool progressOpen = false;
+    bool progressOpen = false; // a progress or busy dialog
+    QStringList busyTexts;
     std::function<void()> cancelProgress; // what the progress dialog's Cancel does
 
 private:
