@@ -159,8 +159,10 @@ JackBackend::~JackBackend()
     }
     m_watch->stopping = true;
     m_watch->news->release();
-    // A watcher stuck with a server that does not answer is left to end by itself.
-    m_watch->ended.get_future().wait_for(AnswerWithin);
+    // A watcher stuck with a server that does not answer is left to end by itself; one that
+    // never got its first answer is not waited for at all.
+    if (m_watch->looked)
+        m_watch->ended.get_future().wait_for(AnswerWithin);
 }
 
 bool JackBackend::serverAnswers()
