@@ -10,6 +10,11 @@ MIDIInput::MIDIInput(
     std::shared_ptr<PortSystem> ports, QObject *parent, MessageQueue::Bounds queueBounds)
     : MidiPort(std::move(ports), PortDirection::Input, parent)
     , m_queue(queueBounds)
+    , m_deliver(std::bind_front(&MIDIInput::enqueue, this))
+    , m_oversize([this] {
+        m_queue.countDropped();
+        countedLoss();
+    })
 { }
 
 MIDIInput::~MIDIInput()
@@ -75,7 +80,7 @@ void MIDIInput::dropConnection()
     // open then is passed on as it came, so that nothing received is lost.
     m_connection.reset();
     std::lock_guard lock(m_assemblerMutex);
-    m_assembler.flush(std::bind_front(&MIDIInput::enqueue, this));
+    m_assembler.flush(m_deliver);
 }
 
 void MIDIInput::reconnect(const DeviceEntry &device)
@@ -166,10 +171,7 @@ void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point a
     if (!m_receiving.load(std::memory_order_acquire))
         return;
     std::lock_guard lock(m_assemblerMutex);
-    m_assembler.feed(bytes, arrival, std::bind_front(&MIDIInput::enqueue, this), [this] {
-        m_queue.countDropped();
-        countedLoss();
-    });
+    m_assembler.feed(bytes, arrival, m_deliver, m_oversize);
     if (m_assembler.heldUntil() && !std::exchange(m_staleCheckPending, true))
         QMetaObject::invokeMethod(this, &MIDIInput::checkHeldMessage, Qt::QueuedConnection);
 }
@@ -186,7 +188,7 @@ void MIDIInput::checkHeldMessage()
             &MIDIInput::checkHeldMessage);
         return;
     }
-    m_assembler.flushStale(now, std::bind_front(&MIDIInput::enqueue, this));
+    m_assembler.flushStale(now, m_deliver);
     m_staleCheckPending = false;
 }
 

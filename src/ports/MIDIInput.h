@@ -87,6 +87,9 @@ private:
     // that no further piece completed (checkHeldMessage) and what is open at a close.
     std::mutex m_assemblerMutex;
     MessageAssembler m_assembler; // guarded by m_assemblerMutex
+    // Made once: a callable made per piece would cost an allocation at every message.
+    const MessageAssembler::Deliver m_deliver;
+    const MessageAssembler::Oversize m_oversize;
     bool m_staleCheckPending = false; // guarded by m_assemblerMutex
     std::unique_ptr<InputConnection> m_connection;
     std::array<std::atomic<bool>, 256> m_statusFilter {};
