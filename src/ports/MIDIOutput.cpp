@@ -4,6 +4,8 @@
 #include "PortCommand.h"
 #include "PortError.h"
 
+#include <algorithm>
+
 MIDIOutput::MIDIOutput(std::shared_ptr<PortSystem> ports, QObject *parent)
     : MidiPort(std::move(ports), PortDirection::Output, parent)
 { }
@@ -47,17 +49,14 @@ void MIDIOutput::setMessageData2(std::int16_t data)
     m_dataBytes = 2;
 }
 
-QByteArray MIDIOutput::messageBytes() const
+std::span<const std::uint8_t> MIDIOutput::messageBytes()
 {
-    const auto status = std::uint8_t(m_status);
-    if (status == SysExStatus)
-        return m_sysEx;
-    QByteArray bytes(1, char(status));
-    if (m_dataBytes >= 1)
-        bytes += char(m_data1);
-    if (m_dataBytes >= 2)
-        bytes += char(m_data2);
-    return bytes;
+    if (std::uint8_t(m_status) == SysExStatus)
+        return {reinterpret_cast<const std::uint8_t *>(m_sysEx.constData()),
+            std::size_t(m_sysEx.size())};
+    // Built in place: a message a millisecond, or thousands, must not allocate each.
+    m_shortMessage = {std::uint8_t(m_status), std::uint8_t(m_data1), std::uint8_t(m_data2)};
+    return std::span(m_shortMessage).first(1 + std::size_t(std::clamp(m_dataBytes, 0, 2)));
 }
 
 void sendMessage(MIDIOutput &output, std::span<const std::uint8_t> message)
@@ -105,9 +104,8 @@ void MIDIOutput::send()
                             .arg(chosenDeviceName()));
     if (!m_connection)
         throw PortError(QStringLiteral("The MIDI output port is not open."));
-    const QByteArray bytes = messageBytes();
-    if (bytes.isEmpty())
+    const std::span<const std::uint8_t> bytes = messageBytes();
+    if (bytes.empty())
         throw PortError(QStringLiteral("There is no System Exclusive message to send."));
-    m_connection->send(
-        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())});
+    m_connection->send(bytes);
 }

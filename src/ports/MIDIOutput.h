@@ -3,6 +3,7 @@
 #include "MidiPort.h"
 
 #include <QByteArray>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -27,8 +28,9 @@ public:
     // The whole System Exclusive message, F0 to F7 inclusive; sent when the status is F0.
     void setMessageSysEx(const QByteArray &bytes) { m_sysEx = bytes; }
 
-    // The bytes CommandSend puts on the wire for the members as they stand.
-    QByteArray messageBytes() const;
+    // The bytes CommandSend puts on the wire for the members as they stand; valid until the
+    // members change.
+    std::span<const std::uint8_t> messageBytes();
 
 private:
     void send();
@@ -41,6 +43,7 @@ private:
     std::int16_t m_data1 = 0;
     std::int16_t m_data2 = 0;
     int m_dataBytes = 0; // written since the status
+    std::array<std::uint8_t, 3> m_shortMessage {};
     QByteArray m_sysEx;
 };
 
