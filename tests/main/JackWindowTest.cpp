@@ -75,6 +75,19 @@ private:
     QProcess m_jackd;
 };
 
+// A test on a server of its own, running from the start; without jackd it is skipped.
+struct JackPrivateServer : testing::Test
+{
+    PrivateServer server;
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable("jackd").isEmpty())
+            GTEST_SKIP() << "jackd is not installed";
+        ASSERT_TRUE(server.start());
+        forgetPreferences();
+    }
+};
+
 } // namespace
 
 TEST(JackWindow, ListsFollowPortsThatComeAndGoAndKeepTheChoiceByName)
@@ -186,13 +199,8 @@ TEST(JackWindow, APeerThatReturnsAtOnceOrChurnsIsConnectedAgain)
     EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), jack(*peer, "out"));
 }
 
-TEST(JackWindow, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
+TEST_F(JackPrivateServer, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
 {
-    if (QStandardPaths::findExecutable("jackd").isEmpty())
-        GTEST_SKIP() << "jackd is not installed";
-    PrivateServer server;
-    ASSERT_TRUE(server.start());
-    forgetPreferences();
     auto w = std::make_unique<JackWindow>();
     w->choose("ComboMidiOut", VirtualBackend::OutputName);
     ASSERT_EQ(w->window->MIDIOutput1().PortState(), 1);
@@ -217,13 +225,8 @@ TEST(JackWindow, AServerThatStopsAndRestartsNeverBlocksOrCrashesTheWindow)
 
 // A server that is there but does not answer must hold neither the window nor the port
 // listing for more than the bound, and the user is told why JACK's ports are missing.
-TEST(JackWindow, AFrozenServerHoldsNothingUpAndIsSaidToBeMissing)
+TEST_F(JackPrivateServer, AFrozenServerHoldsNothingUpAndIsSaidToBeMissing)
 {
-    if (QStandardPaths::findExecutable("jackd").isEmpty())
-        GTEST_SKIP() << "jackd is not installed";
-    PrivateServer server;
-    ASSERT_TRUE(server.start());
-    forgetPreferences();
     JackPeer peer("Frozen");
     peer.addPort("out", true);
     auto before = std::make_unique<JackWindow>();
@@ -259,13 +262,8 @@ TEST(JackWindow, AFrozenServerHoldsNothingUpAndIsSaidToBeMissing)
     EXPECT_LT(took.elapsed(), 4000);
 }
 
-TEST(JackWindow, SaysWhenTheServerRanLateWhileListening)
+TEST_F(JackPrivateServer, SaysWhenTheServerRanLateWhileListening)
 {
-    if (QStandardPaths::findExecutable("jackd").isEmpty())
-        GTEST_SKIP() << "jackd is not installed";
-    PrivateServer server;
-    ASSERT_TRUE(server.start());
-    forgetPreferences();
     JackPeer peer("Laggard");
     peer.addPort("out", true);
     JackWindow w;

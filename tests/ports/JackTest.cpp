@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <type_traits>
 
 namespace {
 
@@ -38,35 +39,27 @@ struct Peer : JackPeer
     }
 };
 
-// An input component opened on the peer's output, as the program opens it.
-struct Listening
+// A port component opened on the peer's port of the other direction, as the program opens it.
+template<typename Component>
+struct OpenedOnPeer
 {
     Peer peer;
-    MIDIInput input {PortSystem::createDefault()};
+    Component port {PortSystem::createDefault()};
 
-    Listening()
+    OpenedOnPeer()
     {
-        const int device = deviceIndexOf(input, "JACK: " + peer.fullName("out"));
+        constexpr bool input = std::is_same_v<Component, MIDIInput>;
+        const int device = deviceIndexOf(port, "JACK: " + peer.fullName(input ? "out" : "in"));
         if (device < 0)
             throw std::runtime_error("the peer's port is not listed");
-        DeviceSelection::openInputDevice(input, std::int16_t(device));
+        if constexpr (input)
+            DeviceSelection::openInputDevice(port, std::int16_t(device));
+        else
+            DeviceSelection::openOutputDevice(port, std::int16_t(device));
     }
 };
-
-// An output component opened on the peer's input, as the program opens it.
-struct Sending
-{
-    Peer peer;
-    MIDIOutput output {PortSystem::createDefault()};
-
-    Sending()
-    {
-        const int device = deviceIndexOf(output, "JACK: " + peer.fullName("in"));
-        if (device < 0)
-            throw std::runtime_error("the peer's port is not listed");
-        DeviceSelection::openOutputDevice(output, std::int16_t(device));
-    }
-};
+using Listening = OpenedOnPeer<MIDIInput>;
+using Sending = OpenedOnPeer<MIDIOutput>;
 
 // The messages the program stores of what waits.
 void drainRows(MIDIInput &input, std::vector<Bytes> &rows)
@@ -94,13 +87,13 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
 {
     REQUIRE_JACK_OR_SKIP();
     Listening l;
-    QSignalSpy waiting(&l.input, &MIDIInput::MessagesWaiting);
+    QSignalSpy waiting(&l.port, &MIDIInput::MessagesWaiting);
     const Bytes sysEx = sysExBytes(4096);
     for (const Bytes &event : {Bytes {0xF0, 1, 2}, Bytes {0x90, 0x3C, 0x40}, Bytes {0xF8},
              Bytes {0xF7}, Bytes {0x3D, 0x40}, sysEx})
         l.peer.send("out", event);
     ASSERT_TRUE(waiting.wait(5000)) << "MessagesWaiting, on the UI thread";
-    EXPECT_EQ(rowsOnceThere(l.input, 7),
+    EXPECT_EQ(rowsOnceThere(l.port, 7),
         (std::vector<Bytes> {
             {0xF0, 1, 2}, {0x90, 0x3C, 0x40}, {0xF8}, {0xF7}, {0x3D}, {0x40}, sysEx}))
         << "a SysEx cut by a status keeps its bytes; the status after F7 is cancelled";
@@ -108,7 +101,7 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
     l.peer.send("out", {0xF0, 1, 2});
     for (int i = 0; i < 100; ++i)
         l.peer.send("out", {0x90, 0x3C, 0x40});
-    EXPECT_EQ(rowsOnceThere(l.input, 101).size(), 101u)
+    EXPECT_EQ(rowsOnceThere(l.port, 101).size(), 101u)
         << "notes after a SysEx that lacks its F7 show at once";
 }
 
@@ -116,7 +109,7 @@ TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
 {
     REQUIRE_JACK_OR_SKIP();
     Sending s;
-    MIDIOutput &output = s.output;
+    MIDIOutput &output = s.port;
     JackPeer &peer = s.peer;
 
     const Bytes sysEx = sysExBytes(4096);
@@ -141,7 +134,7 @@ TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
 {
     REQUIRE_JACK_OR_SKIP();
     Sending s;
-    MIDIOutput &output = s.output;
+    MIDIOutput &output = s.port;
     JackPeer &peer = s.peer;
     SysExFileSender sender(output, [](const SentMessage &) {});
     sender.setPause(std::chrono::milliseconds(0));

@@ -18,10 +18,11 @@ struct Stamped
 };
 
 // Feeds the pieces in order, each at its time since the first, then flushes, and returns the
-// messages that came out.
-std::vector<Stamped> assembleAt(const std::vector<std::pair<Bytes, int>> &pieces)
+// messages that came out with when each began.
+std::vector<Stamped> assembleAt(const std::vector<std::pair<Bytes, int>> &pieces,
+    std::size_t largestSysEx = 1024, int *oversized = nullptr)
 {
-    MessageAssembler assembler(1024);
+    MessageAssembler assembler(largestSysEx);
     std::vector<Stamped> messages;
     const Clock::time_point start;
     const auto deliver = [&](std::span<const std::uint8_t> message, Clock::time_point began) {
@@ -29,7 +30,8 @@ std::vector<Stamped> assembleAt(const std::vector<std::pair<Bytes, int>> &pieces
             std::chrono::duration_cast<microseconds>(began - start)});
     };
     for (const auto &[piece, at] : pieces)
-        assembler.feed(piece, start + microseconds(at), deliver);
+        assembler.feed(
+            piece, start + microseconds(at), deliver, [&] { oversized && ++*oversized; });
     assembler.flush(deliver);
     return messages;
 }
@@ -38,14 +40,12 @@ std::vector<Stamped> assembleAt(const std::vector<std::pair<Bytes, int>> &pieces
 std::vector<Bytes> assemble(
     const std::vector<Bytes> &pieces, std::size_t largestSysEx = 1024, int *oversized = nullptr)
 {
-    MessageAssembler assembler(largestSysEx);
-    std::vector<Bytes> messages;
-    const auto deliver = [&](std::span<const std::uint8_t> message, Clock::time_point) {
-        messages.emplace_back(message.begin(), message.end());
-    };
+    std::vector<std::pair<Bytes, int>> atOnce;
     for (const Bytes &piece : pieces)
-        assembler.feed(piece, {}, deliver, [&] { oversized && ++*oversized; });
-    assembler.flush(deliver);
+        atOnce.emplace_back(piece, 0);
+    std::vector<Bytes> messages;
+    for (Stamped &message : assembleAt(atOnce, largestSysEx, oversized))
+        messages.push_back(std::move(message.bytes));
     return messages;
 }
 
