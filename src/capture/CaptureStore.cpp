@@ -57,6 +57,8 @@ CaptureStore::Record &CaptureStore::newRecord(Origin origin, Source source, std:
     record.stampHigh = std::int16_t(stampUs >> 32);
     record.sizeAndOrigin = std::uint8_t(origin);
     record.source = source;
+    if (origin == Origin::Received)
+        m_receivedFrom.set(source);
     return record;
 }
 
@@ -142,9 +144,19 @@ void CaptureStore::clear()
     m_chunks = decltype(m_chunks)();
     m_size = 0;
     m_arena = decltype(m_arena)();
+    m_receivedFrom.reset();
     for (std::vector<PortStart> &starts : m_portStarts)
         if (!starts.empty())
             starts = {{0, starts.back().startUs}};
+}
+
+std::vector<CaptureStore::Source> CaptureStore::receivedSources() const
+{
+    std::vector<Source> sources;
+    for (std::size_t source = 0; source < m_sourceNames.size(); ++source)
+        if (m_receivedFrom.test(source))
+            sources.push_back(Source(source));
+    return sources;
 }
 
 std::size_t CaptureStore::bytesHeld() const

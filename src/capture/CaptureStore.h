@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <bitset>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -88,6 +89,9 @@ public:
     std::optional<std::int32_t> portMs(std::size_t row) const;
     // When a received row arrived, in ms since the epoch; nothing for a row the program sent.
     std::optional<std::int64_t> wallMs(std::size_t row) const;
+    // The sources that rows arrived from, in the order of their first name: more than one
+    // makes the exports say each row's source.
+    std::vector<Source> receivedSources() const;
 
     // The rows are gone; the ports' running clocks go on from row 0.
     void clear();
@@ -131,6 +135,7 @@ private:
     std::size_t m_size = 0;
     std::vector<QByteArray> m_arena;
     std::vector<QString> m_sourceNames;
+    std::bitset<MaxSources> m_receivedFrom;
     std::vector<std::vector<PortStart>> m_portStarts; // by source, oldest first
     LiveClock::time_point m_liveStart;
     std::int64_t m_wallUsAtStart = 0;

@@ -1,6 +1,7 @@
 #include "CsvLog.h"
 
 #include "BlockWriter.h"
+#include "ExportFile.h"
 #include "capture/CaptureStore.h"
 #include "files/SafeFile.h"
 #include "monitor/RowCells.h"
@@ -71,13 +72,13 @@ namespace {
         std::string m_long;
     };
 
-    void appendHeader(BlockWriter &block)
+    void appendHeader(BlockWriter &block, bool withSource)
     {
         for (const char *title : RowColumns::Titles) {
             block.append(title);
             block.append(',');
         }
-        block.append("Time of Day,Details\r\n");
+        block.append(withSource ? "Time of Day,Details,Source\r\n" : "Time of Day,Details\r\n");
     }
 
     struct LineWriter
@@ -86,6 +87,8 @@ namespace {
         TimeOfDay timeOfDay;
         DetailsText details;
         std::string text;
+        // By source, when the rows came from several.
+        std::vector<std::string> sourceNames;
     };
 
     void appendLine(BlockWriter &block, LineWriter &line, std::size_t row)
@@ -110,6 +113,10 @@ namespace {
         block.append(text);
         block.append(',');
         appendField(block, line.details.of(message));
+        if (!line.sourceNames.empty()) {
+            block.append(',');
+            appendField(block, line.sourceNames[message.source]);
+        }
         block.append("\r\n");
     }
 
@@ -118,8 +125,9 @@ namespace {
 bool write(const CaptureStore &rows, MessageDetails::MiddleC middleC, QIODevice &out)
 {
     BlockWriter block(out);
-    appendHeader(block);
-    LineWriter line {rows, {}, DetailsText(middleC), {}};
+    LineWriter line {rows, {}, DetailsText(middleC), {}, {}};
+    line.sourceNames = ExportFile::namesOfSeveralSources(rows);
+    appendHeader(block, !line.sourceNames.empty());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         appendLine(block, line, row);
         if (!block.flushWhenFull())

@@ -9,7 +9,8 @@ class CaptureStore;
 
 // The grid as comma-separated values for a spreadsheet: a header line, then one line per
 // row with its seven cells as the grid holds them, then "Time of Day" and "Details" as the
-// view would show them whatever it shows now; CR LF line ends, UTF-8. A field holding a
+// view would show them whatever it shows now, and "Source" when the rows came from several
+// inputs; CR LF line ends, UTF-8. A field holding a
 // comma, a quote, CR or LF is quoted, its quotes doubled.
 namespace CsvLog {
 

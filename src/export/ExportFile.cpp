@@ -1,6 +1,17 @@
 #include "ExportFile.h"
 
+#include "capture/CaptureStore.h"
+
 namespace ExportFile {
+
+std::vector<std::string> namesOfSeveralSources(const CaptureStore &rows)
+{
+    std::vector<std::string> names;
+    if (rows.receivedSources().size() > 1)
+        for (std::size_t source = 0; source < CaptureStore::MaxSources; ++source)
+            names.push_back(rows.sourceName(CaptureStore::Source(source)).toStdString());
+    return names;
+}
 
 QString countOf(std::size_t count, const QString &singular, const QString &plural)
 {

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
+class CaptureStore;
 class QIODevice;
 
 // What every export shares: writing a file whole or not at all (SafeFile::saveWhole), and the
@@ -36,6 +39,11 @@ Saved<Counts> saveCounting(
     });
     return saved;
 }
+
+// The name of each source in UTF-8, by source, when rows arrived from more than one: what the
+// text exports add to each row then. Empty for the traffic of one input, whose exports stay
+// as they always were.
+std::vector<std::string> namesOfSeveralSources(const CaptureStore &rows);
 
 // "1 SysEx message", "12 SysEx messages".
 QString countOf(std::size_t count, const QString &singular, const QString &plural);

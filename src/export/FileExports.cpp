@@ -10,7 +10,7 @@
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/IncomingTraffic.h"
-#include "ports/MIDIInput.h"
+#include "ports/InputSet.h"
 
 FileExports::FileExports(const Wiring &wiring, QObject *parent)
     : QObject(parent)
@@ -37,7 +37,7 @@ void FileExports::write(const QString &path, std::function<Outcome()> write)
         write()();
         return;
     }
-    m_wiring.input.setEventsEnabled(false);
+    m_wiring.inputs.setEventsEnabled(false);
     m_wiring.grid.holdStore(true);
     m_busy = m_wiring.dialogs.showBusy(QStringLiteral("Saving \"%1\"...").arg(path));
     m_writer = std::thread([this, write = std::move(write)] {
@@ -52,7 +52,7 @@ void FileExports::finishWriting(const Outcome &outcome)
     waitForWrite();
     m_busy.reset();
     m_wiring.grid.holdStore(false);
-    m_wiring.input.setEventsEnabled(true);
+    m_wiring.inputs.setEventsEnabled(true);
     outcome();
 }
 
@@ -74,11 +74,11 @@ void FileExports::addMenuItems(QMenu *file)
 
 QString FileExports::askPath(const QString &filter)
 {
-    m_wiring.input.setEventsEnabled(false);
+    m_wiring.inputs.setEventsEnabled(false);
     const QString path = m_wiring.dialogs.askSaveFileName(modGetPaths::fileDialogFolder(), filter);
-    m_wiring.input.setEventsEnabled(true);
+    m_wiring.inputs.setEventsEnabled(true);
     // What queued up while the dialog was open belongs in the file.
-    m_wiring.incoming.drain(m_wiring.input.MessageCount());
+    m_wiring.incoming.drainAll();
     return path;
 }
 

@@ -10,10 +10,10 @@
 class EventGrid;
 class EventGridModel;
 class IncomingTraffic;
-class MIDIInput;
+class InputSet;
 class QMenu;
 
-// The File menu's ways to save the traffic. Every save asks for its file with the input's
+// The File menu's ways to save the traffic. Every save asks for its file with the inputs'
 // events held back, then puts what arrived meanwhile into the grid before it writes, so that
 // the file holds it too. A large capture is written on a thread of its own behind a busy
 // dialog, so that the window goes on painting; meanwhile the store takes no rows (arrivals
@@ -25,7 +25,7 @@ class FileExports : public QObject
 public:
     struct Wiring
     {
-        MIDIInput &input;
+        InputSet &inputs;
         IncomingTraffic &incoming;
         EventGrid &grid;
         EventGridModel &rows;

@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <span>
 
 namespace MidiFile {
@@ -14,6 +15,7 @@ namespace {
 
     constexpr std::uint8_t MetaEvent = 0xFF;
     constexpr std::uint8_t TextEvent = 0x01;
+    constexpr std::uint8_t TrackNameEvent = 0x03;
     constexpr std::uint8_t TempoEvent = 0x51;
     constexpr std::uint8_t EndOfTrackEvent = 0x2F;
 
@@ -46,7 +48,8 @@ namespace {
     class Track
     {
     public:
-        explicit Track(std::size_t expectedEvents);
+        // The first track of a file states its tempo.
+        explicit Track(std::size_t expectedEvents, bool first = true);
 
         void addChannelMessage(std::int64_t time, std::span<const std::uint8_t> message);
         void addSysEx(std::int64_t time, std::span<const std::uint8_t> message);
@@ -64,9 +67,11 @@ namespace {
         std::uint8_t m_runningStatus = 0; // none after a SysEx or meta event
     };
 
-    Track::Track(std::size_t expectedEvents)
+    Track::Track(std::size_t expectedEvents, bool first)
     {
         m_bytes.reserve(qsizetype(std::min<std::size_t>(expectedEvents, 1 << 24) * 4 + 64));
+        if (!first)
+            return;
         QByteArray tempo;
         appendBigEndian(tempo, MicrosecondsPerQuarter, 3);
         addMeta(0, TempoEvent, tempo);
@@ -184,38 +189,80 @@ namespace {
         }
     }
 
-    QByteArray headerChunk(std::size_t trackLength)
+    // Format 0 when one track holds everything, else format 1.
+    bool writeFile(std::span<const Track> tracks, QIODevice &out)
     {
         QByteArray header("MThd", 4);
         appendBigEndian(header, 6, 4);
-        appendBigEndian(header, 0, 2); // one track holds everything
-        appendBigEndian(header, 1, 2);
+        appendBigEndian(header, tracks.size() == 1 ? 0 : 1, 2);
+        appendBigEndian(header, std::uint32_t(tracks.size()), 2);
         appendBigEndian(header, TicksPerQuarter, 2);
-        header.append("MTrk", 4);
-        appendBigEndian(header, std::uint32_t(trackLength), 4);
-        return header;
+        if (!SafeFile::writeAll(out, header))
+            return false;
+        for (const Track &track : tracks) {
+            QByteArray chunk("MTrk", 4);
+            appendBigEndian(chunk, std::uint32_t(track.bytes().size()), 4);
+            if (!SafeFile::writeAll(out, chunk) || !SafeFile::writeAll(out, track.bytes()))
+                return false;
+        }
+        return true;
+    }
+
+    // Every received row on one time line: ms since the input started, bridging restarts.
+    std::optional<Counts> writeOneTrack(const CaptureStore &rows, QIODevice &out)
+    {
+        Counts counts;
+        Track track(rows.size());
+        TimeLine timeLine;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const CapturedMessage message = rows.at(i);
+            if (message.origin != Origin::Received) {
+                ++counts.sent;
+                continue;
+            }
+            add(track, counts, timeLine.advanceTo(*rows.portMs(i)), message.bytes);
+        }
+        track.addMeta(timeLine.now(), EndOfTrackEvent, {});
+        return writeFile(std::span(&track, 1), out) ? std::optional(counts) : std::nullopt;
+    }
+
+    // A track named after each source, all on the capture's one clock: ms since the first
+    // received row.
+    std::optional<Counts> writeTrackPerSource(
+        const CaptureStore &rows, std::span<const CaptureStore::Source> sources, QIODevice &out)
+    {
+        Counts counts;
+        std::vector<Track> tracks;
+        std::array<std::size_t, CaptureStore::MaxSources> trackOf {};
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            trackOf[sources[i]] = i;
+            tracks.emplace_back(rows.size() / sources.size(), i == 0);
+            tracks.back().addMeta(0, TrackNameEvent, rows.sourceName(sources[i]).toUtf8());
+        }
+        std::vector<std::int64_t> lastTime(tracks.size(), 0);
+        std::optional<std::int64_t> firstUs;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const CapturedMessage message = rows.at(i);
+            if (message.origin != Origin::Received) {
+                ++counts.sent;
+                continue;
+            }
+            firstUs = firstUs.value_or(message.stampUs);
+            const std::size_t track = trackOf[message.source];
+            lastTime[track] = std::max(lastTime[track], (message.stampUs - *firstUs) / 1000);
+            add(tracks[track], counts, lastTime[track], message.bytes);
+        }
+        for (std::size_t i = 0; i < tracks.size(); ++i)
+            tracks[i].addMeta(lastTime[i], EndOfTrackEvent, {});
+        return writeFile(tracks, out) ? std::optional(counts) : std::nullopt;
     }
 
 } // namespace
 
 std::optional<Counts> write(const CaptureStore &rows, QIODevice &out)
 {
-    Counts counts;
-    Track track(rows.size());
-    TimeLine timeLine;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const CapturedMessage message = rows.at(i);
-        if (message.origin != Origin::Received) {
-            ++counts.sent;
-            continue;
-        }
-        add(track, counts, timeLine.advanceTo(*rows.portMs(i)), message.bytes);
-    }
-    track.addMeta(timeLine.now(), EndOfTrackEvent, {});
-    const QByteArray header = headerChunk(std::size_t(track.bytes().size()));
-    if (!SafeFile::writeAll(out, header) || !SafeFile::writeAll(out, track.bytes()))
-        return std::nullopt;
-    return counts;
+    const std::vector<CaptureStore::Source> sources = rows.receivedSources();
+    return sources.size() > 1 ? writeTrackPerSource(rows, sources, out) : writeOneTrack(rows, out);
 }
 
 ExportFile::Saved<Counts> save(const CaptureStore &rows, const QString &path)

@@ -10,9 +10,10 @@
 class QIODevice;
 class CaptureStore;
 
-// The received traffic as a one-track MIDI file that a sequencer can open: ticks are
-// milliseconds (500 ticks a quarter note at 120 BPM), so the file plays the messages back
-// with the gaps they arrived with.
+// The received traffic as a MIDI file that a sequencer can open: ticks are milliseconds (500
+// ticks a quarter note at 120 BPM), so the file plays the messages back with the gaps they
+// arrived with. Traffic of one source makes one track; of several, a track for each source,
+// named after it.
 namespace MidiFile {
 
 constexpr int TicksPerQuarter = 500;
@@ -34,8 +35,9 @@ struct Counts
 };
 
 // Writes the whole file to `out`; nothing when the device refused a write (its errorString()
-// says why). The first received row starts the time line; a stamp lower than the one before
-// it (the stamps restart when the input is switched) continues it without a gap.
+// says why). The first received row starts the time line; with one source, a stamp lower
+// than the one before it (the stamps restart when the input is switched) continues it
+// without a gap.
 std::optional<Counts> write(const CaptureStore &rows, QIODevice &out);
 
 // Writes the file whole or not at all; see SafeFile::saveWhole.

@@ -1,19 +1,35 @@
 #include "TrafficLog.h"
 
 #include "BlockWriter.h"
+#include "ExportFile.h"
 #include "capture/CaptureStore.h"
 #include "files/SafeFile.h"
 #include "monitor/RowCells.h"
 #include "monitor/RowColumns.h"
 
 #include <string>
+#include <vector>
 
 namespace TrafficLog {
 using namespace RowColumns;
 
+namespace {
+
+    // "[name] " by source, when the rows came from several inputs; else nothing.
+    std::vector<std::string> sourcePrefixes(const CaptureStore &rows)
+    {
+        std::vector<std::string> prefixes = ExportFile::namesOfSeveralSources(rows);
+        for (std::string &prefix : prefixes)
+            prefix = '[' + prefix + "] ";
+        return prefixes;
+    }
+
+} // namespace
+
 bool write(const CaptureStore &rows, Rows selection, QIODevice &out)
 {
     BlockWriter block(out);
+    const std::vector<std::string> prefixes = sourcePrefixes(rows);
     std::string line;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const CapturedMessage message = rows.at(i);
@@ -21,6 +37,8 @@ bool write(const CaptureStore &rows, Rows selection, QIODevice &out)
             continue;
         line.clear();
         RowCells::appendLeading(line, message, rows.portMs(i));
+        if (!prefixes.empty())
+            block.append(prefixes[message.source]);
         if (selection == Rows::All) {
             block.append(RowCells::tabField(line, Timestamp));
             block.append(' ');

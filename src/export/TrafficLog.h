@@ -6,7 +6,8 @@ class QIODevice;
 class CaptureStore;
 
 // The grid's traffic as a text log: one line per row, cells joined by single spaces,
-// CR LF line ends, cells exactly as the grid holds them.
+// CR LF line ends, cells exactly as the grid holds them. When the rows came from several
+// inputs, each line begins with its source in brackets: "[Keyboard] 90 3C 40".
 namespace TrafficLog {
 
 enum class Rows {

@@ -2,6 +2,8 @@
 
 #include "frame/NamedWidgets.h"
 
+#include <QMenu>
+
 using modFilter::FilterItem;
 
 FilterMenu::FilterMenu(QMenu *menu)
@@ -18,6 +20,7 @@ FilterMenu::FilterMenu(QMenu *menu)
         connect(item, &QAction::triggered, this, &FilterMenu::changed);
         m_items[i] = item;
     }
+    m_sources = addNamedMenu(menu, "mnuSources", QStringLiteral("Sources"));
     QAction *clear = addNamedItem(menu, "mnuClearFilter", QStringLiteral("Clear All Filters"));
     connect(clear, &QAction::triggered, this, &FilterMenu::mnuClearFilter_Click);
 }
@@ -46,8 +49,32 @@ void FilterMenu::setChecked(FilterItem item, bool checked)
     m_items[std::size_t(item)]->setChecked(checked);
 }
 
+void FilterMenu::setSources(const QStringList &names)
+{
+    const QStringList hidden = hiddenSources();
+    m_sources->clear();
+    for (const QString &name : names) {
+        QAction *item = m_sources->addAction(QString(name).replace(u'&', QStringLiteral("&&")));
+        item->setData(name);
+        item->setCheckable(true);
+        item->setChecked(hidden.contains(name));
+        connect(item, &QAction::triggered, this, &FilterMenu::changed);
+    }
+}
+
+QStringList FilterMenu::hiddenSources() const
+{
+    QStringList hidden;
+    for (const QAction *item : m_sources->actions())
+        if (item->isChecked())
+            hidden << item->data().toString();
+    return hidden;
+}
+
 void FilterMenu::mnuClearFilter_Click()
 {
     setChecks({});
+    for (QAction *item : m_sources->actions())
+        item->setChecked(false);
     emit changed();
 }

@@ -3,13 +3,15 @@
 #include "modFilter.h"
 
 #include <QObject>
+#include <QStringList>
 #include <array>
 
 class QAction;
 class QMenu;
 
-// The Filter menu's items: 16 channels, 11 kinds of message, and "Clear All Filters".
-// Every click on an item toggles its check mark and reports a change.
+// The Filter menu's items: 16 channels, 11 kinds of message, the watched inputs by name,
+// and "Clear All Filters". Every click on an item toggles its check mark and reports a
+// change.
 class FilterMenu : public QObject
 {
     Q_OBJECT
@@ -23,6 +25,11 @@ public:
     bool isChecked(modFilter::FilterItem item) const;
     void setChecked(modFilter::FilterItem item, bool checked);
 
+    // The inputs the Sources submenu offers; a source that stays keeps its check mark.
+    void setSources(const QStringList &names);
+    // The sources whose traffic is kept out.
+    QStringList hiddenSources() const;
+
     // Unchecks every item; the saved settings are not touched.
     void mnuClearFilter_Click();
 
@@ -31,4 +38,5 @@ signals:
 
 private:
     std::array<QAction *, modFilter::FilterItemCount> m_items {};
+    QMenu *m_sources;
 };

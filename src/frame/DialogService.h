@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ports/InputChoice.h"
+
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -41,6 +43,11 @@ public:
     virtual std::optional<SysExSending> askSysExSending(
         const QString &folder, std::chrono::milliseconds pause)
         = 0;
+    // The inputs to watch together, chosen from those listed, or nothing when the user
+    // cancelled.
+    virtual std::optional<InputChoice> askInputs(
+        const QStringList &listed, const InputChoice &current)
+        = 0;
     // Shows progress out of `total` without holding the window; `cancel` is called if the
     // user cancels.
     virtual std::unique_ptr<Progress> showProgress(
@@ -61,6 +68,10 @@ public:
     void showMessage(const QString &, const QString &, Icon) override { }
     QString askSaveFileName(const QString &, const QString &) override { return {}; }
     std::optional<SysExSending> askSysExSending(const QString &, std::chrono::milliseconds) override
+    {
+        return std::nullopt;
+    }
+    std::optional<InputChoice> askInputs(const QStringList &, const InputChoice &) override
     {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "QtDialogService.h"
 
+#include "InputsDialog.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -115,6 +117,12 @@ std::optional<DialogService::SysExSending> QtDialogService::askSysExSending(
     const QString &folder, std::chrono::milliseconds pause)
 {
     return askSending(m_parent, folder, pause);
+}
+
+std::optional<InputChoice> QtDialogService::askInputs(
+    const QStringList &listed, const InputChoice &current)
+{
+    return InputsDialog::ask(m_parent, listed, current);
 }
 
 std::unique_ptr<DialogService::Progress> QtDialogService::showProgress(

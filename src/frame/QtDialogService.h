@@ -15,6 +15,8 @@ public:
     QString askSaveFileName(const QString &folder, const QString &filter) override;
     std::optional<SysExSending> askSysExSending(
         const QString &folder, std::chrono::milliseconds pause) override;
+    std::optional<InputChoice> askInputs(
+        const QStringList &listed, const InputChoice &current) override;
     std::unique_ptr<Progress> showProgress(
         const QString &text, int total, std::function<void()> cancel) override;
     std::unique_ptr<Progress> showBusy(const QString &text) override;

@@ -26,7 +26,7 @@ QString refusal(const QCommandLineParser &parser, bool parsed,
         return QStringLiteral("Unexpected argument '%1'.")
             .arg(parser.positionalArguments().front());
     for (const QCommandLineOption &option : deviceOptions)
-        if (parser.isSet(option) && parser.value(option).isEmpty())
+        if (parser.values(option).contains(QString()))
             return QStringLiteral("'--%1' needs a device name (see lumetra --list-ports).")
                 .arg(option.names().front());
     return {};
@@ -41,15 +41,16 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     // session manager starts a program again ("-session ID").
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
-        "Lumetra shows every MIDI message that arrives on one input as a decoded row, and sends "
-        "the messages you type to one output."));
+        "Lumetra shows every MIDI message that arrives on the inputs it watches as a decoded row, "
+        "and sends the messages you type to one output."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Prints the MIDI input and output devices as Lumetra lists them, and "
                        "exits."));
     const QCommandLineOption in(QStringLiteral("in"),
-        QStringLiteral("Starts on the MIDI input <name>, as --list-ports prints it."),
+        QStringLiteral("Starts on the MIDI input <name>, as --list-ports prints it. Given "
+                       "again, watches each input named; 'all' watches every input."),
         QStringLiteral("name"));
     const QCommandLineOption out(QStringLiteral("out"),
         QStringLiteral("Starts on the MIDI output <name>, as --list-ports prints it."),
@@ -76,7 +77,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     } else if (parser.isSet(listPorts)) {
         line.action = Action::ListPorts;
     }
-    line.inputName = parser.value(in);
+    line.inputs.names = parser.values(in);
+    line.inputs.all = line.inputs.names.removeAll(QStringLiteral("all")) > 0;
     line.outputName = parser.value(out);
     return line;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ports/InputChoice.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,9 @@ struct CommandLine
     enum class Action { Run, Help, Version, ListPorts, Refuse };
 
     Action action = Action::Run;
-    QString inputName; // --in: the device to start on, as the lists show it
+    // --in, as often as given: the devices to start on, as the lists show them; "all" for
+    // every input.
+    InputChoice inputs;
     QString outputName; // --out
     QString text; // the help, the version line, or why the command line is refused
 

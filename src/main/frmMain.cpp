@@ -15,6 +15,7 @@
 #include "monitor/ViewControls.h"
 #include "ports/DeviceLists.h"
 #include "ports/DeviceSelection.h"
+#include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "sender/MessageParser.h"
@@ -49,6 +50,13 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<QtDialogService>(this))
     , m_input(new MIDIInput(m_ports, this, queueBounds))
     , m_output(new MIDIOutput(m_ports, this))
+    , m_inputs(new InputSet(
+          *m_input, m_ports, queueBounds,
+          [this](MIDIInput &input) {
+              m_incoming->takeRest(input);
+              m_incoming->forget(input);
+          },
+          this))
     , m_gridModel(new EventGridModel(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -105,9 +113,9 @@ void frmMain::createControls()
     txtBoxSend->setFont(fixed);
     m_grid = new EventGrid(*grdMIDIIn, *m_gridModel, this);
     m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
-    m_incoming = std::make_unique<IncomingTraffic>(*m_input, *m_grid, *m_gridModel, *lblDropped,
+    m_incoming = std::make_unique<IncomingTraffic>(*m_inputs, *m_grid, *m_gridModel, *lblDropped,
         [this] { return m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive); });
-    m_viewControls = new ViewControls({*m_grid, *m_gridModel, *m_input, *statusBar(), *btnPause,
+    m_viewControls = new ViewControls({*m_grid, *m_gridModel, *m_incoming, *statusBar(), *btnPause,
                                           *client, [this] { m_layout->apply(); }},
         this);
     m_layout->setGridBar(m_viewControls->findBar());
@@ -119,14 +127,17 @@ void frmMain::connectControls()
         [this] { reportingFailure(&frmMain::ComboMidiIn_Click); });
     connect(ComboMidiOut, &QComboBox::activated, this,
         [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
-    connect(m_input, &MIDIInput::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
+    connect(m_inputs, &InputSet::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
+    connect(m_inputs, &InputSet::inputStarted, this,
+        [this](MIDIInput &input, const QString &name) { m_incoming->portStarted(input, name); });
+    connect(m_inputs, &InputSet::inputsChanged, this, &frmMain::inputsChanged);
     m_deviceLists = new DeviceLists(
-        {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_input, *m_output, *m_ports, this);
+        {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_inputs, *m_output, *m_ports, this);
     connect(m_deviceLists, &DeviceLists::inputMoved, this,
         [this](int index) { m_remembered.input.index = std::int16_t(index); });
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
         [this](int index) { m_remembered.output.index = std::int16_t(index); });
-    m_exports = new FileExports({*m_input, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
+    m_exports = new FileExports({*m_inputs, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
     m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
     m_sendPanel = new SendPanel(
@@ -222,21 +233,82 @@ void frmMain::listAndSelectDevices()
         m_preferredOutput.isEmpty() ? m_remembered.output.name : m_preferredOutput,
         m_remembered.output.index);
     ComboMidiOut_Click();
-    DeviceLists::fill(*ComboMidiIn, *m_input,
-        m_preferredInput.isEmpty() ? m_remembered.input.name : m_preferredInput,
-        m_remembered.input.index);
-    ComboMidiIn_Click();
+    const InputChoice inputs = m_preferredInputs.names.isEmpty() && !m_preferredInputs.all
+        ? m_remembered.inputs
+        : m_preferredInputs;
+    const QString single = inputs.names.isEmpty() ? m_remembered.input.name : inputs.names.front();
+    DeviceLists::fill(*ComboMidiIn, *m_input, single, m_remembered.input.index);
+    m_deviceLists->addSeveralInputsEntry();
+    if (inputs.isSeveral())
+        watchInputs(inputs);
+    else
+        ComboMidiIn_Click();
 }
 
 void frmMain::ComboMidiIn_Click()
 {
+    if (m_deviceLists->isSeveralInputsEntry(ComboMidiIn->currentIndex())) {
+        chooseSeveralInputs();
+        return;
+    }
     m_remembered.input = {std::int16_t(ComboMidiIn->currentIndex()), ComboMidiIn->currentText()};
+    m_remembered.inputs = {{m_remembered.input.name}, false};
+    m_inputs->closeFurther();
     // The old device's last messages (a SysEx still open, a JACK ring's rest) come with the
     // close and carry its clock: they are shown before the new clock starts.
     DeviceSelection::closeIfOpen(*m_input);
-    m_incoming->drain(m_input->MessageCount());
+    m_incoming->takeRest(*m_input);
     DeviceSelection::openInputDevice(*m_input, m_remembered.input.index);
-    m_incoming->portStarted(m_remembered.input.name);
+    m_incoming->portStarted(*m_input, m_remembered.input.name);
+    inputsChanged();
+}
+
+void frmMain::chooseSeveralInputs()
+{
+    const std::optional<InputChoice> choice
+        = m_dialogs->askInputs(m_ports->names(PortDirection::Input), m_remembered.inputs);
+    if (choice && (choice->isSeveral() || !choice->names.isEmpty()))
+        watchInputs(*choice);
+    else
+        m_deviceLists->showInputChoice();
+}
+
+void frmMain::watchInputs(const InputChoice &choice)
+{
+    if (!choice.isSeveral()) {
+        ComboMidiIn->setCurrentIndex(ComboMidiIn->findText(choice.names.value(0)));
+        ComboMidiIn_Click();
+        return;
+    }
+    const QStringList listed = m_ports->names(PortDirection::Input);
+    const QString first = choice.names.isEmpty() ? listed.value(0) : choice.names.front();
+    m_remembered.inputs = choice;
+    if (const qsizetype position = listed.indexOf(first); position >= 0)
+        m_remembered.input.index = std::int16_t(position);
+    m_remembered.input.name = first;
+    watchFirstInput(first);
+    m_inputs->watchBeside(choice, first);
+    m_deviceLists->showInputChoice();
+}
+
+// An input already on that device goes on unbroken.
+void frmMain::watchFirstInput(const QString &name)
+{
+    if (m_input->PortState() >= 1 && m_input->chosenDeviceName() == name)
+        return;
+    DeviceSelection::closeIfOpen(*m_input);
+    m_incoming->takeRest(*m_input);
+    m_input->watch(name);
+    m_incoming->portStarted(*m_input, name);
+}
+
+void frmMain::inputsChanged()
+{
+    QStringList watched {m_input->chosenDeviceName()};
+    watched << m_inputs->furtherNames();
+    m_filterMenu->setSources(watched);
+    m_inputs->setWithheld(m_filterMenu->hiddenSources());
+    m_viewControls->setSeveralSources(m_inputs->isWatchingSeveral());
 }
 
 void frmMain::ComboMidiOut_Click()
@@ -246,17 +318,20 @@ void frmMain::ComboMidiOut_Click()
     DeviceSelection::openOutputDevice(*m_output, m_remembered.output.index);
 }
 
-void frmMain::preferDevices(const QString &inputName, const QString &outputName)
+void frmMain::preferDevices(const InputChoice &inputs, const QString &outputName)
 {
-    m_preferredInput = inputName;
+    m_preferredInputs = inputs;
     m_preferredOutput = outputName;
 }
 
 void frmMain::UpdateFilter()
 {
+    const QStringList hidden = m_filterMenu->hiddenSources();
+    m_inputs->setWithheld(hidden);
     modFilter::UpdateFilter(m_filterMenu->checks(),
-        {[this](int status, bool withhold) { m_input->setStatusFilter(status, withhold); },
-            [this](bool visible) { lblFilter->setVisible(visible); }});
+        {[this](int status, bool withhold) { m_inputs->setStatusFilter(status, withhold); },
+            [this, &hidden](
+                bool visible) { lblFilter->setVisible(visible || !hidden.isEmpty()); }});
 }
 
 void frmMain::MIDIInput1_MessagesWaiting()
@@ -317,6 +392,7 @@ void frmMain::Form_Unload()
     m_sysExSending->stop();
     try {
         DeviceSelection::closeIfOpen(*m_output);
+        m_inputs->closeFurther();
         DeviceSelection::closeIfOpen(*m_input);
     } catch (const std::exception &) {
         // The window closes whatever a port says; the settings are still saved.

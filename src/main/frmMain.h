@@ -2,6 +2,7 @@
 
 #include "capture/CaptureStore.h"
 #include "frame/DialogService.h"
+#include "ports/InputChoice.h"
 #include "ports/MessageQueue.h"
 #include "settings/RememberedState.h"
 
@@ -18,6 +19,7 @@ class FilterMenu;
 class FormLayout;
 class frmAbout;
 class IncomingTraffic;
+class InputSet;
 class MIDIInput;
 class MIDIOutput;
 class PortSystem;
@@ -48,7 +50,7 @@ public:
     ~frmMain() override;
 
     // Devices chosen by their shown names for the start-up, over the remembered ones.
-    void preferDevices(const QString &inputName, const QString &outputName);
+    void preferDevices(const InputChoice &inputs, const QString &outputName);
     void Form_Load();
     void Form_Unload();
 
@@ -64,7 +66,13 @@ public:
     // Ends repeated sending, if it is running.
     void StopRepeating();
 
+    // Watches the inputs of `choice`: one, as if picked in the "MIDI In" list, or several
+    // at once, each a source of its own. Throws PortError.
+    void watchInputs(const InputChoice &choice);
+
     MIDIInput &MIDIInput1() { return *m_input; }
+    // Every input watched, MIDIInput1 first.
+    InputSet &inputs() { return *m_inputs; }
     // What the window will remember of this run.
     const RememberedState &remembered() const { return m_remembered; }
     MIDIOutput &MIDIOutput1() { return *m_output; }
@@ -92,12 +100,16 @@ private:
     void connectControls();
     void createMenus();
     void listAndSelectDevices();
+    void chooseSeveralInputs();
+    void watchFirstInput(const QString &name);
+    void inputsChanged();
     void reportingFailure(void (frmMain::*handler)());
 
     std::shared_ptr<PortSystem> m_ports;
     std::unique_ptr<DialogService> m_dialogs;
     MIDIInput *m_input;
     MIDIOutput *m_output;
+    InputSet *m_inputs;
     EventGridModel *m_gridModel;
     EventGrid *m_grid;
     FilterMenu *m_filterMenu = nullptr;
@@ -110,7 +122,7 @@ private:
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;
     CaptureStore::Source m_outputSource = 0;
-    QString m_preferredInput;
+    InputChoice m_preferredInputs;
     QString m_preferredOutput;
     bool m_unloaded = false;
 

@@ -1,8 +1,8 @@
+#include "files/SafeFile.h"
 #include "frame/ApplicationIcon.h"
 #include "main/CommandLine.h"
 #include "main/frmMain.h"
 #include "ports/PortSystem.h"
-#include "files/SafeFile.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -17,25 +17,19 @@ QStringList argumentsOf(int argc, char *argv[])
     return arguments;
 }
 
-QStringList shownNames(const PortSystem &ports, PortDirection direction)
-{
-    QStringList names;
-    for (const DeviceEntry &device : ports.devices(direction))
-        names << device.displayName;
-    return names;
-}
-
 // A device asked for by name that is not there: said at once, before anything is opened.
 QString missingDevice(const CommandLine &line, const PortSystem &ports)
 {
     const auto missing = [&](const QString &name, PortDirection direction, const char *kind) {
-        return !name.isEmpty() && !shownNames(ports, direction).contains(name)
+        return !name.isEmpty() && !ports.names(direction).contains(name)
             ? QStringLiteral("There is no MIDI %1 named \"%2\" (see lumetra --list-ports).\n")
                   .arg(QLatin1String(kind), name)
             : QString();
     };
-    return missing(line.inputName, PortDirection::Input, "input")
-        + missing(line.outputName, PortDirection::Output, "output");
+    QString text;
+    for (const QString &name : line.inputs.names)
+        text += missing(name, PortDirection::Input, "input");
+    return text + missing(line.outputName, PortDirection::Output, "output");
 }
 
 int print(std::FILE *stream, const QString &text, int status)
@@ -64,8 +58,7 @@ int main(int argc, char *argv[])
         for (const QString &notice : ports->notices())
             print(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), 0);
         return print(stdout,
-            portListing(shownNames(*ports, PortDirection::Input),
-                shownNames(*ports, PortDirection::Output)),
+            portListing(ports->names(PortDirection::Input), ports->names(PortDirection::Output)),
             0);
     }
     case CommandLine::Action::Run:
@@ -79,7 +72,7 @@ int main(int argc, char *argv[])
     if (const QString missing = missingDevice(line, *ports); !missing.isEmpty())
         return print(stderr, QStringLiteral("lumetra: ") + missing, 2);
     frmMain window(ports);
-    window.preferDevices(line.inputName, line.outputName);
+    window.preferDevices(line.inputs, line.outputName);
     window.Form_Load();
     window.show();
     return QApplication::exec();

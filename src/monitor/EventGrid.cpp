@@ -227,6 +227,8 @@ QString EventGrid::selectedText() const
             cells << m_model.gridCellText(int(row) + 1, column);
         if (m_model.viewSettings().details)
             cells << m_model.details(row);
+        if (m_model.viewSettings().source)
+            cells << m_model.source(row);
         lines << cells.join(QLatin1Char('\t'));
     }
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

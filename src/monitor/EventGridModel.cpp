@@ -51,17 +51,20 @@ void EventGridModel::clear()
 
 void EventGridModel::setViewSettings(const ViewSettings &settings)
 {
-    if (settings.details != m_view.details) {
-        if (settings.details)
-            beginInsertColumns({}, DetailsColumn, DetailsColumn);
-        else
-            beginRemoveColumns({}, DetailsColumn, DetailsColumn);
-        m_view.details = settings.details;
-        settings.details ? endInsertColumns() : endRemoveColumns();
-    }
+    setColumnShown(DetailsColumn, settings.details, m_view.details);
+    setColumnShown(DetailsColumn + (m_view.details ? 1 : 0), settings.source, m_view.source);
     m_view = settings;
     if (m_shownRows > 0)
         emit dataChanged(index(0, 0), index(int(m_shownRows) - 1, columnCount() - 1));
+}
+
+void EventGridModel::setColumnShown(int column, bool shown, bool &setting)
+{
+    if (shown == setting)
+        return;
+    shown ? beginInsertColumns({}, column, column) : beginRemoveColumns({}, column, column);
+    setting = shown;
+    shown ? endInsertColumns() : endRemoveColumns();
 }
 
 QString EventGridModel::timeOfDay(std::size_t row) const
@@ -88,8 +91,15 @@ QString EventGridModel::delta(std::size_t row) const
     return QStringLiteral("+0");
 }
 
+QString EventGridModel::source(std::size_t row) const
+{
+    return m_store.sourceName(m_store.at(row).source);
+}
+
 QString EventGridModel::shownText(std::size_t row, int column) const
 {
+    if (column == sourceColumn())
+        return source(row);
     if (column == DetailsColumn)
         return details(row);
     if (column == 0 && m_view.time == ViewSettings::Time::TimeOfDay) {
@@ -131,7 +141,7 @@ int EventGridModel::rowCount(const QModelIndex &parent) const
 
 int EventGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount + (m_view.details ? 1 : 0);
+    return parent.isValid() ? 0 : ColumnCount + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0);
 }
 
 void EventGridModel::setColumnAlignment(int column, Qt::Alignment alignment)
@@ -161,5 +171,7 @@ QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == sourceColumn())
+        return QStringLiteral("Source");
     return section == DetailsColumn ? QStringLiteral("Details") : m_headers[std::size_t(section)];
 }

@@ -46,6 +46,12 @@ public:
     // The texts a view (or a CSV) adds to a stored row.
     QString timeOfDay(std::size_t row) const;
     QString details(std::size_t row) const;
+    QString source(std::size_t row) const;
+    // The Source column, after Details when that is shown; -1 while it is not shown.
+    int sourceColumn() const
+    {
+        return m_view.source ? DetailsColumn + (m_view.details ? 1 : 0) : -1;
+    }
 
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
     int gridRowCount() const { return int(m_store.size()) + 2; }
@@ -59,6 +65,8 @@ public:
 private:
     QString shownText(std::size_t row, int column) const;
     QString delta(std::size_t row) const;
+    // Inserts or removes the column as `shown` says, and sets `setting` to it between.
+    void setColumnShown(int column, bool shown, bool &setting);
 
     std::array<QString, ColumnCount> m_headers;
     std::array<Qt::Alignment, ColumnCount> m_alignments {};

@@ -2,14 +2,14 @@
 
 #include "EventGrid.h"
 #include "EventGridModel.h"
-#include "MessageDrain.h"
+#include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 
 #include <QLabel>
 
-IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridModel &rows,
+IncomingTraffic::IncomingTraffic(InputSet &inputs, EventGrid &grid, EventGridModel &rows,
     QLabel &dropNotice, std::function<bool()> hideSysEx)
-    : m_input(input)
+    : m_inputs(inputs)
     , m_grid(grid)
     , m_rows(rows)
     , m_dropNotice(dropNotice)
@@ -21,32 +21,82 @@ IncomingTraffic::IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridMod
 
 int IncomingTraffic::drain(int atLeast)
 {
-    const int taken
-        = MessageDrain::drain(m_input, m_source, m_hideSysEx(), m_rows, PassBudget, atLeast);
+    const int taken = MessageDrain::drain(m_feeds, m_hideSysEx(), m_rows, PassBudget, atLeast);
     m_grid.rowsAppended();
     showDropCount();
     return taken;
 }
 
-void IncomingTraffic::resetDropCount()
+int IncomingTraffic::drainAll()
 {
-    m_input.resetDroppedCount();
+    return drain(m_inputs.messageCount());
+}
+
+void IncomingTraffic::takeRest(MIDIInput &input)
+{
+    if (MessageDrain::Feed *feed = feedOf(input)) {
+        MessageDrain::drain(
+            std::span(feed, 1), m_hideSysEx(), m_rows, PassBudget, input.MessageCount());
+        m_grid.rowsAppended();
+    }
+}
+
+void IncomingTraffic::portStarted(MIDIInput &input, const QString &portName)
+{
+    CaptureStore &store = m_rows.store();
+    const CaptureStore::Source source = store.sourceNamed(portName);
+    store.startPort(source, store.stampOf(input.StartedAt()));
+    if (MessageDrain::Feed *feed = feedOf(input))
+        *feed = {&input, source};
+    else
+        m_feeds.push_back({&input, source});
+}
+
+void IncomingTraffic::forget(MIDIInput &input)
+{
+    std::erase_if(m_feeds, [&](const MessageDrain::Feed &feed) { return feed.input == &input; });
     showDropCount();
 }
 
-void IncomingTraffic::portStarted(const QString &portName)
+MessageDrain::Feed *IncomingTraffic::feedOf(MIDIInput &input)
 {
-    CaptureStore &store = m_rows.store();
-    m_source = store.sourceNamed(portName);
-    store.startPort(m_source, store.stampOf(m_input.StartedAt()));
+    const auto found = std::ranges::find(m_feeds, &input, &MessageDrain::Feed::input);
+    return found == m_feeds.end() ? nullptr : &*found;
+}
+
+void IncomingTraffic::resetDropCount()
+{
+    m_inputs.resetDroppedCounts();
+    showDropCount();
+}
+
+std::uint64_t IncomingTraffic::droppedCount() const
+{
+    return m_inputs.droppedCount();
+}
+
+std::vector<IncomingTraffic::SourceCount> IncomingTraffic::sourceCounts() const
+{
+    std::vector<SourceCount> counts;
+    for (const MessageDrain::Feed &feed : m_feeds)
+        counts.push_back({m_rows.store().sourceName(feed.source), feed.taken,
+            feed.input->DroppedCount(), feed.input->XrunCount()});
+    return counts;
 }
 
 void IncomingTraffic::showDropCount()
 {
+    std::uint64_t dropped = 0;
+    std::uint64_t xruns = 0;
+    for (const MessageDrain::Feed &feed : m_feeds) {
+        dropped += feed.input->DroppedCount();
+        // The JACK inputs share one client, and each counts every late cycle of the server.
+        xruns = std::max(xruns, feed.input->XrunCount());
+    }
     QStringList notices;
-    if (const std::uint64_t dropped = m_input.DroppedCount())
+    if (dropped)
         notices << QStringLiteral("%1 messages dropped").arg(dropped);
-    if (const std::uint64_t xruns = m_input.XrunCount())
+    if (xruns)
         notices << QStringLiteral("%1 JACK xruns: messages may be missing").arg(xruns);
     m_dropNotice.setVisible(!notices.isEmpty());
     if (!notices.isEmpty()) {

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "MessageDrain.h"
 #include "capture/CaptureStore.h"
 
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <vector>
 
 class EventGrid;
 class EventGridModel;
+class InputSet;
 class MIDIInput;
 class QLabel;
 
-// Brings what the input component queued into the grid, and keeps the notice of messages
-// the component had to turn away, so that nothing is ever dropped in silence.
+// Brings what the watched inputs queued into the grid, each input as a source of its own,
+// and keeps the notice of messages they had to turn away, so that nothing is ever dropped in
+// silence.
 class IncomingTraffic
 {
 public:
@@ -20,26 +24,45 @@ public:
     // handle the user.
     static constexpr std::chrono::milliseconds PassBudget {16};
 
-    IncomingTraffic(MIDIInput &input, EventGrid &grid, EventGridModel &rows, QLabel &dropNotice,
+    // What came from one source, for the status bar.
+    struct SourceCount
+    {
+        QString name;
+        std::uint64_t received = 0; // stored in the grid since the input started
+        std::uint64_t dropped = 0;
+        std::uint64_t xruns = 0;
+    };
+
+    IncomingTraffic(InputSet &inputs, EventGrid &grid, EventGridModel &rows, QLabel &dropNotice,
         std::function<bool()> hideSysEx);
 
     // Appends the waiting messages as rows: at least `atLeast` of them, then as many as the
-    // pass budget allows; the input is asked to come back for the rest. Returns how many
+    // pass budget allows; the inputs are asked to come back for the rest. Returns how many
     // messages it took.
     int drain(int atLeast = 0);
-    // Forgets the count of turned-away messages.
-    void resetDropCount();
+    // Everything waiting now, whatever it costs: before a file is written, say.
+    int drainAll();
+    // Everything one input has waiting: it is about to close or to change its device.
+    void takeRest(MIDIInput &input);
     // The input was started on the port of that name: what comes next is its traffic, on
     // its clock.
-    void portStarted(const QString &portName);
+    void portStarted(MIDIInput &input, const QString &portName);
+    // The input is gone from the set.
+    void forget(MIDIInput &input);
+
+    // Forgets the counts of turned-away messages.
+    void resetDropCount();
+    std::uint64_t droppedCount() const;
+    std::vector<SourceCount> sourceCounts() const;
 
 private:
+    MessageDrain::Feed *feedOf(MIDIInput &input);
     void showDropCount();
 
-    MIDIInput &m_input;
+    InputSet &m_inputs;
     EventGrid &m_grid;
     EventGridModel &m_rows;
     QLabel &m_dropNotice;
     std::function<bool()> m_hideSysEx;
-    CaptureStore::Source m_source = 0;
+    std::vector<MessageDrain::Feed> m_feeds; // one per input that was started
 };

@@ -7,6 +7,8 @@
 namespace MessageDrain {
 namespace {
 
+    using Clock = std::chrono::steady_clock;
+
     void store(const MidiMessage &message, CaptureStore::Source source, bool hideSysEx,
         CaptureStore &store)
     {
@@ -20,25 +22,72 @@ namespace {
         store.append(Origin::Received, source, stamp, std::span(bytes, message.size));
     }
 
+    // The oldest waiting message of an input; an empty queue is seen without taking its lock.
+    const MidiMessage *waiting(MIDIInput &input)
+    {
+        return input.MessageCount() > 0 ? input.currentMessage() : nullptr;
+    }
+
+    // The feed whose waiting message arrived first, and until when it may go on before
+    // another feed's message is due.
+    struct Turn
+    {
+        Feed *feed = nullptr;
+        Clock::time_point until = Clock::time_point::max();
+    };
+
+    Turn nextTurn(std::span<Feed> feeds)
+    {
+        Turn turn;
+        Clock::time_point first = Clock::time_point::max();
+        for (Feed &feed : feeds) {
+            const MidiMessage *message = waiting(*feed.input);
+            if (!message)
+                continue;
+            if (!turn.feed || message->arrival < first) {
+                turn.until = turn.feed ? first : turn.until;
+                first = message->arrival;
+                turn.feed = &feed;
+            } else {
+                turn.until = std::min(turn.until, message->arrival);
+            }
+        }
+        return turn;
+    }
+
 } // namespace
+
+int drain(std::span<Feed> feeds, bool hideSysEx, EventGridModel &rows,
+    std::chrono::steady_clock::duration budget, int atLeast)
+{
+    const Clock::time_point deadline = Clock::now() + budget;
+    int taken = 0;
+    for (Turn turn = nextTurn(feeds); turn.feed; turn = nextTurn(feeds)) {
+        MIDIInput &input = *turn.feed->input;
+        while (const MidiMessage *message = input.currentMessage()) {
+            if (message->arrival > turn.until)
+                break;
+            // Checking the clock every few hundred rows keeps it off the per-message cost.
+            if (taken >= atLeast && taken % 256 == 255 && Clock::now() >= deadline) {
+                for (Feed &feed : feeds)
+                    if (feed.input->MessageCount() > 0)
+                        feed.input->requestMessagesWaiting();
+                return taken;
+            }
+            store(*message, turn.feed->source, hideSysEx, rows.store());
+            input.setCommand(CommandDropCurrent);
+            ++turn.feed->taken;
+            ++taken;
+        }
+    }
+    return taken;
+}
 
 int drain(MIDIInput &input, CaptureStore::Source source, bool hideSysEx, EventGridModel &rows,
     std::chrono::steady_clock::duration budget, int atLeast)
 {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + budget;
-    int taken = 0;
-    while (const MidiMessage *message = input.currentMessage()) {
-        // Checking the clock every few hundred rows keeps it off the per-message cost.
-        if (taken >= atLeast && taken % 256 == 255 && Clock::now() >= deadline) {
-            input.requestMessagesWaiting();
-            return taken;
-        }
-        store(*message, source, hideSysEx, rows.store());
-        input.setCommand(CommandDropCurrent);
-        ++taken;
-    }
-    return taken;
+    Feed feed {&input, source};
+    return drain(std::span(&feed, 1), hideSysEx, rows, budget, atLeast);
 }
 
 } // namespace MessageDrain

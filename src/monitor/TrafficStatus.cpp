@@ -3,15 +3,15 @@
 #include "EventGrid.h"
 #include "frame/NamedWidgets.h"
 #include "frame/NumberText.h"
-#include "ports/MIDIInput.h"
 
 #include <QStatusBar>
 #include <numeric>
 
-TrafficStatus::TrafficStatus(QStatusBar &bar, EventGrid &grid, MIDIInput &input, QObject *parent)
+TrafficStatus::TrafficStatus(
+    QStatusBar &bar, EventGrid &grid, IncomingTraffic &incoming, QObject *parent)
     : QObject(parent)
     , m_grid(grid)
-    , m_input(input)
+    , m_incoming(incoming)
 {
     m_paused = namedLabel("lblPaused", QString(), &bar);
     m_paused->setStyleSheet(QStringLiteral("color: yellow; background: black"));
@@ -48,6 +48,7 @@ void TrafficStatus::keepTicking()
 void TrafficStatus::tick()
 {
     show();
+    showSources();
     std::rotate(m_perTick.begin(), m_perTick.begin() + 1, m_perTick.end());
     m_perTick.back() = 0;
     // Still once the rate has read zero for a whole second.
@@ -64,8 +65,26 @@ void TrafficStatus::show()
     m_rows->setText(QStringLiteral("%1 rows").arg(groupedNumber(qint64(m_grid.rowCount() - 2))));
     m_rate->setText(QStringLiteral("%1 msg/s").arg(groupedNumber(rate)));
     m_dropped->setText(
-        QStringLiteral("%1 dropped").arg(groupedNumber(qint64(m_input.DroppedCount()))));
+        QStringLiteral("%1 dropped").arg(groupedNumber(qint64(m_incoming.droppedCount()))));
     m_paused->setVisible(m_grid.isPaused());
     m_paused->setText(
         QStringLiteral("Paused: %1 new rows").arg(groupedNumber(qint64(m_grid.waitingRows()))));
+}
+
+void TrafficStatus::showSources()
+{
+    std::rotate(m_sourcesPerTick.begin(), m_sourcesPerTick.begin() + 1, m_sourcesPerTick.end());
+    m_sourcesPerTick.back() = m_incoming.sourceCounts();
+    const auto &before = m_sourcesPerTick.front();
+    QStringList lines;
+    for (const IncomingTraffic::SourceCount &now : m_sourcesPerTick.back()) {
+        const auto then = std::ranges::find(before, now.name, &IncomingTraffic::SourceCount::name);
+        // A source that came or started afresh within the second counts from nothing.
+        const std::uint64_t since
+            = then == before.end() || then->received > now.received ? 0 : then->received;
+        lines << QStringLiteral("%1: %2 msg/s, %3 dropped")
+                     .arg(now.name, groupedNumber(qint64(now.received - since)),
+                         groupedNumber(qint64(now.dropped)));
+    }
+    m_rate->setToolTip(lines.join(QLatin1Char('\n')));
 }

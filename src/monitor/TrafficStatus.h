@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IncomingTraffic.h"
+
 #include <QObject>
 #include <QTimer>
 #include <array>
@@ -7,12 +9,12 @@
 #include <cstdint>
 
 class EventGrid;
-class MIDIInput;
 class QLabel;
 class QStatusBar;
 
 // The status bar's readout of the traffic: rows in the grid, messages a second over the last
-// second, messages dropped, and the rows waiting while the display is paused. It looks four
+// second, messages dropped, and the rows waiting while the display is paused; the rate's
+// tooltip gives each source's rate and drops. It looks four
 // times a second while anything changes and stops once all is still, so that an idle window
 // costs nothing.
 class TrafficStatus : public QObject
@@ -22,7 +24,8 @@ class TrafficStatus : public QObject
 public:
     static constexpr std::chrono::milliseconds Tick {250};
 
-    TrafficStatus(QStatusBar &bar, EventGrid &grid, MIDIInput &input, QObject *parent = nullptr);
+    TrafficStatus(
+        QStatusBar &bar, EventGrid &grid, IncomingTraffic &incoming, QObject *parent = nullptr);
 
     // Messages that just came into the grid, for the rate.
     void arrived(int messages);
@@ -33,14 +36,17 @@ private:
     void keepTicking();
     void tick();
     void show();
+    void showSources();
 
     EventGrid &m_grid;
-    MIDIInput &m_input;
+    IncomingTraffic &m_incoming;
     QLabel *m_rows;
     QLabel *m_rate;
     QLabel *m_dropped;
     QLabel *m_paused;
     QTimer m_ticks;
     std::array<int, 4> m_perTick {}; // the last second, a quarter at a time
+    // What each source had brought a second ago and at each tick since, oldest first.
+    std::array<std::vector<IncomingTraffic::SourceCount>, 5> m_sourcesPerTick;
     int m_quietTicks = 0;
 };

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int DetailsColumnCharacters = 40;
+constexpr int SourceColumnCharacters = 24;
 const QString PauseCaption = QStringLiteral("&Pause");
 const QString ResumeCaption = QStringLiteral("&Resume");
 
@@ -22,7 +23,7 @@ ViewControls::ViewControls(const Wiring &wiring, QObject *parent)
     : QObject(parent)
     , m_wiring(wiring)
     , m_findBar(new FindBar(wiring.grid, &wiring.client))
-    , m_status(new TrafficStatus(wiring.statusBar, wiring.grid, wiring.input, this))
+    , m_status(new TrafficStatus(wiring.statusBar, wiring.grid, wiring.incoming, this))
 {
     m_wiring.pauseButton.setText(PauseCaption);
     connect(m_findBar, &FindBar::visibilityChanged, this, [this] { m_wiring.layOut(); });
@@ -50,13 +51,30 @@ void ViewControls::setSettings(const ViewSettings &settings)
     m_menu->setSettings(settings);
 }
 
-void ViewControls::showSettings(const ViewSettings &settings)
+void ViewControls::setSeveralSources(bool several)
 {
-    m_wiring.rows.setViewSettings(settings);
+    if (several == m_severalSources)
+        return;
+    m_severalSources = several;
+    m_menu->setSourceForced(several);
+    showSettings(m_menu->settings());
+}
+
+void ViewControls::showSettings(ViewSettings settings)
+{
+    settings.source = settings.source || m_severalSources;
+    EventGridModel &rows = m_wiring.rows;
+    rows.setViewSettings(settings);
     QTableView &view = m_wiring.grid.view();
+    QHeaderView &header = *view.horizontalHeader();
+    const int character = view.fontMetrics().averageCharWidth();
     if (settings.details)
-        view.horizontalHeader()->resizeSection(EventGridModel::DetailsColumn,
-            view.fontMetrics().averageCharWidth() * DetailsColumnCharacters);
+        header.resizeSection(EventGridModel::DetailsColumn, character * DetailsColumnCharacters);
+    if (const int source = rows.sourceColumn(); source >= 0) {
+        header.resizeSection(source, character * SourceColumnCharacters);
+        // Beside the time, not past a SysEx column that can be wider than the window.
+        header.moveSection(header.visualIndex(source), 1);
+    }
 }
 
 void ViewControls::pause(bool paused)

@@ -8,7 +8,7 @@
 class EventGrid;
 class EventGridModel;
 class FindBar;
-class MIDIInput;
+class IncomingTraffic;
 class QMenu;
 class QPushButton;
 class QStatusBar;
@@ -26,7 +26,7 @@ public:
     {
         EventGrid &grid;
         EventGridModel &rows;
-        MIDIInput &input;
+        IncomingTraffic &incoming;
         QStatusBar &statusBar;
         QPushButton &pauseButton; // btnPause
         QWidget &client; // where the find bar goes
@@ -41,17 +41,21 @@ public:
     void setSettings(const ViewSettings &settings);
     FindBar *findBar() const { return m_findBar; }
 
+    // With more than one input watched, the Source column shows whatever the menu says.
+    void setSeveralSources(bool several);
+
     // Messages that came into the grid, for the rate.
     void arrived(int messages);
     // The rows or the drop count changed otherwise (a sent row, Clear All).
     void refresh();
 
 private:
-    void showSettings(const ViewSettings &settings);
+    void showSettings(ViewSettings settings);
     void pause(bool paused);
 
     Wiring m_wiring;
     ViewMenu *m_menu = nullptr;
     FindBar *m_findBar;
     TrafficStatus *m_status;
+    bool m_severalSources = false;
 };

@@ -44,8 +44,11 @@ ViewMenu::ViewMenu(QMenu *menu)
     }
     m_details = checkable(addNamedItem(menu, "mnuShowDetails", QStringLiteral("Show Details")));
     m_middleC3 = checkable(addNamedItem(menu, "mnuMiddleC3", QStringLiteral("Middle C is C3")));
+    m_source = checkable(addNamedItem(menu, "mnuShowSource", QStringLiteral("Show Source")));
     setSettings({});
-    for (QAction *item : {m_details, m_middleC3})
+    connect(
+        m_source, &QAction::triggered, this, [this](bool checked) { m_sourceChosen = checked; });
+    for (QAction *item : {m_details, m_middleC3, m_source})
         connect(item, &QAction::triggered, this, [this] { emit settingsChanged(settings()); });
     connect(m_time, &QActionGroup::triggered, this, [this] { emit settingsChanged(settings()); });
     menu->addSeparator();
@@ -71,6 +74,7 @@ ViewSettings ViewMenu::settings() const
     settings.details = m_details->isChecked();
     settings.middleC
         = m_middleC3->isChecked() ? MessageDetails::MiddleC::C3 : MessageDetails::MiddleC::C4;
+    settings.source = m_sourceChosen;
     return settings;
 }
 
@@ -80,7 +84,15 @@ void ViewMenu::setSettings(const ViewSettings &settings)
         time->setChecked(ViewSettings::Time(time->data().toInt()) == settings.time);
     m_details->setChecked(settings.details);
     m_middleC3->setChecked(settings.middleC == MessageDetails::MiddleC::C3);
+    m_sourceChosen = settings.source;
+    m_source->setChecked(settings.source || !m_source->isEnabled());
     emit settingsChanged(this->settings());
+}
+
+void ViewMenu::setSourceForced(bool forced)
+{
+    m_source->setEnabled(!forced);
+    m_source->setChecked(forced || m_sourceChosen);
 }
 
 bool ViewMenu::isPaused() const

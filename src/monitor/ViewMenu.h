@@ -9,8 +9,8 @@ class QActionGroup;
 class QMenu;
 
 // The View menu: pausing the display, the form of the time column, the details column and
-// its convention for middle C, and finding rows. Its choices other than the pause last from
-// run to run.
+// its convention for middle C, the source column, and finding rows. Its choices other than the
+// pause last from run to run.
 class ViewMenu : public QObject
 {
     Q_OBJECT
@@ -21,6 +21,9 @@ public:
 
     ViewSettings settings() const;
     void setSettings(const ViewSettings &settings);
+    // While several inputs are watched the Source column shows whatever was chosen: the
+    // item reads checked and cannot be changed, and the choice stays for later.
+    void setSourceForced(bool forced);
     bool isPaused() const;
     void togglePause();
 
@@ -35,5 +38,7 @@ private:
     QAction *m_pause;
     QActionGroup *m_time;
     QAction *m_details;
+    QAction *m_source;
+    bool m_sourceChosen = false;
     QAction *m_middleC3;
 };

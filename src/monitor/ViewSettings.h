@@ -18,6 +18,7 @@ struct ViewSettings
     Time time = Time::SinceStart;
     bool details = true;
     MessageDetails::MiddleC middleC = MessageDetails::MiddleC::C4;
+    bool source = false; // a column naming the port each row came from or went to
 
     bool operator==(const ViewSettings &) const = default;
 };

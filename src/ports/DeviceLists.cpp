@@ -1,6 +1,7 @@
 #include "DeviceLists.h"
 
 #include "DeviceSelection.h"
+#include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 
@@ -11,9 +12,10 @@
 namespace {
 
 // Lists the system's devices again, keeping the chosen one selected by its name; a chosen
-// device that has gone stays listed, last, until it returns or another is chosen. Returns
-// the chosen device's position, or -1 when it is not in the system's list.
-int refillKeepingChoice(QComboBox &list, MidiPort &port)
+// device that has gone stays listed, after the others, until it returns or another is
+// chosen. `last` ends the list when given. Returns the chosen device's position, or -1 when
+// it is not in the system's list.
+int refillKeepingChoice(QComboBox &list, MidiPort &port, const QString &last = {})
 {
     const QString chosen
         = port.chosenDeviceName().isEmpty() ? list.currentText() : port.chosenDeviceName();
@@ -22,8 +24,10 @@ int refillKeepingChoice(QComboBox &list, MidiPort &port)
     if (position >= 0)
         port.setDeviceIndex(std::int16_t(position));
     QStringList entries = names;
-    if (position < 0 && !chosen.isEmpty())
+    if (position < 0 && !chosen.isEmpty() && chosen != last)
         entries << chosen;
+    if (!last.isEmpty())
+        entries << last;
     QStringList shown;
     for (int i = 0; i < list.count(); ++i)
         shown << list.itemText(i);
@@ -44,11 +48,11 @@ QString goneText(const char *kind, const MidiPort &port)
 
 } // namespace
 
-DeviceLists::DeviceLists(const Controls &controls, MIDIInput &input, MIDIOutput &output,
+DeviceLists::DeviceLists(const Controls &controls, InputSet &inputs, MIDIOutput &output,
     PortSystem &ports, QObject *parent)
     : QObject(parent)
     , m_controls(controls)
-    , m_input(input)
+    , m_inputs(inputs)
     , m_output(output)
     , m_ports(ports)
 {
@@ -57,7 +61,7 @@ DeviceLists::DeviceLists(const Controls &controls, MIDIInput &input, MIDIOutput 
     // The ports follow their devices first, then the lists and the notice show the outcome.
     connect(&ports, &PortSystem::devicesChanged, this, &DeviceLists::refill);
     connect(&ports, &PortSystem::devicesChanged, this, &DeviceLists::showNotice);
-    connect(&input, &MidiPort::deviceStateChanged, this, &DeviceLists::showNotice);
+    connect(&inputs, &InputSet::inputsChanged, this, &DeviceLists::showNotice);
     connect(&output, &MidiPort::deviceStateChanged, this, &DeviceLists::showNotice);
 }
 
@@ -69,10 +73,36 @@ void DeviceLists::fill(
     list.setCurrentIndex(DeviceSelection::entryToSelect(rememberedName, rememberedIndex, names));
 }
 
+void DeviceLists::addSeveralInputsEntry()
+{
+    m_controls.ComboMidiIn->addItem(SeveralInputsEntry);
+}
+
+bool DeviceLists::isSeveralInputsEntry(int index) const
+{
+    return index >= 0 && index == m_controls.ComboMidiIn->count() - 1;
+}
+
+void DeviceLists::showInputChoice()
+{
+    QComboBox &list = *m_controls.ComboMidiIn;
+    const bool several = m_inputs.isWatchingSeveral();
+    QStringList watched {m_inputs.inputs().front()->chosenDeviceName()};
+    watched << m_inputs.furtherNames();
+    const QSignalBlocker quiet(list);
+    list.setCurrentIndex(several ? list.count() - 1 : list.findText(watched.front()));
+    list.setToolTip(several ? watched.join(QLatin1Char('\n')) : QString());
+}
+
 void DeviceLists::refill()
 {
-    if (const int position = refillKeepingChoice(*m_controls.ComboMidiIn, m_input); position >= 0)
+    MIDIInput &first = *m_inputs.inputs().front();
+    if (const int position
+        = refillKeepingChoice(*m_controls.ComboMidiIn, first, SeveralInputsEntry);
+        position >= 0)
         emit inputMoved(position);
+    if (m_inputs.isWatchingSeveral())
+        showInputChoice();
     if (const int position = refillKeepingChoice(*m_controls.ComboMidiOut, m_output); position >= 0)
         emit outputMoved(position);
 }
@@ -80,8 +110,9 @@ void DeviceLists::refill()
 void DeviceLists::showNotice()
 {
     QStringList gone = m_ports.notices();
-    if (m_input.isWaitingForDevice())
-        gone << goneText("In", m_input);
+    for (const MIDIInput *input : m_inputs.inputs())
+        if (input->isWaitingForDevice())
+            gone << goneText("In", *input);
     if (m_output.isWaitingForDevice())
         gone << goneText("Out", m_output);
     m_controls.notice->setText(gone.join(QLatin1Char('\n')));

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class MIDIInput;
+class InputSet;
 class MIDIOutput;
 class MidiPort;
 class PortSystem;
@@ -12,7 +12,8 @@ class QLabel;
 
 // The two device lists as the system offers them from moment to moment: filled at start-up,
 // refilled when ports come or go with the chosen entries kept by name, and a notice while a
-// chosen device is gone or a system does not answer.
+// chosen device is gone or a system does not answer. The input list ends in an entry that
+// watches several inputs at once; it stays selected while they are watched.
 class DeviceLists : public QObject
 {
     Q_OBJECT
@@ -25,7 +26,9 @@ public:
         QLabel *notice;
     };
 
-    DeviceLists(const Controls &controls, MIDIInput &input, MIDIOutput &output, PortSystem &ports,
+    static inline const QString SeveralInputsEntry = QStringLiteral("Several Inputs...");
+
+    DeviceLists(const Controls &controls, InputSet &inputs, MIDIOutput &output, PortSystem &ports,
         QObject *parent = nullptr);
 
     // Fills a list in device-index order and selects the remembered device (by name when it
@@ -33,6 +36,11 @@ public:
     // the selected device.
     static void fill(QComboBox &list, MidiPort &port, const QString &rememberedName,
         std::int16_t rememberedIndex);
+    // Adds the entry that watches several inputs to the filled input list.
+    void addSeveralInputsEntry();
+    bool isSeveralInputsEntry(int index) const;
+    // Selects the entry that stands for what the inputs watch now.
+    void showInputChoice();
     // The notice shows what keeps a chosen device, or a system's ports, away.
     void showNotice();
 
@@ -45,7 +53,7 @@ private:
     void refill();
 
     Controls m_controls;
-    MIDIInput &m_input;
+    InputSet &m_inputs;
     MIDIOutput &m_output;
     PortSystem &m_ports;
 };

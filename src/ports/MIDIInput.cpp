@@ -41,8 +41,7 @@ void MIDIInput::setCommand(std::int16_t command)
     case CommandStart:
         if (!m_connection)
             throw PortError(QStringLiteral("The MIDI input port is not open."));
-        m_startTicks = Clock::now().time_since_epoch().count();
-        m_receiving = true;
+        start();
         break;
     case CommandDropCurrent:
         m_queue.popFront();
@@ -54,12 +53,29 @@ void MIDIInput::setCommand(std::int16_t command)
 
 void MIDIInput::open()
 {
-    close();
-    {
-        std::lock_guard lock(m_assemblerMutex);
-        m_assembler.reset();
-    }
+    closeForNewDevice();
     openChosenDevice([this](const DeviceEntry &device) { reconnect(device); });
+}
+
+void MIDIInput::watch(const QString &deviceName)
+{
+    closeForNewDevice();
+    followNamedDevice(deviceName, [this](const DeviceEntry &device) { reconnect(device); });
+    start();
+}
+
+// What the last device left open must not run into the first bytes of the next.
+void MIDIInput::closeForNewDevice()
+{
+    close();
+    std::lock_guard lock(m_assemblerMutex);
+    m_assembler.reset();
+}
+
+void MIDIInput::start()
+{
+    m_startTicks = Clock::now().time_since_epoch().count();
+    m_receiving = true;
 }
 
 void MIDIInput::close()
@@ -195,7 +211,7 @@ void MIDIInput::checkHeldMessage()
 void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
 {
     const std::uint8_t status = bytes.front();
-    if (StatusFilter(status))
+    if (StatusFilter(status) || m_withheld.load(std::memory_order_relaxed))
         return;
     MidiMessage message;
     message.arrival = arrival;

@@ -27,6 +27,10 @@ public:
     // Kept for the port interface; this implementation needs no setting before opening.
     void setPreOpenSetting(std::int16_t) { }
 
+    // Closes the port, then opens the device of that name and starts it, or starts waiting
+    // for it to be listed and then opens it by itself. Throws PortError.
+    void watch(const QString &deviceName);
+
     // The current message is the oldest queued one; all read 0 or empty when none waits.
     int MessageCount() const { return int(m_queue.size()); }
     std::int16_t MessageStatus();
@@ -51,6 +55,8 @@ public:
     // True withholds every message with this status byte (SysEx counts as 0xF0).
     void setStatusFilter(int status, bool withhold);
     bool StatusFilter(int status) const;
+    // True withholds every message: the user hid this input's traffic.
+    void setWithheld(bool withheld) { m_withheld.store(withheld, std::memory_order_relaxed); }
 
     // For a handler that stopped before the queue was empty: MessagesWaiting comes again.
     void requestMessagesWaiting() { requestNotification(); }
@@ -80,6 +86,8 @@ private:
     void requestNotification();
     void notify();
     void open();
+    void closeForNewDevice();
+    void start();
     void close();
 
     MessageQueue m_queue;
@@ -93,6 +101,7 @@ private:
     bool m_staleCheckPending = false; // guarded by m_assemblerMutex
     std::unique_ptr<InputConnection> m_connection;
     std::array<std::atomic<bool>, 256> m_statusFilter {};
+    std::atomic<bool> m_withheld {false};
     std::atomic<bool> m_receiving {false};
     std::atomic<bool> m_notificationPending {false};
     std::atomic<bool> m_lossUnseen {false}; // a count changed with nothing queued to tell it

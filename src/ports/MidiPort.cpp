@@ -37,15 +37,40 @@ void MidiPort::openChosenDevice(const std::function<void(const DeviceEntry &)> &
                             .arg(QLatin1String(kind))
                             .arg(m_deviceIndex));
     }
-    const DeviceEntry device = m_devices[std::size_t(m_deviceIndex)];
+    adopt(m_devices[std::size_t(m_deviceIndex)], open);
+}
+
+void MidiPort::followNamedDevice(
+    const QString &name, const std::function<void(const DeviceEntry &)> &open)
+{
+    forgetDevice();
+    DeviceCount();
+    const auto listed = std::ranges::find(m_devices, name, &DeviceEntry::displayName);
+    if (listed == m_devices.end()) {
+        waitFor(name);
+        return;
+    }
+    m_deviceIndex = std::int16_t(listed - m_devices.begin());
+    adopt(*listed, open);
+}
+
+void MidiPort::adopt(
+    const DeviceEntry &device, const std::function<void(const DeviceEntry &)> &open)
+{
     open(device);
-    m_chosen = device.displayName;
     // A device whose system is not there yet (Lumetra's own ports before a JACK server runs)
     // is waited for like one that went.
-    if (!connectionAlive()) {
-        m_waiting = true;
-        emit deviceStateChanged();
-    }
+    if (connectionAlive())
+        m_chosen = device.displayName;
+    else
+        waitFor(device.displayName);
+}
+
+void MidiPort::waitFor(const QString &name)
+{
+    m_chosen = name;
+    m_waiting = true;
+    emit deviceStateChanged();
 }
 
 void MidiPort::forgetDevice()

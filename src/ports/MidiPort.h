@@ -42,6 +42,10 @@ protected:
     // Opens the device DeviceIndex names through `open`, and follows it from then on;
     // throws PortError when there is none or it cannot be opened.
     void openChosenDevice(const std::function<void(const DeviceEntry &)> &open);
+    // Opens the listed device of that name through `open`, or waits for one to be listed;
+    // follows it from then on either way. Throws PortError when it cannot be opened.
+    void followNamedDevice(
+        const QString &name, const std::function<void(const DeviceEntry &)> &open);
     // Closed on purpose: nothing to wait for any more.
     void forgetDevice();
     [[noreturn]] void refuseCommand(std::int16_t command) const;
@@ -52,6 +56,8 @@ protected:
 
 private:
     void followDevices();
+    void adopt(const DeviceEntry &device, const std::function<void(const DeviceEntry &)> &open);
+    void waitFor(const QString &name);
 
     std::shared_ptr<PortSystem> m_ports;
     PortDirection m_direction;

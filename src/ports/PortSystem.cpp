@@ -85,6 +85,14 @@ std::vector<DeviceEntry> PortSystem::devices(PortDirection direction) const
     return entries;
 }
 
+QStringList PortSystem::names(PortDirection direction) const
+{
+    QStringList names;
+    for (const DeviceEntry &device : devices(direction))
+        names << device.displayName;
+    return names;
+}
+
 QStringList PortSystem::notices() const
 {
     QStringList notices;

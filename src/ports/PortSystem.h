@@ -35,6 +35,8 @@ public:
     static std::shared_ptr<PortSystem> createLoopbackOnly();
 
     std::vector<DeviceEntry> devices(PortDirection direction) const;
+    // The devices' names as the lists show them, in the same order.
+    QStringList names(PortDirection direction) const;
     // What the backends say keeps some of their ports away.
     QStringList notices() const;
 

@@ -2,13 +2,16 @@
 
 #include "filter/modFilter.h"
 #include "monitor/ViewSettings.h"
+#include "ports/InputChoice.h"
 
 #include <QString>
 #include <cstdint>
 
 // What Lumetra remembers from run to run, as one value the main window owns: the chosen
 // devices, by their positions in the lists (as earlier versions kept them) and by name,
-// which stays right when the positions shift; the filter's check marks; the View choices.
+// which stays right when the positions shift; the inputs watched together, the first of
+// them also as `input`, which is all that earlier versions read; the filter's check marks;
+// the View choices.
 struct RememberedState
 {
     struct Device
@@ -19,6 +22,7 @@ struct RememberedState
 
     Device input;
     Device output;
+    InputChoice inputs;
     modFilter::FilterChecks filter;
     ViewSettings view;
 };

@@ -5,6 +5,7 @@
 #include "files/modGetPaths.h"
 #include "frame/DialogService.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 #include <stdexcept>
@@ -43,9 +44,43 @@ namespace {
         return keys;
     }
 
+    // A check mark the file does not hold, or holds wrongly, leaves the default.
+    bool checkMarkOr(const QString &text, bool fallback)
+    {
+        try {
+            return readCheckMark(text);
+        } catch (const std::runtime_error &) {
+            return fallback;
+        }
+    }
+
+    // Of the watched inputs, the file's count says how many of the numbered keys count: a
+    // longer list saved before leaves keys behind.
+    constexpr int MostWatchedInputs = 256;
+    const QString WatchedInputsKey = QStringLiteral("WatchedInputs");
+    const QString WatchedInputKey = QStringLiteral("WatchedInput%1");
+    const QString WatchAllKey = QStringLiteral("WatchAllInputs");
+
+    InputChoice readInputChoice(cInifile &ini, const QStringList &keys)
+    {
+        InputChoice choice;
+        const auto value = [&](const QString &key) {
+            ini.setKey(key);
+            return keys.contains(key) ? ini.Value() : QString();
+        };
+        const int count = std::clamp(value(WatchedInputsKey).toInt(), 0, MostWatchedInputs);
+        for (int i = 1; i <= count; ++i)
+            if (const QString name = value(WatchedInputKey.arg(i)); !name.isEmpty())
+                choice.names << name;
+        choice.all = checkMarkOr(value(WatchAllKey), false);
+        return choice;
+    }
+
     void loadDevices(cInifile &ini, RememberedState &state)
     {
-        for (const QString &key : keysOf(ini, DevicesSection)) {
+        const QStringList keys = keysOf(ini, DevicesSection);
+        state.inputs = readInputChoice(ini, keys);
+        for (const QString &key : keys) {
             ini.setKey(key);
             if (key == QLatin1String("Input"))
                 state.input.index = readDeviceIndex(ini.Value());
@@ -142,6 +177,7 @@ void LoadPreferences(RememberedState &state)
     ini.EnumerateAllSections(sections, count);
     state.input = {};
     state.output = {};
+    state.inputs = {};
     for (const QString &section : sections) {
         if (section == DevicesSection)
             loadDevices(ini, state);
@@ -153,12 +189,18 @@ void LoadPreferences(RememberedState &state)
 
 QString SaveDeviceSettings(const RememberedState &state)
 {
-    const std::pair<QString, QString> keys[] = {
+    std::vector<std::pair<QString, QString>> keys = {
         {"Input", QString::number(state.input.index)},
         {"Output", QString::number(state.output.index)},
         {"InputName", state.input.name},
         {"OutputName", state.output.name},
+        {WatchAllKey, state.inputs.all ? QStringLiteral("True") : QStringLiteral("False")},
     };
+    const QStringList watched = state.inputs.isSeveral() ? state.inputs.names : QStringList();
+    const qsizetype count = std::min<qsizetype>(watched.size(), MostWatchedInputs);
+    keys.emplace_back(WatchedInputsKey, QString::number(count));
+    for (qsizetype i = 0; i < count; ++i)
+        keys.emplace_back(WatchedInputKey.arg(i + 1), watched[i]);
     return writeKeys(DevicesSection, keys);
 }
 
@@ -173,13 +215,10 @@ ViewSettings LoadViewSettings()
     ViewSettings settings;
     if (const auto time = std::ranges::find(TimeNames, value("Time")); time != std::end(TimeNames))
         settings.time = ViewSettings::Time(time - std::begin(TimeNames));
-    try {
-        settings.details = readCheckMark(value("ShowDetails"));
-    } catch (const std::runtime_error &) {
-        // not there, or not a check mark: the default stands
-    }
+    settings.details = checkMarkOr(value("ShowDetails"), settings.details);
     if (value("MiddleC") == QLatin1String("C3"))
         settings.middleC = MessageDetails::MiddleC::C3;
+    settings.source = checkMarkOr(value("ShowSource"), settings.source);
     return settings;
 }
 
@@ -191,6 +230,7 @@ QString SaveViewSettings(const ViewSettings &settings)
         {"MiddleC",
             settings.middleC == MessageDetails::MiddleC::C3 ? QStringLiteral("C3")
                                                             : QStringLiteral("C4")},
+        {"ShowSource", settings.source ? QStringLiteral("True") : QStringLiteral("False")},
     };
     return writeKeys(ViewSection, keys);
 }

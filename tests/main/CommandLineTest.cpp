@@ -72,7 +72,7 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
     rememberDevices(0, 0, "In A", "Out A");
     frmMain window(ScriptedBackend::system(backend, {"In A", "In B"}, {"Out A", "Out B"}),
         std::make_unique<ScriptedDialogs>());
-    window.preferDevices(line.inputName, line.outputName);
+    window.preferDevices(line.inputs, line.outputName);
     window.Form_Load();
     EXPECT_EQ(window.MIDIInput1().chosenDeviceName(), "In B");
     EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");

@@ -35,7 +35,8 @@ TEST(Preferences, FirstRunCreatesTheFolderAndAtExitAFileWithTheDevicesOnly)
     }
     EXPECT_EQ(preferencesBytes(),
         "[MIDI I/O]\r\nInput=0\r\nOutput=0\r\nInputName=Lumetra Loopback\r\nOutputName=Lumetra "
-        "Loopback\r\n[View]\r\nTime=SinceStart\r\nShowDetails=True\r\nMiddleC=C4\r\n");
+        "Loopback\r\nWatchAllInputs=False\r\nWatchedInputs=0\r\n[View]\r\nTime=SinceStart\r\n"
+        "ShowDetails=True\r\nMiddleC=C4\r\nShowSource=False\r\n");
 }
 
 TEST(Preferences, ReadsIndexesLenientlyAndCheckMarksStrictly)

@@ -36,6 +36,11 @@ public:
         offeredPause = pause;
         return nextSysExSending;
     }
+    std::optional<InputChoice> askInputs(const QStringList &listed, const InputChoice &) override
+    {
+        offeredInputs = listed;
+        return nextInputs;
+    }
     std::unique_ptr<Progress> showProgress(
         const QString &, int total, std::function<void()> cancel) override
     {
@@ -68,6 +73,8 @@ public:
     std::function<void()> whileShowing; // what happens while a message box is open
     std::optional<SysExSending> nextSysExSending;
     std::chrono::milliseconds offeredPause {0};
+    QStringList offeredInputs;
+    std::optional<InputChoice> nextInputs;
     int progressTotal = 0;
     std::vector<int> progressValues;
     bool progressOpen = false; // a progress or busy dialog

@@ -1,0 +1,159 @@
+#include "InputSet.h"
+
+#include "MIDIInput.h"
+#include "PortCommand.h"
+#include "PortError.h"
+#include "PortSystem.h"
+
+InputSet::InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQueue::Bounds bounds,
+    TakeRest takeRest, QObject *parent)
+    : QObject(parent)
+    , m_first(first)
+    , m_ports(std::move(ports))
+    , m_bounds(bounds)
+    , m_takeRest(std::move(takeRest))
+    , m_inputs {&first}
+{
+    connect(&first, &MIDIInput::MessagesWaiting, this, &InputSet::MessagesWaiting);
+    connect(&first, &MidiPort::deviceStateChanged, this, &InputSet::inputsChanged);
+    connect(m_ports.get(), &PortSystem::devicesChanged, this, &InputSet::followAll);
+}
+
+InputSet::~InputSet() = default;
+
+QStringList InputSet::furtherNames() const
+{
+    QStringList names;
+    for (const auto &input : m_further)
+        names << input->chosenDeviceName();
+    return names;
+}
+
+void InputSet::watchBeside(const InputChoice &choice, const QString &firstName)
+{
+    m_all = choice.all;
+    m_firstName = firstName;
+    QStringList wanted = choice.names;
+    if (m_all)
+        wanted << m_ports->names(PortDirection::Input);
+    wanted.removeAll(firstName);
+    wanted.removeDuplicates();
+    for (std::size_t i = m_further.size(); i-- > 0;)
+        if (!wanted.contains(m_further[i]->chosenDeviceName()))
+            remove(i);
+    const QStringList watched = furtherNames();
+    for (const QString &name : wanted)
+        if (!watched.contains(name))
+            add(name);
+    emit inputsChanged();
+}
+
+void InputSet::closeFurther()
+{
+    m_all = false;
+    m_firstName.clear();
+    for (std::size_t i = m_further.size(); i-- > 0;)
+        remove(i);
+    emit inputsChanged();
+}
+
+// With every input chosen, an input that comes is watched at once, and one that goes leaves
+// the set (its rows stay); the first input follows its own device, as it always does.
+void InputSet::followAll()
+{
+    if (!m_all)
+        return;
+    QStringList listed = m_ports->names(PortDirection::Input);
+    listed.removeAll(m_firstName);
+    bool changed = false;
+    for (std::size_t i = m_further.size(); i-- > 0;) {
+        if (!listed.contains(m_further[i]->chosenDeviceName())) {
+            remove(i);
+            changed = true;
+        }
+    }
+    const QStringList watched = furtherNames();
+    for (const QString &name : listed) {
+        if (watched.contains(name))
+            continue;
+        try {
+            add(name);
+            changed = true;
+        } catch (const PortError &) {
+            // Listed but not ready: the next change of the lists tries again.
+        }
+    }
+    if (changed)
+        emit inputsChanged();
+}
+
+void InputSet::add(const QString &name)
+{
+    auto input = std::make_unique<MIDIInput>(m_ports, nullptr, m_bounds);
+    input->setObjectName(QStringLiteral("MIDIInput%1").arg(m_inputs.size() + 1));
+    for (std::size_t status = 0; status < m_statusFilter.size(); ++status)
+        input->setStatusFilter(int(status), m_statusFilter[status]);
+    input->setWithheld(m_withheld.contains(name));
+    input->setEventsEnabled(m_eventsEnabled);
+    connect(input.get(), &MIDIInput::MessagesWaiting, this, &InputSet::MessagesWaiting);
+    connect(input.get(), &MidiPort::deviceStateChanged, this, &InputSet::inputsChanged);
+    input->watch(name);
+    MIDIInput &added = *input;
+    m_further.push_back(std::move(input));
+    m_inputs.push_back(&added);
+    emit inputStarted(added, name);
+}
+
+void InputSet::remove(std::size_t index)
+{
+    MIDIInput &input = *m_further[index];
+    input.setCommand(CommandClose);
+    m_takeRest(input);
+    m_inputs.erase(m_inputs.begin() + std::ptrdiff_t(index) + 1);
+    m_further.erase(m_further.begin() + std::ptrdiff_t(index));
+}
+
+void InputSet::setEventsEnabled(bool enabled)
+{
+    m_eventsEnabled = enabled;
+    for (MIDIInput *input : m_inputs)
+        input->setEventsEnabled(enabled);
+}
+
+void InputSet::setStatusFilter(int status, bool withhold)
+{
+    if (status < 0 || status >= int(m_statusFilter.size()))
+        return;
+    m_statusFilter[std::size_t(status)] = withhold;
+    for (MIDIInput *input : m_inputs)
+        input->setStatusFilter(status, withhold);
+}
+
+void InputSet::setWithheld(const QStringList &names)
+{
+    m_withheld = names;
+    for (MIDIInput *input : m_inputs)
+        input->setWithheld(names.contains(input->chosenDeviceName()));
+}
+
+int InputSet::messageCount() const
+{
+    int count = 0;
+    for (const MIDIInput *input : m_inputs)
+        count += input->MessageCount();
+    return count;
+}
+
+std::uint64_t InputSet::droppedCount() const
+{
+    std::uint64_t dropped = 0;
+    for (const MIDIInput *input : m_inputs)
+        dropped += input->DroppedCount();
+    return dropped;
+}
+
+void InputSet::resetDroppedCounts()
+{
+    for (MIDIInput *input : m_inputs)
+        input->resetDroppedCount();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "InputChoice.h"
+#include "MessageQueue.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class MIDIInput;
+class PortSystem;
+
+// The inputs watched at once: the window's own input component, opened on the device the
+// "MIDI In" list shows, and beside it one component for each further input chosen, each a
+// byte stream of its own. What applies to watching (the filter, holding notifications back)
+// applies to every input alike, those that come later included.
+class InputSet : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Called with an input that was just closed and is about to go, so that what it queued
+    // last is taken first.
+    using TakeRest = std::function<void(MIDIInput &input)>;
+
+    InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQueue::Bounds bounds,
+        TakeRest takeRest, QObject *parent = nullptr);
+    ~InputSet() override;
+
+    // The first input, then the others, in the order chosen.
+    const std::vector<MIDIInput *> &inputs() const { return m_inputs; }
+    // The device names the further inputs watch (or wait for).
+    QStringList furtherNames() const;
+    bool isWatchingSeveral() const { return m_all || !m_further.empty(); }
+
+    // Watches the inputs of `choice` other than its first beside the first input (which the
+    // caller opens); with `all`, every listed input but the first's, as they come and go.
+    // An input already watched goes on unbroken. Throws PortError.
+    void watchBeside(const InputChoice &choice, const QString &firstName);
+    // Back to the first input alone.
+    void closeFurther();
+
+    void setEventsEnabled(bool enabled);
+    void setStatusFilter(int status, bool withhold);
+    // The inputs of these device names keep their traffic out of the capture.
+    void setWithheld(const QStringList &names);
+    const QStringList &withheld() const { return m_withheld; }
+
+    int messageCount() const;
+    std::uint64_t droppedCount() const;
+    void resetDroppedCounts();
+
+signals:
+    // One of the inputs has messages waiting, or a count of those lost changed.
+    void MessagesWaiting();
+    // A further input was started on the device of that name.
+    void inputStarted(MIDIInput &input, const QString &deviceName);
+    // An input came, went or changed its state (the set, a device gone or back).
+    void inputsChanged();
+
+private:
+    void followAll();
+    void add(const QString &name);
+    void remove(std::size_t index);
+
+    MIDIInput &m_first;
+    std::shared_ptr<PortSystem> m_ports;
+    const MessageQueue::Bounds m_bounds;
+    TakeRest m_takeRest;
+    std::vector<MIDIInput *> m_inputs; // m_first, then the further ones
+    std::vector<std::unique_ptr<MIDIInput>> m_further;
+    QString m_firstName; // the device of the first input while several are watched
+    bool m_all = false;
+    bool m_eventsEnabled = true;
+    std::array<bool, 256> m_statusFilter {};
+    QStringList m_withheld;
+};
