@@ -1,6 +1,7 @@
 #include "main/CommandLine.h"
 
 #include "main/frmMain.h"
+#include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "support/Preferences.h"
@@ -66,14 +67,31 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
 
 TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
 {
-    const CommandLine line = CommandLine::parse({"lumetra", "--in", "In B", "--out=Out B"});
-    ASSERT_EQ(line.action, CommandLine::Action::Run);
-    ScriptedBackend *backend = nullptr;
-    rememberDevices(0, 0, "In A", "Out A");
-    frmMain window(ScriptedBackend::system(backend, {"In A", "In B"}, {"Out A", "Out B"}),
-        std::make_unique<ScriptedDialogs>());
-    window.preferDevices(line.inputs, line.outputName);
-    window.Form_Load();
-    EXPECT_EQ(window.MIDIInput1().chosenDeviceName(), "In B");
-    EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");
+    const struct
+    {
+        QStringList inputs; // each given with --in
+        QString first;
+        QStringList further;
+    } cases[] = {
+        {{"In B"}, "In B", {}},
+        {{"In C", "In A"}, "In C", {"In A"}},
+        {{"all"}, "In A", {"In B", "In C"}},
+    };
+    for (const auto &c : cases) {
+        QStringList arguments {"lumetra", "--out=Out B"};
+        for (const QString &input : c.inputs)
+            arguments << "--in" << input;
+        const CommandLine line = CommandLine::parse(arguments);
+        ASSERT_EQ(line.action, CommandLine::Action::Run);
+        ScriptedBackend *backend = nullptr;
+        rememberDevices(0, 0, "In A", "Out A");
+        frmMain window(
+            ScriptedBackend::system(backend, {"In A", "In B", "In C"}, {"Out A", "Out B"}),
+            std::make_unique<ScriptedDialogs>());
+        window.preferDevices(line.inputs, line.outputName);
+        window.Form_Load();
+        EXPECT_EQ(window.MIDIInput1().chosenDeviceName(), c.first);
+        EXPECT_EQ(window.inputs().furtherNames(), c.further) << c.inputs.join(' ').toStdString();
+        EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");
+    }
 }

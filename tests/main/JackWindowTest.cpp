@@ -1,3 +1,5 @@
+#include "support/JackWindow.h"
+
 #include "ports/VirtualBackend.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
@@ -15,27 +17,6 @@
 #include <map>
 
 namespace {
-
-// The main window on every backend of the machine, as the program starts it.
-struct JackWindow : TestWindow
-{
-    JackWindow()
-    {
-        create(PortSystem::createDefault());
-        start();
-    }
-    QLabel *notice() const { return find<QLabel>("lblDeviceNotice"); }
-    void sendText(const QString &text)
-    {
-        find<QPlainTextEdit>("txtBoxSend")->setPlainText(text);
-        find<QPushButton>("btnSend")->click();
-    }
-};
-
-QString jack(const JackPeer &peer, const QString &port)
-{
-    return "JACK: " + peer.fullName(port);
-}
 
 // A JACK server of the test's own, which it may stop and start at will; the server the
 // other tests share is left alone.
@@ -308,25 +289,6 @@ TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !peer.received().empty(); }, 2000));
     EXPECT_EQ(peer.received().front(), (JackPeer::Bytes {0xC0, 0x05}));
 }
-
-namespace {
-
-// Runs the load generator to its end; its report as "key: value" lines.
-std::map<QString, QString> runLoadgen(const QStringList &arguments, int &status)
-{
-    QProcess loadgen;
-    loadgen.start(QStringLiteral(LUMETRA_LOADGEN), arguments);
-    while (loadgen.state() != QProcess::NotRunning)
-        QTest::qWait(20); // the window takes the traffic in meanwhile
-    status = loadgen.exitCode();
-    std::map<QString, QString> report;
-    for (const QString &line : QString::fromLocal8Bit(loadgen.readAllStandardOutput()).split('\n'))
-        if (const qsizetype colon = line.indexOf(": "); colon > 0)
-            report[line.left(colon)] = line.mid(colon + 2);
-    return report;
-}
-
-} // namespace
 
 // Remembered on a machine whose JACK server starts after Lumetra: no box blames the MIDI
 // card, the ports wait like a device that went, and open their JACK side by themselves.

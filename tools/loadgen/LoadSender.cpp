@@ -51,6 +51,22 @@ std::string SendReport::text() const
     return failure.isEmpty() ? out : out + line("failure", failure);
 }
 
+std::string reportsText(std::span<const SendReport> reports)
+{
+    if (reports.size() == 1)
+        return reports.front().text();
+    std::string out;
+    std::uint64_t sent = 0;
+    std::uint64_t unsent = 0;
+    for (const SendReport &report : reports) {
+        out += report.text() + '\n';
+        sent += report.sent;
+        unsent += report.unsent;
+    }
+    return out + line("clients", std::uint64_t(reports.size())) + line("total_sent", sent)
+        + line("total_unsent", unsent);
+}
+
 std::unique_ptr<LoadSender> LoadSender::open(const SendSettings &settings, QString &failure)
 {
     jack_status_t status;

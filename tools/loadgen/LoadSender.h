@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <semaphore.h>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ struct SendReport
     // One "key: value" a line.
     std::string text() const;
 };
+
+// The report of one run, or those of several clients' runs side by side, each followed by an
+// empty line, and then their totals.
+std::string reportsText(std::span<const SendReport> reports);
 
 // A JACK client with one MIDI output that sends a load run: each message written in the
 // process callback at the frame it is due, so that the pace holds within a cycle too.

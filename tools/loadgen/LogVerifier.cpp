@@ -2,6 +2,7 @@
 
 #include "LogLine.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <algorithm>
 
@@ -319,4 +320,19 @@ LogReport verifyLog(QIODevice &in, Mix mix, std::optional<std::uint64_t> expecte
         verifier.addLine(std::string_view(line.constData(), std::size_t(line.size())));
     }
     return verifier.finish();
+}
+
+LogReport verifySourceOfLog(
+    QIODevice &in, const std::string &source, Mix mix, std::optional<std::uint64_t> expected)
+{
+    const QByteArray prefix = QByteArray::fromStdString('[' + source + "] ");
+    QByteArray lines;
+    while (!in.atEnd()) {
+        const QByteArray line = in.readLine();
+        if (line.startsWith(prefix))
+            lines += QByteArrayView(line).sliced(prefix.size());
+    }
+    QBuffer own(&lines);
+    own.open(QIODevice::ReadOnly);
+    return verifyLog(own, mix, expected);
 }

@@ -96,3 +96,7 @@ std::uint64_t placeOfFirstLine(
 // Checks the whole log that `in` reads.
 LogReport verifyLog(
     QIODevice &in, LoadMessages::Mix mix, std::optional<std::uint64_t> expected = std::nullopt);
+// Checks the lines of one source in a log of several inputs, each of which begins with its
+// source in brackets ("[NAME] 90 3C 40").
+LogReport verifySourceOfLog(QIODevice &in, const std::string &source, LoadMessages::Mix mix,
+    std::optional<std::uint64_t> expected = std::nullopt);

@@ -3,9 +3,11 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 using namespace LoadMessages;
 
@@ -16,17 +18,21 @@ enum ExitCode : int { Success = 0, Fault = 1, Misuse = 2 };
 constexpr char Usage[] = R"(Usage:
   lumetra_loadgen send [--rate N] [--seconds S] [--mix KIND] [--sysex-size B]
                        [--connect PORT] [--wait-for-port SECONDS] [--client-name NAME]
+                       [--clients C]
       Sends N numbered messages a second for S seconds from a JACK MIDI output and
-      reports what was sent, one "key: value" a line. KIND: channel (the default),
+      reports what was sent, one "key: value" a line. With C clients (named NAME-1 to
+      NAME-C), each sends the whole run from an output of its own at the same time;
+      a report follows for each, then the totals. KIND: channel (the default),
       sysex, realtime or mixed. PORT: the full name of a JACK MIDI input, the start of
       one, or a regular expression that finds one; --wait-for-port waits that long for
       it to appear, or without --connect for another program to connect to the output,
       and the run begins once connected. Exit status 0 when every message went out on
       time, 1 when not, 2 on a bad command line.
-  lumetra_loadgen verify LOG [--expect N] [--mix KIND]
+  lumetra_loadgen verify LOG [--expect N] [--mix KIND] [--source NAME]
       Checks that a log saved with "Save MIDI IN as Text" holds exactly the messages
       of a run of that mix from the first one it holds (with --expect, the run's first
-      N messages: "sent" of send).
+      N messages: "sent" of send). With --source, only the lines of that source in a
+      log of several inputs ("[NAME] 90 3C 40") count.
       Exit status 0 when it does, 1 when not, 2 on a bad command line or an
       unreadable log.
 )";
@@ -111,12 +117,25 @@ QString readSendSettings(const QCommandLineParser &parser, SendSettings &setting
     return settings.clientName.isEmpty() ? QStringLiteral("--client-name takes a name") : QString();
 }
 
+// Several clients send side by side, each on a thread of its own.
+std::vector<SendReport> runAll(const std::vector<std::unique_ptr<LoadSender>> &senders)
+{
+    std::vector<SendReport> reports(senders.size());
+    std::vector<std::thread> runs;
+    for (std::size_t i = 0; i < senders.size(); ++i)
+        runs.emplace_back([&, i] { reports[i] = senders[i]->run(); });
+    for (std::thread &run : runs)
+        run.join();
+    return reports;
+}
+
 int send(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const QString wrong = parse(parser, arguments,
         {{"rate", {}, "N"}, {"seconds", {}, "S"}, {"mix", {}, "KIND"}, {"sysex-size", {}, "B"},
-            {"connect", {}, "PORT"}, {"wait-for-port", {}, "SECONDS"}, {"client-name", {}, "NAME"}},
+            {"connect", {}, "PORT"}, {"wait-for-port", {}, "SECONDS"}, {"client-name", {}, "NAME"},
+            {"clients", {}, "C"}},
         0);
     SendSettings settings;
     if (!wrong.isEmpty())
@@ -128,27 +147,38 @@ int send(const QStringList &arguments)
         return misuse(QStringLiteral("--wait-for-port takes a number of seconds, up to a day"));
     if (parser.isSet("connect") && parser.value("connect").isEmpty())
         return misuse(QStringLiteral("--connect takes a port name"));
+    std::uint64_t clients = 1;
+    if (!readOption(
+            parser, "clients", clients, [](const QString &t) { return wholeNumber(t, 1, 64); }))
+        return misuse(QStringLiteral("--clients takes a whole number from 1 to 64"));
 
     QString failure;
-    const std::unique_ptr<LoadSender> sender = LoadSender::open(settings, failure);
+    std::vector<std::unique_ptr<LoadSender>> senders;
     const std::chrono::milliseconds waitFor(std::llround(wait * 1000));
-    if (sender && parser.isSet("connect"))
-        failure = sender->connectTo(parser.value("connect"), waitFor);
-    else if (sender && parser.isSet("wait-for-port"))
-        failure = sender->waitForListener(waitFor);
+    for (std::uint64_t client = 1; client <= clients && failure.isEmpty(); ++client) {
+        SendSettings own = settings;
+        if (clients > 1)
+            own.clientName += QStringLiteral("-%1").arg(client);
+        senders.push_back(LoadSender::open(own, failure));
+        if (senders.back() && parser.isSet("connect"))
+            failure = senders.back()->connectTo(parser.value("connect"), waitFor);
+        else if (senders.back() && parser.isSet("wait-for-port"))
+            failure = senders.back()->waitForListener(waitFor);
+    }
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "lumetra_loadgen: %s\n", qPrintable(failure));
         return Fault;
     }
-    const SendReport report = sender->run();
-    std::fputs(report.text().c_str(), stdout);
-    return report.complete() ? Success : Fault;
+    const std::vector<SendReport> reports = runAll(senders);
+    std::fputs(reportsText(reports).c_str(), stdout);
+    return std::ranges::all_of(reports, &SendReport::complete) ? Success : Fault;
 }
 
 int verify(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QString wrong = parse(parser, arguments, {{"expect", {}, "N"}, {"mix", {}, "KIND"}}, 1);
+    const QString wrong = parse(
+        parser, arguments, {{"expect", {}, "N"}, {"mix", {}, "KIND"}, {"source", {}, "NAME"}}, 1);
     if (!wrong.isEmpty())
         return misuse(wrong);
     Mix mix = Mix::Channel;
@@ -165,7 +195,9 @@ int verify(const QStringList &arguments)
             qPrintable(log.fileName()), qPrintable(log.errorString()));
         return Misuse;
     }
-    const LogReport report = verifyLog(log, mix, expected);
+    const LogReport report = parser.isSet("source")
+        ? verifySourceOfLog(log, parser.value("source").toStdString(), mix, expected)
+        : verifyLog(log, mix, expected);
     std::fputs(report.text().c_str(), stdout);
     return report.passed() ? Success : Fault;
 }

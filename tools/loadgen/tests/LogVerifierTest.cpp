@@ -149,3 +149,31 @@ TEST(LogVerifier, AnAlteredLineIsReportedAsSuchAndNotAlsoAsMissing)
         EXPECT_EQ(report.faults, (Faults {0, 0, 0, 1, 0})) << why << '\n' << report.text();
     }
 }
+
+// Two runs interleaved in the log of two inputs: each source is checked on its own lines.
+TEST(LogVerifier, ChecksOneSourceOfALogOfSeveralInputs)
+{
+    CaptureStore rows;
+    const CaptureStore::Source sources[] = {rows.sourceNamed("A"), rows.sourceNamed("B [2]")};
+    std::vector<std::uint8_t> message(SysExSize);
+    for (std::uint64_t place = 0; place < 100; ++place) {
+        for (const CaptureStore::Source source : sources) {
+            if (source == sources[1] && place == 42)
+                continue; // lost from the second input only
+            const std::size_t size = writeMessage(Mix::Mixed, place, SysExSize, message);
+            rows.append(Origin::Received, source, 0, std::span(message).first(size));
+        }
+    }
+    QBuffer log;
+    log.open(QIODevice::ReadWrite);
+    TrafficLog::write(rows, TrafficLog::Rows::IncomingOnly, log);
+    const auto verify = [&](const std::string &source) {
+        log.seek(0);
+        return verifySourceOfLog(log, source, Mix::Mixed, 100);
+    };
+    EXPECT_TRUE(verify("A").passed()) << verify("A").text();
+    const LogReport second = verify("B [2]");
+    EXPECT_EQ(second.faults[LogReport::Missing], 1u) << second.text();
+    EXPECT_EQ(second.numbered + second.realTime, 99u);
+    EXPECT_FALSE(verify("C").passed()) << "a source with no line holds nothing of the run";
+}

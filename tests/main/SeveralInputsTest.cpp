@@ -1,0 +1,192 @@
+#include "ports/DeviceLists.h"
+#include "ports/InputSet.h"
+#include "support/JackWindow.h"
+#include "support/Preferences.h"
+
+#include <QMenu>
+#include <QTemporaryDir>
+
+namespace {
+
+// Watches these inputs through "Several Inputs...", as the user chooses them.
+void watch(JackWindow &w, const InputChoice &choice)
+{
+    w.dialogs->nextInputs = choice;
+    w.choose("ComboMidiIn", DeviceLists::SeveralInputsEntry);
+}
+
+// Each row as "source: bytes", the bytes as the grid shows them.
+QStringList sourcedRows(JackWindow &w)
+{
+    const QAbstractItemModel &model = *w.grid()->model();
+    int sourceColumn = -1;
+    for (int column = 0; column < model.columnCount(); ++column)
+        if (model.headerData(column, Qt::Horizontal).toString() == "Source")
+            sourceColumn = column;
+    QStringList rows;
+    for (int row = 1; row < w.gridRows() - 1; ++row) {
+        QString bytes = w.window->GetMIDIINText(row, 6).trimmed(); // SysEx Data
+        if (bytes.isEmpty())
+            bytes = QStringList {w.window->GetMIDIINText(row, 1), w.window->GetMIDIINText(row, 2),
+                w.window->GetMIDIINText(row, 3)}
+                        .join(' ')
+                        .trimmed();
+        rows << model.index(row - 1, sourceColumn).data().toString() + ": " + bytes;
+    }
+    return rows;
+}
+
+QStringList rowsOf(JackWindow &w, const QString &source)
+{
+    return sourcedRows(w).filter(
+        QRegularExpression('^' + QRegularExpression::escape(source) + ':'));
+}
+
+} // namespace
+
+// Two streams interleaved piece by piece: neither lends the other its running status, and a
+// SysEx open on one input is not closed or broken by what the other sends meanwhile.
+TEST(SeveralInputs, EachInputIsAByteStreamOfItsOwn)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackPeer a("StreamA");
+    JackPeer b("StreamB");
+    a.addPort("out", true);
+    b.addPort("out", true);
+    JackWindow w;
+    watch(w, {{jack(a, "out"), jack(b, "out")}, false});
+    ASSERT_EQ(w.window->inputs().inputs().size(), 2u);
+
+    const std::pair<JackPeer *, JackPeer::Bytes> pieces[] = {
+        {&a, {0xF0, 0x7D, 0x01}}, // A opens a SysEx
+        {&b, {0x90, 0x3C, 0x40}},
+        {&b, {0x3E, 0x41}}, // running status of B, while A's SysEx is open
+        {&a, {0x02, 0xF7}}, // A's SysEx ends
+        {&a, {0x3C}}, // a data byte with no status of A's own to reuse
+        {&a, {0xC0, 0x05}},
+    };
+    for (const auto &[peer, bytes] : pieces) {
+        peer->send("out", bytes);
+        QTest::qWait(15); // a cycle of its own for each piece
+    }
+    ASSERT_TRUE(w.waitForRows(2 + 5)) << sourcedRows(w).join('\n').toStdString();
+    EXPECT_EQ(rowsOf(w, jack(a, "out")),
+        QStringList({jack(a, "out") + ": F0 7D 01 02 F7", jack(a, "out") + ": 3C",
+            jack(a, "out") + ": C0 05"}));
+    EXPECT_EQ(rowsOf(w, jack(b, "out")),
+        QStringList({jack(b, "out") + ": 90 3C 40", jack(b, "out") + ": 90 3E 41"}));
+}
+
+// The choice of inputs, the Source column and the filter by source; a source that goes
+// keeps its rows and is taken back; the next start watches the same inputs.
+TEST(SeveralInputs, TheChoiceIsRememberedAndEachSourceIsFollowedAndFilteredOnItsOwn)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackPeer a("ChosenA");
+    JackPeer b("ChosenB");
+    a.addPort("out", true);
+    b.addPort("out", true);
+    const QString inA = jack(a, "out");
+    const QString inB = jack(b, "out");
+    {
+        JackWindow w;
+        watch(w, {{inA, inB}, false});
+        EXPECT_TRUE(w.dialogs->offeredInputs.contains(inB));
+        EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), DeviceLists::SeveralInputsEntry);
+        QAction *showSource = w.find<QAction>("mnuShowSource");
+        EXPECT_TRUE(showSource->isChecked() && !showSource->isEnabled()) << "on while several";
+
+        QAction *hideB = nullptr;
+        for (QAction *item : w.find<QMenu>("mnuSources")->actions())
+            if (item->data().toString() == inB)
+                hideB = item;
+        ASSERT_NE(hideB, nullptr);
+        hideB->trigger();
+        EXPECT_TRUE(w.find<QLabel>("lblFilter")->isVisibleTo(w.window.get()));
+        b.send("out", {0x90, 0x01, 0x01});
+        a.send("out", {0x90, 0x02, 0x02});
+        ASSERT_TRUE(w.waitForRows(3));
+        QTest::qWait(50);
+        EXPECT_EQ(sourcedRows(w), QStringList {inA + ": 90 02 02"}) << "B's traffic kept out";
+        hideB->trigger();
+
+        b.removePort("out");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.notice()->isVisible(); }, 2000));
+        EXPECT_EQ(w.notice()->text(), "MIDI In \"" + inB + "\" is gone; waiting for it to return");
+        b.addPort("out", true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.notice()->isVisible(); }, 2000));
+        b.send("out", {0x90, 0x03, 0x03});
+        ASSERT_TRUE(w.waitForRows(4));
+        EXPECT_EQ(rowsOf(w, inB), QStringList {inB + ": 90 03 03"});
+        w.window->close();
+    }
+    JackWindow again;
+    EXPECT_EQ(again.window->MIDIInput1().chosenDeviceName(), inA);
+    EXPECT_EQ(again.window->inputs().furtherNames(), QStringList {inB});
+    EXPECT_EQ(again.combo("ComboMidiIn")->currentText(), DeviceLists::SeveralInputsEntry);
+    again.choose("ComboMidiIn", inB);
+    EXPECT_TRUE(again.window->inputs().furtherNames().isEmpty()) << "one input again";
+    EXPECT_TRUE(again.find<QAction>("mnuShowSource")->isEnabled());
+    EXPECT_TRUE(again.dialogs->shown.empty())
+        << again.dialogs->shownTexts().join(' ').toStdString();
+}
+
+// "All inputs" takes a port that comes, and lets one that goes leave, its rows kept.
+TEST(SeveralInputs, AllInputsFollowPortsThatComeAndGo)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackPeer peer("Newcomer");
+    JackWindow w;
+    watch(w, {{}, true});
+    const auto watched
+        = [&] { return w.window->inputs().furtherNames().contains(jack(peer, "out")); };
+    EXPECT_FALSE(watched());
+    peer.addPort("out", true);
+    ASSERT_TRUE(QTest::qWaitFor(watched, 2000));
+    peer.send("out", {0xB0, 0x07, 0x64});
+    ASSERT_TRUE(w.waitForRows(3));
+    peer.removePort("out");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watched(); }, 2000));
+    EXPECT_FALSE(w.notice()->isVisible()) << "a port that goes is no device to wait for";
+    EXPECT_EQ(sourcedRows(w), QStringList {jack(peer, "out") + ": B0 07 64"});
+}
+
+// Two load generators, one into each watched input: every message of each is kept, in
+// order, as the log of each source shows.
+TEST(SeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    QTemporaryDir folder;
+    JackWindow w;
+    const QString client
+        = QStringLiteral("lumetra-pair-%1").arg(QCoreApplication::applicationPid());
+    const QStringList inputs = {"JACK: " + client + "-1:out", "JACK: " + client + "-2:out"};
+    watch(w, {inputs, false}); // waited for until the generators start
+    int status = -1;
+    std::map<QString, QString> sent
+        = runLoadgen({"send", "--rate", "20000", "--seconds", "2", "--mix", "mixed", "--clients",
+                         "2", "--client-name", client, "--wait-for-port", "5"},
+            status);
+    ASSERT_EQ(status, 0);
+    const int each = sent["sent"].toInt();
+    ASSERT_EQ(sent["total_sent"].toInt(), 2 * each);
+    if (sent["xruns"] != "0")
+        GTEST_SKIP() << "the server ran late: messages may be missing through no fault of ours";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 2 * each + 2; }, 20000));
+
+    const QString log = folder.filePath("log.txt");
+    w.dialogs->nextSaveFileName = log;
+    w.toggle("mnuSaveIn");
+    for (const QString &input : inputs) {
+        QProcess verify;
+        verify.start(QStringLiteral(LUMETRA_LOADGEN),
+            {"verify", log, "--mix", "mixed", "--expect", QString::number(each), "--source",
+                input});
+        ASSERT_TRUE(verify.waitForFinished(30000));
+        EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardOutput().toStdString();
+    }
+}
