@@ -16,61 +16,6 @@
 #include <csignal>
 #include <map>
 
-namespace {
-
-// A JACK server of the test's own, which it may stop and start at will; the server the
-// other tests share is left alone.
-class PrivateServer
-{
-public:
-    PrivateServer()
-        : m_name(QStringLiteral("lumetra-test-%1").arg(QCoreApplication::applicationPid()))
-        , m_previous(qgetenv("JACK_DEFAULT_SERVER"))
-    {
-        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
-    }
-    ~PrivateServer()
-    {
-        stop();
-        qputenv("JACK_DEFAULT_SERVER", m_previous);
-    }
-    bool start()
-    {
-        m_jackd.start(QStringLiteral("jackd"),
-            {"-n", m_name, "-r", "-d", "dummy", "-r", "48000", "-p", "256"});
-        return m_jackd.waitForStarted() && QTest::qWaitFor(&JackBackend::serverAnswers, 10000);
-    }
-    void stop()
-    {
-        resume();
-        m_jackd.terminate();
-        m_jackd.waitForFinished();
-    }
-    // Freezes the server, as a debugger or a stopped shell job does, and lets it go on.
-    void pause() { ::kill(pid_t(m_jackd.processId()), SIGSTOP); }
-    void resume() { ::kill(pid_t(m_jackd.processId()), SIGCONT); }
-
-private:
-    QString m_name;
-    QByteArray m_previous;
-    QProcess m_jackd;
-};
-
-// A test on a server of its own, running from the start; without jackd it is skipped.
-struct JackPrivateServer : testing::Test
-{
-    PrivateServer server;
-    void SetUp() override
-    {
-        if (QStandardPaths::findExecutable("jackd").isEmpty())
-            GTEST_SKIP() << "jackd is not installed";
-        ASSERT_TRUE(server.start());
-        forgetPreferences();
-    }
-};
-
-} // namespace
-
 TEST(JackWindow, ListsFollowPortsThatComeAndGoAndKeepTheChoiceByName)
 {
     REQUIRE_JACK_OR_SKIP();

@@ -46,7 +46,7 @@ QStringList rowsOf(JackWindow &w, const QString &source)
 
 // Two streams interleaved piece by piece: neither lends the other its running status, and a
 // SysEx open on one input is not closed or broken by what the other sends meanwhile.
-TEST(SeveralInputs, EachInputIsAByteStreamOfItsOwn)
+TEST(JackSeveralInputs, EachInputIsAByteStreamOfItsOwn)
 {
     REQUIRE_JACK_OR_SKIP();
     forgetPreferences();
@@ -80,7 +80,7 @@ TEST(SeveralInputs, EachInputIsAByteStreamOfItsOwn)
 
 // The choice of inputs, the Source column and the filter by source; a source that goes
 // keeps its rows and is taken back; the next start watches the same inputs.
-TEST(SeveralInputs, TheChoiceIsRememberedAndEachSourceIsFollowedAndFilteredOnItsOwn)
+TEST(JackSeveralInputs, TheChoiceIsRememberedAndEachSourceIsFollowedAndFilteredOnItsOwn)
 {
     REQUIRE_JACK_OR_SKIP();
     forgetPreferences();
@@ -133,11 +133,12 @@ TEST(SeveralInputs, TheChoiceIsRememberedAndEachSourceIsFollowedAndFilteredOnIts
         << again.dialogs->shownTexts().join(' ').toStdString();
 }
 
+// Every input of a shared server would include the ports of other tests that run meanwhile.
+using JackSeveralInputsAlone = JackPrivateServer;
+
 // "All inputs" takes a port that comes, and lets one that goes leave, its rows kept.
-TEST(SeveralInputs, AllInputsFollowPortsThatComeAndGo)
+TEST_F(JackSeveralInputsAlone, AllInputsFollowPortsThatComeAndGo)
 {
-    REQUIRE_JACK_OR_SKIP();
-    forgetPreferences();
     JackPeer peer("Newcomer");
     JackWindow w;
     watch(w, {{}, true});
@@ -156,7 +157,7 @@ TEST(SeveralInputs, AllInputsFollowPortsThatComeAndGo)
 
 // Two load generators, one into each watched input: every message of each is kept, in
 // order, as the log of each source shows.
-TEST(SeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
+TEST(JackSeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
 {
     REQUIRE_JACK_OR_SKIP();
     forgetPreferences();

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "support/JackPeer.h"
+#include "support/Preferences.h"
 #include "support/TestWindow.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
 #include <map>
 
 // The main window on every backend of the machine, as the program starts it.
@@ -44,3 +49,54 @@ inline std::map<QString, QString> runLoadgen(const QStringList &arguments, int &
             report[line.left(colon)] = line.mid(colon + 2);
     return report;
 }
+
+// A JACK server of the test's own, which it may stop and start at will; the server the
+// other tests share is left alone.
+class PrivateServer
+{
+public:
+    PrivateServer()
+        : m_name(QStringLiteral("lumetra-test-%1").arg(QCoreApplication::applicationPid()))
+        , m_previous(qgetenv("JACK_DEFAULT_SERVER"))
+    {
+        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
+    }
+    ~PrivateServer()
+    {
+        stop();
+        qputenv("JACK_DEFAULT_SERVER", m_previous);
+    }
+    bool start()
+    {
+        m_jackd.start(QStringLiteral("jackd"),
+            {"-n", m_name, "-r", "-d", "dummy", "-r", "48000", "-p", "256"});
+        return m_jackd.waitForStarted() && QTest::qWaitFor(&JackBackend::serverAnswers, 10000);
+    }
+    void stop()
+    {
+        resume();
+        m_jackd.terminate();
+        m_jackd.waitForFinished();
+    }
+    // Freezes the server, as a debugger or a stopped shell job does, and lets it go on.
+    void pause() { ::kill(pid_t(m_jackd.processId()), SIGSTOP); }
+    void resume() { ::kill(pid_t(m_jackd.processId()), SIGCONT); }
+
+private:
+    QString m_name;
+    QByteArray m_previous;
+    QProcess m_jackd;
+};
+
+// A test on a server of its own, running from the start; without jackd it is skipped.
+struct JackPrivateServer : testing::Test
+{
+    PrivateServer server;
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable("jackd").isEmpty())
+            GTEST_SKIP() << "jackd is not installed";
+        ASSERT_TRUE(server.start());
+        forgetPreferences();
+    }
+};
