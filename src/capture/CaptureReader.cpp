@@ -237,6 +237,11 @@ namespace {
                 return atByte(payload.offset(),
                     QStringLiteral("the capture's information is cut "
                                    "short."));
+            if (*wallUs < -CaptureStore::LargestWallClockUs
+                || *wallUs > CaptureStore::LargestWallClockUs)
+                return atByte(m_payloadOffset,
+                    QStringLiteral("the capture's start lies more "
+                                   "than a century from 1970."));
             m_declared = {*rows, *longRows, *longBytes};
             if (const QString reason = checkMemory(); !reason.isEmpty())
                 return reason;

@@ -24,6 +24,8 @@ std::int64_t CaptureStore::stampOf(LiveClock::time_point moment) const
 
 void CaptureStore::setWallClockAtStart(std::int64_t wallUs)
 {
+    // Beyond a century either side, the move of the live clock overflows its nanoseconds.
+    wallUs = std::clamp(wallUs, -LargestWallClockUs, LargestWallClockUs);
     m_liveStart += std::chrono::microseconds(wallUs - m_wallUsAtStart);
     m_wallUsAtStart = wallUs;
 }

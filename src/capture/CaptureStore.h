@@ -67,9 +67,10 @@ public:
     void startPort(Source source, std::int64_t startUs);
     // The stamp of a moment of live traffic.
     std::int64_t stampOf(LiveClock::time_point moment) const;
-    // The moment stamp 0 stands for, in microseconds since the epoch. The live clock moves
-    // with it, so that traffic stored after a capture read from a file gets the stamps and
-    // times of day of its own moment.
+    // The moment stamp 0 stands for, in microseconds since the epoch, within
+    // LargestWallClockUs of it. The live clock moves with it, so that traffic stored after a
+    // capture read from a file gets the stamps and times of day of its own moment.
+    static constexpr std::int64_t LargestWallClockUs = 36'525 * 86'400'000'000LL; // a century
     void setWallClockAtStart(std::int64_t wallUs);
     std::int64_t wallClockAtStart() const { return m_wallUsAtStart; }
 

@@ -22,9 +22,8 @@ QString refusal(const QCommandLineParser &parser, bool parsed,
 {
     if (!parsed)
         return parser.errorText();
-    if (!parser.positionalArguments().isEmpty())
-        return QStringLiteral("Unexpected argument '%1'.")
-            .arg(parser.positionalArguments().front());
+    if (parser.positionalArguments().size() > 1)
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[1]);
     for (const QCommandLineOption &option : deviceOptions)
         if (parser.isSet(option) && parser.value(option).isEmpty())
             return QStringLiteral("'--%1' needs a device name (see lumetra --list-ports).")
@@ -55,6 +54,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         QStringLiteral("Starts on the MIDI output <name>, as --list-ports prints it."),
         QStringLiteral("name"));
     parser.addOptions({listPorts, in, out});
+    parser.addPositionalArgument(QStringLiteral("file"),
+        QStringLiteral("A capture (.lmc) to show at start."), QStringLiteral("[file]"));
     for (const char *name : WindowSystemOptions) {
         QCommandLineOption passed(QLatin1String(name), {}, QStringLiteral("value"));
         passed.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -78,6 +79,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     line.inputName = parser.value(in);
     line.outputName = parser.value(out);
+    line.openPath = parser.positionalArguments().value(0);
     return line;
 }
 

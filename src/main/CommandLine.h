@@ -12,6 +12,7 @@ struct CommandLine
     Action action = Action::Run;
     QString inputName; // --in: the device to start on, as the lists show it
     QString outputName; // --out
+    QString openPath; // a capture to show at start
     QString text; // the help, the version line, or why the command line is refused
 
     static CommandLine parse(const QStringList &arguments);

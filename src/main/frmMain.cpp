@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "capture/CaptureFiles.h"
 #include "export/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
@@ -26,10 +27,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -58,12 +61,14 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     createControls();
     connectControls();
     createMenus();
+    setAcceptDrops(true);
 }
 
 // A file being written reads the grid's store, which goes with the window's children.
 frmMain::~frmMain()
 {
     m_exports->waitForWrite();
+    m_captureFiles->endTask();
 }
 
 void frmMain::createControls()
@@ -127,6 +132,13 @@ void frmMain::connectControls()
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
         [this](int index) { m_remembered.output.index = std::int16_t(index); });
     m_exports = new FileExports({*m_input, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
+    m_captureFiles
+        = new CaptureFiles({*m_input, *m_grid, *m_gridModel, *m_exports, *m_dialogs}, this);
+    connect(m_captureFiles, &CaptureFiles::captureShown, this, [this] {
+        m_incoming->portStarted(m_remembered.input.name);
+        m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
+        m_viewControls->refresh();
+    });
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
     m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
     m_sendPanel = new SendPanel(
@@ -149,6 +161,7 @@ void frmMain::createMenus()
         &QAction::triggered, this, &frmMain::mnuSaveIn_Click);
     connect(addNamedItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
         &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
+    m_captureFiles->addMenuItems(file);
     m_exports->addMenuItems(file);
     connect(addNamedItem(file, "mnuSendSysEx", QStringLiteral("Send .syx File...")),
         &QAction::triggered, m_sysExSending, &SysExFileSending::start);
@@ -213,6 +226,11 @@ void frmMain::Form_Load()
         m_filterMenu->setChecks(m_remembered.filter);
         m_dialogs->showMessage(StartupFailureText);
     }
+}
+
+void frmMain::openFile(const QString &path)
+{
+    m_captureFiles->open(path);
 }
 
 void frmMain::listAndSelectDevices()
@@ -348,6 +366,32 @@ void frmMain::mnuSaveFilter_Click()
 void frmMain::mnuExit_Click()
 {
     close();
+}
+
+namespace {
+
+// The first file of what is dragged, or an empty text.
+QString droppedFile(const QMimeData *dragged)
+{
+    const QList<QUrl> urls = dragged->urls();
+    return urls.isEmpty() ? QString() : urls.front().toLocalFile();
+}
+
+} // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFile(path);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

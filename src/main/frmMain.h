@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+class CaptureFiles;
 class DeviceLists;
 class EventGrid;
 class EventGridModel;
@@ -51,6 +52,8 @@ public:
     void preferDevices(const QString &inputName, const QString &outputName);
     void Form_Load();
     void Form_Unload();
+    // Shows the capture in that file in place of the rows shown, asking first if there are any.
+    void openFile(const QString &path);
 
     // Index of grid cell (r, c) in the grid's row-major cell array; throws when it does not
     // fit 16 bits.
@@ -86,6 +89,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -106,6 +111,7 @@ private:
     QPointer<frmAbout> m_about;
     DeviceLists *m_deviceLists = nullptr;
     FileExports *m_exports = nullptr;
+    CaptureFiles *m_captureFiles = nullptr;
     SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;

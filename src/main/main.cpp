@@ -1,8 +1,8 @@
+#include "files/SafeFile.h"
 #include "frame/ApplicationIcon.h"
 #include "main/CommandLine.h"
 #include "main/frmMain.h"
 #include "ports/PortSystem.h"
-#include "files/SafeFile.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -82,5 +82,7 @@ int main(int argc, char *argv[])
     window.preferDevices(line.inputName, line.outputName);
     window.Form_Load();
     window.show();
+    if (!line.openPath.isEmpty())
+        window.openFile(line.openPath);
     return QApplication::exec();
 }
