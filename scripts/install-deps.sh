@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev fonts-dejavu-core
-    librtmidi-dev libjack-jackd2-dev jackd2
+    librtmidi-dev libjack-jackd2-dev jackd2 zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     dpkg-dev file desktop-file-utils appstream groff-base

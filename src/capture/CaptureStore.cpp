@@ -22,6 +22,14 @@ std::int64_t CaptureStore::stampOf(LiveClock::time_point moment) const
     return std::chrono::duration_cast<std::chrono::microseconds>(moment - m_liveStart).count();
 }
 
+void CaptureStore::setWallClockAtStart(std::int64_t wallUs)
+{
+    // Beyond a century either side, the move of the live clock overflows its nanoseconds.
+    wallUs = std::clamp(wallUs, -LargestWallClockUs, LargestWallClockUs);
+    m_liveStart += std::chrono::microseconds(wallUs - m_wallUsAtStart);
+    m_wallUsAtStart = wallUs;
+}
+
 std::uint32_t CaptureStore::Record::arenaIndex() const
 {
     std::uint32_t index;
@@ -95,6 +103,12 @@ void CaptureStore::startPort(Source source, std::int64_t startUs)
 {
     if (source < m_portStarts.size())
         m_portStarts[source].push_back({m_size, startUs});
+}
+
+std::span<const CaptureStore::PortStart> CaptureStore::portStarts(Source source) const
+{
+    return source < m_portStarts.size() ? std::span(m_portStarts[source])
+                                        : std::span<const PortStart>();
 }
 
 CapturedMessage CaptureStore::at(std::size_t row) const

@@ -68,8 +68,22 @@ public:
     void startPort(Source source, std::int64_t startUs);
     // The stamp of a moment of live traffic.
     std::int64_t stampOf(LiveClock::time_point moment) const;
-    // The moment stamp 0 stands for, in microseconds since the epoch.
-    void setWallClockAtStart(std::int64_t wallUs) { m_wallUsAtStart = wallUs; }
+    // The moment stamp 0 stands for, in microseconds since the epoch, within
+    // LargestWallClockUs of it. The live clock moves with it, so that traffic stored after a
+    // capture read from a file gets the stamps and times of day of its own moment.
+    static constexpr std::int64_t LargestWallClockUs = 36'525 * 86'400'000'000LL; // a century
+    void setWallClockAtStart(std::int64_t wallUs);
+    std::int64_t wallClockAtStart() const { return m_wallUsAtStart; }
+
+    std::size_t sourceCount() const { return m_sourceNames.size(); }
+    // The starts of a source's port, oldest first: from `firstRow` on, its Timestamp cells
+    // count from `startUs`.
+    struct PortStart
+    {
+        std::size_t firstRow;
+        std::int64_t startUs;
+    };
+    std::span<const PortStart> portStarts(Source source) const;
 
     std::size_t size() const { return m_size; }
     CapturedMessage at(std::size_t row) const;
@@ -117,12 +131,6 @@ private:
         std::uint32_t arenaIndex() const;
     };
     static_assert(sizeof(Record) == 12);
-
-    struct PortStart
-    {
-        std::size_t firstRow;
-        std::int64_t startUs;
-    };
 
     Record &newRecord(Origin origin, Source source, std::int64_t stampUs);
     const Record &record(std::size_t row) const

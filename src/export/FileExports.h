@@ -45,6 +45,9 @@ public:
     void saveSysEx();
     void exportCsv();
     void saveMidiFile();
+    // Asks for the file to save to with the input's events held back, then takes in what
+    // arrived meanwhile, so that it is saved too. Empty when the user cancelled.
+    QString askPath(const QString &filter);
 
 private:
     // What a write tells the user once it is done; made on the writing thread, run on the
@@ -54,7 +57,6 @@ private:
     static constexpr std::size_t LargeRows = 1'000'000;
     static constexpr std::size_t LargeBytes = std::size_t(64) << 20;
 
-    QString askPath(const QString &filter);
     void write(const QString &path, std::function<Outcome()> write);
     void finishWriting(const Outcome &outcome);
     void tellFailure(const QString &path, const QString &error);

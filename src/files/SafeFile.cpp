@@ -15,27 +15,6 @@ namespace {
     constexpr qint64 MiB = 1024 * 1024;
     constexpr qsizetype ChunkSize = 64 * 1024;
 
-    // Closes the descriptor on every way out of the read.
-    class Descriptor
-    {
-    public:
-        explicit Descriptor(int descriptor)
-            : m_descriptor(descriptor)
-        { }
-        ~Descriptor()
-        {
-            if (m_descriptor >= 0)
-                ::close(m_descriptor);
-        }
-        Descriptor(const Descriptor &) = delete;
-        Descriptor &operator=(const Descriptor &) = delete;
-
-        int get() const { return m_descriptor; }
-
-    private:
-        int m_descriptor;
-    };
-
     Contents refused(const QString &reason)
     {
         Contents contents;
@@ -94,24 +73,48 @@ QString sizeText(qint64 bytes)
                             : QStringLiteral("%1 bytes").arg(bytes);
 }
 
-Contents readRegular(const QString &path, qint64 maxBytes)
+Opened openRegular(const QString &path, qint64 maxBytes)
 {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come; O_NOCTTY
     // keeps a terminal in the file's place from becoming the program's own.
-    const Descriptor file(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) {
+    const int descriptor
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    Opened opened;
+    if (descriptor < 0) {
         const int code = errno;
-        return code == ENOENT || code == ENOTDIR ? Contents {} : systemError(path, code);
+        if (code != ENOENT && code != ENOTDIR)
+            opened = {Contents::Status::Refused, nullptr, systemError(path, code).reason};
+        return opened;
     }
+    opened.file = std::make_unique<QFile>();
+    opened.file->open(
+        descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     struct stat status = {};
-    if (::fstat(file.get(), &status) != 0)
-        return systemError(path, errno);
-    if (!S_ISREG(status.st_mode))
-        return refused(QStringLiteral("\"%1\" is not a regular file.").arg(path));
-    if (status.st_size > maxBytes)
-        return tooLarge(path, maxBytes);
-    return readToEnd(file.get(), status.st_size, maxBytes, path);
+    opened.status = Contents::Status::Refused;
+    if (::fstat(descriptor, &status) != 0)
+        opened.reason = systemError(path, errno).reason;
+    else if (!S_ISREG(status.st_mode))
+        opened.reason = QStringLiteral("\"%1\" is not a regular file.").arg(path);
+    else if (status.st_size > maxBytes)
+        opened.reason = tooLarge(path, maxBytes).reason;
+    else
+        opened.status = Contents::Status::Read;
+    return opened;
+}
+
+QString unreadReason(const QString &path, Contents::Status status, const QString &reason)
+{
+    return status == Contents::Status::Missing
+        ? QStringLiteral("\"%1\" cannot be read: it is not there.").arg(path)
+        : reason;
+}
+
+Contents readRegular(const QString &path, qint64 maxBytes)
+{
+    const Opened opened = openRegular(path, maxBytes);
+    if (opened.status != Contents::Status::Read)
+        return {opened.status, {}, opened.reason};
+    return readToEnd(opened.file->handle(), opened.file->size(), maxBytes, path);
 }
 
 QString saveWhole(const QString &path, const std::function<bool(QIODevice &)> &write)

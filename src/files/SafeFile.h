@@ -2,10 +2,12 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 // Files read and written so that nothing is lost. Reading: a file's place may hold something
 // else, a FIFO that would block the open or the read forever, a device that never ends, a file
@@ -30,6 +32,19 @@ struct Contents
 // between a check and the read. A file that grows past `maxBytes` while it is read is
 // refused as well.
 Contents readRegular(const QString &path, qint64 maxBytes);
+
+// A regular file opened for reading as readRegular() opens it, for a reader that takes it
+// piece by piece: `file` is open when `status` is Read.
+struct Opened
+{
+    Contents::Status status = Contents::Status::Missing;
+    std::unique_ptr<QFile> file;
+    QString reason;
+};
+Opened openRegular(const QString &path, qint64 maxBytes);
+
+// "\"path\" cannot be read: it is not there.", or the reason of a refusal.
+QString unreadReason(const QString &path, Contents::Status status, const QString &reason);
 
 // Hands the writer the file at `path` and replaces the file only once the writer has put
 // everything in it, so that a failure leaves an earlier file of that name as it was, and no

@@ -76,9 +76,7 @@ ReadResult load(const QString &path)
     if (file.status == SafeFile::Contents::Status::Read)
         return parse(file.bytes);
     ReadResult refused;
-    refused.reason = file.status == SafeFile::Contents::Status::Missing
-        ? QStringLiteral("\"%1\" cannot be read: it is not there.").arg(path)
-        : file.reason;
+    refused.reason = SafeFile::unreadReason(path, file.status, file.reason);
     return refused;
 }
 

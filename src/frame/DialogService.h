@@ -3,6 +3,7 @@
 #include "ports/InputChoice.h"
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -39,6 +40,11 @@ public:
         = 0;
     // The chosen path, or an empty text when the user cancelled.
     virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
+    // A question with buttons of these captions, the first the default: the index of the
+    // one chosen, or nothing when the user closed the box.
+    virtual std::optional<int> askChoice(const QString &text, const QStringList &choices) = 0;
+    // The chosen file to read, or an empty text when the user cancelled.
+    virtual QString askOpenFileName(const QString &folder, const QString &filter) = 0;
     // A file and the pause between its dumps, or nothing when the user cancelled.
     virtual std::optional<SysExSending> askSysExSending(
         const QString &folder, std::chrono::milliseconds pause)
@@ -56,6 +62,11 @@ public:
     // Says that a long task goes on, and keeps the user from the window (which still paints)
     // until it is destroyed; there is no cancelling it.
     virtual std::unique_ptr<Progress> showBusy(const QString &text) = 0;
+    // Keeps the user from the window as showBusy() does, with progress out of `total` and a
+    // Cancel button that calls `cancel`.
+    virtual std::unique_ptr<Progress> showModalProgress(
+        const QString &text, int total, std::function<void()> cancel)
+        = 0;
     // The system beep, for input that is refused.
     virtual void beep() = 0;
 };
@@ -67,6 +78,11 @@ class SilentDialogs : public DialogService
 public:
     void showMessage(const QString &, const QString &, Icon) override { }
     QString askSaveFileName(const QString &, const QString &) override { return {}; }
+    QString askOpenFileName(const QString &, const QString &) override { return {}; }
+    std::optional<int> askChoice(const QString &, const QStringList &) override
+    {
+        return std::nullopt;
+    }
     std::optional<SysExSending> askSysExSending(const QString &, std::chrono::milliseconds) override
     {
         return std::nullopt;
@@ -80,5 +96,10 @@ public:
         return nullptr;
     }
     std::unique_ptr<Progress> showBusy(const QString &) override { return nullptr; }
+    std::unique_ptr<Progress> showModalProgress(
+        const QString &, int, std::function<void()>) override
+    {
+        return nullptr;
+    }
     void beep() override { }
 };

@@ -37,10 +37,11 @@ public:
         m_dialog->deleteLater();
     }
     void setValue(int done) override { m_dialog->setValue(done); }
-    // Modal to the window, without a Cancel button.
-    void holdWindow()
+    // Modal to the window; without a Cancel button unless it can be cancelled.
+    void holdWindow(bool cancellable)
     {
-        m_dialog->setCancelButton(nullptr);
+        if (!cancellable)
+            m_dialog->setCancelButton(nullptr);
         m_dialog->hide();
         m_dialog->setWindowModality(Qt::WindowModal);
         m_dialog->show();
@@ -113,6 +114,29 @@ QString QtDialogService::askSaveFileName(const QString &folder, const QString &f
     return QFileDialog::getSaveFileName(m_parent, QString(), folder, filter);
 }
 
+std::optional<int> QtDialogService::askChoice(const QString &text, const QStringList &choices)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(ApplicationTitle);
+    box.setIcon(QMessageBox::Question);
+    box.setText(text);
+    std::vector<QAbstractButton *> buttons;
+    for (const QString &choice : choices)
+        buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
+    box.addButton(QMessageBox::Cancel);
+    if (!buttons.empty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? std::nullopt
+                                   : std::optional<int>(int(chosen - buttons.begin()));
+}
+
+QString QtDialogService::askOpenFileName(const QString &folder, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, QString(), folder, filter);
+}
+
 std::optional<DialogService::SysExSending> QtDialogService::askSysExSending(
     const QString &folder, std::chrono::milliseconds pause)
 {
@@ -134,8 +158,16 @@ std::unique_ptr<DialogService::Progress> QtDialogService::showProgress(
 std::unique_ptr<DialogService::Progress> QtDialogService::showBusy(const QString &text)
 {
     auto busy = std::make_unique<QtProgress>(m_parent, text, 0, [] {});
-    busy->holdWindow();
+    busy->holdWindow(false);
     return busy;
+}
+
+std::unique_ptr<DialogService::Progress> QtDialogService::showModalProgress(
+    const QString &text, int total, std::function<void()> cancel)
+{
+    auto progress = std::make_unique<QtProgress>(m_parent, text, total, std::move(cancel));
+    progress->holdWindow(true);
+    return progress;
 }
 
 void QtDialogService::beep()

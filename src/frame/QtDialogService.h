@@ -13,6 +13,8 @@ public:
     { }
     void showMessage(const QString &text, const QString &title, Icon icon) override;
     QString askSaveFileName(const QString &folder, const QString &filter) override;
+    QString askOpenFileName(const QString &folder, const QString &filter) override;
+    std::optional<int> askChoice(const QString &text, const QStringList &choices) override;
     std::optional<SysExSending> askSysExSending(
         const QString &folder, std::chrono::milliseconds pause) override;
     std::optional<InputChoice> askInputs(
@@ -20,6 +22,8 @@ public:
     std::unique_ptr<Progress> showProgress(
         const QString &text, int total, std::function<void()> cancel) override;
     std::unique_ptr<Progress> showBusy(const QString &text) override;
+    std::unique_ptr<Progress> showModalProgress(
+        const QString &text, int total, std::function<void()> cancel) override;
     void beep() override;
 
 private:

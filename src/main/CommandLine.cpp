@@ -22,9 +22,8 @@ QString refusal(const QCommandLineParser &parser, bool parsed,
 {
     if (!parsed)
         return parser.errorText();
-    if (!parser.positionalArguments().isEmpty())
-        return QStringLiteral("Unexpected argument '%1'.")
-            .arg(parser.positionalArguments().front());
+    if (parser.positionalArguments().size() > 1)
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[1]);
     for (const QCommandLineOption &option : deviceOptions)
         if (parser.values(option).contains(QString()))
             return QStringLiteral("'--%1' needs a device name (see lumetra --list-ports).")
@@ -56,6 +55,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         QStringLiteral("Starts on the MIDI output <name>, as --list-ports prints it."),
         QStringLiteral("name"));
     parser.addOptions({listPorts, in, out});
+    parser.addPositionalArgument(QStringLiteral("file"),
+        QStringLiteral("A capture (.lmc) to show at start."), QStringLiteral("[file]"));
     for (const char *name : WindowSystemOptions) {
         QCommandLineOption passed(QLatin1String(name), {}, QStringLiteral("value"));
         passed.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -80,6 +81,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     line.inputs.names = parser.values(in);
     line.inputs.all = line.inputs.names.removeAll(QStringLiteral("all")) > 0;
     line.outputName = parser.value(out);
+    line.openPath = parser.positionalArguments().value(0);
     return line;
 }
 

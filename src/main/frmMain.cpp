@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "capture/CaptureFiles.h"
 #include "export/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
@@ -27,10 +28,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -66,12 +69,14 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     createControls();
     connectControls();
     createMenus();
+    setAcceptDrops(true);
 }
 
 // A file being written reads the grid's store, which goes with the window's children.
 frmMain::~frmMain()
 {
     m_exports->waitForWrite();
+    m_captureFiles->endTask();
 }
 
 void frmMain::createControls()
@@ -138,6 +143,13 @@ void frmMain::connectControls()
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
         [this](int index) { m_remembered.output.index = std::int16_t(index); });
     m_exports = new FileExports({*m_inputs, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
+    m_captureFiles
+        = new CaptureFiles({*m_inputs, *m_grid, *m_gridModel, *m_exports, *m_dialogs}, this);
+    connect(m_captureFiles, &CaptureFiles::captureShown, this, [this] {
+        m_incoming->storeReplaced();
+        m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
+        m_viewControls->refresh();
+    });
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
     m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
     m_sendPanel = new SendPanel(
@@ -160,6 +172,7 @@ void frmMain::createMenus()
         &QAction::triggered, this, &frmMain::mnuSaveIn_Click);
     connect(addNamedItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
         &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
+    m_captureFiles->addMenuItems(file);
     m_exports->addMenuItems(file);
     connect(addNamedItem(file, "mnuSendSysEx", QStringLiteral("Send .syx File...")),
         &QAction::triggered, m_sysExSending, &SysExFileSending::start);
@@ -224,6 +237,11 @@ void frmMain::Form_Load()
         m_filterMenu->setChecks(m_remembered.filter);
         m_dialogs->showMessage(StartupFailureText);
     }
+}
+
+void frmMain::openFile(const QString &path)
+{
+    m_captureFiles->open(path);
 }
 
 void frmMain::listAndSelectDevices()
@@ -424,6 +442,32 @@ void frmMain::mnuSaveFilter_Click()
 void frmMain::mnuExit_Click()
 {
     close();
+}
+
+namespace {
+
+// The first file of what is dragged, or an empty text.
+QString droppedFile(const QMimeData *dragged)
+{
+    const QList<QUrl> urls = dragged->urls();
+    return urls.isEmpty() ? QString() : urls.front().toLocalFile();
+}
+
+} // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFile(path);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+class CaptureFiles;
 class DeviceLists;
 class EventGrid;
 class EventGridModel;
@@ -53,6 +54,8 @@ public:
     void preferDevices(const InputChoice &inputs, const QString &outputName);
     void Form_Load();
     void Form_Unload();
+    // Shows the capture in that file in place of the rows shown, asking first if there are any.
+    void openFile(const QString &path);
 
     // Index of grid cell (r, c) in the grid's row-major cell array; throws when it does not
     // fit 16 bits.
@@ -94,6 +97,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -118,6 +123,7 @@ private:
     QPointer<frmAbout> m_about;
     DeviceLists *m_deviceLists = nullptr;
     FileExports *m_exports = nullptr;
+    CaptureFiles *m_captureFiles = nullptr;
     SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;

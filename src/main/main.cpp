@@ -75,5 +75,7 @@ int main(int argc, char *argv[])
     window.preferDevices(line.inputs, line.outputName);
     window.Form_Load();
     window.show();
+    if (!line.openPath.isEmpty())
+        window.openFile(line.openPath);
     return QApplication::exec();
 }

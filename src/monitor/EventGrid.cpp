@@ -259,6 +259,12 @@ void EventGrid::clear()
     m_model.clear();
 }
 
+void EventGrid::showCapture(CaptureStore &&rows)
+{
+    cancelFind(); // its rows are going
+    m_model.replaceStore(std::move(rows));
+}
+
 void EventGrid::markLogRead(bool withSentRows)
 {
     showWaitingRows();

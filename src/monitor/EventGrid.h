@@ -81,6 +81,8 @@ public:
     QString selectedText() const;
     bool isRowVisible(int row) const;
     void clear();
+    // Shows a capture read from a file in place of the rows stored.
+    void showCapture(CaptureStore &&rows);
 
     // What clicking the row puts into the MIDI Message box: its status and data cells, or
     // the byte list of a SysEx row, cut to the start that a text of at most `longest`

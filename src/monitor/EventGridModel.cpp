@@ -49,6 +49,14 @@ void EventGridModel::clear()
     endResetModel();
 }
 
+void EventGridModel::replaceStore(CaptureStore &&rows)
+{
+    beginResetModel();
+    m_store = std::move(rows);
+    m_shownRows = m_store.size();
+    endResetModel();
+}
+
 void EventGridModel::setViewSettings(const ViewSettings &settings)
 {
     setColumnShown(DetailsColumn, settings.details, m_view.details);

@@ -40,6 +40,8 @@ public:
     bool commit();
     // Back to no message rows.
     void clear();
+    // Shows these rows, a capture read from a file, in place of the ones stored.
+    void replaceStore(CaptureStore &&rows);
 
     void setViewSettings(const ViewSettings &settings);
     const ViewSettings &viewSettings() const { return m_view; }

@@ -43,13 +43,24 @@ void IncomingTraffic::takeRest(MIDIInput &input)
 
 void IncomingTraffic::portStarted(MIDIInput &input, const QString &portName)
 {
+    MessageDrain::Feed *feed = feedOf(input);
+    if (!feed)
+        feed = &m_feeds.emplace_back(MessageDrain::Feed {&input, 0});
+    feed->taken = 0;
+    startSource(*feed, portName);
+}
+
+void IncomingTraffic::storeReplaced()
+{
+    for (MessageDrain::Feed &feed : m_feeds)
+        startSource(feed, feed.input->chosenDeviceName());
+}
+
+void IncomingTraffic::startSource(MessageDrain::Feed &feed, const QString &portName)
+{
     CaptureStore &store = m_rows.store();
-    const CaptureStore::Source source = store.sourceNamed(portName);
-    store.startPort(source, store.stampOf(input.StartedAt()));
-    if (MessageDrain::Feed *feed = feedOf(input))
-        *feed = {&input, source};
-    else
-        m_feeds.push_back({&input, source});
+    feed.source = store.sourceNamed(portName);
+    store.startPort(feed.source, store.stampOf(feed.input->StartedAt()));
 }
 
 void IncomingTraffic::forget(MIDIInput &input)

@@ -47,6 +47,9 @@ public:
     // The input was started on the port of that name: what comes next is its traffic, on
     // its clock.
     void portStarted(MIDIInput &input, const QString &portName);
+    // The grid shows another store now (a capture opened from a file): each input's traffic
+    // goes on as a source of that store, its clock from where it started.
+    void storeReplaced();
     // The input is gone from the set.
     void forget(MIDIInput &input);
 
@@ -57,6 +60,7 @@ public:
 
 private:
     MessageDrain::Feed *feedOf(MIDIInput &input);
+    void startSource(MessageDrain::Feed &feed, const QString &portName);
     void showDropCount();
 
     InputSet &m_inputs;

@@ -2,6 +2,8 @@
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -215,4 +217,55 @@ TEST_F(Files, ALargeCaptureIsWrittenBehindABusyDialogWhileTheWindowGoesOn)
     EXPECT_EQ(log.count("\r\n"), qsizetype(Rows));
     EXPECT_FALSE(log.contains("SENT"));
     EXPECT_EQ(model.store().size(), Rows + 1);
+}
+
+// A capture saved from the window opens as the same grid, once the user agreed to let the rows
+// shown go; a damaged file is refused with its offset and leaves them as they were. Live
+// traffic after it goes on as rows of their own source.
+TEST_F(Files, ACaptureReopensAsTheSameGridAndReplacesRowsOnlyWhenTheUserAgrees)
+{
+    w.send({0x90, 0x3C, 0x40});
+    w.send(sysExOf(300));
+    w.window->AddGridRow({Origin::Sent, QByteArray("\xC0\x05")});
+    ASSERT_TRUE(w.waitForRows(5));
+    QStringList saved;
+    for (int row = 1; row < 4; ++row)
+        saved << w.row(row);
+    const QString path = folder.filePath("take.lmc");
+    const auto finished = [&] { return QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }); };
+    w.saveAs("mnuSaveCapture", path);
+    ASSERT_TRUE(finished());
+
+    w.send({0x80, 0x3C, 0x40});
+    ASSERT_TRUE(w.waitForRows(6));
+    w.dialogs->nextOpenFileName = path;
+    w.toggle("mnuOpenCapture");
+    EXPECT_FALSE(w.dialogs->progressOpen) << "the question was not answered";
+    EXPECT_EQ(w.gridRows(), 6);
+    w.dialogs->nextChoice = 0;
+    w.toggle("mnuOpenCapture");
+    ASSERT_TRUE(finished());
+    ASSERT_EQ(w.gridRows(), 5);
+    for (int row = 1; row < 4; ++row)
+        EXPECT_EQ(w.row(row), saved[row - 1]) << row;
+
+    QByteArray damaged = readFile(path);
+    damaged[40] = char(damaged[40] ^ 1);
+    QMimeData dragged; // dropped onto the window, as from a file manager
+    dragged.setUrls({QUrl::fromLocalFile(writeFile(folder.filePath("damaged.lmc"), damaged))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.window.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.window.get(), &drop);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(w.dialogs->shown.back().text,
+        "Cannot open \"" + folder.filePath("damaged.lmc")
+            + "\": At byte 12 of the file, a chunk is damaged: its checksum does not match its "
+              "bytes.");
+    EXPECT_EQ(w.gridRows(), 5);
+
+    w.send({0x80, 0x3C, 0x40});
+    ASSERT_TRUE(w.waitForRows(6));
+    EXPECT_TRUE(w.row(4).contains("NOTE OFF")) << w.row(4).toStdString();
 }

@@ -1,3 +1,6 @@
+#include "capture/CaptureReader.h"
+#include "capture/CaptureWriter.h"
+#include "capture/TaskProgress.h"
 #include "export/CsvLog.h"
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
@@ -12,7 +15,7 @@
 
 // Every kind of row through the grid and every export, against the files an earlier version
 // wrote of the same traffic (tests/data/known-traffic): what users and their tools read must
-// not change by a byte.
+// not change by a byte. A capture file of them reopens as the same grid.
 namespace {
 
 constexpr std::int64_t CaptureStartUs = 1'767'225'600'123'000; // 2026-01-01 00:00:00.123 UTC
@@ -127,9 +130,17 @@ TEST(KnownTraffic, TheGridAndEveryExportStayByteForByteWhatTheyWere)
     ASSERT_TRUE(SysExFile::save(
         rows, SysExFile::rowsToSave(rows, selected), folder.filePath("selected.syx"))
                     .error.isEmpty());
-    for (const char *file :
-        {"in.txt", "inout.txt", "grid.csv", "received.mid", "received.syx", "selected.syx"})
+    TaskProgress progress;
+    ASSERT_TRUE(CaptureWriter::save(rows, folder.filePath("capture.lmc"), progress).isEmpty());
+    for (const char *file : {"in.txt", "inout.txt", "grid.csv", "received.mid", "received.syx",
+             "selected.syx", "capture.lmc"})
         EXPECT_EQ(saved(file).toStdString(), known(file).toStdString()) << file;
+
+    CaptureReader::Loaded reopened = CaptureReader::load(folder.filePath("capture.lmc"), progress);
+    ASSERT_TRUE(reopened.rows) << reopened.reason.toStdString();
+    EventGridModel reopenedGrid;
+    reopenedGrid.replaceStore(std::move(*reopened.rows));
+    EXPECT_EQ(gridText(reopenedGrid).toStdString(), known("grid.txt").toStdString());
 
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
     tzset();

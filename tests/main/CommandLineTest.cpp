@@ -41,7 +41,7 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
     const Case cases[] = {
         {{"--version"}, 0, "Lumetra " LUMETRA_VERSION "\n", ""},
         {{"--bogus"}, 2, "", "lumetra: Unknown option 'bogus'.\nUsage: lumetra [options]"},
-        {{"stray"}, 2, "", "lumetra: Unexpected argument 'stray'."},
+        {{"a.lmc", "stray"}, 2, "", "lumetra: Unexpected argument 'stray'."},
         {{"--in"}, 2, "", "lumetra: Missing value after '--in'."},
         {{"--in", "No Such Device"}, 2, "",
             "lumetra: There is no MIDI input named \"No Such Device\""},
@@ -56,7 +56,8 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
     }
     const Finished help = lumetra({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char *option : {"--list-ports", "--in <name>", "--out <name>", "--version"})
+    for (const char *option :
+        {"--list-ports", "--in <name>", "--out <name>", "--version", "[file]"})
         EXPECT_TRUE(help.out.contains(option)) << option;
     const Finished list = lumetra({"--list-ports"});
     EXPECT_EQ(list.status, 0);
@@ -78,11 +79,12 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
         {{"all"}, "In A", {"In B", "In C"}},
     };
     for (const auto &c : cases) {
-        QStringList arguments {"lumetra", "--out=Out B"};
+        QStringList arguments {"lumetra", "--out=Out B", "take.lmc"};
         for (const QString &input : c.inputs)
             arguments << "--in" << input;
         const CommandLine line = CommandLine::parse(arguments);
         ASSERT_EQ(line.action, CommandLine::Action::Run);
+        EXPECT_EQ(line.openPath, "take.lmc");
         ScriptedBackend *backend = nullptr;
         rememberDevices(0, 0, "In A", "Out A");
         frmMain window(

@@ -29,6 +29,16 @@ public:
             whileAsking();
         return nextSaveFileName;
     }
+    std::optional<int> askChoice(const QString &text, const QStringList &) override
+    {
+        shown.push_back({text, ApplicationTitle, Icon::None});
+        return nextChoice;
+    }
+    QString askOpenFileName(const QString &folder, const QString &) override
+    {
+        askedFolders << folder;
+        return nextOpenFileName;
+    }
     std::optional<SysExSending> askSysExSending(
         const QString &folder, std::chrono::milliseconds pause) override
     {
@@ -48,6 +58,12 @@ public:
         cancelProgress = std::move(cancel);
         progressOpen = true;
         return std::make_unique<Recorded>(*this);
+    }
+    std::unique_ptr<Progress> showModalProgress(
+        const QString &text, int total, std::function<void()> cancel) override
+    {
+        busyTexts << text;
+        return showProgress(text, total, std::move(cancel));
     }
     std::unique_ptr<Progress> showBusy(const QString &text) override
     {
@@ -69,6 +85,8 @@ public:
     int beeps = 0;
     QStringList askedFolders;
     QString nextSaveFileName;
+    QString nextOpenFileName;
+    std::optional<int> nextChoice; // the button a question is answered with
     std::function<void()> whileAsking; // what happens while the file dialog is open
     std::function<void()> whileShowing; // what happens while a message box is open
     std::optional<SysExSending> nextSysExSending;

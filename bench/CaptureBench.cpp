@@ -1,0 +1,84 @@
+#include "capture/CaptureReader.h"
+#include "capture/CaptureStore.h"
+#include "capture/CaptureWriter.h"
+#include "capture/TaskProgress.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr std::size_t Rows = 10'000'000;
+
+// Ten million rows of two sources as a session leaves them: notes about a millisecond
+// apart, every seventh row a sent program change, every ten-thousandth a SysEx dump, a
+// clock tick between the notes, and the input restarted once.
+const CaptureStore &mixedRows()
+{
+    static const CaptureStore *const rows = [] {
+        auto *store = new CaptureStore;
+        const CaptureStore::Source in = store->sourceNamed(QStringLiteral("JACK: synth:out"));
+        const CaptureStore::Source out = store->sourceNamed(QStringLiteral("Lumetra Loopback"));
+        const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+        const std::uint8_t program[] = {0xC0, 0x05};
+        const std::uint8_t clock[] = {0xF8};
+        for (std::size_t i = 0; i < Rows; ++i) {
+            const auto stamp = std::int64_t(i) * 997;
+            if (i == Rows / 2)
+                store->startPort(in, stamp);
+            if (i % 10'000 == 0)
+                store->append(Origin::Received, in, stamp, identity);
+            else if (i % 7 == 0)
+                store->append(Origin::Sent, out, stamp, program);
+            else if (i % 5 == 0)
+                store->append(Origin::Received, in, stamp, clock);
+            else {
+                const std::uint8_t note[]
+                    = {std::uint8_t(0x90 | (i & 0x0F)), std::uint8_t(i & 0x7F), 0x40};
+                store->append(Origin::Received, in, stamp, note);
+            }
+        }
+        return store;
+    }();
+    return *rows;
+}
+
+QString savedCapture(const QTemporaryDir &folder)
+{
+    return folder.filePath(QStringLiteral("take.lmc"));
+}
+
+} // namespace
+
+// "Save Capture..." of ten million mixed rows; reports the bytes a row takes on disk.
+static void BM_SaveCapture(benchmark::State &state)
+{
+    const CaptureStore &rows = mixedRows();
+    QTemporaryDir folder;
+    for (auto _ : state) {
+        TaskProgress progress;
+        if (!CaptureWriter::save(rows, savedCapture(folder), progress).isEmpty())
+            state.SkipWithError("the capture could not be written");
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));
+    state.counters["bytes_per_row"] = double(QFileInfo(savedCapture(folder)).size()) / double(Rows);
+}
+BENCHMARK(BM_SaveCapture)->Unit(benchmark::kMillisecond);
+
+// "Open Capture..." of the same file, into a store of its own.
+static void BM_OpenCapture(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    TaskProgress saving;
+    if (!CaptureWriter::save(mixedRows(), savedCapture(folder), saving).isEmpty())
+        state.SkipWithError("the capture could not be written");
+    for (auto _ : state) {
+        TaskProgress progress;
+        const CaptureReader::Loaded loaded = CaptureReader::load(savedCapture(folder), progress);
+        if (!loaded.rows || loaded.rows->size() != Rows)
+            state.SkipWithError("the capture could not be read");
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));
+}
+BENCHMARK(BM_OpenCapture)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,139 @@
+#include "CaptureFiles.h"
+
+#include "CaptureReader.h"
+#include "CaptureWriter.h"
+#include "export/FileExports.h"
+#include "files/modGetPaths.h"
+#include "frame/NamedWidgets.h"
+#include "monitor/EventGrid.h"
+#include "monitor/EventGridModel.h"
+#include "ports/InputSet.h"
+
+namespace {
+
+const QString CaptureFilter = QStringLiteral("Lumetra captures (*.lmc);;All files (*)");
+
+} // namespace
+
+CaptureFiles::CaptureFiles(const Wiring &wiring, QObject *parent)
+    : QObject(parent)
+    , m_wiring(wiring)
+{
+    m_poll.setInterval(50);
+    connect(&m_poll, &QTimer::timeout, this, &CaptureFiles::poll);
+}
+
+CaptureFiles::~CaptureFiles()
+{
+    endTask();
+}
+
+void CaptureFiles::endTask()
+{
+    if (!m_worker.joinable())
+        return;
+    m_progress->cancelled = true;
+    m_worker.join();
+}
+
+void CaptureFiles::addMenuItems(QMenu *file)
+{
+    connect(addNamedItem(file, "mnuSaveCapture", QStringLiteral("Save Capture...")),
+        &QAction::triggered, this, &CaptureFiles::saveCapture);
+    connect(addNamedItem(file, "mnuOpenCapture", QStringLiteral("Open Capture...")),
+        &QAction::triggered, this, &CaptureFiles::openCapture);
+}
+
+void CaptureFiles::run(const QString &text, std::function<Outcome(TaskProgress &)> task)
+{
+    m_progress = std::make_unique<TaskProgress>();
+    m_finished = false;
+    m_dialog = m_wiring.dialogs.showModalProgress(
+        text, ProgressSteps, [progress = m_progress.get()] { progress->cancelled = true; });
+    m_worker = std::thread([this, task = std::move(task)] {
+        m_outcome = task(*m_progress);
+        m_finished = true;
+    });
+    m_poll.start();
+}
+
+void CaptureFiles::poll()
+{
+    if (!m_finished) {
+        const std::size_t total = m_progress->total;
+        if (m_dialog && total > 0)
+            m_dialog->setValue(int(double(m_progress->done) / double(total) * ProgressSteps));
+        return;
+    }
+    m_poll.stop();
+    m_worker.join();
+    m_dialog.reset();
+    m_progress.reset();
+    std::exchange(m_outcome, {})();
+    emit taskFinished();
+}
+
+void CaptureFiles::saveCapture()
+{
+    if (m_worker.joinable())
+        return; // the progress dialog keeps the user from the menus meanwhile
+    const QString path = m_wiring.exports.askPath(CaptureFilter);
+    if (path.isEmpty())
+        return;
+    m_wiring.inputs.setEventsEnabled(false);
+    m_wiring.grid.holdStore(true);
+    run(QStringLiteral("Saving \"%1\"...").arg(path), [this, path](TaskProgress &progress) {
+        const QString error = CaptureWriter::save(m_wiring.rows.store(), path, progress);
+        return [this, path, error] {
+            m_wiring.grid.holdStore(false);
+            m_wiring.inputs.setEventsEnabled(true);
+            if (!error.isEmpty())
+                m_wiring.dialogs.showMessage(
+                    QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
+        };
+    });
+}
+
+void CaptureFiles::openCapture()
+{
+    if (m_worker.joinable())
+        return;
+    const QString path
+        = m_wiring.dialogs.askOpenFileName(modGetPaths::fileDialogFolder(), CaptureFilter);
+    if (!path.isEmpty())
+        open(path);
+}
+
+bool CaptureFiles::mayReplaceRows()
+{
+    const std::size_t rows = m_wiring.rows.store().size();
+    return rows == 0
+        || m_wiring.dialogs
+               .askChoice(QStringLiteral("The %1 rows shown are not saved: a capture opened "
+                                         "takes their place.")
+                              .arg(rows),
+                   {QStringLiteral("Open Anyway")})
+               .has_value();
+}
+
+void CaptureFiles::open(const QString &path)
+{
+    if (m_worker.joinable() || !mayReplaceRows())
+        return;
+    run(QStringLiteral("Opening \"%1\"...").arg(path), [this, path](TaskProgress &progress) {
+        auto loaded = std::make_shared<CaptureReader::Loaded>(CaptureReader::load(path, progress));
+        return [this, loaded] {
+            if (loaded->rows)
+                show(std::move(*loaded->rows));
+            else if (!loaded->reason.isEmpty())
+                m_wiring.dialogs.showMessage(loaded->reason, DialogService::ApplicationTitle,
+                    DialogService::Icon::Exclamation);
+        };
+    });
+}
+
+void CaptureFiles::show(CaptureStore &&rows)
+{
+    m_wiring.grid.showCapture(std::move(rows));
+    emit captureShown();
+}

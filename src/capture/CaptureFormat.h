@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <cstdint>
+
+// The layout of a capture file, shared by its writer and its reader; docs/capture-format.md
+// says the same in words, and why.
+namespace CaptureFormat {
+
+// PNG's trick: a high-bit byte, then CR LF, ^Z and LF, so that a transfer in text mode or
+// over a 7-bit path breaks the signature rather than the rows.
+inline constexpr char Magic[8] = {'\x89', 'L', 'M', 'C', '\r', '\n', '\x1A', '\n'};
+inline constexpr std::uint16_t Version = 1;
+inline constexpr int HeaderSize = 12; // the magic, the version and 16 bits of flags
+
+// A chunk: its kind, the size of its payload (32 bits, little-endian), the payload, and the
+// CRC-32 of all three.
+enum class Chunk : char { Info = 'I', Rows = 'R', End = 'E' };
+inline constexpr int ChunkHead = 5;
+inline constexpr int ChunkTail = 4;
+// A rows chunk is closed once its payload passes this; a long message makes it larger.
+inline constexpr std::size_t RowsChunkBytes = std::size_t(1) << 20;
+
+// The first byte of each event in a rows chunk.
+namespace Tag {
+    inline constexpr std::uint8_t OriginMask = 0x03; // Origin, or PortStart
+    inline constexpr std::uint8_t PortStart = 0x03;
+    inline constexpr std::uint8_t SizeShift = 2; // 0 to 3 bytes inline
+    inline constexpr std::uint8_t Long = 0x10; // a byte count follows, then the bytes
+    inline constexpr std::uint8_t NewSource = 0x20; // a source byte follows
+    inline constexpr std::uint8_t Unused = 0xC0;
+} // namespace Tag
+
+// The longest a varint of 64 bits takes.
+inline constexpr int LongestVarint = 10;
+
+inline std::uint64_t zigzag(std::int64_t value)
+{
+    return std::uint64_t(value) << 1 ^ std::uint64_t(value >> 63);
+}
+
+inline std::int64_t unzigzag(std::uint64_t value)
+{
+    return std::int64_t(value >> 1) ^ -std::int64_t(value & 1);
+}
+
+// Seven bits a byte, lowest first, the high bit set on every byte but the last.
+inline std::uint8_t *putVarint(std::uint8_t *out, std::uint64_t value)
+{
+    while (value >= 0x80) {
+        *out++ = std::uint8_t(value | 0x80);
+        value >>= 7;
+    }
+    *out++ = std::uint8_t(value);
+    return out;
+}
+
+} // namespace CaptureFormat

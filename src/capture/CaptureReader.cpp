@@ -1,0 +1,411 @@
+#include "CaptureReader.h"
+
+#include "CaptureFormat.h"
+#include "TaskProgress.h"
+#include "files/SafeFile.h"
+
+#include <QFile>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace CaptureReader {
+namespace {
+
+    using namespace CaptureFormat;
+
+    constexpr std::int64_t LargestStamp = (std::int64_t(1) << 47) - 1;
+    // What the store spends on a long message besides its bytes: the shared array's header
+    // and its place in the arena.
+    constexpr double LongMessageCost = 64;
+    constexpr double MiB = 1024.0 * 1024.0;
+
+    bool isStamp(std::int64_t stampUs)
+    {
+        return stampUs >= -LargestStamp - 1 && stampUs <= LargestStamp;
+    }
+
+    QString atByte(qint64 offset, const QString &what)
+    {
+        return QStringLiteral("At byte %1 of the file, %2").arg(offset).arg(what);
+    }
+
+    // The bytes of a chunk's payload, read with a check of every length against what is
+    // left; offsets are the file's.
+    class Payload
+    {
+    public:
+        Payload(QByteArrayView bytes, qint64 fileOffset)
+            : m_bytes(bytes)
+            , m_fileOffset(fileOffset)
+        { }
+
+        bool atEnd() const { return m_at == m_bytes.size(); }
+        qint64 offset() const { return m_fileOffset + m_at; }
+
+        std::optional<std::uint8_t> byte()
+        {
+            if (atEnd())
+                return std::nullopt;
+            return std::uint8_t(m_bytes[m_at++]);
+        }
+        std::optional<std::uint64_t> varint()
+        {
+            std::uint64_t value = 0;
+            for (int shift = 0; shift < 7 * LongestVarint; shift += 7) {
+                const std::optional<std::uint8_t> next = byte();
+                if (!next)
+                    return std::nullopt;
+                value |= std::uint64_t(*next & 0x7F) << shift;
+                if (!(*next & 0x80))
+                    return value;
+            }
+            return std::nullopt;
+        }
+        std::optional<std::span<const std::uint8_t>> bytes(std::uint64_t size)
+        {
+            if (size > std::uint64_t(m_bytes.size() - m_at))
+                return std::nullopt;
+            const auto *start = reinterpret_cast<const std::uint8_t *>(m_bytes.data()) + m_at;
+            m_at += qsizetype(size);
+            return std::span(start, std::size_t(size));
+        }
+        template<typename Integer>
+        std::optional<Integer> littleEndian()
+        {
+            const auto stored = bytes(sizeof(Integer));
+            if (!stored)
+                return std::nullopt;
+            std::uint64_t value = 0;
+            for (std::size_t i = 0; i < sizeof(Integer); ++i)
+                value |= std::uint64_t((*stored)[i]) << (8 * i);
+            return Integer(value);
+        }
+
+    private:
+        QByteArrayView m_bytes;
+        qint64 m_fileOffset;
+        qsizetype m_at = 0;
+    };
+
+    // A source the file does not name, as a store's row may have, stays what it was.
+    std::array<CaptureStore::Source, CaptureStore::MaxSources> identity()
+    {
+        std::array<CaptureStore::Source, CaptureStore::MaxSources> sources {};
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            sources[i] = CaptureStore::Source(i);
+        return sources;
+    }
+
+    // What the info chunk declares, which the rows must keep to.
+    struct Declared
+    {
+        std::uint64_t rows = 0;
+        std::uint64_t longRows = 0;
+        std::uint64_t longBytes = 0;
+    };
+
+    class Parser
+    {
+    public:
+        Parser(QIODevice &in, qint64 memoryRoom, TaskProgress &progress)
+            : m_in(in)
+            , m_memoryRoom(memoryRoom)
+            , m_progress(progress)
+            , m_rows(std::make_unique<CaptureStore>())
+        { }
+
+        Loaded run()
+        {
+            m_progress.total = std::size_t(std::max<qint64>(m_in.size(), 0));
+            QString reason = readHeader();
+            bool ended = false;
+            while (reason.isEmpty() && !ended && !m_progress.cancelled) {
+                reason = readChunk();
+                m_progress.done = std::size_t(m_in.pos());
+                ended = m_kind == Chunk::End;
+                if (reason.isEmpty())
+                    reason = takeChunk();
+            }
+            if (reason.isEmpty() && ended && !m_in.atEnd())
+                reason = atByte(m_in.pos(), QStringLiteral("bytes follow the end of the capture."));
+            if (!reason.isEmpty() || m_progress.cancelled)
+                return {nullptr, reason};
+            return {std::move(m_rows), {}};
+        }
+
+    private:
+        QString readHeader()
+        {
+            const QByteArray header = m_in.read(HeaderSize);
+            if (!isCapture(header))
+                return QStringLiteral("The file is not a Lumetra capture: it does not begin as "
+                                      "one.");
+            if (header.size() < HeaderSize)
+                return QStringLiteral("The file ends inside its header: it was cut short.");
+            const int version = std::uint8_t(header[8]) | std::uint8_t(header[9]) << 8;
+            if (version != Version)
+                return QStringLiteral("The capture is of format version %1; this Lumetra reads "
+                                      "version %2.")
+                    .arg(version)
+                    .arg(Version);
+            if (header[10] != 0 || header[11] != 0)
+                return atByte(
+                    10, QStringLiteral("the header has flags this Lumetra does not know."));
+            return {};
+        }
+
+        // Reads the next chunk whole and checks it against its checksum.
+        QString readChunk()
+        {
+            const qint64 start = m_in.pos();
+            const QByteArray head = m_in.read(ChunkHead);
+            if (head.size() < ChunkHead)
+                return atByte(start + head.size(),
+                    QStringLiteral(
+                        "the file ends before the end of the capture: it was cut short."));
+            m_kind = Chunk(head[0]);
+            if (m_kind != Chunk::Info && m_kind != Chunk::Rows && m_kind != Chunk::End)
+                return atByte(start, QStringLiteral("a chunk is of no kind Lumetra knows."));
+            std::uint32_t size = 0;
+            for (int i = 0; i < 4; ++i)
+                size |= std::uint32_t(std::uint8_t(head[1 + i])) << (8 * i);
+            if (qint64(size) + ChunkTail > m_in.size() - m_in.pos())
+                return atByte(start,
+                    QStringLiteral("a chunk of %1 bytes begins, more than the file holds: it "
+                                   "was cut short.")
+                        .arg(size));
+            m_payloadOffset = m_in.pos();
+            m_payload.resize(qsizetype(size) + ChunkTail);
+            if (m_in.read(m_payload.data(), m_payload.size()) != m_payload.size())
+                return atByte(m_payloadOffset, m_in.errorString());
+            std::uint32_t stored = 0;
+            for (int i = 0; i < ChunkTail; ++i)
+                stored |= std::uint32_t(std::uint8_t(m_payload[qsizetype(size) + i])) << (8 * i);
+            std::uint32_t crc = std::uint32_t(crc32_z(
+                0, reinterpret_cast<const Bytef *>(head.constData()), std::size_t(ChunkHead)));
+            crc = std::uint32_t(
+                crc32_z(crc, reinterpret_cast<const Bytef *>(m_payload.constData()), size));
+            m_payload.resize(qsizetype(size));
+            if (crc != stored)
+                return atByte(start,
+                    QStringLiteral("a chunk is damaged: its checksum does not "
+                                   "match its bytes."));
+            m_chunkStart = start;
+            return {};
+        }
+
+        QString takeChunk()
+        {
+            Payload payload(m_payload, m_payloadOffset);
+            if ((m_kind == Chunk::Info) == m_infoTaken)
+                return atByte(m_chunkStart,
+                    m_infoTaken ? QStringLiteral("the capture's information comes a second time.")
+                                : QStringLiteral("a chunk comes before the capture's "
+                                                 "information."));
+            QString reason;
+            switch (m_kind) {
+            case Chunk::Info:
+                reason = takeInfo(payload);
+                break;
+            case Chunk::Rows:
+                reason = takeRows(payload);
+                break;
+            case Chunk::End:
+                reason = takeEnd(payload);
+                break;
+            }
+            if (reason.isEmpty() && !payload.atEnd())
+                return atByte(payload.offset(),
+                    QStringLiteral("a chunk holds more than it "
+                                   "should."));
+            return reason;
+        }
+
+        QString takeInfo(Payload &payload)
+        {
+            m_infoTaken = true;
+            const auto wallUs = payload.littleEndian<std::int64_t>();
+            const auto rows = payload.littleEndian<std::uint64_t>();
+            const auto longRows = payload.littleEndian<std::uint64_t>();
+            const auto longBytes = payload.littleEndian<std::uint64_t>();
+            const auto sources = payload.varint();
+            if (!wallUs || !rows || !longRows || !longBytes || !sources)
+                return atByte(payload.offset(),
+                    QStringLiteral("the capture's information is cut "
+                                   "short."));
+            if (*wallUs < -CaptureStore::LargestWallClockUs
+                || *wallUs > CaptureStore::LargestWallClockUs)
+                return atByte(m_payloadOffset,
+                    QStringLiteral("the capture's start lies more "
+                                   "than a century from 1970."));
+            m_declared = {*rows, *longRows, *longBytes};
+            if (const QString reason = checkMemory(); !reason.isEmpty())
+                return reason;
+            m_rows->setWallClockAtStart(*wallUs);
+            if (*sources > CaptureStore::MaxSources)
+                return atByte(payload.offset(),
+                    QStringLiteral("the capture names %1 sources, more than %2.")
+                        .arg(*sources)
+                        .arg(CaptureStore::MaxSources));
+            for (std::size_t source = 0; source < *sources; ++source) {
+                const auto size = payload.varint();
+                const auto name = size ? payload.bytes(*size) : std::nullopt;
+                if (!name)
+                    return atByte(
+                        payload.offset(), QStringLiteral("a source's name is cut short."));
+                m_sources[source] = m_rows->sourceNamed(QString::fromUtf8(
+                    reinterpret_cast<const char *>(name->data()), qsizetype(name->size())));
+            }
+            return {};
+        }
+
+        // The store needs 12 bytes a row, and each long message its bytes and their keeping.
+        QString checkMemory() const
+        {
+            const double needed = double(m_declared.rows) * 12 + double(m_declared.longBytes)
+                + double(m_declared.longRows) * LongMessageCost;
+            if (needed <= double(m_memoryRoom))
+                return {};
+            return QStringLiteral("The capture's %1 rows need %2 MiB of memory, more than the "
+                                  "%3 MiB there is room for.")
+                .arg(m_declared.rows)
+                .arg(std::ceil(needed / MiB), 0, 'f', 0)
+                .arg(double(m_memoryRoom) / MiB, 0, 'f', 0);
+        }
+
+        QString takeRows(Payload &payload)
+        {
+            std::int64_t stampUs = 0;
+            std::size_t source = 0;
+            while (!payload.atEnd()) {
+                const qint64 offset = payload.offset();
+                const std::uint8_t tag = *payload.byte();
+                if (tag & Tag::Unused)
+                    return atByte(offset,
+                        QStringLiteral("a row begins with a byte no row begins "
+                                       "with."));
+                if (tag & Tag::NewSource) {
+                    const auto named = payload.byte();
+                    if (!named)
+                        return atByte(offset, QStringLiteral("a row's source is cut short."));
+                    source = *named;
+                }
+                const QString reason = (tag & Tag::OriginMask) == Tag::PortStart
+                    ? takePortStart(payload, tag, source)
+                    : takeRow(payload, tag, source, stampUs);
+                if (!reason.isEmpty())
+                    return atByte(offset, reason);
+            }
+            return {};
+        }
+
+        QString takePortStart(Payload &payload, std::uint8_t tag, std::size_t source)
+        {
+            const auto startUs = payload.varint();
+            if (!(tag & Tag::NewSource) || (tag & (Tag::Long | 3 << Tag::SizeShift)) || !startUs
+                || !isStamp(unzigzag(*startUs)))
+                return QStringLiteral("a port's start is damaged.");
+            m_rows->startPort(m_sources[source], unzigzag(*startUs));
+            return {};
+        }
+
+        QString takeRow(
+            Payload &payload, std::uint8_t tag, std::size_t source, std::int64_t &stampUs)
+        {
+            const auto delta = payload.varint();
+            if (!delta)
+                return QStringLiteral("a row's stamp is cut short.");
+            // Wraps rather than overflows on a hostile delta; the range check catches it.
+            stampUs = std::int64_t(std::uint64_t(stampUs) + std::uint64_t(unzigzag(*delta)));
+            if (!isStamp(stampUs))
+                return QStringLiteral("a row's stamp lies beyond four years from the start.");
+            std::optional<std::uint64_t> size = std::uint64_t(tag >> Tag::SizeShift & 3);
+            if (tag & Tag::Long) {
+                size = payload.varint();
+                if (size && *size > 3 && ++m_longRows > m_declared.longRows)
+                    return QStringLiteral("there are more long messages than the capture "
+                                          "declared.");
+                if (size && *size > 3 && (m_longBytes += *size) > m_declared.longBytes)
+                    return QStringLiteral("the long messages hold more bytes than the capture "
+                                          "declared.");
+            }
+            const auto bytes = size ? payload.bytes(*size) : std::nullopt;
+            if (!bytes)
+                return QStringLiteral("a row's bytes are cut short.");
+            if (m_rows->size() == m_declared.rows)
+                return QStringLiteral("there are more rows than the capture declared.");
+            m_rows->append(Origin(tag & Tag::OriginMask), m_sources[source], stampUs, *bytes);
+            return {};
+        }
+
+        QString takeEnd(Payload &payload)
+        {
+            const auto rows = payload.littleEndian<std::uint64_t>();
+            if (!rows || *rows != m_rows->size() || *rows != m_declared.rows)
+                return atByte(m_chunkStart,
+                    QStringLiteral("the capture ends after %1 rows of the %2 it declared.")
+                        .arg(m_rows->size())
+                        .arg(m_declared.rows));
+            return {};
+        }
+
+        QIODevice &m_in;
+        const qint64 m_memoryRoom;
+        TaskProgress &m_progress;
+        std::unique_ptr<CaptureStore> m_rows;
+        Chunk m_kind = Chunk::Info;
+        qint64 m_chunkStart = 0;
+        qint64 m_payloadOffset = 0;
+        QByteArray m_payload;
+        bool m_infoTaken = false;
+        Declared m_declared;
+        std::uint64_t m_longRows = 0;
+        std::uint64_t m_longBytes = 0;
+        // The store's source of each of the file's: the same, unless the file names one twice.
+        std::array<CaptureStore::Source, CaptureStore::MaxSources> m_sources = identity();
+    };
+
+    // What the system can give without swapping: its own estimate where it makes one.
+    qint64 availableMemory()
+    {
+        QFile info(QStringLiteral("/proc/meminfo"));
+        if (info.open(QIODevice::ReadOnly)) {
+            for (QByteArray line = info.readLine(); !line.isEmpty(); line = info.readLine()) {
+                if (line.startsWith("MemAvailable:"))
+                    return line.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
+            }
+        }
+        return qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+    }
+
+} // namespace
+
+bool isCapture(QByteArrayView start)
+{
+    const qsizetype compared = std::min<qsizetype>(start.size(), sizeof Magic);
+    return compared > 0 && std::memcmp(start.data(), Magic, std::size_t(compared)) == 0;
+}
+
+Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress)
+{
+    return Parser(in, memoryRoom, progress).run();
+}
+
+Loaded load(const QString &path, TaskProgress &progress)
+{
+    const qint64 room = availableMemory();
+    // A file larger than the memory there is would not fit once read: it is refused unread.
+    const SafeFile::Opened opened = SafeFile::openRegular(path, room);
+    if (opened.status != SafeFile::Contents::Status::Read)
+        return {nullptr, SafeFile::unreadReason(path, opened.status, opened.reason)};
+    Loaded loaded = read(*opened.file, room, progress);
+    if (!loaded.reason.isEmpty())
+        loaded.reason = QStringLiteral("Cannot open \"%1\": %2").arg(path, loaded.reason);
+    return loaded;
+}
+
+} // namespace CaptureReader

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CaptureStore.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <memory>
+
+class QIODevice;
+struct TaskProgress;
+
+// Reads a capture file (docs/capture-format.md) into a store of its own, so that a file
+// refused part-way, or a read cancelled, leaves the rows shown as they were. Nothing of a
+// file is taken on trust: every chunk is checked against its checksum and against the
+// file's size, every row against the counts the file declared, before it is stored.
+namespace CaptureReader {
+
+struct Loaded
+{
+    std::unique_ptr<CaptureStore> rows; // null when refused or cancelled
+    QString reason; // why the file was refused, naming the offset at fault
+};
+
+// Whether the bytes begin as a capture file does.
+bool isCapture(QByteArrayView start);
+
+// Reads the whole capture from `in`; a file whose rows would need more than `memoryRoom`
+// bytes of memory is refused before its rows are read. `progress` counts the bytes read.
+Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress);
+
+// Reads the file at `path`, only a regular file, with the memory the system has free.
+Loaded load(const QString &path, TaskProgress &progress);
+
+} // namespace CaptureReader

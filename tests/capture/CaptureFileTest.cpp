@@ -1,0 +1,187 @@
+#include "capture/CaptureReader.h"
+#include "capture/CaptureWriter.h"
+#include "capture/TaskProgress.h"
+#include "support/Files.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Everything a reader of the store sees of each row, as one line a row.
+std::vector<std::string> rowsOf(const CaptureStore &rows)
+{
+    std::vector<std::string> lines;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const CapturedMessage message = rows.at(row);
+        const QString line
+            = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                  .arg(int(message.origin))
+                  .arg(rows.sourceName(message.source))
+                  .arg(message.stampUs)
+                  .arg(rows.portMs(row).value_or(-1))
+                  .arg(rows.wallMs(row).value_or(-1))
+                  .arg(QByteArray(reinterpret_cast<const char *>(message.bytes.data()),
+                      qsizetype(message.bytes.size()))
+                           .toHex());
+        lines.push_back(line.toStdString());
+    }
+    return lines;
+}
+
+// Two sources, restarted ports (before the first row, between rows, after a clear and
+// after the last row), every origin, stamps below 0 and far apart, a dump of 70,000 bytes
+// and a row of a source never named.
+void storeMixedTraffic(CaptureStore &rows)
+{
+    rows.setWallClockAtStart(1'767'225'600'123'456);
+    const CaptureStore::Source in = rows.sourceNamed(QStringLiteral("JACK: synth:out \u00e9"));
+    const CaptureStore::Source out = rows.sourceNamed(QStringLiteral("Lumetra Loopback"));
+    rows.startPort(in, -2'000);
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    rows.append(Origin::Received, in, 5, note);
+    rows.clear();
+    rows.startPort(out, 7);
+    for (std::int64_t i = 0; i < 3'000; ++i)
+        rows.append(i % 5 ? Origin::Received : Origin::Sent, i % 3 ? in : out,
+            i * 1'003 - 40'000 + (i % 7 == 0 ? -900'000 : 0), std::span(note, std::size_t(i % 4)));
+    rows.append(Origin::SendFailed, out, (std::int64_t(1) << 47) - 1, std::span(note, 0));
+    rows.startPort(in, 123'456'789'012);
+    rows.append(Origin::Received, in, -(std::int64_t(1) << 47), sysExOf(70'000));
+    rows.append(Origin::Received, 9, 0, note);
+    rows.startPort(out, 99);
+}
+
+QByteArray captureOf(const CaptureStore &rows)
+{
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    TaskProgress progress;
+    EXPECT_TRUE(CaptureWriter::write(rows, file, progress));
+    return file.data();
+}
+
+CaptureReader::Loaded readCapture(QByteArray bytes, qint64 memoryRoom = qint64(1) << 30)
+{
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
+    TaskProgress progress;
+    return CaptureReader::read(file, memoryRoom, progress);
+}
+
+} // namespace
+
+TEST(CaptureFile, ReopensEveryRowPortStartAndSourceAsSaved)
+{
+    CaptureStore saved;
+    storeMixedTraffic(saved);
+    const CaptureReader::Loaded reopened = readCapture(captureOf(saved));
+    ASSERT_TRUE(reopened.rows) << reopened.reason.toStdString();
+    EXPECT_EQ(rowsOf(*reopened.rows), rowsOf(saved));
+    EXPECT_EQ(reopened.rows->wallClockAtStart(), saved.wallClockAtStart());
+    EXPECT_EQ(reopened.rows->sourceCount(), saved.sourceCount());
+    for (CaptureStore::Source source : {0, 1}) {
+        std::vector<std::pair<std::size_t, std::int64_t>> savedStarts, reopenedStarts;
+        for (const auto &start : saved.portStarts(source))
+            savedStarts.emplace_back(start.firstRow, start.startUs);
+        for (const auto &start : reopened.rows->portStarts(source))
+            reopenedStarts.emplace_back(start.firstRow, start.startUs);
+        EXPECT_EQ(reopenedStarts, savedStarts) << int(source);
+    }
+    EXPECT_LE(captureOf(saved).size(), 70'000 + 8 * 3'000 + 200) << "a short row takes 8 bytes";
+}
+
+// Every cut and every damaged byte of a file is refused whole, with its place or reason.
+TEST(CaptureFile, RefusesEveryTruncationAndEveryDamagedByte)
+{
+    CaptureStore saved;
+    storeMixedTraffic(saved);
+    saved.clear(); // a small file, so that every byte can be tried
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    saved.append(Origin::Received, 0, 5, note);
+    saved.append(Origin::Sent, 1, 4, sysExOf(6));
+    const QByteArray file = captureOf(saved);
+    ASSERT_TRUE(readCapture(file).rows);
+    for (qsizetype size = 0; size < file.size(); ++size) {
+        const CaptureReader::Loaded cut = readCapture(file.left(size));
+        EXPECT_FALSE(cut.rows) << size;
+        EXPECT_FALSE(cut.reason.isEmpty()) << size;
+    }
+    for (qsizetype at = 0; at < file.size(); ++at) {
+        QByteArray damaged = file;
+        damaged[at] = char(damaged[at] ^ 0x10);
+        const CaptureReader::Loaded read = readCapture(damaged);
+        EXPECT_FALSE(read.rows) << at;
+        EXPECT_FALSE(read.reason.isEmpty()) << at;
+    }
+    const CaptureReader::Loaded longer = readCapture(file + "x");
+    EXPECT_EQ(longer.reason,
+        "At byte " + QString::number(file.size())
+            + " of the file, bytes follow the end of the capture.");
+}
+
+TEST(CaptureFile, RefusesACaptureLargerThanTheMemoryThereIs)
+{
+    CaptureStore saved;
+    storeMixedTraffic(saved);
+    const CaptureReader::Loaded refused = readCapture(captureOf(saved), 64 * 1024);
+    EXPECT_FALSE(refused.rows);
+    EXPECT_EQ(refused.reason,
+        "The capture's 3003 rows need 1 MiB of memory, more than the 0 MiB there is room for.");
+}
+
+TEST(CaptureFile, RefusesWhatIsNoRegularFileWithoutWaiting)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct
+    {
+        QString path, reason;
+    } cases[] = {
+        {fifo, '"' + fifo + "\" is not a regular file."}, // would block a plain open
+        {folder.path(), '"' + folder.path() + "\" is not a regular file."},
+        {"/dev/zero", "\"/dev/zero\" is not a regular file."}, // never ends
+        {folder.filePath("none"),
+            '"' + folder.filePath("none") + "\" cannot be read: it is not there."},
+        {writeFile(folder.filePath("text.lmc"), "Timestamp\tStatus\n"),
+            "Cannot open \"" + folder.filePath("text.lmc")
+                + "\": The file is not a Lumetra capture: it does not begin as one."},
+    };
+    for (const auto &refused : cases) {
+        TaskProgress progress;
+        const CaptureReader::Loaded loaded = CaptureReader::load(refused.path, progress);
+        EXPECT_FALSE(loaded.rows) << refused.path.toStdString();
+        EXPECT_EQ(loaded.reason, refused.reason);
+    }
+}
+
+// A cancelled or refused save leaves the file that was there; a cancelled read gives nothing.
+TEST(CaptureFile, CancelAndAFullDiskLeaveTheEarlierFileAsItWas)
+{
+    CaptureStore saved;
+    storeMixedTraffic(saved);
+    QTemporaryDir folder;
+    const QString path = writeFile(folder.filePath("take.lmc"), "earlier");
+    TaskProgress cancelled;
+    cancelled.cancelled = true;
+    EXPECT_EQ(CaptureWriter::save(saved, path, cancelled), QString());
+    EXPECT_EQ(readFile(path), "earlier");
+    {
+        const DiskLimit full(1'000);
+        ASSERT_TRUE(full.active());
+        TaskProgress progress;
+        EXPECT_FALSE(CaptureWriter::save(saved, path, progress).isEmpty());
+    }
+    EXPECT_EQ(readFile(path), "earlier");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {"take.lmc"});
+
+    TaskProgress progress;
+    ASSERT_TRUE(CaptureWriter::save(saved, path, progress).isEmpty());
+    EXPECT_EQ(progress.done, saved.size());
+    const CaptureReader::Loaded cancelledRead = CaptureReader::load(path, cancelled);
+    EXPECT_FALSE(cancelledRead.rows);
+    EXPECT_TRUE(cancelledRead.reason.isEmpty());
+}
