@@ -11,9 +11,9 @@ IncomingTraffic::IncomingTraffic(InputSet &inputs, EventGrid &grid, EventGridMod
     QLabel &dropNotice, std::function<bool()> hideSysEx)
     : m_inputs(inputs)
     , m_grid(grid)
-    , m_rows(rows)
     , m_dropNotice(dropNotice)
     , m_hideSysEx(std::move(hideSysEx))
+    , m_feeds(rows.store())
 {
     m_dropNotice.setStyleSheet(QStringLiteral("color: white; background: darkred"));
     m_dropNotice.hide();
@@ -21,7 +21,7 @@ IncomingTraffic::IncomingTraffic(InputSet &inputs, EventGrid &grid, EventGridMod
 
 int IncomingTraffic::drain(int atLeast)
 {
-    const int taken = MessageDrain::drain(m_feeds, m_hideSysEx(), m_rows, PassBudget, atLeast);
+    const int taken = m_feeds.drain(m_hideSysEx(), passLimits(atLeast));
     m_grid.rowsAppended();
     showDropCount();
     return taken;
@@ -34,45 +34,24 @@ int IncomingTraffic::drainAll()
 
 void IncomingTraffic::takeRest(MIDIInput &input)
 {
-    if (MessageDrain::Feed *feed = feedOf(input)) {
-        MessageDrain::drain(
-            std::span(feed, 1), m_hideSysEx(), m_rows, PassBudget, input.MessageCount());
-        m_grid.rowsAppended();
-    }
+    m_feeds.takeRest(input, m_hideSysEx(), passLimits());
+    m_grid.rowsAppended();
 }
 
 void IncomingTraffic::portStarted(MIDIInput &input, const QString &portName)
 {
-    MessageDrain::Feed *feed = feedOf(input);
-    if (!feed)
-        feed = &m_feeds.emplace_back(MessageDrain::Feed {&input, 0});
-    feed->taken = 0;
-    startSource(*feed, portName);
+    m_feeds.portStarted(input, portName);
 }
 
 void IncomingTraffic::storeReplaced()
 {
-    for (MessageDrain::Feed &feed : m_feeds)
-        startSource(feed, feed.input->chosenDeviceName());
-}
-
-void IncomingTraffic::startSource(MessageDrain::Feed &feed, const QString &portName)
-{
-    CaptureStore &store = m_rows.store();
-    feed.source = store.sourceNamed(portName);
-    store.startPort(feed.source, store.stampOf(feed.input->StartedAt()));
+    m_feeds.storeReplaced();
 }
 
 void IncomingTraffic::forget(MIDIInput &input)
 {
-    std::erase_if(m_feeds, [&](const MessageDrain::Feed &feed) { return feed.input == &input; });
+    m_feeds.forget(input);
     showDropCount();
-}
-
-MessageDrain::Feed *IncomingTraffic::feedOf(MIDIInput &input)
-{
-    const auto found = std::ranges::find(m_feeds, &input, &MessageDrain::Feed::input);
-    return found == m_feeds.end() ? nullptr : &*found;
 }
 
 void IncomingTraffic::resetDropCount()
@@ -88,22 +67,13 @@ std::uint64_t IncomingTraffic::droppedCount() const
 
 std::vector<IncomingTraffic::SourceCount> IncomingTraffic::sourceCounts() const
 {
-    std::vector<SourceCount> counts;
-    for (const MessageDrain::Feed &feed : m_feeds)
-        counts.push_back({m_rows.store().sourceName(feed.source), feed.taken,
-            feed.input->DroppedCount(), feed.input->XrunCount()});
-    return counts;
+    return m_feeds.sourceCounts();
 }
 
 void IncomingTraffic::showDropCount()
 {
-    std::uint64_t dropped = 0;
-    std::uint64_t xruns = 0;
-    for (const MessageDrain::Feed &feed : m_feeds) {
-        dropped += feed.input->DroppedCount();
-        // The JACK inputs share one client, and each counts every late cycle of the server.
-        xruns = std::max(xruns, feed.input->XrunCount());
-    }
+    const std::uint64_t dropped = m_feeds.dropped();
+    const std::uint64_t xruns = m_feeds.xruns();
     QStringList notices;
     if (dropped)
         notices << QStringLiteral("%1 messages dropped").arg(dropped);

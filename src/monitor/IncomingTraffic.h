@@ -1,7 +1,6 @@
 #pragma once
 
-#include "MessageDrain.h"
-#include "capture/CaptureStore.h"
+#include "InputFeeds.h"
 
 #include <QString>
 #include <chrono>
@@ -25,13 +24,7 @@ public:
     static constexpr std::chrono::milliseconds PassBudget {16};
 
     // What came from one source, for the status bar.
-    struct SourceCount
-    {
-        QString name;
-        std::uint64_t received = 0; // stored in the grid since the input started
-        std::uint64_t dropped = 0;
-        std::uint64_t xruns = 0;
-    };
+    using SourceCount = InputFeeds::SourceCount;
 
     IncomingTraffic(InputSet &inputs, EventGrid &grid, EventGridModel &rows, QLabel &dropNotice,
         std::function<bool()> hideSysEx);
@@ -59,14 +52,12 @@ public:
     std::vector<SourceCount> sourceCounts() const;
 
 private:
-    MessageDrain::Feed *feedOf(MIDIInput &input);
-    void startSource(MessageDrain::Feed &feed, const QString &portName);
+    MessageDrain::Limits passLimits(int atLeast = 0) const { return {PassBudget, atLeast}; }
     void showDropCount();
 
     InputSet &m_inputs;
     EventGrid &m_grid;
-    EventGridModel &m_rows;
     QLabel &m_dropNotice;
     std::function<bool()> m_hideSysEx;
-    std::vector<MessageDrain::Feed> m_feeds; // one per input that was started
+    InputFeeds m_feeds;
 };

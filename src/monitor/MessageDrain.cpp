@@ -1,6 +1,5 @@
 #include "MessageDrain.h"
 
-#include "EventGridModel.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortCommand.h"
 
@@ -57,10 +56,9 @@ namespace {
 
 } // namespace
 
-int drain(std::span<Feed> feeds, bool hideSysEx, EventGridModel &rows,
-    std::chrono::steady_clock::duration budget, int atLeast)
+int drain(std::span<Feed> feeds, bool hideSysEx, CaptureStore &rows, Limits limits)
 {
-    const Clock::time_point deadline = Clock::now() + budget;
+    const Clock::time_point deadline = Clock::now() + limits.budget;
     int taken = 0;
     for (Turn turn = nextTurn(feeds); turn.feed; turn = nextTurn(feeds)) {
         MIDIInput &input = *turn.feed->input;
@@ -68,13 +66,15 @@ int drain(std::span<Feed> feeds, bool hideSysEx, EventGridModel &rows,
             if (message->arrival > turn.until)
                 break;
             // Checking the clock every few hundred rows keeps it off the per-message cost.
-            if (taken >= atLeast && taken % 256 == 255 && Clock::now() >= deadline) {
+            const bool outOfTime
+                = taken >= limits.atLeast && taken % 256 == 255 && Clock::now() >= deadline;
+            if (outOfTime || taken >= limits.atMost) {
                 for (Feed &feed : feeds)
                     if (feed.input->MessageCount() > 0)
                         feed.input->requestMessagesWaiting();
                 return taken;
             }
-            store(*message, turn.feed->source, hideSysEx, rows.store());
+            store(*message, turn.feed->source, hideSysEx, rows);
             input.setCommand(CommandDropCurrent);
             ++turn.feed->taken;
             ++taken;
@@ -83,11 +83,11 @@ int drain(std::span<Feed> feeds, bool hideSysEx, EventGridModel &rows,
     return taken;
 }
 
-int drain(MIDIInput &input, CaptureStore::Source source, bool hideSysEx, EventGridModel &rows,
-    std::chrono::steady_clock::duration budget, int atLeast)
+int drain(MIDIInput &input, CaptureStore::Source source, bool hideSysEx, CaptureStore &rows,
+    Limits limits)
 {
     Feed feed {&input, source};
-    return drain(std::span(&feed, 1), hideSysEx, rows, budget, atLeast);
+    return drain(std::span(&feed, 1), hideSysEx, rows, limits);
 }
 
 } // namespace MessageDrain

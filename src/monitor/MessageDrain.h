@@ -4,9 +4,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <span>
 
-class EventGridModel;
 class MIDIInput;
 
 namespace MessageDrain {
@@ -19,16 +19,24 @@ struct Feed
     std::uint64_t taken = 0; // messages stored from it so far
 };
 
-// Stores the waiting messages of the inputs as received from their sources in the grid's
-// model (which the view learns of when the model is committed), dropping each from its
-// queue, messages that arrive meanwhile included: of several inputs, the one that arrived
-// first goes first, so that the rows make one timeline. Stops once `budget` is spent and at
-// least `atLeast` were taken, so that a flood cannot hold the window for long, and then asks
-// the inputs for another MessagesWaiting. Returns how many messages it took.
-int drain(std::span<Feed> feeds, bool hideSysEx, EventGridModel &rows,
-    std::chrono::steady_clock::duration budget, int atLeast = 0);
+// How much one pass may take.
+struct Limits
+{
+    std::chrono::steady_clock::duration budget;
+    int atLeast = 0;
+    // Never more than this, however much waits: a run that ends after a count.
+    int atMost = std::numeric_limits<int>::max();
+};
+
+// Stores the waiting messages of the inputs as received from their sources in `rows`,
+// dropping each from its queue, messages that arrive meanwhile included: of several inputs,
+// the one that arrived first goes first, so that the rows make one timeline. Stops once the
+// budget is spent and at least `atLeast` were taken, so that a flood cannot hold the program
+// for long, and then asks the inputs for another MessagesWaiting. Returns how many messages
+// it took.
+int drain(std::span<Feed> feeds, bool hideSysEx, CaptureStore &rows, Limits limits);
 // The same for one input.
-int drain(MIDIInput &input, CaptureStore::Source source, bool hideSysEx, EventGridModel &rows,
-    std::chrono::steady_clock::duration budget, int atLeast = 0);
+int drain(MIDIInput &input, CaptureStore::Source source, bool hideSysEx, CaptureStore &rows,
+    Limits limits);
 
 } // namespace MessageDrain

@@ -21,12 +21,12 @@ TEST(MessageDrain, APassOutOfTimeAsksForAnotherAndLosesNothing)
 
     EventGridModel model;
     const CaptureStore &rows = model.store();
-    MessageDrain::drain(input, 0, false, model, std::chrono::seconds(0));
+    MessageDrain::drain(input, 0, false, model.store(), {std::chrono::seconds(0)});
     ASSERT_LT(rows.size(), std::size_t(Count));
     QCoreApplication::processEvents();
     EXPECT_EQ(waiting.count(), 2) << "another pass was asked for";
     while (input.MessageCount() > 0)
-        MessageDrain::drain(input, 0, false, model, std::chrono::seconds(0));
+        MessageDrain::drain(input, 0, false, model.store(), {std::chrono::seconds(0)});
     ASSERT_EQ(rows.size(), std::size_t(Count));
     for (int i = 0; i < Count; ++i) {
         const CapturedMessage message = rows.at(std::size_t(i));

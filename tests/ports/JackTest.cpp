@@ -65,7 +65,7 @@ using Sending = OpenedOnPeer<MIDIOutput>;
 void drainRows(MIDIInput &input, std::vector<Bytes> &rows)
 {
     EventGridModel model;
-    MessageDrain::drain(input, 0, false, model, std::chrono::hours(1));
+    MessageDrain::drain(input, 0, false, model.store(), {std::chrono::hours(1)});
     for (std::size_t i = 0; i < model.store().size(); ++i) {
         const CapturedMessage message = model.store().at(i);
         rows.emplace_back(message.bytes.begin(), message.bytes.end());
