@@ -1,9 +1,15 @@
 #pragma once
 
+#include "DetailsText.h"
 #include "monitor/MessageDetails.h"
+#include "monitor/TimeOfDay.h"
 
 #include <QString>
+#include <cstddef>
+#include <string>
+#include <vector>
 
+class BlockWriter;
 class QIODevice;
 class CaptureStore;
 
@@ -16,6 +22,27 @@ namespace CsvLog {
 
 // Writes in large blocks; false when the device refused a write (its errorString() says why).
 bool write(const CaptureStore &rows, MessageDetails::MiddleC middleC, QIODevice &out);
+
+// The same as the rows come: the header, then the rows from some row on, as often as new
+// ones were stored.
+class Writer
+{
+public:
+    Writer(MessageDetails::MiddleC middleC, bool withSources);
+
+    bool writeHeader(QIODevice &out);
+    bool writeRows(const CaptureStore &rows, std::size_t first, QIODevice &out);
+
+private:
+    void appendLine(BlockWriter &block, const CaptureStore &rows, std::size_t row);
+
+    DetailsText m_details;
+    TimeOfDay m_timeOfDay;
+    const bool m_withSources;
+    std::vector<std::string> m_sourceNames; // by source, when with sources
+    std::size_t m_namedSources = 0; // how many sources the store had when they were named
+    std::string m_text;
+};
 
 // Writes the file whole or not at all; see SafeFile::saveWhole.
 QString save(const CaptureStore &rows, MessageDetails::MiddleC middleC, const QString &path);

@@ -6,10 +6,14 @@ namespace ExportFile {
 
 std::vector<std::string> namesOfSeveralSources(const CaptureStore &rows)
 {
+    return rows.receivedSources().size() > 1 ? namesOfSources(rows) : std::vector<std::string>();
+}
+
+std::vector<std::string> namesOfSources(const CaptureStore &rows)
+{
     std::vector<std::string> names;
-    if (rows.receivedSources().size() > 1)
-        for (std::size_t source = 0; source < CaptureStore::MaxSources; ++source)
-            names.push_back(rows.sourceName(CaptureStore::Source(source)).toStdString());
+    for (std::size_t source = 0; source < CaptureStore::MaxSources; ++source)
+        names.push_back(rows.sourceName(CaptureStore::Source(source)).toStdString());
     return names;
 }
 

@@ -44,6 +44,8 @@ Saved<Counts> saveCounting(
 // text exports add to each row then. Empty for the traffic of one input, whose exports stay
 // as they always were.
 std::vector<std::string> namesOfSeveralSources(const CaptureStore &rows);
+// The name of each source in UTF-8, by source, whether rows came from it or not.
+std::vector<std::string> namesOfSources(const CaptureStore &rows);
 
 // "1 SysEx message", "12 SysEx messages".
 QString countOf(std::size_t count, const QString &singular, const QString &plural);

@@ -15,10 +15,10 @@ using namespace RowColumns;
 
 namespace {
 
-    // "[name] " by source, when the rows came from several inputs; else nothing.
+    // "[name] " by source.
     std::vector<std::string> sourcePrefixes(const CaptureStore &rows)
     {
-        std::vector<std::string> prefixes = ExportFile::namesOfSeveralSources(rows);
+        std::vector<std::string> prefixes = ExportFile::namesOfSources(rows);
         for (std::string &prefix : prefixes)
             prefix = '[' + prefix + "] ";
         return prefixes;
@@ -28,10 +28,17 @@ namespace {
 
 bool write(const CaptureStore &rows, Rows selection, QIODevice &out)
 {
+    return writeRows(rows, 0, selection, rows.receivedSources().size() > 1, out);
+}
+
+bool writeRows(
+    const CaptureStore &rows, std::size_t first, Rows selection, bool withSources, QIODevice &out)
+{
     BlockWriter block(out);
-    const std::vector<std::string> prefixes = sourcePrefixes(rows);
+    const std::vector<std::string> prefixes
+        = withSources ? sourcePrefixes(rows) : std::vector<std::string>();
     std::string line;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t i = first; i < rows.size(); ++i) {
         const CapturedMessage message = rows.at(i);
         if (selection == Rows::IncomingOnly && message.origin == Origin::Sent)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 
 class QIODevice;
 class CaptureStore;
@@ -18,6 +19,10 @@ enum class Rows {
 // Writes the log of `rows` to `out` in large blocks; false when the device refused a
 // write (its errorString() says why).
 bool write(const CaptureStore &rows, Rows selection, QIODevice &out);
+// The same for the rows from `first` on, each line led by its source when `withSources`:
+// a log written as the rows come.
+bool writeRows(
+    const CaptureStore &rows, std::size_t first, Rows selection, bool withSources, QIODevice &out);
 
 // Writes the log to the file at `path`, replacing it only once the whole log is written, so
 // that a failure leaves an earlier file of that name as it was, and no partial file. Returns

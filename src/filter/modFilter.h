@@ -46,6 +46,7 @@ struct FilterItemInfo
 {
     const char *objectName; // the menu item's name, also its key in the preferences file
     const char *caption;
+    const char *word; // what the command line calls it: "10", "note-on"
 };
 const FilterItemInfo &itemInfo(FilterItem item);
 constexpr FilterItem channelItem(int channelNibble)
