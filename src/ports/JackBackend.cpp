@@ -42,6 +42,7 @@ class JackOutput : public JackPort<OutputConnection>
 public:
     using JackPort::JackPort;
     void send(std::span<const std::uint8_t> bytes) override { m_client->send(m_slot, bytes); }
+    bool hasPending() const override { return m_client->hasPending(m_slot); }
 };
 
 } // namespace

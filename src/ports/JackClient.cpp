@@ -313,6 +313,11 @@ void JackClient::send(int index, std::span<const std::uint8_t> message)
         slot.ring, reinterpret_cast<const char *>(message.data()), message.size());
 }
 
+bool JackClient::hasPending(int index) const
+{
+    return isAlive() && jack_ringbuffer_read_space(m_slots[std::size_t(index)]->ring) > 0;
+}
+
 int JackClient::process(jack_nframes_t frames, void *self)
 {
     auto *client = static_cast<JackClient *>(self);

@@ -31,6 +31,8 @@ public:
     // The bytes CommandSend puts on the wire for the members as they stand; valid until the
     // members change.
     std::span<const std::uint8_t> messageBytes();
+    // Messages sent still wait to go out: closing the port now would lose them.
+    bool hasPendingOutput() const { return m_connection && m_connection->hasPending(); }
 
 private:
     void send();

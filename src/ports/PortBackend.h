@@ -46,6 +46,8 @@ public:
     // Throws PortError when the message could not be handed to the device whole. Never
     // waits for the device.
     virtual void send(std::span<const std::uint8_t> bytes) = 0;
+    // True while messages handed over still wait to go out: a port closed then loses them.
+    virtual bool hasPending() const { return false; }
 };
 
 // One source of MIDI ports: JACK, the ALSA sequencer through RtMidi, the loopback device,
