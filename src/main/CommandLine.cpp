@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -15,6 +16,13 @@ QString usage(const QCommandLineParser &parser)
     return parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("lumetra"));
 }
 
+// A first argument that names no file and looks like no file's name: a word mistyped.
+bool looksLikeWord(const QString &argument)
+{
+    return !argument.isEmpty() && !argument.contains(QLatin1Char('.'))
+        && !argument.contains(QLatin1Char('/')) && !QFileInfo::exists(argument);
+}
+
 // Why the command line is refused, or an empty text. A device option with an empty name
 // would start on no device, which is not what was asked for.
 QString refusal(const QCommandLineParser &parser, bool parsed,
@@ -24,6 +32,10 @@ QString refusal(const QCommandLineParser &parser, bool parsed,
         return parser.errorText();
     if (parser.positionalArguments().size() > 1)
         return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[1]);
+    if (const QString first = parser.positionalArguments().value(0); looksLikeWord(first))
+        return QStringLiteral("There is no word '%1': capture, send or help (a capture to show "
+                              "is a file such as take.lmc).")
+            .arg(first);
     for (const QCommandLineOption &option : deviceOptions)
         if (parser.values(option).contains(QString()))
             return QStringLiteral("'--%1' needs a device name (see lumetra --list-ports).")
@@ -82,7 +94,25 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     line.inputs.all = line.inputs.names.removeAll(QStringLiteral("all")) > 0;
     line.outputName = parser.value(out);
     line.openPath = parser.positionalArguments().value(0);
+    line.platform = parser.value(QStringLiteral("platform"));
     return line;
+}
+
+bool displayReachable(const CommandLine &line)
+{
+    const QString platform
+        = (line.platform.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : line.platform)
+              .section(QLatin1Char(':'), 0, 0)
+              .section(QLatin1Char(';'), 0, 0);
+    const bool x11 = !qEnvironmentVariable("DISPLAY").isEmpty();
+    const bool wayland = !qEnvironmentVariable("WAYLAND_DISPLAY").isEmpty();
+    if (platform.isEmpty())
+        return x11 || wayland;
+    if (platform == QLatin1String("xcb"))
+        return x11;
+    if (platform.startsWith(QLatin1String("wayland")))
+        return wayland;
+    return true;
 }
 
 QString portListing(const QStringList &inputs, const QStringList &outputs)

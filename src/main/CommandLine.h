@@ -17,10 +17,15 @@ struct CommandLine
     InputChoice inputs;
     QString outputName; // --out
     QString openPath; // a capture to show at start
+    QString platform; // -platform, for the window system
     QString text; // the help, the version line, or why the command line is refused
 
     static CommandLine parse(const QStringList &arguments);
 };
+
+// Whether the window system can be reached: the window needs a display, and Qt ends the
+// process when it finds none. A platform that needs none (offscreen, a VNC server) counts.
+bool displayReachable(const CommandLine &line);
 
 // Both device lists as the window shows them, for --list-ports.
 QString portListing(const QStringList &inputs, const QStringList &outputs);

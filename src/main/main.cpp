@@ -1,3 +1,5 @@
+#include "cli/ToolLine.h"
+#include "cli/ToolMain.h"
 #include "files/SafeFile.h"
 #include "frame/ApplicationIcon.h"
 #include "main/CommandLine.h"
@@ -45,7 +47,10 @@ int main(int argc, char *argv[])
     SafeFile::refuseWritesPastSizeLimit();
     QCoreApplication::setApplicationName(QStringLiteral("Lumetra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMETRA_VERSION));
-    const CommandLine line = CommandLine::parse(argumentsOf(argc, argv));
+    const QStringList arguments = argumentsOf(argc, argv);
+    if (ToolLine::isWord(arguments.value(1)))
+        return runTool(argc, argv);
+    const CommandLine line = CommandLine::parse(arguments);
     switch (line.action) {
     case CommandLine::Action::Help:
     case CommandLine::Action::Version:
@@ -64,6 +69,12 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Run:
         break;
     }
+    if (!displayReachable(line))
+        return print(stderr,
+            QStringLiteral("lumetra: the window needs a display, and none was found (DISPLAY is "
+                           "not set).\nWithout one, 'lumetra capture' and 'lumetra send' "
+                           "work (see lumetra help).\n"),
+            1);
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quillfeather.Lumetra"));

@@ -1,0 +1,130 @@
+#include "CaptureOutput.h"
+
+#include "StopSignals.h"
+#include "capture/CaptureWriter.h"
+#include "capture/TaskProgress.h"
+#include "export/CsvLog.h"
+#include "export/JsonLines.h"
+#include "export/MidiFile.h"
+#include "export/SysExFile.h"
+#include "export/TrafficLog.h"
+#include "files/SafeFile.h"
+
+#include <unistd.h>
+
+namespace {
+
+CaptureOutput::WriteWhole wholeWriter(CaptureFormat format)
+{
+    switch (format) {
+    case CaptureFormat::MidiFile:
+        return [](const CaptureStore &rows, QIODevice &out) {
+            return MidiFile::write(rows, out).has_value();
+        };
+    case CaptureFormat::SysEx:
+        return [](const CaptureStore &rows, QIODevice &out) {
+            return SysExFile::write(rows, SysExFile::rowsToSave(rows, {}), out).has_value();
+        };
+    default:
+        return [](const CaptureStore &rows, QIODevice &out) {
+            TaskProgress progress;
+            return CaptureWriter::write(rows, out, progress);
+        };
+    }
+}
+
+// The writers keep their state (the details they put into words) for the whole run.
+CaptureOutput::Stream streamWriter(CaptureFormat format, bool withSources)
+{
+    switch (format) {
+    case CaptureFormat::Text:
+        return {{}, [withSources](const CaptureStore &rows, std::size_t first, QIODevice &out) {
+                    return TrafficLog::writeRows(
+                        rows, first, TrafficLog::Rows::IncomingOnly, withSources, out);
+                }};
+    case CaptureFormat::Csv: {
+        auto writer = std::make_shared<CsvLog::Writer>(MessageDetails::MiddleC::C4, withSources);
+        return {[writer](QIODevice &out) { return writer->writeHeader(out); },
+            [writer](const CaptureStore &rows, std::size_t first, QIODevice &out) {
+                return writer->writeRows(rows, first, out);
+            }};
+    }
+    case CaptureFormat::JsonLines: {
+        auto writer = std::make_shared<JsonLines::Writer>(MessageDetails::MiddleC::C4);
+        return {{}, [writer](const CaptureStore &rows, std::size_t first, QIODevice &out) {
+                    return writer->writeRows(rows, first, out);
+                }};
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+std::unique_ptr<CaptureOutput> CaptureOutput::open(
+    CaptureFormat format, const QString &path, bool withSources, QString &reason)
+{
+    Stream stream = streamWriter(format, withSources);
+    const bool streams = bool(stream.rows);
+    std::unique_ptr<CaptureOutput> output(
+        new CaptureOutput(path, std::move(stream), streams ? WriteWhole() : wholeWriter(format)));
+    if (output->streams() && !output->openStream()) {
+        reason = output->reason();
+        return nullptr;
+    }
+    return output;
+}
+
+CaptureOutput::CaptureOutput(QString path, Stream stream, WriteWhole writeWhole)
+    : m_path(std::move(path))
+    , m_stream(std::move(stream))
+    , m_writeWhole(std::move(writeWhole))
+{ }
+
+bool CaptureOutput::openStream()
+{
+    // Unbuffered: each batch reaches the reader of a pipe when it is written.
+    const bool opened = m_path.isEmpty()
+        ? m_out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
+        : (m_out.setFileName(m_path),
+            m_out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered));
+    if (opened && (!m_stream.header || m_stream.header(m_out)))
+        return true;
+    return failed(m_out.errorString());
+}
+
+bool CaptureOutput::rowsStored(const CaptureStore &store, std::size_t first)
+{
+    if (!m_stream.rows || m_stream.rows(store, first, m_out))
+        return true;
+    return failed(m_out.errorString());
+}
+
+bool CaptureOutput::finish(const CaptureStore &store)
+{
+    if (m_stream.rows) {
+        m_out.close();
+        return true;
+    }
+    if (!m_path.isEmpty()) {
+        const QString why
+            = SafeFile::saveWhole(m_path, [&](QIODevice &out) { return m_writeWhole(store, out); });
+        return why.isEmpty() || failed(why);
+    }
+    if (!m_out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed(m_out.errorString());
+    return m_writeWhole(store, m_out) || failed(m_out.errorString());
+}
+
+bool CaptureOutput::readerGone() const
+{
+    return m_path.isEmpty() && ::readerGone(STDOUT_FILENO);
+}
+
+bool CaptureOutput::failed(const QString &why)
+{
+    m_reason = m_path.isEmpty() ? QStringLiteral("Cannot write to standard output: %1").arg(why)
+                                : QStringLiteral("Cannot write \"%1\": %2").arg(m_path, why);
+    return false;
+}

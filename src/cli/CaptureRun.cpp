@@ -1,0 +1,140 @@
+#include "CaptureRun.h"
+
+#include "CaptureOutput.h"
+#include "ports/InputSet.h"
+#include "ports/MIDIInput.h"
+#include "ports/PortError.h"
+#include "ports/PortSystem.h"
+
+#include <limits>
+
+CaptureRun::CaptureRun(
+    std::shared_ptr<PortSystem> ports, Settings settings, CaptureOutput &output, QObject *parent)
+    : QObject(parent)
+    , m_ports(std::move(ports))
+    , m_settings(std::move(settings))
+    , m_output(output)
+    , m_feeds(m_store)
+{
+    m_endTimer.setSingleShot(true);
+    connect(&m_endTimer, &QTimer::timeout, this, &CaptureRun::stop);
+    // A pipe's reader that went is noticed even when no traffic comes to write.
+    m_readerCheck.setInterval(200);
+    connect(&m_readerCheck, &QTimer::timeout, this, [this] {
+        if (m_output.readerGone())
+            stop();
+    });
+}
+
+CaptureRun::~CaptureRun() = default;
+
+void CaptureRun::start()
+{
+    m_first = std::make_unique<MIDIInput>(m_ports);
+    m_inputs = std::make_unique<InputSet>(
+        *m_first, m_ports, MessageQueue::Bounds {}, [this](MIDIInput &input) {
+            m_feeds.takeRest(input, hideSysEx(), {PassBudget, 0, stillWanted()});
+            m_feeds.forget(input);
+        });
+    connect(m_inputs.get(), &InputSet::MessagesWaiting, this, [this] {
+        take({PassBudget, 0, stillWanted()});
+    });
+    connect(m_inputs.get(), &InputSet::inputStarted, this,
+        [this](MIDIInput &input, const QString &name) { m_feeds.portStarted(input, name); });
+    applyFilter();
+    const QString first = firstInputName();
+    m_first->watch(first);
+    m_feeds.portStarted(*m_first, first);
+    if (m_settings.inputs.isSeveral())
+        m_inputs->watchBeside(m_settings.inputs, first);
+    if (m_settings.end.after)
+        endAfter(*m_settings.end.after);
+    m_readerCheck.start();
+}
+
+void CaptureRun::applyFilter()
+{
+    modFilter::UpdateFilter(m_settings.filter,
+        {[this](int status, bool withhold) { m_inputs->setStatusFilter(status, withhold); },
+            [](bool) {}});
+    m_inputs->setWithheld(m_settings.withheldInputs);
+}
+
+QString CaptureRun::firstInputName() const
+{
+    if (!m_settings.inputs.names.isEmpty())
+        return m_settings.inputs.names.front();
+    const QStringList listed = m_ports->names(PortDirection::Input);
+    if (listed.isEmpty())
+        throw PortError(QStringLiteral("There is no MIDI input to watch."));
+    return listed.front();
+}
+
+void CaptureRun::endAfter(std::chrono::milliseconds time)
+{
+    if (!m_ended)
+        m_endTimer.start(time);
+}
+
+bool CaptureRun::hideSysEx() const
+{
+    return modFilter::isChecked(m_settings.filter, modFilter::FilterItem::SystemExclusive);
+}
+
+int CaptureRun::stillWanted() const
+{
+    constexpr auto most = std::uint64_t(std::numeric_limits<int>::max());
+    if (!m_settings.end.count)
+        return int(most);
+    return int(std::min(most, *m_settings.end.count - std::min(*m_settings.end.count, m_taken)));
+}
+
+void CaptureRun::take(MessageDrain::Limits limits)
+{
+    if (m_ended)
+        return;
+    if (!storeWaiting(limits))
+        end();
+    else if (stillWanted() == 0)
+        stop();
+}
+
+void CaptureRun::stop()
+{
+    if (m_ended)
+        return;
+    const bool stored = storeWaiting(
+        {std::chrono::hours(1), m_inputs ? m_inputs->messageCount() : 0, stillWanted()});
+    if (stored && !m_output.finish(m_store))
+        noteFailure();
+    end();
+}
+
+bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
+{
+    m_taken += std::uint64_t(m_feeds.drain(hideSysEx(), limits));
+    if (!m_output.streams())
+        return true;
+    // Every row in the store is new: what was written before left it, so that a run of
+    // hours stays small.
+    const bool written = m_output.rowsStored(m_store, 0);
+    m_store.clear();
+    if (!written)
+        noteFailure();
+    return written;
+}
+
+// A reader that went is how a pipe into `head` ends a run: no failure.
+void CaptureRun::noteFailure()
+{
+    if (!m_output.readerGone())
+        m_failure = m_output.reason();
+}
+
+void CaptureRun::end()
+{
+    m_ended = true;
+    m_endTimer.stop();
+    m_readerCheck.stop();
+    emit finished();
+}

@@ -1,0 +1,89 @@
+#include "ToolHelp.h"
+
+namespace ToolHelp {
+namespace {
+
+    constexpr char Overview[]
+        = R"(Usage: lumetra [options] [file]       the window (see lumetra --help)
+       lumetra capture --in NAME [options]  prints or saves what arrives, until Ctrl+C
+       lumetra send --out NAME [options] [MESSAGE...]
+                                            sends messages or a .syx file, then exits
+       lumetra help [WORD]                  how a word is used
+
+capture and send need no display. NAME is a device as lumetra --list-ports prints it.
+Exit status: 0 done, 1 failed (the reason goes to standard error), 2 a wrong command line.
+)";
+
+    constexpr char Capture[] = R"(Usage: lumetra capture --in NAME [--in NAME...] [options]
+
+Writes every message that arrives on the inputs, until Ctrl+C, the end of --duration or
+--count, or the reader of standard output going away; everything received is written.
+
+  --in NAME            an input as lumetra --list-ports prints it; again for several
+                       (each line then names its source); "all" for every input
+  --format FORMAT      text    the traffic log: "90 3C 7F" a line (the default)
+                       csv     the spreadsheet columns, with time of day and details
+                       jsonl   one JSON object a message: source, stamp_us, bytes, kind,
+                               details
+                       midi    a MIDI file            } written whole at the end
+                       syx     the SysEx messages     } of the run
+                       capture a capture Lumetra opens again (.lmc)
+  -o, --output FILE    writes there instead of standard output
+  --filter WORD,...    leaves out what the words name, as the Filter menu does:
+                       channels 1 to 16; note-off, note-on, key-aftertouch,
+                       control-change, program-change, channel-aftertouch, pitch-bend,
+                       sysex, system-common, real-time, active-sense; or an input's NAME
+  --duration SECONDS   ends after that time
+  --count N            ends after N messages
+
+Example: lumetra capture --in "JACK: synth:out" --format jsonl | jq .details
+)";
+
+    constexpr char Send[] = R"(Usage: lumetra send --out NAME [options] MESSAGE...
+       lumetra send --out NAME --file DUMP.syx [--pause MS]
+
+Sends, then exits once everything went out. A MESSAGE is hex bytes as the window's
+MIDI Message box takes them: "90 3C 7F", "F0 7E 7F 06 01 F7".
+
+  --out NAME            the output, as lumetra --list-ports prints it
+  --file FILE           a .syx file, sent dump by dump
+  --pause MS            the pause after each dump of the file (default 50)
+  --repeat MS           sends the messages again every MS milliseconds, --count times
+                        or for --duration SECONDS (else until Ctrl+C)
+  --count N, --duration SECONDS
+  --in NAME             with --expect-reply: the input the answer comes on; "all" or
+                        again for several
+  --expect-reply SECONDS
+                        prints what arrives on --in within that time after sending, as
+                        the traffic log does; exit status 1 when nothing came
+  --reply-count N       the answer is complete after N messages
+
+Exit status 1, with the port's reason on standard error, when a send fails.
+Example: lumetra send --out "JACK: synth:in" --in "JACK: synth:out" \
+             --expect-reply 2 "F0 7E 7F 06 01 F7"
+)";
+
+    constexpr char Help[] = R"(Usage: lumetra help [WORD]
+
+Prints how a word (capture, send, help) is used; without a word, what the words are.
+)";
+
+} // namespace
+
+QString overview()
+{
+    return QString::fromUtf8(Overview);
+}
+
+QString of(const QString &word)
+{
+    if (word == QLatin1String("capture"))
+        return QString::fromUtf8(Capture);
+    if (word == QLatin1String("send"))
+        return QString::fromUtf8(Send);
+    if (word == QLatin1String("help"))
+        return QString::fromUtf8(Help);
+    return {};
+}
+
+} // namespace ToolHelp

@@ -1,0 +1,246 @@
+#include "ToolLine.h"
+
+#include "ToolHelp.h"
+#include "sender/MessageParser.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+
+namespace ToolLine {
+namespace {
+
+    constexpr double LongestSeconds = 7 * 86'400.0; // a week
+
+    struct FormatName
+    {
+        const char *name;
+        CaptureFormat format;
+    };
+    constexpr FormatName FormatNames[] = {
+        {"text", CaptureFormat::Text},
+        {"csv", CaptureFormat::Csv},
+        {"jsonl", CaptureFormat::JsonLines},
+        {"midi", CaptureFormat::MidiFile},
+        {"syx", CaptureFormat::SysEx},
+        {"capture", CaptureFormat::Capture},
+    };
+
+    // Thrown while the options are read: why they are refused.
+    struct Refused
+    {
+        QString reason;
+    };
+
+    QCommandLineOption option(const char *name, const char *valueName = nullptr)
+    {
+        return valueName ? QCommandLineOption(QLatin1String(name), {}, QLatin1String(valueName))
+                         : QCommandLineOption(QLatin1String(name));
+    }
+
+    std::chrono::milliseconds seconds(const QCommandLineParser &parser, const char *name)
+    {
+        bool ok = false;
+        const double value = parser.value(QLatin1String(name)).toDouble(&ok);
+        if (!ok || !std::isfinite(value) || value <= 0 || value > LongestSeconds)
+            throw Refused {QStringLiteral("'--%1' takes a number of seconds above 0, up to a "
+                                          "week.")
+                               .arg(QLatin1String(name))};
+        return std::chrono::milliseconds(std::llround(value * 1000));
+    }
+
+    std::uint64_t wholeNumber(
+        const QCommandLineParser &parser, const char *name, std::uint64_t least, std::uint64_t most)
+    {
+        bool ok = false;
+        const qulonglong value = parser.value(QLatin1String(name)).toULongLong(&ok);
+        if (!ok || value < least || value > most)
+            throw Refused {QStringLiteral("'--%1' takes a whole number from %2 to %3.")
+                               .arg(QLatin1String(name))
+                               .arg(least)
+                               .arg(most)};
+        return value;
+    }
+
+    template<typename T, typename Read>
+    void readIfSet(const QCommandLineParser &parser, const char *name, T &into, Read read)
+    {
+        if (parser.isSet(QLatin1String(name)))
+            into = read(parser, name);
+    }
+
+    RunEnd runEnd(const QCommandLineParser &parser)
+    {
+        RunEnd end;
+        readIfSet(parser, "duration", end.after, seconds);
+        readIfSet(parser, "count", end.count, [](const QCommandLineParser &p, const char *name) {
+            return wholeNumber(p, name, 1, std::uint64_t(1) << 48);
+        });
+        return end;
+    }
+
+    InputChoice inputChoice(const QCommandLineParser &parser)
+    {
+        InputChoice choice;
+        choice.names = parser.values(QStringLiteral("in"));
+        if (choice.names.contains(QString()))
+            throw Refused {
+                QStringLiteral("'--in' needs a device name (see lumetra --list-ports).")};
+        choice.all = choice.names.removeAll(QStringLiteral("all")) > 0;
+        return choice;
+    }
+
+    CaptureFormat format(const QString &name)
+    {
+        for (const FormatName &known : FormatNames)
+            if (name == QLatin1String(known.name))
+                return known.format;
+        throw Refused {QStringLiteral("Unknown format '%1': text, csv, jsonl, midi, syx or "
+                                      "capture.")
+                           .arg(name)};
+    }
+
+    // The filter's words; a word that is none of them is taken for an input's name.
+    void readFilter(const QStringList &values, CaptureOptions &options)
+    {
+        for (const QString &value : values) {
+            for (const QString &word : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                bool known = false;
+                for (const modFilter::FilterItem item : modFilter::UpdateOrder()) {
+                    if (word.trimmed() == QLatin1String(modFilter::itemInfo(item).word)) {
+                        options.filter.set(std::size_t(item));
+                        known = true;
+                    }
+                }
+                if (!known)
+                    options.withheldInputs << word.trimmed();
+            }
+        }
+    }
+
+    CaptureOptions captureOptions(QCommandLineParser &parser, const QStringList &arguments)
+    {
+        parser.addOptions({option("in", "name"), option("format", "format"),
+            QCommandLineOption(
+                {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("file")),
+            option("filter", "words"), option("duration", "seconds"), option("count", "n")});
+        if (!parser.parse(arguments))
+            throw Refused {parser.errorText()};
+        if (!parser.positionalArguments().isEmpty())
+            throw Refused {
+                QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0])};
+        CaptureOptions options;
+        options.inputs = inputChoice(parser);
+        if (options.inputs.names.isEmpty() && !options.inputs.all)
+            throw Refused {QStringLiteral("capture needs an input: --in NAME (see lumetra "
+                                          "--list-ports).")};
+        if (parser.isSet(QStringLiteral("format")))
+            options.format = format(parser.value(QStringLiteral("format")));
+        options.outputPath = parser.value(QStringLiteral("output"));
+        readFilter(parser.values(QStringLiteral("filter")), options);
+        options.end = runEnd(parser);
+        return options;
+    }
+
+    std::vector<QByteArray> messages(const QStringList &texts)
+    {
+        std::vector<QByteArray> messages;
+        for (const QString &text : texts) {
+            const ParseResult parsed = parseMessage(text);
+            if (!parsed)
+                throw Refused {QStringLiteral("'%1': %2").arg(text, parsed.reason)};
+            QByteArray whole = parsed.message->bytes;
+            if (!parsed.message->isSysEx())
+                whole.prepend(char(parsed.message->status));
+            messages.push_back(whole);
+        }
+        return messages;
+    }
+
+    void readReply(const QCommandLineParser &parser, SendOptions &options)
+    {
+        options.replyInputs = inputChoice(parser);
+        readIfSet(parser, "expect-reply", options.expectReply, seconds);
+        readIfSet(parser, "reply-count", options.replyCount,
+            [](const QCommandLineParser &p, const char *name) {
+                return wholeNumber(p, name, 1, std::uint64_t(1) << 48);
+            });
+        const bool hasInputs = !options.replyInputs.names.isEmpty() || options.replyInputs.all;
+        if (hasInputs != options.expectReply.has_value())
+            throw Refused {QStringLiteral("'--in' and '--expect-reply' go together.")};
+        if (options.replyCount && !options.expectReply)
+            throw Refused {QStringLiteral("'--reply-count' needs '--expect-reply'.")};
+    }
+
+    SendOptions sendOptions(QCommandLineParser &parser, const QStringList &arguments)
+    {
+        parser.addOptions({option("out", "name"), option("file", "file"), option("pause", "ms"),
+            option("repeat", "ms"), option("count", "n"), option("duration", "seconds"),
+            option("in", "name"), option("expect-reply", "seconds"), option("reply-count", "n")});
+        if (!parser.parse(arguments))
+            throw Refused {parser.errorText()};
+        SendOptions options;
+        options.outputName = parser.value(QStringLiteral("out"));
+        if (options.outputName.isEmpty())
+            throw Refused {QStringLiteral("send needs an output: --out NAME (see lumetra "
+                                          "--list-ports).")};
+        options.messages = messages(parser.positionalArguments());
+        options.sysExPath = parser.value(QStringLiteral("file"));
+        if (options.messages.empty() == options.sysExPath.isEmpty())
+            throw Refused {QStringLiteral("send takes messages or '--file', one of the two.")};
+        readIfSet(parser, "pause", options.pause, [](const QCommandLineParser &p, const char *n) {
+            return std::chrono::milliseconds(wholeNumber(p, n, 0, 60'000));
+        });
+        readIfSet(
+            parser, "repeat", options.repeatEvery, [](const QCommandLineParser &p, const char *n) {
+                return std::chrono::milliseconds(wholeNumber(p, n, 1, 3'600'000));
+            });
+        options.repeatEnd = runEnd(parser);
+        if ((options.repeatEnd.after || options.repeatEnd.count) && !options.repeatEvery)
+            throw Refused {QStringLiteral("'--count' and '--duration' need '--repeat'.")};
+        if (options.repeatEvery && !options.sysExPath.isEmpty())
+            throw Refused {QStringLiteral("'--repeat' repeats messages, not a file.")};
+        readReply(parser, options);
+        return options;
+    }
+
+    Parsed help(const QStringList &arguments)
+    {
+        if (arguments.size() > 3)
+            return Refusal {QStringLiteral("Unexpected argument '%1'.\n").arg(arguments[3])
+                + ToolHelp::of("help")};
+        if (arguments.size() < 3)
+            return Help {ToolHelp::overview()};
+        const QString text = ToolHelp::of(arguments[2]);
+        if (text.isEmpty())
+            return Refusal {QStringLiteral("There is no word '%1'.\n").arg(arguments[2])
+                + ToolHelp::overview()};
+        return Help {text};
+    }
+
+} // namespace
+
+bool isWord(const QString &argument)
+{
+    return !ToolHelp::of(argument).isEmpty();
+}
+
+Parsed parse(const QStringList &arguments)
+{
+    const QString word = arguments.value(1);
+    if (word == QLatin1String("help"))
+        return help(arguments);
+    if (arguments.mid(2).contains(QStringLiteral("--help")))
+        return Help {ToolHelp::of(word)};
+    QCommandLineParser parser;
+    // The parser takes the word for the program's name.
+    const QStringList options = arguments.mid(1);
+    try {
+        if (word == QLatin1String("capture"))
+            return captureOptions(parser, options);
+        return sendOptions(parser, options);
+    } catch (const Refused &refused) {
+        return Refusal {refused.reason + QLatin1Char('\n') + ToolHelp::of(word)};
+    }
+}
+
+} // namespace ToolLine

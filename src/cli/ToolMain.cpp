@@ -1,0 +1,181 @@
+#include "ToolMain.h"
+
+#include "CaptureOutput.h"
+#include "CaptureRun.h"
+#include "SendRun.h"
+#include "StopSignals.h"
+#include "ToolLine.h"
+#include "ports/PortError.h"
+#include "ports/PortSystem.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+enum Status : int { Done = 0, Failed = 1, Misused = 2 };
+
+int say(std::FILE *stream, const QString &text, int status)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+    return status;
+}
+
+int fail(const QString &reason, int status = Failed)
+{
+    return say(stderr, QStringLiteral("lumetra: ") + reason + QLatin1Char('\n'), status);
+}
+
+// The names given that no device of the system has.
+QString unknownNames(const QStringList &names, const QStringList &listed, const char *kind)
+{
+    QString text;
+    for (const QString &name : names)
+        if (!listed.contains(name))
+            text += QStringLiteral("There is no MIDI %1 named \"%2\" (see lumetra --list-ports).\n")
+                        .arg(QLatin1String(kind), name);
+    return text;
+}
+
+// Messages lost on the way in are said, and fail the run: a script must not take a
+// capture with holes for a whole one.
+int captureStatus(const CaptureRun &run)
+{
+    if (!run.failure().isEmpty())
+        return fail(run.failure());
+    if (run.xruns() > 0)
+        fail(QStringLiteral("the JACK server ran late %1 times: messages may be missing.")
+                 .arg(run.xruns()),
+            Done);
+    if (run.dropped() > 0)
+        return fail(QStringLiteral("%1 messages were dropped: they came faster than they could "
+                                   "be taken in.")
+                        .arg(run.dropped()));
+    return Done;
+}
+
+int capture(const CaptureOptions &options, const std::shared_ptr<PortSystem> &ports,
+    StopSignals &stopSignals)
+{
+    const QStringList inputs = ports->names(PortDirection::Input);
+    if (const QString unknown = unknownNames(options.inputs.names, inputs, "input");
+        !unknown.isEmpty())
+        return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+    for (const QString &word : options.withheldInputs)
+        if (!inputs.contains(word))
+            return fail(QStringLiteral("'%1' is no filter word and no input's name (see lumetra "
+                                       "help capture).")
+                            .arg(word),
+                Misused);
+    QString reason;
+    const auto output = CaptureOutput::open(
+        options.format, options.outputPath, options.inputs.isSeveral(), reason);
+    if (!output)
+        return fail(reason);
+    CaptureRun run(
+        ports, {options.inputs, options.filter, options.withheldInputs, options.end}, *output);
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &CaptureRun::stop);
+    QObject::connect(
+        &run, &CaptureRun::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    try {
+        run.start();
+    } catch (const PortError &error) {
+        return fail(error.description());
+    }
+    QCoreApplication::exec();
+    return captureStatus(run);
+}
+
+// The reply comes as the text log prints it, to standard output, as it arrives.
+std::unique_ptr<CaptureRun> startReply(const SendOptions &options,
+    const std::shared_ptr<PortSystem> &ports, std::unique_ptr<CaptureOutput> &output)
+{
+    QString reason;
+    output = CaptureOutput::open(
+        CaptureFormat::Text, QString(), options.replyInputs.isSeveral(), reason);
+    if (!output)
+        throw PortError(reason);
+    RunEnd end;
+    end.count = options.replyCount;
+    auto reply = std::make_unique<CaptureRun>(
+        ports, CaptureRun::Settings {options.replyInputs, {}, {}, end}, *output);
+    reply->start();
+    return reply;
+}
+
+int send(
+    const SendOptions &options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
+{
+    const QString unknown
+        = unknownNames({options.outputName}, ports->names(PortDirection::Output), "output")
+        + unknownNames(options.replyInputs.names, ports->names(PortDirection::Input), "input");
+    if (!unknown.isEmpty())
+        return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+    std::unique_ptr<CaptureOutput> replyOutput;
+    std::unique_ptr<CaptureRun> reply;
+    SendRun run(ports, options);
+    bool sent = false;
+    bool replied = false;
+    const auto quitWhenBothEnded = [&] {
+        if (sent && (!reply || replied))
+            QCoreApplication::quit();
+    };
+    try {
+        if (options.expectReply)
+            reply = startReply(options, ports, replyOutput);
+        run.start();
+    } catch (const PortError &error) {
+        return fail(error.description());
+    }
+    if (reply) {
+        QObject::connect(&stopSignals, &StopSignals::stopRequested, reply.get(), &CaptureRun::stop);
+        QObject::connect(
+            reply.get(), &CaptureRun::finished, qApp,
+            [&] {
+                replied = true;
+                quitWhenBothEnded();
+            },
+            Qt::QueuedConnection);
+    }
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &SendRun::stop);
+    QObject::connect(
+        &run, &SendRun::finished, qApp,
+        [&] {
+            sent = true;
+            if (reply && run.failure().isEmpty())
+                reply->endAfter(*options.expectReply);
+            else if (reply)
+                reply->stop();
+            quitWhenBothEnded();
+        },
+        Qt::QueuedConnection);
+    QCoreApplication::exec();
+    if (!run.failure().isEmpty())
+        return fail(run.failure());
+    if (reply && reply->taken() == 0)
+        return fail(QStringLiteral("No reply came within %1 seconds.")
+                        .arg(double(options.expectReply->count()) / 1000));
+    return reply ? captureStatus(*reply) : Done;
+}
+
+} // namespace
+
+int runTool(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const ToolLine::Parsed parsed = ToolLine::parse(arguments);
+    if (const auto *help = std::get_if<ToolLine::Help>(&parsed))
+        return say(stdout, help->text, Done);
+    if (const auto *refusal = std::get_if<ToolLine::Refusal>(&parsed))
+        return say(stderr, QStringLiteral("lumetra: ") + refusal->reason, Misused);
+
+    QCoreApplication app(argc, argv);
+    StopSignals stopSignals;
+    const auto ports = PortSystem::createDefault();
+    if (const auto *options = std::get_if<CaptureOptions>(&parsed))
+        return capture(*options, ports, stopSignals);
+    return send(std::get<SendOptions>(parsed), ports, stopSignals);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "filter/modFilter.h"
+#include "ports/InputChoice.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// What the words of the command line ask for, read and checked before any port is opened.
+
+enum class CaptureFormat : std::uint8_t { Text, Csv, JsonLines, MidiFile, SysEx, Capture };
+
+// When a run that takes traffic in ends, besides Ctrl+C.
+struct RunEnd
+{
+    std::optional<std::chrono::milliseconds> after;
+    std::optional<std::uint64_t> count; // messages taken
+};
+
+struct CaptureOptions
+{
+    InputChoice inputs;
+    CaptureFormat format = CaptureFormat::Text;
+    QString outputPath; // empty: standard output
+    modFilter::FilterChecks filter; // what is left out, as the Filter menu's check marks
+    QStringList withheldInputs; // inputs named in --filter: their traffic is left out
+    RunEnd end;
+};
+
+struct SendOptions
+{
+    QString outputName;
+    std::vector<QByteArray> messages; // each whole, as it goes on the wire
+    QString sysExPath; // a .syx file sent dump by dump
+    std::chrono::milliseconds pause {50}; // after each dump of the file
+    std::optional<std::chrono::milliseconds> repeatEvery; // the messages again at this rate
+    RunEnd repeatEnd; // of the repeats: how many rounds, or for how long
+    // With --expect-reply: what arrives on these inputs within the time is printed.
+    InputChoice replyInputs;
+    std::optional<std::chrono::milliseconds> expectReply;
+    std::optional<std::uint64_t> replyCount; // the reply is complete after this many
+};
