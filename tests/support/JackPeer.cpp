@@ -61,6 +61,12 @@ QStringList JackPeer::lumetraPorts(const QString &port) const
     return names;
 }
 
+bool JackPeer::isConnected(const QString &port) const
+{
+    jack_port_t *own = jack_port_by_name(m_client, fullName(port).toLocal8Bit().constData());
+    return own && jack_port_connected(own) > 0;
+}
+
 void JackPeer::send(const QString &port, const Bytes &message)
 {
     std::lock_guard lock(m_mutex);

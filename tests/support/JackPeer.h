@@ -36,6 +36,9 @@ public:
     void connect(const QString &from, const QString &to);
     // Full names of Lumetra's own ports called `port`, whatever its client is called.
     QStringList lumetraPorts(const QString &port) const;
+    // Whether another client's port is connected to this peer's port: a program started
+    // elsewhere is listening, or talking.
+    bool isConnected(const QString &port) const;
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
     // Makes the next cycle of this client run late by `delay`: the server's xrun.

@@ -1,6 +1,8 @@
 #include "LoadSender.h"
+#include "LogFormats.h"
 #include "LogVerifier.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QFile>
 #include <algorithm>
@@ -29,7 +31,8 @@ constexpr char Usage[] = R"(Usage:
       and the run begins once connected. Exit status 0 when every message went out on
       time, 1 when not, 2 on a bad command line.
   lumetra_loadgen verify LOG [--expect N] [--mix KIND] [--source NAME]
-      Checks that a log saved with "Save MIDI IN as Text" holds exactly the messages
+      Checks that a log saved with "Save MIDI IN as Text" (or written by lumetra
+      capture as text, JSON Lines or a capture file) holds exactly the messages
       of a run of that mix from the first one it holds (with --expect, the run's first
       N messages: "sent" of send). With --source, only the lines of that source in a
       log of several inputs ("[NAME] 90 3C 40") count.
@@ -195,9 +198,17 @@ int verify(const QStringList &arguments)
             qPrintable(log.fileName()), qPrintable(log.errorString()));
         return Misuse;
     }
+    LogFormats::AsLog asLog = LogFormats::asTrafficLog(log, parser.isSet("source"));
+    if (!asLog.reason.isEmpty()) {
+        std::fprintf(stderr, "lumetra_loadgen: cannot read \"%s\": %s\n",
+            qPrintable(log.fileName()), qPrintable(asLog.reason));
+        return Misuse;
+    }
+    QBuffer lines(&asLog.log);
+    lines.open(QIODevice::ReadOnly);
     const LogReport report = parser.isSet("source")
-        ? verifySourceOfLog(log, parser.value("source").toStdString(), mix, expected)
-        : verifyLog(log, mix, expected);
+        ? verifySourceOfLog(lines, parser.value("source").toStdString(), mix, expected)
+        : verifyLog(lines, mix, expected);
     std::fputs(report.text().c_str(), stdout);
     return report.passed() ? Success : Fault;
 }
