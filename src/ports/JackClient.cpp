@@ -325,6 +325,10 @@ int JackClient::process(jack_nframes_t frames, void *self)
     for (auto &slot : client->m_slots) {
         const int state = slot->state.load(std::memory_order_acquire);
         if (state == Retiring) {
+            // An output's buffer keeps what it held, and the server delivers that again in
+            // every cycle the port is not written: the last messages sent would go twice.
+            if (!slot->sink)
+                jack_midi_clear_buffer(jack_port_get_buffer(slot->port, frames));
             slot->state.store(Retired, std::memory_order_release);
         } else if (state == Active && slot->sink) {
             client->receiveInputs(frames, *slot);
