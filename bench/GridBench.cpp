@@ -53,7 +53,7 @@ static void BM_GridIngest(benchmark::State &state)
     EventGridModel model;
     for (auto _ : state) {
         sendNotes(output, Burst);
-        MessageDrain::drain(input, 0, false, model, std::chrono::hours(1));
+        MessageDrain::drain(input, 0, false, model.store(), {std::chrono::hours(1)});
         model.commit();
     }
     state.SetItemsProcessed(state.iterations() * Burst);
