@@ -19,9 +19,15 @@ struct Finished
     QString out, err;
 };
 
-Finished lumetra(const QStringList &arguments)
+// With `display` false, as on a machine without a window system.
+Finished lumetra(const QStringList &arguments, bool display = true)
 {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display)
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(LUMETRA_EXECUTABLE), arguments);
     process.waitForFinished(20000);
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -47,6 +53,24 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
             "lumetra: There is no MIDI input named \"No Such Device\""},
         {{"--in", ""}, 2, "", "lumetra: '--in' needs a device name"},
         {{"--in=Lumetra Loopback", "--out="}, 2, "", "lumetra: '--out' needs a device name"},
+        {{"bogus"}, 2, "", "lumetra: There is no word 'bogus': capture, send or help"},
+        {{"help", "bogus"}, 2, "", "lumetra: There is no word 'bogus'."},
+        {{"capture", "--bogus"}, 2, "", "lumetra: Unknown option 'bogus'.\nUsage: lumetra capture"},
+        {{"capture", "--in", "Lumetra Loopback", "--format", "xml"}, 2, "",
+            "lumetra: Unknown format 'xml'"},
+        {{"capture", "--in", "No Such Device"}, 2, "",
+            "lumetra: There is no MIDI input named \"No Such Device\""},
+        {{"capture", "--in", "Lumetra Loopback", "--filter", "Nothing"}, 2, "",
+            "lumetra: 'Nothing' is no filter word and no input's name"},
+        {{"capture", "--in", "Lumetra Loopback", "--count", "0"}, 2, "",
+            "lumetra: '--count' takes a whole number from 1"},
+        {{"send", "--out", "Lumetra Loopback"}, 2, "",
+            "lumetra: send takes messages or '--file', one of the two."},
+        {{"send", "--out", "Lumetra Loopback", "90 3G"}, 2, "", "lumetra: '90 3G': "},
+        {{"send", "--out", "Lumetra Loopback", "--expect-reply", "1", "90 3C 7F"}, 2, "",
+            "lumetra: '--in' and '--expect-reply' go together."},
+        {{"send", "--out", "Lumetra Loopback", "--file", "/nonexistent.syx"}, 1, "",
+            "lumetra: \"/nonexistent.syx\" cannot be read"},
     };
     for (const Case &c : cases) {
         const Finished run = lumetra(c.arguments);
@@ -54,6 +78,17 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
         EXPECT_EQ(run.out, c.out) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(c.errStart)) << run.err.toStdString();
     }
+    // Without a display the window says so; the words need none.
+    const Finished windowless = lumetra({}, false);
+    EXPECT_EQ(windowless.status, 1);
+    EXPECT_TRUE(windowless.err.contains("the window needs a display"))
+        << windowless.err.toStdString();
+    for (const char *word : {"capture", "send", "help"}) {
+        const Finished help = lumetra({"help", word}, false);
+        EXPECT_EQ(help.status, 0) << word;
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: lumetra ") + word)) << word;
+    }
+    EXPECT_TRUE(lumetra({"help"}, false).out.contains("lumetra capture --in NAME"));
     const Finished help = lumetra({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char *option :

@@ -1,7 +1,11 @@
 #include "loadgen/LogVerifier.h"
 
 #include "capture/CaptureStore.h"
+#include "capture/CaptureWriter.h"
+#include "capture/TaskProgress.h"
+#include "export/JsonLines.h"
 #include "export/TrafficLog.h"
+#include "loadgen/LogFormats.h"
 #include "loadgen/LogLine.h"
 
 #include <QBuffer>
@@ -150,20 +154,26 @@ TEST(LogVerifier, AnAlteredLineIsReportedAsSuchAndNotAlsoAsMissing)
     }
 }
 
-// Two runs interleaved in the log of two inputs: each source is checked on its own lines.
-TEST(LogVerifier, ChecksOneSourceOfALogOfSeveralInputs)
+// Two runs of 100 interleaved as two inputs store them; the second lost message 42.
+void twoInputs(CaptureStore &rows)
 {
-    CaptureStore rows;
     const CaptureStore::Source sources[] = {rows.sourceNamed("A"), rows.sourceNamed("B [2]")};
     std::vector<std::uint8_t> message(SysExSize);
     for (std::uint64_t place = 0; place < 100; ++place) {
         for (const CaptureStore::Source source : sources) {
             if (source == sources[1] && place == 42)
-                continue; // lost from the second input only
+                continue;
             const std::size_t size = writeMessage(Mix::Mixed, place, SysExSize, message);
             rows.append(Origin::Received, source, 0, std::span(message).first(size));
         }
     }
+}
+
+// Each source of a log of two inputs is checked on its own lines.
+TEST(LogVerifier, ChecksOneSourceOfALogOfSeveralInputs)
+{
+    CaptureStore rows;
+    twoInputs(rows);
     QBuffer log;
     log.open(QIODevice::ReadWrite);
     TrafficLog::write(rows, TrafficLog::Rows::IncomingOnly, log);
@@ -176,4 +186,34 @@ TEST(LogVerifier, ChecksOneSourceOfALogOfSeveralInputs)
     EXPECT_EQ(second.faults[LogReport::Missing], 1u) << second.text();
     EXPECT_EQ(second.numbered + second.realTime, 99u);
     EXPECT_FALSE(verify("C").passed()) << "a source with no line holds nothing of the run";
+}
+
+// What `lumetra capture` writes as JSON Lines or a capture file is checked as its log is.
+TEST(LogVerifier, ReadsJsonLinesAndCaptureFilesAsLogs)
+{
+    CaptureStore rows;
+    twoInputs(rows);
+    for (const bool json : {true, false}) {
+        QBuffer file;
+        file.open(QIODevice::ReadWrite);
+        TaskProgress progress;
+        ASSERT_TRUE(json ? JsonLines::Writer(MessageDetails::MiddleC::C4).writeRows(rows, 0, file)
+                         : CaptureWriter::write(rows, file, progress));
+        if (json) // a line the check cannot read as a message
+            file.write(R"({"source":"A","stamp_us":0,"bytes":"90 3","kind":"","details":""})"
+                       "\n");
+        file.seek(0);
+        LogFormats::AsLog asLog = LogFormats::asTrafficLog(file, true);
+        ASSERT_TRUE(asLog.reason.isEmpty()) << asLog.reason.toStdString();
+        QBuffer log(&asLog.log);
+        log.open(QIODevice::ReadOnly);
+        const auto verify = [&](const std::string &source) {
+            log.seek(0);
+            return verifySourceOfLog(log, source, Mix::Mixed, 100);
+        };
+        const LogReport first = verify("A");
+        EXPECT_EQ(first.faults[LogReport::Altered], json ? 1u : 0u) << first.text();
+        EXPECT_EQ(first.numbered + first.realTime, 100u) << first.text();
+        EXPECT_EQ(verify("B [2]").faults[LogReport::Missing], 1u) << verify("B [2]").text();
+    }
 }
