@@ -63,10 +63,6 @@ bool Writer::writeHeader(QIODevice &out)
 bool Writer::writeRows(const CaptureStore &rows, std::size_t first, QIODevice &out)
 {
     BlockWriter block(out);
-    if (m_withSources && (m_sourceNames.empty() || m_namedSources != rows.sourceCount())) {
-        m_sourceNames = ExportFile::namesOfSources(rows);
-        m_namedSources = rows.sourceCount();
-    }
     for (std::size_t row = first; row < rows.size(); ++row) {
         appendLine(block, rows, row);
         if (!block.flushWhenFull())
@@ -98,7 +94,7 @@ void Writer::appendLine(BlockWriter &block, const CaptureStore &rows, std::size_
     appendField(block, m_details.of(message));
     if (m_withSources) {
         block.append(',');
-        appendField(block, m_sourceNames[message.source]);
+        appendField(block, m_sourceNames.of(rows)[message.source]);
     }
     block.append("\r\n");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DetailsText.h"
+#include "ExportFile.h"
 #include "monitor/MessageDetails.h"
 #include "monitor/TimeOfDay.h"
 
@@ -39,8 +40,7 @@ private:
     DetailsText m_details;
     TimeOfDay m_timeOfDay;
     const bool m_withSources;
-    std::vector<std::string> m_sourceNames; // by source, when with sources
-    std::size_t m_namedSources = 0; // how many sources the store had when they were named
+    ExportFile::SourceNames m_sourceNames;
     std::string m_text;
 };
 

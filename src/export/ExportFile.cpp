@@ -17,6 +17,22 @@ std::vector<std::string> namesOfSources(const CaptureStore &rows)
     return names;
 }
 
+SourceNames::SourceNames(Shape shape)
+    : m_shape(std::move(shape))
+{ }
+
+const std::vector<std::string> &SourceNames::of(const CaptureStore &rows)
+{
+    if (m_names.empty() || m_named != rows.sourceCount()) {
+        m_names = namesOfSources(rows);
+        if (m_shape)
+            for (std::string &name : m_names)
+                name = m_shape(name);
+        m_named = rows.sourceCount();
+    }
+    return m_names;
+}
+
 QString countOf(std::size_t count, const QString &singular, const QString &plural)
 {
     return QString::number(count) + ' ' + (count == 1 ? singular : plural);

@@ -47,6 +47,23 @@ std::vector<std::string> namesOfSeveralSources(const CaptureStore &rows);
 // The name of each source in UTF-8, by source, whether rows came from it or not.
 std::vector<std::string> namesOfSources(const CaptureStore &rows);
 
+// The names of a store's sources, in UTF-8 and shaped as a writer writes them, named again
+// only when the store has new sources: for a writer called as rows come.
+class SourceNames
+{
+public:
+    using Shape = std::function<std::string(const std::string &name)>;
+    explicit SourceNames(Shape shape = {});
+
+    // By source.
+    const std::vector<std::string> &of(const CaptureStore &rows);
+
+private:
+    Shape m_shape;
+    std::vector<std::string> m_names;
+    std::size_t m_named = 0; // how many sources the store had when they were named
+};
+
 // "1 SysEx message", "12 SysEx messages".
 QString countOf(std::size_t count, const QString &singular, const QString &plural);
 

@@ -28,17 +28,13 @@ std::string jsonString(std::string_view text)
 
 Writer::Writer(MessageDetails::MiddleC middleC)
     : m_details(middleC)
+    , m_sourceNames(jsonString)
 { }
 
 bool Writer::writeRows(const CaptureStore &rows, std::size_t first, QIODevice &out)
 {
     BlockWriter block(out);
-    if (m_sourceNames.empty() || m_namedSources != rows.sourceCount()) {
-        m_sourceNames = ExportFile::namesOfSources(rows);
-        for (std::string &name : m_sourceNames)
-            name = jsonString(name);
-        m_namedSources = rows.sourceCount();
-    }
+    m_sourceNames.of(rows);
     for (std::size_t row = first; row < rows.size(); ++row) {
         appendLine(block, rows, row);
         if (!block.flushWhenFull())
@@ -51,7 +47,7 @@ void Writer::appendLine(BlockWriter &block, const CaptureStore &rows, std::size_
 {
     const CapturedMessage message = rows.at(row);
     m_text = "{\"source\":";
-    m_text += m_sourceNames[message.source];
+    m_text += m_sourceNames.of(rows)[message.source];
     m_text += ",\"stamp_us\":";
     m_text += std::to_string(message.stampUs);
     m_text += ",\"bytes\":\"";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DetailsText.h"
+#include "ExportFile.h"
 #include "monitor/MessageDetails.h"
 
 #include <cstddef>
@@ -32,8 +33,7 @@ private:
     void appendLine(BlockWriter &block, const CaptureStore &rows, std::size_t row);
 
     DetailsText m_details;
-    std::vector<std::string> m_sourceNames; // by source, as JSON strings
-    std::size_t m_namedSources = 0; // how many sources the store had when they were named
+    ExportFile::SourceNames m_sourceNames; // as JSON strings
     std::string m_text;
 };
 

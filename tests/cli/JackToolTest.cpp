@@ -49,14 +49,28 @@ const Bytes NoteOn {0x90, 0x3C, 0x7F};
 const Bytes Volume {0xB0, 0x07, 0x64};
 const Bytes Dump {0xF0, 0x7D, 0x01, 0xF7};
 
+// A peer for Lumetra to capture from ("out") and send to ("in").
+struct JackTool : testing::Test
+{
+    std::optional<JackPeer> peer;
+    QTemporaryDir folder;
+
+    void SetUp() override
+    {
+        REQUIRE_JACK_OR_SKIP();
+        peer.emplace("CliPeer");
+        peer->addPort("out", true);
+        peer->addPort("in", false);
+    }
+};
+
 } // namespace
 
-TEST(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
+using JackCapture = JackTool;
+using JackSend = JackTool;
+
+TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
 {
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("CliCapture");
-    peer.addPort("out", true);
-    QTemporaryDir folder;
     const QString file = folder.filePath("take");
     const struct
     {
@@ -66,20 +80,20 @@ TEST(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
     } cases[] = {
         {"text", false, "90 3C 7F\r\nB0 07 64\r\nF0 7D 01 F7 \r\n"},
         {"jsonl", false,
-            R"({"source":"JACK: CliCapture:out","stamp_us":)"}, // then the stamp, checked below
+            R"({"source":"JACK: CliPeer:out","stamp_us":)"}, // then the stamp, checked below
         {"csv", false, "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day"},
         {"syx", true, "\xF0\x7D\x01\xF7"}, {"midi", true, "MThd"},
         {"capture", true, ""}, // read back below
     };
     for (const auto &c : cases) {
         QStringList arguments {
-            "capture", "--in", "JACK: CliCapture:out", "--format", c.format, "--count", "3"};
+            "capture", "--in", "JACK: CliPeer:out", "--format", c.format, "--count", "3"};
         if (c.toFile)
             arguments << "-o" << file;
         Tool tool(arguments);
-        ASSERT_TRUE(connectedWithin(peer, "out")) << c.format;
+        ASSERT_TRUE(connectedWithin(*peer, "out")) << c.format;
         for (const Bytes &message : {NoteOn, Volume, Dump})
-            peer.send("out", message);
+            peer->send("out", message);
         ASSERT_TRUE(tool.ended()) << c.format;
         EXPECT_EQ(tool.process.exitCode(), 0) << c.format << tool.err().toStdString();
         const QByteArray written = c.toFile ? readFile(file) : tool.out();
@@ -104,34 +118,27 @@ TEST(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
     }
 }
 
-TEST(JackCapture, FilterWordsLeaveOutWhatTheyName)
+TEST_F(JackCapture, FilterWordsLeaveOutWhatTheyName)
 {
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("CliFilter");
-    peer.addPort("out", true);
-    Tool tool({"capture", "--in", "JACK: CliFilter:out", "--filter", "note-on,sysex", "--filter",
-        "2", "--count", "1"});
-    ASSERT_TRUE(connectedWithin(peer, "out"));
+    Tool tool({"capture", "--in", "JACK: CliPeer:out", "--filter", "note-on,sysex", "--filter", "2",
+        "--count", "1"});
+    ASSERT_TRUE(connectedWithin(*peer, "out"));
     for (const Bytes &message : {NoteOn, Dump, Bytes {0xB1, 0x07, 0x01}, Volume})
-        peer.send("out", message);
+        peer->send("out", message);
     ASSERT_TRUE(tool.ended());
     EXPECT_EQ(tool.out(), "B0 07 64\r\n") << "note on, SysEx and channel 2 left out";
 }
 
-TEST(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
+TEST_F(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
 {
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("CliStop");
-    peer.addPort("out", true);
-    QTemporaryDir folder;
     const QString log = folder.filePath("take.txt");
     {
-        Tool tool({"capture", "--in", "JACK: CliStop:out", "-o", log});
-        ASSERT_TRUE(connectedWithin(peer, "out"));
-        peer.send("out", NoteOn);
+        Tool tool({"capture", "--in", "JACK: CliPeer:out", "-o", log});
+        ASSERT_TRUE(connectedWithin(*peer, "out"));
+        peer->send("out", NoteOn);
         ASSERT_TRUE(QTest::qWaitFor([&] { return readFile(log) == "90 3C 7F\r\n"; }, 5000))
             << "streamed to the file as it came";
-        peer.send("out", Volume);
+        peer->send("out", Volume);
         ASSERT_TRUE(QTest::qWaitFor([&] { return readFile(log).size() > 10; }, 5000));
         tool.signal(SIGINT);
         ASSERT_TRUE(tool.ended());
@@ -143,8 +150,8 @@ TEST(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
         // A whole format on SIGTERM with nothing received: a capture of no rows, not a
         // half-written file.
         const QString take = folder.filePath("take.lmc");
-        Tool tool({"capture", "--in", "JACK: CliStop:out", "--format", "capture", "-o", take});
-        ASSERT_TRUE(connectedWithin(peer, "out"));
+        Tool tool({"capture", "--in", "JACK: CliPeer:out", "--format", "capture", "-o", take});
+        ASSERT_TRUE(connectedWithin(*peer, "out"));
         tool.signal(SIGTERM);
         ASSERT_TRUE(tool.ended());
         EXPECT_EQ(tool.process.exitCode(), 0) << tool.err().toStdString();
@@ -155,22 +162,18 @@ TEST(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
     }
     // head takes a line and goes; true goes before anything is written.
     for (const QString reader : {"head -n 1", "true"}) {
-        Tool tool({"capture", "--in", "JACK: CliStop:out"}, reader);
-        ASSERT_TRUE(connectedWithin(peer, "out"));
+        Tool tool({"capture", "--in", "JACK: CliPeer:out"}, reader);
+        ASSERT_TRUE(connectedWithin(*peer, "out"));
         for (const Bytes &message : {NoteOn, Volume})
-            peer.send("out", message);
+            peer->send("out", message);
         ASSERT_TRUE(tool.ended()) << reader.toStdString();
         EXPECT_EQ(tool.process.exitCode(), 0) << tool.err().toStdString();
         EXPECT_EQ(tool.out(), reader == "true" ? "" : "90 3C 7F\r\n");
     }
 }
 
-TEST(JackSend, SendsMessagesAFileAndRepeatsThenExits)
+TEST_F(JackSend, SendsMessagesAFileAndRepeatsThenExits)
 {
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("CliSend");
-    peer.addPort("in", false);
-    QTemporaryDir folder;
     const QString dumps = writeFile(
         folder.filePath("dumps.syx"), QByteArray("\xF0\x7D\x01\xF7\xF0\x7D\x02\xF7", 8));
     const struct
@@ -183,46 +186,38 @@ TEST(JackSend, SendsMessagesAFileAndRepeatsThenExits)
         {{"--repeat", "5", "--count", "3", "C0 05"}, {{0xC0, 0x05}, {0xC0, 0x05}, {0xC0, 0x05}}},
     };
     for (const auto &c : cases) {
-        const std::size_t before = peer.received().size();
-        Tool tool(QStringList {"send", "--out", "JACK: CliSend:in"} + c.arguments);
+        const std::size_t before = peer->received().size();
+        Tool tool(QStringList {"send", "--out", "JACK: CliPeer:in"} + c.arguments);
         ASSERT_TRUE(tool.ended());
         EXPECT_EQ(tool.process.exitCode(), 0) << tool.err().toStdString();
         // Everything went out before the program closed its port.
-        const std::vector<Bytes> received = peer.received();
+        const std::vector<Bytes> received = peer->received();
         EXPECT_EQ(
             std::vector(received.begin() + std::ptrdiff_t(before), received.end()), c.received)
             << c.arguments.join(' ').toStdString();
     }
 }
 
-TEST(JackSend, AFailedSendExitsWithThePortsReason)
+TEST_F(JackSend, AFailedSendExitsWithThePortsReason)
 {
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("CliRefuse");
-    peer.addPort("in", false);
-    QTemporaryDir folder;
     const QString huge = writeFile(folder.filePath("huge.syx"), sysExOf(1 << 20));
-    Tool tool({"send", "--out", "JACK: CliRefuse:in", "--file", huge});
+    Tool tool({"send", "--out", "JACK: CliPeer:in", "--file", huge});
     ASSERT_TRUE(tool.ended());
     EXPECT_EQ(tool.process.exitCode(), 1);
     EXPECT_TRUE(tool.err().contains("more than this output can carry")) << tool.err().toStdString();
 }
 
-TEST(JackSend, ExpectReplyPrintsWhatCameBackOrFailsWithoutIt)
+TEST_F(JackSend, ExpectReplyPrintsWhatCameBackOrFailsWithoutIt)
 {
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("CliReply");
-    peer.addPort("in", false);
-    peer.addPort("out", true);
     const Bytes request {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     const Bytes identity {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x7D, 0xF7};
     for (const bool answers : {true, false}) {
-        Tool tool({"send", "--out", "JACK: CliReply:in", "--in", "JACK: CliReply:out",
+        Tool tool({"send", "--out", "JACK: CliPeer:in", "--in", "JACK: CliPeer:out",
             "--expect-reply", "0.5", "--reply-count", "1", "F0 7E 7F 06 01 F7"});
         if (answers) {
             ASSERT_TRUE(QTest::qWaitFor(
-                [&] { return peer.received() == std::vector<Bytes> {request}; }, 5000));
-            peer.send("out", identity);
+                [&] { return peer->received() == std::vector<Bytes> {request}; }, 5000));
+            peer->send("out", identity);
         }
         ASSERT_TRUE(tool.ended());
         EXPECT_EQ(tool.process.exitCode(), answers ? 0 : 1) << tool.err().toStdString();
