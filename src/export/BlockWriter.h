@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstddef>
 #include <string_view>
 
 class QIODevice;
@@ -22,6 +23,20 @@ public:
     bool flushWhenFull() { return m_block.size() < BlockSize || flush(); }
     // Hands over whatever is gathered; false when the device refused the write.
     bool flush();
+
+    // Appends rows `first` to `end` through `appendRow(block, row)` and hands the blocks
+    // over as they fill; false when the device refused a write.
+    template<typename AppendRow>
+    static bool writeEach(QIODevice &out, std::size_t first, std::size_t end, AppendRow appendRow)
+    {
+        BlockWriter block(out);
+        for (std::size_t row = first; row < end; ++row) {
+            appendRow(block, row);
+            if (!block.flushWhenFull())
+                return false;
+        }
+        return block.flush();
+    }
 
 private:
     QIODevice &m_out;

@@ -33,14 +33,8 @@ Writer::Writer(MessageDetails::MiddleC middleC)
 
 bool Writer::writeRows(const CaptureStore &rows, std::size_t first, QIODevice &out)
 {
-    BlockWriter block(out);
-    m_sourceNames.of(rows);
-    for (std::size_t row = first; row < rows.size(); ++row) {
-        appendLine(block, rows, row);
-        if (!block.flushWhenFull())
-            return false;
-    }
-    return block.flush();
+    return BlockWriter::writeEach(out, first, rows.size(),
+        [&](BlockWriter &block, std::size_t row) { appendLine(block, rows, row); });
 }
 
 void Writer::appendLine(BlockWriter &block, const CaptureStore &rows, std::size_t row)
