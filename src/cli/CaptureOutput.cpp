@@ -10,6 +10,7 @@
 #include "export/TrafficLog.h"
 #include "files/SafeFile.h"
 
+#include <QFileInfo>
 #include <unistd.h>
 
 namespace {
@@ -69,7 +70,7 @@ std::unique_ptr<CaptureOutput> CaptureOutput::open(
     const bool streams = bool(stream.rows);
     std::unique_ptr<CaptureOutput> output(
         new CaptureOutput(path, std::move(stream), streams ? WriteWhole() : wholeWriter(format)));
-    if (output->streams() && !output->openStream()) {
+    if (output->streams() ? !output->openStream() : !output->canWriteAtEnd()) {
         reason = output->reason();
         return nullptr;
     }
@@ -92,6 +93,17 @@ bool CaptureOutput::openStream()
     if (opened && (!m_stream.header || m_stream.header(m_out)))
         return true;
     return failed(m_out.errorString());
+}
+
+// A file written at the end goes beside its place first (SafeFile): a folder that takes no
+// file is said now, not after a run of hours.
+bool CaptureOutput::canWriteAtEnd()
+{
+    if (m_path.isEmpty())
+        return true;
+    const QFileInfo folder(QFileInfo(m_path).absolutePath());
+    return (folder.isDir() && folder.isWritable())
+        || failed(QStringLiteral("its folder is not there or takes no files"));
 }
 
 bool CaptureOutput::rowsStored(const CaptureStore &store, std::size_t first)

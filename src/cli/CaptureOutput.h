@@ -47,6 +47,7 @@ public:
 private:
     CaptureOutput(QString path, Stream stream, WriteWhole writeWhole);
     bool openStream();
+    bool canWriteAtEnd();
     bool failed(const QString &why);
 
     const QString m_path; // empty: standard output

@@ -53,7 +53,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Lumetra shows every MIDI message that arrives on the inputs it watches as a decoded row, "
-        "and sends the messages you type to one output."));
+        "and sends the messages you type to one output. Without a window, 'lumetra capture' "
+        "and 'lumetra send' do this from a script (see lumetra help)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),

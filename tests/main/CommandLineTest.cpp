@@ -71,6 +71,8 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
             "lumetra: '--in' and '--expect-reply' go together."},
         {{"send", "--out", "Lumetra Loopback", "--file", "/nonexistent.syx"}, 1, "",
             "lumetra: \"/nonexistent.syx\" cannot be read"},
+        {{"capture", "--in", "Lumetra Loopback", "--format", "midi", "-o", "/nonexistent/a.mid"}, 1,
+            "", "lumetra: Cannot write \"/nonexistent/a.mid\": its folder is not there"},
     };
     for (const Case &c : cases) {
         const Finished run = lumetra(c.arguments);
