@@ -39,10 +39,14 @@ struct Tool
     void signal(int number) { ::kill(pid_t(process.processId()), number); }
 };
 
-// A peer port that Lumetra's own port was connected to.
+// A peer port that Lumetra's own port was connected to, the server's graph switched to it:
+// the connection is seen a cycle before traffic passes.
 bool connectedWithin(JackPeer &peer, const QString &port)
 {
-    return QTest::qWaitFor([&] { return peer.isConnected(port); }, 5000);
+    if (!QTest::qWaitFor([&] { return peer.isConnected(port); }, 5000))
+        return false;
+    const std::uint64_t seenIn = peer.cycles();
+    return QTest::qWaitFor([&] { return peer.cycles() > seenIn + 1; }, 5000);
 }
 
 const Bytes NoteOn {0x90, 0x3C, 0x7F};

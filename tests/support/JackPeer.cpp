@@ -85,6 +85,7 @@ std::vector<JackPeer::Bytes> JackPeer::received()
 int JackPeer::process(jack_nframes_t frames, void *self)
 {
     auto *peer = static_cast<JackPeer *>(self);
+    ++peer->m_cycles;
     std::this_thread::sleep_for(std::chrono::milliseconds(peer->m_stall.exchange(0)));
     std::lock_guard lock(peer->m_mutex);
     for (auto &port : peer->m_ports) {

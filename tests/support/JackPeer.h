@@ -39,6 +39,9 @@ public:
     // Whether another client's port is connected to this peer's port: a program started
     // elsewhere is listening, or talking.
     bool isConnected(const QString &port) const;
+    // Cycles this client ran: a connection seen now carries traffic from the cycle after
+    // the one that runs now.
+    std::uint64_t cycles() const { return m_cycles.load(); }
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
     // Makes the next cycle of this client run late by `delay`: the server's xrun.
@@ -60,4 +63,5 @@ private:
     std::vector<std::unique_ptr<Port>> m_ports; // guarded by m_mutex
     std::vector<Bytes> m_received; // guarded by m_mutex
     std::atomic<std::chrono::milliseconds::rep> m_stall {0};
+    std::atomic<std::uint64_t> m_cycles {0};
 };
