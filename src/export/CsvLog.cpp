@@ -8,6 +8,7 @@
 #include "monitor/TimeOfDay.h"
 
 #include <algorithm>
+#include <charconv>
 #include <memory>
 #include <string_view>
 
@@ -77,7 +78,7 @@ namespace {
             block.append(title);
             block.append(',');
         }
-        block.append("Time of Day,Details\r\n");
+        block.append("Time of Day,Details,Capture Microseconds\r\n");
     }
 
     struct LineWriter
@@ -110,6 +111,10 @@ namespace {
         block.append(text);
         block.append(',');
         appendField(block, line.details.of(message));
+        block.append(',');
+        char stamp[24];
+        block.append(std::string_view(
+            stamp, std::to_chars(stamp, stamp + sizeof stamp, message.stampUs).ptr));
         block.append("\r\n");
     }
 

@@ -9,8 +9,10 @@ class CaptureStore;
 
 // The grid as comma-separated values for a spreadsheet: a header line, then one line per
 // row with its seven cells as the grid holds them, then "Time of Day" and "Details" as the
-// view would show them whatever it shows now; CR LF line ends, UTF-8. A field holding a
-// comma, a quote, CR or LF is quoted, its quotes doubled.
+// view would show them whatever it shows now, and last the row's stamp in microseconds since
+// the capture began (sent rows too); CR LF line ends, UTF-8. A field holding a comma, a
+// quote, CR or LF is quoted, its quotes doubled. The stamp comes last so that readers of the
+// older columns find them where they were.
 namespace CsvLog {
 
 // Writes in large blocks; false when the device refused a write (its errorString() says why).
