@@ -5,6 +5,7 @@
 #include "FindBar.h"
 #include "TrafficStatus.h"
 #include "ViewMenu.h"
+#include "timing/TimingReadout.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -23,6 +24,7 @@ ViewControls::ViewControls(const Wiring &wiring, QObject *parent)
     , m_wiring(wiring)
     , m_findBar(new FindBar(wiring.grid, &wiring.client))
     , m_status(new TrafficStatus(wiring.statusBar, wiring.grid, wiring.input, this))
+    , m_timing(new TimingReadout(wiring.rows.store(), wiring.statusBar, &wiring.client))
 {
     m_wiring.pauseButton.setText(PauseCaption);
     connect(m_findBar, &FindBar::visibilityChanged, this, [this] { m_wiring.layOut(); });
@@ -37,6 +39,7 @@ void ViewControls::fillMenu(QMenu *menu)
     connect(m_menu, &ViewMenu::findAsked, m_findBar, &FindBar::open);
     connect(m_menu, &ViewMenu::findNextAsked, m_findBar, &FindBar::findNext);
     connect(m_menu, &ViewMenu::findPreviousAsked, m_findBar, &FindBar::findPrevious);
+    connect(m_menu, &ViewMenu::timingPanelAsked, m_timing, &TimingReadout::showPanel);
     showSettings(m_menu->settings());
 }
 
@@ -69,9 +72,11 @@ void ViewControls::pause(bool paused)
 void ViewControls::arrived(int messages)
 {
     m_status->arrived(messages);
+    m_timing->rowsChanged();
 }
 
 void ViewControls::refresh()
 {
     m_status->refresh();
+    m_timing->rowsChanged();
 }

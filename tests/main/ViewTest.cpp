@@ -120,6 +120,18 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     EXPECT_TRUE(reads(w, "lblRows", "1 rows"));
     EXPECT_TRUE(reads(w, "lblRate", "1 msg/s"));
     EXPECT_TRUE(reads(w, "lblDroppedCount", "0 dropped"));
+
+    auto *timing = w.find<QLabel>("lblTiming");
+    EXPECT_TRUE(timing->isHidden()) << "no clock, no timing readout";
+    w.send({0xFA});
+    w.send({0xF8});
+    w.send({0xF8});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timing->text().contains(" BPM"); }, 1000));
+    EXPECT_TRUE(timing->text().endsWith("Started 1:1:1")) << timing->text().toStdString();
+    w.toggle("mnuTimingPanel");
+    EXPECT_TRUE(w.find<QWidget>("frmTiming")->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timing->isHidden(); }, 3000))
+        << "the readout goes when the clock stops";
 }
 
 // A find through millions of rows goes on between the window's other work; a new search or
