@@ -23,23 +23,28 @@ namespace {
             out.append(char(value >> shift));
     }
 
-    // The time line of the received rows in milliseconds. It never runs backwards: the
-    // stamps restart from zero when the input is switched.
+    // The time line of the received rows in microseconds, and so in ticks. It never runs
+    // backwards: the stamps restart from zero when the input is switched. Ticks are rounded
+    // from the whole time line, so that rounding errors do not add up from row to row.
     class TimeLine
     {
     public:
-        std::int64_t advanceTo(std::int64_t stamp)
+        std::int64_t advanceTo(std::int64_t stampUs)
         {
-            if (m_lastStamp)
-                m_now += std::max<std::int64_t>(0, stamp - *m_lastStamp);
-            m_lastStamp = stamp;
-            return m_now;
+            if (m_lastStampUs)
+                m_nowUs += std::max<std::int64_t>(0, stampUs - *m_lastStampUs);
+            m_lastStampUs = stampUs;
+            return ticks();
         }
-        std::int64_t now() const { return m_now; }
+        std::int64_t ticks() const
+        {
+            return (m_nowUs * TicksPerQuarter + MicrosecondsPerQuarter / 2)
+                / MicrosecondsPerQuarter;
+        }
 
     private:
-        std::optional<std::int64_t> m_lastStamp;
-        std::int64_t m_now = 0;
+        std::optional<std::int64_t> m_lastStampUs;
+        std::int64_t m_nowUs = 0;
     };
 
     // The track's events, built in memory because the chunk states its length first.
@@ -209,9 +214,9 @@ std::optional<Counts> write(const CaptureStore &rows, QIODevice &out)
             ++counts.sent;
             continue;
         }
-        add(track, counts, timeLine.advanceTo(*rows.portMs(i)), message.bytes);
+        add(track, counts, timeLine.advanceTo(*rows.portUs(i)), message.bytes);
     }
-    track.addMeta(timeLine.now(), EndOfTrackEvent, {});
+    track.addMeta(timeLine.ticks(), EndOfTrackEvent, {});
     const QByteArray header = headerChunk(std::size_t(track.bytes().size()));
     if (!SafeFile::writeAll(out, header) || !SafeFile::writeAll(out, track.bytes()))
         return std::nullopt;

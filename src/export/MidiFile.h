@@ -11,8 +11,8 @@ class QIODevice;
 class CaptureStore;
 
 // The received traffic as a one-track MIDI file that a sequencer can open: ticks are
-// milliseconds (500 ticks a quarter note at 120 BPM), so the file plays the messages back
-// with the gaps they arrived with.
+// milliseconds (500 ticks a quarter note at 120 BPM), rounded from the stamps' microseconds,
+// so the file plays the messages back with the gaps they arrived with.
 namespace MidiFile {
 
 constexpr int TicksPerQuarter = 500;
