@@ -5,6 +5,7 @@
 #include "FindBar.h"
 #include "TrafficStatus.h"
 #include "ViewMenu.h"
+#include "timing/IntervalDialog.h"
 #include "timing/TimingReadout.h"
 
 #include <QHeaderView>
@@ -40,6 +41,7 @@ void ViewControls::fillMenu(QMenu *menu)
     connect(m_menu, &ViewMenu::findNextAsked, m_findBar, &FindBar::findNext);
     connect(m_menu, &ViewMenu::findPreviousAsked, m_findBar, &FindBar::findPrevious);
     connect(m_menu, &ViewMenu::timingPanelAsked, m_timing, &TimingReadout::showPanel);
+    connect(m_menu, &ViewMenu::intervalStatisticsAsked, this, &ViewControls::showIntervals);
     showSettings(m_menu->settings());
 }
 
@@ -60,6 +62,22 @@ void ViewControls::showSettings(const ViewSettings &settings)
     if (settings.details)
         view.horizontalHeader()->resizeSection(EventGridModel::DetailsColumn,
             view.fontMetrics().averageCharWidth() * DetailsColumnCharacters);
+}
+
+// For the kind, channel and source of the first selected row, or else of the last row.
+void ViewControls::showIntervals()
+{
+    const CaptureStore &rows = m_wiring.rows.store();
+    if (!m_intervals)
+        m_intervals = new IntervalDialog(rows, &m_wiring.client);
+    const std::vector<std::size_t> selected = m_wiring.grid.selectedRows();
+    IntervalStatistics::Selection selection;
+    if (!selected.empty() || rows.size() > 0)
+        selection = IntervalStatistics::Selection::of(
+            rows.at(selected.empty() ? rows.size() - 1 : selected.front()));
+    m_intervals->measureFor(selection);
+    m_intervals->show();
+    m_intervals->raise();
 }
 
 void ViewControls::pause(bool paused)

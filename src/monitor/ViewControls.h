@@ -8,6 +8,7 @@
 class EventGrid;
 class EventGridModel;
 class FindBar;
+class IntervalDialog;
 class MIDIInput;
 class QMenu;
 class QPushButton;
@@ -51,10 +52,12 @@ public:
 private:
     void showSettings(const ViewSettings &settings);
     void pause(bool paused);
+    void showIntervals();
 
     Wiring m_wiring;
     ViewMenu *m_menu = nullptr;
     FindBar *m_findBar;
     TrafficStatus *m_status;
     TimingReadout *m_timing;
+    IntervalDialog *m_intervals = nullptr; // made when first asked for
 };

@@ -3,6 +3,9 @@
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -132,6 +135,12 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     EXPECT_TRUE(w.find<QWidget>("frmTiming")->isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return timing->isHidden(); }, 3000))
         << "the readout goes when the clock stops";
+
+    w.grid()->selectRow(2); // a clock pulse
+    w.toggle("mnuIntervalStatistics");
+    EXPECT_EQ(w.find<QComboBox>("cboIntervalKind")->currentText(), "Timing Clock");
+    w.find<QPushButton>("btnCopyIntervals")->click();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Intervals\t1\n"));
 }
 
 // A find through millions of rows goes on between the window's other work; a new search or
