@@ -17,35 +17,9 @@ namespace {
         return QString::number(value, 'f', 0) + QStringLiteral(" \u00B5s");
     }
 
-    QString transportWord(TransportWatch::Transport transport)
-    {
-        switch (transport) {
-        case TransportWatch::Transport::Started:
-            return QStringLiteral("Started");
-        case TransportWatch::Transport::Stopped:
-            return QStringLiteral("Stopped");
-        case TransportWatch::Transport::Continued:
-            return QStringLiteral("Continued");
-        case TransportWatch::Transport::None:
-            break;
-        }
-        return {};
-    }
-
-    QString rateText(Timecode::Rate rate)
-    {
-        switch (rate) {
-        case Timecode::Rate::Fps24:
-            return QStringLiteral("24 fps");
-        case Timecode::Rate::Fps25:
-            return QStringLiteral("25 fps");
-        case Timecode::Rate::Fps2997Drop:
-            return QStringLiteral("29.97 fps drop");
-        case Timecode::Rate::Fps30:
-            break;
-        }
-        return QStringLiteral("30 fps");
-    }
+    // By TransportWatch::Transport and Timecode::Rate.
+    constexpr const char *TransportWords[] = {"", "Started", "Stopped", "Continued"};
+    constexpr const char *RateWords[] = {"24 fps", "25 fps", "29.97 fps drop", "30 fps"};
 
     QString twoDigits(int value)
     {
@@ -54,7 +28,7 @@ namespace {
 
     QString transportText(const TransportWatch::Readout &readout)
     {
-        QString text = transportWord(readout.transport);
+        QString text = QLatin1String(TransportWords[int(readout.transport)]);
         if (readout.position)
             text
                 += (text.isEmpty() ? QString() : QStringLiteral(" ")) + position(*readout.position);
@@ -68,7 +42,7 @@ QString timecode(const Timecode &time)
     return QStringList {twoDigits(time.hours), twoDigits(time.minutes), twoDigits(time.seconds),
                twoDigits(time.frames)}
                .join(u':')
-        + u' ' + rateText(time.rate);
+        + u' ' + QLatin1String(RateWords[int(time.rate)]);
 }
 
 QString position(const TransportWatch::Position &position)
