@@ -28,6 +28,7 @@ namespace {
             {"duplicated", "Duplicated", double(results.duplicated)},
             {"out_of_order", "Out of order", double(results.outOfOrder)},
             {"other_traffic", "Other traffic (not counted)", double(results.other)},
+            {"jack_xruns", "JACK xruns (the server ran late)", double(results.xruns)},
             {"messages_per_second", "Throughput (messages/s)", results.messagesPerSecond(), 1},
         };
         if (results.sysEx) {

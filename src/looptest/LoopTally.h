@@ -27,6 +27,9 @@ struct LoopResults
     std::uint64_t bytes = 0; // of the numbered messages that came back
     double seconds = 0; // from the first message sent to the last that came back
     std::optional<IntervalStatistics::Figures> latency; // round trips, in microseconds
+    // Cycles a JACK server ran late during the test: what was lost or came twice then may be
+    // the server's doing, not the path's.
+    std::uint64_t xruns = 0;
     QString failure; // why the test could not measure the path; empty when it could
 
     // The path kept every message as it was sent, in order.

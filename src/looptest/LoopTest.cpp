@@ -176,6 +176,7 @@ void LoopTest::finish(const QString &failure)
     m_progress.stop();
     takeArrivals();
     m_failure = failure;
+    m_xruns = m_input ? m_input->XrunCount() : 0;
     m_input.reset();
     m_output.reset();
     emit progressed();
@@ -188,5 +189,6 @@ LoopResults LoopTest::results() const
         return {};
     LoopResults results = m_tally->results();
     results.failure = m_failure;
+    results.xruns = m_input ? m_input->XrunCount() : m_xruns;
     return results;
 }

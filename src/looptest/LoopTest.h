@@ -83,4 +83,5 @@ private:
     QTimer m_pace;
     QTimer m_progress;
     QString m_failure;
+    std::uint64_t m_xruns = 0; // of the input, once it is closed
 };
