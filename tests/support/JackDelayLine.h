@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
-#include <deque>
+#include <array>
 #include <jack/jack.h>
 #include <vector>
 
-// A JACK client that passes what arrives on its input "in" to its output "out" a fixed number
-// of frames later, as a MIDI path of known latency would.
+// A JACK client that passes the short messages that arrive on its input "in" to its output
+// "out" a fixed number of frames later, as a MIDI path of known latency would. Its process
+// callback allocates nothing, so that it keeps up with the server also in a slow build.
 class JackDelayLine
 {
 public:
@@ -24,7 +25,8 @@ private:
     struct Event
     {
         jack_nframes_t due; // the frame it leaves at
-        std::vector<unsigned char> bytes;
+        std::array<unsigned char, 3> bytes;
+        std::size_t size;
     };
 
     static int process(jack_nframes_t frames, void *self);
@@ -33,5 +35,8 @@ private:
     jack_port_t *m_in = nullptr;
     jack_port_t *m_out = nullptr;
     const jack_nframes_t m_delay;
-    std::deque<Event> m_waiting; // the process thread's own
+    // The process thread's own: a ring of the events on their way, oldest at m_first.
+    std::vector<Event> m_waiting = std::vector<Event>(1 << 16);
+    std::size_t m_first = 0;
+    std::size_t m_count = 0;
 };
