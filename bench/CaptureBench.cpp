@@ -2,6 +2,7 @@
 #include "capture/CaptureStore.h"
 #include "capture/CaptureWriter.h"
 #include "capture/TaskProgress.h"
+#include "imports/FileImport.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -75,7 +76,7 @@ static void BM_OpenCapture(benchmark::State &state)
         state.SkipWithError("the capture could not be written");
     for (auto _ : state) {
         TaskProgress progress;
-        const CaptureReader::Loaded loaded = CaptureReader::load(savedCapture(folder), progress);
+        const CaptureReader::Loaded loaded = FileImport::load(savedCapture(folder), progress);
         if (!loaded.rows || loaded.rows->size() != Rows)
             state.SkipWithError("the capture could not be read");
     }

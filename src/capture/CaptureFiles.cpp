@@ -1,10 +1,10 @@
 #include "CaptureFiles.h"
 
-#include "CaptureReader.h"
 #include "CaptureWriter.h"
 #include "export/FileExports.h"
 #include "files/modGetPaths.h"
 #include "frame/NamedWidgets.h"
+#include "imports/FileImport.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "ports/InputSet.h"
@@ -98,8 +98,8 @@ void CaptureFiles::openCapture()
 {
     if (m_worker.joinable())
         return;
-    const QString path
-        = m_wiring.dialogs.askOpenFileName(modGetPaths::fileDialogFolder(), CaptureFilter);
+    const QString path = m_wiring.dialogs.askOpenFileName(
+        modGetPaths::fileDialogFolder(), FileImport::dialogFilter());
     if (!path.isEmpty())
         open(path);
 }
@@ -121,7 +121,7 @@ void CaptureFiles::open(const QString &path)
     if (m_worker.joinable() || !mayReplaceRows())
         return;
     run(QStringLiteral("Opening \"%1\"...").arg(path), [this, path](TaskProgress &progress) {
-        auto loaded = std::make_shared<CaptureReader::Loaded>(CaptureReader::load(path, progress));
+        auto loaded = std::make_shared<CaptureReader::Loaded>(FileImport::load(path, progress));
         return [this, loaded] {
             if (loaded->rows)
                 show(std::move(*loaded->rows));
