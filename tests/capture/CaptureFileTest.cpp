@@ -158,6 +158,13 @@ TEST(CaptureFile, RefusesWhatIsNoRegularFileWithoutWaiting)
         EXPECT_FALSE(loaded.rows) << refused.path.toStdString();
         EXPECT_EQ(loaded.reason, refused.reason);
     }
+    // Far larger than the memory there is, and refused before it is read.
+    QFile huge(writeFile(folder.filePath("huge.mid"), "MThd"));
+    ASSERT_TRUE(huge.resize(qint64(1) << 40)); // sparse: no disk taken
+    TaskProgress progress;
+    const QString reason = FileImport::load(huge.fileName(), progress).reason;
+    EXPECT_TRUE(reason.startsWith('"' + huge.fileName() + "\" is larger than "))
+        << qPrintable(reason);
 }
 
 // A cancelled or refused save leaves the file that was there; a cancelled read gives nothing.
