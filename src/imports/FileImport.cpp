@@ -70,9 +70,12 @@ namespace {
                 QStringLiteral("The file is larger than the %1 that the memory there is "
                                "has room to open.")
                     .arg(SafeFile::sizeText(largest))};
-        // Read to one byte past the size, so that a file that grew meanwhile is seen.
-        const QByteArray bytes = file.read(largest + 1);
-        if (bytes.size() > largest)
+        QByteArray bytes(qsizetype(file.size()), Qt::Uninitialized);
+        if (file.read(bytes.data(), bytes.size()) != bytes.size())
+            return {nullptr,
+                QStringLiteral("The file cannot be read whole: %1.").arg(file.errorString())};
+        // A file that grew meanwhile is not the file that was measured.
+        if (!file.read(1).isEmpty())
             return {nullptr, QStringLiteral("The file grew while it was read.")};
         return read(bytes, QFileInfo(path).fileName(), progress);
     }
