@@ -1,7 +1,6 @@
 #include "imports/FileImport.h"
 
 #include "capture/TaskProgress.h"
-#include "monitor/RowCells.h"
 
 #include <QByteArrayList>
 #include <QStringList>
