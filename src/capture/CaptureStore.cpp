@@ -172,13 +172,20 @@ std::int64_t CaptureStore::portStartUs(Source source, std::size_t row) const
     return after == starts.begin() ? 0 : std::prev(after)->startUs;
 }
 
-std::optional<std::int32_t> CaptureStore::portMs(std::size_t row) const
+std::optional<std::int64_t> CaptureStore::portUs(std::size_t row) const
 {
     const Record &stored = record(row);
     if (stored.origin() != Origin::Received)
         return std::nullopt;
-    const std::int64_t sinceStart = stored.stampUs() - portStartUs(stored.source, row);
-    return std::int32_t(std::uint32_t(sinceStart / 1000));
+    return stored.stampUs() - portStartUs(stored.source, row);
+}
+
+std::optional<std::int32_t> CaptureStore::portMs(std::size_t row) const
+{
+    const std::optional<std::int64_t> sinceStart = portUs(row);
+    if (!sinceStart)
+        return std::nullopt;
+    return std::int32_t(std::uint32_t(*sinceStart / 1000));
 }
 
 std::optional<std::int64_t> CaptureStore::wallMs(std::size_t row) const

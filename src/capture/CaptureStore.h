@@ -105,8 +105,10 @@ public:
     {
         return std::uint16_t(std::uint8_t(origin) | size << 4 | first << 8);
     }
-    // The Timestamp cell's number: milliseconds since the row's port started, as 32 bits
-    // (they wrap after 24 days, as the cell always did); nothing for a row the program sent.
+    // Microseconds since the row's port started; nothing for a row the program sent.
+    std::optional<std::int64_t> portUs(std::size_t row) const;
+    // The Timestamp cell's number: portUs in milliseconds, as 32 bits (they wrap after 24
+    // days, as the cell always did).
     std::optional<std::int32_t> portMs(std::size_t row) const;
     // When a received row arrived, in ms since the epoch; nothing for a row the program sent.
     std::optional<std::int64_t> wallMs(std::size_t row) const;

@@ -9,6 +9,7 @@
 #include "monitor/TimeOfDay.h"
 
 #include <algorithm>
+#include <charconv>
 #include <memory>
 #include <string_view>
 
@@ -78,7 +79,8 @@ namespace {
             block.append(title);
             block.append(',');
         }
-        block.append(withSource ? "Time of Day,Details,Source\r\n" : "Time of Day,Details\r\n");
+        block.append(withSource ? "Time of Day,Details,Capture Microseconds,Source\r\n"
+                                : "Time of Day,Details,Capture Microseconds\r\n");
     }
 
     struct LineWriter
@@ -113,6 +115,10 @@ namespace {
         block.append(text);
         block.append(',');
         appendField(block, line.details.of(message));
+        block.append(',');
+        char stamp[24];
+        block.append(std::string_view(
+            stamp, std::to_chars(stamp, stamp + sizeof stamp, message.stampUs).ptr));
         if (!line.sourceNames.empty()) {
             block.append(',');
             appendField(block, line.sourceNames[message.source]);

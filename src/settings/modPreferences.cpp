@@ -21,9 +21,10 @@ namespace {
     const QString ViewSection = QStringLiteral("View");
     const QString RecentSection = QStringLiteral("Recent Files");
 
-    // The forms of the time column as the file names them, in the order of the enum.
-    const QString TimeNames[]
-        = {QStringLiteral("SinceStart"), QStringLiteral("TimeOfDay"), QStringLiteral("Delta")};
+    // The forms of the time column as the file names them, in the order of the enum. A
+    // version that does not know a name keeps its default.
+    const QString TimeNames[] = {QStringLiteral("SinceStart"), QStringLiteral("TimeOfDay"),
+        QStringLiteral("Delta"), QStringLiteral("Seconds")};
 
     // The one instance, alive from first use to exit.
     cInifile &PreferencesIni()

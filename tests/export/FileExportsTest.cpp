@@ -113,7 +113,7 @@ TEST_F(Files, ExportsCsvAndAMidiFile)
     EXPECT_TRUE(
         w.saveAs("mnuExportCsv", folder.filePath("grid.csv"))
             .startsWith("Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,"
-                        "Details\r\n"));
+                        "Details,Capture Microseconds\r\n"));
     EXPECT_TRUE(w.saveAs("mnuSaveMidiFile", folder.filePath("take.mid")).startsWith("MThd"));
     EXPECT_TRUE(w.dialogs->shown.back().text.startsWith("Saved 1 MIDI message"));
 }

@@ -45,7 +45,7 @@ TEST(SeveralSources, TheCsvNamesEachRowsSourceAndTheMidiFileHasATrackForEach)
     });
     const QList<QByteArray> csv = csvFile.split('\n');
     ASSERT_EQ(csv.size(), 6);
-    EXPECT_TRUE(csv[0].endsWith(",Details,Source\r"));
+    EXPECT_TRUE(csv[0].endsWith(",Details,Capture Microseconds,Source\r"));
     EXPECT_TRUE(csv[1].endsWith(",\"Keys, left\"\r")) << csv[1].toStdString();
     EXPECT_TRUE(csv[2].endsWith(",Synth\r"));
     EXPECT_TRUE(csv[3].endsWith(",Out\r"));
