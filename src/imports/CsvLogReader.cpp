@@ -5,6 +5,7 @@
 #include "monitor/RowColumns.h"
 
 #include <QByteArrayList>
+#include <optional>
 #include <vector>
 
 namespace CsvLogReader {
@@ -14,7 +15,30 @@ namespace {
 
     constexpr QByteArrayView Header
         = "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,Details";
-    constexpr int FieldsWithoutSource = Count + 2;
+
+    // Where the columns after Details stand: Capture Microseconds since the stamps are kept to
+    // the microsecond, Source when the rows came from several inputs.
+    struct Layout
+    {
+        std::size_t fields = 0;
+        std::optional<std::size_t> microseconds;
+        std::optional<std::size_t> source;
+    };
+
+    std::optional<Layout> layoutOf(const std::vector<QByteArray> &header)
+    {
+        constexpr std::size_t Known = Count + 2; // the grid's columns, Time of Day, Details
+        if (header.size() < Known
+            || QByteArrayList(header.begin(), header.begin() + Known).join(',') != Header)
+            return std::nullopt;
+        Layout layout {header.size(), {}, {}};
+        std::size_t next = Known;
+        if (next < header.size() && header[next] == "Capture Microseconds")
+            layout.microseconds = next++;
+        if (next < header.size() && header[next] == "Source")
+            layout.source = next++;
+        return next == header.size() ? std::optional(layout) : std::nullopt;
+    }
 
     // The records of a CSV, field by field; a quoted field loses its quotes.
     class Records
@@ -85,8 +109,8 @@ namespace {
         qsizetype m_line = 1;
     };
 
-    QString readRecord(const std::vector<QByteArray> &fields, ImportedRows &rows,
-        std::vector<QByteArrayView> &bytes)
+    QString readRecord(const std::vector<QByteArray> &fields, const Layout &layout,
+        ImportedRows &rows, std::vector<QByteArrayView> &bytes)
     {
         bytes.clear();
         if (fields[SysExData].isEmpty()) {
@@ -100,10 +124,9 @@ namespace {
                 start = end + 1;
             }
         }
-        const QString input = fields.size() > FieldsWithoutSource
-            ? QString::fromUtf8(fields[FieldsWithoutSource])
-            : QString();
-        return rows.appendLogged(rows.source(input), fields[Timestamp], bytes);
+        const QString input = layout.source ? QString::fromUtf8(fields[*layout.source]) : QString();
+        return rows.appendLogged(rows.source(input), fields[Timestamp], bytes,
+            layout.microseconds ? QByteArrayView(fields[*layout.microseconds]) : QByteArrayView());
     }
 
 } // namespace
@@ -119,9 +142,8 @@ QString read(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
     Records records(file);
     std::vector<QByteArray> fields;
     records.next(fields);
-    const QByteArray header = QByteArrayList(fields.begin(), fields.end()).join(',');
-    const std::size_t fieldCount = fields.size();
-    if (header != Header.toByteArray() && header != Header.toByteArray() + ",Source")
+    const std::optional<Layout> layout = layoutOf(fields);
+    if (!layout)
         return QStringLiteral("The file's first line is not the header of a CSV that Lumetra "
                               "saved.");
     std::vector<QByteArrayView> bytes;
@@ -133,9 +155,9 @@ QString read(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
         progress.done = std::size_t(records.offset());
         if (fields.size() == 1 && fields[0].isEmpty())
             continue;
-        const QString reason = fields.size() == fieldCount
-            ? readRecord(fields, rows, bytes)
-            : QStringLiteral("it has %1 fields, not %2.").arg(fields.size()).arg(fieldCount);
+        const QString reason = fields.size() == layout->fields
+            ? readRecord(fields, *layout, rows, bytes)
+            : QStringLiteral("it has %1 fields, not %2.").arg(fields.size()).arg(layout->fields);
         if (!reason.isEmpty())
             return QStringLiteral("Line %1 is no row of a Lumetra CSV: %2").arg(line).arg(reason);
     }

@@ -17,15 +17,18 @@ std::optional<std::uint8_t> hexByte(QByteArrayView cell)
     return byte;
 }
 
-std::optional<std::int32_t> milliseconds(QByteArrayView cell)
+template<typename Integer>
+std::optional<Integer> decimal(QByteArrayView cell)
 {
-    std::int32_t ms = 0;
+    Integer value = 0;
     const char *end = cell.data() + cell.size();
-    const auto [stop, error] = std::from_chars(cell.data(), end, ms);
+    const auto [stop, error] = std::from_chars(cell.data(), end, value);
     if (cell.isEmpty() || error != std::errc() || stop != end)
         return std::nullopt;
-    return ms;
+    return value;
 }
+
+constexpr std::int64_t LargestStamp = (std::int64_t(1) << 47) - 1;
 
 QString quoted(QByteArrayView cell)
 {
@@ -52,17 +55,26 @@ void ImportedRows::append(
 }
 
 QString ImportedRows::appendLogged(CaptureStore::Source source, QByteArrayView stampCell,
-    std::span<const QByteArrayView> byteCells)
+    std::span<const QByteArrayView> byteCells, QByteArrayView microsecondsCell)
 {
     Origin origin = Origin::Received;
+    const std::optional<std::int32_t> ms = decimal<std::int32_t>(stampCell);
     if (stampCell == "SENT") {
         origin = Origin::Sent;
     } else if (stampCell == "SEND ERR") {
         origin = Origin::SendFailed;
-    } else if (const std::optional<std::int32_t> ms = milliseconds(stampCell)) {
+    } else if (ms) {
         m_lastStampUs = std::int64_t(*ms) * 1000;
     } else if (!stampCell.isEmpty()) {
         return quoted(stampCell) + QStringLiteral(" is no time stamp.");
+    }
+    if (!microsecondsCell.isEmpty()) {
+        const std::optional<std::int64_t> stampUs = decimal<std::int64_t>(microsecondsCell);
+        if (!stampUs || *stampUs < -LargestStamp - 1 || *stampUs > LargestStamp)
+            return quoted(microsecondsCell) + QStringLiteral(" is no stamp in microseconds.");
+        m_lastStampUs = *stampUs;
+        if (ms)
+            keepCell(source, *stampUs, *ms);
     }
     m_bytes.clear();
     for (const QByteArrayView cell : byteCells) {
@@ -83,4 +95,13 @@ QString ImportedRows::appendLogged(CaptureStore::Source source, QByteArrayView s
         return QStringLiteral("a message other than SysEx holds %1 bytes.").arg(m_bytes.size());
     m_rows.append(origin, source, m_lastStampUs, m_bytes);
     return {};
+}
+
+void ImportedRows::keepCell(CaptureStore::Source source, std::int64_t stampUs, std::int32_t ms)
+{
+    const std::span<const CaptureStore::PortStart> starts = m_rows.portStarts(source);
+    const std::int64_t startUs = starts.empty() ? 0 : starts.back().startUs;
+    // As CaptureStore::portMs() reads it: 32 bits of milliseconds.
+    if (std::int32_t(std::uint32_t((stampUs - startUs) / 1000)) != ms)
+        m_rows.startPort(source, stampUs - std::int64_t(ms) * 1000);
 }

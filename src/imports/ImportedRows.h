@@ -23,16 +23,21 @@ public:
         CaptureStore::Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
 
     // A row of a log as Lumetra writes its cells: the Timestamp cell ("SENT", "SEND ERR",
-    // milliseconds since the input started, or nothing in a log without stamps) and the
-    // bytes in hex, a cell each; empty cells are passed over. A row the program sent has no
-    // stamp: it takes the stamp of the row before it, so that the rows keep the order of
-    // their stamps. Returns why the cells make no row, or an empty text.
+    // milliseconds since the input started, or nothing in a log without stamps), the bytes
+    // in hex, a cell each (empty cells are passed over), and the stamp in microseconds where
+    // the log holds it. Without that, a row stamped in milliseconds is stamped so, and a
+    // row the program sent takes the stamp of the row before it, so that the rows keep the
+    // order of their stamps. With it, a port start is put where the Timestamp cell needs
+    // one to read as it did. Returns why the cells make no row, or an empty text.
     QString appendLogged(CaptureStore::Source source, QByteArrayView stampCell,
-        std::span<const QByteArrayView> byteCells);
+        std::span<const QByteArrayView> byteCells, QByteArrayView microsecondsCell = {});
 
 private:
     CaptureStore &m_rows;
     const QString m_fileName;
+    // Makes the Timestamp cell of a row of `source` stamped `stampUs` read `ms`.
+    void keepCell(CaptureStore::Source source, std::int64_t stampUs, std::int32_t ms);
+
     std::int64_t m_lastStampUs = 0;
     std::vector<std::uint8_t> m_bytes;
 };
