@@ -10,6 +10,7 @@
 #include "frame/QtDialogService.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
+#include "looptest/LoopTestDialog.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/FindBar.h"
@@ -191,6 +192,10 @@ void frmMain::createMenus()
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
     m_viewControls->fillMenu(addNamedMenu(menuBar(), "mnuView", QStringLiteral("&View")));
 
+    QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
+    connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,
+        this, &frmMain::mnuLoopTest_Click);
+
     QMenu *help = addNamedMenu(menuBar(), "mnuHelp", QStringLiteral("&Help"));
     QAction *about = addNamedItem(help, "mnuAbout", QStringLiteral("About"));
     about->setShortcut(QKeySequence(Qt::Key_F1));
@@ -206,6 +211,14 @@ void frmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void frmMain::mnuLoopTest_Click()
+{
+    if (!m_loopTest)
+        m_loopTest = new LoopTestDialog(m_ports, *m_dialogs, this);
+    m_loopTest->show();
+    m_loopTest->raise();
 }
 
 void frmMain::mnuAbout_Click()

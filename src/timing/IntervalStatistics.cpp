@@ -87,7 +87,11 @@ Selection Selection::of(const CapturedMessage &message)
 
 std::optional<Figures> measure(const CaptureStore &rows, const Selection &selection, int bins)
 {
-    std::vector<std::int64_t> values = intervals(rows, selection);
+    return summarize(intervals(rows, selection), bins);
+}
+
+std::optional<Figures> summarize(std::vector<std::int64_t> values, int bins)
+{
     if (values.empty())
         return std::nullopt;
     Figures figures;

@@ -39,6 +39,8 @@ struct Figures
 
 // Nothing when fewer than two rows match.
 std::optional<Figures> measure(const CaptureStore &rows, const Selection &selection, int bins = 40);
+// The figures of any durations in microseconds (a path's latencies, say); nothing for none.
+std::optional<Figures> summarize(std::vector<std::int64_t> values, int bins = 40);
 
 // The figures as lines of text for the clipboard.
 QString text(const Figures &figures);

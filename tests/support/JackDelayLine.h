@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <jack/jack.h>
+#include <vector>
+
+// A JACK client that passes what arrives on its input "in" to its output "out" a fixed number
+// of frames later, as a MIDI path of known latency would.
+class JackDelayLine
+{
+public:
+    JackDelayLine(const char *name, jack_nframes_t delay);
+    ~JackDelayLine();
+
+    QString fullName(const QString &port) const;
+    jack_nframes_t period() const { return jack_get_buffer_size(m_client); }
+    double microseconds(jack_nframes_t frames) const
+    {
+        return double(frames) * 1e6 / double(jack_get_sample_rate(m_client));
+    }
+
+private:
+    struct Event
+    {
+        jack_nframes_t due; // the frame it leaves at
+        std::vector<unsigned char> bytes;
+    };
+
+    static int process(jack_nframes_t frames, void *self);
+
+    jack_client_t *m_client = nullptr;
+    jack_port_t *m_in = nullptr;
+    jack_port_t *m_out = nullptr;
+    const jack_nframes_t m_delay;
+    std::deque<Event> m_waiting; // the process thread's own
+};
