@@ -1,6 +1,7 @@
 #include "CaptureStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -97,6 +98,42 @@ void CaptureStore::append(
     const auto index = std::uint32_t(m_arena.size());
     std::memcpy(record.payload, &index, sizeof index);
     m_arena.push_back(bytes);
+}
+
+void CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
+{
+    if (firstRow >= other.size())
+        return;
+    std::int64_t shiftUs = other.m_wallUsAtStart - m_wallUsAtStart;
+    if (std::abs(shiftUs) > LargestStamp / 2)
+        shiftUs = (m_size > 0 ? at(m_size - 1).stampUs : 0) - other.at(firstRow).stampUs;
+    const std::size_t base = m_size;
+    const std::size_t known = m_sourceNames.size();
+    std::vector<std::int64_t> ownStarts(known);
+    for (std::size_t source = 0; source < known; ++source)
+        ownStarts[source] = portStartUs(Source(source), base);
+    std::vector<Source> sources(other.sourceCount());
+    for (std::size_t source = 0; source < sources.size(); ++source) {
+        sources[source] = sourceNamed(other.m_sourceNames[source]);
+        startPort(sources[source], other.portStartUs(Source(source), firstRow) + shiftUs);
+        for (const PortStart &start : other.m_portStarts[source])
+            if (start.firstRow > firstRow)
+                m_portStarts[sources[source]].push_back(
+                    {base + start.firstRow - firstRow, start.startUs + shiftUs});
+    }
+    for (std::size_t row = firstRow; row < other.size(); ++row) {
+        const Record &stored = other.record(row);
+        // A row of a source the other store never named keeps its number.
+        const Source source
+            = stored.source < sources.size() ? sources[stored.source] : stored.source;
+        const std::int64_t stampUs = stored.stampUs() + shiftUs;
+        if (stored.size() == LongMessage)
+            append(stored.origin(), source, stampUs, other.m_arena[stored.arenaIndex()]);
+        else
+            append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
+    }
+    for (std::size_t source = 0; source < known; ++source)
+        startPort(Source(source), ownStarts[source]);
 }
 
 void CaptureStore::startPort(Source source, std::int64_t startUs)

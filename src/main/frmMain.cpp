@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "capture/CaptureFiles.h"
+#include "capture/RecentFilesMenu.h"
 #include "export/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
@@ -149,6 +150,7 @@ void frmMain::connectControls()
     connect(m_captureFiles, &CaptureFiles::captureShown, this, [this] {
         m_incoming->storeReplaced();
         m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
+        m_viewControls->pauseDisplay();
         m_viewControls->refresh();
     });
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
@@ -242,6 +244,7 @@ void frmMain::Form_Load()
     m_deviceLists->showNotice();
     try {
         modPreferences::LoadPreferences(m_remembered);
+        m_captureFiles->recentFiles().setFiles(m_remembered.recentFiles);
         m_filterMenu->setChecks(m_remembered.filter);
         listAndSelectDevices();
         UpdateFilter();
@@ -429,6 +432,7 @@ void frmMain::Form_Unload()
         // The window closes whatever a port says; the settings are still saved.
     }
     m_remembered.view = m_viewControls->settings();
+    m_remembered.recentFiles = m_captureFiles->recentFiles().files();
     const QString failure = modPreferences::SaveAtExit(m_remembered);
     if (!failure.isEmpty())
         m_dialogs->showMessage(

@@ -50,12 +50,13 @@ void EventGridModel::clear()
     endResetModel();
 }
 
-void EventGridModel::replaceStore(CaptureStore &&rows)
+CaptureStore EventGridModel::replaceStore(CaptureStore &&rows)
 {
     beginResetModel();
-    m_store = std::move(rows);
+    CaptureStore replaced = std::exchange(m_store, std::move(rows));
     m_shownRows = m_store.size();
     endResetModel();
+    return replaced;
 }
 
 void EventGridModel::setViewSettings(const ViewSettings &settings)

@@ -105,6 +105,12 @@ void ViewControls::pause(bool paused)
     m_status->refresh();
 }
 
+void ViewControls::pauseDisplay()
+{
+    if (!m_menu->isPaused())
+        m_menu->togglePause();
+}
+
 void ViewControls::arrived(int messages)
 {
     m_status->arrived(messages);

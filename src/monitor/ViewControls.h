@@ -51,6 +51,8 @@ public:
     void arrived(int messages);
     // The rows or the drop count changed otherwise (a sent row, Clear All).
     void refresh();
+    // As Pause Display: the rows of a file opened stay in view while live rows wait.
+    void pauseDisplay();
 
 private:
     void showSettings(ViewSettings settings);
