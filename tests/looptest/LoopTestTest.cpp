@@ -96,7 +96,6 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
 {
     REQUIRE_JACK_OR_SKIP();
     const auto ports = PortSystem::createDefault();
-    bool late = false;
     const auto medianThrough = [&](jack_nframes_t delay, double &period, double &frame) {
         JackDelayLine line("DelayLine", delay);
         period = line.microseconds(line.period());
@@ -111,15 +110,12 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
                 {LoopSettings::Pattern::Channel, 1000, 2, 0});
         EXPECT_TRUE(results.clean() || results.xruns > 0)
             << LoopReport::text({}, results).toStdString();
-        late = late || results.xruns > 0;
         return results.latency ? double(results.latency->medianUs) : -1e9;
     };
     double period = 0;
     double frame = 0;
     const double direct = medianThrough(0, period, frame);
     const double delayed = medianThrough(2400, period, frame);
-    if (late)
-        GTEST_SKIP() << "the JACK server kept running late: the figures prove nothing";
     EXPECT_GE(direct, 0);
     EXPECT_LE(direct, 2 * period) << "a loop through JACK costs up to two periods";
     EXPECT_NEAR(delayed - direct, 2400 * frame, period)
