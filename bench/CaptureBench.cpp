@@ -2,6 +2,9 @@
 #include "capture/CaptureStore.h"
 #include "capture/CaptureWriter.h"
 #include "capture/TaskProgress.h"
+#include "export/MidiFile.h"
+#include "export/TrafficLog.h"
+#include "imports/FileImport.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -75,10 +78,46 @@ static void BM_OpenCapture(benchmark::State &state)
         state.SkipWithError("the capture could not be written");
     for (auto _ : state) {
         TaskProgress progress;
-        const CaptureReader::Loaded loaded = CaptureReader::load(savedCapture(folder), progress);
+        const CaptureReader::Loaded loaded = FileImport::load(savedCapture(folder), progress);
         if (!loaded.rows || loaded.rows->size() != Rows)
             state.SkipWithError("the capture could not be read");
     }
     state.SetItemsProcessed(std::int64_t(state.iterations() * Rows));
 }
 BENCHMARK(BM_OpenCapture)->Unit(benchmark::kMillisecond);
+
+// Opening the same rows as another program's file or a log: the MIDI file export, and the
+// text log with stamps; reports the rows read a second.
+template<typename Save>
+static void openSaved(benchmark::State &state, const char *name, Save save)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QLatin1String(name));
+    if (!save(mixedRows(), path))
+        state.SkipWithError("the file could not be written");
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        TaskProgress progress;
+        const CaptureReader::Loaded loaded = FileImport::load(path, progress);
+        if (!loaded.rows)
+            state.SkipWithError(qPrintable(loaded.reason));
+        rows = loaded.rows ? loaded.rows->size() : 0;
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations() * rows));
+}
+
+static void BM_OpenMidiFile(benchmark::State &state)
+{
+    openSaved(state, "take.mid", [](const CaptureStore &rows, const QString &path) {
+        return MidiFile::save(rows, path).error.isEmpty();
+    });
+}
+BENCHMARK(BM_OpenMidiFile)->Unit(benchmark::kMillisecond);
+
+static void BM_OpenTextLog(benchmark::State &state)
+{
+    openSaved(state, "take.txt", [](const CaptureStore &rows, const QString &path) {
+        return TrafficLog::save(rows, TrafficLog::Rows::All, path).isEmpty();
+    });
+}
+BENCHMARK(BM_OpenTextLog)->Unit(benchmark::kMillisecond);

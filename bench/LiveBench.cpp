@@ -1,15 +1,19 @@
 #include "ProcessCpu.h"
 #include "frame/DialogService.h"
 #include "main/frmMain.h"
+#include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortSystem.h"
 #include "ports/VirtualBackend.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -46,28 +50,65 @@ private:
     std::vector<double> m_delays;
 };
 
+// Saves where the run says, and shows nothing.
+struct SavingDialogs : SilentDialogs
+{
+    QString path;
+    QString askSaveFileName(const QString &, const QString &) override { return path; }
+};
+
 // The shown window on its virtual input, as a user sets it up for a load run, and the load
-// generator sending into it.
+// generator sending into it; or, with several clients, the window watching the output of
+// each, as several inputs.
 struct LiveRun
 {
-    frmMain window {PortSystem::createDefault(), std::make_unique<SilentDialogs>()};
+    SavingDialogs *dialogs = new SavingDialogs;
+    frmMain window {PortSystem::createDefault(), std::unique_ptr<DialogService>(dialogs)};
     QTableView *grid = nullptr;
     QProcess loadgen;
+    InputChoice watched;
 
-    LiveRun(int rate, int seconds)
+    LiveRun(int rate, int seconds, int clients = 1)
     {
         window.Form_Load();
         window.show();
-        auto *inputs = window.findChild<QComboBox *>(QStringLiteral("ComboMidiIn"));
-        inputs->setCurrentIndex(inputs->findText(VirtualBackend::InputName));
-        emit inputs->activated(inputs->currentIndex());
+        QStringList arguments {"send", "--rate", QString::number(rate), "--seconds",
+            QString::number(seconds), "--mix", "channel", "--wait-for-port", "5"};
+        if (clients == 1) {
+            auto *inputs = window.findChild<QComboBox *>(QStringLiteral("ComboMidiIn"));
+            inputs->setCurrentIndex(inputs->findText(VirtualBackend::InputName));
+            emit inputs->activated(inputs->currentIndex());
+            arguments << "--connect"
+                      << "Lumetra[^:]*:virtual input";
+        } else {
+            const QString client
+                = QStringLiteral("lumetra-bench-%1").arg(QCoreApplication::applicationPid());
+            for (int i = 1; i <= clients; ++i)
+                watched.names << QStringLiteral("JACK: %1-%2:out").arg(client).arg(i);
+            window.watchInputs(watched); // waited for until the generator's clients come
+            arguments << "--clients" << QString::number(clients) << "--client-name" << client;
+        }
         grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
-        loadgen.start(QStringLiteral(LUMETRA_LOADGEN),
-            {"send", "--rate", QString::number(rate), "--seconds", QString::number(seconds),
-                "--mix", "channel", "--connect", "Lumetra[^:]*:virtual input", "--wait-for-port",
-                "5"});
+        loadgen.start(QStringLiteral(LUMETRA_LOADGEN), arguments);
     }
     int rows() const { return grid->model()->rowCount() - 1; }
+    // Of several inputs, how many hold exactly their generator's run, as the log shows it.
+    int verifiedSources(qint64 sentByEach)
+    {
+        QTemporaryDir folder;
+        dialogs->path = folder.filePath(QStringLiteral("log.txt"));
+        window.findChild<QAction *>(QStringLiteral("mnuSaveIn"))->trigger();
+        // A log of millions of rows is written on a thread of its own, and appears whole.
+        if (!QTest::qWaitFor([&] { return QFile::exists(dialogs->path); }, 60'000))
+            return 0;
+        return int(std::ranges::count_if(watched.names, [&](const QString &source) {
+            QProcess verify;
+            verify.start(QStringLiteral(LUMETRA_LOADGEN),
+                {"verify", dialogs->path, "--expect", QString::number(sentByEach), "--source",
+                    source});
+            return verify.waitForFinished(60'000) && verify.exitCode() == 0;
+        }));
+    }
     // A figure the generator printed when it ended ("sent: 2000000").
     qint64 reported(const char *key)
     {
@@ -84,18 +125,20 @@ private:
 
 } // namespace
 
-// The shown window takes a run of the load generator into its virtual input; whole-process
-// CPU, rows kept and (with the second argument set) the UI thread's p99 latency. Needs a
-// JACK server. Arguments: messages a second, measure latency.
+// The shown window takes a run of the load generator into its virtual input, or a run of
+// each of several generators into as many watched inputs; whole-process CPU, rows kept and
+// (with the second argument set) the UI thread's p99 latency. Needs a JACK server.
+// Arguments: messages a second (of each generator), measure latency, generators.
 static void BM_LiveTraffic(benchmark::State &state)
 {
     const auto rate = int(state.range(0));
+    const auto clients = int(state.range(2));
     constexpr int Seconds = 10;
     for (auto _ : state) {
         LatencyProbe probe;
         if (state.range(1))
             probe.start();
-        LiveRun run(rate, Seconds);
+        LiveRun run(rate, Seconds, clients);
         const double cpuBefore = processCpuSeconds();
         QElapsedTimer wall;
         wall.start();
@@ -105,7 +148,7 @@ static void BM_LiveTraffic(benchmark::State &state)
         running.exec();
         const double cpu = processCpuSeconds() - cpuBefore;
         const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        const qint64 sent = run.reported("sent");
+        const qint64 sent = run.reported(clients == 1 ? "sent" : "total_sent");
         QElapsedTimer catchingUp;
         catchingUp.start();
         QTimer look;
@@ -120,9 +163,11 @@ static void BM_LiveTraffic(benchmark::State &state)
         state.counters["sent"] = double(sent);
         state.counters["xruns"] = double(run.reported("xruns"));
         state.counters["rows_kept"] = run.rows();
-        state.counters["dropped"] = double(run.window.MIDIInput1().DroppedCount());
+        state.counters["dropped"] = double(run.window.inputs().droppedCount());
         state.counters["catch_up_ms"] = double(catchingUp.elapsed());
         state.counters["unsent"] = double(run.reported("unsent"));
+        if (clients > 1)
+            state.counters["sources_verified"] = run.verifiedSources(run.reported("sent"));
         if (state.range(1))
             state.counters["ui_latency_p99_ms"] = probe.p99();
         run.window.close();
@@ -166,10 +211,11 @@ static void BM_LiveSoak(benchmark::State &state)
 BENCHMARK(BM_LiveSoak)->Args({10'000, 1800})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_LiveTraffic)
-    ->Args({1'000, 0})
-    ->Args({10'000, 0})
-    ->Args({200'000, 1})
-    ->Args({600'000, 1}) // beyond what a period of 256 carries: run it on a server at 128
+    ->Args({1'000, 0, 1})
+    ->Args({10'000, 0, 1})
+    ->Args({200'000, 1, 1})
+    ->Args({50'000, 1, 4}) // four inputs of a quarter each: the same traffic as the one above
+    ->Args({600'000, 1, 1}) // beyond what a period of 256 carries: run it on a server at 128
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kSecond);

@@ -1,4 +1,4 @@
-#include "loadgen/LoadMessages.h"
+#include "looptest/LoadMessages.h"
 #include "loadgen/LogLine.h"
 #include "loadgen/LogVerifier.h"
 

@@ -1,10 +1,11 @@
 #include "CaptureFiles.h"
 
-#include "CaptureReader.h"
 #include "CaptureWriter.h"
+#include "RecentFilesMenu.h"
 #include "export/FileExports.h"
 #include "files/modGetPaths.h"
 #include "frame/NamedWidgets.h"
+#include "imports/FileImport.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "ports/InputSet.h"
@@ -42,6 +43,8 @@ void CaptureFiles::addMenuItems(QMenu *file)
         &QAction::triggered, this, &CaptureFiles::saveCapture);
     connect(addNamedItem(file, "mnuOpenCapture", QStringLiteral("Open Capture...")),
         &QAction::triggered, this, &CaptureFiles::openCapture);
+    m_recent = new RecentFilesMenu(file, this);
+    connect(m_recent, &RecentFilesMenu::chosen, this, &CaptureFiles::open);
 }
 
 void CaptureFiles::run(const QString &text, std::function<Outcome(TaskProgress &)> task)
@@ -78,18 +81,24 @@ void CaptureFiles::saveCapture()
     if (m_worker.joinable())
         return; // the progress dialog keeps the user from the menus meanwhile
     const QString path = m_wiring.exports.askPath(CaptureFilter);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        save(path, {});
+}
+
+void CaptureFiles::save(const QString &path, const std::function<void()> &then)
+{
     m_wiring.inputs.setEventsEnabled(false);
     m_wiring.grid.holdStore(true);
-    run(QStringLiteral("Saving \"%1\"...").arg(path), [this, path](TaskProgress &progress) {
+    run(QStringLiteral("Saving \"%1\"...").arg(path), [this, path, then](TaskProgress &progress) {
         const QString error = CaptureWriter::save(m_wiring.rows.store(), path, progress);
-        return [this, path, error] {
+        return [this, path, error, then, cancelled = progress.cancelled.load()] {
             m_wiring.grid.holdStore(false);
             m_wiring.inputs.setEventsEnabled(true);
             if (!error.isEmpty())
                 m_wiring.dialogs.showMessage(
                     QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
+            else if (then && !cancelled)
+                QTimer::singleShot(0, this, then); // once this task has ended
         };
     });
 }
@@ -98,42 +107,55 @@ void CaptureFiles::openCapture()
 {
     if (m_worker.joinable())
         return;
-    const QString path
-        = m_wiring.dialogs.askOpenFileName(modGetPaths::fileDialogFolder(), CaptureFilter);
+    const QString path = m_wiring.dialogs.askOpenFileName(
+        modGetPaths::fileDialogFolder(), FileImport::dialogFilter());
     if (!path.isEmpty())
         open(path);
 }
 
-bool CaptureFiles::mayReplaceRows()
-{
-    const std::size_t rows = m_wiring.rows.store().size();
-    return rows == 0
-        || m_wiring.dialogs
-               .askChoice(QStringLiteral("The %1 rows shown are not saved: a capture opened "
-                                         "takes their place.")
-                              .arg(rows),
-                   {QStringLiteral("Open Anyway")})
-               .has_value();
-}
-
 void CaptureFiles::open(const QString &path)
 {
-    if (m_worker.joinable() || !mayReplaceRows())
+    if (m_worker.joinable())
         return;
-    run(QStringLiteral("Opening \"%1\"...").arg(path), [this, path](TaskProgress &progress) {
-        auto loaded = std::make_shared<CaptureReader::Loaded>(CaptureReader::load(path, progress));
-        return [this, loaded] {
-            if (loaded->rows)
-                show(std::move(*loaded->rows));
-            else if (!loaded->reason.isEmpty())
-                m_wiring.dialogs.showMessage(loaded->reason, DialogService::ApplicationTitle,
-                    DialogService::Icon::Exclamation);
-        };
-    });
+    const std::size_t rows = m_wiring.rows.store().size();
+    if (rows == 0) {
+        read(path, Placing::Replace, 0);
+        return;
+    }
+    const std::optional<int> choice = m_wiring.dialogs.askChoice(
+        QStringLiteral("The %1 rows shown are not saved. Save them before \"%2\" opens in their "
+                       "place, show its rows after them, or let them go?")
+            .arg(rows)
+            .arg(path),
+        {QStringLiteral("Save Them First..."), QStringLiteral("Add After Them"),
+            QStringLiteral("Replace Them")});
+    if (choice == 0) {
+        const QString savePath = m_wiring.exports.askPath(CaptureFilter);
+        // What comes while they are saved waits, and is kept after the file's rows.
+        if (!savePath.isEmpty())
+            save(savePath, [this, path, rows] { read(path, Placing::Replace, rows); });
+    } else if (choice) {
+        read(path, *choice == 1 ? Placing::After : Placing::Replace, rows);
+    }
 }
 
-void CaptureFiles::show(CaptureStore &&rows)
+void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFrom)
 {
-    m_wiring.grid.showCapture(std::move(rows));
-    emit captureShown();
+    run(QStringLiteral("Opening \"%1\"...").arg(path), [=, this](TaskProgress &progress) {
+        auto loaded = std::make_shared<CaptureReader::Loaded>(FileImport::load(path, progress));
+        return [=, this] {
+            if (!loaded->rows) {
+                if (!loaded->reason.isEmpty())
+                    m_wiring.dialogs.showMessage(loaded->reason, DialogService::ApplicationTitle,
+                        DialogService::Icon::Exclamation);
+                return;
+            }
+            m_recent->add(path);
+            if (placing == Placing::After)
+                m_wiring.grid.addCapture(*loaded->rows);
+            else
+                m_wiring.grid.showCapture(std::move(*loaded->rows), keptFrom);
+            emit captureShown();
+        };
+    });
 }

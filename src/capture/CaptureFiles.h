@@ -16,6 +16,7 @@ class EventGridModel;
 class FileExports;
 class InputSet;
 class QMenu;
+class RecentFilesMenu;
 
 // File > "Save Capture..." and "Open Capture...": a capture written or read whole on a thread
 // of its own, behind a progress dialog that holds the window and can cancel. While a save
@@ -45,28 +46,36 @@ public:
     void endTask();
 
     void addMenuItems(QMenu *file);
+    // File > "Open Recent", once the menu items are added.
+    RecentFilesMenu &recentFiles() const { return *m_recent; }
     void saveCapture();
     void openCapture();
-    // Shows the capture at `path` in place of the rows shown, once the user agreed to let
-    // those go.
+    // Shows the file at `path`, of any kind Lumetra opens. When rows are shown, the user
+    // chooses first: save them and show the file in their place, show its rows after them,
+    // or let them go; or cancel. Live rows that come meanwhile are kept after the file's.
     void open(const QString &path);
 
 signals:
     // A file task ended, whatever its outcome, and the user was told.
     void taskFinished();
     // The grid shows the rows of a file: the live ports' sources are to be named in its
-    // store anew.
+    // store anew, and the live rows are to wait while the user reads the file's.
     void captureShown();
 
 private:
     using Outcome = std::function<void()>;
 
-    bool mayReplaceRows();
+    enum class Placing : std::uint8_t { Replace, After };
+
+    // Saves the rows shown to `path`; `then` runs once they were saved.
+    void save(const QString &path, const std::function<void()> &then);
+    // Rows from `keptFrom` on were not in the question: they came after it, and are kept.
+    void read(const QString &path, Placing placing, std::size_t keptFrom);
     void run(const QString &text, std::function<Outcome(TaskProgress &)> task);
     void poll();
-    void show(CaptureStore &&rows);
 
     Wiring m_wiring;
+    RecentFilesMenu *m_recent = nullptr;
     std::thread m_worker;
     std::unique_ptr<TaskProgress> m_progress;
     std::atomic<bool> m_finished {false};

@@ -2,14 +2,12 @@
 
 #include "CaptureFormat.h"
 #include "TaskProgress.h"
-#include "files/SafeFile.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace CaptureReader {
@@ -369,19 +367,6 @@ namespace {
         std::array<CaptureStore::Source, CaptureStore::MaxSources> m_sources = identity();
     };
 
-    // What the system can give without swapping: its own estimate where it makes one.
-    qint64 availableMemory()
-    {
-        QFile info(QStringLiteral("/proc/meminfo"));
-        if (info.open(QIODevice::ReadOnly)) {
-            for (QByteArray line = info.readLine(); !line.isEmpty(); line = info.readLine()) {
-                if (line.startsWith("MemAvailable:"))
-                    return line.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
-            }
-        }
-        return qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
-    }
-
 } // namespace
 
 bool isCapture(QByteArrayView start)
@@ -393,19 +378,6 @@ bool isCapture(QByteArrayView start)
 Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress)
 {
     return Parser(in, memoryRoom, progress).run();
-}
-
-Loaded load(const QString &path, TaskProgress &progress)
-{
-    const qint64 room = availableMemory();
-    // A file larger than the memory there is would not fit once read: it is refused unread.
-    const SafeFile::Opened opened = SafeFile::openRegular(path, room);
-    if (opened.status != SafeFile::Contents::Status::Read)
-        return {nullptr, SafeFile::unreadReason(path, opened.status, opened.reason)};
-    Loaded loaded = read(*opened.file, room, progress);
-    if (!loaded.reason.isEmpty())
-        loaded.reason = QStringLiteral("Cannot open \"%1\": %2").arg(path, loaded.reason);
-    return loaded;
 }
 
 } // namespace CaptureReader

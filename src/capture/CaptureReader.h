@@ -28,7 +28,4 @@ bool isCapture(QByteArrayView start);
 // bytes of memory is refused before its rows are read. `progress` counts the bytes read.
 Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress);
 
-// Reads the file at `path`, only a regular file, with the memory the system has free.
-Loaded load(const QString &path, TaskProgress &progress);
-
 } // namespace CaptureReader

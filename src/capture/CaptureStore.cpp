@@ -1,6 +1,7 @@
 #include "CaptureStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -99,6 +100,42 @@ void CaptureStore::append(
     m_arena.push_back(bytes);
 }
 
+void CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
+{
+    if (firstRow >= other.size())
+        return;
+    std::int64_t shiftUs = other.m_wallUsAtStart - m_wallUsAtStart;
+    if (std::abs(shiftUs) > LargestStamp / 2)
+        shiftUs = (m_size > 0 ? at(m_size - 1).stampUs : 0) - other.at(firstRow).stampUs;
+    const std::size_t base = m_size;
+    const std::size_t known = m_sourceNames.size();
+    std::vector<std::int64_t> ownStarts(known);
+    for (std::size_t source = 0; source < known; ++source)
+        ownStarts[source] = portStartUs(Source(source), base);
+    std::vector<Source> sources(other.sourceCount());
+    for (std::size_t source = 0; source < sources.size(); ++source) {
+        sources[source] = sourceNamed(other.m_sourceNames[source]);
+        startPort(sources[source], other.portStartUs(Source(source), firstRow) + shiftUs);
+        for (const PortStart &start : other.m_portStarts[source])
+            if (start.firstRow > firstRow)
+                m_portStarts[sources[source]].push_back(
+                    {base + start.firstRow - firstRow, start.startUs + shiftUs});
+    }
+    for (std::size_t row = firstRow; row < other.size(); ++row) {
+        const Record &stored = other.record(row);
+        // A row of a source the other store never named keeps its number.
+        const Source source
+            = stored.source < sources.size() ? sources[stored.source] : stored.source;
+        const std::int64_t stampUs = stored.stampUs() + shiftUs;
+        if (stored.size() == LongMessage)
+            append(stored.origin(), source, stampUs, other.m_arena[stored.arenaIndex()]);
+        else
+            append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
+    }
+    for (std::size_t source = 0; source < known; ++source)
+        startPort(Source(source), ownStarts[source]);
+}
+
 void CaptureStore::startPort(Source source, std::int64_t startUs)
 {
     if (source < m_portStarts.size())
@@ -135,13 +172,20 @@ std::int64_t CaptureStore::portStartUs(Source source, std::size_t row) const
     return after == starts.begin() ? 0 : std::prev(after)->startUs;
 }
 
-std::optional<std::int32_t> CaptureStore::portMs(std::size_t row) const
+std::optional<std::int64_t> CaptureStore::portUs(std::size_t row) const
 {
     const Record &stored = record(row);
     if (stored.origin() != Origin::Received)
         return std::nullopt;
-    const std::int64_t sinceStart = stored.stampUs() - portStartUs(stored.source, row);
-    return std::int32_t(std::uint32_t(sinceStart / 1000));
+    return stored.stampUs() - portStartUs(stored.source, row);
+}
+
+std::optional<std::int32_t> CaptureStore::portMs(std::size_t row) const
+{
+    const std::optional<std::int64_t> sinceStart = portUs(row);
+    if (!sinceStart)
+        return std::nullopt;
+    return std::int32_t(std::uint32_t(*sinceStart / 1000));
 }
 
 std::optional<std::int64_t> CaptureStore::wallMs(std::size_t row) const

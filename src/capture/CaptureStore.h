@@ -63,6 +63,13 @@ public:
     // A message already held in a byte array: a long one is shared, not copied.
     void append(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes);
 
+    // Appends the rows of `other` from `firstRow` on, each of the source of its name here,
+    // at its own moment: its stamps and port starts move by the distance of the two wall
+    // clocks, so that its Timestamp cells and times of day stay what they were. Rows of two
+    // captures years apart, beyond what a stamp holds, follow these at once instead. The
+    // sources named here already go on from their own port starts after them.
+    void append(const CaptureStore &other, std::size_t firstRow = 0);
+
     // From the next row on, the stamps of `source` count from `startUs` in the Timestamp
     // cell: its port was started then.
     void startPort(Source source, std::int64_t startUs);
@@ -98,8 +105,10 @@ public:
     {
         return std::uint16_t(std::uint8_t(origin) | size << 4 | first << 8);
     }
-    // The Timestamp cell's number: milliseconds since the row's port started, as 32 bits
-    // (they wrap after 24 days, as the cell always did); nothing for a row the program sent.
+    // Microseconds since the row's port started; nothing for a row the program sent.
+    std::optional<std::int64_t> portUs(std::size_t row) const;
+    // The Timestamp cell's number: portUs in milliseconds, as 32 bits (they wrap after 24
+    // days, as the cell always did).
     std::optional<std::int32_t> portMs(std::size_t row) const;
     // When a received row arrived, in ms since the epoch; nothing for a row the program sent.
     std::optional<std::int64_t> wallMs(std::size_t row) const;

@@ -10,6 +10,7 @@
 #include "monitor/TimeOfDay.h"
 
 #include <algorithm>
+#include <charconv>
 #include <memory>
 #include <string_view>
 
@@ -43,7 +44,8 @@ namespace {
             block.append(title);
             block.append(',');
         }
-        block.append(withSource ? "Time of Day,Details,Source\r\n" : "Time of Day,Details\r\n");
+        block.append(withSource ? "Time of Day,Details,Capture Microseconds,Source\r\n"
+                                : "Time of Day,Details,Capture Microseconds\r\n");
     }
 
 } // namespace
@@ -87,6 +89,10 @@ void Writer::appendLine(BlockWriter &block, const CaptureStore &rows, std::size_
     block.append(text);
     block.append(',');
     appendField(block, m_details.of(message));
+    block.append(',');
+    char stamp[24];
+    block.append(
+        std::string_view(stamp, std::to_chars(stamp, stamp + sizeof stamp, message.stampUs).ptr));
     if (m_withSources) {
         block.append(',');
         appendField(block, m_sourceNames.of(rows)[message.source]);

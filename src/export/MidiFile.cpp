@@ -25,23 +25,30 @@ namespace {
             out.append(char(value >> shift));
     }
 
-    // The time line of the received rows in milliseconds. It never runs backwards: the
-    // stamps restart from zero when the input is switched.
+    // Ticks from microseconds, rounded.
+    std::int64_t ticksOf(std::int64_t us)
+    {
+        return (us * TicksPerQuarter + MicrosecondsPerQuarter / 2) / MicrosecondsPerQuarter;
+    }
+
+    // The time line of the received rows in microseconds, and so in ticks. It never runs
+    // backwards: the stamps restart from zero when the input is switched. Ticks are rounded
+    // from the whole time line, so that rounding errors do not add up from row to row.
     class TimeLine
     {
     public:
-        std::int64_t advanceTo(std::int64_t stamp)
+        std::int64_t advanceTo(std::int64_t stampUs)
         {
-            if (m_lastStamp)
-                m_now += std::max<std::int64_t>(0, stamp - *m_lastStamp);
-            m_lastStamp = stamp;
-            return m_now;
+            if (m_lastStampUs)
+                m_nowUs += std::max<std::int64_t>(0, stampUs - *m_lastStampUs);
+            m_lastStampUs = stampUs;
+            return ticks();
         }
-        std::int64_t now() const { return m_now; }
+        std::int64_t ticks() const { return ticksOf(m_nowUs); }
 
     private:
-        std::optional<std::int64_t> m_lastStamp;
-        std::int64_t m_now = 0;
+        std::optional<std::int64_t> m_lastStampUs;
+        std::int64_t m_nowUs = 0;
     };
 
     // The track's events, built in memory because the chunk states its length first.
@@ -208,7 +215,7 @@ namespace {
         return true;
     }
 
-    // Every received row on one time line: ms since the input started, bridging restarts.
+    // Every received row on one time line: since the input started, bridging restarts.
     std::optional<Counts> writeOneTrack(const CaptureStore &rows, QIODevice &out)
     {
         Counts counts;
@@ -220,13 +227,13 @@ namespace {
                 ++counts.sent;
                 continue;
             }
-            add(track, counts, timeLine.advanceTo(*rows.portMs(i)), message.bytes);
+            add(track, counts, timeLine.advanceTo(*rows.portUs(i)), message.bytes);
         }
-        track.addMeta(timeLine.now(), EndOfTrackEvent, {});
+        track.addMeta(timeLine.ticks(), EndOfTrackEvent, {});
         return writeFile(std::span(&track, 1), out) ? std::optional(counts) : std::nullopt;
     }
 
-    // A track named after each source, all on the capture's one clock: ms since the first
+    // A track named after each source, all on the capture's one clock: since the first
     // received row.
     std::optional<Counts> writeTrackPerSource(
         const CaptureStore &rows, std::span<const CaptureStore::Source> sources, QIODevice &out)
@@ -249,7 +256,7 @@ namespace {
             }
             firstUs = firstUs.value_or(message.stampUs);
             const std::size_t track = trackOf[message.source];
-            lastTime[track] = std::max(lastTime[track], (message.stampUs - *firstUs) / 1000);
+            lastTime[track] = std::max(lastTime[track], ticksOf(message.stampUs - *firstUs));
             add(tracks[track], counts, lastTime[track], message.bytes);
         }
         for (std::size_t i = 0; i < tracks.size(); ++i)

@@ -11,8 +11,8 @@ class QIODevice;
 class CaptureStore;
 
 // The received traffic as a MIDI file that a sequencer can open: ticks are milliseconds (500
-// ticks a quarter note at 120 BPM), so the file plays the messages back with the gaps they
-// arrived with. Traffic of one source makes one track; of several, a track for each source,
+// ticks a quarter note at 120 BPM), rounded from the stamps' microseconds, so the file plays
+// the messages back with the gaps they arrived with. Traffic of one source makes one track; of several, a track for each source,
 // named after it.
 namespace MidiFile {
 

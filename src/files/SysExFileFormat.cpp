@@ -20,7 +20,8 @@ namespace {
 
     // The end of the message that begins at `start` (one past its F7), or the reason it is
     // not a complete message.
-    std::optional<qsizetype> messageEnd(QByteArrayView bytes, qsizetype start, QString &reason)
+    std::optional<qsizetype> messageEnd(
+        QByteArrayView bytes, qsizetype start, CutShort cutShort, QString &reason)
     {
         const auto first = std::uint8_t(bytes[start]);
         if (first != SysExStatus) {
@@ -30,6 +31,9 @@ namespace {
         }
         const auto statusAt = std::find_if(bytes.begin() + start + 1, bytes.end(),
             [](char byte) { return isStatusByte(std::uint8_t(byte)); });
+        const bool cutShortAt = statusAt == bytes.end() || std::uint8_t(*statusAt) == SysExStatus;
+        if (cutShort == CutShort::Keep && cutShortAt)
+            return statusAt - bytes.begin();
         if (statusAt == bytes.end()) {
             reason = QStringLiteral("The file ends inside the SysEx message that begins at byte "
                                     "%1: its F7 is missing.")
@@ -49,7 +53,7 @@ namespace {
 
 } // namespace
 
-ReadResult parse(QByteArrayView bytes)
+ReadResult parse(QByteArrayView bytes, CutShort cutShort)
 {
     ReadResult result;
     if (bytes.isEmpty()) {
@@ -57,7 +61,7 @@ ReadResult parse(QByteArrayView bytes)
         return result;
     }
     for (qsizetype start = 0; start < bytes.size();) {
-        const std::optional<qsizetype> end = messageEnd(bytes, start, result.reason);
+        const std::optional<qsizetype> end = messageEnd(bytes, start, cutShort, result.reason);
         if (!end) {
             result.messages.clear();
             return result;

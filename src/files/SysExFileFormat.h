@@ -17,9 +17,13 @@ struct ReadResult
     explicit operator bool() const { return reason.isEmpty(); }
 };
 
-// Takes a file only if it is wholly a sequence of complete messages, each F0, data bytes
-// (00 to 7F), F7; otherwise nothing of it, with a reason naming the first byte at fault.
-ReadResult parse(QByteArrayView bytes);
+// A message without its F7, as Lumetra saves a dump that was cut short: an F0 or the file's
+// end closes it. Refused for a send, kept when a file is opened into the grid.
+enum class CutShort : bool { Refuse, Keep };
+
+// Takes a file only if it is wholly a sequence of messages, each F0, data bytes (00 to 7F),
+// F7; otherwise nothing of it, with a reason naming the first byte at fault.
+ReadResult parse(QByteArrayView bytes, CutShort cutShort = CutShort::Refuse);
 // The largest file a send takes: dumps beyond it are no device's.
 constexpr qint64 LargestFile = qint64(256) << 20;
 

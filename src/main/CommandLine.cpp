@@ -69,7 +69,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         QStringLiteral("name"));
     parser.addOptions({listPorts, in, out});
     parser.addPositionalArgument(QStringLiteral("file"),
-        QStringLiteral("A capture (.lmc) to show at start."), QStringLiteral("[file]"));
+        QStringLiteral("A file to show at start: a capture (.lmc), a MIDI file, a .syx file, or "
+                       "a text or CSV log that Lumetra saved."),
+        QStringLiteral("[file]"));
     for (const char *name : WindowSystemOptions) {
         QCommandLineOption passed(QLatin1String(name), {}, QStringLiteral("value"));
         passed.setFlags(QCommandLineOption::HiddenFromHelp);

@@ -16,7 +16,7 @@ struct CommandLine
     // every input.
     InputChoice inputs;
     QString outputName; // --out
-    QString openPath; // a capture to show at start
+    QString openPath; // a file to show at start
     QString platform; // -platform, for the window system
     QString text; // the help, the version line, or why the command line is refused
 

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "capture/CaptureFiles.h"
+#include "capture/RecentFilesMenu.h"
 #include "export/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
@@ -9,6 +10,7 @@
 #include "frame/QtDialogService.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
+#include "looptest/LoopTestDialog.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/FindBar.h"
@@ -148,6 +150,7 @@ void frmMain::connectControls()
     connect(m_captureFiles, &CaptureFiles::captureShown, this, [this] {
         m_incoming->storeReplaced();
         m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
+        m_viewControls->pauseDisplay();
         m_viewControls->refresh();
     });
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
@@ -189,6 +192,10 @@ void frmMain::createMenus()
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
     m_viewControls->fillMenu(addNamedMenu(menuBar(), "mnuView", QStringLiteral("&View")));
 
+    QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
+    connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,
+        this, &frmMain::mnuLoopTest_Click);
+
     QMenu *help = addNamedMenu(menuBar(), "mnuHelp", QStringLiteral("&Help"));
     QAction *about = addNamedItem(help, "mnuAbout", QStringLiteral("About"));
     about->setShortcut(QKeySequence(Qt::Key_F1));
@@ -204,6 +211,14 @@ void frmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void frmMain::mnuLoopTest_Click()
+{
+    if (!m_loopTest)
+        m_loopTest = new LoopTestDialog(m_ports, *m_dialogs, this);
+    m_loopTest->show();
+    m_loopTest->raise();
 }
 
 void frmMain::mnuAbout_Click()
@@ -229,6 +244,7 @@ void frmMain::Form_Load()
     m_deviceLists->showNotice();
     try {
         modPreferences::LoadPreferences(m_remembered);
+        m_captureFiles->recentFiles().setFiles(m_remembered.recentFiles);
         m_filterMenu->setChecks(m_remembered.filter);
         listAndSelectDevices();
         UpdateFilter();
@@ -416,6 +432,7 @@ void frmMain::Form_Unload()
         // The window closes whatever a port says; the settings are still saved.
     }
     m_remembered.view = m_viewControls->settings();
+    m_remembered.recentFiles = m_captureFiles->recentFiles().files();
     const QString failure = modPreferences::SaveAtExit(m_remembered);
     if (!failure.isEmpty())
         m_dialogs->showMessage(

@@ -20,6 +20,7 @@ class FilterMenu;
 class FormLayout;
 class frmAbout;
 class IncomingTraffic;
+class LoopTestDialog;
 class InputSet;
 class MIDIInput;
 class MIDIOutput;
@@ -87,6 +88,7 @@ public slots:
     void mnuSaveFilter_Click();
     void mnuSaveIn_Click();
     void mnuAbout_Click();
+    void mnuLoopTest_Click();
     void Form_Resize();
     void mnuSaveInOut_Click();
     void MIDIInput1_MessagesWaiting();
@@ -121,6 +123,7 @@ private:
     std::unique_ptr<FormLayout> m_layout;
     std::unique_ptr<IncomingTraffic> m_incoming;
     QPointer<frmAbout> m_about;
+    QPointer<LoopTestDialog> m_loopTest;
     DeviceLists *m_deviceLists = nullptr;
     FileExports *m_exports = nullptr;
     CaptureFiles *m_captureFiles = nullptr;

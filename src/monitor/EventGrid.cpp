@@ -259,10 +259,19 @@ void EventGrid::clear()
     m_model.clear();
 }
 
-void EventGrid::showCapture(CaptureStore &&rows)
+void EventGrid::showCapture(CaptureStore &&rows, std::size_t keptFrom)
 {
     cancelFind(); // its rows are going
-    m_model.replaceStore(std::move(rows));
+    m_model.store().append(m_model.replaceStore(std::move(rows)), keptFrom);
+    rowsAppended();
+}
+
+void EventGrid::addCapture(const CaptureStore &rows)
+{
+    const std::size_t first = m_model.store().size();
+    m_model.store().append(rows);
+    m_model.commit();
+    m_view.scrollTo(m_model.index(int(first), 0), QAbstractItemView::PositionAtTop);
 }
 
 void EventGrid::markLogRead(bool withSentRows)

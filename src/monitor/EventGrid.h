@@ -81,8 +81,11 @@ public:
     QString selectedText() const;
     bool isRowVisible(int row) const;
     void clear();
-    // Shows a capture read from a file in place of the rows stored.
-    void showCapture(CaptureStore &&rows);
+    // Shows a capture read from a file in place of the rows stored; those from `keptFrom` on,
+    // which came after the user let the rest go, wait after it to be shown.
+    void showCapture(CaptureStore &&rows, std::size_t keptFrom);
+    // Shows a capture read from a file after the rows stored.
+    void addCapture(const CaptureStore &rows);
 
     // What clicking the row puts into the MIDI Message box: its status and data cells, or
     // the byte list of a SysEx row, cut to the start that a text of at most `longest`

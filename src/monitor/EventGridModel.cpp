@@ -3,6 +3,7 @@
 #include "MessageDetails.h"
 #include "RowCells.h"
 #include "frame/NumberText.h"
+#include "timing/StampText.h"
 
 #include <stdexcept>
 
@@ -49,12 +50,13 @@ void EventGridModel::clear()
     endResetModel();
 }
 
-void EventGridModel::replaceStore(CaptureStore &&rows)
+CaptureStore EventGridModel::replaceStore(CaptureStore &&rows)
 {
     beginResetModel();
-    m_store = std::move(rows);
+    CaptureStore replaced = std::exchange(m_store, std::move(rows));
     m_shownRows = m_store.size();
     endResetModel();
+    return replaced;
 }
 
 void EventGridModel::setViewSettings(const ViewSettings &settings)
@@ -116,6 +118,9 @@ QString EventGridModel::shownText(std::size_t row, int column) const
     } else if (column == 0 && m_view.time == ViewSettings::Time::Delta) {
         if (QString rowDelta = delta(row); !rowDelta.isEmpty())
             return rowDelta;
+    } else if (column == 0 && m_view.time == ViewSettings::Time::Seconds) {
+        if (const std::optional<std::int64_t> sinceStart = m_store.portUs(row))
+            return latin1(StampText::seconds(*sinceStart));
     }
     if (column != SysExColumn)
         return latin1(RowCells::cell(m_store, row, column));

@@ -40,8 +40,9 @@ public:
     bool commit();
     // Back to no message rows.
     void clear();
-    // Shows these rows, a capture read from a file, in place of the ones stored.
-    void replaceStore(CaptureStore &&rows);
+    // Shows these rows, a capture read from a file, in place of the ones stored, which it
+    // returns.
+    CaptureStore replaceStore(CaptureStore &&rows);
 
     void setViewSettings(const ViewSettings &settings);
     const ViewSettings &viewSettings() const { return m_view; }

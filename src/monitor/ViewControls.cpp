@@ -5,6 +5,8 @@
 #include "FindBar.h"
 #include "TrafficStatus.h"
 #include "ViewMenu.h"
+#include "timing/IntervalDialog.h"
+#include "timing/TimingReadout.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -24,6 +26,7 @@ ViewControls::ViewControls(const Wiring &wiring, QObject *parent)
     , m_wiring(wiring)
     , m_findBar(new FindBar(wiring.grid, &wiring.client))
     , m_status(new TrafficStatus(wiring.statusBar, wiring.grid, wiring.incoming, this))
+    , m_timing(new TimingReadout(wiring.rows.store(), wiring.statusBar, &wiring.client))
 {
     m_wiring.pauseButton.setText(PauseCaption);
     connect(m_findBar, &FindBar::visibilityChanged, this, [this] { m_wiring.layOut(); });
@@ -38,6 +41,8 @@ void ViewControls::fillMenu(QMenu *menu)
     connect(m_menu, &ViewMenu::findAsked, m_findBar, &FindBar::open);
     connect(m_menu, &ViewMenu::findNextAsked, m_findBar, &FindBar::findNext);
     connect(m_menu, &ViewMenu::findPreviousAsked, m_findBar, &FindBar::findPrevious);
+    connect(m_menu, &ViewMenu::timingPanelAsked, m_timing, &TimingReadout::showPanel);
+    connect(m_menu, &ViewMenu::intervalStatisticsAsked, this, &ViewControls::showIntervals);
     showSettings(m_menu->settings());
 }
 
@@ -77,6 +82,22 @@ void ViewControls::showSettings(ViewSettings settings)
     }
 }
 
+// For the kind, channel and source of the first selected row, or else of the last row.
+void ViewControls::showIntervals()
+{
+    const CaptureStore &rows = m_wiring.rows.store();
+    if (!m_intervals)
+        m_intervals = new IntervalDialog(rows, &m_wiring.client);
+    const std::vector<std::size_t> selected = m_wiring.grid.selectedRows();
+    IntervalStatistics::Selection selection;
+    if (!selected.empty() || rows.size() > 0)
+        selection = IntervalStatistics::Selection::of(
+            rows.at(selected.empty() ? rows.size() - 1 : selected.front()));
+    m_intervals->measureFor(selection);
+    m_intervals->show();
+    m_intervals->raise();
+}
+
 void ViewControls::pause(bool paused)
 {
     m_wiring.grid.setPaused(paused);
@@ -84,12 +105,20 @@ void ViewControls::pause(bool paused)
     m_status->refresh();
 }
 
+void ViewControls::pauseDisplay()
+{
+    if (!m_menu->isPaused())
+        m_menu->togglePause();
+}
+
 void ViewControls::arrived(int messages)
 {
     m_status->arrived(messages);
+    m_timing->rowsChanged();
 }
 
 void ViewControls::refresh()
 {
     m_status->refresh();
+    m_timing->rowsChanged();
 }

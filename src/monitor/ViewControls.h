@@ -9,14 +9,17 @@ class EventGrid;
 class EventGridModel;
 class FindBar;
 class IncomingTraffic;
+class IntervalDialog;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class TimingReadout;
 class TrafficStatus;
 class ViewMenu;
 
 // What the window offers for looking at the traffic beyond the grid itself: the View menu,
-// the Pause button, the find bar under the grid and the status bar's readout, kept in step.
+// the Pause button, the find bar under the grid, the status bar's readouts of the traffic
+// and its timing, and the timing windows, kept in step.
 class ViewControls : public QObject
 {
     Q_OBJECT
@@ -48,14 +51,19 @@ public:
     void arrived(int messages);
     // The rows or the drop count changed otherwise (a sent row, Clear All).
     void refresh();
+    // As Pause Display: the rows of a file opened stay in view while live rows wait.
+    void pauseDisplay();
 
 private:
     void showSettings(ViewSettings settings);
     void pause(bool paused);
+    void showIntervals();
 
     Wiring m_wiring;
     ViewMenu *m_menu = nullptr;
     FindBar *m_findBar;
     TrafficStatus *m_status;
+    TimingReadout *m_timing;
+    IntervalDialog *m_intervals = nullptr; // made when first asked for
     bool m_severalSources = false;
 };

@@ -16,6 +16,7 @@ constexpr TimeChoice TimeChoices[] = {
     {"mnuTimeSinceStart", "Milliseconds since start", ViewSettings::Time::SinceStart},
     {"mnuTimeOfDay", "Time of day", ViewSettings::Time::TimeOfDay},
     {"mnuTimeDelta", "Delta from previous row", ViewSettings::Time::Delta},
+    {"mnuTimeSeconds", "Seconds (microseconds)", ViewSettings::Time::Seconds},
 };
 
 QAction *checkable(QAction *action, const QKeySequence &shortcut = {})
@@ -64,6 +65,11 @@ ViewMenu::ViewMenu(QMenu *menu)
         item->setShortcut(shortcut);
         connect(item, &QAction::triggered, this, signal);
     }
+    menu->addSeparator();
+    connect(addNamedItem(menu, "mnuTimingPanel", QStringLiteral("Timing Panel")),
+        &QAction::triggered, this, &ViewMenu::timingPanelAsked);
+    connect(addNamedItem(menu, "mnuIntervalStatistics", QStringLiteral("Interval Statistics...")),
+        &QAction::triggered, this, &ViewMenu::intervalStatisticsAsked);
 }
 
 ViewSettings ViewMenu::settings() const

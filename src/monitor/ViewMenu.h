@@ -9,8 +9,8 @@ class QActionGroup;
 class QMenu;
 
 // The View menu: pausing the display, the form of the time column, the details column and
-// its convention for middle C, the source column, and finding rows. Its choices other than the
-// pause last from run to run.
+// its convention for middle C, the source column, finding rows, and the timing readouts. Its
+// choices other than the pause last from run to run.
 class ViewMenu : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,8 @@ signals:
     void findAsked();
     void findNextAsked();
     void findPreviousAsked();
+    void timingPanelAsked();
+    void intervalStatisticsAsked();
 
 private:
     QAction *m_pause;

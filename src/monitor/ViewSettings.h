@@ -13,6 +13,7 @@ struct ViewSettings
         SinceStart, // the stamp as stored: milliseconds since the input started
         TimeOfDay, // HH:MM:SS.mmm, local time, when the message arrived
         Delta, // milliseconds since the row before
+        Seconds, // seconds since the input started, to the microsecond: "12.345678"
     };
 
     Time time = Time::SinceStart;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -18,7 +17,9 @@ constexpr std::size_t OutputRingBytes = std::size_t(1) << 20;
 struct RecordHeader
 {
     std::uint32_t size;
-    std::int64_t microseconds; // JACK's clock, when the message came in
+    // JACK's clock at the message's frame: the cycle's first frame plus the event's offset,
+    // so that the stamp tells where the message lies in the cycle, not when the cycle ran.
+    std::int64_t microseconds;
 };
 
 void ignoreJackMessage(const char *) { }
@@ -60,10 +61,6 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     for (auto &slot : m_slots)
         slot = std::make_unique<Slot>();
     m_largestMessage = jack_port_type_get_buffer_size(client, JACK_DEFAULT_MIDI_TYPE) - 64;
-    const auto steadyMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-    m_sameClockAsSteady
-        = std::abs(std::int64_t(jack_get_time()) - steadyMicroseconds.count()) < 1000;
     sem_init(&m_readerWake, 0, 0);
     jack_set_process_callback(client, &JackClient::process, this);
     jack_on_info_shutdown(client, &JackClient::shutDown, this);
@@ -402,6 +399,10 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
 {
     if (const std::uint64_t lost = slot.lost.exchange(0, std::memory_order_relaxed))
         slot.sink->lost(lost);
+    // JACK's clock is the steady clock unless the server was told to use another: the
+    // difference read now turns the frame times into steady time either way.
+    const InputSink::Clock::time_point steadyNow = InputSink::Clock::now();
+    const auto jackNow = std::chrono::microseconds(jack_get_time());
     RecordHeader header;
     while (jack_ringbuffer_read_space(slot.ring) >= sizeof header) {
         jack_ringbuffer_peek(slot.ring, reinterpret_cast<char *>(&header), sizeof header);
@@ -410,10 +411,8 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
         jack_ringbuffer_read_advance(slot.ring, sizeof header);
         buffer.resize(header.size);
         jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(buffer.data()), header.size);
-        const InputSink::Clock::time_point arrival = m_sameClockAsSteady
-            ? InputSink::Clock::time_point(std::chrono::microseconds(header.microseconds))
-            : InputSink::Clock::now();
-        slot.sink->receive(buffer, arrival);
+        slot.sink->receive(
+            buffer, steadyNow - (jackNow - std::chrono::microseconds(header.microseconds)));
     }
 }
 

@@ -91,7 +91,6 @@ private:
     Changed m_changed;
     std::atomic<bool> m_alive {true};
     std::size_t m_largestMessage = 0;
-    bool m_sameClockAsSteady = false; // JACK's microseconds are the steady clock's
     mutable std::mutex m_apiMutex; // JACK calls outside the process thread, and closing
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 

@@ -1,6 +1,7 @@
 #include "RtMidiBackend.h"
 
 #include "PortError.h"
+#include "SequencerClock.h"
 
 #include <QFileInfo>
 #include <rtmidi/RtMidi.h>
@@ -84,15 +85,21 @@ public:
     }
 
 private:
-    // Runs on RtMidi's thread.
-    static void onMessage(double, std::vector<unsigned char> *message, void *self)
+    // Runs on RtMidi's thread. The ALSA sequencer's stamps could not be watched on the
+    // machine this was written on, which has no sequencer device: SequencerClock's rules are
+    // tested on their own, and keep every stamp within its bounds around the arrival.
+    static void onMessage(double sincePrevious, std::vector<unsigned char> *message, void *self)
     {
-        static_cast<RtInput *>(self)->m_sink.receive(*message, InputSink::Clock::now());
+        auto *input = static_cast<RtInput *>(self);
+        const bool sysEx = !message->empty() && message->front() == 0xF0;
+        input->m_sink.receive(
+            *message, input->m_clock.stamp(sincePrevious, sysEx, InputSink::Clock::now()));
     }
 
     ErrorTrap m_trap; // outlives the port, which may still report while closing
     RtMidiIn m_port;
     InputSink &m_sink;
+    SequencerClock m_clock; // RtMidi's thread's own
 };
 
 class RtOutput : public OutputConnection

@@ -5,13 +5,14 @@
 #include "ports/InputChoice.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // What Lumetra remembers from run to run, as one value the main window owns: the chosen
 // devices, by their positions in the lists (as earlier versions kept them) and by name,
 // which stays right when the positions shift; the inputs watched together, the first of
 // them also as `input`, which is all that earlier versions read; the filter's check marks;
-// the View choices.
+// the View choices; the files last opened, newest first.
 struct RememberedState
 {
     struct Device
@@ -25,4 +26,5 @@ struct RememberedState
     InputChoice inputs;
     modFilter::FilterChecks filter;
     ViewSettings view;
+    QStringList recentFiles;
 };

@@ -19,10 +19,12 @@ namespace {
     const QString DevicesSection = QStringLiteral("MIDI I/O");
     const QString FilterSection = QStringLiteral("Filter");
     const QString ViewSection = QStringLiteral("View");
+    const QString RecentSection = QStringLiteral("Recent Files");
 
-    // The forms of the time column as the file names them, in the order of the enum.
-    const QString TimeNames[]
-        = {QStringLiteral("SinceStart"), QStringLiteral("TimeOfDay"), QStringLiteral("Delta")};
+    // The forms of the time column as the file names them, in the order of the enum. A
+    // version that does not know a name keeps its default.
+    const QString TimeNames[] = {QStringLiteral("SinceStart"), QStringLiteral("TimeOfDay"),
+        QStringLiteral("Delta"), QStringLiteral("Seconds")};
 
     // The one instance, alive from first use to exit.
     cInifile &PreferencesIni()
@@ -58,23 +60,47 @@ namespace {
     // longer list saved before leaves keys behind.
     constexpr int MostWatchedInputs = 256;
     const QString WatchedInputsKey = QStringLiteral("WatchedInputs");
-    const QString WatchedInputKey = QStringLiteral("WatchedInput%1");
+    const QString WatchedInputKey = QStringLiteral("WatchedInput");
     const QString WatchAllKey = QStringLiteral("WatchAllInputs");
 
-    InputChoice readInputChoice(cInifile &ini, const QStringList &keys)
+    // The values of the keys "<name>1" to "<name>N" that the key `countKey` counts, up to
+    // `most`; a key missing or empty is passed over.
+    QStringList readNumberedKeys(cInifile &ini, const QStringList &keys, const QString &countKey,
+        const QString &name, int most)
     {
-        InputChoice choice;
         const auto value = [&](const QString &key) {
             ini.setKey(key);
             return keys.contains(key) ? ini.Value() : QString();
         };
-        const int count = std::clamp(value(WatchedInputsKey).toInt(), 0, MostWatchedInputs);
+        QStringList values;
+        const int count = std::clamp(value(countKey).toInt(), 0, most);
         for (int i = 1; i <= count; ++i)
-            if (const QString name = value(WatchedInputKey.arg(i)); !name.isEmpty())
-                choice.names << name;
-        choice.all = checkMarkOr(value(WatchAllKey), false);
+            if (const QString read = value(name + QString::number(i)); !read.isEmpty())
+                values << read;
+        return values;
+    }
+
+    void appendNumberedKeys(std::vector<std::pair<QString, QString>> &keys, const QString &countKey,
+        const QString &name, const QStringList &values)
+    {
+        keys.emplace_back(countKey, QString::number(values.size()));
+        for (qsizetype i = 0; i < values.size(); ++i)
+            keys.emplace_back(name + QString::number(i + 1), values[i]);
+    }
+
+    InputChoice readInputChoice(cInifile &ini, const QStringList &keys)
+    {
+        InputChoice choice;
+        choice.names
+            = readNumberedKeys(ini, keys, WatchedInputsKey, WatchedInputKey, MostWatchedInputs);
+        ini.setKey(WatchAllKey);
+        choice.all = checkMarkOr(keys.contains(WatchAllKey) ? ini.Value() : QString(), false);
         return choice;
     }
+
+    constexpr int MostRecentFiles = 10;
+    const QString RecentCountKey = QStringLiteral("Count");
+    const QString RecentFileKey = QStringLiteral("File");
 
     void loadDevices(cInifile &ini, RememberedState &state)
     {
@@ -183,6 +209,9 @@ void LoadPreferences(RememberedState &state)
             loadDevices(ini, state);
         else if (section == FilterSection)
             loadFilter(ini, state.filter);
+        else if (section == RecentSection)
+            state.recentFiles = readNumberedKeys(
+                ini, keysOf(ini, RecentSection), RecentCountKey, RecentFileKey, MostRecentFiles);
     }
     modGetPaths::CreateFolderPath(GetSettingsFolder());
 }
@@ -197,10 +226,7 @@ QString SaveDeviceSettings(const RememberedState &state)
         {WatchAllKey, state.inputs.all ? QStringLiteral("True") : QStringLiteral("False")},
     };
     const QStringList watched = state.inputs.isSeveral() ? state.inputs.names : QStringList();
-    const qsizetype count = std::min<qsizetype>(watched.size(), MostWatchedInputs);
-    keys.emplace_back(WatchedInputsKey, QString::number(count));
-    for (qsizetype i = 0; i < count; ++i)
-        keys.emplace_back(WatchedInputKey.arg(i + 1), watched[i]);
+    appendNumberedKeys(keys, WatchedInputsKey, WatchedInputKey, watched.mid(0, MostWatchedInputs));
     return writeKeys(DevicesSection, keys);
 }
 
@@ -240,6 +266,12 @@ QString SaveAtExit(const RememberedState &state)
     QString failure = SaveDeviceSettings(state);
     if (failure.isEmpty())
         failure = SaveViewSettings(state.view);
+    if (failure.isEmpty() && !state.recentFiles.isEmpty()) {
+        std::vector<std::pair<QString, QString>> keys;
+        appendNumberedKeys(
+            keys, RecentCountKey, RecentFileKey, state.recentFiles.mid(0, MostRecentFiles));
+        failure = writeKeys(RecentSection, keys);
+    }
     const QString file = preferencesFile();
     if (failure.isEmpty() || !ProfileString::fileProblem(file).isEmpty())
         return {};

@@ -20,9 +20,9 @@ QString preferencesFile();
 // what Lumetra does about it; empty when it is fine or not there yet.
 QString fileProblem();
 
-// Reads the devices and the check marks into `state` (the devices start from none; a check
-// mark the file does not hold is left as it is), then creates the settings folder. Throws
-// std::runtime_error on a value it cannot read; what was read before stays set.
+// Reads the devices, the check marks and the files last opened into `state` (the devices start from
+// none; a check mark the file does not hold is left as it is), then creates the settings folder.
+// Throws std::runtime_error on a value it cannot read; what was read before stays set.
 void LoadPreferences(RememberedState &state);
 // Remembers the devices for the next run; why that failed, or an empty text.
 QString SaveDeviceSettings(const RememberedState &state);
@@ -35,8 +35,8 @@ ViewSettings LoadViewSettings();
 // Why saving them failed, or an empty text.
 QString SaveViewSettings(const ViewSettings &settings);
 
-// Saves the devices and the View choices; what to tell the user when that failed, or an
-// empty text (also when start-up already said the file is left alone).
+// Saves the devices, the View choices and the files last opened; what to tell the user when that
+// failed, or an empty text (also when start-up already said the file is left alone).
 QString SaveAtExit(const RememberedState &state);
 
 // The key under which the preferences file keeps a filter item.

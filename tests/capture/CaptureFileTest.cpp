@@ -1,6 +1,7 @@
 #include "capture/CaptureReader.h"
 #include "capture/CaptureWriter.h"
 #include "capture/TaskProgress.h"
+#include "imports/FileImport.h"
 #include "support/Files.h"
 
 #include <QBuffer>
@@ -148,14 +149,22 @@ TEST(CaptureFile, RefusesWhatIsNoRegularFileWithoutWaiting)
             '"' + folder.filePath("none") + "\" cannot be read: it is not there."},
         {writeFile(folder.filePath("text.lmc"), "Timestamp\tStatus\n"),
             "Cannot open \"" + folder.filePath("text.lmc")
-                + "\": The file is not a Lumetra capture: it does not begin as one."},
+                + "\": The file is none that Lumetra opens: no capture, MIDI file, .syx file, "
+                  "text or CSV log (line 1: \"Timestamp\tStatus\" is no time stamp.)"},
     };
     for (const auto &refused : cases) {
         TaskProgress progress;
-        const CaptureReader::Loaded loaded = CaptureReader::load(refused.path, progress);
+        const CaptureReader::Loaded loaded = FileImport::load(refused.path, progress);
         EXPECT_FALSE(loaded.rows) << refused.path.toStdString();
         EXPECT_EQ(loaded.reason, refused.reason);
     }
+    // Far larger than the memory there is, and refused before it is read.
+    QFile huge(writeFile(folder.filePath("huge.mid"), "MThd"));
+    ASSERT_TRUE(huge.resize(qint64(1) << 40)); // sparse: no disk taken
+    TaskProgress progress;
+    const QString reason = FileImport::load(huge.fileName(), progress).reason;
+    EXPECT_TRUE(reason.startsWith('"' + huge.fileName() + "\" is larger than "))
+        << qPrintable(reason);
 }
 
 // A cancelled or refused save leaves the file that was there; a cancelled read gives nothing.
@@ -181,7 +190,7 @@ TEST(CaptureFile, CancelAndAFullDiskLeaveTheEarlierFileAsItWas)
     TaskProgress progress;
     ASSERT_TRUE(CaptureWriter::save(saved, path, progress).isEmpty());
     EXPECT_EQ(progress.done, saved.size());
-    const CaptureReader::Loaded cancelledRead = CaptureReader::load(path, cancelled);
+    const CaptureReader::Loaded cancelledRead = FileImport::load(path, cancelled);
     EXPECT_FALSE(cancelledRead.rows);
     EXPECT_TRUE(cancelledRead.reason.isEmpty());
 }

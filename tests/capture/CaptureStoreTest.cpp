@@ -92,3 +92,33 @@ TEST(CaptureStore, SourcesBeyondTheLimitShareTheLast)
     EXPECT_EQ(store.sourceNamed("one too many"), CaptureStore::MaxSources - 1);
     EXPECT_EQ(store.sourceName(CaptureStore::MaxSources - 1), "255");
 }
+
+// A capture added after live rows keeps its cells and times of day; the live port, named in
+// both, goes on counting from its own start after it.
+TEST(CaptureStore, RowsAddedFromAnotherStoreKeepTheirCellsAndTimes)
+{
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    CaptureStore live;
+    live.setWallClockAtStart(1'000'000'000'000);
+    const CaptureStore::Source port = live.sourceNamed("Keys");
+    live.startPort(port, 5'000);
+    live.append(Origin::Received, port, 7'000, note);
+    CaptureStore file;
+    file.setWallClockAtStart(1'000'002'000'000); // two seconds later
+    file.sourceNamed("take.mid");
+    file.append(Origin::Received, 0, 3'000, note);
+    file.startPort(file.sourceNamed("Keys"), 10'000);
+    file.append(Origin::Received, 1, 12'000, std::vector<std::uint8_t>(300, 0x7F));
+    file.append(Origin::Sent, 1, 12'000, note);
+
+    live.append(file, 1);
+    live.append(Origin::Received, port, 9'000, note);
+    ASSERT_EQ(live.size(), 4u);
+    EXPECT_EQ(live.sourceName(live.at(1).source), "Keys");
+    EXPECT_EQ(live.at(1).bytes.size(), 300u);
+    EXPECT_EQ(live.portMs(1), 2) << "12 ms since its port started at 10 ms";
+    EXPECT_EQ(live.wallMs(1), 1'000'002'012);
+    EXPECT_EQ(live.at(2).origin, Origin::Sent);
+    EXPECT_EQ(live.portMs(3), 4) << "the live port's own start, 5 ms";
+    EXPECT_EQ(live.wallMs(3), 1'000'000'009);
+}

@@ -1,4 +1,4 @@
-#include "capture/CaptureReader.h"
+#include "imports/FileImport.h"
 #include "capture/TaskProgress.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
@@ -122,7 +122,7 @@ TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
         }
         if (QByteArray(c.format) == "capture") {
             TaskProgress progress;
-            const CaptureReader::Loaded read = CaptureReader::load(file, progress);
+            const CaptureReader::Loaded read = FileImport::load(file, progress);
             ASSERT_TRUE(read.rows) << read.reason.toStdString();
             ASSERT_EQ(read.rows->size(), 3u);
             const auto bytes = read.rows->at(2).bytes;
@@ -169,7 +169,7 @@ TEST_F(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
         ASSERT_TRUE(ended(tool));
         EXPECT_EQ(tool.process.exitCode(), 0) << tool.err().toStdString();
         TaskProgress progress;
-        const CaptureReader::Loaded read = CaptureReader::load(take, progress);
+        const CaptureReader::Loaded read = FileImport::load(take, progress);
         ASSERT_TRUE(read.rows) << read.reason.toStdString();
         EXPECT_EQ(read.rows->size(), 0u);
     }

@@ -1,9 +1,14 @@
+#include "capture/TaskProgress.h"
+#include "imports/FileImport.h"
 #include "monitor/EventGridModel.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
 #include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -108,7 +113,7 @@ TEST_F(Files, ExportsCsvAndAMidiFile)
     EXPECT_TRUE(
         w.saveAs("mnuExportCsv", folder.filePath("grid.csv"))
             .startsWith("Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,"
-                        "Details\r\n"));
+                        "Details,Capture Microseconds\r\n"));
     EXPECT_TRUE(w.saveAs("mnuSaveMidiFile", folder.filePath("take.mid")).startsWith("MThd"));
     EXPECT_TRUE(w.dialogs->shown.back().text.startsWith("Saved 1 MIDI message"));
 }
@@ -219,10 +224,10 @@ TEST_F(Files, ALargeCaptureIsWrittenBehindABusyDialogWhileTheWindowGoesOn)
     EXPECT_EQ(model.store().size(), Rows + 1);
 }
 
-// A capture saved from the window opens as the same grid, once the user agreed to let the rows
-// shown go; a damaged file is refused with its offset and leaves them as they were. Live
-// traffic after it goes on as rows of their own source.
-TEST_F(Files, ACaptureReopensAsTheSameGridAndReplacesRowsOnlyWhenTheUserAgrees)
+// A capture saved from the window opens as the same grid, after the live rows or in their
+// place, as the user chose; while it is shown, live rows wait in a count until the user goes
+// back to them. A damaged file is refused with its offset and leaves the rows as they were.
+TEST_F(Files, ACaptureReopensAfterOrInPlaceOfTheLiveRowsAsTheUserChooses)
 {
     w.send({0x90, 0x3C, 0x40});
     w.send(sysExOf(300));
@@ -232,23 +237,40 @@ TEST_F(Files, ACaptureReopensAsTheSameGridAndReplacesRowsOnlyWhenTheUserAgrees)
     for (int row = 1; row < 4; ++row)
         saved << w.row(row);
     const QString path = folder.filePath("take.lmc");
-    const auto finished = [&] { return QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }); };
+    const auto shown = [&](int rows) {
+        return QTest::qWaitFor([&] { return !w.dialogs->progressOpen && w.gridRows() == rows; });
+    };
     w.saveAs("mnuSaveCapture", path);
-    ASSERT_TRUE(finished());
-
     w.send({0x80, 0x3C, 0x40});
-    ASSERT_TRUE(w.waitForRows(6));
+    ASSERT_TRUE(shown(6));
     w.dialogs->nextOpenFileName = path;
     w.toggle("mnuOpenCapture");
-    EXPECT_FALSE(w.dialogs->progressOpen) << "the question was not answered";
-    EXPECT_EQ(w.gridRows(), 6);
-    w.dialogs->nextChoice = 0;
+    EXPECT_FALSE(w.dialogs->progressOpen) << "the question was cancelled";
+
+    w.dialogs->nextChoice = 1; // add after them
     w.toggle("mnuOpenCapture");
-    ASSERT_TRUE(finished());
-    ASSERT_EQ(w.gridRows(), 5);
+    ASSERT_TRUE(shown(9));
+    for (int row = 5; row < 8; ++row)
+        EXPECT_EQ(w.row(row), saved[row - 5]) << row;
+    w.send({0x90, 0x40, 0x7F});
+    const auto *paused = w.find<QLabel>("lblPaused");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paused->text() == "Paused: 1 new rows"; }));
+    EXPECT_EQ(w.gridRows(), 9);
+    w.find<QPushButton>("btnPause")->click(); // back to the live rows
+    ASSERT_TRUE(shown(10));
+
+    w.dialogs->nextChoice = 0; // save them first
+    w.dialogs->nextSaveFileName = folder.filePath("live.lmc");
+    w.toggle("mnuOpenCapture");
+    ASSERT_TRUE(shown(5));
     for (int row = 1; row < 4; ++row)
         EXPECT_EQ(w.row(row), saved[row - 1]) << row;
+    TaskProgress progress;
+    const CaptureReader::Loaded live = FileImport::load(folder.filePath("live.lmc"), progress);
+    ASSERT_TRUE(live.rows);
+    EXPECT_EQ(live.rows->size(), 8u);
 
+    w.dialogs->nextChoice = 2; // replace them
     QByteArray damaged = readFile(path);
     damaged[40] = char(damaged[40] ^ 1);
     QMimeData dragged; // dropped onto the window, as from a file manager
@@ -258,14 +280,39 @@ TEST_F(Files, ACaptureReopensAsTheSameGridAndReplacesRowsOnlyWhenTheUserAgrees)
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w.window.get(), &drop);
-    ASSERT_TRUE(finished());
+    ASSERT_TRUE(shown(5));
     EXPECT_EQ(w.dialogs->shown.back().text,
         "Cannot open \"" + folder.filePath("damaged.lmc")
             + "\": At byte 12 of the file, a chunk is damaged: its checksum does not match its "
               "bytes.");
     EXPECT_EQ(w.gridRows(), 5);
 
+    w.find<QPushButton>("btnPause")->click();
     w.send({0x80, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(6));
     EXPECT_TRUE(w.row(4).contains("NOTE OFF")) << w.row(4).toStdString();
+}
+
+// Files of every kind dropped or opened are listed newest first, in the next run too, and
+// open again from there.
+TEST_F(Files, OpenRecentListsTheFilesOpenedNewestFirstFromRunToRun)
+{
+    const QString syx = writeFile(folder.filePath("dumps.syx"), bytes({0xF0, 0x7D, 0xF7}));
+    const QString log = writeFile(folder.filePath("in&out.txt"), "90 3C 40\r\n");
+    w.dialogs->nextChoice = 2; // in place of the rows shown
+    for (const QString &path : {syx, log, syx}) {
+        w.dialogs->nextOpenFileName = path;
+        w.toggle("mnuOpenCapture");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }));
+    }
+    EXPECT_EQ(w.row(1), "0\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7D F7 ");
+    w.window->close();
+    LoopbackWindow next(LoopbackWindow::Preferences::AsStored);
+    const QList<QAction *> items = next.find<QMenu>("mnuOpenRecent")->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), "&1 " + syx);
+    EXPECT_EQ(items[1]->text(), "&2 " + folder.filePath("in&&out.txt"));
+    items[1]->trigger();
+    ASSERT_TRUE(next.waitForRows(3));
+    EXPECT_EQ(next.row(1), "0\t90\t3C\t40\t1\tNOTE ON\t");
 }

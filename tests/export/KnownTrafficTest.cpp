@@ -5,7 +5,10 @@
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
+#include "imports/FileImport.h"
 #include "monitor/EventGridModel.h"
+#include "monitor/RowCells.h"
+#include "ports/MidiMessage.h"
 #include "support/Files.h"
 #include "support/StoredRows.h"
 
@@ -94,9 +97,28 @@ QByteArray gridText(EventGridModel &model)
     return text;
 }
 
+QString knownPath(const char *name)
+{
+    return QStringLiteral(LUMETRA_TEST_DATA "/known-traffic/") + name;
+}
+
 QByteArray known(const char *name)
 {
-    return readFile(QStringLiteral(LUMETRA_TEST_DATA "/known-traffic/") + name);
+    return readFile(knownPath(name));
+}
+
+// The stored cells of each row, joined by tabs, as the file `name` opens.
+std::vector<std::string> openedCells(const char *name)
+{
+    TaskProgress progress;
+    const CaptureReader::Loaded opened = FileImport::load(knownPath(name), progress);
+    EXPECT_EQ(opened.reason.toStdString(), "");
+    std::vector<std::string> cells;
+    for (std::size_t row = 0; opened.rows && row < opened.rows->size(); ++row) {
+        cells.push_back(RowCells::row(*opened.rows, row));
+        EXPECT_EQ(opened.rows->sourceName(opened.rows->at(row).source), name);
+    }
+    return cells;
 }
 
 } // namespace
@@ -136,7 +158,7 @@ TEST(KnownTraffic, TheGridAndEveryExportStayByteForByteWhatTheyWere)
              "selected.syx", "capture.lmc"})
         EXPECT_EQ(saved(file).toStdString(), known(file).toStdString()) << file;
 
-    CaptureReader::Loaded reopened = CaptureReader::load(folder.filePath("capture.lmc"), progress);
+    CaptureReader::Loaded reopened = FileImport::load(folder.filePath("capture.lmc"), progress);
     ASSERT_TRUE(reopened.rows) << reopened.reason.toStdString();
     EventGridModel reopenedGrid;
     reopenedGrid.replaceStore(std::move(*reopened.rows));
@@ -144,4 +166,45 @@ TEST(KnownTraffic, TheGridAndEveryExportStayByteForByteWhatTheyWere)
 
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
     tzset();
+}
+
+// Each log and file saved of the traffic opens again as the rows it holds: the logs with
+// stamps and the CSV as the grid was, the rest as their received rows from 0 on.
+TEST(KnownTraffic, EachFileSavedOpensAgainAsTheRowsItHolds)
+{
+    CaptureStore rows;
+    storeKnownTraffic(rows);
+    std::vector<std::string> grid, incoming, dumps, midi;
+    // What the MIDI file plays: whole channel messages and SysEx, on one time line, the
+    // restarted input on without a gap; 3e9 ms later the cell wraps, as 32 bits.
+    const char *midiMs[] = {"0", "5", "5", "12", "12", "13", "20", "21", "22", "23", "50", "60",
+        "61", "61", "62", "-1294967238", "-1294967237"};
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const std::string cells = RowCells::row(rows, row);
+        grid.push_back(cells);
+        const CapturedMessage message = rows.at(row);
+        if (message.origin != Origin::Received) {
+            if (message.origin == Origin::SendFailed)
+                incoming.push_back(cells); // the log of incoming rows keeps it
+            continue;
+        }
+        const std::string fromZero = cells.substr(cells.find('\t'));
+        incoming.push_back("0" + fromZero);
+        if (message.isSysEx())
+            dumps.push_back(incoming.back());
+        const bool whole = message.isSysEx() ? message.bytes.back() == 0xF7
+                                             : isChannelStatus(message.bytes[0])
+                && int(message.bytes.size()) == messageLength(message.bytes[0]);
+        if (whole)
+            midi.push_back(midiMs[midi.size()] + fromZero);
+    }
+    EXPECT_EQ(openedCells("inout.txt"), grid);
+    EXPECT_EQ(openedCells("grid.csv"), grid);
+    TaskProgress progress;
+    const CaptureReader::Loaded csv = FileImport::load(knownPath("grid.csv"), progress);
+    for (std::size_t row = 0; csv.rows && row < rows.size(); ++row)
+        EXPECT_EQ(csv.rows->at(row).stampUs, rows.at(row).stampUs) << "to the microsecond";
+    EXPECT_EQ(openedCells("in.txt"), incoming);
+    EXPECT_EQ(openedCells("received.syx"), dumps);
+    EXPECT_EQ(openedCells("received.mid"), midi);
 }

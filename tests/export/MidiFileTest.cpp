@@ -51,6 +51,19 @@ TEST(MidiFile, DeltasTakeTheFewestBytesAndLongGapsAreBridged)
     EXPECT_EQ(qFromBigEndian<quint32>(file.constData() + 18), quint32(track.size()));
 }
 
+TEST(MidiFile, TicksAreRoundedFromTheMicrosecondsOfTheWholeTimeLine)
+{
+    // Milliseconds cut from each stamp would give deltas 0 0 1 1 2.
+    const std::uint8_t noteOff[] = {0x80, 0x3C, 0x00};
+    CaptureStore rows;
+    for (const std::int64_t stampUs : {1'000, 1'499, 2'500, 3'900, 5'300})
+        rows.append(Origin::Received, 0, stampUs, noteOff);
+    const QByteArray deltas = bytes({0x00, 0x80, 0x3C, 0x00, 0x00, 0x3C, 0x00, 0x02, 0x3C, 0x00,
+        0x01, 0x3C, 0x00, 0x01, 0x3C, 0x00});
+    EXPECT_EQ(written(rows).mid(22 + 7, deltas.size()).toHex(' ').toStdString(),
+        deltas.toHex(' ').toStdString());
+}
+
 TEST(MidiFile, CountsWhatItLeavesOutByKind)
 {
     CaptureStore rows;
@@ -65,5 +78,6 @@ TEST(MidiFile, CountsWhatItLeavesOutByKind)
     EXPECT_EQ(MidiFile::savedSentence(counts, "/t.mid"),
         "Saved 2 MIDI messages (left out: 2 sent, 2 real-time or system common, 1 SysEx without "
         "F7, 1 without a status, 2 malformed) to /t.mid");
-    EXPECT_EQ(MidiFile::savedSentence({1, 0, 0, 0, 0, 0}, "/t.mid"), "Saved 1 MIDI message to /t.mid");
+    EXPECT_EQ(
+        MidiFile::savedSentence({1, 0, 0, 0, 0, 0}, "/t.mid"), "Saved 1 MIDI message to /t.mid");
 }

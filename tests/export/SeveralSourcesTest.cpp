@@ -1,6 +1,9 @@
 #include "capture/CaptureStore.h"
+#include "capture/TaskProgress.h"
 #include "export/CsvLog.h"
 #include "export/MidiFile.h"
+#include "export/TrafficLog.h"
+#include "imports/FileImport.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
@@ -37,14 +40,28 @@ TEST(SeveralSources, TheCsvNamesEachRowsSourceAndTheMidiFileHasATrackForEach)
     rows.append(Origin::Sent, out, 3'500, std::vector<std::uint8_t> {0xC0, 0x01});
     rows.append(Origin::Received, keys, 6'000, std::vector<std::uint8_t> {0x80, 0x3C, 0x00});
 
-    const QList<QByteArray> csv = written([&](QIODevice &device) {
+    const QByteArray csvFile = written([&](QIODevice &device) {
         return CsvLog::write(rows, MessageDetails::MiddleC::C4, device);
-    }).split('\n');
+    });
+    const QList<QByteArray> csv = csvFile.split('\n');
     ASSERT_EQ(csv.size(), 6);
-    EXPECT_TRUE(csv[0].endsWith(",Details,Source\r"));
+    EXPECT_TRUE(csv[0].endsWith(",Details,Capture Microseconds,Source\r"));
     EXPECT_TRUE(csv[1].endsWith(",\"Keys, left\"\r")) << csv[1].toStdString();
     EXPECT_TRUE(csv[2].endsWith(",Synth\r"));
     EXPECT_TRUE(csv[3].endsWith(",Out\r"));
+    // Opened again, each row is of a source named after the file and its input.
+    const QByteArray log = written(
+        [&](QIODevice &device) { return TrafficLog::write(rows, TrafficLog::Rows::All, device); });
+    for (const QByteArray &file : {csvFile, log}) {
+        TaskProgress progress;
+        const CaptureReader::Loaded opened = FileImport::read(file, "two", progress);
+        ASSERT_TRUE(opened.rows) << opened.reason.toStdString();
+        QStringList sources;
+        for (std::size_t row = 0; row < opened.rows->size(); ++row)
+            sources << opened.rows->sourceName(opened.rows->at(row).source);
+        EXPECT_EQ(
+            sources, QStringList({"two: Keys, left", "two: Synth", "two: Out", "two: Keys, left"}));
+    }
 
     const QByteArray midi
         = written([&](QIODevice &device) { return MidiFile::write(rows, device).has_value(); });

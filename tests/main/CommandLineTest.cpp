@@ -4,12 +4,17 @@
 #include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
+#include "support/Files.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,4 +138,23 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
         EXPECT_EQ(window.inputs().furtherNames(), c.further) << c.inputs.join(' ').toStdString();
         EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");
     }
+}
+
+// The program named with a file reads it as it starts, whatever its kind.
+TEST(CommandLine, AFileNamedIsReadAtStart)
+{
+    QTemporaryDir folder;
+    const QString path = writeFile(folder.filePath("take.mid"),
+        QByteArray::fromHex("4D546864000000060000000100604D54726B0000000400903C40"));
+    // The kernel tells when a file opened for reading is closed again: read whole.
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(path).constData(), IN_CLOSE_NOWRITE), 0);
+    QProcess process;
+    process.start(QStringLiteral(LUMETRA_EXECUTABLE), {path});
+    pollfd read {watch, POLLIN, 0};
+    EXPECT_EQ(poll(&read, 1, 20000), 1) << "the file was not read";
+    process.kill();
+    process.waitForFinished();
+    close(watch);
 }

@@ -1,10 +1,12 @@
 #include "support/JackWindow.h"
 
+#include "monitor/EventGridModel.h"
 #include "ports/VirtualBackend.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
 #include "support/Preferences.h"
 #include "support/TestWindow.h"
+#include "timing/TransportWatch.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 #include <map>
 
@@ -292,4 +295,74 @@ TEST(JackWindow, KeepsEveryMessageOfALoadRunInOrderThroughTheLog)
         {"verify", log, "--mix", "mixed", "--expect", QString::number(messages)});
     ASSERT_TRUE(verify.waitForFinished(30000));
     EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardOutput().toStdString();
+}
+
+namespace {
+
+std::vector<std::int64_t> stampsOf(const CaptureStore &rows)
+{
+    std::vector<std::int64_t> stamps;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        stamps.push_back(rows.at(row).stampUs);
+    return stamps;
+}
+
+// Sends a run into the window's virtual input until one passes without an xrun, which would
+// spoil its timing; the rows it left.
+const CaptureStore &receiveRun(
+    JackWindow &w, const char *rate, const char *seconds, const char *mix)
+{
+    const auto &rows = dynamic_cast<const EventGridModel &>(*w.grid()->model()).store();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        w.find<QPushButton>("btnClear")->click();
+        int status = -1;
+        auto sent
+            = runLoadgen({"send", "--rate", rate, "--seconds", seconds, "--mix", mix, "--connect",
+                             "Lumetra[^:]*:virtual input", "--wait-for-port", "5"},
+                status);
+        EXPECT_EQ(status, 0) << "the generator kept its pace";
+        if (sent["xruns"] != "0")
+            continue;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == sent["sent"].toInt() + 2; }, 5000))
+            << w.gridRows() - 2 << " rows of " << sent["sent"].toStdString();
+        break;
+    }
+    return rows;
+}
+
+} // namespace
+
+// The dummy server's cycles start when a system timer wakes it, late by varying amounts: the
+// stamps come from the frames the messages were sent at, so they keep the spacing they were
+// sent with. 48 kHz, as the server of the test runs.
+TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
+{
+    constexpr double ToleranceUs = 50;
+    JackWindow w;
+    w.choose("ComboMidiIn", VirtualBackend::InputName);
+
+    // One message every 480 frames: 10 ms.
+    const std::vector<std::int64_t> stamps = stampsOf(receiveRun(w, "100", "3", "channel"));
+    ASSERT_GT(stamps.size(), 50u);
+    std::vector<std::int64_t> errors;
+    for (std::size_t i = 1; i < stamps.size(); ++i)
+        errors.push_back(std::abs(stamps[i] - stamps[i - 1] - 10'000));
+    std::ranges::sort(errors);
+    const std::int64_t p99 = errors[errors.size() * 99 / 100];
+    RecordProperty("interval_error_p99_us", int(p99));
+    RecordProperty("interval_error_max_us", int(errors.back()));
+    EXPECT_LE(double(p99), ToleranceUs) << "worst " << errors.back() << " µs";
+
+    // The real-time mix at 240 a second has a clock pulse every fifth message: every 1000
+    // frames, 24 a quarter note at 120 BPM.
+    const CaptureStore &rows = receiveRun(w, "240", "9", "realtime");
+    TransportWatch watch;
+    watch.catchUp(rows);
+    const auto clock = watch.readout(rows.at(rows.size() - 1).stampUs).clock;
+    ASSERT_TRUE(clock);
+    RecordProperty("clock_jitter_sd_us", QString::number(clock->jitterUs, 'f', 2).toStdString());
+    RecordProperty("clock_worst_us", QString::number(clock->worstUs, 'f', 2).toStdString());
+    EXPECT_EQ(QString::number(clock->beatBpm, 'f', 1), "120.0");
+    EXPECT_EQ(QString::number(clock->barsBpm, 'f', 1), "120.0");
+    EXPECT_LT(clock->jitterUs, ToleranceUs);
 }

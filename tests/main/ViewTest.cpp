@@ -3,6 +3,9 @@
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +123,24 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     EXPECT_TRUE(reads(w, "lblRows", "1 rows"));
     EXPECT_TRUE(reads(w, "lblRate", "1 msg/s"));
     EXPECT_TRUE(reads(w, "lblDroppedCount", "0 dropped"));
+
+    auto *timing = w.find<QLabel>("lblTiming");
+    EXPECT_TRUE(timing->isHidden()) << "no clock, no timing readout";
+    w.send({0xFA});
+    w.send({0xF8});
+    w.send({0xF8});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timing->text().contains(" BPM"); }, 1000));
+    EXPECT_TRUE(timing->text().endsWith("Started 1:1:1")) << timing->text().toStdString();
+    w.toggle("mnuTimingPanel");
+    EXPECT_TRUE(w.find<QWidget>("frmTiming")->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timing->isHidden(); }, 3000))
+        << "the readout goes when the clock stops";
+
+    w.grid()->selectRow(2); // a clock pulse
+    w.toggle("mnuIntervalStatistics");
+    EXPECT_EQ(w.find<QComboBox>("cboIntervalKind")->currentText(), "Timing Clock");
+    w.find<QPushButton>("btnCopyIntervals")->click();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Intervals\t1\n"));
 }
 
 // A find through millions of rows goes on between the window's other work; a new search or

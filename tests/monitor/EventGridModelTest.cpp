@@ -31,3 +31,26 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.gridRowCount(), 2);
 }
+
+TEST(EventGridModel, SecondsShowTheMicrosecondsSinceTheRowsPortStarted)
+{
+    EventGridModel model;
+    CaptureStore &rows = model.store();
+    const std::uint8_t clock[] = {0xF8};
+    rows.startPort(rows.sourceNamed("in"), 2'000'000);
+    const std::pair<std::int64_t, const char *> cases[] = {
+        {2'000'000, "0.000000"}, // at the start
+        {14'345'678, "12.345678"}, // every digit of the microseconds
+        {2'000'007, "0.000007"}, // leading zeros kept
+        {1'999'500, "-0.000500"}, // stamped before its port started
+    };
+    for (const auto &[stamp, shown] : cases)
+        rows.append(Origin::Received, 0, stamp, clock);
+    rows.append(Origin::Sent, 0, 3'000'000, clock);
+    model.commit();
+    model.setViewSettings({ViewSettings::Time::Seconds, false, {}});
+    for (std::size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(model.index(int(row), 0).data().toString(), cases[row].second);
+    EXPECT_EQ(model.index(std::size(cases), 0).data().toString(), "SENT");
+    EXPECT_EQ(model.gridCellText(2, 0), "12345") << "the stored cell stays milliseconds";
+}

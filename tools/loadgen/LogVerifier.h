@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadMessages.h"
+#include "looptest/LoadMessages.h"
 
 #include <array>
 #include <cstdint>

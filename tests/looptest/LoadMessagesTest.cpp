@@ -1,4 +1,4 @@
-#include "loadgen/LoadMessages.h"
+#include "looptest/LoadMessages.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

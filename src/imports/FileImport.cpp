@@ -1,0 +1,116 @@
+#include "FileImport.h"
+
+#include "CsvLogReader.h"
+#include "ImportedRows.h"
+#include "MidiFileReader.h"
+#include "TrafficLogReader.h"
+#include "capture/CaptureFormat.h"
+#include "capture/TaskProgress.h"
+#include "files/SafeFile.h"
+#include "files/SysExFileFormat.h"
+#include "ports/MidiMessage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <unistd.h>
+
+namespace FileImport {
+namespace {
+
+    // A file read whole is held beside the rows made of it: a three-byte event of a MIDI
+    // file, in three bytes, takes a row of twelve and a sorting place of sixteen.
+    constexpr qint64 MemoryPerFileByte = 12;
+
+    // What the system can give without swapping: its own estimate where it makes one.
+    qint64 availableMemory()
+    {
+        QFile info(QStringLiteral("/proc/meminfo"));
+        if (info.open(QIODevice::ReadOnly)) {
+            for (QByteArray line = info.readLine(); !line.isEmpty(); line = info.readLine()) {
+                if (line.startsWith("MemAvailable:"))
+                    return line.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
+            }
+        }
+        return qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+    }
+
+    QString readSysEx(QByteArrayView file, ImportedRows &rows)
+    {
+        const SysExFileFormat::ReadResult dumps
+            = SysExFileFormat::parse(file, SysExFileFormat::CutShort::Keep);
+        const CaptureStore::Source source = rows.source();
+        for (const QByteArray &dump : dumps.messages)
+            rows.append(source, 0,
+                std::span(reinterpret_cast<const std::uint8_t *>(dump.constData()),
+                    std::size_t(dump.size())));
+        return dumps.reason;
+    }
+
+    QString readByKind(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
+    {
+        if (file.isEmpty())
+            return QStringLiteral("The file is empty.");
+        if (MidiFileReader::isMidiFile(file))
+            return MidiFileReader::read(file, rows, progress);
+        if (std::uint8_t(file.front()) == SysExStatus)
+            return readSysEx(file, rows);
+        if (CsvLogReader::isCsvLog(file))
+            return CsvLogReader::read(file, rows, progress);
+        return TrafficLogReader::read(file, rows, progress);
+    }
+
+    CaptureReader::Loaded readOpened(
+        QFile &file, const QString &path, qint64 room, TaskProgress &progress)
+    {
+        if (CaptureReader::isCapture(file.peek(sizeof CaptureFormat::Magic)))
+            return CaptureReader::read(file, room, progress);
+        const qint64 largest = room / MemoryPerFileByte;
+        if (file.size() > largest)
+            return {nullptr,
+                QStringLiteral("The file is larger than the %1 that the memory there is "
+                               "has room to open.")
+                    .arg(SafeFile::sizeText(largest))};
+        QByteArray bytes(qsizetype(file.size()), Qt::Uninitialized);
+        if (file.read(bytes.data(), bytes.size()) != bytes.size())
+            return {nullptr,
+                QStringLiteral("The file cannot be read whole: %1.").arg(file.errorString())};
+        // A file that grew meanwhile is not the file that was measured.
+        if (!file.read(1).isEmpty())
+            return {nullptr, QStringLiteral("The file grew while it was read.")};
+        return read(bytes, QFileInfo(path).fileName(), progress);
+    }
+
+} // namespace
+
+QString dialogFilter()
+{
+    return QStringLiteral("Files Lumetra opens (*.lmc *.mid *.midi *.smf *.syx *.txt *.csv);;"
+                          "Lumetra captures (*.lmc);;MIDI files (*.mid *.midi *.smf);;"
+                          "SysEx files (*.syx);;Text logs (*.txt);;CSV logs (*.csv);;"
+                          "All files (*)");
+}
+
+CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskProgress &progress)
+{
+    auto rows = std::make_unique<CaptureStore>();
+    ImportedRows imported(*rows, fileName);
+    const QString reason = readByKind(file, imported, progress);
+    if (!reason.isEmpty() || progress.cancelled)
+        return {nullptr, reason};
+    return {std::move(rows), {}};
+}
+
+CaptureReader::Loaded load(const QString &path, TaskProgress &progress)
+{
+    const qint64 room = availableMemory();
+    // A file larger than the memory there is would not fit once read: it is refused unread.
+    const SafeFile::Opened opened = SafeFile::openRegular(path, room);
+    if (opened.status != SafeFile::Contents::Status::Read)
+        return {nullptr, SafeFile::unreadReason(path, opened.status, opened.reason)};
+    CaptureReader::Loaded loaded = readOpened(*opened.file, path, room, progress);
+    if (!loaded.reason.isEmpty())
+        loaded.reason = QStringLiteral("Cannot open \"%1\": %2").arg(path, loaded.reason);
+    return loaded;
+}
+
+} // namespace FileImport

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "capture/CaptureStore.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Rows read from a file of another kind into a store of their own: each of a source named
+// after the file, or after the file and the input a log names ("take.txt: Keyboard").
+class ImportedRows
+{
+public:
+    ImportedRows(CaptureStore &rows, const QString &fileName);
+
+    // The source of the rows a log gives as coming from `input`; of the file alone when empty.
+    CaptureStore::Source source(QStringView input = {});
+
+    void append(
+        CaptureStore::Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
+
+    // A row of a log as Lumetra writes its cells: the Timestamp cell ("SENT", "SEND ERR",
+    // milliseconds since the input started, or nothing in a log without stamps), the bytes
+    // in hex, a cell each (empty cells are passed over), and the stamp in microseconds where
+    // the log holds it. Without that, a row stamped in milliseconds is stamped so, and a
+    // row the program sent takes the stamp of the row before it, so that the rows keep the
+    // order of their stamps. With it, a port start is put where the Timestamp cell needs
+    // one to read as it did. Returns why the cells make no row, or an empty text.
+    QString appendLogged(CaptureStore::Source source, QByteArrayView stampCell,
+        std::span<const QByteArrayView> byteCells, QByteArrayView microsecondsCell = {});
+
+private:
+    CaptureStore &m_rows;
+    const QString m_fileName;
+    // Makes the Timestamp cell of a row of `source` stamped `stampUs` read `ms`.
+    void keepCell(CaptureStore::Source source, std::int64_t stampUs, std::int32_t ms);
+
+    std::int64_t m_lastStampUs = 0;
+    std::vector<std::uint8_t> m_bytes;
+};

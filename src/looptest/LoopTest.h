@@ -1,0 +1,87 @@
+#pragma once
+
+#include "LoopReport.h"
+#include "LoopTally.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class MIDIInput;
+class MIDIOutput;
+class PortSystem;
+
+// What a loop test sends.
+struct LoopSettings
+{
+    enum class Pattern { Channel, Burst, SysEx };
+
+    Pattern pattern = Pattern::Channel;
+    // Messages a second; of a burst, the messages sent at once, once a second.
+    int rate = 1000;
+    double seconds = 5;
+    std::size_t sysExSize = 256; // of each dump of the SysEx pattern
+};
+
+// Measures a MIDI path: sends numbered messages from an output of its own and reads them
+// back on an input of its own, through whatever lies between (a cable, a device's MIDI thru,
+// a network bridge, another program). A probe goes first, again and again until it comes
+// back, so that a path still being set up (a connection made a moment later, a device
+// waking) costs the run nothing. Runs on the thread it lives on, which must have an event
+// loop; the window's own ports go on as they were.
+class LoopTest : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What may come back after the last message was sent, and the longest silence of a path
+    // that returns nothing at all.
+    static constexpr std::chrono::seconds Patience {2};
+    static constexpr std::chrono::milliseconds ProbeInterval {50};
+
+    explicit LoopTest(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr);
+    ~LoopTest() override;
+
+    // Opens both ports (named as the lists show them) and starts; throws PortError.
+    void start(const LoopReport::Path &path, const LoopSettings &settings);
+    // Ends the test now; the results count what came back so far.
+    void stop();
+    bool isRunning() const { return m_pace.isActive(); }
+    const LoopReport::Path &path() const { return m_path; }
+    LoopResults results() const;
+
+signals:
+    // The results changed; a few times a second at most.
+    void progressed();
+    void finished();
+
+private:
+    void tick();
+    void probe(std::chrono::steady_clock::time_point now);
+    void sendDue(std::chrono::steady_clock::time_point now);
+    void takeArrivals();
+    void take(std::span<const std::uint8_t> message, std::chrono::steady_clock::time_point arrival);
+    void finish(const QString &failure = {});
+    std::uint64_t dueBy(double seconds) const;
+    std::int64_t sinceStartUs(std::chrono::steady_clock::time_point moment) const;
+
+    std::shared_ptr<PortSystem> m_ports;
+    std::unique_ptr<MIDIInput> m_input;
+    std::unique_ptr<MIDIOutput> m_output;
+    LoopReport::Path m_path;
+    LoopSettings m_settings;
+    LoadMessages::Mix m_mix = LoadMessages::Mix::Channel;
+    std::optional<LoopTally> m_tally;
+    std::uint64_t m_total = 0; // messages the test sends in all
+    std::vector<std::uint8_t> m_message;
+    std::chrono::steady_clock::time_point m_start; // of the probe, then of the run
+    std::optional<std::chrono::steady_clock::time_point> m_lastSent; // by the probe, then the run
+    bool m_probing = false;
+    QTimer m_pace;
+    QTimer m_progress;
+    QString m_failure;
+    std::uint64_t m_xruns = 0; // of the input, once it is closed
+};

@@ -1,0 +1,50 @@
+#include "ClockTempo.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double MicrosecondsPerMinute = 60e6;
+
+} // namespace
+
+void ClockTempo::pulse(std::int64_t stampUs)
+{
+    if (m_pulses > 0 && stampUs - stampBefore(0) > StoppedAfterUs)
+        m_pulses = 0;
+    m_stamps[m_pulses % Kept] = stampUs;
+    ++m_pulses;
+}
+
+bool ClockTempo::isRunning(std::int64_t nowUs) const
+{
+    return m_pulses > 0 && nowUs - stampBefore(0) <= StoppedAfterUs;
+}
+
+double ClockTempo::bpmOver(std::size_t intervals) const
+{
+    const auto span = double(stampBefore(0) - stampBefore(intervals));
+    return span > 0 ? MicrosecondsPerMinute * double(intervals) / PulsesPerBeat / span : 0;
+}
+
+std::optional<ClockTempo::Reading> ClockTempo::reading() const
+{
+    const std::size_t intervals = std::min(m_pulses, Kept) - (m_pulses > 0 ? 1 : 0);
+    if (intervals == 0)
+        return std::nullopt;
+    Reading reading {};
+    reading.intervals = intervals;
+    reading.beatBpm = bpmOver(std::min<std::size_t>(intervals, PulsesPerBeat));
+    reading.barsBpm = bpmOver(intervals);
+    reading.driftBpm = reading.beatBpm - reading.barsBpm;
+    const double mean = double(stampBefore(0) - stampBefore(intervals)) / double(intervals);
+    double squares = 0;
+    for (std::size_t back = 0; back < intervals; ++back) {
+        const double deviation = double(stampBefore(back) - stampBefore(back + 1)) - mean;
+        squares += deviation * deviation;
+        reading.worstUs = std::max(reading.worstUs, std::abs(deviation));
+    }
+    reading.jitterUs = std::sqrt(squares / double(intervals));
+    return reading;
+}

@@ -1,0 +1,58 @@
+#include "TimingReadout.h"
+
+#include "TimingText.h"
+#include "frame/NamedWidgets.h"
+
+#include <QDialog>
+#include <QFormLayout>
+#include <QStatusBar>
+
+TimingReadout::TimingReadout(const CaptureStore &rows, QStatusBar &bar, QWidget *window)
+    : QObject(window)
+    , m_rows(rows)
+    , m_status(namedLabel("lblTiming", QString(), &bar))
+    , m_panel(named(new QDialog, "frmTiming", window))
+{
+    bar.addPermanentWidget(m_status);
+    m_status->hide();
+    m_panel->setWindowFlag(Qt::Tool);
+    m_panel->setWindowTitle(QStringLiteral("Timing"));
+    auto *form = new QFormLayout(m_panel);
+    for (const auto &[caption, value] : TimingText::panelRows({})) {
+        m_panelValues.push_back(new QLabel(value));
+        m_panelValues.back()->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(caption, m_panelValues.back());
+    }
+    m_ticks.setInterval(Tick);
+    connect(&m_ticks, &QTimer::timeout, this, &TimingReadout::show);
+}
+
+void TimingReadout::rowsChanged()
+{
+    m_watch.catchUp(m_rows);
+    if (!m_ticks.isActive())
+        show();
+}
+
+void TimingReadout::showPanel()
+{
+    show();
+    m_panel->show();
+    m_panel->raise();
+}
+
+void TimingReadout::show()
+{
+    const TransportWatch::Readout readout
+        = m_watch.readout(m_rows.stampOf(CaptureStore::LiveClock::now()));
+    const QString line = TimingText::statusLine(readout);
+    m_status->setText(line);
+    m_status->setVisible(!line.isEmpty());
+    const auto rows = TimingText::panelRows(readout);
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        m_panelValues[row]->setText(rows[row].second);
+    if (readout.isEmpty())
+        m_ticks.stop();
+    else if (!m_ticks.isActive())
+        m_ticks.start();
+}

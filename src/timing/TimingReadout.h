@@ -1,0 +1,39 @@
+#pragma once
+
+#include "TransportWatch.h"
+
+#include <QObject>
+#include <QTimer>
+#include <vector>
+
+class QDialog;
+class QLabel;
+class QStatusBar;
+class QWidget;
+
+// The timing readout on screen: a line in the status bar while MIDI clock or time code
+// comes in, and the Timing panel with every figure. It looks four times a second while it
+// shows anything, so that the readout goes away once the clock stops.
+class TimingReadout : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds Tick {250};
+
+    TimingReadout(const CaptureStore &rows, QStatusBar &bar, QWidget *window);
+
+    // Rows were stored or cleared.
+    void rowsChanged();
+    void showPanel();
+
+private:
+    void show();
+
+    const CaptureStore &m_rows;
+    TransportWatch m_watch;
+    QLabel *m_status;
+    QDialog *m_panel;
+    std::vector<QLabel *> m_panelValues;
+    QTimer m_ticks;
+};

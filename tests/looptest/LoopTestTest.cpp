@@ -1,0 +1,193 @@
+#include "looptest/LoopTest.h"
+
+#include "looptest/LoopTestDialog.h"
+#include "ports/PortSystem.h"
+#include "ports/VirtualBackend.h"
+#include "support/JackDelayLine.h"
+#include "support/JackPeer.h"
+#include "support/LoopbackWindow.h"
+
+#include <QDoubleSpinBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace LoadMessages;
+
+namespace {
+
+std::vector<std::uint8_t> numbered(Mix mix, std::uint64_t sequence, std::size_t sysExSize = 16)
+{
+    std::vector<std::uint8_t> message(std::max<std::size_t>(3, sysExSize));
+    message.resize(writeMessage(mix, sequence, sysExSize, message));
+    return message;
+}
+
+// Runs a loop test to its end.
+LoopResults loop(
+    std::shared_ptr<PortSystem> ports, const LoopReport::Path &path, const LoopSettings &settings)
+{
+    LoopTest test(std::move(ports));
+    QSignalSpy finished(&test, &LoopTest::finished);
+    test.start(path, settings);
+    EXPECT_TRUE(finished.wait(int(settings.seconds * 1000) + 10'000));
+    return test.results();
+}
+
+} // namespace
+
+// Ten messages sent a millisecond apart, and what comes back of them, when.
+TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
+{
+    struct Case
+    {
+        Mix mix;
+        std::vector<std::uint64_t> back; // numbers, in the order they came back
+        std::array<std::uint64_t, 4> faults; // lost, duplicated, out of order, altered
+        const char *why;
+    };
+    const Case cases[] = {
+        {Mix::Channel, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0}, "all back in order"},
+        {Mix::SysEx, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0}, "all dumps back"},
+        {Mix::Channel, {0, 1, 2, 4, 5, 6, 7, 8, 9}, {1, 0, 0, 0}, "#3 lost"},
+        {Mix::Channel, {0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 0, 0}, "#3 twice"},
+        {Mix::Channel, {0, 1, 3, 2, 4, 5, 6, 7, 8, 9}, {0, 0, 1, 0}, "#2 after #3"},
+        {Mix::Channel, {}, {10, 0, 0, 0}, "nothing back"},
+    };
+    for (const Case &c : cases) {
+        LoopTally tally(c.mix, 16);
+        for (int i = 0; i < 10; ++i)
+            tally.sent(i * 1000);
+        tally.received(std::vector<std::uint8_t> {0xFE}, 0); // the path's own active sensing
+        for (const std::uint64_t sequence : c.back)
+            tally.received(numbered(c.mix, sequence), std::int64_t(sequence) * 1000 + 700);
+        const LoopResults results = tally.results();
+        EXPECT_EQ(
+            (std::array {results.lost, results.duplicated, results.outOfOrder, results.altered}),
+            c.faults)
+            << c.why;
+        EXPECT_EQ(results.other, 1u);
+        const std::array<std::uint64_t, 4> none {};
+        EXPECT_EQ(results.clean(), c.faults == none) << c.why;
+        if (!c.back.empty()) {
+            EXPECT_EQ(results.latency->medianUs, 700) << c.why;
+        }
+    }
+
+    LoopTally tally(Mix::SysEx, 16);
+    tally.sent(0);
+    tally.sent(1000);
+    std::vector<std::uint8_t> damaged = numbered(Mix::SysEx, 0);
+    damaged[12] ^= 1;
+    tally.received(damaged, 500);
+    tally.received(numbered(Mix::SysEx, 1, 17), 1500); // one byte too many
+    EXPECT_EQ(tally.results().altered, 2u);
+    EXPECT_EQ(tally.results().lost, 2u) << "what came back altered did not come back";
+}
+
+// A client of the test's own delays what passes through it by a known number of frames: the
+// loop test must find that delay within a period, on top of what a loop through JACK costs
+// anyway (the wait for the next cycle, and a cycle for the graph's feedback edge).
+TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
+{
+    REQUIRE_JACK_OR_SKIP();
+    const auto ports = PortSystem::createDefault();
+    const auto medianThrough = [&](jack_nframes_t delay, double &period, double &frame) {
+        JackDelayLine line("DelayLine", delay);
+        period = line.microseconds(line.period());
+        frame = line.microseconds(1);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return ports->names(PortDirection::Input).contains("JACK: " + line.fullName("out"));
+            },
+            2000));
+        const LoopResults results
+            = loop(ports, {"JACK: " + line.fullName("in"), "JACK: " + line.fullName("out")},
+                {LoopSettings::Pattern::Channel, 1000, 2, 0});
+        EXPECT_TRUE(results.clean() || results.xruns > 0)
+            << LoopReport::text({}, results).toStdString();
+        return results.latency ? double(results.latency->medianUs) : -1e9;
+    };
+    double period = 0;
+    double frame = 0;
+    const double direct = medianThrough(0, period, frame);
+    const double delayed = medianThrough(2400, period, frame);
+    EXPECT_GE(direct, 0);
+    EXPECT_LE(direct, 2 * period) << "a loop through JACK costs up to two periods";
+    EXPECT_NEAR(delayed - direct, 2400 * frame, period)
+        << "direct " << direct << " µs, delayed " << delayed << " µs";
+}
+
+// With nothing between, through the loopback device and through the virtual ports wired
+// together as another program would: nothing is lost at 10,000 messages a second.
+TEST(JackLoopTest, LosesNothingThroughTheLoopbackOrTheVirtualPorts)
+{
+    REQUIRE_JACK_OR_SKIP();
+    const auto ports = PortSystem::createDefault();
+    const LoopSettings tenThousand {LoopSettings::Pattern::Channel, 10'000, 2, 0};
+    const LoopResults loopback = loop(ports, {"Lumetra Loopback", "Lumetra Loopback"}, tenThousand);
+    if (loopback.xruns > 0)
+        GTEST_SKIP() << "the JACK server kept running late: the figures prove nothing";
+    EXPECT_TRUE(loopback.clean()) << LoopReport::text({}, loopback).toStdString();
+    EXPECT_EQ(loopback.received, 20'001u);
+
+    JackDelayLine line("VirtualWiring", 0);
+    JackPeer patchbay("Patchbay");
+    QTimer wiring; // connects Lumetra's virtual ports to the line once they are there
+    QObject::connect(&wiring, &QTimer::timeout, [&] {
+        for (const QString &output : patchbay.lumetraPorts("virtual output"))
+            patchbay.connect(output, line.fullName("in"));
+        for (const QString &input : patchbay.lumetraPorts("virtual input"))
+            patchbay.connect(line.fullName("out"), input);
+    });
+    wiring.start(5);
+    const LoopResults virtualPorts
+        = loop(ports, {VirtualBackend::OutputName, VirtualBackend::InputName}, tenThousand);
+    if (virtualPorts.xruns > 0)
+        GTEST_SKIP() << "the JACK server kept running late: the figures prove nothing";
+    EXPECT_TRUE(virtualPorts.clean()) << LoopReport::text({}, virtualPorts).toStdString();
+    EXPECT_EQ(virtualPorts.received, 20'001u);
+}
+
+// A path that returns nothing says so, naming its ports, within the patience it has.
+TEST(JackLoopTest, APathThatReturnsNothingSaysSo)
+{
+    REQUIRE_JACK_OR_SKIP();
+    JackDelayLine line("DeadEnd", 0);
+    const auto ports = PortSystem::createDefault();
+    const LoopResults results
+        = loop(ports, {"JACK: " + line.fullName("in"), "Lumetra Loopback"}, {});
+    EXPECT_EQ(results.failure,
+        "Nothing came back on \"Lumetra Loopback\" within 2 s of the first message sent to "
+        "\"JACK: "
+            + line.fullName("in") + "\".");
+    EXPECT_FALSE(results.clean());
+}
+
+// Tools > Loop Test through the loopback device, while the window goes on; the results are
+// shown and saved as CSV.
+TEST(LoopTestDialog, RunsFromTheToolsMenuAndSavesItsResults)
+{
+    LoopbackWindow w;
+    w.toggle("mnuLoopTest");
+    auto *dialog = w.window->findChild<LoopTestDialog *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QComboBox *>("cboLoopInput")->currentText(), "Lumetra Loopback");
+    dialog->findChild<QDoubleSpinBox *>("spnLoopSeconds")->setValue(0.5);
+    QSignalSpy finished(&dialog->test(), &LoopTest::finished);
+    dialog->findChild<QPushButton *>("btnLoopStart")->click();
+    ASSERT_TRUE(finished.wait(10'000));
+    const QString shown = dialog->findChild<QPlainTextEdit *>("txtLoopResults")->toPlainText();
+    EXPECT_TRUE(shown.contains("Received: 501\nLost: 0\n")) << shown.toStdString();
+
+    QTemporaryDir folder;
+    w.dialogs->nextSaveFileName = folder.filePath("loop.csv");
+    dialog->findChild<QPushButton *>("btnLoopSave")->click();
+    const QByteArray csv = readFile(folder.filePath("loop.csv"));
+    EXPECT_TRUE(csv.startsWith("Measure,Value\r\noutput,\"Lumetra Loopback\"\r\n"));
+    EXPECT_TRUE(csv.contains("\r\nlost,0\r\n"));
+}

@@ -1,0 +1,131 @@
+#include "timing/TransportWatch.h"
+
+#include "support/StoredRows.h"
+#include "timing/TimingText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr Origin In = Origin::Received;
+
+// A clock of `pulses` pulses from `startUs`, `intervalUs` apart, the odd ones late by `lateUs`.
+std::vector<StoredRow> clockRun(
+    int pulses, std::int64_t startUs, std::int64_t intervalUs, std::int64_t lateUs = 0)
+{
+    std::vector<StoredRow> rows;
+    for (int i = 0; i < pulses; ++i)
+        rows.push_back({In, {0xF8}, startUs + i * intervalUs + (i % 2) * lateUs});
+    return rows;
+}
+
+} // namespace
+
+TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
+{
+    CaptureStore rows;
+    TransportWatch watch;
+    // 17 beats at 120 BPM (20,833 µs a pulse) with every other pulse 100 µs late: intervals
+    // 100 µs either side of their average.
+    store(rows, clockRun(24 * 17 + 1, 0, 20'833, 100));
+    watch.catchUp(rows);
+    std::int64_t last = rows.at(rows.size() - 1).stampUs;
+    auto clock = watch.readout(last).clock;
+    ASSERT_TRUE(clock);
+    EXPECT_NEAR(clock->jitterUs, 100, 1e-6);
+    EXPECT_NEAR(clock->worstUs, 100, 1e-6);
+    EXPECT_EQ(clock->intervals, 384u) << "the last four bars only";
+    EXPECT_NEAR(clock->barsBpm, 60e6 / 24 / 20'833, 1e-6);
+    EXPECT_NEAR(clock->driftBpm, 0, 1e-6);
+
+    // A last beat at 125 BPM (20,000 µs): the beat reads it, the bars lag behind.
+    store(rows, clockRun(24, last + 20'000, 20'000));
+    watch.catchUp(rows);
+    last = rows.at(rows.size() - 1).stampUs;
+    clock = watch.readout(last).clock;
+    EXPECT_NEAR(clock->beatBpm, 125.0, 1e-6);
+    EXPECT_NEAR(clock->barsBpm, 60e6 * 16 / (24 * 20'000 + 360 * 20'833.0), 1e-6);
+    EXPECT_GT(clock->driftBpm, 0.3) << "speeding up";
+    EXPECT_EQ(TimingText::statusLine(watch.readout(last)).left(9), "125.0 BPM");
+
+    EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs).clock);
+    EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs + 1).isEmpty())
+        << "the readout goes once the clock stops";
+    store(rows, clockRun(2, last + 5'000'000, 25'000));
+    watch.catchUp(rows);
+    EXPECT_NEAR(watch.readout(last + 5'025'000).clock->barsBpm, 100.0, 1e-6)
+        << "a new clock, not the pause";
+}
+
+TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
+{
+    struct Step
+    {
+        std::vector<std::uint8_t> message;
+        int pulses; // clock pulses after it
+        TransportWatch::Transport transport;
+        std::optional<TransportWatch::Position> position;
+        const char *reason;
+    };
+    using T = TransportWatch::Transport;
+    using P = TransportWatch::Position;
+    const Step steps[] = {
+        {{0xF8}, 0, T::None, std::nullopt, "a clock alone: no position"},
+        {{0xFA}, 6 * 5, T::Started, P {1, 2, 2}, "five sixteenths after Start"},
+        {{0xFC}, 12, T::Stopped, P {1, 2, 2}, "the clock goes on, the song stands"},
+        {{0xF2, 0x25, 0x00}, 0, T::Stopped, P {3, 2, 2}, "Song Position 37 sixteenths"},
+        {{0xF2, 0x00, 0x01}, 0, T::Stopped, P {9, 1, 1}, "128: the high seven bits"},
+        {{0xFB}, 6 * 17, T::Continued, P {10, 1, 2}, "Continue counts on from there"},
+        {{0xF2, 0x00}, 0, T::Continued, P {10, 1, 2}, "a Song Position cut short changes nothing"},
+    };
+    CaptureStore rows;
+    TransportWatch watch;
+    std::int64_t now = 0;
+    for (const Step &step : steps) {
+        store(rows, {{In, step.message, now}});
+        store(rows, clockRun(step.pulses, now + 10'000, 10'000));
+        now += 10'000 * (step.pulses + 1);
+        watch.catchUp(rows);
+        const TransportWatch::Readout readout = watch.readout(now);
+        EXPECT_EQ(readout.transport, step.transport) << step.reason;
+        EXPECT_EQ(readout.position, step.position) << step.reason;
+    }
+    rows.clear();
+    watch.catchUp(rows);
+    EXPECT_TRUE(watch.readout(now).isEmpty()) << "Clear All starts again";
+}
+
+TEST(TransportWatch, AssemblesTimeCodeFromQuarterFramesInOrderOnly)
+{
+    // 01:02:03:04 at 25 fps: frames 04, seconds 03, minutes 02, hours 01 with rate 1 << 5.
+    const std::vector<std::uint8_t> pieces = {0x04, 0x10, 0x23, 0x30, 0x42, 0x50, 0x61, 0x72};
+    struct Case
+    {
+        std::vector<std::uint8_t> data;
+        QString shown;
+        const char *reason;
+    };
+    std::vector<std::uint8_t> backwards(pieces.rbegin(), pieces.rend());
+    std::vector<std::uint8_t> gap = pieces;
+    gap.erase(gap.begin() + 3);
+    std::vector<std::uint8_t> late = {0x55, 0x66};
+    late.insert(late.end(), pieces.begin(), pieces.end());
+    const Case cases[] = {
+        {pieces, "01:02:03:04 25 fps", "eight pieces in order"},
+        {late, "01:02:03:04 25 fps", "joined at piece 0"},
+        {backwards, "", "backwards: no time"},
+        {gap, "", "a piece lost: no time"},
+        {{0x00, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x76}, "00:00:00:00 30 fps", "rate 3"},
+        {{0x0D, 0x11, 0x2B, 0x33, 0x4B, 0x53, 0x67, 0x75}, "23:59:59:29 29.97 fps drop", "rate 2"},
+    };
+    for (const Case &c : cases) {
+        CaptureStore rows;
+        TransportWatch watch;
+        for (const std::uint8_t data : c.data)
+            store(rows, {{In, {0xF1, data}, 0}});
+        watch.catchUp(rows);
+        const auto timecode = watch.readout(0).timecode;
+        EXPECT_EQ(timecode ? TimingText::timecode(*timecode) : QString(), c.shown) << c.reason;
+        EXPECT_FALSE(watch.readout(ClockTempo::StoppedAfterUs + 1).timecode) << c.reason;
+    }
+}
