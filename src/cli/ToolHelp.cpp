@@ -8,9 +8,11 @@ namespace {
        lumetra capture --in NAME [options]  prints or saves what arrives, until Ctrl+C
        lumetra send --out NAME [options] [MESSAGE...]
                                             sends messages or a .syx file, then exits
+       lumetra loop-test --out NAME --in NAME [options]
+                                            measures a MIDI path's latency and loss
        lumetra help [WORD]                  how a word is used
 
-capture and send need no display. NAME is a device as lumetra --list-ports prints it.
+capture, send and loop-test need no display. NAME is a device as lumetra --list-ports prints it.
 Exit status: 0 done, 1 failed (the reason goes to standard error), 2 a wrong command line.
 )";
 
@@ -63,9 +65,32 @@ Example: lumetra send --out "JACK: synth:in" --in "JACK: synth:out" \
              --expect-reply 2 "F0 7E 7F 06 01 F7"
 )";
 
+    constexpr char LoopTest[] = R"(Usage: lumetra loop-test --out NAME --in NAME [options]
+
+Sends numbered messages from the output and reads them back on the input, through what
+lies between (a cable, a device's MIDI thru, a network bridge, another program), and prints
+the round trip's latency, what was lost, altered, duplicated or out of order, and the
+throughput. A probe goes first until the path answers; a path that returns nothing within
+2 s is said to.
+
+  --out NAME           the output the messages go out on
+  --in NAME            the input they come back on
+  --pattern PATTERN    channel  channel messages at --rate a second (the default)
+                       burst    --rate messages at once, every second
+                       sysex    SysEx dumps of --size bytes, --rate a second
+  --rate N             (default 1000)
+  --size BYTES         of each dump (default 256)
+  --seconds S          how long it sends (default 5)
+  --json               the results as one JSON object instead of text
+
+Exit status 1 when anything was lost or altered, or nothing came back.
+Example: lumetra loop-test --out "ALSA: UM-ONE:0" --in "ALSA: UM-ONE:0" --rate 1000
+)";
+
     constexpr char Help[] = R"(Usage: lumetra help [WORD]
 
-Prints how a word (capture, send, help) is used; without a word, what the words are.
+Prints how a word (capture, send, loop-test, help) is used; without a word, what the words
+are.
 )";
 
 } // namespace
@@ -81,6 +106,8 @@ QString of(const QString &word)
         return QString::fromUtf8(Capture);
     if (word == QLatin1String("send"))
         return QString::fromUtf8(Send);
+    if (word == QLatin1String("loop-test"))
+        return QString::fromUtf8(LoopTest);
     if (word == QLatin1String("help"))
         return QString::fromUtf8(Help);
     return {};

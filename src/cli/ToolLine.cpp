@@ -203,6 +203,59 @@ namespace {
         return options;
     }
 
+    struct PatternName
+    {
+        const char *name;
+        LoopSettings::Pattern pattern;
+    };
+    constexpr PatternName PatternNames[] = {
+        {"channel", LoopSettings::Pattern::Channel},
+        {"burst", LoopSettings::Pattern::Burst},
+        {"sysex", LoopSettings::Pattern::SysEx},
+    };
+
+    LoopSettings::Pattern pattern(const QString &name)
+    {
+        for (const PatternName &known : PatternNames)
+            if (name == QLatin1String(known.name))
+                return known.pattern;
+        throw Refused {QStringLiteral("Unknown pattern '%1': channel, burst or sysex.").arg(name)};
+    }
+
+    LoopTestOptions loopTestOptions(QCommandLineParser &parser, const QStringList &arguments)
+    {
+        parser.addOptions({option("out", "name"), option("in", "name"),
+            option("pattern", "pattern"), option("rate", "n"), option("size", "bytes"),
+            option("seconds", "s"), option("json")});
+        if (!parser.parse(arguments))
+            throw Refused {parser.errorText()};
+        if (!parser.positionalArguments().isEmpty())
+            throw Refused {
+                QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0])};
+        LoopTestOptions options;
+        options.path = {parser.value(QStringLiteral("out")), parser.value(QStringLiteral("in"))};
+        if (options.path.output.isEmpty() || options.path.input.isEmpty())
+            throw Refused {QStringLiteral("loop-test needs a path: --out NAME and --in NAME (see "
+                                          "lumetra --list-ports).")};
+        LoopSettings &settings = options.settings;
+        if (parser.isSet(QStringLiteral("pattern")))
+            settings.pattern = pattern(parser.value(QStringLiteral("pattern")));
+        readIfSet(parser, "rate", settings.rate, [](const QCommandLineParser &p, const char *n) {
+            return int(wholeNumber(p, n, 1, 1'000'000));
+        });
+        readIfSet(
+            parser, "size", settings.sysExSize, [](const QCommandLineParser &p, const char *n) {
+                return std::size_t(
+                    wholeNumber(p, n, LoadMessages::SmallestSysEx, LoadMessages::LargestSysEx));
+            });
+        readIfSet(
+            parser, "seconds", settings.seconds, [](const QCommandLineParser &p, const char *n) {
+                return double(seconds(p, n).count()) / 1000;
+            });
+        options.json = parser.isSet(QStringLiteral("json"));
+        return options;
+    }
+
     Parsed help(const QStringList &arguments)
     {
         if (arguments.size() > 3)
@@ -237,6 +290,8 @@ Parsed parse(const QStringList &arguments)
     try {
         if (word == QLatin1String("capture"))
             return captureOptions(parser, options);
+        if (word == QLatin1String("loop-test"))
+            return loopTestOptions(parser, options);
         return sendOptions(parser, options);
     } catch (const Refused &refused) {
         return Refusal {refused.reason + QLatin1Char('\n') + ToolHelp::of(word)};

@@ -159,6 +159,36 @@ int send(
     return reply ? captureStatus(*reply) : Done;
 }
 
+// The results go to standard output as text or JSON; a path that lost or altered anything,
+// or answered nothing, fails the run.
+int loopTest(const LoopTestOptions &options, const std::shared_ptr<PortSystem> &ports,
+    StopSignals &stopSignals)
+{
+    if (const QString unknown
+        = unknownNames({options.path.output}, ports->names(PortDirection::Output), "output")
+            + unknownNames({options.path.input}, ports->names(PortDirection::Input), "input");
+        !unknown.isEmpty())
+        return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+    LoopTest test(ports);
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &test, &LoopTest::stop);
+    QObject::connect(
+        &test, &LoopTest::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    try {
+        test.start(options.path, options.settings);
+    } catch (const PortError &error) {
+        return fail(error.description());
+    }
+    QCoreApplication::exec();
+    const LoopResults results = test.results();
+    say(stdout,
+        options.json ? LoopReport::json(options.path, results)
+                     : LoopReport::text(options.path, results),
+        Done);
+    if (!results.failure.isEmpty())
+        return fail(results.failure);
+    return results.clean() ? Done : Failed;
+}
+
 } // namespace
 
 int runTool(int argc, char *argv[])
@@ -177,5 +207,7 @@ int runTool(int argc, char *argv[])
     const auto ports = PortSystem::createDefault();
     if (const auto *options = std::get_if<CaptureOptions>(&parsed))
         return capture(*options, ports, stopSignals);
+    if (const auto *options = std::get_if<LoopTestOptions>(&parsed))
+        return loopTest(*options, ports, stopSignals);
     return send(std::get<SendOptions>(parsed), ports, stopSignals);
 }

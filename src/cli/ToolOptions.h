@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filter/modFilter.h"
+#include "looptest/LoopTest.h"
 #include "ports/InputChoice.h"
 
 #include <QByteArray>
@@ -44,4 +45,11 @@ struct SendOptions
     InputChoice replyInputs;
     std::optional<std::chrono::milliseconds> expectReply;
     std::optional<std::uint64_t> replyCount; // the reply is complete after this many
+};
+
+struct LoopTestOptions
+{
+    LoopReport::Path path;
+    LoopSettings settings;
+    bool json = false;
 };

@@ -115,9 +115,11 @@ void LoopTest::sendDue(Clock::time_point now)
         for (std::uint64_t next = m_tally->sentCount(); next < due; ++next) {
             const std::size_t size
                 = LoadMessages::writeMessage(m_mix, next, m_settings.sysExSize, m_message);
+            // Stamped as handed over: a loopback delivers before the send returns.
+            const Clock::time_point handedOver = Clock::now();
             sendMessage(*m_output, std::span(m_message).first(size));
-            m_lastSent = Clock::now();
-            m_tally->sent(sinceStartUs(*m_lastSent));
+            m_lastSent = handedOver;
+            m_tally->sent(sinceStartUs(handedOver));
         }
     } catch (const PortError &error) {
         finish(QStringLiteral("Sending to \"%1\" failed: %2").arg(m_path.output, error.what()));

@@ -1,5 +1,5 @@
-#include "imports/FileImport.h"
 #include "capture/TaskProgress.h"
+#include "imports/FileImport.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
 
@@ -239,4 +239,24 @@ TEST_F(JackSend, ExpectReplyPrintsWhatCameBackOrFailsWithoutIt)
             EXPECT_TRUE(tool.err().contains("No reply came within 0.5 seconds"));
         }
     }
+}
+
+// `loop-test` prints what came back of a path, and fails a path that returns nothing.
+TEST_F(JackTool, LoopTestPrintsThePathsFiguresAndFailsAPathThatReturnsNothing)
+{
+    Tool clean({"loop-test", "--out", "Lumetra Loopback", "--in", "Lumetra Loopback", "--rate",
+        "2000", "--seconds", "0.5", "--json"});
+    ASSERT_TRUE(clean.ended());
+    EXPECT_EQ(clean.process.exitCode(), 0) << clean.err().toStdString();
+    const QByteArray json = clean.out();
+    for (const char *figure :
+        {"\"clean\":true", "\"received\":1001", "\"lost\":0", "\"latency_median_us\":"})
+        EXPECT_TRUE(json.contains(figure)) << figure << " in " << json.toStdString();
+
+    Tool deadEnd({"loop-test", "--out", "JACK: " + peer->fullName("in"), "--in",
+        "JACK: " + peer->fullName("out"), "--seconds", "0.5"});
+    ASSERT_TRUE(deadEnd.ended());
+    EXPECT_EQ(deadEnd.process.exitCode(), 1);
+    EXPECT_TRUE(deadEnd.err().contains("Nothing came back on \"JACK: " + peer->fullName("out")))
+        << deadEnd.err().toStdString();
 }
