@@ -117,17 +117,23 @@ namespace {
         }
     }
 
+    // The options of a word that takes no arguments besides them.
+    void parseWithoutArguments(QCommandLineParser &parser, const QStringList &arguments)
+    {
+        if (!parser.parse(arguments))
+            throw Refused {parser.errorText()};
+        if (!parser.positionalArguments().isEmpty())
+            throw Refused {
+                QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0])};
+    }
+
     CaptureOptions captureOptions(QCommandLineParser &parser, const QStringList &arguments)
     {
         parser.addOptions({option("in", "name"), option("format", "format"),
             QCommandLineOption(
                 {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("file")),
             option("filter", "words"), option("duration", "seconds"), option("count", "n")});
-        if (!parser.parse(arguments))
-            throw Refused {parser.errorText()};
-        if (!parser.positionalArguments().isEmpty())
-            throw Refused {
-                QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0])};
+        parseWithoutArguments(parser, arguments);
         CaptureOptions options;
         options.inputs = inputChoice(parser);
         if (options.inputs.names.isEmpty() && !options.inputs.all)
@@ -227,11 +233,7 @@ namespace {
         parser.addOptions({option("out", "name"), option("in", "name"),
             option("pattern", "pattern"), option("rate", "n"), option("size", "bytes"),
             option("seconds", "s"), option("json")});
-        if (!parser.parse(arguments))
-            throw Refused {parser.errorText()};
-        if (!parser.positionalArguments().isEmpty())
-            throw Refused {
-                QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0])};
+        parseWithoutArguments(parser, arguments);
         LoopTestOptions options;
         options.path = {parser.value(QStringLiteral("out")), parser.value(QStringLiteral("in"))};
         if (options.path.output.isEmpty() || options.path.input.isEmpty())

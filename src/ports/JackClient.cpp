@@ -399,10 +399,7 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
 {
     if (const std::uint64_t lost = slot.lost.exchange(0, std::memory_order_relaxed))
         slot.sink->lost(lost);
-    // JACK's clock is the steady clock unless the server was told to use another: the
-    // difference read now turns the frame times into steady time either way.
-    const InputSink::Clock::time_point steadyNow = InputSink::Clock::now();
-    const auto jackNow = std::chrono::microseconds(jack_get_time());
+    const std::chrono::microseconds jackMinusSteady = readClockOffset();
     RecordHeader header;
     while (jack_ringbuffer_read_space(slot.ring) >= sizeof header) {
         jack_ringbuffer_peek(slot.ring, reinterpret_cast<char *>(&header), sizeof header);
@@ -411,9 +408,34 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
         jack_ringbuffer_read_advance(slot.ring, sizeof header);
         buffer.resize(header.size);
         jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(buffer.data()), header.size);
-        slot.sink->receive(
-            buffer, steadyNow - (jackNow - std::chrono::microseconds(header.microseconds)));
+        slot.sink->receive(buffer,
+            InputSink::Clock::time_point(
+                std::chrono::microseconds(header.microseconds) - jackMinusSteady));
     }
+}
+
+// JACK's clock is the steady clock unless the server was told to use another: the difference
+// turns the frame times into steady time either way. It is read between two readings of the
+// steady clock, and a reading the thread was preempted in is left out: the difference hardly
+// moves, but a preemption would move a stamp by milliseconds.
+std::chrono::microseconds JackClient::readClockOffset()
+{
+    using namespace std::chrono;
+    constexpr auto LargestSpread = microseconds(20);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const steady_clock::time_point before = steady_clock::now();
+        const microseconds jack(jack_get_time());
+        const steady_clock::duration spread = steady_clock::now() - before;
+        if (spread <= LargestSpread || !m_clockOffsetKnown.load(std::memory_order_relaxed)) {
+            const auto middle
+                = duration_cast<microseconds>((before + spread / 2).time_since_epoch());
+            m_jackMinusSteadyUs.store((jack - middle).count(), std::memory_order_relaxed);
+            m_clockOffsetKnown.store(true, std::memory_order_relaxed);
+            if (spread <= LargestSpread)
+                break;
+        }
+    }
+    return microseconds(m_jackMinusSteadyUs.load(std::memory_order_relaxed));
 }
 
 // JACK's thread: counts, and wakes the reader to tell the inputs.

@@ -86,6 +86,7 @@ private:
     void releaseLoop();
     void stopReleaser();
     void deliver(Slot &slot, std::vector<std::uint8_t> &buffer);
+    std::chrono::microseconds readClockOffset();
 
     jack_client_t *m_client;
     Changed m_changed;
@@ -106,6 +107,9 @@ private:
     std::thread m_releaser;
 
     std::mutex m_readerMutex; // held while the reader hands bytes to a sink
+    // JACK's clock minus the steady clock, in µs, as last read well (see readClockOffset).
+    std::atomic<std::int64_t> m_jackMinusSteadyUs {0};
+    std::atomic<bool> m_clockOffsetKnown {false};
     sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
     std::atomic<bool> m_readerStop {false};
     std::atomic<std::uint64_t> m_xruns {0}; // counted by JACK's thread, told by the reader
