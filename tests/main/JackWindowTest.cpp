@@ -282,6 +282,8 @@ TEST(JackWindow, KeepsEveryMessageOfALoadRunInOrderThroughTheLog)
         if (sent["xruns"] == "0")
             break;
     }
+    if (sent["xruns"] != "0")
+        GTEST_SKIP() << "the JACK server ran late in every run: what it lost proves nothing";
     const int messages = sent["sent"].toInt();
     ASSERT_GT(messages, 39'000);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == messages + 2; }, 20000))
@@ -308,8 +310,8 @@ std::vector<std::int64_t> stampsOf(const CaptureStore &rows)
 }
 
 // Sends a run into the window's virtual input until one passes without an xrun, which would
-// spoil its timing; the rows it left.
-const CaptureStore &receiveRun(
+// spoil its timing; the rows it left, or nothing when the server ran late in every run.
+const CaptureStore *receiveRun(
     JackWindow &w, const char *rate, const char *seconds, const char *mix)
 {
     const auto &rows = dynamic_cast<const EventGridModel &>(*w.grid()->model()).store();
@@ -325,9 +327,9 @@ const CaptureStore &receiveRun(
             continue;
         EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == sent["sent"].toInt() + 2; }, 5000))
             << w.gridRows() - 2 << " rows of " << sent["sent"].toStdString();
-        break;
+        return &rows;
     }
-    return rows;
+    return nullptr;
 }
 
 } // namespace
@@ -342,7 +344,10 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
     w.choose("ComboMidiIn", VirtualBackend::InputName);
 
     // One message every 480 frames: 10 ms.
-    const std::vector<std::int64_t> stamps = stampsOf(receiveRun(w, "100", "3", "channel"));
+    const CaptureStore *spaced = receiveRun(w, "100", "3", "channel");
+    if (!spaced)
+        GTEST_SKIP() << "the JACK server ran late in every run: the timing proves nothing";
+    const std::vector<std::int64_t> stamps = stampsOf(*spaced);
     ASSERT_GT(stamps.size(), 50u);
     std::vector<std::int64_t> errors;
     for (std::size_t i = 1; i < stamps.size(); ++i)
@@ -355,7 +360,10 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
 
     // The real-time mix at 240 a second has a clock pulse every fifth message: every 1000
     // frames, 24 a quarter note at 120 BPM.
-    const CaptureStore &rows = receiveRun(w, "240", "9", "realtime");
+    const CaptureStore *clocked = receiveRun(w, "240", "9", "realtime");
+    if (!clocked)
+        GTEST_SKIP() << "the JACK server ran late in every run: the timing proves nothing";
+    const CaptureStore &rows = *clocked;
     TransportWatch watch;
     watch.catchUp(rows);
     const auto clock = watch.readout(rows.at(rows.size() - 1).stampUs).clock;
