@@ -27,15 +27,20 @@ std::vector<std::uint8_t> numbered(Mix mix, std::uint64_t sequence, std::size_t 
     return message;
 }
 
-// Runs a loop test to its end.
+// Runs a loop test to its end. A run in which the JACK server ran late proves nothing about
+// the path, and is run again.
 LoopResults loop(
     std::shared_ptr<PortSystem> ports, const LoopReport::Path &path, const LoopSettings &settings)
 {
-    LoopTest test(std::move(ports));
-    QSignalSpy finished(&test, &LoopTest::finished);
-    test.start(path, settings);
-    EXPECT_TRUE(finished.wait(int(settings.seconds * 1000) + 10'000));
-    return test.results();
+    LoopResults results;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || results.xruns > 0); ++attempt) {
+        LoopTest test(ports);
+        QSignalSpy finished(&test, &LoopTest::finished);
+        test.start(path, settings);
+        EXPECT_TRUE(finished.wait(int(settings.seconds * 1000) + 10'000));
+        results = test.results();
+    }
+    return results;
 }
 
 } // namespace
