@@ -40,6 +40,13 @@ public:
         return *this << value;
     }
 
+    // "+2 semitones", "-1 semitone", "0 cents".
+    DetailWords &addSignedCount(int value, std::string_view noun)
+    {
+        addSigned(value) << ' ' << noun;
+        return value == 1 || value == -1 ? *this : *this << 's';
+    }
+
     DetailWords &addHex(std::uint8_t value)
     {
         constexpr std::string_view digits = "0123456789ABCDEF";

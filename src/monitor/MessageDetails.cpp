@@ -83,11 +83,12 @@ namespace {
         return words << (value >= 64 ? "on" : "off");
     }
 
+    // All eight say they are channel modes, as the event column says of 121-127 only.
     void addChannelMode(DetailWords &words, std::uint8_t number, std::uint8_t value)
     {
-        words << modeNames[number - firstMode];
+        words << "Channel Mode: " << modeNames[number - firstMode];
         if (number == localControl)
-            addSwitch(words << ": ", value);
+            addSwitch(words << ' ', value);
         else if (number == monoOn && value == 0)
             words << ", as many channels as voices";
         else if (number == monoOn)
@@ -101,7 +102,7 @@ namespace {
             addChannelMode(words, number, value);
             return;
         }
-        const std::string_view name = controllerNames[number];
+        const std::string_view name = controllerName(number);
         words << (name.empty() ? "Undefined" : name) << ": ";
         if (number >= firstSwitch && number <= lastSwitch)
             addSwitch(words, value);
@@ -197,6 +198,11 @@ namespace {
     }
 
 } // namespace
+
+std::string_view controllerName(std::uint8_t number)
+{
+    return number < std::size(controllerNames) ? controllerNames[number] : std::string_view();
+}
 
 QString describe(Bytes bytes, MiddleC middleC)
 {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 // The words of one message for the details column: what a note, controller, time code piece
 // or SysEx header means, read from the bytes alone. Pure functions; no byte value, short or
@@ -16,5 +17,9 @@ enum class MiddleC : std::uint8_t { C4, C3 };
 // came without a status are said to be so, with no channel invented; no bytes (a failed send)
 // give an empty text.
 QString describe(std::span<const std::uint8_t> message, MiddleC middleC = MiddleC::C4);
+
+// The name of controller 0-119 ("Modulation", "Bank Select LSB"); empty for an undefined one
+// and for the channel modes.
+std::string_view controllerName(std::uint8_t number);
 
 } // namespace MessageDetails

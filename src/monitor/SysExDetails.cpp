@@ -1,5 +1,6 @@
 #include "SysExDetails.h"
 
+#include "ManufacturerNames.h"
 #include "ports/MidiMessage.h"
 
 #include <algorithm>
@@ -197,6 +198,15 @@ namespace {
         return found == table.end() ? nullptr : &*found;
     }
 
+    void addNameOrGroup(
+        DetailWords &words, std::optional<std::string_view> name, std::string_view group)
+    {
+        if (name)
+            words << ' ' << *name;
+        else
+            words << " (" << group << ')';
+    }
+
     // The region of the ID ranges: the one-byte ID, or the second byte of a three-byte ID.
     std::string_view idRegion(std::uint8_t id)
     {
@@ -209,7 +219,8 @@ namespace {
         return "Other";
     }
 
-    // "ID 41 (Japanese)" or "ID 00 20 33 (European)", from the ID's first byte at `at`.
+    // "ID 41 Roland" or "ID 00 20 33 Access Music Electronics", from the ID's first byte at
+    // `at`; an ID the list does not name says its group instead: "ID 45 (Japanese)".
     void addManufacturerId(DetailWords &words, Bytes bytes, std::size_t at)
     {
         const auto first = dataByteAt(bytes, at);
@@ -220,7 +231,7 @@ namespace {
             const std::string_view group = *first == 0x7D ? "Non-commercial"
                 : *first >= 0x7E                          ? "Universal"
                                                           : idRegion(*first);
-            words << " (" << group << ')';
+            addNameOrGroup(words, ManufacturerNames::ofOneByte(*first), group);
             return;
         }
         const auto second = dataByteAt(bytes, at + 1);
@@ -230,7 +241,8 @@ namespace {
             return;
         }
         (words << ' ').addHex(*second) << ' ';
-        words.addHex(*third) << " (" << idRegion(*second) << ')';
+        words.addHex(*third);
+        addNameOrGroup(words, ManufacturerNames::ofThreeByte(*second, *third), idRegion(*second));
     }
 
     void addTwoDigits(DetailWords &words, int value)
@@ -288,12 +300,8 @@ namespace {
                 (words << ' ').addSigned(*word - 0x2000);
             break;
         case Value::Semitones:
-            if (const auto msb = dataByteAt(bytes, at + 1)) {
-                const int semitones = *msb - 0x40;
-                (words << ' ').addSigned(semitones) << " semitone";
-                if (semitones != 1 && semitones != -1)
-                    words << 's';
-            }
+            if (const auto msb = dataByteAt(bytes, at + 1))
+                (words << ' ').addSignedCount(*msb - 0x40, "semitone");
             break;
         case Value::TimeCode:
             addTimeCode(words, bytes, at);
