@@ -7,6 +7,12 @@ DetailsText::DetailsText(MessageDetails::MiddleC middleC)
 
 std::string_view DetailsText::of(const CapturedMessage &message)
 {
+    const std::uint64_t place = m_place++;
+    if (ChannelMemory::readsBack(message.bytes)) {
+        m_long = m_context.describe(message, place, m_middleC).toStdString();
+        return m_long;
+    }
+    m_context.take(message, place);
     if (message.bytes.size() > 3) {
         m_long = MessageDetails::describe(message.bytes, m_middleC).toStdString();
         return m_long;

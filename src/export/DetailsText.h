@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureStore.h"
+#include "monitor/ContextStream.h"
 #include "monitor/MessageDetails.h"
 
 #include <cstdint>
@@ -9,13 +10,15 @@
 #include <string_view>
 
 // The Details words of messages in UTF-8, for an export of millions of rows: the words of
-// each distinct short message are made once, as a log repeats few.
+// each distinct short message are made once, as a log repeats few. The messages are taken
+// as a stream, each once and in order, so that a data entry or a 14-bit LSB is read with
+// the controllers before it, as the grid reads it.
 class DetailsText
 {
 public:
     explicit DetailsText(MessageDetails::MiddleC middleC);
 
-    // Valid until the next call.
+    // The words of the next message of the stream; valid until the next call.
     std::string_view of(const CapturedMessage &message);
 
 private:
@@ -28,4 +31,6 @@ private:
     MessageDetails::MiddleC m_middleC;
     std::unique_ptr<Entry[]> m_known;
     std::string m_long;
+    ContextStream m_context;
+    std::uint64_t m_place = 0; // of the next message
 };

@@ -1,7 +1,7 @@
 #include "EventGridModel.h"
 
-#include "MessageDetails.h"
 #include "RowCells.h"
+#include "RowDetails.h"
 #include "frame/NumberText.h"
 #include "timing/StampText.h"
 
@@ -84,7 +84,7 @@ QString EventGridModel::timeOfDay(std::size_t row) const
 
 QString EventGridModel::details(std::size_t row) const
 {
-    return MessageDetails::describe(m_store.at(row).bytes, m_view.middleC);
+    return RowDetails::of(m_store, row, m_view.middleC);
 }
 
 // "+12", the ms since the nearest row above with a stamp; empty for a row without one.

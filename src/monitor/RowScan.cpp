@@ -81,6 +81,8 @@ bool RowScan::matches(std::size_t row)
     const CapturedMessage message = m_rows.at(row);
     if (message.bytes.size() > 3 || message.bytes.empty())
         return longMatches(row, message);
+    if (m_details && ChannelMemory::readsBack(message.bytes) && contextMatches(row))
+        return true;
     // The whole row of a sent message depends on its bytes: "SENT" stands for the stamp.
     if (message.origin != Origin::Received)
         return messageFinding(message) & InCells;
@@ -153,7 +155,8 @@ std::uint8_t RowScan::messageFinding(const CapturedMessage &message)
 // sixteen.
 bool RowScan::detailsMatch(const CapturedMessage &message)
 {
-    if (!m_details)
+    // Words that depend on the rows before are no message's alone: see contextMatches.
+    if (!m_details || ChannelMemory::readsBack(message.bytes))
         return false;
     const std::uint32_t key = keyOf(message, false);
     CacheEntry &entry = m_detailsFindings[(key * 0x9E3779B1u) >> (32 - CacheBits)];
@@ -162,6 +165,12 @@ bool RowScan::detailsMatch(const CapturedMessage &message)
             std::uint8_t(m_search.matchesUpper(
                 MessageDetails::describe(message.bytes, *m_details).toUpper().toStdString()))};
     return entry.finding != 0;
+}
+
+bool RowScan::contextMatches(std::size_t row)
+{
+    return m_search.matchesUpper(
+        m_context.describeRow(m_rows, row, *m_details).toUpper().toStdString());
 }
 
 bool RowScan::stampMatches(std::size_t row) const

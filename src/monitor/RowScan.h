@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContextStream.h"
 #include "RowSearch.h"
 
 #include <array>
@@ -10,7 +11,8 @@
 
 // One search's pass over the stored rows, with what it learned of the messages it met: for
 // each status, whether its cells can hold the text at all, and for each distinct short
-// message, whether its cells or its details do.
+// message, whether its cells or its details do. The details of a message that earlier ones
+// on its channel complete are read with them, going down the rows.
 class RowScan
 {
 public:
@@ -38,6 +40,7 @@ private:
     std::uint8_t statusFinding(const CapturedMessage &message);
     std::uint8_t messageFinding(const CapturedMessage &message);
     bool detailsMatch(const CapturedMessage &message);
+    bool contextMatches(std::size_t row);
     bool stampMatches(std::size_t row) const;
 
     struct CacheEntry
@@ -57,4 +60,5 @@ private:
     // By CaptureStore::glance: rows that cannot match whatever their data bytes; empty when
     // the details or the time stamp alone may hold the text.
     std::vector<bool> m_ruledOut;
+    ContextStream m_context;
 };

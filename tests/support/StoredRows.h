@@ -10,10 +10,11 @@ struct StoredRow
     Origin origin;
     std::vector<std::uint8_t> bytes;
     std::int64_t stampUs = 0;
+    CaptureStore::Source source = 0;
 };
 
 inline void store(CaptureStore &rows, const std::vector<StoredRow> &stored)
 {
     for (const StoredRow &row : stored)
-        rows.append(row.origin, 0, row.stampUs, row.bytes);
+        rows.append(row.origin, row.source, row.stampUs, row.bytes);
 }
