@@ -52,8 +52,9 @@ void RowScan::ruleOutByStatus()
             const std::uint8_t bytes[] = {std::uint8_t(status), 0, 0};
             const std::uint8_t finding
                 = statusFinding({Origin::Received, 0, 0, std::span(bytes, size)});
-            const bool possible
-                = finding & InCells || (finding & AfterStamp && m_search.mayTouchStamp());
+            const bool possible = finding & InCells
+                || (finding & AfterStamp && m_search.mayTouchStamp())
+                || m_search.kinds().mayMatchStatus(std::uint8_t(status));
             m_ruledOut[CaptureStore::glanceOf(Origin::Received, size, std::uint8_t(status))]
                 = !possible;
         }
@@ -79,6 +80,8 @@ std::optional<std::size_t> RowScan::last(std::size_t first, std::size_t last)
 bool RowScan::matches(std::size_t row)
 {
     const CapturedMessage message = m_rows.at(row);
+    if (m_search.kinds().matches(message.bytes))
+        return true;
     if (message.bytes.size() > 3 || message.bytes.empty())
         return longMatches(row, message);
     if (m_details && ChannelMemory::readsBack(message.bytes) && contextMatches(row))

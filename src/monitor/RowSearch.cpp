@@ -20,6 +20,7 @@ RowSearch::RowSearch(const QString &text)
           && std::all_of(m_needle.begin(),
               m_needle.begin() + std::ptrdiff_t(std::min(m_firstBlank, m_needle.size())),
               [](char c) { return (c >= '0' && c <= '9') || c == '-'; }))
+    , m_kinds(m_needle)
 { }
 
 bool RowSearch::matchesAt(

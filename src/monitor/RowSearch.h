@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KindWords.h"
 #include "MessageDetails.h"
 #include "capture/CaptureStore.h"
 
@@ -14,7 +15,8 @@
 // Note On of key 3C whose bytes stand in two cells. The rows' texts are never made in bulk:
 // the cells of a short message other than its time stamp, and its details, depend on its
 // bytes alone, so each distinct message is looked at once a search, and a status whose
-// cells cannot hold the text rules out its rows at a glance.
+// cells cannot hold the text rules out its rows at a glance. A text that names a kind of
+// message ("sysex", "cc") finds the messages of that kind too.
 class RowSearch
 {
 public:
@@ -40,6 +42,7 @@ public:
     bool stampMatches(std::string_view stamp) const;
     bool mayTouchStamp() const { return m_mayTouchStamp; }
     bool hasBlank() const { return m_firstBlank != std::string::npos; }
+    const KindWords &kinds() const { return m_kinds; }
 
 private:
     bool matchesAt(
@@ -48,4 +51,5 @@ private:
     std::string m_needle; // upper-cased, trimmed
     std::size_t m_firstBlank; // npos when the needle is one word
     bool m_mayTouchStamp; // the needle starts as a time stamp can end
+    KindWords m_kinds;
 };

@@ -18,7 +18,8 @@ std::optional<std::size_t> findByReading(const CaptureStore &store, const RowSea
         const std::size_t row = (from + i) % count;
         const QString words = details ? RowDetails::of(store, row, *details).toUpper() : QString();
         if (search.matchesUpper(RowCells::row(store, row))
-            || search.matchesUpper(words.toStdString()))
+            || search.matchesUpper(words.toStdString())
+            || search.kinds().matches(store.at(row).bytes))
             return row;
     }
     return std::nullopt;
@@ -111,4 +112,33 @@ TEST(RowSearch, FindsWhatReadingEveryRowFinds)
             findByReading(store, search, from, details, count))
             << text.mid(start).toStdString();
     }
+}
+
+// The words people type for a kind find its rows whatever the cells say, and sent ones too;
+// only the whole text names a kind.
+TEST(RowSearch, FindsTheKindsOfMessagesByTheirUsualNames)
+{
+    CaptureStore rows;
+    store(rows,
+        {{Origin::Received, {0x90, 0x3C, 0x00}}, {Origin::Received, {0xB0, 0x78, 0x00}},
+            {Origin::Received, {0xB0, 0x07, 0x64}}, {Origin::Sent, {0x91, 0x3C, 0x40}},
+            {Origin::Received, {0xF0, 0x41, 0xF7}}, {Origin::Received, {0xE0, 0x00, 0x40}},
+            {Origin::Received, {0xD0, 0x10}}, {Origin::Received, {0xF8}},
+            {Origin::Sent, {0xC0, 0x05}}});
+    const std::pair<const char *, std::optional<std::size_t>> cases[] = {
+        {"note off", 0}, // a note on of velocity 0
+        {"channel mode", 1}, // CC 120, which the event column calls a control change
+        {"cc", 1}, {"Note On", 3}, // sent: its row names no kind
+        {"sysex", 4}, {"pitch bend", 5}, {"aftertouch", 6}, {"clock", 7}, {"program", 8},
+        {"sysex 41", std::nullopt}, // a kind and more is text like any other
+    };
+    for (const auto &[text, row] : cases)
+        EXPECT_EQ(RowSearch(text).find(rows, 0, RowSearch::Direction::Forward), row) << text;
+    store(rows,
+        {{Origin::Received, {0xB0, 101, 0}}, {Origin::Received, {0xB0, 100, 0}},
+            {Origin::Received, {0xB0, 6, 2}}});
+    EXPECT_EQ(RowSearch("sensitivity = 2")
+                  .find(rows, 0, RowSearch::Direction::Forward, MessageDetails::MiddleC::C4),
+        11)
+        << "details read with the rows before";
 }
