@@ -166,6 +166,35 @@ static void BM_FindNext(benchmark::State &state)
 }
 BENCHMARK(BM_FindNext)->ArgName("details")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The same through controller traffic whose details read the rows before: 14-bit pairs and
+// data entries of a parameter, on four channels, details shown.
+static void BM_FindNextInControllers(benchmark::State &state)
+{
+    constexpr std::size_t Rows = 10'000'000;
+    static const CaptureStore *const rows = [] {
+        auto *store = new CaptureStore;
+        constexpr std::uint8_t numbers[] = {1, 33, 101, 100, 6, 38, 7, 64};
+        for (std::size_t i = 0; i + 1 < Rows; ++i) {
+            const std::uint8_t controller[]
+                = {std::uint8_t(0xB0 | i / 8 % 4), numbers[i % 8], std::uint8_t(i % 128)};
+            store->append(Origin::Received, 0, std::int64_t(i) * 1000, controller);
+        }
+        const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+        store->append(Origin::Received, 0, 9'999'999'000, identity);
+        return store;
+    }();
+    const RowSearch search(QStringLiteral("f0 7e 7f"));
+    for (auto _ : state) {
+        const auto found
+            = search.find(*rows, 0, RowSearch::Direction::Forward, MessageDetails::MiddleC::C4);
+        if (found != Rows - 1)
+            state.SkipWithError("the match was not found");
+    }
+    state.counters["rows_per_second"]
+        = benchmark::Counter(double(Rows), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_FindNextInControllers)->Unit(benchmark::kMillisecond);
+
 // A 16 MB SysEx dump arrives from another thread, is shown and clicked in the shown window:
 // the longest the event loop was held, and the memory it took, against the dump's size.
 static void BM_HugeSysEx(benchmark::State &state)

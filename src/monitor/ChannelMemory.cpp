@@ -14,7 +14,8 @@ bool isControlChange(Bytes message)
 
 } // namespace
 
-bool ChannelMemory::readsBack(Bytes message)
+// A control change or a program change.
+bool ChannelMemory::controllerReadsBack(Bytes message)
 {
     if (message.size() == 2 && message[0] >> 4 == 0xC)
         return message[1] < 0x80;

@@ -22,8 +22,13 @@ public:
         std::uint64_t chosenAt; // the place of the last of its controllers
     };
 
-    // Whether the words of a message depend on the messages before it: cheap, for every row.
-    static bool readsBack(std::span<const std::uint8_t> message);
+    // Whether the words of a message depend on the messages before it: asked of every row of
+    // a search or an export, so most rows are answered by the status alone.
+    static bool readsBack(std::span<const std::uint8_t> message)
+    {
+        const int kind = message.empty() ? 0 : message[0] >> 4;
+        return (kind == 0xB || kind == 0xC) && controllerReadsBack(message);
+    }
 
     // Notes a message of the channel at `place` (a row, or a count in a stream): only the
     // controllers read with later messages are kept. Places only grow.
@@ -41,6 +46,8 @@ public:
     std::optional<Parameter> parameter(std::uint64_t place) const;
 
 private:
+    static bool controllerReadsBack(std::span<const std::uint8_t> message);
+
     struct Noted
     {
         std::uint64_t place = 0;

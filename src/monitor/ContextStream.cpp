@@ -1,6 +1,5 @@
 #include "ContextStream.h"
 
-#include "ContextWords.h"
 #include "ports/MidiMessage.h"
 
 namespace {
@@ -32,11 +31,9 @@ const ChannelMemory &ContextStream::memoryOf(const CapturedMessage &message) con
     return key && m_memories[*key] ? *m_memories[*key] : nothingYet;
 }
 
-void ContextStream::take(const CapturedMessage &message, std::uint64_t place)
+// Only control changes are kept: the rest need no memory of their own.
+void ContextStream::takeControlChange(const CapturedMessage &message, std::uint64_t place)
 {
-    // Only control changes are kept: the rest need no memory of their own.
-    if (message.bytes.size() != 3 || message.bytes[0] >> 4 != 0xB)
-        return;
     std::unique_ptr<ChannelMemory> &memory = m_memories[*keyOf(message)];
     if (!memory) {
         memory = std::make_unique<ChannelMemory>();
@@ -70,12 +67,9 @@ void ContextStream::catchUp(const CaptureStore &rows, std::size_t row)
         take(rows.at(m_nextRow), m_nextRow);
 }
 
-QString ContextStream::describeRow(
-    const CaptureStore &rows, std::size_t row, MessageDetails::MiddleC middleC)
+ContextWords::Reading ContextStream::readRow(const CaptureStore &rows, std::size_t row)
 {
     const CapturedMessage message = rows.at(row);
-    if (!ChannelMemory::readsBack(message.bytes))
-        return MessageDetails::describe(message.bytes, middleC);
     catchUp(rows, row);
-    return ContextWords::describe(message.bytes, memoryOf(message), row, middleC);
+    return ContextWords::read(message.bytes, memoryOf(message), row);
 }

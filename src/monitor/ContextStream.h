@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChannelMemory.h"
+#include "ContextWords.h"
 #include "MessageDetails.h"
 #include "capture/CaptureStore.h"
 
@@ -21,15 +22,22 @@ public:
     // The words of the message at `place`, which is then noted; places grow with each message.
     QString describe(
         const CapturedMessage &message, std::uint64_t place, MessageDetails::MiddleC middleC);
-    // Notes a message whose words were not asked for, so that later ones read it.
-    void take(const CapturedMessage &message, std::uint64_t place);
+    // Notes a message whose words were not asked for, so that later ones read it: asked of
+    // every row of an export, so most are passed by at a glance.
+    void take(const CapturedMessage &message, std::uint64_t place)
+    {
+        if (message.bytes.size() == 3 && message.bytes[0] >> 4 == 0xB)
+            takeControlChange(message, place);
+    }
 
-    // The words of row `row` of `rows`, for a reader that goes down the rows, maybe skipping
-    // some: the rows in between are noted, and a jump back (or far ahead) starts over from
-    // the rows a memory counts. The rows must stay as they are between calls.
-    QString describeRow(const CaptureStore &rows, std::size_t row, MessageDetails::MiddleC middleC);
+    // What the rows before row `row` of `rows` say of it, for a reader that goes down the
+    // rows, maybe skipping some: the rows in between are noted, and a jump back (or far
+    // ahead) starts over from the rows a memory counts. The rows must stay as they are
+    // between calls.
+    ContextWords::Reading readRow(const CaptureStore &rows, std::size_t row);
 
 private:
+    void takeControlChange(const CapturedMessage &message, std::uint64_t place);
     const ChannelMemory &memoryOf(const CapturedMessage &message) const;
     void catchUp(const CaptureStore &rows, std::size_t row);
     void forget();

@@ -10,6 +10,7 @@ namespace {
 
     using Bytes = std::span<const std::uint8_t>;
     using Parameter = ChannelMemory::Parameter;
+    using Reading = ContextWords::Reading;
 
     constexpr std::uint8_t BankMsb = 0, DataEntryMsb = 6, BankLsb = 32, DataEntryLsb = 38;
     constexpr std::uint8_t DataIncrement = 96, RpnLsb = 100, RpnMsb = 101;
@@ -83,95 +84,130 @@ namespace {
         }
     }
 
-    bool addDataEntry(
-        DetailWords &words, Bytes message, const ChannelMemory &memory, std::uint64_t place)
+    bool isNull(const Parameter &parameter)
     {
-        const auto parameter = memory.parameter(place);
-        // After the null parameter, receivers ignore data entry: nothing is set.
-        if (!parameter || (parameter->registered && parameter->msb == 127 && parameter->lsb == 127))
+        return parameter.registered && parameter.msb == 127 && parameter.lsb == 127;
+    }
+
+    // After the null parameter, receivers ignore data entry: nothing is set.
+    bool addDataEntry(DetailWords &words, Bytes message, const Reading &reading)
+    {
+        if (!reading.parameter || isNull(*reading.parameter))
             return false;
-        addParameter(words, *parameter);
+        addParameter(words, *reading.parameter);
         const std::uint8_t number = message[1], value = message[2];
-        if (number == DataEntryMsb) {
-            addValue(words, *parameter, {value, std::nullopt});
-        } else if (number != DataEntryLsb) {
+        if (number == DataEntryMsb)
+            addValue(words, *reading.parameter, {value, std::nullopt});
+        else if (number != DataEntryLsb)
             words << (number == DataIncrement ? ", increment" : ", decrement");
-        } else if (const auto msb = memory.latest(DataEntryMsb, place);
-                   msb && msb->place > parameter->chosenAt) {
-            addValue(words, *parameter, {msb->value, value});
-        } else {
+        else if (reading.earlier)
+            addValue(words, *reading.parameter, {*reading.earlier, value});
+        else
             words << " LSB = " << int(value);
-        }
         return true;
     }
 
     // "Modulation 14-bit = 8192" on the LSB of a controller 0-31.
-    bool addPair(
-        DetailWords &words, Bytes message, const ChannelMemory &memory, std::uint64_t place)
+    bool addPair(DetailWords &words, Bytes message, const Reading &reading)
     {
-        const std::uint8_t msbNumber = message[1] - 32;
-        const auto msb = memory.latest(msbNumber, place);
-        if (!msb)
+        if (!reading.earlier)
             return false;
+        const std::uint8_t msbNumber = message[1] - 32;
         const std::string_view name = MessageDetails::controllerName(msbNumber);
         if (name.empty())
             words << "CC " << int(msbNumber);
         else
             words << name;
-        words << " 14-bit = " << (msb->value << 7 | message[2]);
-        return true;
-    }
-
-    // The row that makes the registered parameter 7F/7F, whichever half comes last.
-    bool addNull(
-        DetailWords &words, Bytes message, const ChannelMemory &memory, std::uint64_t place)
-    {
-        const auto other = memory.latest(message[1] == RpnLsb ? RpnMsb : RpnLsb, place);
-        if (!other || other->value != 127)
-            return false;
-        words << "RPN Null";
+        words << " 14-bit = " << (*reading.earlier << 7 | message[2]);
         return true;
     }
 
     // ", bank 1/0"; a half that was not sent is "-".
-    QString bankWords(const ChannelMemory &memory, std::uint64_t place)
+    QString bankWords(const Reading &reading)
     {
-        const auto msb = memory.latest(BankMsb, place);
-        const auto lsb = memory.latest(BankLsb, place);
-        if (!msb && !lsb)
+        if (!reading.earlier && !reading.second)
             return {};
         DetailWords words;
         words << ", bank ";
-        msb ? words << int(msb->value) : words << '-';
+        reading.earlier ? words << int(*reading.earlier) : words << '-';
         words << '/';
-        lsb ? words << int(lsb->value) : words << '-';
+        reading.second ? words << int(*reading.second) : words << '-';
         return words.take();
     }
 
-    bool addControllerWords(
-        DetailWords &words, Bytes message, const ChannelMemory &memory, std::uint64_t place)
+    bool addControllerWords(DetailWords &words, Bytes message, const Reading &reading)
     {
         const std::uint8_t number = message[1];
-        if (number == RpnLsb || number == RpnMsb)
-            return addNull(words, message, memory, place);
+        // The row that makes the registered parameter 7F/7F, whichever half comes last.
+        if (number == RpnLsb || number == RpnMsb) {
+            if (reading.earlier != 127)
+                return false;
+            words << "RPN Null";
+            return true;
+        }
         if (number == DataEntryMsb || number == DataEntryLsb || number >= DataIncrement)
-            return addDataEntry(words, message, memory, place);
-        return addPair(words, message, memory, place);
+            return addDataEntry(words, message, reading);
+        return addPair(words, message, reading);
+    }
+
+    std::optional<std::uint8_t> valueOf(std::optional<ChannelMemory::Value> value)
+    {
+        return value ? std::optional(value->value) : std::nullopt;
+    }
+
+    std::uint64_t packed(std::optional<std::uint8_t> value)
+    {
+        return value ? 0x80u | *value : 0;
     }
 
 } // namespace
 
-QString describe(Bytes message, const ChannelMemory &memory, std::uint64_t place,
-    MessageDetails::MiddleC middleC)
+std::uint64_t Reading::key() const
+{
+    const std::uint64_t chosen = parameter ? 1u << 16 | std::uint64_t(parameter->registered) << 15
+            | parameter->msb << 7 | parameter->lsb
+                                           : 0;
+    return chosen << 16 | packed(earlier) << 8 | packed(second);
+}
+
+Reading read(Bytes message, const ChannelMemory &memory, std::uint64_t place)
+{
+    if (!ChannelMemory::readsBack(message))
+        return {};
+    if (message[0] >> 4 == 0xC)
+        return {std::nullopt, valueOf(memory.latest(BankMsb, place)),
+            valueOf(memory.latest(BankLsb, place))};
+    const std::uint8_t number = message[1];
+    if (number == RpnLsb || number == RpnMsb)
+        return {std::nullopt, valueOf(memory.latest(number == RpnLsb ? RpnMsb : RpnLsb, place)),
+            std::nullopt};
+    if (number != DataEntryMsb && number != DataEntryLsb && number < DataIncrement)
+        return {std::nullopt, valueOf(memory.latest(number - 32, place)), std::nullopt};
+    Reading reading {memory.parameter(place), std::nullopt, std::nullopt};
+    // The MSB of a data entry counts only for the parameter chosen before it.
+    const auto msb = memory.latest(DataEntryMsb, place);
+    if (number == DataEntryLsb && reading.parameter && msb
+        && msb->place > reading.parameter->chosenAt)
+        reading.earlier = msb->value;
+    return reading;
+}
+
+QString describe(Bytes message, const Reading &reading, MessageDetails::MiddleC middleC)
 {
     if (!ChannelMemory::readsBack(message))
         return MessageDetails::describe(message, middleC);
     if (message[0] >> 4 == 0xC)
-        return MessageDetails::describe(message, middleC) + bankWords(memory, place);
+        return MessageDetails::describe(message, middleC) + bankWords(reading);
     DetailWords words;
-    if (addControllerWords(words, message, memory, place))
+    if (addControllerWords(words, message, reading))
         return words.take();
     return MessageDetails::describe(message, middleC);
+}
+
+QString describe(Bytes message, const ChannelMemory &memory, std::uint64_t place,
+    MessageDetails::MiddleC middleC)
+{
+    return describe(message, read(message, memory, place), middleC);
 }
 
 } // namespace ContextWords

@@ -37,7 +37,12 @@ RowScan::RowScan(const RowSearch &search, const CaptureStore &rows, RowSearch::D
     , m_details(details)
     , m_messageFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
     , m_detailsFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
+    , m_contextFindings(std::make_unique<ContextFinding[]>(std::size_t(1) << CacheBits))
 {
+    for (int status = 0; status < 256; ++status)
+        m_statusReadsMore[std::size_t(status)]
+            = m_search.kinds().mayMatchStatus(std::uint8_t(status))
+            || (m_details && (status >> 4 == 0xB || status >> 4 == 0xC));
     const bool stampAlone = m_search.mayTouchStamp() && !m_search.hasBlank();
     if (!m_details && !stampAlone)
         ruleOutByStatus();
@@ -80,12 +85,11 @@ std::optional<std::size_t> RowScan::last(std::size_t first, std::size_t last)
 bool RowScan::matches(std::size_t row)
 {
     const CapturedMessage message = m_rows.at(row);
-    if (m_search.kinds().matches(message.bytes))
+    if (!message.bytes.empty() && m_statusReadsMore[message.bytes[0]]
+        && kindOrContextMatches(row, message))
         return true;
     if (message.bytes.size() > 3 || message.bytes.empty())
         return longMatches(row, message);
-    if (m_details && ChannelMemory::readsBack(message.bytes) && contextMatches(row))
-        return true;
     // The whole row of a sent message depends on its bytes: "SENT" stands for the stamp.
     if (message.origin != Origin::Received)
         return messageFinding(message) & InCells;
@@ -158,7 +162,7 @@ std::uint8_t RowScan::messageFinding(const CapturedMessage &message)
 // sixteen.
 bool RowScan::detailsMatch(const CapturedMessage &message)
 {
-    // Words that depend on the rows before are no message's alone: see contextMatches.
+    // Words that depend on the rows before are no message's alone: see kindOrContextMatches.
     if (!m_details || ChannelMemory::readsBack(message.bytes))
         return false;
     const std::uint32_t key = keyOf(message, false);
@@ -170,10 +174,21 @@ bool RowScan::detailsMatch(const CapturedMessage &message)
     return entry.finding != 0;
 }
 
-bool RowScan::contextMatches(std::size_t row)
+bool RowScan::kindOrContextMatches(std::size_t row, const CapturedMessage &message)
 {
-    return m_search.matchesUpper(
-        m_context.describeRow(m_rows, row, *m_details).toUpper().toStdString());
+    if (m_search.kinds().matches(message.bytes))
+        return true;
+    if (!m_details || !ChannelMemory::readsBack(message.bytes))
+        return false;
+    const ContextWords::Reading reading = m_context.readRow(m_rows, row);
+    const std::uint64_t key = reading.key() << 24 | (keyOf(message, false) & 0xFFFFFF);
+    ContextFinding &entry = m_contextFindings[(key * 0x9E3779B97F4A7C15u) >> (64 - CacheBits)];
+    if (entry.key != key)
+        entry = {key,
+            m_search.matchesUpper(ContextWords::describe(message.bytes, reading, *m_details)
+                                      .toUpper()
+                                      .toStdString())};
+    return entry.matches;
 }
 
 bool RowScan::stampMatches(std::size_t row) const

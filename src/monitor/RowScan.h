@@ -40,7 +40,8 @@ private:
     std::uint8_t statusFinding(const CapturedMessage &message);
     std::uint8_t messageFinding(const CapturedMessage &message);
     bool detailsMatch(const CapturedMessage &message);
-    bool contextMatches(std::size_t row);
+    // Whether the text names the row's kind, or stands in details read with the rows before.
+    bool kindOrContextMatches(std::size_t row, const CapturedMessage &message);
     bool stampMatches(std::size_t row) const;
 
     struct CacheEntry
@@ -57,8 +58,17 @@ private:
     std::array<std::uint8_t, 4 * 256> m_statusFindings {};
     std::unique_ptr<CacheEntry[]> m_messageFindings;
     std::unique_ptr<CacheEntry[]> m_detailsFindings; // channel left out
+    // Of details read with the rows before: by the message (channel left out) and its reading.
+    struct ContextFinding
+    {
+        std::uint64_t key = 0; // 0: empty
+        bool matches = false;
+    };
+    std::unique_ptr<ContextFinding[]> m_contextFindings;
     // By CaptureStore::glance: rows that cannot match whatever their data bytes; empty when
     // the details or the time stamp alone may hold the text.
     std::vector<bool> m_ruledOut;
+    // By status: the rows that a kind or the rows before may make match.
+    std::array<bool, 256> m_statusReadsMore {};
     ContextStream m_context;
 };
