@@ -44,5 +44,5 @@ private:
 
     std::vector<std::unique_ptr<ChannelMemory>> m_memories; // by channel, source and origin
     std::vector<std::size_t> m_used; // the memories made, to forget them quickly
-    std::size_t m_nextRow = 0; // of describeRow
+    std::size_t m_nextRow = 0; // the next row readRow notes
 };

@@ -37,7 +37,8 @@ RowScan::RowScan(const RowSearch &search, const CaptureStore &rows, RowSearch::D
     , m_details(details)
     , m_messageFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
     , m_detailsFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
-    , m_contextFindings(std::make_unique<ContextFinding[]>(std::size_t(1) << CacheBits))
+    , m_contextFindings(
+          details ? std::make_unique<ContextFinding[]>(std::size_t(1) << CacheBits) : nullptr)
 {
     for (int status = 0; status < 256; ++status)
         m_statusReadsMore[std::size_t(status)]

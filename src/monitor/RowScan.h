@@ -58,7 +58,8 @@ private:
     std::array<std::uint8_t, 4 * 256> m_statusFindings {};
     std::unique_ptr<CacheEntry[]> m_messageFindings;
     std::unique_ptr<CacheEntry[]> m_detailsFindings; // channel left out
-    // Of details read with the rows before: by the message (channel left out) and its reading.
+    // Of details read with the rows before, when details are looked at: by the message
+    // (channel left out) and its reading.
     struct ContextFinding
     {
         std::uint64_t key = 0; // 0: empty
