@@ -37,13 +37,15 @@ RowScan::RowScan(const RowSearch &search, const CaptureStore &rows, RowSearch::D
     , m_details(details)
     , m_messageFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
     , m_detailsFindings(std::make_unique<CacheEntry[]>(std::size_t(1) << CacheBits))
-    , m_contextFindings(
-          details ? std::make_unique<ContextFinding[]>(std::size_t(1) << CacheBits) : nullptr)
 {
     for (int status = 0; status < 256; ++status)
         m_statusReadsMore[std::size_t(status)]
             = m_search.kinds().mayMatchStatus(std::uint8_t(status))
             || (m_details && (status >> 4 == 0xB || status >> 4 == 0xC));
+    if (details) {
+        m_contextFindings = std::make_unique<ContextFinding[]>(std::size_t(1) << CacheBits);
+        m_context = std::make_unique<ContextStream>();
+    }
     const bool stampAlone = m_search.mayTouchStamp() && !m_search.hasBlank();
     if (!m_details && !stampAlone)
         ruleOutByStatus();
@@ -181,7 +183,7 @@ bool RowScan::kindOrContextMatches(std::size_t row, const CapturedMessage &messa
         return true;
     if (!m_details || !ChannelMemory::readsBack(message.bytes))
         return false;
-    const ContextWords::Reading reading = m_context.readRow(m_rows, row);
+    const ContextWords::Reading reading = m_context->readRow(m_rows, row);
     const std::uint64_t key = reading.key() << 24 | (keyOf(message, false) & 0xFFFFFF);
     ContextFinding &entry = m_contextFindings[(key * 0x9E3779B97F4A7C15u) >> (64 - CacheBits)];
     if (entry.key != key)

@@ -58,6 +58,9 @@ private:
     std::array<std::uint8_t, 4 * 256> m_statusFindings {};
     std::unique_ptr<CacheEntry[]> m_messageFindings;
     std::unique_ptr<CacheEntry[]> m_detailsFindings; // channel left out
+    // By CaptureStore::glance: rows that cannot match whatever their data bytes; empty when
+    // the details or the time stamp alone may hold the text.
+    std::vector<bool> m_ruledOut;
     // Of details read with the rows before, when details are looked at: by the message
     // (channel left out) and its reading.
     struct ContextFinding
@@ -66,10 +69,7 @@ private:
         bool matches = false;
     };
     std::unique_ptr<ContextFinding[]> m_contextFindings;
-    // By CaptureStore::glance: rows that cannot match whatever their data bytes; empty when
-    // the details or the time stamp alone may hold the text.
-    std::vector<bool> m_ruledOut;
     // By status: the rows that a kind or the rows before may make match.
     std::array<bool, 256> m_statusReadsMore {};
-    ContextStream m_context;
+    std::unique_ptr<ContextStream> m_context; // when details are looked at
 };
