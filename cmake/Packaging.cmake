@@ -2,7 +2,7 @@
 # puts in place, installed under /usr.
 set(CPACK_PACKAGE_NAME lumetra)
 set(CPACK_PACKAGE_VENDOR "Quillfeather Audio")
-set(CPACK_PACKAGE_CONTACT "Quillfeather Audio <lumetra@quillfeather.example>")
+set(CPACK_PACKAGE_CONTACT ${LUMETRA_MAINTAINER})
 set(CPACK_PACKAGE_HOMEPAGE_URL http://www.quillfeather.example)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "MIDI traffic monitor and message sender")
 # Debian shows the long description as it stands: lines kept under 80 columns.
@@ -24,5 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # platform plugins at run time, and a window needs one of them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# md5sums and the rest of the control files with the modes Debian's policy gives them (0644),
+# whatever the umask of the build.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
