@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -82,11 +83,12 @@ void FormLayout::apply()
 }
 
 // A grid of fewer rows than this is too little to follow traffic by: on a short screen the
-// message box gives up its height first.
+// message box gives up its height first. A narrow screen adds the horizontal scroll bar.
 int FormLayout::gridLeastHeight() const
 {
     return LeastGridRows * m_grid.verticalHeader()->defaultSectionSize()
-        + m_grid.horizontalHeader()->sizeHint().height() + 2 * m_grid.frameWidth();
+        + m_grid.horizontalHeader()->sizeHint().height()
+        + m_grid.horizontalScrollBar()->sizeHint().height() + 2 * m_grid.frameWidth();
 }
 
 void FormLayout::placeGridBar()

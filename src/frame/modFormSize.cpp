@@ -11,9 +11,9 @@ namespace {
 
     constexpr ControlPlacement Placements[] = {
         {"Label1", {120, 120, 3255, 255}},
-        {"ComboMidiIn", {120, 360, 4215, 315}},
+        {"ComboMidiIn", {120, 360, 4215, 315}, GivesWidth},
         {"lblMIDIOut", {4440, 120, 3255, 255}},
-        {"ComboMidiOut", {4440, 360, 4215, 315}},
+        {"ComboMidiOut", {4440, 360, 4215, 315}, GivesWidth},
         {"lblFilter", {8760, 360, 1695, 255}},
         {"lblDropped", {8760, 120, 1935, 255}},
         {"grdMIDIIn", {120, 720, 12375, 3135}, GrowWidth | GrowHeight},
@@ -53,18 +53,34 @@ namespace {
 
     // How far each kind of control moves or grows: growth in width goes to the grid and
     // moves what stands right of it; height goes to the grid, or to the message box, which
-    // moves what stands below the box.
+    // moves what stands below the box; the device lists may give width to what stands right
+    // of them.
     struct Change
     {
         std::int64_t width = 0;
         std::int64_t gridHeight = 0;
         std::int64_t boxHeight = 0;
+        std::int64_t listWidth = 0;
     };
 
     const ControlPlacement &placementOf(std::string_view name)
     {
         return *std::ranges::find(Placements, name,
             [](const ControlPlacement &p) { return std::string_view(p.objectName); });
+    }
+
+    bool overlapInHeight(const QRect &a, const QRect &b)
+    {
+        return a.top() <= b.bottom() && b.top() <= a.bottom();
+    }
+
+    // The lists that give width standing left of `r`, beside it.
+    int givingListsLeftOf(const QRect &r)
+    {
+        return int(std::ranges::count_if(Placements, [&](const ControlPlacement &list) {
+            return list.follow & GivesWidth && list.twips.right() < r.left()
+                && overlapInHeight(list.twips, r);
+        }));
     }
 
     Layout changedLayout(const Change &change)
@@ -76,9 +92,11 @@ namespace {
             const std::uint8_t f = placement.follow;
             const std::int64_t down
                 = change.gridHeight + (r.top() > box.bottom() ? change.boxHeight : 0);
-            r = QRect(clampToInt(r.x() + (f & MoveRight ? change.width : 0)),
-                clampToInt(r.y() + (f & MoveDown ? down : 0)),
-                clampToInt(r.width() + (f & GrowWidth ? change.width : 0)),
+            const std::int64_t right
+                = (f & MoveRight ? change.width : 0) + givingListsLeftOf(r) * change.listWidth;
+            r = QRect(clampToInt(r.x() + right), clampToInt(r.y() + (f & MoveDown ? down : 0)),
+                clampToInt(r.width() + (f & GrowWidth ? change.width : 0)
+                    + (f & GivesWidth ? change.listWidth : 0)),
                 clampToInt(r.height() + (f & GrowHeight ? change.gridHeight : 0)
                     + (f & GivesHeight ? change.boxHeight : 0)));
             layout.controls.push_back(placement);
@@ -86,9 +104,20 @@ namespace {
         return layout;
     }
 
-    bool overlapInHeight(const QRect &a, const QRect &b)
+    // What the lists give, each, so that the notices right of them fit the width: at most
+    // a quarter of a list.
+    std::int64_t listsGive(std::int64_t width)
     {
-        return a.top() <= b.bottom() && b.top() <= a.bottom();
+        const QRect grid = placementOf("grdMIDIIn").twips;
+        const QRect list = placementOf("ComboMidiIn").twips;
+        int right = 0;
+        for (const ControlPlacement &above : Placements)
+            if (above.twips.bottom() < grid.top())
+                right = std::max(right, above.twips.right() + 1);
+        const auto lists = std::ranges::count_if(
+            Placements, [](const ControlPlacement &p) { return p.follow & GivesWidth; });
+        const std::int64_t overflow = right - width;
+        return -std::clamp<std::int64_t>((overflow + lists - 1) / lists, 0, list.width() / 4);
     }
 
     // How far what stands right of the grid may move left before it meets a control that
@@ -125,6 +154,7 @@ Layout shrunkLayout(std::int64_t dW, std::int64_t dH, std::int64_t gridLeastHeig
     change.gridHeight = std::max(dH, std::min<std::int64_t>(gridLeastHeight - grid.height(), 0));
     change.boxHeight = std::clamp<std::int64_t>(
         dH - change.gridHeight, MessageBoxLeastHeightTwips - box.height(), 0);
+    change.listWidth = listsGive(ClientWidthTwips + dW);
     Layout layout = changedLayout(change);
     int right = 0, bottom = 0;
     for (const ControlPlacement &placement : layout.controls) {

@@ -24,6 +24,7 @@ enum Follow : std::uint8_t {
     GrowWidth = 4, // Width grows with the width
     GrowHeight = 8, // Height grows with the height
     GivesHeight = 16, // on a short screen, gives up height once the grid is down to its least
+    GivesWidth = 32, // on a narrow screen, gives up width to what stands right of it
 };
 
 struct ControlPlacement
@@ -48,7 +49,8 @@ Layout layoutFor(std::int64_t dW, std::int64_t dH);
 // small screen or a high scale factor). In height the grid gives up room first, down to
 // `gridLeastHeight` (the height of a few rows), then the message box down to two lines; in
 // width the grid and what stands right of it give room until the buttons would meet the
-// controls to their left. What is still missing the whole layout gives in proportion, so
+// controls to their left, and the device lists give some of theirs to the notices beside
+// them. What is still missing the whole layout gives in proportion, so
 // that every control stays inside and none is left out. Growth in the other direction goes
 // to the grid as ever.
 Layout shrunkLayout(std::int64_t dW, std::int64_t dH, std::int64_t gridLeastHeight);
