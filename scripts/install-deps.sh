@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Lumetra needs to build, run and test on Debian 12. Root, or sudo otherwise.
+# Installs what Lumetra needs to build, run and test on Debian 12, and the packages named as
+# arguments (what CI alone needs). Root, or sudo otherwise.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     dpkg-dev file desktop-file-utils appstream groff-base
+    "$@"
 )
 
 missing=()

@@ -3,7 +3,6 @@
 #include "CaptureWriter.h"
 #include "RecentFilesMenu.h"
 #include "export/FileExports.h"
-#include "files/modGetPaths.h"
 #include "frame/NamedWidgets.h"
 #include "imports/FileImport.h"
 #include "monitor/EventGrid.h"
@@ -80,7 +79,7 @@ void CaptureFiles::saveCapture()
 {
     if (m_worker.joinable())
         return; // the progress dialog keeps the user from the menus meanwhile
-    const QString path = m_wiring.exports.askPath(CaptureFilter);
+    const QString path = m_wiring.exports.askPath(QStringLiteral("Capture"), CaptureFilter);
     if (!path.isEmpty())
         save(path, {});
 }
@@ -107,8 +106,8 @@ void CaptureFiles::openCapture()
 {
     if (m_worker.joinable())
         return;
-    const QString path = m_wiring.dialogs.askOpenFileName(
-        modGetPaths::fileDialogFolder(), FileImport::dialogFilter());
+    const QString path
+        = m_wiring.dialogs.askOpenPath(QStringLiteral("Open"), FileImport::dialogFilter());
     if (!path.isEmpty())
         open(path);
 }
@@ -130,7 +129,7 @@ void CaptureFiles::open(const QString &path)
         {QStringLiteral("Save Them First..."), QStringLiteral("Add After Them"),
             QStringLiteral("Replace Them")});
     if (choice == 0) {
-        const QString savePath = m_wiring.exports.askPath(CaptureFilter);
+        const QString savePath = m_wiring.exports.askPath(QStringLiteral("Capture"), CaptureFilter);
         // What comes while they are saved waits, and is kept after the file's rows.
         if (!savePath.isEmpty())
             save(savePath, [this, path, rows] { read(path, Placing::Replace, rows); });

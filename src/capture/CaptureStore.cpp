@@ -208,6 +208,17 @@ void CaptureStore::clear()
             starts = {{0, starts.back().startUs}};
 }
 
+CaptureStore CaptureStore::emptied() const
+{
+    CaptureStore empty;
+    empty.m_sourceNames = m_sourceNames;
+    empty.m_portStarts = m_portStarts;
+    empty.m_liveStart = m_liveStart;
+    empty.m_wallUsAtStart = m_wallUsAtStart;
+    empty.clear();
+    return empty;
+}
+
 std::vector<CaptureStore::Source> CaptureStore::receivedSources() const
 {
     std::vector<Source> sources;

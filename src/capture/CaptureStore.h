@@ -118,6 +118,9 @@ public:
 
     // The rows are gone; the ports' running clocks go on from row 0.
     void clear();
+    // A store of no rows that goes on as this one would after clear(): the same sources on
+    // the same clocks.
+    CaptureStore emptied() const;
     // Memory the store holds for its rows, spare capacity included.
     std::size_t bytesHeld() const;
 

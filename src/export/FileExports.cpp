@@ -5,7 +5,6 @@
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
-#include "files/modGetPaths.h"
 #include "frame/NamedWidgets.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
@@ -72,10 +71,10 @@ void FileExports::addMenuItems(QMenu *file)
             &QAction::triggered, this, item.handler);
 }
 
-QString FileExports::askPath(const QString &filter)
+QString FileExports::askPath(const QString &dialog, const QString &filter)
 {
     m_wiring.inputs.setEventsEnabled(false);
-    const QString path = m_wiring.dialogs.askSaveFileName(modGetPaths::fileDialogFolder(), filter);
+    const QString path = m_wiring.dialogs.askSavePath(dialog, filter);
     m_wiring.inputs.setEventsEnabled(true);
     // What queued up while the dialog was open belongs in the file.
     m_wiring.incoming.drainAll();
@@ -89,7 +88,8 @@ void FileExports::tellFailure(const QString &path, const QString &error)
 
 void FileExports::saveTextLog(bool withSentRows)
 {
-    const QString path = askPath(QStringLiteral("Text files (*.txt);;All files (*)"));
+    const QString path
+        = askPath(QStringLiteral("TextLog"), QStringLiteral("Text files (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
     write(path, [this, path, withSentRows]() -> Outcome {
@@ -108,7 +108,8 @@ void FileExports::saveSysEx()
         m_wiring.dialogs.showMessage(SysExFile::nothingToSaveSentence(!selected.empty()));
         return;
     }
-    const QString path = askPath(QStringLiteral("SysEx files (*.syx);;All files (*)"));
+    const QString path
+        = askPath(QStringLiteral("SysEx"), QStringLiteral("SysEx files (*.syx);;All files (*)"));
     if (path.isEmpty())
         return;
     write(path, [this, path, selected]() -> Outcome {
@@ -125,7 +126,8 @@ void FileExports::saveSysEx()
 
 void FileExports::exportCsv()
 {
-    const QString path = askPath(QStringLiteral("CSV files (*.csv);;All files (*)"));
+    const QString path
+        = askPath(QStringLiteral("Csv"), QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     const MessageDetails::MiddleC middleC = m_wiring.rows.viewSettings().middleC;
@@ -140,7 +142,8 @@ void FileExports::exportCsv()
 
 void FileExports::saveMidiFile()
 {
-    const QString path = askPath(QStringLiteral("MIDI files (*.mid);;All files (*)"));
+    const QString path
+        = askPath(QStringLiteral("MidiFile"), QStringLiteral("MIDI files (*.mid);;All files (*)"));
     if (path.isEmpty())
         return;
     write(path, [this, path]() -> Outcome {

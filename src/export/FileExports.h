@@ -47,7 +47,7 @@ public:
     void saveMidiFile();
     // Asks for the file to save to with the input's events held back, then takes in what
     // arrived meanwhile, so that it is saved too. Empty when the user cancelled.
-    QString askPath(const QString &filter);
+    QString askPath(const QString &dialog, const QString &filter);
 
 private:
     // What a write tells the user once it is done; made on the writing thread, run on the

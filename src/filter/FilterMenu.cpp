@@ -1,6 +1,7 @@
 #include "FilterMenu.h"
 
 #include "frame/NamedWidgets.h"
+#include "frame/TogglesKeepMenuOpen.h"
 
 #include <QMenu>
 
@@ -9,6 +10,10 @@ using modFilter::FilterItem;
 FilterMenu::FilterMenu(QMenu *menu)
     : QObject(menu)
 {
+    // The filter keeps messages out at the input: what is checked is never in the capture.
+    addNamedItem(menu, "mnuFilterNote", QStringLiteral("Checked items are not captured"))
+        ->setEnabled(false);
+    menu->addSeparator();
     QMenu *channels = addNamedMenu(menu, "mnuChannels", QStringLiteral("Channels"));
     QMenu *events = addNamedMenu(menu, "mnuEvents", QStringLiteral("Events"));
     for (std::size_t i = 0; i < m_items.size(); ++i) {
@@ -21,6 +26,8 @@ FilterMenu::FilterMenu(QMenu *menu)
         m_items[i] = item;
     }
     m_sources = addNamedMenu(menu, "mnuSources", QStringLiteral("Sources"));
+    for (QMenu *list : {channels, events, m_sources})
+        new TogglesKeepMenuOpen(list);
     QAction *clear = addNamedItem(menu, "mnuClearFilter", QStringLiteral("Clear All Filters"));
     connect(clear, &QAction::triggered, this, &FilterMenu::mnuClearFilter_Click);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FileDialogFolders.h"
 #include "ports/InputChoice.h"
 
 #include <QString>
@@ -34,12 +35,34 @@ public:
     };
 
     virtual ~DialogService() = default;
+
+    // Where the dialog of that name saves: a dated name in its last folder is proposed, and
+    // the folder chosen is kept for the next time. An empty text when the user cancelled.
+    QString askSavePath(const QString &dialog, const QString &filter)
+    {
+        const QString path = askSaveFileName(
+            folders.proposedPath(dialog, filter, QDateTime::currentDateTime()), filter);
+        folders.remember(dialog, path);
+        return path;
+    }
+    // The file to read that the user chose in the dialog of that name, which opens in its
+    // last folder.
+    QString askOpenPath(const QString &dialog, const QString &filter)
+    {
+        const QString path = askOpenFileName(folders.folderFor(dialog), filter);
+        folders.remember(dialog, path);
+        return path;
+    }
+
+    FileDialogFolders folders;
+
     // A modal box with an OK button.
     virtual void showMessage(
         const QString &text, const QString &title = ApplicationTitle, Icon icon = Icon::None)
         = 0;
-    // The chosen path, or an empty text when the user cancelled.
-    virtual QString askSaveFileName(const QString &folder, const QString &filter) = 0;
+    // The chosen path, or an empty text when the user cancelled; `proposed` is the folder
+    // and name offered. A name typed without an extension gets the chosen type's.
+    virtual QString askSaveFileName(const QString &proposed, const QString &filter) = 0;
     // A question with buttons of these captions, the first the default: the index of the
     // one chosen, or nothing when the user closed the box.
     virtual std::optional<int> askChoice(const QString &text, const QStringList &choices) = 0;

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -18,11 +19,15 @@ namespace {
 constexpr QSize FrameAllowance {16, 48};
 
 // A label or check box never cuts its text when the system's font is wider than the
-// designed one.
+// designed one, as far as the window's edge allows.
 void widenToText(QWidget *control)
 {
-    if (qobject_cast<QLabel *>(control) || qobject_cast<QCheckBox *>(control))
-        control->resize(std::max(control->width(), control->sizeHint().width()), control->height());
+    if (!qobject_cast<QLabel *>(control) && !qobject_cast<QCheckBox *>(control))
+        return;
+    const int room = control->parentWidget()->width() - control->x();
+    control->resize(
+        std::clamp(control->sizeHint().width(), control->width(), std::max(room, control->width())),
+        control->height());
 }
 
 } // namespace
@@ -64,22 +69,26 @@ void FormLayout::apply()
         = modFormSize::growthTwips(m_window.width(), m_designed.width(), m_twipsPerPixelX);
     const std::int64_t dH
         = modFormSize::growthTwips(m_window.height(), m_designed.height(), m_twipsPerPixelY);
-    const modFormSize::Layout layout
-        = dW < 0 || dH < 0 ? modFormSize::shrunkLayout(dW, dH) : modFormSize::layoutFor(dW, dH);
+    const modFormSize::Layout layout = dW < 0 || dH < 0
+        ? modFormSize::shrunkLayout(dW, dH, gridLeastHeight() * m_twipsPerPixelY)
+        : modFormSize::layoutFor(dW, dH);
     QWidget *client = m_window.centralWidget();
     for (const modFormSize::ControlPlacement &placement : layout.controls) {
         auto *control = client->findChild<QWidget *>(placement.objectName);
         control->setGeometry(
             modFormSize::toPixels(placement.twips, m_twipsPerPixelX, m_twipsPerPixelY));
-        if (placement.follow & modFormSize::OnlyWhenRoom)
-            control->setVisible(true); // there is room again
         widenToText(control);
     }
-    for (const char *name : layout.leftOut)
-        client->findChild<QWidget *>(name)->setVisible(false);
-    m_grid.horizontalHeader()->resizeSection(
-        modFormSize::SysExColumn, modFormSize::toPixels(layout.sysExColumnWidth, m_twipsPerPixelX));
     placeGridBar();
+}
+
+// A grid of fewer rows than this is too little to follow traffic by: on a short screen the
+// message box gives up its height first. A narrow screen adds the horizontal scroll bar.
+int FormLayout::gridLeastHeight() const
+{
+    return LeastGridRows * m_grid.verticalHeader()->defaultSectionSize()
+        + m_grid.horizontalHeader()->sizeHint().height()
+        + m_grid.horizontalScrollBar()->sizeHint().height() + 2 * m_grid.frameWidth();
 }
 
 void FormLayout::placeGridBar()

@@ -8,9 +8,9 @@ class QWidget;
 
 // Lays the main window's controls out: the designed size is the smallest the window may
 // take, as far as the screen allows, and the screen the largest; growth goes to the grid and
-// its last column. On a screen too small for the designed size (a high scale factor), the
-// grid gives up room first and then the whole layout, so that every control stays on the
-// screen.
+// its columns. On a screen too small for the designed size (a high scale factor), the
+// grid gives up room first, down to a few rows, then the message box, and then the whole
+// layout, so that every control stays on the screen.
 class FormLayout
 {
 public:
@@ -24,8 +24,12 @@ public:
     void setGridBar(QWidget *bar) { m_gridBar = bar; }
 
     int TwipsPerPixelX() const { return m_twipsPerPixelX; }
+    int TwipsPerPixelY() const { return m_twipsPerPixelY; }
+
+    static constexpr int LeastGridRows = 8;
 
 private:
+    int gridLeastHeight() const; // in pixels
     QSize designedSize() const;
     void placeGridBar();
 

@@ -109,9 +109,17 @@ void QtDialogService::showMessage(const QString &text, const QString &title, Ico
     box.exec();
 }
 
-QString QtDialogService::askSaveFileName(const QString &folder, const QString &filter)
+QString QtDialogService::askSaveFileName(const QString &proposed, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(m_parent, QString(), folder, filter);
+    QFileDialog dialog(m_parent, QString(), proposed, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the extension before it asks about replacing a file of that name.
+    const auto followType = [&dialog](const QString &type) {
+        dialog.setDefaultSuffix(FileDialogFolders::extensionOf(type));
+    };
+    followType(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followType);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 std::optional<int> QtDialogService::askChoice(const QString &text, const QStringList &choices)

@@ -12,7 +12,7 @@ public:
         : m_parent(parent)
     { }
     void showMessage(const QString &text, const QString &title, Icon icon) override;
-    QString askSaveFileName(const QString &folder, const QString &filter) override;
+    QString askSaveFileName(const QString &proposed, const QString &filter) override;
     QString askOpenFileName(const QString &folder, const QString &filter) override;
     std::optional<int> askChoice(const QString &text, const QStringList &choices) override;
     std::optional<SysExSending> askSysExSending(

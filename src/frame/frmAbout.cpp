@@ -3,8 +3,11 @@
 #include "ApplicationIcon.h"
 #include "DialogService.h"
 #include "modFormSize.h"
+#include "ports/LibraryVersions.h"
 
+#include <QClipboard>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -47,6 +50,7 @@ private:
 frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     modWebBrowser::UrlOpener opener, QWidget *parent)
     : QDialog(parent)
+    , m_version(version)
     , m_dialogs(dialogs)
     , m_opener(std::move(opener))
 {
@@ -55,7 +59,7 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     setFont(modFormSize::designedFont(
         QStringLiteral("MS Sans Serif"), 8.25, QFontDatabase::GeneralFont));
     setFixedSize(
-        modFormSize::toPixels(7680, TwipsPerPixel), modFormSize::toPixels(4395, TwipsPerPixel));
+        modFormSize::toPixels(7680, TwipsPerPixel), modFormSize::toPixels(5355, TwipsPerPixel));
 
     // 48 pixels at the designed 96 dpi: a size the icon is drawn at, so it shows unscaled.
     QLabel *icon = addLabel(this, "imgIcon", QString(), {240, 360, 720, 720});
@@ -78,17 +82,18 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     addLabel(this, "Label3", QStringLiteral("United Kingdom"), {1080, 2880, 3975, 255});
     addLabel(this, "Label6", QStringLiteral("Tel: +44 117 496 0123"), {1080, 3120, 3975, 255});
     addLinks();
+    addLibraryVersions();
 
     auto *line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line2"));
     line->setFrameShape(QFrame::HLine);
     line->setGeometry(
-        modFormSize::toPixels(QRect(1080, 3780, 6345, 30), TwipsPerPixel, TwipsPerPixel));
+        modFormSize::toPixels(QRect(1080, 4740, 6345, 30), TwipsPerPixel, TwipsPerPixel));
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setGeometry(
-        modFormSize::toPixels(QRect(6165, 3960, 1260, 345), TwipsPerPixel, TwipsPerPixel));
+        modFormSize::toPixels(QRect(6165, 4920, 1260, 345), TwipsPerPixel, TwipsPerPixel));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 }
@@ -115,6 +120,20 @@ void frmAbout::addLinks()
             label->move(std::max(label->x(), previous->geometry().right() + 1), label->y());
         previous = label;
     }
+}
+
+void frmAbout::addLibraryVersions()
+{
+    QStringList lines;
+    for (const LibraryVersions::Library &library : LibraryVersions::libraries())
+        lines << library.name + QLatin1Char(' ') + library.version;
+    addLabel(this, "lblLibraries", lines.join(QLatin1Char('\n')), {1080, 3720, 5775, 735});
+
+    auto *copy = new QPushButton(QStringLiteral("Copy Versions"), this);
+    copy->setObjectName(QStringLiteral("cmdCopyVersions"));
+    copy->setGeometry(
+        modFormSize::toPixels(QRect(4545, 4920, 1500, 345), TwipsPerPixel, TwipsPerPixel));
+    connect(copy, &QPushButton::clicked, this, &frmAbout::cmdCopyVersions_Click);
 }
 
 void frmAbout::showOnce(
@@ -145,4 +164,9 @@ void frmAbout::lblWeb_Click()
 void frmAbout::lblEmail_Click()
 {
     modWebBrowser::OpenURL(QStringLiteral("mailto:") + MailAddress, m_dialogs, m_opener);
+}
+
+void frmAbout::cmdCopyVersions_Click()
+{
+    QGuiApplication::clipboard()->setText(LibraryVersions::report(m_version.toString()));
 }

@@ -8,7 +8,8 @@
 
 class DialogService;
 
-// The About box: title, version, the maker's notice and address, and two links.
+// The About box: title, version, the maker's notice and address, two links, and the versions
+// of the libraries Lumetra runs with, which a button copies for a bug report.
 class frmAbout : public QDialog
 {
     Q_OBJECT
@@ -30,10 +31,13 @@ public:
 
     void lblWeb_Click();
     void lblEmail_Click();
+    void cmdCopyVersions_Click();
 
 private:
     void addLinks();
+    void addLibraryVersions();
 
+    QVersionNumber m_version;
     DialogService &m_dialogs;
     modWebBrowser::UrlOpener m_opener;
 };

@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 namespace modFormSize {
@@ -10,15 +11,15 @@ namespace {
 
     constexpr ControlPlacement Placements[] = {
         {"Label1", {120, 120, 3255, 255}},
-        {"ComboMidiIn", {120, 360, 4215, 315}},
+        {"ComboMidiIn", {120, 360, 4215, 315}, GivesWidth},
         {"lblMIDIOut", {4440, 120, 3255, 255}},
-        {"ComboMidiOut", {4440, 360, 4215, 315}},
+        {"ComboMidiOut", {4440, 360, 4215, 315}, GivesWidth},
         {"lblFilter", {8760, 360, 1695, 255}},
         {"lblDropped", {8760, 120, 1935, 255}},
         {"grdMIDIIn", {120, 720, 12375, 3135}, GrowWidth | GrowHeight},
         {"lblGridInstructions", {8520, 3840, 3855, 255}, MoveRight | MoveDown},
         {"lblSend", {120, 3960, 4215, 255}, MoveDown},
-        {"txtBoxSend", {120, 4200, 8535, 1215}, MoveDown},
+        {"txtBoxSend", {120, 4200, 8535, 1215}, MoveDown | GivesHeight},
         {"lblSendHistory", {120, 5520, 3255, 255}, MoveDown},
         {"ComboHistory", {120, 5760, 4215, 315}, MoveDown},
         {"btnSend", {4440, 5760, 1215, 375}, MoveDown},
@@ -26,12 +27,14 @@ namespace {
         {"lblRepeat", {6720, 5640, 1575, 255}, MoveDown},
         {"txtRepeat", {6720, 5880, 1455, 270}, MoveDown},
         {"btnClear", {11400, 5760, 975, 375}, MoveRight | MoveDown},
-        {"btnPause", {10320, 5760, 975, 375}, MoveRight | MoveDown | OnlyWhenRoom},
+        {"btnPause", {10320, 5760, 975, 375}, MoveRight | MoveDown},
     };
 
-    // How small the grid may become before the other controls give up room too.
+    // How small the grid and the message box may become before the whole layout gives.
     constexpr std::int64_t GridMinWidthTwips = 4500;
-    constexpr std::int64_t GridMinHeightTwips = 900;
+    constexpr std::int64_t MessageBoxLeastHeightTwips = 600; // two lines
+    // The room kept between controls that move towards each other.
+    constexpr std::int64_t SpacingTwips = 105;
 
     int clampToInt(std::int64_t value)
     {
@@ -48,20 +51,91 @@ std::span<const ControlPlacement> designedLayout()
 
 namespace {
 
-    Layout grownLayout(std::int64_t dW, std::int64_t dH)
+    // How far each kind of control moves or grows: growth in width goes to the grid and
+    // moves what stands right of it; height goes to the grid, or to the message box, which
+    // moves what stands below the box; the device lists may give width to what stands right
+    // of them.
+    struct Change
     {
+        std::int64_t width = 0;
+        std::int64_t gridHeight = 0;
+        std::int64_t boxHeight = 0;
+        std::int64_t listWidth = 0;
+    };
+
+    const ControlPlacement &placementOf(std::string_view name)
+    {
+        return *std::ranges::find(Placements, name,
+            [](const ControlPlacement &p) { return std::string_view(p.objectName); });
+    }
+
+    bool overlapInHeight(const QRect &a, const QRect &b)
+    {
+        return a.top() <= b.bottom() && b.top() <= a.bottom();
+    }
+
+    // The lists that give width standing left of `r`, beside it.
+    int givingListsLeftOf(const QRect &r)
+    {
+        return int(std::ranges::count_if(Placements, [&](const ControlPlacement &list) {
+            return list.follow & GivesWidth && list.twips.right() < r.left()
+                && overlapInHeight(list.twips, r);
+        }));
+    }
+
+    Layout changedLayout(const Change &change)
+    {
+        const QRect box = placementOf("txtBoxSend").twips;
         Layout layout;
         for (ControlPlacement placement : Placements) {
             QRect &r = placement.twips;
             const std::uint8_t f = placement.follow;
-            r = QRect(clampToInt(r.x() + (f & MoveRight ? dW : 0)),
-                clampToInt(r.y() + (f & MoveDown ? dH : 0)),
-                clampToInt(r.width() + (f & GrowWidth ? dW : 0)),
-                clampToInt(r.height() + (f & GrowHeight ? dH : 0)));
+            const std::int64_t down
+                = change.gridHeight + (r.top() > box.bottom() ? change.boxHeight : 0);
+            const std::int64_t right
+                = (f & MoveRight ? change.width : 0) + givingListsLeftOf(r) * change.listWidth;
+            r = QRect(clampToInt(r.x() + right), clampToInt(r.y() + (f & MoveDown ? down : 0)),
+                clampToInt(r.width() + (f & GrowWidth ? change.width : 0)
+                    + (f & GivesWidth ? change.listWidth : 0)),
+                clampToInt(r.height() + (f & GrowHeight ? change.gridHeight : 0)
+                    + (f & GivesHeight ? change.boxHeight : 0)));
             layout.controls.push_back(placement);
         }
-        layout.sysExColumnWidth = clampToInt(SysExColumnWidthTwips + dW);
         return layout;
+    }
+
+    // What the lists give, each, so that the notices right of them fit the width: at most
+    // a quarter of a list.
+    std::int64_t listsGive(std::int64_t width)
+    {
+        const QRect grid = placementOf("grdMIDIIn").twips;
+        const QRect list = placementOf("ComboMidiIn").twips;
+        int right = 0;
+        for (const ControlPlacement &above : Placements)
+            if (above.twips.bottom() < grid.top())
+                right = std::max(right, above.twips.right() + 1);
+        const auto lists = std::ranges::count_if(
+            Placements, [](const ControlPlacement &p) { return p.follow & GivesWidth; });
+        const std::int64_t overflow = right - width;
+        return -std::clamp<std::int64_t>((overflow + lists - 1) / lists, 0, list.width() / 4);
+    }
+
+    // How far what stands right of the grid may move left before it meets a control that
+    // stays: the buttons beside Clear All must keep clear of the repeat rate.
+    std::int64_t roomToMoveLeft()
+    {
+        std::int64_t room = std::numeric_limits<std::int64_t>::max();
+        for (const ControlPlacement &moving : Placements) {
+            if (!(moving.follow & MoveRight))
+                continue;
+            for (const ControlPlacement &staying : Placements)
+                if (!(staying.follow & (MoveRight | GrowWidth))
+                    && overlapInHeight(moving.twips, staying.twips)
+                    && staying.twips.right() < moving.twips.left())
+                    room = std::min<std::int64_t>(
+                        room, moving.twips.left() - staying.twips.right() - 1 - SpacingTwips);
+        }
+        return room;
     }
 
     int scaled(int twips, double factor)
@@ -71,21 +145,17 @@ namespace {
 
 } // namespace
 
-Layout shrunkLayout(std::int64_t dW, std::int64_t dH)
+Layout shrunkLayout(std::int64_t dW, std::int64_t dH, std::int64_t gridLeastHeight)
 {
-    const QRect grid = std::ranges::find(
-        Placements, std::string_view("grdMIDIIn"), [](const ControlPlacement &p) {
-            return std::string_view(p.objectName);
-        })->twips;
-    // Growth goes to the grid as ever; a loss it takes as far as it can.
-    Layout layout = grownLayout(std::max(dW, GridMinWidthTwips - grid.width()),
-        std::max(dH, GridMinHeightTwips - grid.height()));
-    std::erase_if(layout.controls, [&](const ControlPlacement &placement) {
-        const bool out = placement.follow & OnlyWhenRoom;
-        if (out)
-            layout.leftOut.push_back(placement.objectName);
-        return out;
-    });
+    const QRect grid = placementOf("grdMIDIIn").twips;
+    const QRect box = placementOf("txtBoxSend").twips;
+    Change change;
+    change.width = std::max({dW, -roomToMoveLeft(), GridMinWidthTwips - grid.width()});
+    change.gridHeight = std::max(dH, std::min<std::int64_t>(gridLeastHeight - grid.height(), 0));
+    change.boxHeight = std::clamp<std::int64_t>(
+        dH - change.gridHeight, MessageBoxLeastHeightTwips - box.height(), 0);
+    change.listWidth = listsGive(ClientWidthTwips + dW);
+    Layout layout = changedLayout(change);
     int right = 0, bottom = 0;
     for (const ControlPlacement &placement : layout.controls) {
         right = std::max(right, placement.twips.right() + 1);
@@ -98,15 +168,12 @@ Layout shrunkLayout(std::int64_t dW, std::int64_t dH)
         placement.twips = QRect(
             scaled(r.x(), sx), scaled(r.y(), sy), scaled(r.width(), sx), scaled(r.height(), sy));
     }
-    layout.sysExColumnWidth = std::max(scaled(layout.sysExColumnWidth, sx), 600);
     return layout;
 }
 
 Layout layoutFor(std::int64_t dW, std::int64_t dH)
 {
-    dW = std::max<std::int64_t>(dW, 0);
-    dH = std::max<std::int64_t>(dH, 0);
-    return grownLayout(dW, dH);
+    return changedLayout({std::max<std::int64_t>(dW, 0), std::max<std::int64_t>(dH, 0), 0});
 }
 
 std::int64_t growthTwips(int sizePixels, int minimumPixels, int twipsPerPixel)

@@ -15,8 +15,6 @@ namespace modFormSize {
 
 constexpr int ClientWidthTwips = 12525;
 constexpr int ClientHeightTwips = 6240;
-constexpr int SysExColumnWidthTwips = 4350;
-constexpr int SysExColumn = 6; // the grid column that takes the growth
 
 // What a control does when the window grows.
 enum Follow : std::uint8_t {
@@ -25,7 +23,8 @@ enum Follow : std::uint8_t {
     MoveDown = 2, // Top grows with the height
     GrowWidth = 4, // Width grows with the width
     GrowHeight = 8, // Height grows with the height
-    OnlyWhenRoom = 16, // left out when the window is smaller than designed
+    GivesHeight = 16, // on a short screen, gives up height once the grid is down to its least
+    GivesWidth = 32, // on a narrow screen, gives up width to what stands right of it
 };
 
 struct ControlPlacement
@@ -40,8 +39,6 @@ std::span<const ControlPlacement> designedLayout();
 struct Layout
 {
     std::vector<ControlPlacement> controls;
-    int sysExColumnWidth = SysExColumnWidthTwips;
-    std::vector<const char *> leftOut; // controls there is no room for
 };
 
 // The places for a window grown by dW and dH twips past its designed size; growth below
@@ -49,10 +46,14 @@ struct Layout
 Layout layoutFor(std::int64_t dW, std::int64_t dH);
 
 // The places for a window smaller than designed in width or height (dW or dH below zero: a
-// screen too small for the designed size): the grid gives up its room first, down to a few
-// rows; what it cannot give, the whole layout gives in proportion, so that every control
-// stays inside. Growth in the other direction goes to the grid as ever.
-Layout shrunkLayout(std::int64_t dW, std::int64_t dH);
+// small screen or a high scale factor). In height the grid gives up room first, down to
+// `gridLeastHeight` (the height of a few rows), then the message box down to two lines; in
+// width the grid and what stands right of it give room until the buttons would meet the
+// controls to their left, and the device lists give some of theirs to the notices beside
+// them. What is still missing the whole layout gives in proportion, so
+// that every control stays inside and none is left out. Growth in the other direction goes
+// to the grid as ever.
+Layout shrunkLayout(std::int64_t dW, std::int64_t dH, std::int64_t gridLeastHeight);
 
 // How far the window has grown past its minimum, in twips.
 std::int64_t growthTwips(int sizePixels, int minimumPixels, int twipsPerPixel);

@@ -1,7 +1,6 @@
 #include "LoopTestDialog.h"
 
 #include "files/SafeFile.h"
-#include "files/modGetPaths.h"
 #include "frame/DialogService.h"
 #include "ports/PortSystem.h"
 #include "timing/HistogramView.h"
@@ -165,8 +164,8 @@ void LoopTestDialog::showResults()
 
 void LoopTestDialog::saveCsv()
 {
-    const QString path = m_dialogs.askSaveFileName(
-        modGetPaths::fileDialogFolder(), QStringLiteral("CSV files (*.csv)"));
+    const QString path
+        = m_dialogs.askSavePath(QStringLiteral("LoopTest"), QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
     const QByteArray csv = LoopReport::csv(m_test.path(), m_test.results()).toUtf8();

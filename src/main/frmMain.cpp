@@ -8,9 +8,12 @@
 #include "frame/FormLayout.h"
 #include "frame/NamedWidgets.h"
 #include "frame/QtDialogService.h"
+#include "frame/WindowPlace.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
 #include "looptest/LoopTestDialog.h"
+#include "monitor/ClearAll.h"
+#include "monitor/ColumnFit.h"
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/FindBar.h"
@@ -117,6 +120,9 @@ void frmMain::createControls()
     const QFont fixed
         = modFormSize::designedFont(QStringLiteral("Terminal"), 9, QFontDatabase::FixedFont);
     grdMIDIIn->setFont(fixed);
+    // Keyboard users see where they are: the grid draws no current cell of its own.
+    grdMIDIIn->setStyleSheet(
+        QStringLiteral("QTableView#grdMIDIIn:focus { border: 2px solid palette(highlight); }"));
     txtBoxSend->setFont(fixed);
     m_grid = new EventGrid(*grdMIDIIn, *m_gridModel, this);
     m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
@@ -159,11 +165,16 @@ void frmMain::connectControls()
         {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
         *m_dialogs, addSent, this);
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
+    m_clearAll = new ClearAll({*m_grid, *m_incoming, *txtBoxSend, *statusBar()}, *this);
+    connect(m_clearAll, &ClearAll::undone, m_viewControls, &ViewControls::refresh);
     connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
-    // Tab follows the window as it reads, and leaves the grid like any control.
-    QWidget *order[] = {ComboMidiIn, ComboMidiOut, grdMIDIIn, txtBoxSend, btnSend, chkRepeat,
-        txtRepeat, ComboHistory, btnClear, btnPause};
-    for (std::size_t i = 1; i < std::size(order); ++i)
+    // Tab follows the window as it reads, row by row, left to right, and leaves the grid like
+    // any control; the find bar, while shown, comes after the grid it searches.
+    const QList<QWidget *> order = QList<QWidget *> {ComboMidiIn, ComboMidiOut, grdMIDIIn}
+        + m_viewControls->findBar()->tabChain()
+        + QList<QWidget *> {
+            txtBoxSend, ComboHistory, btnSend, chkRepeat, txtRepeat, btnPause, btnClear};
+    for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     txtBoxSend->setTabChangesFocus(true);
 }
@@ -235,7 +246,7 @@ std::int16_t frmMain::Fgi(std::int16_t r, std::int16_t c) const
 void frmMain::Form_Load()
 {
     m_layout->setUp();
-    m_grid->setUpColumns(m_layout->TwipsPerPixelX());
+    m_grid->setUpColumns();
     if (const QString problem = modPreferences::fileProblem(); !problem.isEmpty())
         m_dialogs->showMessage(
             problem, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
@@ -253,6 +264,16 @@ void frmMain::Form_Load()
         m_filterMenu->setChecks(m_remembered.filter);
         m_dialogs->showMessage(StartupFailureText);
     }
+    m_grid->columns().setUserWidths(m_remembered.columnWidths);
+    m_dialogs->folders.setAll(m_remembered.folders);
+    WindowPlace place = windowPlace();
+    modPreferences::LoadWindowPlace(place, place.screen(),
+        minimumWidth() * m_layout->TwipsPerPixelX(), minimumHeight() * m_layout->TwipsPerPixelY());
+}
+
+WindowPlace frmMain::windowPlace()
+{
+    return {*this, m_layout->TwipsPerPixelX(), m_layout->TwipsPerPixelY()};
 }
 
 void frmMain::openFile(const QString &path)
@@ -400,9 +421,7 @@ QString frmMain::GetMIDIINText(int row, int col)
 
 void frmMain::btnClear_Click()
 {
-    txtBoxSend->clear();
-    m_grid->clear();
-    m_incoming->resetDropCount();
+    m_clearAll->clear();
     m_viewControls->refresh();
     txtBoxSend->setFocus();
 }
@@ -433,7 +452,9 @@ void frmMain::Form_Unload()
     }
     m_remembered.view = m_viewControls->settings();
     m_remembered.recentFiles = m_captureFiles->recentFiles().files();
-    const QString failure = modPreferences::SaveAtExit(m_remembered);
+    m_remembered.columnWidths = m_grid->columns().userWidths();
+    m_remembered.folders = m_dialogs->folders.all();
+    const QString failure = modPreferences::SaveAtExit(m_remembered, windowPlace());
     if (!failure.isEmpty())
         m_dialogs->showMessage(
             failure, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);

@@ -12,6 +12,7 @@
 #include <memory>
 
 class CaptureFiles;
+class ClearAll;
 class DeviceLists;
 class EventGrid;
 class EventGridModel;
@@ -36,6 +37,7 @@ class RepeatTimer;
 class SendPanel;
 class SysExFileSending;
 class ViewControls;
+class WindowPlace;
 
 // The main window: owns the controls and the two port components, and wires their events
 // to the subsystems. Handlers are named after their control and event.
@@ -107,6 +109,7 @@ private:
     void connectControls();
     void createMenus();
     void listAndSelectDevices();
+    WindowPlace windowPlace();
     void chooseSeveralInputs();
     void watchFirstInput(const QString &name);
     void inputsChanged();
@@ -151,4 +154,5 @@ private:
     QPushButton *btnPause;
     RepeatTimer *Timer1;
     SendPanel *m_sendPanel = nullptr;
+    ClearAll *m_clearAll = nullptr;
 };

@@ -1,11 +1,11 @@
 #include "EventGrid.h"
 
+#include "ColumnFit.h"
 #include "EventGridModel.h"
 #include "RowCells.h"
 #include "RowColumns.h"
 #include "RowSearch.h"
 #include "frame/NumberText.h"
-#include "frame/modFormSize.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -20,23 +20,8 @@ namespace {
 
 using namespace RowColumns;
 
-struct GridColumn
-{
-    int widthTwips;
-    bool rightAligned;
-};
-
-// In the order of RowColumns; the titles are its own.
-constexpr GridColumn GridColumns[Count] = {
-    {1200, false}, // Timestamp
-    {900, true}, // Status
-    {900, true}, // Data 1
-    {900, true}, // Data 2
-    {1000, false}, // Channel
-    {3000, false}, // Event
-    {modFormSize::SysExColumnWidthTwips, false},
-};
-static_assert(modFormSize::SysExColumn == SysExData, "the layout grows the SysEx column");
+// The byte columns read as numbers, right-aligned; in the order of RowColumns.
+constexpr bool RightAligned[Count] = {false, true, true, true, false, false, false};
 
 } // namespace
 
@@ -51,11 +36,11 @@ EventGrid::EventGrid(QTableView &view, EventGridModel &model, QObject *parent)
     m_findStep.setSingleShot(true);
     connect(&m_findStep, &QTimer::timeout, this, &EventGrid::findOn);
     m_view.setModel(&m_model);
+    m_columns = new ColumnFit(m_view, m_model);
     m_view.setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view.setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view.setWordWrap(false);
-    m_view.setTextElideMode(Qt::ElideNone);
     m_view.setTabKeyNavigation(false); // Tab moves on to the next control
     auto *copy = new QAction(QStringLiteral("Copy"), &m_view);
     copy->setObjectName(QStringLiteral("actCopyRows"));
@@ -79,17 +64,15 @@ std::int16_t EventGrid::Fgi(std::int16_t r, std::int16_t c)
     return std::int16_t(index);
 }
 
-void EventGrid::setUpColumns(int twipsPerPixelX)
+void EventGrid::setUpColumns()
 {
-    QHeaderView *header = m_view.horizontalHeader();
     for (std::int16_t column = 0; column < EventGridModel::ColumnCount; ++column) {
-        const GridColumn &design = GridColumns[column];
         m_model.setHeaderCell(Fgi(0, column), QLatin1String(Titles[column]));
-        header->resizeSection(column, modFormSize::toPixels(design.widthTwips, twipsPerPixelX));
         m_model.setColumnAlignment(column,
-            design.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
-                                : Qt::AlignLeft | Qt::AlignVCenter);
+            RightAligned[column] ? Qt::AlignRight | Qt::AlignVCenter
+                                 : Qt::AlignLeft | Qt::AlignVCenter);
     }
+    m_columns->fit();
 }
 
 void EventGrid::AddGridRow(const SentMessage &message, CaptureStore::Source source)
@@ -116,6 +99,9 @@ void EventGrid::holdStore(bool held)
 
 void EventGrid::rowsAppended()
 {
+    // New traffic ends the chance to bring cleared rows back: they would be out of order.
+    if (m_model.store().size() > 0)
+        forgetCleared();
     if (!m_frame.isActive() && !m_paused)
         m_frame.start();
 }
@@ -185,6 +171,7 @@ void EventGrid::showWaitingRows()
     took.start();
     if (m_paused || !m_model.commit())
         return;
+    m_columns->fitNewSources();
     const int lastRow = rowCount() - 1;
     if (!isRowVisible(lastRow))
         m_view.scrollToBottom();
@@ -256,18 +243,37 @@ bool EventGrid::isRowVisible(int row) const
 void EventGrid::clear()
 {
     cancelFind(); // its rows are going
-    m_model.clear();
+    m_cleared = m_model.takeRows();
+}
+
+bool EventGrid::undoClear()
+{
+    if (!m_cleared)
+        return false;
+    m_model.replaceStore(*std::exchange(m_cleared, std::nullopt));
+    m_view.scrollToBottom();
+    return true;
+}
+
+void EventGrid::forgetCleared()
+{
+    if (!m_cleared)
+        return;
+    m_cleared.reset();
+    emit clearedRowsGone();
 }
 
 void EventGrid::showCapture(CaptureStore &&rows, std::size_t keptFrom)
 {
     cancelFind(); // its rows are going
+    forgetCleared();
     m_model.store().append(m_model.replaceStore(std::move(rows)), keptFrom);
     rowsAppended();
 }
 
 void EventGrid::addCapture(const CaptureStore &rows)
 {
+    forgetCleared();
     const std::size_t first = m_model.store().size();
     m_model.store().append(rows);
     m_model.commit();

@@ -10,8 +10,10 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class ColumnFit;
 class EventGridModel;
 class QTableView;
 
@@ -39,8 +41,9 @@ public:
     // when it does not fit 16 bits.
     static std::int16_t Fgi(std::int16_t r, std::int16_t c);
 
-    // The header texts, the column widths and the alignment of the byte columns.
-    void setUpColumns(int twipsPerPixelX);
+    // The header texts and the alignment of the byte columns; the columns fitted.
+    void setUpColumns();
+    ColumnFit &columns() const { return *m_columns; }
 
     // Stores what the program sent to the port `source` as a row above the empty last row;
     // with the next frame the view shows it and scrolls to the end if that is out of view.
@@ -80,7 +83,11 @@ public:
     // Ctrl+C and the grid's Copy put on the clipboard).
     QString selectedText() const;
     bool isRowVisible(int row) const;
+    // Empties the grid, keeping its rows aside until new rows come, a file is shown or the
+    // inputs change: until then undoClear() brings them back, and says whether it did.
     void clear();
+    bool undoClear();
+    void forgetCleared();
     // Shows a capture read from a file in place of the rows stored; those from `keptFrom` on,
     // which came after the user let the rest go, wait after it to be shown.
     void showCapture(CaptureStore &&rows, std::size_t keptFrom);
@@ -103,12 +110,15 @@ public:
 
 signals:
     void findFinished(bool found);
+    // The rows Clear All took can no longer come back.
+    void clearedRowsGone();
 
 private:
     void findOn();
 
     QTableView &m_view;
     EventGridModel &m_model;
+    ColumnFit *m_columns;
     QTimer m_frame;
     bool m_paused = false;
     struct HeldRow
@@ -119,6 +129,7 @@ private:
     };
     bool m_storeHeld = false;
     std::vector<HeldRow> m_heldRows;
+    std::optional<CaptureStore> m_cleared; // what Clear All took, while it may come back
     std::unique_ptr<RowSearch> m_search; // while a find goes on
     std::unique_ptr<SearchPass> m_pass;
     QTimer m_findStep;

@@ -1,10 +1,12 @@
 #include "EventGridModel.h"
 
+#include "KindColours.h"
 #include "RowCells.h"
 #include "RowDetails.h"
 #include "frame/NumberText.h"
 #include "timing/StampText.h"
 
+#include <QBrush>
 #include <stdexcept>
 
 namespace {
@@ -42,12 +44,9 @@ bool EventGridModel::commit()
     return true;
 }
 
-void EventGridModel::clear()
+CaptureStore EventGridModel::takeRows()
 {
-    beginResetModel();
-    m_store.clear();
-    m_shownRows = 0;
-    endResetModel();
+    return replaceStore(m_store.emptied());
 }
 
 CaptureStore EventGridModel::replaceStore(CaptureStore &&rows)
@@ -171,12 +170,16 @@ QVariant EventGridModel::data(const QModelIndex &index, int role) const
         return index.column() < ColumnCount
             ? QVariant::fromValue(m_alignments[std::size_t(index.column())])
             : QVariant();
+    // The empty last row sits where the next uncommitted row will be shown.
+    const bool messageRow = std::size_t(index.row()) < m_shownRows;
+    if (role == Qt::BackgroundRole && messageRow && m_view.colourByKind) {
+        const QColor tint
+            = KindColours::tintOf(KindColours::kindOf(m_store.at(std::size_t(index.row()))));
+        return tint.isValid() ? QVariant(QBrush(tint)) : QVariant();
+    }
     if (role != Qt::DisplayRole)
         return {};
-    // The empty last row sits where the next uncommitted row will be shown.
-    if (std::size_t(index.row()) >= m_shownRows)
-        return QString();
-    return shownText(std::size_t(index.row()), index.column());
+    return messageRow ? shownText(std::size_t(index.row()), index.column()) : QString();
 }
 
 QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, int role) const

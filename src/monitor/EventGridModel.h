@@ -38,8 +38,8 @@ public:
     const CaptureStore &store() const { return m_store; }
     // Tells the view about every message stored since the last commit; false when none was.
     bool commit();
-    // Back to no message rows.
-    void clear();
+    // Back to no message rows; returns the rows it held.
+    CaptureStore takeRows();
     // Shows these rows, a capture read from a file, in place of the ones stored, which it
     // returns.
     CaptureStore replaceStore(CaptureStore &&rows);

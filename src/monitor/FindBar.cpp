@@ -3,10 +3,12 @@
 #include "EventGrid.h"
 #include "frame/NamedWidgets.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QToolButton>
 
 FindBar::FindBar(EventGrid &grid, QWidget *parent)
@@ -25,9 +27,10 @@ FindBar::FindBar(EventGrid &grid, QWidget *parent)
     row->setContentsMargins(0, 2, 0, 2);
     row->addWidget(namedLabel("lblFind", QStringLiteral("Find:"), this));
     row->addWidget(m_text, 1);
-    for (QWidget *control : {static_cast<QWidget *>(next), static_cast<QWidget *>(previous),
-             static_cast<QWidget *>(m_result), static_cast<QWidget *>(close)})
+    m_tabChain = {m_text, next, previous, close};
+    for (QWidget *control : m_tabChain)
         row->addWidget(control);
+    row->insertWidget(row->indexOf(close), m_result);
     connect(next, &QPushButton::clicked, this, &FindBar::findNext);
     connect(previous, &QPushButton::clicked, this, &FindBar::findPrevious);
     connect(close, &QToolButton::clicked, this, &FindBar::close);
@@ -50,6 +53,9 @@ void FindBar::open()
 void FindBar::close()
 {
     m_grid.cancelFind();
+    // Hidden with the focus, the bar would pass it on to the window's first control.
+    if (isAncestorOf(QApplication::focusWidget()))
+        m_grid.view().setFocus();
     hide();
     emit visibilityChanged();
 }

@@ -10,7 +10,7 @@ class QLineEdit;
 
 // The bar under the grid that finds rows: the text to find, Next and Previous, and a plain
 // word when nothing matches. Enter finds the next row, Shift+Enter the one before, Escape
-// closes the bar.
+// closes the bar and goes back to the grid.
 class FindBar : public QWidget
 {
     Q_OBJECT
@@ -23,6 +23,8 @@ public:
     void close();
     void findNext() { find(RowSearch::Direction::Forward); }
     void findPrevious() { find(RowSearch::Direction::Backward); }
+    // The bar's controls that take focus, left to right.
+    QList<QWidget *> tabChain() const { return m_tabChain; }
 
 signals:
     // The bar was opened or closed, and takes or gives back room.
@@ -37,4 +39,5 @@ private:
     EventGrid &m_grid;
     QLineEdit *m_text;
     QLabel *m_result;
+    QList<QWidget *> m_tabChain;
 };

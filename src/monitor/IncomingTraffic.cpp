@@ -40,6 +40,7 @@ void IncomingTraffic::takeRest(MIDIInput &input)
 
 void IncomingTraffic::portStarted(MIDIInput &input, const QString &portName)
 {
+    m_grid.forgetCleared(); // its rows know the clocks before this start
     m_feeds.portStarted(input, portName);
 }
 
@@ -54,15 +55,27 @@ void IncomingTraffic::forget(MIDIInput &input)
     showDropCount();
 }
 
-void IncomingTraffic::resetDropCount()
+InputSet::Counts IncomingTraffic::resetCounts()
 {
-    m_inputs.resetDroppedCounts();
+    InputSet::Counts counts = m_inputs.resetCounts();
+    showDropCount();
+    return counts;
+}
+
+void IncomingTraffic::restoreCounts(const InputSet::Counts &counts)
+{
+    m_inputs.restoreCounts(counts);
     showDropCount();
 }
 
 std::uint64_t IncomingTraffic::droppedCount() const
 {
     return m_inputs.droppedCount();
+}
+
+std::uint64_t IncomingTraffic::filteredCount() const
+{
+    return m_inputs.filteredCount();
 }
 
 std::vector<IncomingTraffic::SourceCount> IncomingTraffic::sourceCounts() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InputFeeds.h"
+#include "ports/InputSet.h"
 
 #include <QString>
 #include <chrono>
@@ -9,7 +10,6 @@
 
 class EventGrid;
 class EventGridModel;
-class InputSet;
 class MIDIInput;
 class QLabel;
 
@@ -46,9 +46,12 @@ public:
     // The input is gone from the set.
     void forget(MIDIInput &input);
 
-    // Forgets the counts of turned-away messages.
-    void resetDropCount();
+    // Forgets the counts of messages turned away or filtered out; returns them for
+    // restoreCounts.
+    InputSet::Counts resetCounts();
+    void restoreCounts(const InputSet::Counts &counts);
     std::uint64_t droppedCount() const;
+    std::uint64_t filteredCount() const;
     std::vector<SourceCount> sourceCounts() const;
 
 private:

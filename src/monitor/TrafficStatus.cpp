@@ -18,7 +18,9 @@ TrafficStatus::TrafficStatus(
     m_rows = namedLabel("lblRows", QString(), &bar);
     m_rate = namedLabel("lblRate", QString(), &bar);
     m_dropped = namedLabel("lblDroppedCount", QString(), &bar);
-    for (QLabel *label : {m_paused, m_rows, m_rate, m_dropped})
+    m_filtered = namedLabel("lblFilteredCount", QString(), &bar);
+    m_filtered->setToolTip(QStringLiteral("Messages the filter kept out of the capture"));
+    for (QLabel *label : {m_paused, m_rows, m_rate, m_dropped, m_filtered})
         bar.addPermanentWidget(label);
     m_ticks.setInterval(Tick);
     connect(&m_ticks, &QTimer::timeout, this, &TrafficStatus::tick);
@@ -66,6 +68,9 @@ void TrafficStatus::show()
     m_rate->setText(QStringLiteral("%1 msg/s").arg(groupedNumber(rate)));
     m_dropped->setText(
         QStringLiteral("%1 dropped").arg(groupedNumber(qint64(m_incoming.droppedCount()))));
+    const std::uint64_t filtered = m_incoming.filteredCount();
+    m_filtered->setVisible(filtered > 0);
+    m_filtered->setText(QStringLiteral("filtered: %1").arg(groupedNumber(qint64(filtered))));
     m_paused->setVisible(m_grid.isPaused());
     m_paused->setText(
         QStringLiteral("Paused: %1 new rows").arg(groupedNumber(qint64(m_grid.waitingRows()))));

@@ -13,7 +13,8 @@ class QLabel;
 class QStatusBar;
 
 // The status bar's readout of the traffic: rows in the grid, messages a second over the last
-// second, messages dropped, and the rows waiting while the display is paused; the rate's
+// second, messages dropped, messages the filter kept out, and the rows waiting while the
+// display is paused; the rate's
 // tooltip gives each source's rate and drops. It looks four
 // times a second while anything changes and stops once all is still, so that an idle window
 // costs nothing.
@@ -43,6 +44,7 @@ private:
     QLabel *m_rows;
     QLabel *m_rate;
     QLabel *m_dropped;
+    QLabel *m_filtered;
     QLabel *m_paused;
     QTimer m_ticks;
     std::array<int, 4> m_perTick {}; // the last second, a quarter at a time

@@ -1,5 +1,6 @@
 #include "ViewControls.h"
 
+#include "ColumnFit.h"
 #include "EventGrid.h"
 #include "EventGridModel.h"
 #include "FindBar.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-constexpr int DetailsColumnCharacters = 40;
-constexpr int SourceColumnCharacters = 24;
 const QString PauseCaption = QStringLiteral("&Pause");
 const QString ResumeCaption = QStringLiteral("&Resume");
 
@@ -38,6 +37,8 @@ void ViewControls::fillMenu(QMenu *menu)
     connect(m_menu, &ViewMenu::settingsChanged, this, &ViewControls::showSettings);
     connect(m_menu, &ViewMenu::pauseToggled, this, &ViewControls::pause);
     connect(&m_wiring.pauseButton, &QPushButton::clicked, m_menu, &ViewMenu::togglePause);
+    connect(
+        m_menu, &ViewMenu::fitColumnsAsked, &m_wiring.grid.columns(), &ColumnFit::forgetUserWidths);
     connect(m_menu, &ViewMenu::findAsked, m_findBar, &FindBar::open);
     connect(m_menu, &ViewMenu::findNextAsked, m_findBar, &FindBar::findNext);
     connect(m_menu, &ViewMenu::findPreviousAsked, m_findBar, &FindBar::findPrevious);
@@ -70,16 +71,11 @@ void ViewControls::showSettings(ViewSettings settings)
     settings.source = settings.source || m_severalSources;
     EventGridModel &rows = m_wiring.rows;
     rows.setViewSettings(settings);
-    QTableView &view = m_wiring.grid.view();
-    QHeaderView &header = *view.horizontalHeader();
-    const int character = view.fontMetrics().averageCharWidth();
-    if (settings.details)
-        header.resizeSection(EventGridModel::DetailsColumn, character * DetailsColumnCharacters);
-    if (const int source = rows.sourceColumn(); source >= 0) {
-        header.resizeSection(source, character * SourceColumnCharacters);
-        // Beside the time, not past a SysEx column that can be wider than the window.
+    QHeaderView &header = *m_wiring.grid.view().horizontalHeader();
+    // Beside the time, not past a SysEx column that can be wider than the window.
+    if (const int source = rows.sourceColumn(); source >= 0)
         header.moveSection(header.visualIndex(source), 1);
-    }
+    m_wiring.grid.columns().fit();
 }
 
 // For the kind, channel and source of the first selected row, or else of the last row.

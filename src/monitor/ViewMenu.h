@@ -9,8 +9,8 @@ class QActionGroup;
 class QMenu;
 
 // The View menu: pausing the display, the form of the time column, the details column and
-// its convention for middle C, the source column, finding rows, and the timing readouts. Its
-// choices other than the pause last from run to run.
+// its convention for middle C, the source column, colour by kind, finding rows, and the timing
+// readouts. Its choices other than the pause last from run to run.
 class ViewMenu : public QObject
 {
     Q_OBJECT
@@ -30,6 +30,8 @@ public:
 signals:
     void settingsChanged(const ViewSettings &settings);
     void pauseToggled(bool paused);
+    // The user's column widths give way to the fitted ones.
+    void fitColumnsAsked();
     void findAsked();
     void findNextAsked();
     void findPreviousAsked();
@@ -43,4 +45,5 @@ private:
     QAction *m_source;
     bool m_sourceChosen = false;
     QAction *m_middleC3;
+    QAction *m_colour;
 };

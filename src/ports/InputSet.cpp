@@ -5,6 +5,8 @@
 #include "PortError.h"
 #include "PortSystem.h"
 
+#include <algorithm>
+
 InputSet::InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQueue::Bounds bounds,
     TakeRest takeRest, QObject *parent)
     : QObject(parent)
@@ -152,8 +154,25 @@ std::uint64_t InputSet::droppedCount() const
     return dropped;
 }
 
-void InputSet::resetDroppedCounts()
+std::uint64_t InputSet::filteredCount() const
 {
+    std::uint64_t filtered = 0;
+    for (const MIDIInput *input : m_inputs)
+        filtered += input->FilteredCount();
+    return filtered;
+}
+
+InputSet::Counts InputSet::resetCounts()
+{
+    Counts counts;
     for (MIDIInput *input : m_inputs)
-        input->resetDroppedCount();
+        counts.emplace_back(input, input->resetCounts());
+    return counts;
+}
+
+void InputSet::restoreCounts(const Counts &counts)
+{
+    for (const auto &[input, count] : counts)
+        if (const auto here = std::ranges::find(m_inputs, input); here != m_inputs.end())
+            (*here)->restoreCounts(count);
 }

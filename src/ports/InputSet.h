@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InputChoice.h"
+#include "MIDIInput.h"
 #include "MessageQueue.h"
 
 #include <QObject>
@@ -50,7 +51,12 @@ public:
 
     int messageCount() const;
     std::uint64_t droppedCount() const;
-    void resetDroppedCounts();
+    std::uint64_t filteredCount() const;
+    // Forgets every input's counts; returns them, input by input, for restoreCounts.
+    using Counts = std::vector<std::pair<const MIDIInput *, MIDIInput::Counts>>;
+    Counts resetCounts();
+    // Adds counts forgotten before back, to the inputs still here.
+    void restoreCounts(const Counts &counts);
 
 signals:
     // One of the inputs has messages waiting, or a count of those lost changed.

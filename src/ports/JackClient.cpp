@@ -54,6 +54,11 @@ std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
     return opened;
 }
 
+QString JackClient::libraryVersion()
+{
+    return QString::fromLatin1(jack_get_version_string());
+}
+
 JackClient::JackClient(jack_client_t *client, Changed changed)
     : m_client(client)
     , m_changed(std::move(changed))

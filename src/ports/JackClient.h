@@ -35,6 +35,8 @@ public:
     // when ports come or go and when the server shuts down. It must neither block nor take
     // a lock: closing a client cancels those threads wherever they are.
     static std::shared_ptr<JackClient> open(const char *name, Changed changed);
+    // The version of the JACK library the program runs with; no server needs to answer.
+    static QString libraryVersion();
     ~JackClient();
     JackClient(const JackClient &) = delete;
     JackClient &operator=(const JackClient &) = delete;

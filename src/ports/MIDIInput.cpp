@@ -13,7 +13,7 @@ MIDIInput::MIDIInput(
     , m_deliver(std::bind_front(&MIDIInput::enqueue, this))
     , m_oversize([this] {
         m_queue.countDropped();
-        countedLoss();
+        countChanged();
     })
 { }
 
@@ -160,26 +160,37 @@ bool MIDIInput::StatusFilter(int status) const
 void MIDIInput::lost(std::uint64_t messages)
 {
     m_queue.countDropped(messages);
-    countedLoss();
+    countChanged();
 }
 
 void MIDIInput::missedCycles(std::uint64_t cycles)
 {
     m_xruns.fetch_add(cycles, std::memory_order_relaxed);
-    countedLoss();
+    countChanged();
 }
 
-// A loss is shown at once, not with the next message that arrives.
-void MIDIInput::countedLoss()
+// A loss, or a message filtered out, is counted on screen at once, not with the next message
+// that arrives.
+void MIDIInput::countChanged()
 {
     m_lossUnseen.store(true, std::memory_order_release);
     requestNotification();
 }
 
-void MIDIInput::resetDroppedCount()
+MIDIInput::Counts MIDIInput::resetCounts()
 {
+    const Counts before {DroppedCount(), XrunCount(), FilteredCount()};
     m_queue.resetDroppedCount();
     m_xruns.store(0, std::memory_order_relaxed);
+    m_filtered.store(0, std::memory_order_relaxed);
+    return before;
+}
+
+void MIDIInput::restoreCounts(const Counts &counts)
+{
+    m_queue.countDropped(counts.dropped);
+    m_xruns.fetch_add(counts.xruns, std::memory_order_relaxed);
+    m_filtered.fetch_add(counts.filtered, std::memory_order_relaxed);
 }
 
 void MIDIInput::receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
@@ -211,8 +222,11 @@ void MIDIInput::checkHeldMessage()
 void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
 {
     const std::uint8_t status = bytes.front();
-    if (StatusFilter(status) || m_withheld.load(std::memory_order_relaxed))
+    if (StatusFilter(status) || m_withheld.load(std::memory_order_relaxed)) {
+        m_filtered.fetch_add(1, std::memory_order_relaxed);
+        countChanged();
         return;
+    }
     MidiMessage message;
     message.arrival = arrival;
     message.status = status;
@@ -230,7 +244,7 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
     if (m_queue.push(std::move(message)))
         requestNotification();
     else
-        countedLoss();
+        countChanged();
 }
 
 void MIDIInput::requestNotification()

@@ -66,8 +66,21 @@ public:
     // Cycles in which the JACK server ran late while this input was open, since the last
     // reset: messages may be missing that no one could count.
     std::uint64_t XrunCount() const { return m_xruns.load(std::memory_order_relaxed); }
-    // Forgets both counts.
-    void resetDroppedCount();
+    // Messages the filter kept out (a status or the whole input withheld), since the last
+    // reset.
+    std::uint64_t FilteredCount() const { return m_filtered.load(std::memory_order_relaxed); }
+
+    // The three counts together, so that forgetting them can be taken back.
+    struct Counts
+    {
+        std::uint64_t dropped = 0;
+        std::uint64_t xruns = 0;
+        std::uint64_t filtered = 0;
+    };
+    // Forgets the counts; returns what they were.
+    Counts resetCounts();
+    // Adds counts forgotten before back to the present ones.
+    void restoreCounts(const Counts &counts);
 
 signals:
     // Messages wait in the queue, or a count of those lost changed.
@@ -77,7 +90,7 @@ private:
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
     void lost(std::uint64_t messages) override;
     void missedCycles(std::uint64_t cycles) override;
-    void countedLoss();
+    void countChanged();
     void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
     void checkHeldMessage();
     bool connectionAlive() const override;
@@ -106,6 +119,7 @@ private:
     std::atomic<bool> m_notificationPending {false};
     std::atomic<bool> m_lossUnseen {false}; // a count changed with nothing queued to tell it
     std::atomic<std::uint64_t> m_xruns {0};
+    std::atomic<std::uint64_t> m_filtered {0};
     std::atomic<Clock::rep> m_startTicks {0};
     bool m_eventsEnabled = true;
 };

@@ -177,6 +177,11 @@ std::vector<std::unique_ptr<RtMidiBackend>> RtMidiBackend::createAvailable()
     return backends;
 }
 
+QString RtMidiBackend::libraryVersion()
+{
+    return QString::fromStdString(RtMidi::getVersion());
+}
+
 RtMidiBackend::RtMidiBackend(std::unique_ptr<Clients> clients)
     : m_clients(std::move(clients))
 { }

@@ -13,6 +13,8 @@ class RtMidiBackend : public PortBackend
 public:
     // One backend for each such API that can start here; an API that cannot is skipped.
     static std::vector<std::unique_ptr<RtMidiBackend>> createAvailable();
+    // The version of the RtMidi library the program runs with.
+    static QString libraryVersion();
 
     ~RtMidiBackend() override;
 

@@ -1,7 +1,6 @@
 #include "SysExFileSending.h"
 
 #include "files/SysExFileFormat.h"
-#include "files/modGetPaths.h"
 
 SysExFileSending::SysExFileSending(
     MIDIOutput &output, DialogService &dialogs, SysExFileSender::AddRow addRow, QObject *parent)
@@ -34,10 +33,12 @@ void SysExFileSending::stop()
 
 void SysExFileSending::start()
 {
+    const QString dialog = QStringLiteral("SendSysEx");
     const auto sending
-        = m_dialogs.askSysExSending(modGetPaths::fileDialogFolder(), m_sender.pause());
+        = m_dialogs.askSysExSending(m_dialogs.folders.folderFor(dialog), m_sender.pause());
     if (!sending)
         return;
+    m_dialogs.folders.remember(dialog, sending->path);
     // The whole file is checked before anything is sent: a file refused anywhere sends
     // nothing.
     const SysExFileFormat::ReadResult file = SysExFileFormat::load(sending->path);

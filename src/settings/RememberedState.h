@@ -4,6 +4,7 @@
 #include "monitor/ViewSettings.h"
 #include "ports/InputChoice.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -12,7 +13,8 @@
 // devices, by their positions in the lists (as earlier versions kept them) and by name,
 // which stays right when the positions shift; the inputs watched together, the first of
 // them also as `input`, which is all that earlier versions read; the filter's check marks;
-// the View choices; the files last opened, newest first.
+// the View choices; the files last opened, newest first; the grid's column widths that the
+// user set; the folder each file dialog was last left in.
 struct RememberedState
 {
     struct Device
@@ -27,4 +29,6 @@ struct RememberedState
     modFilter::FilterChecks filter;
     ViewSettings view;
     QStringList recentFiles;
+    QMap<QString, int> columnWidths; // by column name, in pixels
+    QMap<QString, QString> folders; // by dialog name
 };

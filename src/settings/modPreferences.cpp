@@ -5,8 +5,10 @@
 #include "files/modGetPaths.h"
 #include "frame/DialogService.h"
 
+#include <QVariant>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -20,6 +22,11 @@ namespace {
     const QString FilterSection = QStringLiteral("Filter");
     const QString ViewSection = QStringLiteral("View");
     const QString RecentSection = QStringLiteral("Recent Files");
+    const QString WindowSection = QStringLiteral("Window");
+    const QString ColumnsSection = QStringLiteral("Grid Columns");
+    const QString FoldersSection = QStringLiteral("Folders");
+    // Wider than any screen: a width past it was not set by a hand.
+    constexpr int WidestColumn = 20000;
 
     // The forms of the time column as the file names them, in the order of the enum. A
     // version that does not know a name keeps its default.
@@ -44,6 +51,11 @@ namespace {
         // a file of one key repeated thousands of times would otherwise stall the start-up.
         keys.removeDuplicates();
         return keys;
+    }
+
+    QString checkMarkText(bool checked)
+    {
+        return checked ? QStringLiteral("True") : QStringLiteral("False");
     }
 
     // A check mark the file does not hold, or holds wrongly, leaves the default.
@@ -131,6 +143,32 @@ namespace {
         }
     }
 
+    // Every key of the section with its value; a key whose value `read` refuses is left out.
+    template<typename Value>
+    QMap<QString, Value> readKeyValues(
+        cInifile &ini, const QString &section, std::optional<Value> (*read)(const QString &))
+    {
+        QMap<QString, Value> values;
+        for (const QString &key : keysOf(ini, section)) {
+            ini.setKey(key);
+            if (const std::optional<Value> value = read(ini.Value()))
+                values.insert(key, *value);
+        }
+        return values;
+    }
+
+    std::optional<int> columnWidth(const QString &text)
+    {
+        bool number = false;
+        const int width = text.toInt(&number);
+        return number && width > 0 && width <= WidestColumn ? std::optional(width) : std::nullopt;
+    }
+
+    std::optional<QString> folder(const QString &text)
+    {
+        return text.isEmpty() ? std::nullopt : std::optional(text);
+    }
+
     // Writes the keys in order, up to the first that fails; why it failed, or an empty text.
     QString writeKeys(const QString &section, std::span<const std::pair<QString, QString>> keys)
     {
@@ -209,6 +247,10 @@ void LoadPreferences(RememberedState &state)
             loadDevices(ini, state);
         else if (section == FilterSection)
             loadFilter(ini, state.filter);
+        else if (section == ColumnsSection)
+            state.columnWidths = readKeyValues(ini, section, columnWidth);
+        else if (section == FoldersSection)
+            state.folders = readKeyValues(ini, section, folder);
         else if (section == RecentSection)
             state.recentFiles = readNumberedKeys(
                 ini, keysOf(ini, RecentSection), RecentCountKey, RecentFileKey, MostRecentFiles);
@@ -223,7 +265,7 @@ QString SaveDeviceSettings(const RememberedState &state)
         {"Output", QString::number(state.output.index)},
         {"InputName", state.input.name},
         {"OutputName", state.output.name},
-        {WatchAllKey, state.inputs.all ? QStringLiteral("True") : QStringLiteral("False")},
+        {WatchAllKey, checkMarkText(state.inputs.all)},
     };
     const QStringList watched = state.inputs.isSeveral() ? state.inputs.names : QStringList();
     appendNumberedKeys(keys, WatchedInputsKey, WatchedInputKey, watched.mid(0, MostWatchedInputs));
@@ -245,6 +287,7 @@ ViewSettings LoadViewSettings()
     if (value("MiddleC") == QLatin1String("C3"))
         settings.middleC = MessageDetails::MiddleC::C3;
     settings.source = checkMarkOr(value("ShowSource"), settings.source);
+    settings.colourByKind = checkMarkOr(value("ColourByKind"), settings.colourByKind);
     return settings;
 }
 
@@ -252,16 +295,55 @@ QString SaveViewSettings(const ViewSettings &settings)
 {
     const std::pair<QString, QString> keys[] = {
         {"Time", TimeNames[int(settings.time)]},
-        {"ShowDetails", settings.details ? QStringLiteral("True") : QStringLiteral("False")},
+        {"ShowDetails", checkMarkText(settings.details)},
         {"MiddleC",
             settings.middleC == MessageDetails::MiddleC::C3 ? QStringLiteral("C3")
                                                             : QStringLiteral("C4")},
-        {"ShowSource", settings.source ? QStringLiteral("True") : QStringLiteral("False")},
+        {"ShowSource", checkMarkText(settings.source)},
+        {"ColourByKind", checkMarkText(settings.colourByKind)},
     };
     return writeKeys(ViewSection, keys);
 }
 
-QString SaveAtExit(const RememberedState &state)
+void LoadWindowPlace(
+    FormWindow &window, const ScreenTwips &screen, int minWidthTwips, int minHeightTwips)
+{
+    cInifile &ini = PreferencesIni();
+    QStringList sections;
+    std::int32_t count = 0;
+    ini.EnumerateAllSections(sections, count);
+    if (!sections.contains(WindowSection))
+        return;
+    ini.setSection(WindowSection);
+    ini.LoadFormPosition(window, screen, minWidthTwips, minHeightTwips);
+}
+
+QString SaveWindowPlace(const FormWindow &window)
+{
+    cInifile &ini = PreferencesIni();
+    ini.setSection(WindowSection);
+    ini.SaveFormPosition(window);
+    return ini.Success() ? QString() : ini.LastErrorText();
+}
+
+namespace {
+
+    // The section anew, so that a key no longer kept goes with it.
+    template<typename Value>
+    QString rewriteSection(const QString &section, const QMap<QString, Value> &values)
+    {
+        cInifile &ini = PreferencesIni();
+        ini.setSection(section);
+        ini.DeleteSection();
+        std::vector<std::pair<QString, QString>> keys;
+        for (auto value = values.cbegin(); value != values.cend(); ++value)
+            keys.emplace_back(value.key(), QVariant(value.value()).toString());
+        return writeKeys(section, keys);
+    }
+
+} // namespace
+
+QString SaveAtExit(const RememberedState &state, const FormWindow &window)
 {
     QString failure = SaveDeviceSettings(state);
     if (failure.isEmpty())
@@ -272,6 +354,12 @@ QString SaveAtExit(const RememberedState &state)
             keys, RecentCountKey, RecentFileKey, state.recentFiles.mid(0, MostRecentFiles));
         failure = writeKeys(RecentSection, keys);
     }
+    if (failure.isEmpty())
+        failure = rewriteSection(ColumnsSection, state.columnWidths);
+    if (failure.isEmpty())
+        failure = rewriteSection(FoldersSection, state.folders);
+    if (failure.isEmpty())
+        failure = SaveWindowPlace(window);
     const QString file = preferencesFile();
     if (failure.isEmpty() || !ProfileString::fileProblem(file).isEmpty())
         return {};
@@ -287,8 +375,7 @@ void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &di
     }
     std::vector<std::pair<QString, QString>> keys;
     for (FilterItem item : modFilter::UpdateOrder())
-        keys.emplace_back(filterKey(item),
-            modFilter::isChecked(checks, item) ? QStringLiteral("True") : QStringLiteral("False"));
+        keys.emplace_back(filterKey(item), checkMarkText(modFilter::isChecked(checks, item)));
     if (const QString failure = writeKeys(FilterSection, keys); !failure.isEmpty()) {
         dialogs.showMessage(QStringLiteral("The filter settings could not be saved to \"%1\": %2")
                                 .arg(preferencesFile(), failure),

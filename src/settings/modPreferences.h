@@ -6,6 +6,8 @@
 #include <cstdint>
 
 class DialogService;
+class FormWindow;
+struct ScreenTwips;
 
 // The preferences file: the chosen devices and the filter's check marks.
 namespace modPreferences {
@@ -35,9 +37,16 @@ ViewSettings LoadViewSettings();
 // Why saving them failed, or an empty text.
 QString SaveViewSettings(const ViewSettings &settings);
 
-// Saves the devices, the View choices and the files last opened; what to tell the user when that
+// The main window's place and size, in a section of their own, fitted to the screen; a first
+// start leaves the window as it is.
+void LoadWindowPlace(
+    FormWindow &window, const ScreenTwips &screen, int minWidthTwips, int minHeightTwips);
+QString SaveWindowPlace(const FormWindow &window);
+
+// Saves the devices, the View choices, the files last opened, the column widths, the
+// dialogs' folders and the window's place; what to tell the user when that
 // failed, or an empty text (also when start-up already said the file is left alone).
-QString SaveAtExit(const RememberedState &state);
+QString SaveAtExit(const RememberedState &state, const FormWindow &window);
 
 // The key under which the preferences file keeps a filter item.
 QString filterKey(modFilter::FilterItem item);

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -118,8 +119,9 @@ TEST_F(Files, ExportsCsvAndAMidiFile)
     EXPECT_TRUE(w.dialogs->shown.back().text.startsWith("Saved 1 MIDI message"));
 }
 
-// The lines of every kind of row are KnownTrafficTest's; here each menu item's choice of rows.
-TEST_F(Files, SavesTheGridQuietlyFromTheDocumentsFolderOrElseHome)
+// The lines of every kind of row are KnownTrafficTest's; here each menu item's choice of rows,
+// and where each dialog proposes to save.
+TEST_F(Files, SavesTheGridQuietlyWhereEachDialogWasLastLeft)
 {
     w.send({0x90, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(3));
@@ -128,11 +130,42 @@ TEST_F(Files, SavesTheGridQuietlyFromTheDocumentsFolderOrElseHome)
     EXPECT_EQ(save("mnuSaveIn"), "90 3C 40\r\n");
     EXPECT_TRUE(w.dialogs->shown.empty());
     QDir().mkpath(QDir::homePath() + "/Documents");
-    save("mnuSaveIn");
+    w.saveAs("mnuExportCsv", folder.filePath("grid.csv"));
     QDir(QDir::homePath() + "/Documents").removeRecursively();
-    EXPECT_EQ(w.dialogs->askedFolders,
-        QStringList({QDir::homePath(), QDir::homePath(), QDir::homePath() + "/Documents"}))
-        << "no folder that is not there, which a dialog would offer as a file name";
+    QTemporaryDir gone;
+    w.saveAs("mnuExportCsv", gone.filePath("grid.csv"));
+    gone.remove();
+    w.saveAs("mnuExportCsv", folder.filePath("grid.csv"));
+
+    const QString dated = R"(lumetra-\d{4}-\d\d-\d\d-\d{6}\.)";
+    const std::pair<QString, QString> proposed[] = {
+        {QDir::homePath(), dated + "txt"}, // the documents folder is not there
+        {folder.path(), dated + "txt"}, // where the first text was saved
+        {QDir::homePath() + "/Documents", dated + "csv"}, // another dialog: none of its own yet
+        {folder.path(), dated + "csv"},
+        {QDir::homePath(), dated + "csv"}, // that folder went: never offered as a name
+    };
+    ASSERT_EQ(w.dialogs->askedFolders.size(), std::size(proposed));
+    for (std::size_t i = 0; i < std::size(proposed); ++i) {
+        const QFileInfo asked(w.dialogs->askedFolders[qsizetype(i)]);
+        EXPECT_EQ(asked.absolutePath(), QFileInfo(proposed[i].first).absoluteFilePath()) << i;
+        EXPECT_TRUE(
+            QRegularExpression("^" + proposed[i].second + "$").match(asked.fileName()).hasMatch())
+            << asked.fileName().toStdString();
+    }
+}
+
+TEST(FileDialogFolders, AFilterGivesTheExtensionOfItsFirstType)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"Text files (*.txt);;All files (*)", "txt"},
+        {"Lumetra captures (*.lmc)", "lmc"},
+        {"MIDI files (*.mid *.midi)", "mid"},
+        {"All files (*)", ""},
+        {"", ""},
+    };
+    for (const auto &[filter, extension] : cases)
+        EXPECT_EQ(FileDialogFolders::extensionOf(filter), extension) << filter;
 }
 
 TEST_F(Files, LeavesTheCurrentCellWhereReadingTheLogCellByCellWould)

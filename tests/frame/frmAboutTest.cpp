@@ -2,8 +2,10 @@
 
 #include "support/LoopbackWindow.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 TEST(About, ShowsTitleAndUnpaddedVersion)
@@ -21,6 +23,30 @@ TEST(About, ShowsTitleAndUnpaddedVersion)
     EXPECT_EQ(about.findChild<QLabel *>("lblVersion")->text(), "Version 1.2.3");
 }
 
+TEST(About, ListsTheLibraryVersionsAndCopiesThemForABugReport)
+{
+    ScriptedDialogs dialogs;
+    frmAbout about(QVersionNumber(1, 2, 3), dialogs);
+    const QLabel *libraries = about.findChild<QLabel *>("lblLibraries");
+    ASSERT_NE(libraries, nullptr);
+    const QStringList shown = libraries->text().split('\n');
+    const QString number = R"(\d+\.\d+[.\d]*)";
+    const QStringList expected = {
+        "Qt " + number + " \\(built with " + number + "\\)", "JACK " + number, "RtMidi " + number};
+    ASSERT_EQ(shown.size(), expected.size()) << libraries->text().toStdString();
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        EXPECT_TRUE(QRegularExpression('^' + expected[i] + '$').match(shown[i]).hasMatch())
+            << shown[i].toStdString();
+    EXPECT_GE(libraries->height(), libraries->sizeHint().height()) << "no line cut off";
+
+    about.findChild<QPushButton *>("cmdCopyVersions")->click();
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith("Lumetra 1.2.3\nSystem: ")) << copied.toStdString();
+    for (const QString &library : shown)
+        EXPECT_TRUE(copied.contains(QString(library).replace(library.indexOf(' '), 1, ": ")))
+            << library.toStdString() << " in " << copied.toStdString();
+}
+
 TEST(About, LinksOpenTheirTargetsAndWarnWhenTheyCannot)
 {
     ScriptedDialogs dialogs;
@@ -33,8 +59,8 @@ TEST(About, LinksOpenTheirTargetsAndWarnWhenTheyCannot)
     about.lblWeb_Click();
     about.lblEmail_Click();
     EXPECT_EQ(opened,
-        (QList<QUrl> {QUrl("http://www.quillfeather.example"),
-            QUrl("mailto:lumetra@quillfeather.example")}));
+        (QList<QUrl> {
+            QUrl("http://www.quillfeather.example"), QUrl("mailto:lumetra@quillfeather.example")}));
     EXPECT_EQ(about.findChild<QLabel *>("lblWeb")->text(), "www.quillfeather.example");
     EXPECT_TRUE(dialogs.shown.empty());
 

@@ -2,7 +2,9 @@
 
 #include "support/LoopbackWindow.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QTableView>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -27,7 +29,6 @@ TEST(FormSize, NoGrowthOrShrinkingGivesTheDesignedLayout)
         for (std::size_t i = 0; i < layout.controls.size(); ++i)
             EXPECT_EQ(layout.controls[i].twips, modFormSize::designedLayout()[i].twips)
                 << layout.controls[i].objectName;
-        EXPECT_EQ(layout.sysExColumnWidth, 4350);
     }
 }
 
@@ -37,7 +38,6 @@ TEST(FormSize, GrowthGoesToTheGridAndMovesWhatIsBelowAndRight)
     EXPECT_EQ(placeOf(layout, "btnSend").top(), 7260);
     EXPECT_EQ(placeOf(layout, "btnClear").left(), 12150);
     EXPECT_EQ(placeOf(layout, "grdMIDIIn").size(), QSize(13125, 4635));
-    EXPECT_EQ(layout.sysExColumnWidth, 5100);
     EXPECT_EQ(placeOf(layout, "txtBoxSend"), QRect(120, 5700, 8535, 1215));
     EXPECT_EQ(placeOf(layout, "ComboMidiIn"), QRect(120, 360, 4215, 315));
     EXPECT_EQ(placeOf(layout, "lblGridInstructions").topLeft(), QPoint(9270, 5340));
@@ -45,7 +45,6 @@ TEST(FormSize, GrowthGoesToTheGridAndMovesWhatIsBelowAndRight)
     const modFormSize::Layout huge = modFormSize::layoutFor(40000, 33000); // past 16 bits
     EXPECT_EQ(placeOf(huge, "grdMIDIIn").size(), QSize(52375, 36135));
     EXPECT_EQ(placeOf(huge, "btnClear").topLeft(), QPoint(51400, 38760));
-    EXPECT_EQ(huge.sysExColumnWidth, 44350);
 }
 
 TEST(FormSize, TwipsPerPixelFollowTheScreen)
@@ -69,18 +68,61 @@ TEST(FormSize, TheWindowGivesItsGrowthToTheGrid)
     EXPECT_EQ(w.find<QWidget>("btnSend")->y(), sendTop + 100);
 }
 
-TEST(FormSize, AScreenTooSmallShrinksTheGridFirstThenEverything)
+TEST(FormSize, AShortScreenTakesTheGridToItsLeastThenTheMessageBox)
 {
-    const modFormSize::Layout lessHeight = modFormSize::shrunkLayout(0, -1500);
-    EXPECT_EQ(placeOf(lessHeight, "grdMIDIIn").height(), 3135 - 1500) << "the grid alone gives";
-    EXPECT_EQ(placeOf(lessHeight, "btnSend").top(), 5760 - 1500);
-    EXPECT_EQ(placeOf(lessHeight, "ComboMidiIn"), QRect(120, 360, 4215, 315));
+    constexpr std::int64_t Least = 2400;
+    const modFormSize::Layout gridAlone = modFormSize::shrunkLayout(0, -500, Least);
+    EXPECT_EQ(placeOf(gridAlone, "grdMIDIIn").height(), 3135 - 500);
+    EXPECT_EQ(placeOf(gridAlone, "txtBoxSend").height(), 1215);
+    EXPECT_EQ(placeOf(gridAlone, "btnSend").top(), 5760 - 500);
+    EXPECT_EQ(placeOf(gridAlone, "ComboMidiIn"), QRect(120, 360, 4215, 315));
 
-    const modFormSize::Layout tiny = modFormSize::shrunkLayout(-6000, -3000);
-    for (const auto &placement : tiny.controls) {
-        EXPECT_LE(placement.twips.right(), 12525 - 6000) << placement.objectName;
-        EXPECT_LE(placement.twips.bottom(), 6240 - 3000) << placement.objectName;
+    const modFormSize::Layout both = modFormSize::shrunkLayout(0, -1000, Least);
+    EXPECT_EQ(placeOf(both, "grdMIDIIn").height(), Least);
+    EXPECT_EQ(placeOf(both, "lblSend").top(), 3960 - (3135 - Least)) << "moves with the grid";
+    EXPECT_EQ(placeOf(both, "txtBoxSend").height(), 1215 - (1000 - (3135 - Least)));
+    EXPECT_EQ(placeOf(both, "btnSend").top(), 5760 - 1000);
+}
+
+// A screen of 640 x 400 (about 9,600 x 5,300 twips for the controls), and one far smaller:
+// every control stays, inside the window, clear of the others.
+TEST(FormSize, ASmallScreenKeepsEveryControlInsideAndApart)
+{
+    const auto designed = modFormSize::designedLayout();
+    for (auto [dW, dH] : {std::pair<std::int64_t, std::int64_t> {-2925, -900}, {-6000, -3000}}) {
+        const modFormSize::Layout layout = modFormSize::shrunkLayout(dW, dH, 2400);
+        ASSERT_EQ(layout.controls.size(), designed.size());
+        for (std::size_t i = 0; i < designed.size(); ++i) {
+            const QRect place = layout.controls[i].twips;
+            EXPECT_LE(place.right(), 12525 + dW) << designed[i].objectName;
+            EXPECT_LE(place.bottom(), 6240 + dH) << designed[i].objectName;
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_TRUE(designed[i].twips.intersects(designed[j].twips)
+                    || !place.intersects(layout.controls[j].twips))
+                    << designed[i].objectName << " meets " << designed[j].objectName;
+        }
     }
-    const std::vector<std::string> leftOut(tiny.leftOut.begin(), tiny.leftOut.end());
-    EXPECT_EQ(leftOut, std::vector<std::string> {"btnPause"}) << "no room beside Clear All";
+    const modFormSize::Layout small = modFormSize::shrunkLayout(-2925, -900, 2400);
+    EXPECT_EQ(placeOf(small, "grdMIDIIn").height(), 2400) << "no scaling was needed in height";
+}
+
+// A window of 640 x 400 logical pixels: every control stays, and stays in the tab chain, and
+// the message box gives up height before the grid falls under eight rows.
+TEST(FormSize, ASmallWindowKeepsEveryControlAndEightRowsOfTheGrid)
+{
+    LoopbackWindow w;
+    w.window->setMinimumSize(0, 0);
+    w.window->resize(640, 400);
+    const QRect client = w.window->centralWidget()->rect();
+    for (const auto &placement : modFormSize::designedLayout()) {
+        const auto *control = w.find<QWidget>(placement.objectName);
+        EXPECT_TRUE(client.contains(control->geometry())) << placement.objectName;
+    }
+    QTableView *grid = w.grid();
+    EXPECT_GE(grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize(), 8);
+    auto *pause = w.find<QWidget>("btnPause");
+    EXPECT_TRUE(pause->isVisible());
+    w.find<QWidget>("btnClear")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), pause) << "Pause comes before Clear All";
 }

@@ -2,21 +2,80 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-TEST(Keyboard, TabFollowsTheWindowAndLeavesTheGrid)
+namespace {
+
+QStringList tabbedFrom(QWidget *start, qsizetype steps)
 {
-    LoopbackWindow w;
-    w.find<QWidget>("ComboMidiIn")->setFocus();
-    const QStringList expected = {"ComboMidiOut", "grdMIDIIn", "txtBoxSend", "btnSend", "chkRepeat",
-        "ComboHistory", "btnClear"}; // the rate box shows only for repeating
+    start->setFocus();
     QStringList reached;
-    for (qsizetype i = 0; i < expected.size(); ++i) {
+    for (qsizetype i = 0; i < steps; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         reached << QApplication::focusWidget()->objectName();
     }
-    EXPECT_EQ(reached, expected);
+    return reached;
+}
+
+} // namespace
+
+// Row by row, left to right, as the window reads; the find bar after the grid it searches.
+TEST(Keyboard, TabFollowsTheWindowAndLeavesTheGrid)
+{
+    LoopbackWindow w;
+    const QStringList expected = {"ComboMidiOut", "grdMIDIIn", "txtBoxSend", "ComboHistory",
+        "btnSend", "chkRepeat", "btnPause", "btnClear"}; // the rate box shows only for repeating
+    EXPECT_EQ(tabbedFrom(w.find<QWidget>("ComboMidiIn"), expected.size()), expected);
+
+    w.toggle("mnuFind");
+    const QStringList withFindBar
+        = {"txtFind", "btnFindNext", "btnFindPrevious", "btnFindClose", "txtBoxSend"};
+    EXPECT_EQ(tabbedFrom(w.grid(), withFindBar.size()), withFindBar);
+    w.find<QWidget>("txtFind")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), w.grid()) << "Escape goes back to the grid";
+    EXPECT_FALSE(w.find<QWidget>("findBar")->isVisible());
+}
+
+TEST(Keyboard, TheGridShowsWhenItHasTheFocus)
+{
+    LoopbackWindow w;
+    w.find<QWidget>("txtBoxSend")->setFocus();
+    const QImage unfocused = w.grid()->grab().toImage();
+    w.grid()->setFocus();
+    EXPECT_NE(w.grid()->grab().toImage(), unfocused);
+}
+
+// Clear All goes back with Ctrl+Z, rows and counts, until new traffic arrives.
+TEST(Keyboard, ClearAllIsUndoneUntilNewTrafficArrives)
+{
+    LoopbackWindow w;
+    w.toggle("mnuNoteOff");
+    w.send({0x80, 1, 2});
+    w.send({0x90, 1, 2});
+    w.send({0x91, 3, 4});
+    ASSERT_TRUE(w.waitForRows(4));
+    auto *filtered = w.find<QLabel>("lblFilteredCount");
+    w.find<QPushButton>("btnClear")->click();
+    EXPECT_EQ(w.gridRows(), 2);
+    EXPECT_FALSE(filtered->isVisible());
+    w.find<QPlainTextEdit>("txtBoxSend")->insertPlainText("90");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.gridRows(), 2) << "the message box's typing goes first";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.gridRows(), 4);
+    EXPECT_EQ(w.row(2), w.row(2).section('\t', 0, 0) + "\t91\t03\t04\t2\tNOTE ON\t");
+    EXPECT_EQ(filtered->text(), "filtered: 1");
+
+    w.find<QPushButton>("btnClear")->click();
+    w.send({0x92, 5, 6});
+    ASSERT_TRUE(w.waitForRows(3));
+    QTest::keyClick(w.grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.gridRows(), 3) << "new rows end the chance";
 }
 
 TEST(Keyboard, RowsAreSelectedWholeAndCopiedAsShown)

@@ -3,6 +3,7 @@
 #include "support/ScriptedBackend.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -92,12 +93,26 @@ TEST(MonitorWindow, FilterMenuTogglesAndTakesEffectOnTheNextMessage)
     w.send({0x91, 1, 2});
     ASSERT_TRUE(w.waitForRows(3));
     EXPECT_EQ(w.window->GetMIDIINText(1, 1), "91");
+    auto *filtered = w.find<QLabel>("lblFilteredCount");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return filtered->isVisible(); }, 2000));
+    EXPECT_EQ(filtered->text(), "filtered: 1") << "what the filter kept out is counted";
+    EXPECT_FALSE(w.find<QAction>("mnuFilterNote")->isEnabled());
+
+    // A check box toggles and the menu stays open for the next.
+    QMenu *channels = w.find<QMenu>("mnuChannels");
+    channels->popup({0, 0});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(channels));
+    QTest::mouseClick(
+        channels, Qt::LeftButton, {}, channels->actionGeometry(w.find<QAction>("mnu1")).center());
+    EXPECT_TRUE(w.find<QAction>("mnu1")->isChecked());
+    EXPECT_TRUE(channels->isVisible());
+    channels->close();
 
     // Unchecking runs the same handler; Clear All Filters must undo every item at once.
     for (const char *item : {"mnu3", "mnuNoteOn", "mnuActiveSense"})
         w.toggle(item);
     w.toggle("mnuClearFilter");
-    for (const char *item : {"mnu0", "mnu3", "mnuNoteOn", "mnuActiveSense"})
+    for (const char *item : {"mnu0", "mnu1", "mnu3", "mnuNoteOn", "mnuActiveSense"})
         EXPECT_FALSE(w.find<QAction>(item)->isChecked()) << item;
     EXPECT_FALSE(w.window->MIDIInput1().StatusFilter(0xFE)) << "Clear All Filters applies at once";
     EXPECT_FALSE(notice->isVisible());

@@ -3,15 +3,19 @@
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolTip>
 
 namespace {
 
@@ -99,7 +103,8 @@ TEST(View, ChoicesSurviveARestartAndLeaveCellsAndLogsAlone)
         plainIn = w.saveAs("mnuSaveIn", folder.filePath("in.txt"));
         plainInOut = w.saveAs("mnuSaveInOut", folder.filePath("inout.txt"));
         const QString cells = w.row(1) + w.row(2);
-        for (const char *choice : {"mnuTimeOfDay", "mnuShowDetails", "mnuMiddleC3"}) {
+        for (const char *choice :
+            {"mnuTimeOfDay", "mnuShowDetails", "mnuMiddleC3", "mnuColourByKind"}) {
             w.toggle(choice);
             EXPECT_EQ(w.row(1) + w.row(2), cells) << choice;
             EXPECT_EQ(w.saveAs("mnuSaveIn", folder.filePath("in.txt")), plainIn) << choice;
@@ -112,6 +117,85 @@ TEST(View, ChoicesSurviveARestartAndLeaveCellsAndLogsAlone)
     EXPECT_TRUE(again.find<QAction>("mnuTimeOfDay")->isChecked());
     EXPECT_FALSE(again.find<QAction>("mnuShowDetails")->isChecked());
     EXPECT_TRUE(again.find<QAction>("mnuMiddleC3")->isChecked());
+    EXPECT_FALSE(again.find<QAction>("mnuColourByKind")->isChecked());
+}
+
+// At the designed size with Details on, every cell reads whole and both wide columns are in
+// view; a cell cut by a narrower column ends in an ellipsis and tells its text in a tooltip.
+TEST(View, ColumnsFitTheirTextAndRowsAreTintedByKind)
+{
+    LoopbackWindow w;
+    w.send({0xA0, 0x3C, 0x40}); // the longest event name
+    w.send({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
+    w.send({0xB0, 0x07, 0x64});
+    ASSERT_TRUE(w.waitForRows(5));
+    QTableView *grid = w.grid();
+    const QFontMetrics metrics = grid->fontMetrics();
+    for (const char *time : {"mnuTimeSinceStart", "mnuTimeOfDay", "mnuTimeSeconds"}) {
+        w.toggle(time);
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 6; ++column) {
+                const QString text = grid->model()->index(row, column).data().toString();
+                EXPECT_GT(grid->columnWidth(column), metrics.horizontalAdvance(text))
+                    << time << " " << text.toStdString();
+            }
+    }
+    QHeaderView *header = grid->horizontalHeader();
+    EXPECT_LE(
+        header->sectionViewportPosition(7) + header->sectionSize(7), grid->viewport()->width())
+        << "Details in view";
+    EXPECT_GE(header->sectionSize(6), metrics.averageCharWidth() * 12) << "and SysEx Data beside";
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+
+    const QModelIndex details = grid->model()->index(1, 7);
+    const QString words = details.data().toString();
+    header->resizeSection(7, metrics.horizontalAdvance(words) / 2);
+    QHelpEvent hover(QEvent::ToolTip, grid->visualRect(details).center(),
+        grid->viewport()->mapToGlobal(grid->visualRect(details).center()));
+    QApplication::sendEvent(grid->viewport(), &hover);
+    EXPECT_EQ(QToolTip::text(), words);
+    EXPECT_EQ(grid->textElideMode(), Qt::ElideRight);
+
+    const auto tint
+        = [&](int row) { return grid->model()->index(row, 0).data(Qt::BackgroundRole); };
+    EXPECT_NE(tint(0).value<QBrush>().color(), tint(1).value<QBrush>().color());
+    EXPECT_NE(tint(1).value<QBrush>().color(), tint(2).value<QBrush>().color());
+    w.toggle("mnuColourByKind");
+    EXPECT_FALSE(tint(0).isValid()) << "the theme's own colours";
+}
+
+// The window's place, the widths the user gave columns and each dialog's folder come back at
+// the next start; Fit Columns lets the widths go.
+TEST(View, TheWindowColumnWidthsAndFoldersComeBack)
+{
+    QTemporaryDir folder;
+    const QRect place(5, 60, 790, 520); // the offscreen screen is 800 x 600
+    {
+        LoopbackWindow w;
+        w.window->setGeometry(place);
+        QHeaderView *header = w.grid()->horizontalHeader();
+        QTest::mousePress(header->viewport(), Qt::LeftButton);
+        header->resizeSection(0, 150); // as a drag of the edge does
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton);
+        w.saveAs("mnuExportCsv", folder.filePath("grid.csv"));
+        w.window->close();
+    }
+    {
+        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+        EXPECT_EQ(w.window->geometry(), place);
+        EXPECT_EQ(w.grid()->columnWidth(0), 150);
+        w.toggle("mnuTimeOfDay");
+        EXPECT_EQ(w.grid()->columnWidth(0), 150) << "a width the user set wins";
+        w.saveAs("mnuExportCsv", folder.filePath("again.csv"));
+        EXPECT_EQ(QFileInfo(w.dialogs->askedFolders.back()).absolutePath(), folder.path());
+        w.toggle("mnuFitColumns");
+        EXPECT_NE(w.grid()->columnWidth(0), 150);
+        w.window->showMaximized();
+        w.window->close();
+    }
+    LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
+    EXPECT_TRUE(w.window->isMaximized());
+    EXPECT_NE(w.grid()->columnWidth(0), 150) << "fitted again, and so saved";
 }
 
 TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)

@@ -27,9 +27,10 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
 
     EXPECT_FALSE(model.commit());
     EXPECT_EQ(inserted.count(), 1) << "nothing new, nothing said";
-    model.clear();
+    const CaptureStore taken = model.takeRows();
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.gridRowCount(), 2);
+    EXPECT_EQ(taken.size(), 2u) << "the rows taken, whole";
 }
 
 TEST(EventGridModel, SecondsShowTheMicrosecondsSinceTheRowsPortStarted)
