@@ -50,10 +50,11 @@ constexpr int DetailsShare = 60;
 ColumnFit::ColumnFit(QTableView &view, const EventGridModel &model)
     : QObject(&view)
     , m_view(view)
+    , m_viewport(view.viewport())
     , m_model(model)
 {
     m_view.setTextElideMode(Qt::ElideRight);
-    m_view.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     QHeaderView *header = m_view.horizontalHeader();
     header->viewport()->installEventFilter(this);
     header->setSectionResizeMode(QHeaderView::Interactive);
@@ -193,7 +194,7 @@ void ColumnFit::userResized(int column, int width)
 
 bool ColumnFit::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view.viewport()) {
+    if (watched == m_viewport) {
         if (event->type() == QEvent::Resize)
             fit();
         else if (event->type() == QEvent::ToolTip)

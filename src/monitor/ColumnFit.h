@@ -49,6 +49,9 @@ private:
     bool showCutText(QEvent *event);
 
     QTableView &m_view;
+    // Kept, not asked for: the view's children send events while the view is destroyed,
+    // when it is a plain QWidget and viewport() is no longer there to call.
+    QWidget *const m_viewport;
     const EventGridModel &m_model;
     Widths m_userWidths;
     bool m_fitting = false;
