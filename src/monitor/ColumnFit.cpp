@@ -68,7 +68,7 @@ QString ColumnFit::nameOf(int column) const
 {
     if (column == m_model.sourceColumn())
         return QStringLiteral("Source");
-    if (column == EventGridModel::DetailsColumn)
+    if (isDetails(column))
         return QStringLiteral("Details");
     return column >= 0 && column < Count ? QLatin1String(FixedNames[column]) : QString();
 }
@@ -92,8 +92,7 @@ void ColumnFit::fit()
     int taken = 0;
     for (int column = 0; column < m_model.columnCount(); ++column) {
         const auto user = m_userWidths.constFind(nameOf(column));
-        if (user == m_userWidths.cend()
-            && (column == SysExData || column == EventGridModel::DetailsColumn)) {
+        if (user == m_userWidths.cend() && stretches(column)) {
             stretching << column;
             continue;
         }
@@ -104,6 +103,17 @@ void ColumnFit::fit()
     shareStretch(stretching, m_view.viewport()->width() - taken);
     m_sourcesFitted = m_model.store().sourceCount();
     m_fitting = false;
+}
+
+// SysEx Data and Details; with Details hidden, the Source column stands in Details' place.
+bool ColumnFit::stretches(int column) const
+{
+    return column == SysExData || isDetails(column);
+}
+
+bool ColumnFit::isDetails(int column) const
+{
+    return column == EventGridModel::DetailsColumn && column != m_model.sourceColumn();
 }
 
 void ColumnFit::fitNewSources()
@@ -117,7 +127,7 @@ void ColumnFit::shareStretch(const QList<int> &stretching, int room)
     const int character = m_view.fontMetrics().averageCharWidth();
     int left = room;
     for (int column : stretching) {
-        const bool details = column == EventGridModel::DetailsColumn;
+        const bool details = isDetails(column);
         const int share = column == stretching.back() ? left
             : details                                 ? room * DetailsShare / 100
                                                       : room * (100 - DetailsShare) / 100;
@@ -168,21 +178,37 @@ int ColumnFit::widestText(int column) const
     }
 }
 
-// Of every event name the grid shows, as it shows them: found from the names themselves, so
+namespace {
+
+// Every event name the grid shows, as it shows them: found from the formatter itself, so
 // that a new one is never cut.
+const QStringList &eventNames()
+{
+    static const QStringList names = [] {
+        QStringList found;
+        const auto add = [&](const std::string &row) {
+            found << QString::fromLatin1(RowCells::tabField(row, Event)).toUpper();
+        };
+        add(modFormat::SysExRowStart(0));
+        for (int status = 0x80; status <= 0xFF; ++status)
+            for (const std::uint8_t data1 : {0x00, 0x79}) {
+                const std::uint8_t bytes[] = {std::uint8_t(status), data1, 0x40};
+                add(modFormat::FormatReceivedRow(bytes, 0));
+            }
+        found.removeDuplicates();
+        return found;
+    }();
+    return names;
+}
+
+} // namespace
+
 int ColumnFit::widestEventName() const
 {
     const QFontMetrics metrics = m_view.fontMetrics();
-    const auto widthOf = [&](const std::string &row) {
-        return metrics.horizontalAdvance(
-            QString::fromLatin1(RowCells::tabField(row, Event)).toUpper());
-    };
-    int widest = widthOf(modFormat::SysExRowStart(0));
-    for (int status = 0x80; status <= 0xFF; ++status)
-        for (const std::uint8_t data1 : {0x00, 0x79}) {
-            const std::uint8_t bytes[] = {std::uint8_t(status), data1, 0x40};
-            widest = std::max(widest, widthOf(modFormat::FormatReceivedRow(bytes, 0)));
-        }
+    int widest = 0;
+    for (const QString &name : eventNames())
+        widest = std::max(widest, metrics.horizontalAdvance(name));
     return widest;
 }
 

@@ -39,6 +39,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool stretches(int column) const;
+    bool isDetails(int column) const;
     int contentWidth(int column) const;
     int textMargins() const;
     int widestText(int column) const;

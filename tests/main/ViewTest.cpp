@@ -162,6 +162,17 @@ TEST(View, ColumnsFitTheirTextAndRowsAreTintedByKind)
     EXPECT_NE(tint(1).value<QBrush>().color(), tint(2).value<QBrush>().color());
     w.toggle("mnuColourByKind");
     EXPECT_FALSE(tint(0).isValid()) << "the theme's own colours";
+
+    // Without Details, the Source column stands in its place and is fitted to its names.
+    w.toggle("mnuShowDetails");
+    w.toggle("mnuShowSource");
+    EXPECT_EQ(grid->model()->headerData(7, Qt::Horizontal).toString(), "Source");
+    EXPECT_GT(header->sectionSize(7),
+        metrics.horizontalAdvance(grid->model()->index(0, 7).data().toString()));
+    EXPECT_LT(header->sectionSize(7), grid->viewport()->width() / 3) << "it does not stretch";
+    EXPECT_EQ(
+        header->sectionViewportPosition(6) + header->sectionSize(6), grid->viewport()->width())
+        << "SysEx Data takes the rest";
 }
 
 // The window's place, the widths the user gave columns and each dialog's folder come back at
