@@ -68,7 +68,7 @@ QString text(const Path &path, const LoopResults &results)
     if (!results.failure.isEmpty())
         out += results.failure + '\n';
     for (const Figure &figure : figures(results))
-        out += QStringLiteral("%1: %2\n").arg(QLatin1String(figure.words), number(figure));
+        out += QStringLiteral("%1: %2\n").arg(QString::fromUtf8(figure.words), number(figure));
     return out;
 }
 
