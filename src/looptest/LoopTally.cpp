@@ -17,6 +17,12 @@ void LoopTally::sent(std::int64_t atUs)
     m_seen.push_back(0);
 }
 
+void LoopTally::wentOut(std::uint64_t count, std::int64_t atUs)
+{
+    for (; m_wentOut < std::min<std::uint64_t>(count, m_sentAt.size()); ++m_wentOut)
+        m_sentAt[m_wentOut] = atUs;
+}
+
 void LoopTally::received(std::span<const std::uint8_t> message, std::int64_t atUs)
 {
     if (message.empty())

@@ -51,6 +51,9 @@ public:
 
     // The message of the next number went out at `atUs`.
     void sent(std::int64_t atUs);
+    // A port that puts messages on the wire later than it is handed them tells when: the
+    // messages numbered below `count` went out by `atUs`, not when they were sent.
+    void wentOut(std::uint64_t count, std::int64_t atUs);
     void received(std::span<const std::uint8_t> message, std::int64_t atUs);
 
     std::uint64_t sentCount() const { return m_sentAt.size(); }
@@ -65,6 +68,7 @@ private:
     const LoadMessages::Mix m_mix;
     const std::size_t m_sysExSize;
     std::vector<std::int64_t> m_sentAt; // by number
+    std::uint64_t m_wentOut = 0; // the messages whose moment a port told
     std::vector<std::uint8_t> m_seen; // by number: how often it came back, up to 2
     std::vector<std::int64_t> m_latencies;
     std::vector<std::uint8_t> m_expected; // a SysEx as it was sent, to compare with

@@ -47,6 +47,7 @@ void LoopTest::start(const LoopReport::Path &path, const LoopSettings &settings)
     m_output = std::make_unique<MIDIOutput>(m_ports);
     m_output->setDeviceIndex(std::int16_t(outputs.indexOf(path.output)));
     m_output->setCommand(CommandOpen);
+    m_output->timeWriting();
     m_input = std::make_unique<MIDIInput>(m_ports);
     m_input->watch(path.input);
     connect(m_input.get(), &MIDIInput::MessagesWaiting, this, &LoopTest::takeArrivals);
@@ -64,6 +65,7 @@ void LoopTest::start(const LoopReport::Path &path, const LoopSettings &settings)
     m_lastSent.reset();
     m_failure.clear();
     m_probing = true;
+    m_probesSent = 0;
     m_start = Clock::now();
     m_pace.start();
     m_progress.start();
@@ -82,6 +84,7 @@ std::uint64_t LoopTest::dueBy(double seconds) const
 void LoopTest::tick()
 {
     const Clock::time_point now = Clock::now();
+    takeWrittenMoments();
     if (!m_probing) {
         sendDue(now);
     } else if (now - m_start > Patience) {
@@ -102,6 +105,7 @@ void LoopTest::probe(Clock::time_point now)
     try {
         sendMessage(*m_output, Probe);
         m_lastSent = now;
+        ++m_probesSent;
     } catch (const PortError &error) {
         finish(QStringLiteral("Sending to \"%1\" failed: %2").arg(m_path.output, error.what()));
     }
@@ -115,7 +119,8 @@ void LoopTest::sendDue(Clock::time_point now)
         for (std::uint64_t next = m_tally->sentCount(); next < due; ++next) {
             const std::size_t size
                 = LoadMessages::writeMessage(m_mix, next, m_settings.sysExSize, m_message);
-            // Stamped as handed over: a loopback delivers before the send returns.
+            // Stamped as handed over: a loopback delivers before the send returns. A port
+            // that writes later tells when, and the stamp moves there.
             const Clock::time_point handedOver = Clock::now();
             sendMessage(*m_output, std::span(m_message).first(size));
             m_lastSent = handedOver;
@@ -134,6 +139,9 @@ void LoopTest::takeArrivals()
 {
     if (!m_input)
         return;
+    // A message comes back only after its port told when it was written: the tally knows
+    // that moment before it takes the message.
+    takeWrittenMoments();
     while (const MidiMessage *message = m_input->currentMessage()) {
         if (!message->sysEx.isEmpty()) {
             take(std::span(reinterpret_cast<const std::uint8_t *>(message->sysEx.constData()),
@@ -158,6 +166,17 @@ void LoopTest::take(std::span<const std::uint8_t> message, Clock::time_point arr
     if (std::exchange(m_probing, false)) {
         m_start = Clock::now();
         m_lastSent.reset();
+    }
+}
+
+void LoopTest::takeWrittenMoments()
+{
+    if (!m_output)
+        return;
+    while (const std::optional<OutputConnection::Written> written = m_output->nextWritten()) {
+        // The probes all go before the numbered messages.
+        if (written->count > m_probesSent)
+            m_tally->wentOut(written->count - m_probesSent, sinceStartUs(written->at));
     }
 }
 

@@ -63,6 +63,7 @@ private:
     void probe(std::chrono::steady_clock::time_point now);
     void sendDue(std::chrono::steady_clock::time_point now);
     void takeArrivals();
+    void takeWrittenMoments();
     void take(std::span<const std::uint8_t> message, std::chrono::steady_clock::time_point arrival);
     void finish(const QString &failure = {});
     std::uint64_t dueBy(double seconds) const;
@@ -80,6 +81,7 @@ private:
     std::chrono::steady_clock::time_point m_start; // of the probe, then of the run
     std::optional<std::chrono::steady_clock::time_point> m_lastSent; // by the probe, then the run
     bool m_probing = false;
+    std::uint64_t m_probesSent = 0; // by a port that tells when it wrote them
     QTimer m_pace;
     QTimer m_progress;
     QString m_failure;

@@ -43,6 +43,12 @@ public:
     using JackPort::JackPort;
     void send(std::span<const std::uint8_t> bytes) override { m_client->send(m_slot, bytes); }
     bool hasPending() const override { return m_client->hasPending(m_slot); }
+    bool timeWriting() override
+    {
+        m_client->timeWriting(m_slot);
+        return true;
+    }
+    std::optional<Written> nextWritten() override { return m_client->nextWritten(m_slot); }
 };
 
 } // namespace

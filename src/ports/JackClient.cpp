@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::size_t InputRingBytes = std::size_t(4) << 20;
 constexpr std::size_t OutputRingBytes = std::size_t(1) << 20;
+// Four thousand cycles of a timed output's reports: far more than its reader lets pile up.
+constexpr std::size_t WrittenRingBytes = std::size_t(64) << 10;
 
 // What the rings carry in front of each message's bytes.
 struct RecordHeader
@@ -34,6 +36,10 @@ struct JackClient::Slot
     InputSink *sink = nullptr; // inputs only
     QByteArray peer; // the full name of the port it was connected to, if any
     std::atomic<std::uint64_t> lost {0};
+    // A timed output (see timeWriting): one report a cycle that wrote, in the ring.
+    jack_ringbuffer_t *written = nullptr;
+    std::atomic<bool> timed {false};
+    std::uint64_t writtenCount = 0; // the process thread's own once timed
 };
 
 std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
@@ -87,9 +93,12 @@ JackClient::~JackClient()
         if (m_client)
             jack_client_close(m_client);
     }
-    for (auto &slot : m_slots)
+    for (auto &slot : m_slots) {
         if (slot->ring)
             jack_ringbuffer_free(slot->ring);
+        if (slot->written)
+            jack_ringbuffer_free(slot->written);
+    }
     sem_destroy(&m_readerWake);
 }
 
@@ -177,6 +186,11 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
     slot.ring = jack_ringbuffer_create(sink ? InputRingBytes : OutputRingBytes);
     slot.sink = sink;
     slot.lost = 0;
+    slot.timed = false;
+    if (!sink && !slot.written)
+        slot.written = jack_ringbuffer_create(WrittenRingBytes);
+    if (slot.written) // what an earlier port of the slot left unread
+        jack_ringbuffer_reset(slot.written);
     try {
         connectPeer(slot, peer);
     } catch (const PortError &) {
@@ -369,17 +383,56 @@ void JackClient::sendOutputs(jack_nframes_t frames, Slot &slot)
 {
     void *buffer = jack_port_get_buffer(slot.port, frames);
     jack_midi_clear_buffer(buffer);
+    const bool timed = slot.timed.load(std::memory_order_acquire);
+    // A timed output whose reports are not read waits rather than write untold messages.
+    if (timed && jack_ringbuffer_write_space(slot.written) < sizeof(OutputConnection::Written))
+        return;
+    const std::uint32_t written = writeQueued(buffer, slot);
+    if (!timed || written == 0)
+        return;
+    slot.writtenCount += written;
+    // Every message goes at the cycle's first frame: stamped as the inputs are, by the frame.
+    const OutputConnection::Written report {slot.writtenCount,
+        std::chrono::steady_clock::time_point(std::chrono::microseconds(
+            jack_frames_to_time(m_client, jack_last_frame_time(m_client))))};
+    jack_ringbuffer_write(slot.written, reinterpret_cast<const char *>(&report), sizeof report);
+}
+
+std::uint32_t JackClient::writeQueued(void *buffer, Slot &slot)
+{
+    std::uint32_t written = 0;
     RecordHeader header;
     while (jack_ringbuffer_read_space(slot.ring) >= sizeof header) {
         jack_ringbuffer_peek(slot.ring, reinterpret_cast<char *>(&header), sizeof header);
         if (jack_ringbuffer_read_space(slot.ring) < sizeof header + header.size)
-            return;
+            break;
         jack_midi_data_t *space = jack_midi_event_reserve(buffer, 0, header.size);
         if (!space)
-            return; // this cycle's buffer is full: the rest goes in the next one
+            break; // this cycle's buffer is full: the rest goes in the next one
         jack_ringbuffer_read_advance(slot.ring, sizeof header);
         jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(space), header.size);
+        ++written;
     }
+    return written;
+}
+
+void JackClient::timeWriting(int index)
+{
+    Slot &slot = *m_slots[std::size_t(index)];
+    slot.writtenCount = 0;
+    slot.timed.store(true, std::memory_order_release);
+}
+
+std::optional<OutputConnection::Written> JackClient::nextWritten(int index)
+{
+    Slot &slot = *m_slots[std::size_t(index)];
+    OutputConnection::Written report;
+    if (jack_ringbuffer_read_space(slot.written) < sizeof report)
+        return std::nullopt;
+    jack_ringbuffer_read(slot.written, reinterpret_cast<char *>(&report), sizeof report);
+    // The report holds JACK's clock: the steady clock's moment is known only here.
+    report.at -= readClockOffset();
+    return report;
 }
 
 void JackClient::readLoop()

@@ -13,6 +13,7 @@
 #include <jack/types.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <semaphore.h>
 #include <span>
 #include <thread>
@@ -62,6 +63,9 @@ public:
     // room is gone: never waits.
     void send(int slot, std::span<const std::uint8_t> message);
     std::size_t largestMessage() const { return m_largestMessage; }
+    // See OutputConnection::timeWriting; once an output, before its first message.
+    void timeWriting(int slot);
+    std::optional<OutputConnection::Written> nextWritten(int slot);
 
 private:
     struct Slot;
@@ -84,6 +88,8 @@ private:
     static int xrun(void *self);
     void receiveInputs(jack_nframes_t frames, Slot &slot);
     void sendOutputs(jack_nframes_t frames, Slot &slot);
+    // Moves what waits in the slot's ring into the cycle's buffer; returns how many messages.
+    std::uint32_t writeQueued(void *buffer, Slot &slot);
     void readLoop();
     void releaseLoop();
     void stopReleaser();

@@ -33,6 +33,12 @@ public:
     std::span<const std::uint8_t> messageBytes();
     // Messages sent still wait to go out: closing the port now would lose them.
     bool hasPendingOutput() const { return m_connection && m_connection->hasPending(); }
+    // See OutputConnection::timeWriting, for the port open now.
+    bool timeWriting() { return m_connection && m_connection->timeWriting(); }
+    std::optional<OutputConnection::Written> nextWritten()
+    {
+        return m_connection ? m_connection->nextWritten() : std::nullopt;
+    }
 
 private:
     void send();

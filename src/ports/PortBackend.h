@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 
 enum class PortDirection : std::uint8_t { Input, Output };
@@ -48,6 +49,21 @@ public:
     virtual void send(std::span<const std::uint8_t> bytes) = 0;
     // True while messages handed over still wait to go out: a port closed then loses them.
     virtual bool hasPending() const { return false; }
+
+    // When the messages handed over went out, for a caller that measures a path: by `at`,
+    // the first `count` messages sent since timeWriting() had been written to the wire.
+    struct Written
+    {
+        std::uint64_t count;
+        std::chrono::steady_clock::time_point at;
+    };
+    // False for a port that hands each message on as it is sent, so that the moment of
+    // sending stands; a JACK port writes it at the start of a later cycle and tells when.
+    // Once timed, a port holds back what it has yet to write rather than lose track of it,
+    // so the caller must read nextWritten() as it sends.
+    virtual bool timeWriting() { return false; }
+    // The oldest report not yet read, in order; nothing when there is none.
+    virtual std::optional<Written> nextWritten() { return std::nullopt; }
 };
 
 // One source of MIDI ports: JACK, the ALSA sequencer through RtMidi, the loopback device,
