@@ -5,6 +5,7 @@
 #include "export/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/modFilter.h"
+#include "frame/ElidingLabel.h"
 #include "frame/FormLayout.h"
 #include "frame/NamedWidgets.h"
 #include "frame/QtDialogService.h"
@@ -95,7 +96,7 @@ void frmMain::createControls()
     ComboMidiIn = named(new QComboBox, "ComboMidiIn", client);
     namedLabel("lblMIDIOut", QStringLiteral("MIDI Out"), client);
     ComboMidiOut = named(new QComboBox, "ComboMidiOut", client);
-    lblDeviceNotice = named(new QLabel, "lblDeviceNotice", this);
+    lblDeviceNotice = named(new ElidingLabel, "lblDeviceNotice", this);
     statusBar()->addWidget(lblDeviceNotice);
     lblFilter = namedLabel("lblFilter", QStringLiteral("Note: Data Filter is ON"), client);
     lblFilter->setStyleSheet(

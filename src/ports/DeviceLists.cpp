@@ -115,6 +115,8 @@ void DeviceLists::showNotice()
             gone << goneText("In", *input);
     if (m_output.isWaitingForDevice())
         gone << goneText("Out", m_output);
-    m_controls.notice->setText(gone.join(QLatin1Char('\n')));
+    // One line, however many devices went: the whole list is in the tooltip.
+    m_controls.notice->setText(gone.join(QStringLiteral("; ")));
+    m_controls.notice->setToolTip(gone.join(QLatin1Char('\n')));
     m_controls.notice->setVisible(!gone.isEmpty());
 }

@@ -44,9 +44,16 @@ void InputSet::watchBeside(const InputChoice &choice, const QString &firstName)
         if (!wanted.contains(m_further[i]->chosenDeviceName()))
             remove(i);
     const QStringList watched = furtherNames();
-    for (const QString &name : wanted)
-        if (!watched.contains(name))
+    for (const QString &name : wanted) {
+        if (watched.contains(name))
+            continue;
+        // Every input is a wish, not a promise: one that cannot open now is tried again
+        // when the lists change, as one that comes later is.
+        if (m_all)
+            tryToAdd(name);
+        else
             add(name);
+    }
     emit inputsChanged();
 }
 
@@ -75,16 +82,9 @@ void InputSet::followAll()
         }
     }
     const QStringList watched = furtherNames();
-    for (const QString &name : listed) {
-        if (watched.contains(name))
-            continue;
-        try {
-            add(name);
-            changed = true;
-        } catch (const PortError &) {
-            // Listed but not ready: the next change of the lists tries again.
-        }
-    }
+    for (const QString &name : listed)
+        if (!watched.contains(name))
+            changed = tryToAdd(name) || changed;
     if (changed)
         emit inputsChanged();
 }
@@ -104,6 +104,17 @@ void InputSet::add(const QString &name)
     m_further.push_back(std::move(input));
     m_inputs.push_back(&added);
     emit inputStarted(added, name);
+}
+
+bool InputSet::tryToAdd(const QString &name)
+{
+    try {
+        add(name);
+        return true;
+    } catch (const PortError &) {
+        // Listed but not ready: the next change of the lists tries again.
+        return false;
+    }
 }
 
 void InputSet::remove(std::size_t index)

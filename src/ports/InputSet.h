@@ -69,6 +69,7 @@ signals:
 private:
     void followAll();
     void add(const QString &name);
+    bool tryToAdd(const QString &name);
     void remove(std::size_t index);
 
     MIDIInput &m_first;

@@ -70,7 +70,8 @@ public:
 private:
     struct Slot;
     enum SlotState : int { Free, Active, Retiring, Retired };
-    static constexpr std::size_t SlotCount = 16;
+    // A studio's worth of inputs watched at once, and Lumetra's own ports beside them.
+    static constexpr std::size_t SlotCount = 256;
 
     JackClient(jack_client_t *client, Changed changed);
     int addSlot(InputSink *sink, const QString &portName, const QString &peer);

@@ -4,6 +4,7 @@
 #include "support/Preferences.h"
 
 #include <QMenu>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -155,6 +156,47 @@ TEST_F(JackSeveralInputsAlone, AllInputsFollowPortsThatComeAndGo)
     EXPECT_EQ(sourcedRows(w), QStringList {jack(peer, "out") + ": B0 07 64"});
 }
 
+// A studio's worth of inputs: all of them are watched and captured, without a word about
+// a MIDI card, and when eight of them go, the notice keeps to one line and covers no control.
+TEST_F(JackSeveralInputsAlone, ManyInputsAreWatchedAndTheirNoticeKeepsToOneLine)
+{
+    constexpr int Ports = 20;
+    JackPeer peer("Many");
+    QStringList names;
+    for (int port = 0; port < Ports; ++port) {
+        peer.addPort(QString("p%1").arg(port), true);
+        names << jack(peer, QString("p%1").arg(port));
+    }
+    JackWindow w;
+    watch(w, {{}, true});
+    const auto watchedAll = [&] {
+        QStringList watched = w.window->inputs().furtherNames();
+        watched << w.window->MIDIInput1().chosenDeviceName();
+        return std::ranges::all_of(
+            names, [&](const QString &name) { return watched.contains(name); });
+    };
+    ASSERT_TRUE(QTest::qWaitFor(watchedAll, 5000));
+    for (int port = 0; port < Ports; ++port)
+        peer.send(QString("p%1").arg(port), {0x90, std::uint8_t(port), 0x01});
+    EXPECT_TRUE(w.waitForRows(2 + Ports));
+    EXPECT_TRUE(w.dialogs->shown.empty()) << w.dialogs->shownTexts().join(' ').toStdString();
+
+    watch(w, {names.mid(0, 9), false});
+    for (int port = 1; port < 9; ++port)
+        peer.removePort(QString("p%1").arg(port));
+    const auto allGoneTold = [&] {
+        return std::all_of(names.begin() + 1, names.begin() + 9,
+            [&](const QString &name) { return w.notice()->toolTip().contains(name); });
+    };
+    ASSERT_TRUE(QTest::qWaitFor(allGoneTold, 5000)) << w.notice()->toolTip().toStdString();
+    EXPECT_LE(w.notice()->height(), 2 * w.notice()->fontMetrics().height());
+    for (const char *button : {"btnSend", "btnPause", "btnClear"}) {
+        const QWidget *control = w.find<QWidget>(button);
+        const QRect place(control->mapTo(w.window.get(), QPoint(0, 0)), control->size());
+        EXPECT_LE(place.bottom(), w.window->statusBar()->geometry().top()) << button;
+    }
+}
+
 // Two load generators, one into each watched input: every message of each is kept, in
 // order, as the log of each source shows.
 TEST(JackSeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
@@ -167,16 +209,24 @@ TEST(JackSeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
         = QStringLiteral("lumetra-pair-%1").arg(QCoreApplication::applicationPid());
     const QStringList inputs = {"JACK: " + client + "-1:out", "JACK: " + client + "-2:out"};
     watch(w, {inputs, false}); // waited for until the generators start
-    int status = -1;
-    std::map<QString, QString> sent
-        = runLoadgen({"send", "--rate", "20000", "--seconds", "2", "--mix", "mixed", "--clients",
-                         "2", "--client-name", client, "--wait-for-port", "5"},
+    // A run in which the server ran late may lose messages before they reach Lumetra: it
+    // proves nothing, and is run again.
+    std::map<QString, QString> sent;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        w.find<QPushButton>("btnClear")->click();
+        int status = -1;
+        sent = runLoadgen({"send", "--rate", "20000", "--seconds", "2", "--mix", "mixed",
+                              "--clients", "2", "--client-name", client, "--wait-for-port", "5"},
             status);
-    ASSERT_EQ(status, 0);
+        ASSERT_EQ(status, 0);
+        if (sent["xruns"] == "0")
+            break;
+    }
     const int each = sent["sent"].toInt();
     ASSERT_EQ(sent["total_sent"].toInt(), 2 * each);
     if (sent["xruns"] != "0")
-        GTEST_SKIP() << "the server ran late: messages may be missing through no fault of ours";
+        GTEST_SKIP() << "the JACK server ran late in all three runs of the two load generators: "
+                        "what they lost proves nothing";
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 2 * each + 2; }, 20000));
 
     const QString log = folder.filePath("log.txt");
