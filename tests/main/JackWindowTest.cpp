@@ -283,7 +283,8 @@ TEST(JackWindow, KeepsEveryMessageOfALoadRunInOrderThroughTheLog)
             break;
     }
     if (sent["xruns"] != "0")
-        GTEST_SKIP() << "the JACK server ran late in every run: what it lost proves nothing";
+        GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
+                        "the virtual input: what they lost proves nothing";
     const int messages = sent["sent"].toInt();
     ASSERT_GT(messages, 39'000);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == messages + 2; }, 20000))
@@ -346,7 +347,8 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
     // One message every 480 frames: 10 ms.
     const CaptureStore *spaced = receiveRun(w, "100", "3", "channel");
     if (!spaced)
-        GTEST_SKIP() << "the JACK server ran late in every run: the timing proves nothing";
+        GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
+                        "the virtual input: their timing proves nothing";
     const std::vector<std::int64_t> stamps = stampsOf(*spaced);
     ASSERT_GT(stamps.size(), 50u);
     std::vector<std::int64_t> errors;
@@ -362,7 +364,8 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
     // frames, 24 a quarter note at 120 BPM.
     const CaptureStore *clocked = receiveRun(w, "240", "9", "realtime");
     if (!clocked)
-        GTEST_SKIP() << "the JACK server ran late in every run: the timing proves nothing";
+        GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
+                        "the virtual input: their timing proves nothing";
     const CaptureStore &rows = *clocked;
     TransportWatch watch;
     watch.catchUp(rows);
