@@ -35,6 +35,9 @@ struct JackClient::Slot
     jack_ringbuffer_t *ring = nullptr;
     InputSink *sink = nullptr; // inputs only
     QByteArray peer; // the full name of the port it was connected to, if any
+    // The client's copy of the graph shows a connection some time after jack_connect
+    // returned: until it does, a missing connection is one still on its way.
+    mutable bool connectionSeen = false; // guarded by m_apiMutex
     std::atomic<std::uint64_t> lost {0};
     // A timed output (see timeWriting): one report a cycle that wrote, in the ring.
     jack_ringbuffer_t *written = nullptr;
@@ -205,6 +208,7 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
 void JackClient::connectPeer(Slot &slot, const QString &peer)
 {
     slot.peer = peer.toLocal8Bit();
+    slot.connectionSeen = false;
     if (peer.isEmpty())
         return;
     const QByteArray own = jack_port_name(slot.port);
@@ -233,7 +237,9 @@ bool JackClient::isConnected(int index) const
     if (!m_client || !isAlive() || !slot.port)
         return false;
     // The library answers from the graph it keeps: no round trip to the server.
-    return slot.peer.isEmpty() || jack_port_connected_to(slot.port, slot.peer.constData());
+    if (slot.peer.isEmpty() || jack_port_connected_to(slot.port, slot.peer.constData()))
+        return slot.connectionSeen = true;
+    return !slot.connectionSeen && jack_port_by_name(m_client, slot.peer.constData());
 }
 
 void JackClient::remove(int index)
