@@ -1,6 +1,7 @@
 #include "JackDelayLine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <jack/midiport.h>
 #include <stdexcept>
 
@@ -43,10 +44,15 @@ int JackDelayLine::process(jack_nframes_t frames, void *self)
     }
     void *out = jack_port_get_buffer(line.m_out, frames);
     jack_midi_clear_buffer(out);
-    // What is due within this cycle; unsigned differences hold when the frame count wraps.
-    while (line.m_count > 0 && line.m_waiting[line.m_first].due - cycleStart < frames) {
+    // What is due within this cycle, or was due in frames a late server skipped: those go at
+    // once, or they would hold up all behind them. The signed difference holds when the frame
+    // count wraps.
+    const auto offset = [&](const Event &event) {
+        return std::max<std::int32_t>(std::int32_t(event.due - cycleStart), 0);
+    };
+    while (line.m_count > 0 && offset(line.m_waiting[line.m_first]) < std::int32_t(frames)) {
         const Event &event = line.m_waiting[line.m_first];
-        jack_midi_event_write(out, event.due - cycleStart, event.bytes.data(), event.size);
+        jack_midi_event_write(out, jack_nframes_t(offset(event)), event.bytes.data(), event.size);
         line.m_first = (line.m_first + 1) % ring;
         --line.m_count;
     }
