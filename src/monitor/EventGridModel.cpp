@@ -49,6 +49,17 @@ CaptureStore EventGridModel::takeRows()
     return replaceStore(m_store.emptied());
 }
 
+void EventGridModel::putBackTaken(CaptureStore &&taken)
+{
+    const std::size_t restored = taken.size();
+    if (restored == 0)
+        return;
+    beginInsertRows({}, 0, int(restored) - 1);
+    m_store.putBackBefore(std::move(taken));
+    m_shownRows += restored;
+    endInsertRows();
+}
+
 CaptureStore EventGridModel::replaceStore(CaptureStore &&rows)
 {
     beginResetModel();
