@@ -85,7 +85,6 @@ TEST(Keyboard, ClearAllIsUndoneAfterNewTrafficToo)
     }
     EXPECT_LE(rows.at(1).stampUs, rows.at(2).stampUs) << "in the order they came";
     EXPECT_EQ(filtered->text(), "filtered: 2") << "the counts before and since, added";
-    EXPECT_EQ(w.find<QLabel>("lblRows")->text(), "3 rows");
 
     // Paused, the rows come back into view while those since go on waiting.
     w.toggle("mnuPause");
