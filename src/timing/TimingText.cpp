@@ -72,7 +72,7 @@ std::vector<std::pair<QString, QString>> panelRows(const TransportWatch::Readout
         {QStringLiteral("Tempo, last beat"), shown([](auto &c) { return bpm(c.beatBpm); })},
         {QStringLiteral("Tempo, last 4 bars"), shown([](auto &c) { return bpm(c.barsBpm); })},
         {QStringLiteral("Drift"), shown([](auto &c) {
-             return (c.driftBpm.value_or(-1) >= 0 ? QStringLiteral("+") : QString())
+             return (c.driftBpm && *c.driftBpm >= 0 ? QStringLiteral("+") : QString())
                  + bpm(c.driftBpm);
          })},
         {QStringLiteral("Jitter (SD)"), shown([](auto &c) { return microseconds(c.jitterUs); })},
