@@ -126,14 +126,37 @@ void CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
         // A row of a source the other store never named keeps its number.
         const Source source
             = stored.source < sources.size() ? sources[stored.source] : stored.source;
-        const std::int64_t stampUs = stored.stampUs() + shiftUs;
-        if (stored.size() == LongMessage)
-            append(stored.origin(), source, stampUs, other.m_arena[stored.arenaIndex()]);
-        else
-            append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
+        appendRowOf(other, row, source, stored.stampUs() + shiftUs);
     }
     for (std::size_t source = 0; source < known; ++source)
         startPort(Source(source), ownStarts[source]);
+}
+
+void CaptureStore::appendRowOf(
+    const CaptureStore &from, std::size_t row, Source source, std::int64_t stampUs)
+{
+    const Record &stored = from.record(row);
+    if (stored.size() == LongMessage)
+        append(stored.origin(), source, stampUs, from.m_arena[stored.arenaIndex()]);
+    else
+        append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
+}
+
+void CaptureStore::putBackBefore(CaptureStore &&earlier)
+{
+    // The names here begin with those of `earlier`, so its rows keep their sources.
+    for (std::size_t source = earlier.sourceCount(); source < sourceCount(); ++source)
+        earlier.sourceNamed(m_sourceNames[source]);
+    const std::size_t base = earlier.size();
+    for (std::size_t source = 0; source < m_portStarts.size(); ++source)
+        for (const PortStart &start : m_portStarts[source])
+            earlier.m_portStarts[source].push_back({base + start.firstRow, start.startUs});
+    // The rows since are the fewer as a rule: they are copied, the earlier ones kept.
+    for (std::size_t row = 0; row < m_size; ++row)
+        earlier.appendRowOf(*this, row, record(row).source, record(row).stampUs());
+    earlier.m_liveStart = m_liveStart;
+    earlier.m_wallUsAtStart = m_wallUsAtStart;
+    *this = std::move(earlier);
 }
 
 void CaptureStore::startPort(Source source, std::int64_t startUs)

@@ -70,6 +70,11 @@ public:
     // sources named here already go on from their own port starts after them.
     void append(const CaptureStore &other, std::size_t firstRow = 0);
 
+    // Puts back `earlier`, the store this one was emptied() from, before the rows stored
+    // since: its rows, stamps, sources and port starts as they were, which came before
+    // every row here, then these, on this store's clocks and with the sources named since.
+    void putBackBefore(CaptureStore &&earlier);
+
     // From the next row on, the stamps of `source` count from `startUs` in the Timestamp
     // cell: its port was started then.
     void startPort(Source source, std::int64_t startUs);
@@ -150,6 +155,9 @@ private:
         return m_chunks[row >> ChunkShift][row & (ChunkSize - 1)];
     }
     std::int64_t portStartUs(Source source, std::size_t row) const;
+    // Appends row `row` of `from` as a row of `source` stamped `stampUs`.
+    void appendRowOf(
+        const CaptureStore &from, std::size_t row, Source source, std::int64_t stampUs);
 
     std::vector<std::unique_ptr<Record[]>> m_chunks;
     std::size_t m_size = 0;

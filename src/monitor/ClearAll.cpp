@@ -31,8 +31,7 @@ void ClearAll::clear()
     m_counts = m_wiring.incoming.resetCounts();
     if (rows > 0)
         m_wiring.statusBar.showMessage(
-            QStringLiteral("Cleared %1 rows: Ctrl+Z brings them back until new traffic arrives")
-                .arg(groupedNumber(rows)));
+            QStringLiteral("Cleared %1 rows: Ctrl+Z brings them back").arg(groupedNumber(rows)));
 }
 
 bool ClearAll::undo()

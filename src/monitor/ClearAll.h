@@ -9,10 +9,11 @@ class IncomingTraffic;
 class QPlainTextEdit;
 class QStatusBar;
 
-// Clear All, and taking it back: Ctrl+Z brings the rows and the counts back until new
-// traffic arrives, a file is shown or the inputs change, so that a slip of the keyboard
-// never costs a capture. The status bar says so. In the message box, Ctrl+Z undoes the
-// typing first, and the clearing once there is no typing left to undo.
+// Clear All, and taking it back: Ctrl+Z brings the rows back before those that arrived
+// since, and adds their counts to those since, until the next clear, a file is shown or an
+// input starts, so that a slip of the keyboard never costs a capture. The status bar says
+// so. In the message box, Ctrl+Z undoes the typing first, and the clearing once there is no
+// typing left to undo.
 class ClearAll : public QObject
 {
     Q_OBJECT

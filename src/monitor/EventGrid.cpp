@@ -99,9 +99,6 @@ void EventGrid::holdStore(bool held)
 
 void EventGrid::rowsAppended()
 {
-    // New traffic ends the chance to bring cleared rows back: they would be out of order.
-    if (m_model.store().size() > 0)
-        forgetCleared();
     if (!m_frame.isActive() && !m_paused)
         m_frame.start();
 }
@@ -248,9 +245,12 @@ void EventGrid::clear()
 
 bool EventGrid::undoClear()
 {
-    if (!m_cleared)
+    // A store another thread reads stays as it is; the rows can come back after.
+    if (!m_cleared || m_storeHeld)
         return false;
-    m_model.replaceStore(*std::exchange(m_cleared, std::nullopt));
+    cancelFind(); // its rows move down
+    // The cleared rows were all stored before any row since, so they go back first.
+    m_model.putBackTaken(*std::exchange(m_cleared, std::nullopt));
     m_view.scrollToBottom();
     return true;
 }

@@ -83,8 +83,9 @@ public:
     // Ctrl+C and the grid's Copy put on the clipboard).
     QString selectedText() const;
     bool isRowVisible(int row) const;
-    // Empties the grid, keeping its rows aside until new rows come, a file is shown or the
-    // inputs change: until then undoClear() brings them back, and says whether it did.
+    // Empties the grid, keeping its rows aside until the next clear, a file is shown or an
+    // input starts: until then undoClear() brings them back before the rows stored since,
+    // and says whether it did. They are memory the user had before the clear, held as long.
     void clear();
     bool undoClear();
     void forgetCleared();

@@ -49,6 +49,17 @@ CaptureStore EventGridModel::takeRows()
     return replaceStore(m_store.emptied());
 }
 
+void EventGridModel::putBackTaken(CaptureStore &&taken)
+{
+    const std::size_t restored = taken.size();
+    if (restored == 0)
+        return;
+    beginInsertRows({}, 0, int(restored) - 1);
+    m_store.putBackBefore(std::move(taken));
+    m_shownRows += restored;
+    endInsertRows();
+}
+
 CaptureStore EventGridModel::replaceStore(CaptureStore &&rows)
 {
     beginResetModel();
@@ -86,7 +97,8 @@ QString EventGridModel::details(std::size_t row) const
     return RowDetails::of(m_store, row, m_view.middleC);
 }
 
-// "+12", the ms since the nearest row above with a stamp; empty for a row without one.
+// "+12", the ms since the nearest row above with a stamp, of whichever source; empty for a
+// row without one.
 QString EventGridModel::delta(std::size_t row) const
 {
     const std::optional<std::int64_t> now = m_store.wallMs(row);
@@ -118,8 +130,9 @@ QString EventGridModel::shownText(std::size_t row, int column) const
         if (QString rowDelta = delta(row); !rowDelta.isEmpty())
             return rowDelta;
     } else if (column == 0 && m_view.time == ViewSettings::Time::Seconds) {
-        if (const std::optional<std::int64_t> sinceStart = m_store.portUs(row))
-            return latin1(StampText::seconds(*sinceStart));
+        // On the capture's one clock, not the port's: rows of several inputs compare.
+        if (const CapturedMessage message = m_store.at(row); message.origin == Origin::Received)
+            return latin1(StampText::seconds(message.stampUs));
     }
     if (column != SysExColumn)
         return latin1(RowCells::cell(m_store, row, column));

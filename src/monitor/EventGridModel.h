@@ -40,6 +40,9 @@ public:
     bool commit();
     // Back to no message rows; returns the rows it held.
     CaptureStore takeRows();
+    // Puts rows takeRows() returned back before the rows stored since; those still waiting
+    // for a commit go on waiting.
+    void putBackTaken(CaptureStore &&taken);
     // Shows these rows, a capture read from a file, in place of the ones stored, which it
     // returns.
     CaptureStore replaceStore(CaptureStore &&rows);

@@ -40,7 +40,9 @@ void IncomingTraffic::takeRest(MIDIInput &input)
 
 void IncomingTraffic::portStarted(MIDIInput &input, const QString &portName)
 {
-    m_grid.forgetCleared(); // its rows know the clocks before this start
+    // The counts Clear All put aside are kept by input, and this may be one of them begun
+    // anew: the chance to undo ends here, as it does when a file is shown.
+    m_grid.forgetCleared();
     m_feeds.portStarted(input, portName);
 }
 

@@ -116,5 +116,5 @@ void ViewControls::arrived(int messages)
 void ViewControls::refresh()
 {
     m_status->refresh();
-    m_timing->rowsChanged();
+    m_timing->rowsReplaced();
 }

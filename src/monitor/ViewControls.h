@@ -49,7 +49,8 @@ public:
 
     // Messages that came into the grid, for the rate.
     void arrived(int messages);
-    // The rows or the drop count changed otherwise (a sent row, Clear All).
+    // The rows were replaced (Clear All and its undo, a file shown): the readouts read
+    // them all again.
     void refresh();
     // As Pause Display: the rows of a file opened stay in view while live rows wait.
     void pauseDisplay();

@@ -11,9 +11,10 @@ struct ViewSettings
 {
     enum class Time : std::uint8_t {
         SinceStart, // the stamp as stored: milliseconds since the input started
+        // The three below share one clock, whatever input a row came from.
         TimeOfDay, // HH:MM:SS.mmm, local time, when the message arrived
-        Delta, // milliseconds since the row before
-        Seconds, // seconds since the input started, to the microsecond: "12.345678"
+        Delta, // milliseconds since the received row before, of any input
+        Seconds, // seconds since the capture began, to the microsecond: "12.345678"
     };
 
     Time time = Time::SinceStart;

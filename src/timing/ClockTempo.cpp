@@ -22,10 +22,16 @@ bool ClockTempo::isRunning(std::int64_t nowUs) const
     return m_pulses > 0 && nowUs - stampBefore(0) <= StoppedAfterUs;
 }
 
-double ClockTempo::bpmOver(std::size_t intervals) const
+std::optional<double> ClockTempo::bpmOver(std::size_t intervals) const
 {
     const auto span = double(stampBefore(0) - stampBefore(intervals));
-    return span > 0 ? MicrosecondsPerMinute * double(intervals) / PulsesPerBeat / span : 0;
+    if (span <= 0)
+        return std::nullopt; // pulses of one stamp, or stamps that went back
+    const double bpm = MicrosecondsPerMinute * double(intervals) / PulsesPerBeat / span;
+    const double shown = std::round(bpm * 10) / 10;
+    if (shown < LowestBpm || shown > HighestBpm)
+        return std::nullopt;
+    return bpm;
 }
 
 std::optional<ClockTempo::Reading> ClockTempo::reading() const
@@ -37,7 +43,8 @@ std::optional<ClockTempo::Reading> ClockTempo::reading() const
     reading.intervals = intervals;
     reading.beatBpm = bpmOver(std::min<std::size_t>(intervals, PulsesPerBeat));
     reading.barsBpm = bpmOver(intervals);
-    reading.driftBpm = reading.beatBpm - reading.barsBpm;
+    if (reading.beatBpm && reading.barsBpm)
+        reading.driftBpm = *reading.beatBpm - *reading.barsBpm;
     const double mean = double(stampBefore(0) - stampBefore(intervals)) / double(intervals);
     double squares = 0;
     for (std::size_t back = 0; back < intervals; ++back) {

@@ -34,6 +34,12 @@ void TimingReadout::rowsChanged()
         show();
 }
 
+void TimingReadout::rowsReplaced()
+{
+    m_watch = TransportWatch();
+    rowsChanged();
+}
+
 void TimingReadout::showPanel()
 {
     show();

@@ -25,6 +25,8 @@ public:
 
     // Rows were stored or cleared.
     void rowsChanged();
+    // The rows are others now (cleared rows put back, a file shown): read them all again.
+    void rowsReplaced();
     void showPanel();
 
 private:

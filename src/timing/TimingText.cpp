@@ -7,9 +7,9 @@ namespace {
 
     const QString Nothing = QStringLiteral("\u2014");
 
-    QString bpm(double value)
+    QString bpm(std::optional<double> value)
     {
-        return QString::number(value, 'f', 1) + QStringLiteral(" BPM");
+        return value ? QString::number(*value, 'f', 1) + QStringLiteral(" BPM") : Nothing;
     }
 
     QString microseconds(double value)
@@ -53,7 +53,7 @@ QString position(const TransportWatch::Position &position)
 QString statusLine(const TransportWatch::Readout &readout)
 {
     QStringList parts;
-    if (readout.clock)
+    if (readout.clock && readout.clock->beatBpm)
         parts << bpm(readout.clock->beatBpm) + QStringLiteral(" \u00B1")
                 + microseconds(readout.clock->jitterUs);
     if (const QString transport = transportText(readout); !transport.isEmpty())
@@ -72,7 +72,8 @@ std::vector<std::pair<QString, QString>> panelRows(const TransportWatch::Readout
         {QStringLiteral("Tempo, last beat"), shown([](auto &c) { return bpm(c.beatBpm); })},
         {QStringLiteral("Tempo, last 4 bars"), shown([](auto &c) { return bpm(c.barsBpm); })},
         {QStringLiteral("Drift"), shown([](auto &c) {
-             return (c.driftBpm >= 0 ? QStringLiteral("+") : QString()) + bpm(c.driftBpm);
+             return (c.driftBpm && *c.driftBpm >= 0 ? QStringLiteral("+") : QString())
+                 + bpm(c.driftBpm);
          })},
         {QStringLiteral("Jitter (SD)"), shown([](auto &c) { return microseconds(c.jitterUs); })},
         {QStringLiteral("Worst deviation"), shown([](auto &c) { return microseconds(c.worstUs); })},

@@ -373,7 +373,7 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
     ASSERT_TRUE(clock);
     RecordProperty("clock_jitter_sd_us", QString::number(clock->jitterUs, 'f', 2).toStdString());
     RecordProperty("clock_worst_us", QString::number(clock->worstUs, 'f', 2).toStdString());
-    EXPECT_EQ(QString::number(clock->beatBpm, 'f', 1), "120.0");
-    EXPECT_EQ(QString::number(clock->barsBpm, 'f', 1), "120.0");
+    EXPECT_EQ(QString::number(clock->beatBpm.value(), 'f', 1), "120.0");
+    EXPECT_EQ(QString::number(clock->barsBpm.value(), 'f', 1), "120.0");
     EXPECT_LT(clock->jitterUs, ToleranceUs);
 }

@@ -1,3 +1,4 @@
+#include "monitor/EventGridModel.h"
 #include "support/LoopbackWindow.h"
 
 #include <QApplication>
@@ -50,32 +51,57 @@ TEST(Keyboard, TheGridShowsWhenItHasTheFocus)
     EXPECT_NE(w.grid()->grab().toImage(), unfocused);
 }
 
-// Clear All goes back with Ctrl+Z, rows and counts, until new traffic arrives.
-TEST(Keyboard, ClearAllIsUndoneUntilNewTrafficArrives)
+// Clear All goes back with Ctrl+Z, rows and counts, before the traffic that came since, until
+// the next clear.
+TEST(Keyboard, ClearAllIsUndoneAfterNewTrafficToo)
 {
     LoopbackWindow w;
+    const auto &rows = static_cast<EventGridModel *>(w.grid()->model())->store();
     w.toggle("mnuNoteOff");
     w.send({0x80, 1, 2});
     w.send({0x90, 1, 2});
     w.send({0x91, 3, 4});
     ASSERT_TRUE(w.waitForRows(4));
+    const QString cleared[] = {w.row(1), w.row(2)};
+    const std::int64_t clearedStamps[] = {rows.at(0).stampUs, rows.at(1).stampUs};
     auto *filtered = w.find<QLabel>("lblFilteredCount");
     w.find<QPushButton>("btnClear")->click();
     EXPECT_EQ(w.gridRows(), 2);
     EXPECT_FALSE(filtered->isVisible());
-    w.find<QPlainTextEdit>("txtBoxSend")->insertPlainText("90");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w.gridRows(), 2) << "the message box's typing goes first";
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w.gridRows(), 4);
-    EXPECT_EQ(w.row(2), w.row(2).section('\t', 0, 0) + "\t91\t03\t04\t2\tNOTE ON\t");
-    EXPECT_EQ(filtered->text(), "filtered: 1");
-
-    w.find<QPushButton>("btnClear")->click();
+    w.send({0x80, 1, 2});
     w.send({0x92, 5, 6});
     ASSERT_TRUE(w.waitForRows(3));
+    w.find<QPlainTextEdit>("txtBoxSend")->insertPlainText("90");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.gridRows(), 3) << "the message box's typing goes first";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(w.gridRows(), 5) << "the cleared rows, then the one since";
+    EXPECT_EQ(w.row(1), cleared[0]);
+    EXPECT_EQ(w.row(2), cleared[1]);
+    EXPECT_EQ(w.row(3).section('\t', 1), "92\t05\t06\t3\tNOTE ON\t");
+    for (std::size_t row = 0; row < 2; ++row) {
+        EXPECT_EQ(rows.at(row).stampUs, clearedStamps[row]);
+        EXPECT_EQ(rows.sourceName(rows.at(row).source), rows.sourceName(rows.at(2).source));
+    }
+    EXPECT_LE(rows.at(1).stampUs, rows.at(2).stampUs) << "in the order they came";
+    EXPECT_EQ(filtered->text(), "filtered: 2") << "the counts before and since, added";
+
+    // Paused, the rows come back into view while those since go on waiting.
+    w.toggle("mnuPause");
+    w.find<QPushButton>("btnClear")->click();
+    w.send({0x93, 7, 8});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows.size() == 1; }, 5000));
     QTest::keyClick(w.grid(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w.gridRows(), 3) << "new rows end the chance";
+    EXPECT_EQ(w.gridRows(), 5) << "the three cleared rows shown";
+    EXPECT_EQ(rows.size(), 4u) << "and the one since stored after them";
+    w.toggle("mnuPause");
+    ASSERT_EQ(w.gridRows(), 6);
+    EXPECT_EQ(w.row(4).section('\t', 1), "93\t07\t08\t4\tNOTE ON\t");
+
+    w.find<QPushButton>("btnClear")->click();
+    w.find<QPushButton>("btnClear")->click();
+    QTest::keyClick(w.grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.gridRows(), 2) << "a second clear ends the chance for the first";
 }
 
 TEST(Keyboard, RowsAreSelectedWholeAndCopiedAsShown)

@@ -224,8 +224,9 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
     w.send({0xFA});
     w.send({0xF8});
     w.send({0xF8});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return timing->text().contains(" BPM"); }, 1000));
-    EXPECT_TRUE(timing->text().endsWith("Started 1:1:1")) << timing->text().toStdString();
+    // Two pulses sent at once make no tempo that can be; the transport shows all the same.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timing->text().endsWith("Started 1:1:1"); }, 1000))
+        << timing->text().toStdString();
     w.toggle("mnuTimingPanel");
     EXPECT_TRUE(w.find<QWidget>("frmTiming")->isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return timing->isHidden(); }, 3000))

@@ -33,25 +33,43 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
     EXPECT_EQ(taken.size(), 2u) << "the rows taken, whole";
 }
 
-TEST(EventGridModel, SecondsShowTheMicrosecondsSinceTheRowsPortStarted)
+// Two inputs whose ports started 13 s apart, fed at the same moment: the time views read
+// one clock, while the Timestamp cell keeps counting from each row's own port start.
+TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
 {
     EventGridModel model;
     CaptureStore &rows = model.store();
-    const std::uint8_t clock[] = {0xF8};
-    rows.startPort(rows.sourceNamed("in"), 2'000'000);
-    const std::pair<std::int64_t, const char *> cases[] = {
-        {2'000'000, "0.000000"}, // at the start
-        {14'345'678, "12.345678"}, // every digit of the microseconds
-        {2'000'007, "0.000007"}, // leading zeros kept
-        {1'999'500, "-0.000500"}, // stamped before its port started
+    rows.setWallClockAtStart(0); // times of day on whole milliseconds of the stamps
+    const CaptureStore::Source early = rows.sourceNamed("early");
+    const CaptureStore::Source late = rows.sourceNamed("late");
+    rows.startPort(early, 0);
+    rows.startPort(late, 13'034'147);
+    struct Case
+    {
+        Origin origin;
+        CaptureStore::Source source;
+        std::int64_t stampUs;
+        const char *seconds, *delta, *storedCell;
     };
-    for (const auto &[stamp, shown] : cases)
-        rows.append(Origin::Received, 0, stamp, clock);
-    rows.append(Origin::Sent, 0, 3'000'000, clock);
+    const Case cases[] = {
+        {Origin::Received, early, 7, "0.000007", "+0", "0"}, // leading zeros kept
+        {Origin::Received, late, 23'035'258, "23.035258", "+23035", "10001"},
+        {Origin::Received, early, 23'035'258, "23.035258", "+0", "23035"}, // the same moment
+        {Origin::Sent, late, 23'040'000, "SENT", "SENT", "SENT"}, // no stamp of a port
+        {Origin::Received, late, 23'047'258, "23.047258", "+12", "10013"}, // from early's row
+    };
+    const std::uint8_t clock[] = {0xF8};
+    for (const Case &row : cases)
+        rows.append(row.origin, row.source, row.stampUs, clock);
     model.commit();
-    model.setViewSettings({ViewSettings::Time::Seconds, false, {}});
-    for (std::size_t row = 0; row < std::size(cases); ++row)
-        EXPECT_EQ(model.index(int(row), 0).data().toString(), cases[row].second);
-    EXPECT_EQ(model.index(std::size(cases), 0).data().toString(), "SENT");
-    EXPECT_EQ(model.gridCellText(2, 0), "12345") << "the stored cell stays milliseconds";
+    for (const auto &[time, cell] : {std::pair(ViewSettings::Time::Seconds, &Case::seconds),
+             std::pair(ViewSettings::Time::Delta, &Case::delta),
+             std::pair(ViewSettings::Time::SinceStart, &Case::storedCell)}) {
+        model.setViewSettings({time, false, {}});
+        for (std::size_t row = 0; row < std::size(cases); ++row)
+            EXPECT_EQ(model.index(int(row), 0).data().toString(), cases[row].*cell)
+                << "view " << int(time) << ", row " << row;
+    }
+    EXPECT_EQ(model.gridCellText(2, 0), "10001") << "the stored cell stays milliseconds";
+    EXPECT_EQ(model.timeOfDay(1), model.timeOfDay(2));
 }

@@ -35,17 +35,17 @@ TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
     EXPECT_NEAR(clock->jitterUs, 100, 1e-6);
     EXPECT_NEAR(clock->worstUs, 100, 1e-6);
     EXPECT_EQ(clock->intervals, 384u) << "the last four bars only";
-    EXPECT_NEAR(clock->barsBpm, 60e6 / 24 / 20'833, 1e-6);
-    EXPECT_NEAR(clock->driftBpm, 0, 1e-6);
+    EXPECT_NEAR(clock->barsBpm.value(), 60e6 / 24 / 20'833, 1e-6);
+    EXPECT_NEAR(clock->driftBpm.value(), 0, 1e-6);
 
     // A last beat at 125 BPM (20,000 µs): the beat reads it, the bars lag behind.
     store(rows, clockRun(24, last + 20'000, 20'000));
     watch.catchUp(rows);
     last = rows.at(rows.size() - 1).stampUs;
     clock = watch.readout(last).clock;
-    EXPECT_NEAR(clock->beatBpm, 125.0, 1e-6);
-    EXPECT_NEAR(clock->barsBpm, 60e6 * 16 / (24 * 20'000 + 360 * 20'833.0), 1e-6);
-    EXPECT_GT(clock->driftBpm, 0.3) << "speeding up";
+    EXPECT_NEAR(clock->beatBpm.value(), 125.0, 1e-6);
+    EXPECT_NEAR(clock->barsBpm.value(), 60e6 * 16 / (24 * 20'000 + 360 * 20'833.0), 1e-6);
+    EXPECT_GT(clock->driftBpm.value(), 0.3) << "speeding up";
     EXPECT_EQ(TimingText::statusLine(watch.readout(last)).left(9), "125.0 BPM");
 
     EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs).clock);
@@ -53,7 +53,7 @@ TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
         << "the readout goes once the clock stops";
     store(rows, clockRun(2, last + 5'000'000, 25'000));
     watch.catchUp(rows);
-    EXPECT_NEAR(watch.readout(last + 5'025'000).clock->barsBpm, 100.0, 1e-6)
+    EXPECT_NEAR(watch.readout(last + 5'025'000).clock->barsBpm.value(), 100.0, 1e-6)
         << "a new clock, not the pause";
 }
 
@@ -127,5 +127,85 @@ TEST(TransportWatch, AssemblesTimeCodeFromQuarterFramesInOrderOnly)
         const auto timecode = watch.readout(0).timecode;
         EXPECT_EQ(timecode ? TimingText::timecode(*timecode) : QString(), c.shown) << c.reason;
         EXPECT_FALSE(watch.readout(ClockTempo::StoppedAfterUs + 1).timecode) << c.reason;
+    }
+}
+
+namespace {
+
+// The eight quarter frames that state a time, with the hours' top bit and the rate in the
+// last piece; values too large for a clock are sent as they are.
+std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int frames, int rate)
+{
+    const int values[] = {frames, seconds, minutes, hours | rate << 5};
+    std::vector<std::uint8_t> pieces;
+    for (int piece = 0; piece < 8; ++piece)
+        pieces.push_back(std::uint8_t(piece << 4 | (values[piece / 2] >> (piece % 2 * 4) & 0xF)));
+    return pieces;
+}
+
+} // namespace
+
+TEST(TransportWatch, ShowsOnlyTimeCodesThatCanBe)
+{
+    enum Rate { Fps24, Fps25, Drop, Fps30 };
+    struct Case
+    {
+        std::vector<std::uint8_t> data;
+        QString shown;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {quarterFrames(25, 33, 21, 19, Fps24), "", "hours past 23"},
+        {quarterFrames(23, 59, 59, 23, Fps24), "23:59:59:23 24 fps", "the last frame of a day"},
+        {quarterFrames(1, 60, 0, 0, Fps25), "", "minute 60"},
+        {quarterFrames(1, 0, 0, 24, Fps24), "", "frame 24 at 24 fps"},
+        {quarterFrames(1, 0, 0, 24, Fps25), "01:00:00:24 25 fps", "frame 24 at 25 fps"},
+        {quarterFrames(0, 1, 0, 0, Drop), "", "drop frame skips frame 0 of minute 1"},
+        {quarterFrames(0, 1, 0, 2, Drop), "00:01:00:02 29.97 fps drop", "but not frame 2"},
+        {quarterFrames(0, 10, 0, 0, Drop), "00:10:00:00 29.97 fps drop", "nor every tenth minute"},
+    };
+    for (const Case &c : cases) {
+        CaptureStore rows;
+        TransportWatch watch;
+        // A good time first: a time that cannot be leaves none, not the one before.
+        for (const auto &pieces : {quarterFrames(1, 2, 3, 4, Fps25), c.data})
+            for (const std::uint8_t data : pieces)
+                store(rows, {{In, {0xF1, data}, 0}});
+        watch.catchUp(rows);
+        const TransportWatch::Readout readout = watch.readout(0);
+        EXPECT_EQ(readout.timecode ? TimingText::timecode(*readout.timecode) : QString(), c.shown)
+            << c.reason;
+        EXPECT_EQ(TimingText::statusLine(readout), c.shown) << c.reason;
+    }
+}
+
+TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
+{
+    const QString none = QStringLiteral("\u2014");
+    const struct
+    {
+        std::vector<StoredRow> pulses;
+        QString beat;
+        const char *reason;
+    } cases[] = {
+        {clockRun(25, 0, 20'833), "120.0 BPM", "a clock"},
+        {clockRun(5, 0, 2), none, "a burst 2 µs apart: 1250000.0 BPM"},
+        {clockRun(25, 0, 0), none, "pulses of one stamp: 0 BPM"},
+        {clockRun(25, 0, -20'833), none, "stamps going back"},
+        {clockRun(25, 0, 2'500), none, "1000.0 BPM, just past the top"},
+        {clockRun(25, 0, 2'501), "999.6 BPM", "within the top"},
+        {clockRun(3, 0, 1'000'000), "2.5 BPM", "the slowest a clock runs before it stops"},
+    };
+    for (const auto &c : cases) {
+        CaptureStore rows;
+        TransportWatch watch;
+        store(rows, c.pulses);
+        watch.catchUp(rows);
+        const TransportWatch::Readout readout = watch.readout(c.pulses.back().stampUs);
+        ASSERT_TRUE(readout.clock) << c.reason << ": the clock flows";
+        EXPECT_EQ(TimingText::panelRows(readout)[0].second, c.beat) << c.reason;
+        EXPECT_EQ(TimingText::statusLine(readout),
+            c.beat == none ? QString() : c.beat + QStringLiteral(" \u00B10 \u00B5s"))
+            << c.reason;
     }
 }
