@@ -14,12 +14,7 @@ SendRun::SendRun(std::shared_ptr<PortSystem> ports, SendOptions options, QObject
 {
     connect(&m_repeat, &QTimer::timeout, this, &SendRun::sendRound);
     m_flush.setInterval(1);
-    connect(&m_flush, &QTimer::timeout, this, [this] {
-        if (!m_output->hasPendingOutput() || m_since.elapsed() > LongestFlush.count() * 1000) {
-            m_flush.stop();
-            emit finished();
-        }
-    });
+    connect(&m_flush, &QTimer::timeout, this, &SendRun::checkFlushed);
 }
 
 SendRun::~SendRun() = default;
@@ -52,6 +47,7 @@ void SendRun::sendRound()
                 std::span(reinterpret_cast<const std::uint8_t *>(message.constData()),
                     std::size_t(message.size())));
     } catch (const PortError &error) {
+        ++m_unsent;
         fail(error.description());
         return;
     }
@@ -75,6 +71,7 @@ void SendRun::sendFile()
     connect(m_fileSender.get(), &SysExFileSender::finished, this, &SendRun::stop);
     connect(m_fileSender.get(), &SysExFileSender::failed, this,
         [this](int index, const QString &reason) {
+            ++m_unsent;
             fail(QStringLiteral("Dump %1 of \"%2\": %3")
                      .arg(index + 1)
                      .arg(m_options.sysExPath, reason));
@@ -107,4 +104,18 @@ void SendRun::finishWhenSent()
     }
     m_since.start();
     m_flush.start();
+}
+
+void SendRun::checkFlushed()
+{
+    const std::uint64_t pending = m_output->pendingOutput();
+    if (pending > 0 && m_since.elapsed() <= LongestFlush.count() * 1000)
+        return;
+    m_flush.stop();
+    m_unsent += pending;
+    if (pending > 0 && m_failure.isEmpty())
+        m_failure = QStringLiteral("The output had not put out every message %1 seconds after "
+                                   "the last one was given to it.")
+                        .arg(LongestFlush.count());
+    emit finished();
 }

@@ -29,6 +29,9 @@ public:
 
     // The port's reason, or the file's, when the run failed; empty when it did not.
     QString failure() const { return m_failure; }
+    // Messages that did not go out: refused by the port, or still waiting in it when the
+    // run gave up on them.
+    std::uint64_t unsent() const { return m_unsent; }
 
 signals:
     void finished();
@@ -40,8 +43,9 @@ private:
     void sendRound();
     void sendFile();
     void fail(const QString &reason);
-    // Ends once the port has nothing more waiting to go out.
+    // Ends once the port has nothing more waiting to go out, or gives up on what waits.
     void finishWhenSent();
+    void checkFlushed();
 
     std::shared_ptr<PortSystem> m_ports;
     const SendOptions m_options;
@@ -51,6 +55,7 @@ private:
     QTimer m_flush;
     QElapsedTimer m_since; // the first round, then the flush
     std::uint64_t m_rounds = 0;
+    std::uint64_t m_unsent = 0;
     QString m_failure;
     bool m_ending = false;
 };
