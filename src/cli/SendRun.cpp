@@ -14,12 +14,7 @@ SendRun::SendRun(std::shared_ptr<PortSystem> ports, SendOptions options, QObject
 {
     connect(&m_repeat, &QTimer::timeout, this, &SendRun::sendRound);
     m_flush.setInterval(1);
-    connect(&m_flush, &QTimer::timeout, this, [this] {
-        if (!m_output->hasPendingOutput() || m_since.elapsed() > LongestFlush.count() * 1000) {
-            m_flush.stop();
-            emit finished();
-        }
-    });
+    connect(&m_flush, &QTimer::timeout, this, &SendRun::checkFlushed);
 }
 
 SendRun::~SendRun() = default;
@@ -42,16 +37,28 @@ void SendRun::start()
         m_repeat.start(*m_options.repeatEvery);
 }
 
+// The messages the run was asked for; without a count, those of the round under way.
+std::uint64_t SendRun::planned() const
+{
+    const std::uint64_t round = m_options.messages.size();
+    if (m_options.repeatEvery && m_options.repeatEnd.count)
+        return *m_options.repeatEnd.count * round;
+    return m_rounds * round + round;
+}
+
 void SendRun::sendRound()
 {
     if (m_ending)
         return;
     try {
-        for (const QByteArray &message : m_options.messages)
+        for (const QByteArray &message : m_options.messages) {
             sendMessage(*m_output,
                 std::span(reinterpret_cast<const std::uint8_t *>(message.constData()),
                     std::size_t(message.size())));
+            ++m_given;
+        }
     } catch (const PortError &error) {
+        m_unsent += planned() - m_given;
         fail(error.description());
         return;
     }
@@ -72,9 +79,11 @@ void SendRun::sendFile()
     }
     m_fileSender = std::make_unique<SysExFileSender>(*m_output, [](const SentMessage &) {});
     m_fileSender->setPause(m_options.pause);
+    const std::size_t dumps = file.messages.size();
     connect(m_fileSender.get(), &SysExFileSender::finished, this, &SendRun::stop);
     connect(m_fileSender.get(), &SysExFileSender::failed, this,
-        [this](int index, const QString &reason) {
+        [this, dumps](int index, const QString &reason) {
+            m_unsent += dumps - std::size_t(index);
             fail(QStringLiteral("Dump %1 of \"%2\": %3")
                      .arg(index + 1)
                      .arg(m_options.sysExPath, reason));
@@ -107,4 +116,18 @@ void SendRun::finishWhenSent()
     }
     m_since.start();
     m_flush.start();
+}
+
+void SendRun::checkFlushed()
+{
+    const std::uint64_t pending = m_output->pendingOutput();
+    if (pending > 0 && m_since.elapsed() <= LongestFlush.count() * 1000)
+        return;
+    m_flush.stop();
+    m_unsent += pending;
+    if (pending > 0 && m_failure.isEmpty())
+        m_failure = QStringLiteral("The output had not put out every message %1 seconds after "
+                                   "the last one was given to it.")
+                        .arg(LongestFlush.count());
+    emit finished();
 }

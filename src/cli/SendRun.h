@@ -29,6 +29,10 @@ public:
 
     // The port's reason, or the file's, when the run failed; empty when it did not.
     QString failure() const { return m_failure; }
+    // Messages that did not go out: the one the port refused and those the run then left
+    // unsent (of its --count, or of its round or file), and those still waiting in the port
+    // when the run gave up on them.
+    std::uint64_t unsent() const { return m_unsent; }
 
 signals:
     void finished();
@@ -37,11 +41,13 @@ private:
     // How long the port is given to put out what it was handed.
     static constexpr std::chrono::seconds LongestFlush {2};
 
+    std::uint64_t planned() const;
     void sendRound();
     void sendFile();
     void fail(const QString &reason);
-    // Ends once the port has nothing more waiting to go out.
+    // Ends once the port has nothing more waiting to go out, or gives up on what waits.
     void finishWhenSent();
+    void checkFlushed();
 
     std::shared_ptr<PortSystem> m_ports;
     const SendOptions m_options;
@@ -51,6 +57,8 @@ private:
     QTimer m_flush;
     QElapsedTimer m_since; // the first round, then the flush
     std::uint64_t m_rounds = 0;
+    std::uint64_t m_given = 0; // messages the port took
+    std::uint64_t m_unsent = 0;
     QString m_failure;
     bool m_ending = false;
 };

@@ -45,9 +45,13 @@ Example: lumetra capture --in "JACK: synth:out" --format jsonl | jq .details
        lumetra send --out NAME --file DUMP.syx [--pause MS]
 
 Sends, then exits once everything went out. A MESSAGE is hex bytes as the window's
-MIDI Message box takes them: "90 3C 7F", "F0 7E 7F 06 01 F7".
+MIDI Message box takes them: "90 3C 7F", "F0 7E 7F 06 01 F7". Each goes out whole: a
+message may be typed unquoted (90 3C 7F), a SysEx without F7 gets one, and a message
+short of data bytes is refused.
 
   --out NAME            the output, as lumetra --list-ports prints it
+  --several             a MESSAGE may hold several messages ("90 3C 7F 80 3C 00");
+                        without it such a MESSAGE is refused
   --file FILE           a .syx file, sent dump by dump
   --pause MS            the pause after each dump of the file (default 50)
   --repeat MS           sends the messages again every MS milliseconds, --count times
@@ -60,7 +64,8 @@ MIDI Message box takes them: "90 3C 7F", "F0 7E 7F 06 01 F7".
                         the traffic log does; exit status 1 when nothing came
   --reply-count N       the answer is complete after N messages
 
-Exit status 1, with the port's reason on standard error, when a send fails.
+Exit status 1, with the port's reason on standard error, when a send fails, and
+with the count of messages not sent when any were not.
 Example: lumetra send --out "JACK: synth:in" --in "JACK: synth:out" \
              --expect-reply 2 "F0 7E 7F 06 01 F7"
 )";

@@ -1,7 +1,7 @@
 #include "ToolLine.h"
 
+#include "MessageArguments.h"
 #include "ToolHelp.h"
-#include "sender/MessageParser.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -147,21 +147,6 @@ namespace {
         return options;
     }
 
-    std::vector<QByteArray> messages(const QStringList &texts)
-    {
-        std::vector<QByteArray> messages;
-        for (const QString &text : texts) {
-            const ParseResult parsed = parseMessage(text);
-            if (!parsed)
-                throw Refused {QStringLiteral("'%1': %2").arg(text, parsed.reason)};
-            QByteArray whole = parsed.message->bytes;
-            if (!parsed.message->isSysEx())
-                whole.prepend(char(parsed.message->status));
-            messages.push_back(whole);
-        }
-        return messages;
-    }
-
     void readReply(const QCommandLineParser &parser, SendOptions &options)
     {
         options.replyInputs = inputChoice(parser);
@@ -181,7 +166,8 @@ namespace {
     {
         parser.addOptions({option("out", "name"), option("file", "file"), option("pause", "ms"),
             option("repeat", "ms"), option("count", "n"), option("duration", "seconds"),
-            option("in", "name"), option("expect-reply", "seconds"), option("reply-count", "n")});
+            option("in", "name"), option("expect-reply", "seconds"), option("reply-count", "n"),
+            option("several")});
         if (!parser.parse(arguments))
             throw Refused {parser.errorText()};
         SendOptions options;
@@ -189,7 +175,12 @@ namespace {
         if (options.outputName.isEmpty())
             throw Refused {QStringLiteral("send needs an output: --out NAME (see lumetra "
                                           "--list-ports).")};
-        options.messages = messages(parser.positionalArguments());
+        MessageArguments::Read read = MessageArguments::read(
+            parser.positionalArguments(), parser.isSet(QStringLiteral("several")));
+        if (!read.refusal.isEmpty())
+            throw Refused {read.refusal};
+        options.messages = std::move(read.messages);
+        options.notices = std::move(read.notices);
         options.sysExPath = parser.value(QStringLiteral("file"));
         if (options.messages.empty() == options.sysExPath.isEmpty())
             throw Refused {QStringLiteral("send takes messages or '--file', one of the two.")};

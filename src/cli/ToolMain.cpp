@@ -38,6 +38,15 @@ QString unknownNames(const QStringList &names, const QStringList &listed, const 
     return text;
 }
 
+// Names not listed are no misuse while a system does not answer: they may be its ports, and
+// the user is told what keeps them away.
+int refuseUnknown(const QString &unknown, const PortSystem &ports)
+{
+    if (const QStringList notices = ports.notices(); !notices.isEmpty())
+        return fail(notices.join(u' '));
+    return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+}
+
 // Messages lost on the way in are said, and fail the run: a script must not take a
 // capture with holes for a whole one.
 int captureStatus(const CaptureRun &run)
@@ -61,7 +70,7 @@ int capture(const CaptureOptions &options, const std::shared_ptr<PortSystem> &po
     const QStringList inputs = ports->names(PortDirection::Input);
     if (const QString unknown = unknownNames(options.inputs.names, inputs, "input");
         !unknown.isEmpty())
-        return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+        return refuseUnknown(unknown, *ports);
     for (const QString &word : options.withheldInputs)
         if (!inputs.contains(word))
             return fail(QStringLiteral("'%1' is no filter word and no input's name (see lumetra "
@@ -85,6 +94,16 @@ int capture(const CaptureOptions &options, const std::shared_ptr<PortSystem> &po
     }
     QCoreApplication::exec();
     return captureStatus(run);
+}
+
+// A run that did not send everything says why, and how much it left unsent.
+int sendFailure(const SendRun &run)
+{
+    fail(run.failure());
+    if (run.unsent() == 0)
+        return Failed;
+    return fail(run.unsent() == 1 ? QStringLiteral("1 message was not sent.")
+                                  : QStringLiteral("%1 messages were not sent.").arg(run.unsent()));
 }
 
 // The reply comes as the text log prints it, to standard output, as it arrives.
@@ -111,7 +130,9 @@ int send(
         = unknownNames({options.outputName}, ports->names(PortDirection::Output), "output")
         + unknownNames(options.replyInputs.names, ports->names(PortDirection::Input), "input");
     if (!unknown.isEmpty())
-        return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+        return refuseUnknown(unknown, *ports);
+    for (const QString &notice : options.notices)
+        say(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), Done);
     std::unique_ptr<CaptureOutput> replyOutput;
     std::unique_ptr<CaptureRun> reply;
     SendRun run(ports, options);
@@ -152,7 +173,7 @@ int send(
         Qt::QueuedConnection);
     QCoreApplication::exec();
     if (!run.failure().isEmpty())
-        return fail(run.failure());
+        return sendFailure(run);
     if (reply && reply->taken() == 0)
         return fail(QStringLiteral("No reply came within %1 seconds.")
                         .arg(double(options.expectReply->count()) / 1000));
@@ -168,7 +189,7 @@ int loopTest(const LoopTestOptions &options, const std::shared_ptr<PortSystem> &
         = unknownNames({options.path.output}, ports->names(PortDirection::Output), "output")
             + unknownNames({options.path.input}, ports->names(PortDirection::Input), "input");
         !unknown.isEmpty())
-        return say(stderr, QStringLiteral("lumetra: ") + unknown, Misused);
+        return refuseUnknown(unknown, *ports);
     LoopTest test(ports);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &test, &LoopTest::stop);
     QObject::connect(

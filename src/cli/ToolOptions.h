@@ -37,6 +37,7 @@ struct SendOptions
 {
     QString outputName;
     std::vector<QByteArray> messages; // each whole, as it goes on the wire
+    QStringList notices; // what was added to the messages, for standard error
     QString sysExPath; // a .syx file sent dump by dump
     std::chrono::milliseconds pause {50}; // after each dump of the file
     std::optional<std::chrono::milliseconds> repeatEvery; // the messages again at this rate

@@ -42,7 +42,7 @@ class JackOutput : public JackPort<OutputConnection>
 public:
     using JackPort::JackPort;
     void send(std::span<const std::uint8_t> bytes) override { m_client->send(m_slot, bytes); }
-    bool hasPending() const override { return m_client->hasPending(m_slot); }
+    std::uint64_t pending() const override { return m_client->pending(m_slot); }
     bool timeWriting() override
     {
         m_client->timeWriting(m_slot);

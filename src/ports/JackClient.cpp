@@ -1,6 +1,8 @@
 #include "JackClient.h"
 
+#include "MidiMessage.h"
 #include "PortError.h"
+#include "midi/Hex.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +28,16 @@ struct RecordHeader
 
 void ignoreJackMessage(const char *) { }
 
+// The bytes as a person reads them, the first few of a long run.
+QString quoted(std::span<const std::uint8_t> bytes)
+{
+    constexpr std::size_t Shown = 16;
+    std::string text;
+    Hex::appendBytes(text, bytes.first(std::min(bytes.size(), Shown)), Hex::Case::Upper);
+    return QString::fromLatin1(text).trimmed()
+        + (bytes.size() > Shown ? QStringLiteral(" ...") : QString());
+}
+
 } // namespace
 
 struct JackClient::Slot
@@ -43,6 +55,10 @@ struct JackClient::Slot
     jack_ringbuffer_t *written = nullptr;
     std::atomic<bool> timed {false};
     std::uint64_t writtenCount = 0; // the process thread's own once timed
+    // Outputs: messages put in the ring (by the UI thread), and taken from it into JACK's
+    // buffer (by the process thread).
+    std::atomic<std::uint64_t> queued {0};
+    std::atomic<std::uint64_t> handedOver {0};
 };
 
 std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
@@ -194,6 +210,8 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
         slot.written = jack_ringbuffer_create(WrittenRingBytes);
     if (slot.written) // what an earlier port of the slot left unread
         jack_ringbuffer_reset(slot.written);
+    slot.queued = 0;
+    slot.handedOver = 0;
     try {
         connectPeer(slot, peer);
     } catch (const PortError &) {
@@ -320,6 +338,11 @@ void JackClient::send(int index, std::span<const std::uint8_t> message)
     Slot &slot = *m_slots[std::size_t(index)];
     if (!isAlive())
         throw PortError(QStringLiteral("The JACK server has gone."));
+    // Receivers read an event as one message: a piece of one, or two in one, misleads them.
+    if (!isWholeMessage(message))
+        throw PortError(QStringLiteral("Cannot send %1: a JACK MIDI event holds one whole MIDI "
+                                       "message, and this is not one.")
+                            .arg(quoted(message)));
     if (message.size() > m_largestMessage)
         throw PortError(QStringLiteral("Cannot send the MIDI message: its %1 bytes are more "
                                        "than this output can carry at once (%2).")
@@ -333,11 +356,15 @@ void JackClient::send(int index, std::span<const std::uint8_t> message)
     jack_ringbuffer_write(slot.ring, reinterpret_cast<const char *>(&header), sizeof header);
     jack_ringbuffer_write(
         slot.ring, reinterpret_cast<const char *>(message.data()), message.size());
+    slot.queued.fetch_add(1, std::memory_order_release);
 }
 
-bool JackClient::hasPending(int index) const
+std::uint64_t JackClient::pending(int index) const
 {
-    return isAlive() && jack_ringbuffer_read_space(m_slots[std::size_t(index)]->ring) > 0;
+    const Slot &slot = *m_slots[std::size_t(index)];
+    // Read in this order, the count handed over is never ahead of the count queued.
+    const std::uint64_t handedOver = slot.handedOver.load(std::memory_order_acquire);
+    return slot.queued.load(std::memory_order_acquire) - handedOver;
 }
 
 int JackClient::process(jack_nframes_t frames, void *self)
@@ -419,6 +446,7 @@ std::uint32_t JackClient::writeQueued(void *buffer, Slot &slot)
         jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(space), header.size);
         ++written;
     }
+    slot.handedOver.fetch_add(written, std::memory_order_release);
     return written;
 }
 

@@ -81,6 +81,12 @@ void sendMessage(MIDIOutput &output, std::initializer_list<std::uint8_t> message
     sendMessage(output, std::span(message.begin(), message.size()));
 }
 
+QByteArray sentBytes(MIDIOutput &output)
+{
+    const std::span<const std::uint8_t> bytes = output.messageBytes();
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+}
+
 bool MIDIOutput::connectionAlive() const
 {
     return m_connection && m_connection->isAlive();

@@ -31,8 +31,8 @@ public:
     // The bytes CommandSend puts on the wire for the members as they stand; valid until the
     // members change.
     std::span<const std::uint8_t> messageBytes();
-    // Messages sent still wait to go out: closing the port now would lose them.
-    bool hasPendingOutput() const { return m_connection && m_connection->hasPending(); }
+    // Messages sent that still wait to go out: closing the port now would lose them.
+    std::uint64_t pendingOutput() const { return m_connection ? m_connection->pending() : 0; }
     // See OutputConnection::timeWriting, for the port open now.
     bool timeWriting() { return m_connection && m_connection->timeWriting(); }
     std::optional<OutputConnection::Written> nextWritten()
@@ -60,3 +60,6 @@ private:
 // further bytes are not sent). Throws PortError.
 void sendMessage(MIDIOutput &output, std::span<const std::uint8_t> message);
 void sendMessage(MIDIOutput &output, std::initializer_list<std::uint8_t> message);
+// The bytes the last sendMessage handed to the port, or tried to: what a record of the send
+// keeps, as the port was given them (a third data byte and further ones were not).
+QByteArray sentBytes(MIDIOutput &output);

@@ -45,6 +45,8 @@ public:
 
     void feed(std::span<const std::uint8_t> bytes, Clock::time_point arrival,
         const Deliver &deliver, const Oversize &oversize = {});
+    // A message is under way: a SysEx not yet ended, or a message short of data.
+    bool isOpen() const { return m_inSysEx || m_shortSize > 0; }
     // When a message held short of data goes stale; nothing when none is held.
     std::optional<Clock::time_point> heldUntil() const;
     // Passes on a held message that is stale by `now`.

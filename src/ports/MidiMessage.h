@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <span>
 
 // One message as it crossed the wire into an input port.
 struct MidiMessage
@@ -53,4 +55,18 @@ constexpr int messageLength(std::uint8_t status)
     default:
         return 1;
     }
+}
+
+// Whether the bytes are one message whole, as a JACK MIDI event must hold them: a status
+// with every data byte it takes, or a SysEx from F0 to F7 with only data bytes between.
+constexpr bool isWholeMessage(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.empty() || !isStatusByte(bytes.front()) || bytes.front() == EndOfSysEx)
+        return false;
+    const std::span<const std::uint8_t> rest = bytes.subspan(1);
+    if (bytes.front() == SysExStatus)
+        return !rest.empty() && rest.back() == EndOfSysEx
+            && std::none_of(rest.begin(), rest.end() - 1, isStatusByte);
+    return int(bytes.size()) == messageLength(bytes.front())
+        && std::none_of(rest.begin(), rest.end(), isStatusByte);
 }

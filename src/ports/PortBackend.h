@@ -47,8 +47,8 @@ public:
     // Throws PortError when the message could not be handed to the device whole. Never
     // waits for the device.
     virtual void send(std::span<const std::uint8_t> bytes) = 0;
-    // True while messages handed over still wait to go out: a port closed then loses them.
-    virtual bool hasPending() const { return false; }
+    // Messages handed over that still wait to go out: a port closed now loses them.
+    virtual std::uint64_t pending() const { return 0; }
 
     // When the messages handed over went out, for a caller that measures a path: by `at`,
     // the first `count` messages sent since timeWriting() had been written to the wire.

@@ -18,6 +18,8 @@ struct ParsedMessage
 
     bool isSysEx() const { return status == SysExStatus; }
     bool lacksEox() const { return isSysEx() && std::uint8_t(bytes.back()) != EndOfSysEx; }
+    // The message as it goes on the wire: the status, then the data bytes.
+    QByteArray wireBytes() const { return isSysEx() ? bytes : char(status) + bytes; }
 };
 
 struct ParseResult

@@ -62,13 +62,14 @@ bool SysExFileSender::sendCurrent()
         if (waitsForRoom(error))
             return false;
         const int index = int(m_next);
+        const QByteArray refused = sentBytes(m_output);
         cancel();
-        m_addRow({});
+        m_addRow({Origin::SendFailed, refused});
         emit failed(index, error.description());
         return false;
     }
     m_noRoomSince.reset();
-    m_addRow({Origin::Sent, message});
+    m_addRow({Origin::Sent, sentBytes(m_output)});
     ++m_next;
     return true;
 }

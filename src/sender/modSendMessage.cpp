@@ -16,16 +16,14 @@ namespace {
         return modFormat::HexByte(std::uint8_t(message.bytes[index]));
     }
 
-    QByteArray wireBytes(const ParsedMessage &message)
-    {
-        return message.isSysEx() ? message.bytes : char(message.status) + message.bytes;
-    }
-
-    SentMessage fail(const SendContext &context, const QString &text = FailureText)
+    // A text that did not parse gave no bytes; a port that refused them keeps them in the
+    // record, so that the user sees what failed to go out.
+    SentMessage fail(
+        const SendContext &context, const QString &text = FailureText, QByteArray bytes = {})
     {
         context.dialogs.showMessage(text);
         context.stopRepeating();
-        return {};
+        return {Origin::SendFailed, std::move(bytes)};
     }
 
 } // namespace
@@ -49,15 +47,15 @@ SentMessage SendMIDIMessage(const QString &text, const SendContext &context)
             context.dialogs.showMessage(AppendingEoxText);
             message.bytes += char(EndOfSysEx);
         }
-        const QByteArray wire = wireBytes(message);
+        const QByteArray wire = message.wireBytes();
         sendMessage(context.output,
             {reinterpret_cast<const std::uint8_t *>(wire.constData()), std::size_t(wire.size())});
     } catch (const PortError &error) {
         // The port's own reason: a device that has gone is no malformed message.
-        return fail(context, error.description());
+        return fail(context, error.description(), sentBytes(context.output));
     }
     AddToHistory(context.history, historyText(message));
-    return {Origin::Sent, wireBytes(message)};
+    return {Origin::Sent, sentBytes(context.output)};
 }
 
 void AddToHistory(QStringList &history, const QString &text)

@@ -1,5 +1,7 @@
 #include "ports/MessageAssembler.h"
 
+#include "ports/MidiMessage.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -145,4 +147,25 @@ TEST(MessageAssembler, LetsGoOfASysExThatOutgrowsTheLimitAndSaysSo)
     EXPECT_EQ(oversized, 1);
     EXPECT_EQ(assemble({{0xF0, 1, 2, 0xF7}}, 4), (std::vector<Bytes> {{0xF0, 1, 2, 0xF7}}))
         << "within the limit";
+}
+
+// What a JACK output takes as one event.
+TEST(WholeMessage, IsOneStatusWithItsDataOrOneSysExToItsF7)
+{
+    const std::pair<Bytes, bool> cases[] = {
+        {{0x90, 0x3C, 0x7F}, true},
+        {{0xC0, 0x05}, true},
+        {{0xF8}, true},
+        {{0xF0, 0x7E, 0xF7}, true},
+        {{0x90, 0x3C}, false}, // short of a data byte
+        {{0xC0, 0x05, 0x01}, false}, // a data byte too many
+        {{0x3C}, false}, // no status
+        {{0xF7}, false}, // an end with no SysEx
+        {{0xF0, 0x7E}, false}, // no F7
+        {{0xF0, 0x01, 0xF7, 0x02, 0xF7}, false}, // two messages
+        {{0x90, 0x3C, 0x80}, false}, // a status where data belongs
+        {{}, false},
+    };
+    for (const auto &[bytes, whole] : cases)
+        EXPECT_EQ(isWholeMessage(bytes), whole) << testing::PrintToString(bytes);
 }

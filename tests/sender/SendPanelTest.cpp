@@ -1,5 +1,7 @@
+#include "monitor/RowDetails.h"
 #include "sender/RepeatTimer.h"
 #include "sender/modSendMessage.h"
+#include "support/LoopbackPorts.h"
 #include "support/LoopbackWindow.h"
 
 #include <QCheckBox>
@@ -57,6 +59,8 @@ TEST(SendPanel, AFailedSendEndsInTheFailureRowAndAnEmptyBoxSendsNothing)
     const std::tuple<QString, bool, QString> cases[] = {
         {"   ", true, modSendMessage::FailureText}, // spaces alone are no message
         {"90 3C 7F", false, "The MIDI output port is not open."},
+        // The row keeps the bytes that failed, and still reads as a bare SEND ERR.
+        {"F0 01 F7", false, "The MIDI output port is not open."},
     };
     for (const auto &[text, outputOpen, shown] : cases) {
         Panel p;
@@ -71,6 +75,39 @@ TEST(SendPanel, AFailedSendEndsInTheFailureRowAndAnEmptyBoxSendsNothing)
         EXPECT_EQ(p.row(1), "SEND ERR\t\t\t\t\t\t");
         EXPECT_EQ(p.box->toPlainText(), text) << "the text stays as it was";
         EXPECT_TRUE(p.entries("ComboHistory").isEmpty());
+    }
+}
+
+// What a send hands back is what the grid stores, and a saved capture keeps: the bytes that
+// went to the port, or that the port refused.
+TEST(SendMIDIMessage, TheRecordHoldsTheBytesThatWentToThePortOrFailedTo)
+{
+    const struct
+    {
+        const char *text;
+        bool outputOpen;
+        Origin origin;
+        QByteArray bytes;
+        QString details;
+    } cases[] = {
+        {"90 3C 7F 00", true, Origin::Sent, "\x90\x3C\x7F", "C4 velocity 127"}, // 00 not sent
+        {"F0 43 10", true, Origin::Sent, "\xF0\x43\x10\xF7", "Manufacturer ID 43 Yamaha, 4 bytes"},
+        {"90 3C 7F", false, Origin::SendFailed, "\x90\x3C\x7F", "Not sent: C4 velocity 127"},
+        {"90 3G", true, Origin::SendFailed, "", ""}, // a text that did not parse has no bytes
+    };
+    for (const auto &c : cases) {
+        LoopbackPorts loop;
+        if (!c.outputOpen)
+            loop.output.setCommand(CommandClose);
+        ScriptedDialogs dialogs;
+        QStringList history;
+        const SentMessage sent
+            = modSendMessage::SendMIDIMessage(c.text, {loop.output, dialogs, history, [] {}});
+        EXPECT_EQ(sent.origin, c.origin) << c.text;
+        EXPECT_EQ(sent.bytes, c.bytes) << c.text;
+        CaptureStore rows;
+        rows.append(sent.origin, 0, 0, sent.bytes);
+        EXPECT_EQ(RowDetails::of(rows, 0, MessageDetails::MiddleC::C4), c.details) << c.text;
     }
 }
 

@@ -25,6 +25,7 @@ TEST(FileSender, APortFailureStopsTheRunAndIsRecorded)
     ASSERT_TRUE(failed.wait(5000));
     EXPECT_EQ(failed.at(0), (QList<QVariant> {1, "The MIDI output port is not open."}));
     EXPECT_EQ(rows.back().origin, Origin::SendFailed);
+    EXPECT_EQ(rows.back().bytes, QByteArray("\xF0\x7E\x7F\x09\x01\xF7")) << "what failed";
     EXPECT_FALSE(sender.isSending());
     EXPECT_EQ(finished.count(), 0);
 }

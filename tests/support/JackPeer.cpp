@@ -1,5 +1,7 @@
 #include "JackPeer.h"
 
+#include "ports/MidiMessage.h"
+
 #include <stdexcept>
 #include <thread>
 
@@ -81,6 +83,12 @@ std::vector<JackPeer::Bytes> JackPeer::received()
     return m_received;
 }
 
+std::vector<JackPeer::Bytes> JackPeer::notWhole()
+{
+    std::lock_guard lock(m_mutex);
+    return m_notWhole;
+}
+
 // A test's peer may lock in its process callback: it is no instrument on a stage.
 int JackPeer::process(jack_nframes_t frames, void *self)
 {
@@ -99,8 +107,12 @@ int JackPeer::process(jack_nframes_t frames, void *self)
         }
         for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
             jack_midi_event_t event;
-            if (jack_midi_event_get(&event, buffer, i) == 0)
-                peer->m_received.emplace_back(event.buffer, event.buffer + event.size);
+            if (jack_midi_event_get(&event, buffer, i) != 0)
+                continue;
+            const Bytes bytes(event.buffer, event.buffer + event.size);
+            if (!isWholeMessage(bytes))
+                peer->m_notWhole.push_back(bytes);
+            peer->m_received.push_back(bytes);
         }
     }
     return 0;

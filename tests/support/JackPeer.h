@@ -44,6 +44,9 @@ public:
     std::uint64_t cycles() const { return m_cycles.load(); }
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
+    // Events received that held no whole MIDI message, a piece of one or more than one: a
+    // receiver reads each event as one message.
+    std::vector<Bytes> notWhole();
     // Makes the next cycle of this client run late by `delay`: the server's xrun.
     void stallNextCycle(std::chrono::milliseconds delay) { m_stall = delay.count(); }
 
@@ -62,6 +65,7 @@ private:
     std::mutex m_mutex;
     std::vector<std::unique_ptr<Port>> m_ports; // guarded by m_mutex
     std::vector<Bytes> m_received; // guarded by m_mutex
+    std::vector<Bytes> m_notWhole; // guarded by m_mutex
     std::atomic<std::chrono::milliseconds::rep> m_stall {0};
     std::atomic<std::uint64_t> m_cycles {0};
 };
