@@ -92,6 +92,13 @@ void IncomingTraffic::showDropCount()
         notices << QStringLiteral("%1 messages dropped").arg(dropped);
     if (xruns)
         notices << QStringLiteral("%1 JACK xruns: messages may be missing").arg(xruns);
+    if (m_feeds.outOfMemory())
+        notices << QStringLiteral("Memory ran out: capturing stopped, the rows shown are kept");
+    else if (const std::uint64_t unkept = m_feeds.unkept())
+        notices << QStringLiteral("%1 messages not kept: their inputs came after the %2 that "
+                                  "one capture names")
+                       .arg(unkept)
+                       .arg(CaptureStore::MaxSources);
     m_dropNotice.setVisible(!notices.isEmpty());
     if (!notices.isEmpty()) {
         m_dropNotice.setText(notices.join(QStringLiteral("; ")));

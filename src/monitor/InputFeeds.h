@@ -47,6 +47,10 @@ public:
     // inputs share one client, and each counts every late cycle of the server).
     std::uint64_t dropped() const;
     std::uint64_t xruns() const;
+    // Messages let go: the store had no room to name their input's source, or its memory
+    // ran out (CaptureStore::outOfMemory()).
+    std::uint64_t unkept() const;
+    bool outOfMemory() const { return m_store.outOfMemory(); }
 
 private:
     MessageDrain::Feed *feedOf(MIDIInput &input);

@@ -38,7 +38,7 @@ TEST(EventGridModel, SecondsShowTheMicrosecondsSinceTheRowsPortStarted)
     EventGridModel model;
     CaptureStore &rows = model.store();
     const std::uint8_t clock[] = {0xF8};
-    rows.startPort(rows.sourceNamed("in"), 2'000'000);
+    rows.startPort(*rows.sourceNamed("in"), 2'000'000);
     const std::pair<std::int64_t, const char *> cases[] = {
         {2'000'000, "0.000000"}, // at the start
         {14'345'678, "12.345678"}, // every digit of the microseconds
