@@ -43,8 +43,8 @@ public:
     std::uint64_t taken() const { return m_taken; }
     // What the inputs turned away, and the late cycles of the JACK server meanwhile.
     std::uint64_t dropped() const { return m_feeds.dropped(); }
-    // What came and was not kept: of inputs past the most sources a capture names.
-    std::uint64_t unkept() const { return m_feeds.unkept(); }
+    // What came from inputs past the most sources a capture names, and was not kept.
+    std::uint64_t unnamed() const { return m_feeds.unnamed(); }
     std::uint64_t xruns() const { return m_feeds.xruns(); }
     // Why the run could not write what it took; empty when it could (or its reader went).
     QString failure() const { return m_failure; }

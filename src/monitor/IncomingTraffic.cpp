@@ -94,10 +94,10 @@ void IncomingTraffic::showDropCount()
         notices << QStringLiteral("%1 JACK xruns: messages may be missing").arg(xruns);
     if (m_feeds.outOfMemory())
         notices << QStringLiteral("Memory ran out: capturing stopped, the rows shown are kept");
-    else if (const std::uint64_t unkept = m_feeds.unkept())
+    if (const std::uint64_t unnamed = m_feeds.unnamed())
         notices << QStringLiteral("%1 messages not kept: their inputs came after the %2 that "
                                   "one capture names")
-                       .arg(unkept)
+                       .arg(unnamed)
                        .arg(CaptureStore::MaxSources);
     m_dropNotice.setVisible(!notices.isEmpty());
     if (!notices.isEmpty()) {

@@ -60,7 +60,8 @@ std::vector<InputFeeds::SourceCount> InputFeeds::sourceCounts() const
     for (const MessageDrain::Feed &feed : m_feeds)
         counts.push_back(
             {feed.source ? m_store.sourceName(*feed.source) : feed.input->chosenDeviceName(),
-                feed.taken, feed.input->DroppedCount() + feed.unkept, feed.input->XrunCount()});
+                feed.taken, feed.input->DroppedCount() + feed.unnamed + feed.unstored,
+                feed.input->XrunCount()});
     return counts;
 }
 
@@ -72,12 +73,12 @@ std::uint64_t InputFeeds::dropped() const
     return dropped;
 }
 
-std::uint64_t InputFeeds::unkept() const
+std::uint64_t InputFeeds::unnamed() const
 {
-    std::uint64_t unkept = 0;
+    std::uint64_t unnamed = 0;
     for (const MessageDrain::Feed &feed : m_feeds)
-        unkept += feed.unkept;
-    return unkept;
+        unnamed += feed.unnamed;
+    return unnamed;
 }
 
 std::uint64_t InputFeeds::xruns() const

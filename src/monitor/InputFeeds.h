@@ -47,9 +47,8 @@ public:
     // inputs share one client, and each counts every late cycle of the server).
     std::uint64_t dropped() const;
     std::uint64_t xruns() const;
-    // Messages let go: the store had no room to name their input's source, or its memory
-    // ran out (CaptureStore::outOfMemory()).
-    std::uint64_t unkept() const;
+    // Messages let go because the store had no room to name their input's source.
+    std::uint64_t unnamed() const;
     bool outOfMemory() const { return m_store.outOfMemory(); }
 
 private:

@@ -72,10 +72,12 @@ int drain(std::span<Feed> feeds, bool hideSysEx, CaptureStore &rows, Limits limi
                         feed.input->requestMessagesWaiting();
                 return taken;
             }
-            if (turn.feed->source && store(*message, *turn.feed->source, hideSysEx, rows))
+            if (!turn.feed->source)
+                ++turn.feed->unnamed;
+            else if (store(*message, *turn.feed->source, hideSysEx, rows))
                 ++turn.feed->taken;
             else
-                ++turn.feed->unkept;
+                ++turn.feed->unstored;
             input.setCommand(CommandDropCurrent);
             ++taken;
         }

@@ -19,8 +19,8 @@ struct Feed
     MIDIInput *input;
     std::optional<CaptureStore::Source> source;
     std::uint64_t taken = 0; // messages stored from it so far
-    // Messages let go, counted: of a feed without a source, or once the store's memory ran out.
-    std::uint64_t unkept = 0;
+    std::uint64_t unnamed = 0; // messages let go as the feed has no source
+    std::uint64_t unstored = 0; // messages let go as the store's memory ran out
 };
 
 // How much one pass may take.
