@@ -21,8 +21,8 @@ const CaptureStore &mixedRows()
 {
     static const CaptureStore *const rows = [] {
         auto *store = new CaptureStore;
-        const CaptureStore::Source in = store->sourceNamed(QStringLiteral("JACK: synth:out"));
-        const CaptureStore::Source out = store->sourceNamed(QStringLiteral("Lumetra Loopback"));
+        const CaptureStore::Source in = *store->sourceNamed(QStringLiteral("JACK: synth:out"));
+        const CaptureStore::Source out = *store->sourceNamed(QStringLiteral("Lumetra Loopback"));
         const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
         const std::uint8_t program[] = {0xC0, 0x05};
         const std::uint8_t clock[] = {0xF8};

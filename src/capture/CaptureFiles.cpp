@@ -150,11 +150,17 @@ void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFr
                 return;
             }
             m_recent->add(path);
-            if (placing == Placing::After)
-                m_wiring.grid.addCapture(*loaded->rows);
-            else
-                m_wiring.grid.showCapture(std::move(*loaded->rows), keptFrom);
+            const std::size_t leftOut = placing == Placing::After
+                ? m_wiring.grid.addCapture(*loaded->rows)
+                : m_wiring.grid.showCapture(std::move(*loaded->rows), keptFrom);
             emit captureShown();
+            if (leftOut > 0)
+                m_wiring.dialogs.showMessage(
+                    QStringLiteral("%1 rows were left out: their sources came after the %2 that "
+                                   "one capture names.")
+                        .arg(leftOut)
+                        .arg(CaptureStore::MaxSources),
+                    DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
         };
     });
 }

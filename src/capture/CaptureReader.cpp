@@ -26,6 +26,28 @@ namespace {
         return stampUs >= -LargestStamp - 1 && stampUs <= LargestStamp;
     }
 
+    // Why no Lumetra could have stored the row, or nothing. What arrives is stored as the
+    // input assembled it: a message short of data, a lone data byte or a SysEx cut short are
+    // all kept, but never nothing, and nothing longer than three bytes but a SysEx. What was
+    // sent holds bytes (earlier versions kept a stray one past a message); a failed send
+    // holds what it tried to send, or nothing in files of versions that did not keep it.
+    QString impossibleRow(Origin origin, std::span<const std::uint8_t> bytes)
+    {
+        switch (origin) {
+        case Origin::Received:
+            if (bytes.empty())
+                return QStringLiteral("a received row holds no bytes.");
+            if (bytes.size() > 3 && bytes.front() != 0xF0)
+                return QStringLiteral("a received row of %1 bytes is no SysEx.").arg(bytes.size());
+            return {};
+        case Origin::Sent:
+            return bytes.empty() ? QStringLiteral("a sent row holds no bytes.") : QString();
+        case Origin::SendFailed:
+            return {};
+        }
+        return {};
+    }
+
     QString atByte(qint64 offset, const QString &what)
     {
         return QStringLiteral("At byte %1 of the file, %2").arg(offset).arg(what);
@@ -89,15 +111,6 @@ namespace {
         qsizetype m_at = 0;
     };
 
-    // A source the file does not name, as a store's row may have, stays what it was.
-    std::array<CaptureStore::Source, CaptureStore::MaxSources> identity()
-    {
-        std::array<CaptureStore::Source, CaptureStore::MaxSources> sources {};
-        for (std::size_t i = 0; i < sources.size(); ++i)
-            sources[i] = CaptureStore::Source(i);
-        return sources;
-    }
-
     // What the info chunk declares, which the rows must keep to.
     struct Declared
     {
@@ -140,16 +153,17 @@ namespace {
         {
             const QByteArray header = m_in.read(HeaderSize);
             if (!isCapture(header))
-                return QStringLiteral("The file is not a Lumetra capture: it does not begin as "
-                                      "one.");
+                return atByte(0, QStringLiteral("the file does not begin as a Lumetra capture."));
             if (header.size() < HeaderSize)
-                return QStringLiteral("The file ends inside its header: it was cut short.");
+                return atByte(header.size(),
+                    QStringLiteral("the file ends inside its header: it was cut short."));
             const int version = std::uint8_t(header[8]) | std::uint8_t(header[9]) << 8;
             if (version != Version)
-                return QStringLiteral("The capture is of format version %1; this Lumetra reads "
-                                      "version %2.")
-                    .arg(version)
-                    .arg(Version);
+                return atByte(8,
+                    QStringLiteral("the capture is of format version %1; this Lumetra reads "
+                                   "version %2.")
+                        .arg(version)
+                        .arg(Version));
             if (header[10] != 0 || header[11] != 0)
                 return atByte(
                     10, QStringLiteral("the header has flags this Lumetra does not know."));
@@ -249,13 +263,21 @@ namespace {
                     QStringLiteral("the capture names %1 sources, more than %2.")
                         .arg(*sources)
                         .arg(CaptureStore::MaxSources));
+            m_sourceCount = std::size_t(*sources);
             for (std::size_t source = 0; source < *sources; ++source) {
+                const qint64 nameOffset = payload.offset();
                 const auto size = payload.varint();
+                if (size && *size > std::uint64_t(CaptureStore::LongestSourceName))
+                    return atByte(nameOffset,
+                        QStringLiteral("a source's name is %1 bytes long, more than %2.")
+                            .arg(*size)
+                            .arg(CaptureStore::LongestSourceName));
                 const auto name = size ? payload.bytes(*size) : std::nullopt;
                 if (!name)
                     return atByte(
                         payload.offset(), QStringLiteral("a source's name is cut short."));
-                m_sources[source] = m_rows->sourceNamed(QString::fromUtf8(
+                // At most MaxSources names: each has its place.
+                m_sources[source] = *m_rows->sourceNamed(QString::fromUtf8(
                     reinterpret_cast<const char *>(name->data()), qsizetype(name->size())));
             }
             return {};
@@ -292,6 +314,10 @@ namespace {
                         return atByte(offset, QStringLiteral("a row's source is cut short."));
                     source = *named;
                 }
+                if (source >= m_sourceCount)
+                    return atByte(offset,
+                        QStringLiteral("a row is of source %1, which the capture does not name.")
+                            .arg(source));
                 const QString reason = (tag & Tag::OriginMask) == Tag::PortStart
                     ? takePortStart(payload, tag, source)
                     : takeRow(payload, tag, source, stampUs);
@@ -323,20 +349,28 @@ namespace {
                 return QStringLiteral("a row's stamp lies beyond four years from the start.");
             std::optional<std::uint64_t> size = std::uint64_t(tag >> Tag::SizeShift & 3);
             if (tag & Tag::Long) {
+                if (*size != 0)
+                    return QStringLiteral("a long row has bytes inline.");
                 size = payload.varint();
-                if (size && *size > 3 && ++m_longRows > m_declared.longRows)
+                if (size && *size <= 3)
+                    return QStringLiteral("a long row holds %1 bytes.").arg(*size);
+                if (size && ++m_longRows > m_declared.longRows)
                     return QStringLiteral("there are more long messages than the capture "
                                           "declared.");
-                if (size && *size > 3 && (m_longBytes += *size) > m_declared.longBytes)
+                if (size && (m_longBytes += *size) > m_declared.longBytes)
                     return QStringLiteral("the long messages hold more bytes than the capture "
                                           "declared.");
             }
             const auto bytes = size ? payload.bytes(*size) : std::nullopt;
             if (!bytes)
                 return QStringLiteral("a row's bytes are cut short.");
+            const auto origin = Origin(tag & Tag::OriginMask);
+            if (const QString fault = impossibleRow(origin, *bytes); !fault.isEmpty())
+                return fault;
             if (m_rows->size() == m_declared.rows)
                 return QStringLiteral("there are more rows than the capture declared.");
-            m_rows->append(Origin(tag & Tag::OriginMask), m_sources[source], stampUs, *bytes);
+            if (!m_rows->append(origin, m_sources[source], stampUs, *bytes))
+                return QStringLiteral("the memory ran out.");
             return {};
         }
 
@@ -364,7 +398,8 @@ namespace {
         std::uint64_t m_longRows = 0;
         std::uint64_t m_longBytes = 0;
         // The store's source of each of the file's: the same, unless the file names one twice.
-        std::array<CaptureStore::Source, CaptureStore::MaxSources> m_sources = identity();
+        std::array<CaptureStore::Source, CaptureStore::MaxSources> m_sources {};
+        std::size_t m_sourceCount = 0;
     };
 
 } // namespace

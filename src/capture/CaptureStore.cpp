@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -38,13 +39,13 @@ std::uint32_t CaptureStore::Record::arenaIndex() const
     return index;
 }
 
-CaptureStore::Source CaptureStore::sourceNamed(const QString &name)
+std::optional<CaptureStore::Source> CaptureStore::sourceNamed(const QString &name)
 {
     const auto known = std::find(m_sourceNames.begin(), m_sourceNames.end(), name);
     if (known != m_sourceNames.end())
         return Source(known - m_sourceNames.begin());
     if (m_sourceNames.size() == MaxSources)
-        return Source(MaxSources - 1);
+        return std::nullopt;
     m_sourceNames.push_back(name);
     m_portStarts.emplace_back();
     return Source(m_sourceNames.size() - 1);
@@ -55,10 +56,32 @@ QString CaptureStore::sourceName(Source source) const
     return source < m_sourceNames.size() ? m_sourceNames[source] : QString();
 }
 
-CaptureStore::Record &CaptureStore::newRecord(Origin origin, Source source, std::int64_t stampUs)
+bool CaptureStore::hasRoomFor(std::size_t bytes)
 {
-    if (m_size == m_chunks.size() * ChunkSize)
-        m_chunks.push_back(std::make_unique<Record[]>(ChunkSize));
+    if (!m_outOfMemory && bytes <= m_memoryLimit - std::min(m_memoryLimit, m_bytesTaken)) {
+        m_bytesTaken += bytes;
+        return true;
+    }
+    m_outOfMemory = true;
+    return false;
+}
+
+CaptureStore::Record *CaptureStore::newRecord(Origin origin, Source source, std::int64_t stampUs)
+{
+    if (m_outOfMemory)
+        return nullptr;
+    if (m_size == m_chunks.size() * ChunkSize) {
+        if (!hasRoomFor(ChunkSize * sizeof(Record)))
+            return nullptr;
+        // A capture of hours at a high rate can meet the process's memory limit here: the
+        // rows held are worth more than the next one.
+        try {
+            m_chunks.push_back(std::make_unique<Record[]>(ChunkSize));
+        } catch (const std::bad_alloc &) {
+            m_outOfMemory = true;
+            return nullptr;
+        }
+    }
     Record &record = m_chunks[m_size >> ChunkShift][m_size & (ChunkSize - 1)];
     ++m_size;
     stampUs = std::clamp(stampUs, -LargestStamp - 1, LargestStamp);
@@ -68,42 +91,63 @@ CaptureStore::Record &CaptureStore::newRecord(Origin origin, Source source, std:
     record.source = source;
     if (origin == Origin::Received)
         m_receivedFrom.set(source);
-    return record;
+    return &record;
 }
 
-void CaptureStore::append(
+bool CaptureStore::append(
     Origin origin, Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes)
 {
     if (bytes.size() > 3) {
-        append(origin, source, stampUs,
-            QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())));
-        return;
+        if (m_outOfMemory)
+            return false;
+        QByteArray copy;
+        try {
+            copy
+                = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        } catch (const std::bad_alloc &) {
+            m_outOfMemory = true;
+            return false;
+        }
+        return append(origin, source, stampUs, copy);
     }
-    Record &record = newRecord(origin, source, stampUs);
-    record.sizeAndOrigin |= std::uint8_t(bytes.size() << 4);
-    std::copy(bytes.begin(), bytes.end(), record.payload);
+    Record *record = newRecord(origin, source, stampUs);
+    if (!record)
+        return false;
+    record->sizeAndOrigin |= std::uint8_t(bytes.size() << 4);
+    std::copy(bytes.begin(), bytes.end(), record->payload);
+    return true;
 }
 
-void CaptureStore::append(
+bool CaptureStore::append(
     Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes)
 {
-    if (bytes.size() <= 3) {
-        append(origin, source, stampUs,
+    if (bytes.size() <= 3)
+        return append(origin, source, stampUs,
             std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
                 std::size_t(bytes.size())));
-        return;
+    if (m_outOfMemory || !hasRoomFor(std::size_t(bytes.size())))
+        return false;
+    try {
+        m_arena.push_back(bytes);
+    } catch (const std::bad_alloc &) {
+        m_outOfMemory = true;
+        return false;
     }
-    Record &record = newRecord(origin, source, stampUs);
-    record.sizeAndOrigin |= LongMessage << 4;
-    const auto index = std::uint32_t(m_arena.size());
-    std::memcpy(record.payload, &index, sizeof index);
-    m_arena.push_back(bytes);
+    Record *record = newRecord(origin, source, stampUs);
+    if (!record) {
+        m_arena.pop_back();
+        return false;
+    }
+    record->sizeAndOrigin |= LongMessage << 4;
+    const auto index = std::uint32_t(m_arena.size() - 1);
+    std::memcpy(record->payload, &index, sizeof index);
+    return true;
 }
 
-void CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
+std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
 {
     if (firstRow >= other.size())
-        return;
+        return 0;
     std::int64_t shiftUs = other.m_wallUsAtStart - m_wallUsAtStart;
     if (std::abs(shiftUs) > LargestStamp / 2)
         shiftUs = (m_size > 0 ? at(m_size - 1).stampUs : 0) - other.at(firstRow).stampUs;
@@ -112,24 +156,31 @@ void CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
     std::vector<std::int64_t> ownStarts(known);
     for (std::size_t source = 0; source < known; ++source)
         ownStarts[source] = portStartUs(Source(source), base);
-    std::vector<Source> sources(other.sourceCount());
+    std::vector<std::optional<Source>> sources(other.sourceCount());
     for (std::size_t source = 0; source < sources.size(); ++source) {
         sources[source] = sourceNamed(other.m_sourceNames[source]);
-        startPort(sources[source], other.portStartUs(Source(source), firstRow) + shiftUs);
+        if (!sources[source])
+            continue;
+        startPort(*sources[source], other.portStartUs(Source(source), firstRow) + shiftUs);
         for (const PortStart &start : other.m_portStarts[source])
             if (start.firstRow > firstRow)
-                m_portStarts[sources[source]].push_back(
+                m_portStarts[*sources[source]].push_back(
                     {base + start.firstRow - firstRow, start.startUs + shiftUs});
     }
+    std::size_t leftOut = 0;
     for (std::size_t row = firstRow; row < other.size(); ++row) {
         const Record &stored = other.record(row);
-        // A row of a source the other store never named keeps its number.
-        const Source source
-            = stored.source < sources.size() ? sources[stored.source] : stored.source;
-        appendRowOf(other, row, source, stored.stampUs() + shiftUs);
+        const std::optional<Source> source
+            = stored.source < sources.size() ? sources[stored.source] : std::nullopt;
+        if (!source) {
+            ++leftOut;
+            continue;
+        }
+        appendRowOf(other, row, *source, stored.stampUs() + shiftUs);
     }
     for (std::size_t source = 0; source < known; ++source)
         startPort(Source(source), ownStarts[source]);
+    return leftOut;
 }
 
 void CaptureStore::appendRowOf(
@@ -174,13 +225,15 @@ std::span<const CaptureStore::PortStart> CaptureStore::portStarts(Source source)
 CapturedMessage CaptureStore::at(std::size_t row) const
 {
     const Record &stored = record(row);
-    CapturedMessage message {stored.origin(), stored.source, stored.stampUs(), {}};
+    CapturedMessage message {stored.origin(), stored.source, stored.stampUs(), {}, {}};
+    std::span<const std::uint8_t> &held
+        = stored.origin() == Origin::SendFailed ? message.unsent : message.bytes;
     if (stored.size() == LongMessage) {
         const QByteArray &bytes = m_arena[stored.arenaIndex()];
-        message.bytes = {
+        held = {
             reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
     } else {
-        message.bytes = {stored.payload, stored.size()};
+        held = {stored.payload, stored.size()};
     }
     return message;
 }
@@ -225,6 +278,8 @@ void CaptureStore::clear()
     m_chunks = decltype(m_chunks)();
     m_size = 0;
     m_arena = decltype(m_arena)();
+    m_bytesTaken = 0;
+    m_outOfMemory = false;
     m_receivedFrom.reset();
     for (std::vector<PortStart> &starts : m_portStarts)
         if (!starts.empty())

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -22,13 +23,21 @@ struct CapturedMessage
     std::int64_t stampUs = 0; // since the capture began
     // The message whole as it crossed the wire, status first, or a SysEx from F0 on; empty
     // for a failed send.
-    std::span<const std::uint8_t> bytes;
+    std::span<const std::uint8_t> bytes = {};
+    // What a failed send tried to send (none from files of versions that did not keep it).
+    // Apart from `bytes`, so that what reads a row as traffic never takes it for some.
+    std::span<const std::uint8_t> unsent = {};
 
     bool isSysEx() const { return !bytes.empty() && bytes.front() == 0xF0; }
+    // The bytes the row holds, sent or not.
+    std::span<const std::uint8_t> held() const
+    {
+        return origin == Origin::SendFailed ? unsent : bytes;
+    }
 };
 
-// What the program sent, or tried to: the bytes as they went to the port (none when the
-// send failed).
+// What the program sent, or tried to: the bytes as they went to the port, or as they were
+// handed to it when the send failed.
 struct SentMessage
 {
     Origin origin = Origin::SendFailed;
@@ -53,22 +62,35 @@ public:
     // Stamp 0 is now, on the steady clock and on the wall clock.
     CaptureStore();
 
-    // The source of that port name, added when new. Past MaxSources names the last source
-    // stands for all the rest.
-    Source sourceNamed(const QString &name);
+    // The longest source name a file may give, in bytes of UTF-8: far more than any port's
+    // name, and short enough to lay out.
+    static constexpr qsizetype LongestSourceName = 1024;
+
+    // The source of that port name, added when new; nothing when MaxSources are named
+    // already, so that no row is ever stored under another source's name.
+    std::optional<Source> sourceNamed(const QString &name);
     QString sourceName(Source source) const;
 
-    void append(
+    // False when the memory ran out (see outOfMemory()): the row was not stored.
+    bool append(
         Origin origin, Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
     // A message already held in a byte array: a long one is shared, not copied.
-    void append(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes);
+    bool append(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes);
+
+    // Set once a row could not be stored for want of memory: the rows held stay, and no more
+    // are stored until clear(), so that what was captured is neither lost nor given holes.
+    bool outOfMemory() const { return m_outOfMemory; }
+    // The most the rows may take, in the bytes that bytesHeld() counts, before the store
+    // behaves as if the memory had run out: what tests run out of memory with.
+    void setMemoryLimit(std::size_t bytes) { m_memoryLimit = bytes; }
 
     // Appends the rows of `other` from `firstRow` on, each of the source of its name here,
     // at its own moment: its stamps and port starts move by the distance of the two wall
     // clocks, so that its Timestamp cells and times of day stay what they were. Rows of two
     // captures years apart, beyond what a stamp holds, follow these at once instead. The
-    // sources named here already go on from their own port starts after them.
-    void append(const CaptureStore &other, std::size_t firstRow = 0);
+    // sources named here already go on from their own port starts after them. Rows of a
+    // source there is no room to name are left out; returns how many.
+    std::size_t append(const CaptureStore &other, std::size_t firstRow = 0);
 
     // Puts back `earlier`, the store this one was emptied() from, before the rows stored
     // since: its rows, stamps, sources and port starts as they were, which came before
@@ -149,7 +171,9 @@ private:
     };
     static_assert(sizeof(Record) == 12);
 
-    Record &newRecord(Origin origin, Source source, std::int64_t stampUs);
+    // Nothing when there is no memory left for it.
+    Record *newRecord(Origin origin, Source source, std::int64_t stampUs);
+    bool hasRoomFor(std::size_t bytes);
     const Record &record(std::size_t row) const
     {
         return m_chunks[row >> ChunkShift][row & (ChunkSize - 1)];
@@ -167,4 +191,7 @@ private:
     std::vector<std::vector<PortStart>> m_portStarts; // by source, oldest first
     LiveClock::time_point m_liveStart;
     std::int64_t m_wallUsAtStart = 0;
+    std::size_t m_memoryLimit = std::numeric_limits<std::size_t>::max();
+    std::size_t m_bytesTaken = 0; // of chunks and long messages, as they were stored
+    bool m_outOfMemory = false;
 };

@@ -103,7 +103,7 @@ namespace {
         for (std::size_t row = 0; row < rows.size(); ++row) {
             if ((rows.glance(row) >> 4 & 0xF) == CaptureStore::LongMessage) {
                 ++longRows;
-                longBytes += rows.at(row).bytes.size();
+                longBytes += rows.at(row).held().size();
             }
         }
         chunk.begin(Chunk::Info);
@@ -156,7 +156,8 @@ namespace {
 
         void putRow(ChunkBuffer &chunk, const CapturedMessage &message)
         {
-            const std::size_t size = message.bytes.size();
+            const std::span<const std::uint8_t> bytes = message.held();
+            const std::size_t size = bytes.size();
             const bool isLong = size > 3;
             std::uint8_t *at = chunk.room(2 + 2 * LongestVarint + size);
             std::uint8_t tag = std::uint8_t(message.origin);
@@ -171,7 +172,7 @@ namespace {
             if (isLong)
                 at = putVarint(at, size);
             if (size > 0)
-                std::memcpy(at, message.bytes.data(), size);
+                std::memcpy(at, bytes.data(), size);
             chunk.commit(at + size);
         }
 

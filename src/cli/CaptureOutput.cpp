@@ -96,11 +96,13 @@ bool CaptureOutput::openStream()
 }
 
 // A file written at the end goes beside its place first (SafeFile): a folder that takes no
-// file is said now, not after a run of hours.
+// file is said now, not after a run of hours. A device or a FIFO is written in place.
 bool CaptureOutput::canWriteAtEnd()
 {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() || SafeFile::isStreamedTo(m_path))
         return true;
+    if (QFileInfo(m_path).isDir())
+        return failed(QStringLiteral("it is a folder"));
     const QFileInfo folder(QFileInfo(m_path).absolutePath());
     return (folder.isDir() && folder.isWritable())
         || failed(QStringLiteral("its folder is not there or takes no files"));

@@ -95,7 +95,7 @@ void CaptureRun::take(MessageDrain::Limits limits)
         return;
     if (!storeWaiting(limits))
         end();
-    else if (stillWanted() == 0)
+    else if (stillWanted() == 0 || m_outOfMemory)
         stop();
 }
 
@@ -113,6 +113,12 @@ void CaptureRun::stop()
 bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
 {
     m_taken += std::uint64_t(m_feeds.drain(hideSysEx(), limits));
+    if (m_feeds.outOfMemory() && !m_outOfMemory) {
+        m_outOfMemory = true;
+        m_failure = QStringLiteral("Memory ran out after %1 messages: the capture stopped "
+                                   "there, and what it holds was written.")
+                        .arg(m_taken);
+    }
     if (!m_output.streams())
         return true;
     // Every row in the store is new: what was written before left it, so that a run of

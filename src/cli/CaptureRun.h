@@ -43,6 +43,8 @@ public:
     std::uint64_t taken() const { return m_taken; }
     // What the inputs turned away, and the late cycles of the JACK server meanwhile.
     std::uint64_t dropped() const { return m_feeds.dropped(); }
+    // What came from inputs past the most sources a capture names, and was not kept.
+    std::uint64_t unnamed() const { return m_feeds.unnamed(); }
     std::uint64_t xruns() const { return m_feeds.xruns(); }
     // Why the run could not write what it took; empty when it could (or its reader went).
     QString failure() const { return m_failure; }
@@ -74,5 +76,6 @@ private:
     QTimer m_readerCheck;
     std::uint64_t m_taken = 0;
     QString m_failure;
+    bool m_outOfMemory = false;
     bool m_ended = false;
 };

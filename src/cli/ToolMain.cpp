@@ -57,6 +57,11 @@ int captureStatus(const CaptureRun &run)
         fail(QStringLiteral("the JACK server ran late %1 times: messages may be missing.")
                  .arg(run.xruns()),
             Done);
+    if (run.unnamed() > 0)
+        return fail(QStringLiteral("%1 messages were not kept: their inputs came after the %2 "
+                                   "that one capture names.")
+                        .arg(run.unnamed())
+                        .arg(CaptureStore::MaxSources));
     if (run.dropped() > 0)
         return fail(QStringLiteral("%1 messages were dropped: they came faster than they could "
                                    "be taken in.")

@@ -60,6 +60,27 @@ namespace {
         }
     }
 
+    // A device or a FIFO is written in place: renaming a file over it would put a regular
+    // file where the node was (and, run as root, over /dev/null), and neither can be
+    // replaced whole anyway.
+    QString writeStream(const QString &path, const std::function<bool(QIODevice &)> &write)
+    {
+        // Without O_NONBLOCK, opening a FIFO that nothing reads waits forever.
+        const int descriptor = ::open(
+            QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (descriptor < 0) {
+            const int code = errno;
+            return code == ENXIO ? QStringLiteral("it is a FIFO that nothing reads from")
+                                 : qt_error_string(code);
+        }
+        // Once open, a reader that is slower than the writer makes the writer wait, not fail.
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        QFile file;
+        file.open(
+            descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+        return write(file) ? QString() : file.errorString();
+    }
+
 } // namespace
 
 void refuseWritesPastSizeLimit()
@@ -117,8 +138,18 @@ Contents readRegular(const QString &path, qint64 maxBytes)
     return readToEnd(opened.file->handle(), opened.file->size(), maxBytes, path);
 }
 
+bool isStreamedTo(const QString &path)
+{
+    // stat, not lstat: a link to a device or a FIFO is written through to it.
+    struct stat status = {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode)
+        && !S_ISDIR(status.st_mode);
+}
+
 QString saveWhole(const QString &path, const std::function<bool(QIODevice &)> &write)
 {
+    if (isStreamedTo(path))
+        return writeStream(path, write);
     // Unbuffered: a write the disk refuses part-way must be seen before the commit, which
     // would otherwise keep what reached the disk.
     QSaveFile file(path);

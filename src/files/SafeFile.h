@@ -48,10 +48,13 @@ QString unreadReason(const QString &path, Contents::Status status, const QString
 
 // Hands the writer the file at `path` and replaces the file only once the writer has put
 // everything in it, so that a failure leaves an earlier file of that name as it was, and no
-// partial file; a symbolic link stays a link to the file it names. The writer returns false
-// when the device refused a write. Returns the system's reason for a failure, or an empty
-// text.
+// partial file; a symbolic link stays a link to the file it names. A device or a FIFO there
+// (or where a link leads) is never replaced: the writer writes to it as to a stream. The
+// writer returns false when the device refused a write. Returns the system's reason for a
+// failure, or an empty text.
 QString saveWhole(const QString &path, const std::function<bool(QIODevice &)> &write);
+// Whether saveWhole() writes to what is at `path` as a stream: a device or a FIFO.
+bool isStreamedTo(const QString &path);
 
 // Writes all of `bytes`, or false with the device's reason in its errorString(). A full
 // disk takes part of a write without a word: only the write after it says why.

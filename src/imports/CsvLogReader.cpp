@@ -124,8 +124,9 @@ namespace {
                 start = end + 1;
             }
         }
-        const QString input = layout.source ? QString::fromUtf8(fields[*layout.source]) : QString();
-        return rows.appendLogged(rows.source(input), fields[Timestamp], bytes,
+        const QByteArrayView input
+            = layout.source ? QByteArrayView(fields[*layout.source]) : QByteArrayView();
+        return rows.appendLogged(input, fields[Timestamp], bytes,
             layout.microseconds ? QByteArrayView(fields[*layout.microseconds]) : QByteArrayView());
     }
 

@@ -6,13 +6,13 @@
 #include "TrafficLogReader.h"
 #include "capture/CaptureFormat.h"
 #include "capture/TaskProgress.h"
+#include "files/MemoryRoom.h"
 #include "files/SafeFile.h"
 #include "files/SysExFileFormat.h"
 #include "ports/MidiMessage.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
 
 namespace FileImport {
 namespace {
@@ -21,24 +21,11 @@ namespace {
     // file, in three bytes, takes a row of twelve and a sorting place of sixteen.
     constexpr qint64 MemoryPerFileByte = 12;
 
-    // What the system can give without swapping: its own estimate where it makes one.
-    qint64 availableMemory()
-    {
-        QFile info(QStringLiteral("/proc/meminfo"));
-        if (info.open(QIODevice::ReadOnly)) {
-            for (QByteArray line = info.readLine(); !line.isEmpty(); line = info.readLine()) {
-                if (line.startsWith("MemAvailable:"))
-                    return line.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
-            }
-        }
-        return qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
-    }
-
     QString readSysEx(QByteArrayView file, ImportedRows &rows)
     {
         const SysExFileFormat::ReadResult dumps
             = SysExFileFormat::parse(file, SysExFileFormat::CutShort::Keep);
-        const CaptureStore::Source source = rows.source();
+        const CaptureStore::Source source = rows.fileSource();
         for (const QByteArray &dump : dumps.messages)
             rows.append(source, 0,
                 std::span(reinterpret_cast<const std::uint8_t *>(dump.constData()),
@@ -94,7 +81,9 @@ CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskPro
 {
     auto rows = std::make_unique<CaptureStore>();
     ImportedRows imported(*rows, fileName);
-    const QString reason = readByKind(file, imported, progress);
+    QString reason = readByKind(file, imported, progress);
+    if (reason.isEmpty() && rows->outOfMemory())
+        reason = QStringLiteral("The memory ran out after %1 rows.").arg(rows->size());
     if (!reason.isEmpty() || progress.cancelled)
         return {nullptr, reason};
     return {std::move(rows), {}};
@@ -102,7 +91,7 @@ CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskPro
 
 CaptureReader::Loaded load(const QString &path, TaskProgress &progress)
 {
-    const qint64 room = availableMemory();
+    const qint64 room = MemoryRoom::available();
     // A file larger than the memory there is would not fit once read: it is refused unread.
     const SafeFile::Opened opened = SafeFile::openRegular(path, room);
     if (opened.status != SafeFile::Contents::Status::Read)

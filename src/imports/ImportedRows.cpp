@@ -2,6 +2,7 @@
 
 #include "ports/MidiMessage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -30,9 +31,20 @@ std::optional<Integer> decimal(QByteArrayView cell)
 
 constexpr std::int64_t LargestStamp = (std::int64_t(1) << 47) - 1;
 
+// A cell quoted back to the user is cut to this many characters: a junk line can be a
+// gigabyte long, and a text that size holds the message box in its layout for minutes.
+constexpr qsizetype QuotedLength = 80;
+
 QString quoted(QByteArrayView cell)
 {
-    return QLatin1Char('"') + QString::fromUtf8(cell) + QLatin1Char('"');
+    // A character takes at most four bytes of UTF-8: no more than that need decoding.
+    constexpr qsizetype decoded = 4 * (QuotedLength + 1);
+    QString text = QString::fromUtf8(cell.first(std::min(cell.size(), decoded)));
+    if (text.size() > QuotedLength) {
+        text.truncate(QuotedLength - (text[QuotedLength - 1].isHighSurrogate() ? 1 : 0));
+        text += QChar(0x2026);
+    }
+    return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 } // namespace
@@ -42,10 +54,25 @@ ImportedRows::ImportedRows(CaptureStore &rows, const QString &fileName)
     , m_fileName(fileName)
 { }
 
-CaptureStore::Source ImportedRows::source(QStringView input)
+CaptureStore::Source ImportedRows::fileSource()
 {
-    return m_rows.sourceNamed(
-        input.isEmpty() ? m_fileName : m_fileName + QStringLiteral(": ") + input.toString());
+    return m_rows.sourceNamed(m_fileName).value();
+}
+
+QString ImportedRows::sourceOf(QByteArrayView input, CaptureStore::Source &source)
+{
+    // Measured before it is decoded: the name may be a whole junk file long.
+    const qsizetype nameBytes = m_fileName.toUtf8().size() + 2 + input.size();
+    if (nameBytes > CaptureStore::LongestSourceName)
+        return QStringLiteral("its source's name is longer than %1 bytes.")
+            .arg(CaptureStore::LongestSourceName);
+    const std::optional<CaptureStore::Source> named = m_rows.sourceNamed(input.isEmpty()
+            ? m_fileName
+            : m_fileName + QStringLiteral(": ") + QString::fromUtf8(input));
+    if (!named)
+        return QStringLiteral("it names more than %1 sources.").arg(CaptureStore::MaxSources);
+    source = *named;
+    return {};
 }
 
 void ImportedRows::append(
@@ -54,9 +81,12 @@ void ImportedRows::append(
     m_rows.append(Origin::Received, source, stampUs, bytes);
 }
 
-QString ImportedRows::appendLogged(CaptureStore::Source source, QByteArrayView stampCell,
+QString ImportedRows::appendLogged(QByteArrayView input, QByteArrayView stampCell,
     std::span<const QByteArrayView> byteCells, QByteArrayView microsecondsCell)
 {
+    CaptureStore::Source source = 0;
+    if (const QString reason = sourceOf(input, source); !reason.isEmpty())
+        return reason;
     Origin origin = Origin::Received;
     const std::optional<std::int32_t> ms = decimal<std::int32_t>(stampCell);
     if (stampCell == "SENT") {

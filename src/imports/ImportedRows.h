@@ -16,8 +16,8 @@ class ImportedRows
 public:
     ImportedRows(CaptureStore &rows, const QString &fileName);
 
-    // The source of the rows a log gives as coming from `input`; of the file alone when empty.
-    CaptureStore::Source source(QStringView input = {});
+    // The source of the rows of a file that names no input: the first the store names.
+    CaptureStore::Source fileSource();
 
     void append(
         CaptureStore::Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
@@ -28,11 +28,16 @@ public:
     // the log holds it. Without that, a row stamped in milliseconds is stamped so, and a
     // row the program sent takes the stamp of the row before it, so that the rows keep the
     // order of their stamps. With it, a port start is put where the Timestamp cell needs
-    // one to read as it did. Returns why the cells make no row, or an empty text.
-    QString appendLogged(CaptureStore::Source source, QByteArrayView stampCell,
+    // one to read as it did. The row is of the file and of `input`, the input the log names
+    // as UTF-8, or of the file alone when that is empty. Returns why the cells make no row,
+    // or an empty text.
+    QString appendLogged(QByteArrayView input, QByteArrayView stampCell,
         std::span<const QByteArrayView> byteCells, QByteArrayView microsecondsCell = {});
 
 private:
+    // The source of the rows a log gives as coming from `input`, or why there is none.
+    QString sourceOf(QByteArrayView input, CaptureStore::Source &source);
+
     CaptureStore &m_rows;
     const QString m_fileName;
     // Makes the Timestamp cell of a row of `source` stamped `stampUs` read `ms`.

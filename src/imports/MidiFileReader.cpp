@@ -331,7 +331,7 @@ namespace {
         {
             std::ranges::stable_sort(m_events, {}, &Event::tick);
             TempoMap time(m_division, std::move(m_tempo));
-            const CaptureStore::Source source = rows.source();
+            const CaptureStore::Source source = rows.fileSource();
             for (const Event &event : m_events) {
                 const double us = std::round(time.usAt(event.tick));
                 if (!(us <= LargestStamp))

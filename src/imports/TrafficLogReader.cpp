@@ -18,12 +18,12 @@ namespace {
 
     QString readLine(QByteArrayView line, ImportedRows &rows, std::vector<QByteArrayView> &cells)
     {
-        QString input;
+        QByteArrayView input;
         if (line.startsWith('[')) {
             const qsizetype close = line.indexOf("] ");
             if (close < 0)
                 return QStringLiteral("its source's name has no \"] \" after it.");
-            input = QString::fromUtf8(line.sliced(1, close - 1));
+            input = line.sliced(1, close - 1);
             line = line.sliced(close + 2);
         }
         cells.clear();
@@ -44,7 +44,7 @@ namespace {
                 : cells.front();
             bytes = bytes.subspan(std::min(stampCells, cells.size()));
         }
-        return rows.appendLogged(rows.source(input), stamp, bytes);
+        return rows.appendLogged(input, stamp, bytes);
     }
 
 } // namespace

@@ -407,7 +407,8 @@ void frmMain::mnuSaveInOut_Click()
 
 void frmMain::AddGridRow(const SentMessage &message)
 {
-    m_grid->AddGridRow(message, m_outputSource);
+    if (m_outputSource)
+        m_grid->AddGridRow(message, *m_outputSource);
 }
 
 void frmMain::StopRepeating()

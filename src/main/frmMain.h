@@ -133,7 +133,9 @@ private:
     SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;
-    CaptureStore::Source m_outputSource = 0;
+    // None when the capture has no room left to name the output: its rows are not stored
+    // under another source's name.
+    std::optional<CaptureStore::Source> m_outputSource = 0;
     InputChoice m_preferredInputs;
     QString m_preferredOutput;
     bool m_unloaded = false;

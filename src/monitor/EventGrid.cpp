@@ -263,21 +263,24 @@ void EventGrid::forgetCleared()
     emit clearedRowsGone();
 }
 
-void EventGrid::showCapture(CaptureStore &&rows, std::size_t keptFrom)
+std::size_t EventGrid::showCapture(CaptureStore &&rows, std::size_t keptFrom)
 {
     cancelFind(); // its rows are going
     forgetCleared();
-    m_model.store().append(m_model.replaceStore(std::move(rows)), keptFrom);
+    const std::size_t leftOut
+        = m_model.store().append(m_model.replaceStore(std::move(rows)), keptFrom);
     rowsAppended();
+    return leftOut;
 }
 
-void EventGrid::addCapture(const CaptureStore &rows)
+std::size_t EventGrid::addCapture(const CaptureStore &rows)
 {
     forgetCleared();
     const std::size_t first = m_model.store().size();
-    m_model.store().append(rows);
+    const std::size_t leftOut = m_model.store().append(rows);
     m_model.commit();
     m_view.scrollTo(m_model.index(int(first), 0), QAbstractItemView::PositionAtTop);
+    return leftOut;
 }
 
 void EventGrid::markLogRead(bool withSentRows)

@@ -90,10 +90,11 @@ public:
     bool undoClear();
     void forgetCleared();
     // Shows a capture read from a file in place of the rows stored; those from `keptFrom` on,
-    // which came after the user let the rest go, wait after it to be shown.
-    void showCapture(CaptureStore &&rows, std::size_t keptFrom);
+    // which came after the user let the rest go, wait after it to be shown. Both return how
+    // many rows were left out for want of room to name their sources.
+    std::size_t showCapture(CaptureStore &&rows, std::size_t keptFrom);
     // Shows a capture read from a file after the rows stored.
-    void addCapture(const CaptureStore &rows);
+    std::size_t addCapture(const CaptureStore &rows);
 
     // What clicking the row puts into the MIDI Message box: its status and data cells, or
     // the byte list of a SysEx row, cut to the start that a text of at most `longest`

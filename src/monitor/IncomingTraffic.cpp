@@ -94,6 +94,13 @@ void IncomingTraffic::showDropCount()
         notices << QStringLiteral("%1 messages dropped").arg(dropped);
     if (xruns)
         notices << QStringLiteral("%1 JACK xruns: messages may be missing").arg(xruns);
+    if (m_feeds.outOfMemory())
+        notices << QStringLiteral("Memory ran out: capturing stopped, the rows shown are kept");
+    if (const std::uint64_t unnamed = m_feeds.unnamed())
+        notices << QStringLiteral("%1 messages not kept: their inputs came after the %2 that "
+                                  "one capture names")
+                       .arg(unnamed)
+                       .arg(CaptureStore::MaxSources);
     m_dropNotice.setVisible(!notices.isEmpty());
     if (!notices.isEmpty()) {
         m_dropNotice.setText(notices.join(QStringLiteral("; ")));

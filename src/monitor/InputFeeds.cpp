@@ -39,7 +39,8 @@ void InputFeeds::storeReplaced()
 void InputFeeds::startSource(MessageDrain::Feed &feed, const QString &portName)
 {
     feed.source = m_store.sourceNamed(portName);
-    m_store.startPort(feed.source, m_store.stampOf(feed.input->StartedAt()));
+    if (feed.source)
+        m_store.startPort(*feed.source, m_store.stampOf(feed.input->StartedAt()));
 }
 
 void InputFeeds::forget(MIDIInput &input)
@@ -57,8 +58,10 @@ std::vector<InputFeeds::SourceCount> InputFeeds::sourceCounts() const
 {
     std::vector<SourceCount> counts;
     for (const MessageDrain::Feed &feed : m_feeds)
-        counts.push_back({m_store.sourceName(feed.source), feed.taken, feed.input->DroppedCount(),
-            feed.input->XrunCount()});
+        counts.push_back(
+            {feed.source ? m_store.sourceName(*feed.source) : feed.input->chosenDeviceName(),
+                feed.taken, feed.input->DroppedCount() + feed.unnamed + feed.unstored,
+                feed.input->XrunCount()});
     return counts;
 }
 
@@ -68,6 +71,14 @@ std::uint64_t InputFeeds::dropped() const
     for (const MessageDrain::Feed &feed : m_feeds)
         dropped += feed.input->DroppedCount();
     return dropped;
+}
+
+std::uint64_t InputFeeds::unnamed() const
+{
+    std::uint64_t unnamed = 0;
+    for (const MessageDrain::Feed &feed : m_feeds)
+        unnamed += feed.unnamed;
+    return unnamed;
 }
 
 std::uint64_t InputFeeds::xruns() const

@@ -47,6 +47,9 @@ public:
     // inputs share one client, and each counts every late cycle of the server).
     std::uint64_t dropped() const;
     std::uint64_t xruns() const;
+    // Messages let go because the store had no room to name their input's source.
+    std::uint64_t unnamed() const;
+    bool outOfMemory() const { return m_store.outOfMemory(); }
 
 private:
     MessageDrain::Feed *feedOf(MIDIInput &input);

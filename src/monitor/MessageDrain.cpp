@@ -8,17 +8,15 @@ namespace {
 
     using Clock = std::chrono::steady_clock;
 
-    void store(const MidiMessage &message, CaptureStore::Source source, bool hideSysEx,
+    // False when the store had no memory left for it.
+    bool store(const MidiMessage &message, CaptureStore::Source source, bool hideSysEx,
         CaptureStore &store)
     {
         const std::int64_t stamp = store.stampOf(message.arrival);
-        if (!message.sysEx.isEmpty()) {
-            if (!hideSysEx)
-                store.append(Origin::Received, source, stamp, message.sysEx);
-            return;
-        }
+        if (!message.sysEx.isEmpty())
+            return hideSysEx || store.append(Origin::Received, source, stamp, message.sysEx);
         const std::uint8_t bytes[] = {message.status, message.data1, message.data2};
-        store.append(Origin::Received, source, stamp, std::span(bytes, message.size));
+        return store.append(Origin::Received, source, stamp, std::span(bytes, message.size));
     }
 
     // The oldest waiting message of an input; an empty queue is seen without taking its lock.
@@ -74,9 +72,13 @@ int drain(std::span<Feed> feeds, bool hideSysEx, CaptureStore &rows, Limits limi
                         feed.input->requestMessagesWaiting();
                 return taken;
             }
-            store(*message, turn.feed->source, hideSysEx, rows);
+            if (!turn.feed->source)
+                ++turn.feed->unnamed;
+            else if (store(*message, *turn.feed->source, hideSysEx, rows))
+                ++turn.feed->taken;
+            else
+                ++turn.feed->unstored;
             input.setCommand(CommandDropCurrent);
-            ++turn.feed->taken;
             ++taken;
         }
     }

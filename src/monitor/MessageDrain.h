@@ -5,18 +5,22 @@
 #include <chrono>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 
 class MIDIInput;
 
 namespace MessageDrain {
 
-// An input component and the source its messages are stored as.
+// An input component and the source its messages are stored as: none when the store had
+// no room left to name it.
 struct Feed
 {
     MIDIInput *input;
-    CaptureStore::Source source;
+    std::optional<CaptureStore::Source> source;
     std::uint64_t taken = 0; // messages stored from it so far
+    std::uint64_t unnamed = 0; // messages let go as the feed has no source
+    std::uint64_t unstored = 0; // messages let go as the store's memory ran out
 };
 
 // How much one pass may take.

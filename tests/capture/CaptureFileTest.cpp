@@ -6,8 +6,10 @@
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,29 +19,29 @@ std::vector<std::string> rowsOf(const CaptureStore &rows)
     std::vector<std::string> lines;
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const CapturedMessage message = rows.at(row);
-        const QString line
-            = QStringLiteral("%1 %2 %3 %4 %5 %6")
-                  .arg(int(message.origin))
-                  .arg(rows.sourceName(message.source))
-                  .arg(message.stampUs)
-                  .arg(rows.portMs(row).value_or(-1))
-                  .arg(rows.wallMs(row).value_or(-1))
-                  .arg(QByteArray(reinterpret_cast<const char *>(message.bytes.data()),
-                      qsizetype(message.bytes.size()))
-                           .toHex());
+        const std::span<const std::uint8_t> bytes = message.held();
+        const QString line = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                                 .arg(int(message.origin))
+                                 .arg(rows.sourceName(message.source))
+                                 .arg(message.stampUs)
+                                 .arg(rows.portMs(row).value_or(-1))
+                                 .arg(rows.wallMs(row).value_or(-1))
+                                 .arg(QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                                     qsizetype(bytes.size()))
+                                          .toHex());
         lines.push_back(line.toStdString());
     }
     return lines;
 }
 
 // Two sources, restarted ports (before the first row, between rows, after a clear and
-// after the last row), every origin, stamps below 0 and far apart, a dump of 70,000 bytes
-// and a row of a source never named.
+// after the last row), every origin, stamps below 0 and far apart, a dump of 70,000 bytes,
+// and failed sends with and without their bytes.
 void storeMixedTraffic(CaptureStore &rows)
 {
     rows.setWallClockAtStart(1'767'225'600'123'456);
-    const CaptureStore::Source in = rows.sourceNamed(QStringLiteral("JACK: synth:out \u00e9"));
-    const CaptureStore::Source out = rows.sourceNamed(QStringLiteral("Lumetra Loopback"));
+    const CaptureStore::Source in = *rows.sourceNamed(QStringLiteral("JACK: synth:out \u00e9"));
+    const CaptureStore::Source out = *rows.sourceNamed(QStringLiteral("Lumetra Loopback"));
     rows.startPort(in, -2'000);
     const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     rows.append(Origin::Received, in, 5, note);
@@ -47,11 +49,13 @@ void storeMixedTraffic(CaptureStore &rows)
     rows.startPort(out, 7);
     for (std::int64_t i = 0; i < 3'000; ++i)
         rows.append(i % 5 ? Origin::Received : Origin::Sent, i % 3 ? in : out,
-            i * 1'003 - 40'000 + (i % 7 == 0 ? -900'000 : 0), std::span(note, std::size_t(i % 4)));
-    rows.append(Origin::SendFailed, out, (std::int64_t(1) << 47) - 1, std::span(note, 0));
+            i * 1'003 - 40'000 + (i % 7 == 0 ? -900'000 : 0),
+            std::span(note, std::size_t(1 + i % 3)));
+    rows.append(Origin::SendFailed, out, 8, std::span(note, 0)); // as earlier versions kept it
+    rows.append(Origin::SendFailed, out, 9, sysExOf(5));
+    rows.append(Origin::SendFailed, out, (std::int64_t(1) << 47) - 1, note);
     rows.startPort(in, 123'456'789'012);
     rows.append(Origin::Received, in, -(std::int64_t(1) << 47), sysExOf(70'000));
-    rows.append(Origin::Received, 9, 0, note);
     rows.startPort(out, 99);
 }
 
@@ -121,6 +125,101 @@ TEST(CaptureFile, RefusesEveryTruncationAndEveryDamagedByte)
     EXPECT_EQ(longer.reason,
         "At byte " + QString::number(file.size())
             + " of the file, bytes follow the end of the capture.");
+    EXPECT_EQ(readCapture(file.left(9)).reason,
+        "At byte 9 of the file, the file ends inside its header: it was cut short.");
+    QByteArray later = file;
+    later[9] = 0x40;
+    EXPECT_EQ(readCapture(later).reason,
+        "At byte 8 of the file, the capture is of format version 16385; this Lumetra reads "
+        "version 1.");
+}
+
+// Rows whose checksums hold but that no Lumetra could have stored are refused at the row;
+// every kind of row the program does store reads.
+TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
+{
+    const std::uint8_t note[] = {0x90, 0x3C, 0x7F};
+    QByteArray longNote = sysExOf(1'000);
+    longNote[0] = char(0x90);
+    const struct
+    {
+        Origin origin;
+        CaptureStore::Source source;
+        QByteArray bytes;
+        const char *reason; // nullptr: the row reads
+    } cases[] = {
+        {Origin::Received, 0, {}, "a received row holds no bytes."},
+        {Origin::Received, 0, longNote, "a received row of 1000 bytes is no SysEx."},
+        {Origin::Received, 1, bytes({0x90, 0x3C, 0x7F}),
+            "a row is of source 1, which the capture does not name."},
+        {Origin::Sent, 0, {}, "a sent row holds no bytes."},
+        {Origin::Received, 0, bytes({0x3C}), nullptr}, // a data byte with no status
+        {Origin::Received, 0, bytes({0x90, 0x3C}), nullptr}, // cut short by the next status
+        {Origin::Received, 0, bytes({0xF0, 0x41, 0x10, 0x42}), nullptr}, // a SysEx cut short
+        {Origin::Sent, 0, bytes({0x90, 0x3C, 0x7F, 0x00}), nullptr}, // kept by earlier versions
+        {Origin::SendFailed, 0, {}, nullptr}, // as earlier versions kept it
+        {Origin::SendFailed, 0, sysExOf(9), nullptr},
+    };
+    for (const auto &row : cases) {
+        CaptureStore saved;
+        saved.sourceNamed(QStringLiteral("in"));
+        saved.append(row.origin, row.source, 1, row.bytes);
+        saved.append(Origin::Received, 0, 2, note);
+        const CaptureReader::Loaded read = readCapture(captureOf(saved));
+        // The header, then the info chunk of one name, then the rows chunk's kind and size.
+        constexpr int FirstRow = 12 + 5 + 8 * 4 + 1 + 1 + 2 + 4 + 5;
+        const QString expected = row.reason
+            ? QStringLiteral("At byte %1 of the file, %2").arg(FirstRow).arg(row.reason)
+            : QString();
+        EXPECT_EQ(read.reason, expected) << row.bytes.toHex().left(20).toStdString();
+        if (!row.reason && read.rows) {
+            EXPECT_EQ(rowsOf(*read.rows), rowsOf(saved));
+        }
+    }
+    CaptureStore named;
+    named.sourceNamed(QString(2'000, 'n'));
+    EXPECT_EQ(readCapture(captureOf(named)).reason,
+        "At byte 50 of the file, a source's name is 2000 bytes long, more than 1024.");
+}
+
+// What is no regular file is never replaced by one: a FIFO or a device is written as a
+// stream, its failures said, and a link stays a link.
+TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndNeverReplacesThem)
+{
+    CaptureStore saved;
+    saved.sourceNamed(QStringLiteral("in"));
+    const std::uint8_t note[] = {0x90, 0x3C, 0x7F};
+    saved.append(Origin::Received, 0, 1, note);
+    const QByteArray expected = captureOf(saved);
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("fifo"), toFull = folder.filePath("full.lmc");
+    const QString toFile = folder.filePath("link.lmc"), file = folder.filePath("take.lmc");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/full", QFile::encodeName(toFull).constData()), 0);
+    ASSERT_EQ(::symlink("take.lmc", QFile::encodeName(toFile).constData()), 0);
+    const auto kindOf = [](const QString &path, bool follow = true) {
+        struct stat status = {};
+        const QByteArray name = QFile::encodeName(path);
+        (follow ? ::stat : ::lstat)(name.constData(), &status);
+        return status.st_mode & S_IFMT;
+    };
+    TaskProgress progress;
+    EXPECT_EQ(CaptureWriter::save(saved, fifo, progress), "it is a FIFO that nothing reads from");
+    EXPECT_EQ(kindOf(fifo), mode_t(S_IFIFO));
+    EXPECT_EQ(CaptureWriter::save(saved, toFull, progress), "No space left on device");
+    EXPECT_EQ(kindOf(toFull, false), mode_t(S_IFLNK));
+    EXPECT_EQ(kindOf("/dev/full"), mode_t(S_IFCHR));
+    ASSERT_EQ(CaptureWriter::save(saved, toFile, progress), "");
+    EXPECT_EQ(kindOf(toFile, false), mode_t(S_IFLNK));
+    EXPECT_EQ(readFile(file), expected);
+
+    QFile reader(fifo); // read end opened first, so that the save finds a reader
+    const int readEnd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
+    ASSERT_TRUE(reader.open(readEnd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(CaptureWriter::save(saved, fifo, progress), "");
+    EXPECT_EQ(reader.readAll(), expected);
+    EXPECT_EQ(kindOf(fifo), mode_t(S_IFIFO));
 }
 
 TEST(CaptureFile, RefusesACaptureLargerThanTheMemoryThereIs)
@@ -130,7 +229,7 @@ TEST(CaptureFile, RefusesACaptureLargerThanTheMemoryThereIs)
     const CaptureReader::Loaded refused = readCapture(captureOf(saved), 64 * 1024);
     EXPECT_FALSE(refused.rows);
     EXPECT_EQ(refused.reason,
-        "The capture's 3003 rows need 1 MiB of memory, more than the 0 MiB there is room for.");
+        "The capture's 3004 rows need 1 MiB of memory, more than the 0 MiB there is room for.");
 }
 
 TEST(CaptureFile, RefusesWhatIsNoRegularFileWithoutWaiting)

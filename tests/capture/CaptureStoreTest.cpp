@@ -1,5 +1,7 @@
 #include "capture/CaptureStore.h"
 
+#include "support/Files.h"
+
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
@@ -7,8 +9,8 @@
 TEST(CaptureStore, KeepsEveryRecordWholeAcrossChunksInlineOrInTheArena)
 {
     CaptureStore store;
-    const CaptureStore::Source in = store.sourceNamed("JACK: synth:out");
-    const CaptureStore::Source out = store.sourceNamed("Lumetra Loopback");
+    const CaptureStore::Source in = *store.sourceNamed("JACK: synth:out");
+    const CaptureStore::Source out = *store.sourceNamed("Lumetra Loopback");
     QByteArray dump(70'000, '\x11');
     dump.front() = char(0xF0);
     dump.back() = char(0xF7);
@@ -59,8 +61,8 @@ TEST(CaptureStore, TimestampCellsCountFromTheirOwnPortsStart)
 {
     CaptureStore store;
     store.setWallClockAtStart(1'000'000'000'000'000);
-    const CaptureStore::Source a = store.sourceNamed("a");
-    const CaptureStore::Source b = store.sourceNamed("b");
+    const CaptureStore::Source a = *store.sourceNamed("a");
+    const CaptureStore::Source b = *store.sourceNamed("b");
     const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     store.append(Origin::Received, a, 1'999, note); // before any start: from the capture's start
     store.startPort(a, 1'000);
@@ -84,13 +86,24 @@ TEST(CaptureStore, TimestampCellsCountFromTheirOwnPortsStart)
     EXPECT_EQ(store.portMs(0), 2) << "the running port clock goes on after a clear";
 }
 
-TEST(CaptureStore, SourcesBeyondTheLimitShareTheLast)
+// Past the most sources a store names, a new name gets none, never another's place, and
+// rows of it added from another store are left out and counted.
+TEST(CaptureStore, ASourcePastTheLimitIsRefusedNeverGivenAnothersName)
 {
     CaptureStore store;
     for (std::size_t i = 0; i < CaptureStore::MaxSources; ++i)
         EXPECT_EQ(store.sourceNamed(QString::number(i)), i);
-    EXPECT_EQ(store.sourceNamed("one too many"), CaptureStore::MaxSources - 1);
-    EXPECT_EQ(store.sourceName(CaptureStore::MaxSources - 1), "255");
+    EXPECT_EQ(store.sourceNamed("one too many"), std::nullopt);
+    EXPECT_EQ(store.sourceNamed("255"), CaptureStore::MaxSources - 1) << "known names stay";
+    EXPECT_EQ(store.sourceCount(), CaptureStore::MaxSources);
+
+    CaptureStore other;
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    other.append(Origin::Received, *other.sourceNamed("7"), 1, note);
+    other.append(Origin::Received, *other.sourceNamed("late"), 2, note);
+    EXPECT_EQ(store.append(other), 1u);
+    ASSERT_EQ(store.size(), 1u);
+    EXPECT_EQ(store.sourceName(store.at(0).source), "7");
 }
 
 // A capture added after live rows keeps its cells and times of day; the live port, named in
@@ -100,14 +113,14 @@ TEST(CaptureStore, RowsAddedFromAnotherStoreKeepTheirCellsAndTimes)
     const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     CaptureStore live;
     live.setWallClockAtStart(1'000'000'000'000);
-    const CaptureStore::Source port = live.sourceNamed("Keys");
+    const CaptureStore::Source port = *live.sourceNamed("Keys");
     live.startPort(port, 5'000);
     live.append(Origin::Received, port, 7'000, note);
     CaptureStore file;
     file.setWallClockAtStart(1'000'002'000'000); // two seconds later
     file.sourceNamed("take.mid");
     file.append(Origin::Received, 0, 3'000, note);
-    file.startPort(file.sourceNamed("Keys"), 10'000);
+    file.startPort(*file.sourceNamed("Keys"), 10'000);
     file.append(Origin::Received, 1, 12'000, std::vector<std::uint8_t>(300, 0x7F));
     file.append(Origin::Sent, 1, 12'000, note);
 
@@ -121,4 +134,30 @@ TEST(CaptureStore, RowsAddedFromAnotherStoreKeepTheirCellsAndTimes)
     EXPECT_EQ(live.at(2).origin, Origin::Sent);
     EXPECT_EQ(live.portMs(3), 4) << "the live port's own start, 5 ms";
     EXPECT_EQ(live.wallMs(3), 1'000'000'009);
+}
+
+// When the memory runs out, the store keeps every row it holds and takes no more, a long
+// message included, until it is cleared: a capture stops, it is not lost or given holes.
+TEST(CaptureStore, KeepsEveryRowHeldWhenTheMemoryRunsOut)
+{
+    CaptureStore store;
+    const CaptureStore::Source in = *store.sourceNamed("in");
+    constexpr std::size_t ChunkRows = 4096, ChunkBytes = ChunkRows * 12;
+    store.setMemoryLimit(2 * ChunkBytes + 100);
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    std::size_t stored = 0;
+    while (store.append(Origin::Received, in, std::int64_t(stored), note))
+        ++stored;
+    EXPECT_EQ(stored, 2 * ChunkRows);
+    EXPECT_TRUE(store.outOfMemory());
+    EXPECT_FALSE(store.append(Origin::Received, in, 0, sysExOf(8)));
+    ASSERT_EQ(store.size(), stored);
+    EXPECT_EQ(store.at(stored - 1).stampUs, std::int64_t(stored - 1));
+
+    store.clear();
+    EXPECT_FALSE(store.outOfMemory());
+    store.setMemoryLimit(ChunkBytes + 100);
+    EXPECT_TRUE(store.append(Origin::Received, in, 0, sysExOf(90)));
+    EXPECT_FALSE(store.append(Origin::Received, in, 0, sysExOf(200))) << "past the limit";
+    EXPECT_EQ(store.size(), 1u);
 }

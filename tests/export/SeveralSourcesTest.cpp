@@ -32,9 +32,9 @@ QByteArray raw(const char (&text)[N])
 TEST(SeveralSources, TheCsvNamesEachRowsSourceAndTheMidiFileHasATrackForEach)
 {
     CaptureStore rows;
-    const CaptureStore::Source keys = rows.sourceNamed("Keys, left");
-    const CaptureStore::Source synth = rows.sourceNamed("Synth");
-    const CaptureStore::Source out = rows.sourceNamed("Out");
+    const CaptureStore::Source keys = *rows.sourceNamed("Keys, left");
+    const CaptureStore::Source synth = *rows.sourceNamed("Synth");
+    const CaptureStore::Source out = *rows.sourceNamed("Out");
     rows.append(Origin::Received, keys, 1'000, std::vector<std::uint8_t> {0x90, 0x3C, 0x40});
     rows.append(Origin::Received, synth, 3'000, std::vector<std::uint8_t> {0xF0, 0x7D, 0xF7});
     rows.append(Origin::Sent, out, 3'500, std::vector<std::uint8_t> {0xC0, 0x01});

@@ -137,3 +137,34 @@ TEST(FileImport, RefusesEachDamagedFileNamingWhereItIsDamaged)
         EXPECT_EQ(loaded.reason, refused.reason);
     }
 }
+
+// A junk line of any length is quoted back cut short, and decoded no further than that; a
+// source's name too long to lay out, or one past the most sources a capture names, refuses
+// the file rather than being kept or given another's name.
+TEST(FileImport, QuotesJunkCutShortAndRefusesSourcesItCannotName)
+{
+    const QByteArray junk(16 << 20, 'x');
+    QByteArray manyInputs
+        = "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,Details,Source\r\n";
+    for (int input = 0; input <= int(CaptureStore::MaxSources); ++input)
+        manyInputs += "0,90,3C,40,1,NOTE ON,,,," + QByteArray::number(input) + "\r\n";
+    const struct
+    {
+        QByteArray file;
+        QString reason;
+    } cases[] = {
+        {"90 3C 40\r\n" + junk + "\r\n",
+            "Line 2 is no row of a Lumetra text log: \"" + QString(80, 'x')
+                + "\u2026\" is no time stamp."},
+        {"90 3C 40\r\n[" + junk + "] 90 3C 40\r\n",
+            "Line 2 is no row of a Lumetra text log: its source's name is longer than 1024 "
+            "bytes."},
+        {manyInputs, "Line 258 is no row of a Lumetra CSV: it names more than 256 sources."},
+    };
+    for (const auto &refused : cases) {
+        TaskProgress progress;
+        const CaptureReader::Loaded loaded = FileImport::read(refused.file, "f", progress);
+        EXPECT_FALSE(loaded.rows);
+        EXPECT_EQ(loaded.reason, refused.reason);
+    }
+}

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -157,4 +158,33 @@ TEST(CommandLine, AFileNamedIsReadAtStart)
     process.kill();
     process.waitForFinished();
     close(watch);
+}
+
+// A capture written at the end never replaces a device, a FIFO or a link with a file: a
+// write the target refuses fails the run, and what was there stays.
+TEST(CommandLine, ACaptureIntoADeviceOrAFifoFailsAndLeavesItAsItWas)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("fifo"), toFull = folder.filePath("full");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/full", QFile::encodeName(toFull).constData()), 0);
+    const auto kindOf = [](const QString &path) {
+        struct stat status = {};
+        ::lstat(QFile::encodeName(path).constData(), &status);
+        return status.st_mode & S_IFMT;
+    };
+    for (const char *format : {"capture", "midi", "syx"}) {
+        for (const QString &target : {fifo, toFull}) {
+            const Finished run = lumetra({"capture", "--in", "Lumetra Loopback", "--format", format,
+                "--duration", "0.1", "-o", target});
+            // No traffic: a .syx of no dumps writes nothing, which even a full device takes.
+            const bool writesNothing = format == std::string_view("syx") && target == toFull;
+            EXPECT_EQ(run.status, writesNothing ? 0 : 1) << format << ' ' << target.toStdString();
+            EXPECT_EQ(run.err.contains("Cannot write \"" + target + "\": "), !writesNothing)
+                << run.err.toStdString();
+        }
+        EXPECT_EQ(kindOf(fifo), mode_t(S_IFIFO)) << format;
+        EXPECT_EQ(kindOf(toFull), mode_t(S_IFLNK)) << format;
+        EXPECT_EQ(kindOf("/dev/full"), mode_t(S_IFCHR)) << format;
+    }
 }

@@ -40,8 +40,8 @@ TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
     EventGridModel model;
     CaptureStore &rows = model.store();
     rows.setWallClockAtStart(0); // times of day on whole milliseconds of the stamps
-    const CaptureStore::Source early = rows.sourceNamed("early");
-    const CaptureStore::Source late = rows.sourceNamed("late");
+    const CaptureStore::Source early = *rows.sourceNamed("early");
+    const CaptureStore::Source late = *rows.sourceNamed("late");
     rows.startPort(early, 0);
     rows.startPort(late, 13'034'147);
     struct Case

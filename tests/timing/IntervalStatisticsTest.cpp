@@ -6,7 +6,7 @@
 TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
 {
     CaptureStore rows;
-    const CaptureStore::Source a = rows.sourceNamed("a"), b = rows.sourceNamed("b");
+    const CaptureStore::Source a = *rows.sourceNamed("a"), b = *rows.sourceNamed("b");
     const std::uint8_t noteCh1[] = {0x90, 0x3C, 0x40}, noteCh2[] = {0x91, 0x3C, 0x40},
                        clock[] = {0xF8};
     QByteArray dump("\xF0\x7D\x01\x02\xF7", 5);

@@ -157,7 +157,7 @@ TEST(LogVerifier, AnAlteredLineIsReportedAsSuchAndNotAlsoAsMissing)
 // Two runs of 100 interleaved as two inputs store them; the second lost message 42.
 void twoInputs(CaptureStore &rows)
 {
-    const CaptureStore::Source sources[] = {rows.sourceNamed("A"), rows.sourceNamed("B [2]")};
+    const CaptureStore::Source sources[] = {*rows.sourceNamed("A"), *rows.sourceNamed("B [2]")};
     std::vector<std::uint8_t> message(SysExSize);
     for (std::uint64_t place = 0; place < 100; ++place) {
         for (const CaptureStore::Source source : sources) {
