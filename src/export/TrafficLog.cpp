@@ -50,7 +50,7 @@ bool writeRows(
             block.append(RowCells::tabField(line, Timestamp));
             block.append(' ');
         }
-        if (RowCells::showsSysEx(message)) {
+        if (message.isSysEx()) {
             line.clear();
             RowCells::appendSysExData(line, message);
             block.append(line);

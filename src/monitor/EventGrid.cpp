@@ -293,7 +293,7 @@ void EventGrid::markLogRead(bool withSentRows)
     int column = Data2;
     if (!withSentRows && message.origin == Origin::Sent)
         column = 0; // a skipped row: only its time stamp was read
-    else if (RowCells::showsSysEx(message))
+    else if (message.isSysEx())
         column = EventGridModel::SysExColumn;
     m_view.selectionModel()->setCurrentIndex(
         m_model.index(last - 1, column), QItemSelectionModel::NoUpdate);
@@ -303,7 +303,7 @@ EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
 {
     const QString status = GetMIDIINText(row, Status);
     const CapturedMessage message = m_model.store().at(std::size_t(row - 1));
-    if (!RowCells::showsSysEx(message)) {
+    if (!message.isSysEx()) {
         // Read in column order: the last cell read stays the current one.
         const QString data1 = GetMIDIINText(row, Data1);
         const QString data2 = GetMIDIINText(row, Data2);

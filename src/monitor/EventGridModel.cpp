@@ -140,8 +140,7 @@ QString EventGridModel::shownText(std::size_t row, int column) const
     // first bytes and the count.
     const CapturedMessage message = m_store.at(row);
     std::string shown;
-    if (message.bytes.size() <= std::size_t(ShownSysExBytes) + 1
-        || !RowCells::showsSysEx(message)) {
+    if (message.bytes.size() <= std::size_t(ShownSysExBytes) + 1) {
         RowCells::appendSysExData(shown, message);
         return latin1(shown);
     }

@@ -59,7 +59,7 @@ void appendLeading(
 
 void appendSysExData(std::string &out, const CapturedMessage &message, std::size_t limit)
 {
-    if (showsSysEx(message))
+    if (message.isSysEx())
         Hex::appendBytes(
             out, message.bytes.first(std::min(limit, message.bytes.size())), Hex::Case::Upper);
 }

@@ -17,12 +17,6 @@ namespace RowCells {
 // The cells before SysEx Data ("12\t90\t3C\t40\t1\tNOTE ON\t"), each followed by a tab.
 void appendLeading(
     std::string &out, const CapturedMessage &message, std::optional<std::int32_t> portMs);
-// Whether the row shows a SysEx in its SysEx Data cell: a failed send keeps the bytes it
-// could not send, but its row stays a bare SEND ERR.
-inline bool showsSysEx(const CapturedMessage &message)
-{
-    return message.isSysEx() && message.origin != Origin::SendFailed;
-}
 // The SysEx Data cell: the first `limit` bytes of a SysEx ("F0 41 F7 "); nothing for
 // another message.
 void appendSysExData(std::string &out, const CapturedMessage &message,

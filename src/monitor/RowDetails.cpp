@@ -24,9 +24,9 @@ QString of(const CaptureStore &rows, std::size_t row, MessageDetails::MiddleC mi
     const CapturedMessage message = rows.at(row);
     // What the port refused, said so; a text that never parsed left no bytes to describe.
     if (message.origin == Origin::SendFailed)
-        return message.bytes.empty()
+        return message.unsent.empty()
             ? QString()
-            : QStringLiteral("Not sent: ") + MessageDetails::describe(message.bytes, middleC);
+            : QStringLiteral("Not sent: ") + MessageDetails::describe(message.unsent, middleC);
     if (!ChannelMemory::readsBack(message.bytes))
         return MessageDetails::describe(message.bytes, middleC);
     // A view asks for a screenful of rows at a time: a few hundred rows above each is cheap.
