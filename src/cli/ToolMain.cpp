@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -128,16 +129,35 @@ std::unique_ptr<CaptureRun> startReply(const SendOptions &options,
     return reply;
 }
 
+// The status to exit with when a port the run needs is not there; the notices its arguments
+// gave (an EOX added) are said first otherwise.
+std::optional<int> refuseBeforeSending(const SendOptions &options, PortSystem &ports)
+{
+    const QString unknown
+        = unknownNames({options.outputName}, ports.names(PortDirection::Output), "output")
+        + unknownNames(options.replyInputs.names, ports.names(PortDirection::Input), "input");
+    if (!unknown.isEmpty())
+        return refuseUnknown(unknown, ports);
+    for (const QString &notice : options.notices)
+        say(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), Done);
+    return std::nullopt;
+}
+
+int sendStatus(const SendOptions &options, const SendRun &run, const CaptureRun *reply)
+{
+    if (!run.failure().isEmpty())
+        return sendFailure(run);
+    if (reply && reply->taken() == 0)
+        return fail(QStringLiteral("No reply came within %1 seconds.")
+                        .arg(double(options.expectReply->count()) / 1000));
+    return reply ? captureStatus(*reply) : Done;
+}
+
 int send(
     const SendOptions &options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
 {
-    const QString unknown
-        = unknownNames({options.outputName}, ports->names(PortDirection::Output), "output")
-        + unknownNames(options.replyInputs.names, ports->names(PortDirection::Input), "input");
-    if (!unknown.isEmpty())
-        return refuseUnknown(unknown, *ports);
-    for (const QString &notice : options.notices)
-        say(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), Done);
+    if (const std::optional<int> refused = refuseBeforeSending(options, *ports))
+        return *refused;
     std::unique_ptr<CaptureOutput> replyOutput;
     std::unique_ptr<CaptureRun> reply;
     SendRun run(ports, options);
@@ -177,12 +197,7 @@ int send(
         },
         Qt::QueuedConnection);
     QCoreApplication::exec();
-    if (!run.failure().isEmpty())
-        return sendFailure(run);
-    if (reply && reply->taken() == 0)
-        return fail(QStringLiteral("No reply came within %1 seconds.")
-                        .arg(double(options.expectReply->count()) / 1000));
-    return reply ? captureStatus(*reply) : Done;
+    return sendStatus(options, run, reply.get());
 }
 
 // The results go to standard output as text or JSON; a path that lost or altered anything,
