@@ -189,9 +189,11 @@ TEST_P(KnownTrafficExports, TheGridAndEveryExportStayByteForByteWhatTheyWere)
     TaskProgress progress;
     ASSERT_TRUE(CaptureWriter::save(rows, folder.filePath("capture.lmc"), progress).isEmpty());
     for (const char *file : {"in.txt", "inout.txt", "grid.csv", "received.mid", "received.syx",
-             "selected.syx", "capture.lmc"})
-        if (unsent.empty() || file != std::string_view("capture.lmc"))
+             "selected.syx", "capture.lmc"}) {
+        if (unsent.empty() || file != std::string_view("capture.lmc")) {
             EXPECT_EQ(saved(file).toStdString(), known(file).toStdString()) << file;
+        }
+    }
 
     CaptureReader::Loaded reopened = FileImport::load(folder.filePath("capture.lmc"), progress);
     ASSERT_TRUE(reopened.rows) << reopened.reason.toStdString();
