@@ -257,7 +257,8 @@ TEST_F(JackTool, LoopTestPrintsThePathsFiguresAndFailsAPathThatReturnsNothing)
         "JACK: " + peer->fullName("out"), "--seconds", "0.5"});
     ASSERT_TRUE(deadEnd.ended());
     EXPECT_EQ(deadEnd.process.exitCode(), 1);
-    EXPECT_TRUE(deadEnd.err().contains("Nothing came back on \"JACK: " + peer->fullName("out")))
+    EXPECT_TRUE(deadEnd.err().contains("Nothing came back on \"JACK: " + peer->fullName("out")
+        + "\" within 2 s of the first message sent to \"JACK: " + peer->fullName("in") + "\"."))
         << deadEnd.err().toStdString();
 }
 
