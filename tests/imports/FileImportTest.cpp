@@ -76,10 +76,16 @@ TEST(FileImport, AMidiFilePlaysItsTracksTogetherByItsTempoMap)
         << "a track needs no End of Track";
 }
 
-// A file no reader takes is refused whole, with the offset or line at fault.
+// A file no reader takes is refused whole, with the offset or line at fault; junk is quoted
+// cut short, and a source it cannot name refuses the file rather than take another's name.
 TEST(FileImport, RefusesEachDamagedFileNamingWhereItIsDamaged)
 {
     const QByteArray note = hex("00903C40");
+    const QByteArray junk(16 << 20, 'x');
+    QByteArray manyInputs
+        = "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,Details,Source\r\n";
+    for (int input = 0; input <= int(CaptureStore::MaxSources); ++input)
+        manyInputs += "0,90,3C,40,1,NOTE ON,,,," + QByteArray::number(input) + "\r\n";
     const struct
     {
         QByteArray file;
@@ -129,30 +135,6 @@ TEST(FileImport, RefusesEachDamagedFileNamingWhereItIsDamaged)
         {"Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,Details\r\n"
          "later,90,3C,40,1,NOTE ON,,,\r\n",
             "Line 2 is no row of a Lumetra CSV: \"later\" is no time stamp."},
-    };
-    for (const auto &refused : cases) {
-        TaskProgress progress;
-        const CaptureReader::Loaded loaded = FileImport::read(refused.file, "f", progress);
-        EXPECT_FALSE(loaded.rows) << refused.file.toHex(' ').toStdString();
-        EXPECT_EQ(loaded.reason, refused.reason);
-    }
-}
-
-// A junk line of any length is quoted back cut short, and decoded no further than that; a
-// source's name too long to lay out, or one past the most sources a capture names, refuses
-// the file rather than being kept or given another's name.
-TEST(FileImport, QuotesJunkCutShortAndRefusesSourcesItCannotName)
-{
-    const QByteArray junk(16 << 20, 'x');
-    QByteArray manyInputs
-        = "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,Details,Source\r\n";
-    for (int input = 0; input <= int(CaptureStore::MaxSources); ++input)
-        manyInputs += "0,90,3C,40,1,NOTE ON,,,," + QByteArray::number(input) + "\r\n";
-    const struct
-    {
-        QByteArray file;
-        QString reason;
-    } cases[] = {
         {"90 3C 40\r\n" + junk + "\r\n",
             "Line 2 is no row of a Lumetra text log: \"" + QString(80, 'x')
                 + "\u2026\" is no time stamp."},
@@ -164,7 +146,7 @@ TEST(FileImport, QuotesJunkCutShortAndRefusesSourcesItCannotName)
     for (const auto &refused : cases) {
         TaskProgress progress;
         const CaptureReader::Loaded loaded = FileImport::read(refused.file, "f", progress);
-        EXPECT_FALSE(loaded.rows);
+        EXPECT_FALSE(loaded.rows) << refused.file.left(40).toHex(' ').toStdString();
         EXPECT_EQ(loaded.reason, refused.reason);
     }
 }

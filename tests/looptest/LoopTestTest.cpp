@@ -216,21 +216,6 @@ TEST(LoopTally, CountsFromWhenAPortSaysItWroteTheMessages)
     EXPECT_EQ(results.latency->maxUs, 5'800);
 }
 
-// A path that returns nothing says so, naming its ports, within the patience it has.
-TEST(JackLoopTest, APathThatReturnsNothingSaysSo)
-{
-    REQUIRE_JACK_OR_SKIP();
-    JackDelayLine line("DeadEnd", 0);
-    const auto ports = PortSystem::createDefault();
-    const LoopResults results
-        = loop(ports, {"JACK: " + line.fullName("in"), "Lumetra Loopback"}, {});
-    EXPECT_EQ(results.failure,
-        "Nothing came back on \"Lumetra Loopback\" within 2 s of the first message sent to "
-        "\"JACK: "
-            + line.fullName("in") + "\".");
-    EXPECT_FALSE(results.clean());
-}
-
 // Tools > Loop Test through the loopback device, while the window goes on; the results are
 // shown and saved as CSV.
 TEST(LoopTestDialog, RunsFromTheToolsMenuAndSavesItsResults)

@@ -1,65 +1,24 @@
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
-#include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
-#include "ports/MIDIOutput.h"
 #include "ports/PortError.h"
 #include "sender/SysExFileSender.h"
 #include "support/Files.h"
-#include "support/JackPeer.h"
+#include "support/OpenedOnPeer.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <type_traits>
 
 namespace {
 
 using Bytes = JackPeer::Bytes;
-
-int deviceIndexOf(MidiPort &port, const QString &name)
-{
-    return int(DeviceSelection::deviceNames(port).indexOf(name));
-}
 
 Bytes sysExBytes(qsizetype size)
 {
     const QByteArray dump = sysExOf(size);
     return {dump.begin(), dump.end()};
 }
-
-// Another program's ports, one to listen to and one to send to.
-struct Peer : JackPeer
-{
-    Peer()
-        : JackPeer("PeerSynth")
-    {
-        addPort("out", true);
-        addPort("in", false);
-    }
-};
-
-// A port component opened on the peer's port of the other direction, as the program opens it.
-template<typename Component>
-struct OpenedOnPeer
-{
-    Peer peer;
-    Component port {PortSystem::createDefault()};
-
-    OpenedOnPeer()
-    {
-        constexpr bool input = std::is_same_v<Component, MIDIInput>;
-        const int device = deviceIndexOf(port, "JACK: " + peer.fullName(input ? "out" : "in"));
-        if (device < 0)
-            throw std::runtime_error("the peer's port is not listed");
-        if constexpr (input)
-            DeviceSelection::openInputDevice(port, std::int16_t(device));
-        else
-            DeviceSelection::openOutputDevice(port, std::int16_t(device));
-    }
-};
-using Listening = OpenedOnPeer<MIDIInput>;
-using Sending = OpenedOnPeer<MIDIOutput>;
 
 // The messages the program stores of what waits.
 void drainRows(MIDIInput &input, std::vector<Bytes> &rows)

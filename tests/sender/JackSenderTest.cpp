@@ -1,9 +1,6 @@
-#include "ports/DeviceSelection.h"
-#include "ports/MIDIOutput.h"
-#include "ports/PortSystem.h"
 #include "sender/SysExFileSender.h"
 #include "sender/modSendMessage.h"
-#include "support/JackPeer.h"
+#include "support/OpenedOnPeer.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QSignalSpy>
@@ -18,19 +15,10 @@ using Bytes = JackPeer::Bytes;
 TEST(JackSender, TheBoxAndTheFileSenderWriteOnlyWholeMessagesAsEvents)
 {
     REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("WholePeer");
-    peer.addPort("in", false);
-    const auto ports = PortSystem::createDefault();
-    const QString name = "JACK: " + peer.fullName("in");
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return ports->names(PortDirection::Output).contains(name); }, 5000));
-    MIDIOutput output(ports);
-    DeviceSelection::openOutputDevice(
-        output, std::int16_t(ports->names(PortDirection::Output).indexOf(name)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.isConnected("in"); }, 5000));
-    // The connection carries traffic from the cycle after the one that saw it.
-    const std::uint64_t seenIn = peer.cycles();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.cycles() > seenIn + 1; }, 5000));
+    Sending s;
+    MIDIOutput &output = s.port;
+    JackPeer &peer = s.peer;
+    ASSERT_TRUE(peer.connectedWithin("in", 5000));
 
     const struct
     {

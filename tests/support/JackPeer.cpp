@@ -2,6 +2,7 @@
 
 #include "ports/MidiMessage.h"
 
+#include <QTest>
 #include <stdexcept>
 #include <thread>
 
@@ -67,6 +68,14 @@ bool JackPeer::isConnected(const QString &port) const
 {
     jack_port_t *own = jack_port_by_name(m_client, fullName(port).toLocal8Bit().constData());
     return own && jack_port_connected(own) > 0;
+}
+
+bool JackPeer::connectedWithin(const QString &port, int milliseconds)
+{
+    if (!QTest::qWaitFor([&] { return isConnected(port); }, milliseconds))
+        return false;
+    const std::uint64_t seenIn = m_cycles.load();
+    return QTest::qWaitFor([&] { return m_cycles.load() > seenIn + 1; }, milliseconds);
 }
 
 void JackPeer::send(const QString &port, const Bytes &message)

@@ -39,9 +39,9 @@ public:
     // Whether another client's port is connected to this peer's port: a program started
     // elsewhere is listening, or talking.
     bool isConnected(const QString &port) const;
-    // Cycles this client ran: a connection seen now carries traffic from the cycle after
-    // the one that runs now.
-    std::uint64_t cycles() const { return m_cycles.load(); }
+    // Waits until another client's port is connected to `port` and the connection carries
+    // traffic, which it does from the cycle after the one that saw it.
+    bool connectedWithin(const QString &port, int milliseconds);
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
     // Events received that held no whole MIDI message, a piece of one or more than one: a

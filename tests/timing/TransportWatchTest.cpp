@@ -95,41 +95,6 @@ TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
     EXPECT_TRUE(watch.readout(now).isEmpty()) << "Clear All starts again";
 }
 
-TEST(TransportWatch, AssemblesTimeCodeFromQuarterFramesInOrderOnly)
-{
-    // 01:02:03:04 at 25 fps: frames 04, seconds 03, minutes 02, hours 01 with rate 1 << 5.
-    const std::vector<std::uint8_t> pieces = {0x04, 0x10, 0x23, 0x30, 0x42, 0x50, 0x61, 0x72};
-    struct Case
-    {
-        std::vector<std::uint8_t> data;
-        QString shown;
-        const char *reason;
-    };
-    std::vector<std::uint8_t> backwards(pieces.rbegin(), pieces.rend());
-    std::vector<std::uint8_t> gap = pieces;
-    gap.erase(gap.begin() + 3);
-    std::vector<std::uint8_t> late = {0x55, 0x66};
-    late.insert(late.end(), pieces.begin(), pieces.end());
-    const Case cases[] = {
-        {pieces, "01:02:03:04 25 fps", "eight pieces in order"},
-        {late, "01:02:03:04 25 fps", "joined at piece 0"},
-        {backwards, "", "backwards: no time"},
-        {gap, "", "a piece lost: no time"},
-        {{0x00, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x76}, "00:00:00:00 30 fps", "rate 3"},
-        {{0x0D, 0x11, 0x2B, 0x33, 0x4B, 0x53, 0x67, 0x75}, "23:59:59:29 29.97 fps drop", "rate 2"},
-    };
-    for (const Case &c : cases) {
-        CaptureStore rows;
-        TransportWatch watch;
-        for (const std::uint8_t data : c.data)
-            store(rows, {{In, {0xF1, data}, 0}});
-        watch.catchUp(rows);
-        const auto timecode = watch.readout(0).timecode;
-        EXPECT_EQ(timecode ? TimingText::timecode(*timecode) : QString(), c.shown) << c.reason;
-        EXPECT_FALSE(watch.readout(ClockTempo::StoppedAfterUs + 1).timecode) << c.reason;
-    }
-}
-
 namespace {
 
 // The eight quarter frames that state a time, with the hours' top bit and the rate in the
@@ -145,18 +110,29 @@ std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int
 
 } // namespace
 
-TEST(TransportWatch, ShowsOnlyTimeCodesThatCanBe)
+// After a good time, pieces out of order keep it and a time that cannot be leaves none.
+TEST(TransportWatch, AssemblesOnlyTimeCodesThatCanBeFromQuarterFramesInOrder)
 {
     enum Rate { Fps24, Fps25, Drop, Fps30 };
-    struct Case
+    const std::vector<std::uint8_t> pieces = quarterFrames(1, 2, 3, 4, Fps25);
+    std::vector<std::uint8_t> backwards(pieces.rbegin(), pieces.rend());
+    std::vector<std::uint8_t> gap = pieces;
+    gap.erase(gap.begin() + 3);
+    std::vector<std::uint8_t> late = {0x55, 0x66};
+    late.insert(late.end(), pieces.begin(), pieces.end());
+    const struct
     {
         std::vector<std::uint8_t> data;
         QString shown;
         const char *reason;
-    };
-    const Case cases[] = {
+    } cases[] = {
+        {late, "01:02:03:04 25 fps", "joined at piece 0"},
+        {backwards, "05:06:07:08 24 fps", "backwards: no new time"},
+        {gap, "05:06:07:08 24 fps", "a piece lost: no new time"},
+        {quarterFrames(0, 0, 0, 0, Fps30), "00:00:00:00 30 fps", "rate 3"},
         {quarterFrames(25, 33, 21, 19, Fps24), "", "hours past 23"},
         {quarterFrames(23, 59, 59, 23, Fps24), "23:59:59:23 24 fps", "the last frame of a day"},
+        {quarterFrames(23, 59, 59, 29, Drop), "23:59:59:29 29.97 fps drop", "rate 2"},
         {quarterFrames(1, 60, 0, 0, Fps25), "", "minute 60"},
         {quarterFrames(1, 0, 0, 24, Fps24), "", "frame 24 at 24 fps"},
         {quarterFrames(1, 0, 0, 24, Fps25), "01:00:00:24 25 fps", "frame 24 at 25 fps"},
@@ -164,18 +140,18 @@ TEST(TransportWatch, ShowsOnlyTimeCodesThatCanBe)
         {quarterFrames(0, 1, 0, 2, Drop), "00:01:00:02 29.97 fps drop", "but not frame 2"},
         {quarterFrames(0, 10, 0, 0, Drop), "00:10:00:00 29.97 fps drop", "nor every tenth minute"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         CaptureStore rows;
         TransportWatch watch;
-        // A good time first: a time that cannot be leaves none, not the one before.
-        for (const auto &pieces : {quarterFrames(1, 2, 3, 4, Fps25), c.data})
-            for (const std::uint8_t data : pieces)
+        for (const auto &run : {quarterFrames(5, 6, 7, 8, Fps24), c.data})
+            for (const std::uint8_t data : run)
                 store(rows, {{In, {0xF1, data}, 0}});
         watch.catchUp(rows);
         const TransportWatch::Readout readout = watch.readout(0);
         EXPECT_EQ(readout.timecode ? TimingText::timecode(*readout.timecode) : QString(), c.shown)
             << c.reason;
         EXPECT_EQ(TimingText::statusLine(readout), c.shown) << c.reason;
+        EXPECT_FALSE(watch.readout(ClockTempo::StoppedAfterUs + 1).timecode) << c.reason;
     }
 }
 
