@@ -205,40 +205,10 @@ TEST_F(JackPrivateServer, SaysWhenTheServerRanLateWhileListening)
         << qPrintable(notice->text());
 }
 
-TEST(JackWindow, OtherProgramsUseTheVirtualPorts)
-{
-    REQUIRE_JACK_OR_SKIP();
-    forgetPreferences();
-    JackWindow w;
-    if (w.entries("ComboMidiIn").first() == "Lumetra Loopback") {
-        EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback")
-            << "a machine without devices starts on the loopback";
-        EXPECT_EQ(w.combo("ComboMidiOut")->currentText(), "Lumetra Loopback");
-    }
-    w.choose("ComboMidiIn", VirtualBackend::InputName);
-    w.choose("ComboMidiOut", VirtualBackend::OutputName);
-    ASSERT_TRUE(w.dialogs->shown.empty()) << w.dialogs->shownTexts().join(' ').toStdString();
-
-    JackPeer peer("VirtualUser");
-    peer.addPort("out", true);
-    peer.addPort("in", false);
-    const QStringList ports
-        = peer.lumetraPorts("virtual input") + peer.lumetraPorts("virtual output");
-    ASSERT_EQ(ports.size(), 2);
-    peer.connect(peer.fullName("out"), ports[0]);
-    peer.connect(ports[1], peer.fullName("in"));
-
-    peer.send("out", {0xB0, 0x07, 0x64});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 3; }, 2000));
-    EXPECT_EQ(w.window->GetMIDIINText(1, 1), "B0");
-    w.sendText("C0 05");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !peer.received().empty(); }, 2000));
-    EXPECT_EQ(peer.received().front(), (JackPeer::Bytes {0xC0, 0x05}));
-}
-
-// Remembered on a machine whose JACK server starts after Lumetra: no box blames the MIDI
-// card, the ports wait like a device that went, and open their JACK side by themselves.
-TEST(JackWindow, TheVirtualPortsWaitForAServerThatStartsLater)
+// Other programs reach the virtual ports. Remembered on a machine whose JACK server starts
+// after Lumetra, no box blames the MIDI card, and the ports wait like a device that went and
+// open their JACK side by themselves.
+TEST(JackWindow, TheVirtualPortsWaitForAServerThatStartsLaterAndCarryTraffic)
 {
     if (QStandardPaths::findExecutable("jackd").isEmpty())
         GTEST_SKIP() << "jackd is not installed";
@@ -251,32 +221,21 @@ TEST(JackWindow, TheVirtualPortsWaitForAServerThatStartsLater)
     ASSERT_TRUE(server.start());
     JackPeer peer("Latecomer");
     peer.addPort("out", true);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !peer.lumetraPorts("virtual input").isEmpty(); }, 5000))
+    peer.addPort("in", false);
+    const auto ports = [&] {
+        return peer.lumetraPorts("virtual input") + peer.lumetraPorts("virtual output");
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ports().size() == 2; }, 5000))
         << "the JACK side opens once a server runs";
-    peer.connect(peer.fullName("out"), peer.lumetraPorts("virtual input").front());
+    peer.connect(peer.fullName("out"), ports()[0]);
+    peer.connect(ports()[1], peer.fullName("in"));
     peer.send("out", {0xB0, 0x07, 0x64});
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 3; }, 2000));
+    EXPECT_EQ(w.window->GetMIDIINText(1, 1), "B0");
     EXPECT_FALSE(w.notice()->isVisible());
-}
-
-TEST(JackWindow, KeepsEveryMessageOfALoadRunInOrderThroughTheLog)
-{
-    REQUIRE_JACK_OR_SKIP();
-    forgetPreferences();
-    JackWindow w;
-    w.choose("ComboMidiIn", VirtualBackend::InputName);
-    auto sent = runLoadgenWithoutXruns(w,
-        {"send", "--rate", "20000", "--seconds", "2", "--mix", "mixed", "--connect",
-            "Lumetra[^:]*:virtual input", "--wait-for-port", "5"});
-    if (sent.empty())
-        GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
-                        "the virtual input: what they lost proves nothing";
-    const int messages = sent["sent"].toInt();
-    ASSERT_GT(messages, 39'000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == messages + 2; }, 20000))
-        << w.gridRows() << " rows of " << messages;
-    expectLoadInLog(w, messages);
+    w.sendText("C0 05");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !peer.received().empty(); }, 2000));
+    EXPECT_EQ(peer.received().front(), (JackPeer::Bytes {0xC0, 0x05}));
 }
 
 namespace {
