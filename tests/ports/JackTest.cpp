@@ -3,8 +3,10 @@
 #include "ports/MIDIInput.h"
 #include "ports/PortError.h"
 #include "sender/SysExFileSender.h"
+#include "sender/modSendMessage.h"
 #include "support/Files.h"
 #include "support/OpenedOnPeer.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -64,28 +66,55 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
         << "notes after a SysEx that lacks its F7 show at once";
 }
 
-TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
+// A JACK receiver reads each event as one message. Whatever the box, a file or the program
+// gives the output, no event holds a piece of a message or more than one: what is not whole
+// is refused, and its record says so. A dump twice what a JACK event of RtMidi's could carry
+// still arrives whole; one larger than a JACK cycle can carry is refused rather than lost.
+TEST(Jack, SendsOnlyWholeMessagesAsEventsAndRefusesWhatCannotPass)
 {
     REQUIRE_JACK_OR_SKIP();
     Sending s;
-    MIDIOutput &output = s.port;
-    JackPeer &peer = s.peer;
+    ASSERT_TRUE(s.peer.connectedWithin("in", 5000));
+    const struct
+    {
+        const char *text;
+        Origin origin;
+    } box[] = {
+        {"90 3C 7F 00", Origin::Sent}, // goes out as 90 3C 7F
+        {"F0 01", Origin::Sent}, // with its F7 added
+        {"90 3C", Origin::SendFailed}, // short of a data byte
+        {"8", Origin::SendFailed}, // a data byte alone
+        {"C0 05 01", Origin::SendFailed}, // a program change takes one data byte
+        {"F0 01 F7 02 F7", Origin::SendFailed}, // two messages
+    };
+    ScriptedDialogs dialogs;
+    QStringList history;
+    for (const auto &c : box) {
+        const SentMessage sent
+            = modSendMessage::SendMIDIMessage(c.text, {s.port, dialogs, history, [] {}});
+        EXPECT_EQ(sent.origin, c.origin) << c.text;
+    }
+    EXPECT_TRUE(dialogs.shownTexts().last().contains("a JACK MIDI event holds one whole MIDI "
+                                                     "message"))
+        << dialogs.shownTexts().join('|').toStdString();
 
-    const Bytes sysEx = sysExBytes(4096);
-    sendMessage(output, {0x90, 0x3C, 0x40});
-    sendMessage(output, sysEx);
+    std::vector<SentMessage> rows;
+    SysExFileSender files(s.port, [&](const SentMessage &row) { rows.push_back(row); });
+    files.setPause(std::chrono::milliseconds(0));
+    QSignalSpy failed(&files, &SysExFileSender::failed);
+    files.send({"\xF0\x02\xF7", "\xF0\x03\x90\xF7"});
+    ASSERT_TRUE(failed.wait(5000));
+    EXPECT_EQ(rows.back().origin, Origin::SendFailed);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == 2u; }, 5000));
-    EXPECT_EQ(peer.received()[0], (Bytes {0x90, 0x3C, 0x40}));
-    EXPECT_EQ(peer.received()[1], sysEx);
-
-    // A dump twice what a JACK event of RtMidi's could carry still arrives whole; one larger
-    // than a JACK cycle can carry is refused rather than lost on the way.
-    const Bytes large = sysExBytes(30'000);
-    sendMessage(output, large);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == 3u; }, 5000));
-    EXPECT_EQ(peer.received()[2], large);
-    EXPECT_THROW(sendMessage(output, sysExBytes(40'000)), PortError);
+    const Bytes sysEx = sysExBytes(4096), large = sysExBytes(30'000);
+    sendMessage(s.port, sysEx);
+    sendMessage(s.port, large);
+    EXPECT_THROW(sendMessage(s.port, sysExBytes(40'000)), PortError);
+    const std::vector<Bytes> whole {
+        {0x90, 0x3C, 0x7F}, {0xF0, 0x01, 0xF7}, {0xF0, 0x02, 0xF7}, sysEx, large};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.peer.received().size() >= whole.size(); }, 5000));
+    EXPECT_EQ(s.peer.received(), whole);
+    EXPECT_EQ(s.peer.notWhole(), std::vector<Bytes> {});
 }
 
 // Dumps without a pause fill the output's buffer faster than JACK cycles empty it.
@@ -93,13 +122,11 @@ TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
 {
     REQUIRE_JACK_OR_SKIP();
     Sending s;
-    MIDIOutput &output = s.port;
-    JackPeer &peer = s.peer;
-    SysExFileSender sender(output, [](const SentMessage &) {});
+    SysExFileSender sender(s.port, [](const SentMessage &) {});
     sender.setPause(std::chrono::milliseconds(0));
     QSignalSpy finished(&sender, &SysExFileSender::finished);
     constexpr std::size_t Dumps = 2000; // 2 MB, twice the buffer
     sender.send(std::vector<QByteArray>(Dumps, sysExOf(1024)));
     ASSERT_TRUE(finished.wait(20000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == Dumps; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.peer.received().size() == Dumps; }, 5000));
 }
