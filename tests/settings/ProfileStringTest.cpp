@@ -47,9 +47,35 @@ struct IniFixture : testing::Test
     }
 };
 
+// What sits at a path, a symbolic link followed or not, so a test can tell it was left alone.
+QString placeOf(const QString &path)
+{
+    struct stat link = {};
+    struct stat target = {};
+    const QByteArray name = QFile::encodeName(path);
+    ::lstat(name.constData(), &link);
+    ::stat(name.constData(), &target);
+    return QStringLiteral("%1 %2 %3")
+        .arg(link.st_mode & S_IFMT)
+        .arg(target.st_mode & S_IFMT)
+        .arg(QFileInfo(path).symLinkTarget());
+}
+
+// Runs `operation` on a thread of its own. An operation still running after a while fails the
+// test, and a reader stuck on a FIFO at `path` is then let go by opening its other end.
+auto withoutBlocking(const auto &operation, const QString &path)
+{
+    auto result = std::async(std::launch::async, operation);
+    if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ADD_FAILURE() << "blocked on " << qPrintable(path);
+        ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+    }
+    return result.get();
+}
+
 } // namespace
 
-TEST_F(IniFixture, ReadsIgnoringCaseBlanksAndQuotes)
+TEST_F(IniFixture, ReadsIgnoringCaseBlanksAndQuotesAndCutsAListThatDoesNotFit)
 {
     put("; a comment\r\n[Midi I/O]\r\n  Input = 3 \r\nquoted=\"a "
         "b\"\r\nbare\r\n[Other]\r\nInput=9\r\n");
@@ -62,11 +88,8 @@ TEST_F(IniFixture, ReadsIgnoringCaseBlanksAndQuotes)
     EXPECT_EQ(list(QByteArray("MIDI I/O"), 100).first.left(19),
         QByteArray("Input\0quoted\0bare\0\0", 19));
     EXPECT_EQ(list(QByteArray("MIDI I/O"), 100).second, 18);
-}
 
-TEST_F(IniFixture, ListsNamesAndCutsAListThatDoesNotFitCountingSizeLessTwo)
-{
-    put("[alpha]\n[beta]\n[gamma]\n");
+    put("[alpha]\n[beta]\n[gamma]\n"); // a list that does not fit counts its size less two
     const auto [buffer, count] = list(std::nullopt, 10);
     EXPECT_EQ(count, 8);
     EXPECT_EQ(buffer, QByteArray("alpha\0be\0\0", 10));
@@ -188,36 +211,6 @@ TEST_F(IniFixture, KeepsTheLineEndsAndByteOrderMarkOfEveryLineItDoesNotWrite)
             << c.reason;
     }
 }
-
-namespace {
-
-// What sits at a path, a symbolic link followed or not, so a test can tell it was left alone.
-QString placeOf(const QString &path)
-{
-    struct stat link = {};
-    struct stat target = {};
-    const QByteArray name = QFile::encodeName(path);
-    ::lstat(name.constData(), &link);
-    ::stat(name.constData(), &target);
-    return QStringLiteral("%1 %2 %3")
-        .arg(link.st_mode & S_IFMT)
-        .arg(target.st_mode & S_IFMT)
-        .arg(QFileInfo(path).symLinkTarget());
-}
-
-// Runs `operation` on a thread of its own. An operation still running after a while fails the
-// test, and a reader stuck on a FIFO at `path` is then let go by opening its other end.
-auto withoutBlocking(const auto &operation, const QString &path)
-{
-    auto result = std::async(std::launch::async, operation);
-    if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
-        ADD_FAILURE() << "blocked on " << qPrintable(path);
-        ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
-    }
-    return result.get();
-}
-
-} // namespace
 
 TEST_F(IniFixture, ReadsWhatIsNotARegularFileAsMissingAndNeverReplacesIt)
 {

@@ -19,6 +19,17 @@ std::vector<StoredRow> clockRun(
     return rows;
 }
 
+// The eight quarter frames that state a time, with the hours' top bit and the rate in the
+// last piece; values too large for a clock are sent as they are.
+std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int frames, int rate)
+{
+    const int values[] = {frames, seconds, minutes, hours | rate << 5};
+    std::vector<std::uint8_t> pieces;
+    for (int piece = 0; piece < 8; ++piece)
+        pieces.push_back(std::uint8_t(piece << 4 | (values[piece / 2] >> (piece % 2 * 4) & 0xF)));
+    return pieces;
+}
+
 } // namespace
 
 TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
@@ -94,21 +105,6 @@ TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
     watch.catchUp(rows);
     EXPECT_TRUE(watch.readout(now).isEmpty()) << "Clear All starts again";
 }
-
-namespace {
-
-// The eight quarter frames that state a time, with the hours' top bit and the rate in the
-// last piece; values too large for a clock are sent as they are.
-std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int frames, int rate)
-{
-    const int values[] = {frames, seconds, minutes, hours | rate << 5};
-    std::vector<std::uint8_t> pieces;
-    for (int piece = 0; piece < 8; ++piece)
-        pieces.push_back(std::uint8_t(piece << 4 | (values[piece / 2] >> (piece % 2 * 4) & 0xF)));
-    return pieces;
-}
-
-} // namespace
 
 // After a good time, pieces out of order keep it and a time that cannot be leaves none.
 TEST(TransportWatch, AssemblesOnlyTimeCodesThatCanBeFromQuarterFramesInOrder)
