@@ -55,19 +55,6 @@ TEST(FormSize, TwipsPerPixelFollowTheScreen)
     EXPECT_EQ(modFormSize::toPixels(QRect(120, 720, 12375, 3135), 15, 15), QRect(8, 48, 825, 209));
 }
 
-// That the window fits a small screen is the scaled layout test's; here it grows as designed.
-TEST(FormSize, TheWindowGivesItsGrowthToTheGrid)
-{
-    LoopbackWindow w;
-    const QSize atLoad = w.window->size();
-    EXPECT_EQ(w.window->minimumSize(), atLoad);
-    const int gridHeight = w.grid()->height();
-    const int sendTop = w.find<QWidget>("btnSend")->y();
-    w.window->resize(atLoad + QSize(0, 100));
-    EXPECT_EQ(w.grid()->height(), gridHeight + 100);
-    EXPECT_EQ(w.find<QWidget>("btnSend")->y(), sendTop + 100);
-}
-
 TEST(FormSize, AShortScreenTakesTheGridToItsLeastThenTheMessageBox)
 {
     constexpr std::int64_t Least = 2400;
@@ -106,11 +93,20 @@ TEST(FormSize, ASmallScreenKeepsEveryControlInsideAndApart)
     EXPECT_EQ(placeOf(small, "grdMIDIIn").height(), 2400) << "no scaling was needed in height";
 }
 
-// A window of 640 x 400 logical pixels: every control stays, and stays in the tab chain, and
-// the message box gives up height before the grid falls under eight rows.
-TEST(FormSize, ASmallWindowKeepsEveryControlAndEightRowsOfTheGrid)
+// The window gives its growth to the grid. In a window of 640 x 400 logical pixels every
+// control stays, and stays in the tab chain, and the message box gives up height before the
+// grid falls under eight rows (that it fits a small screen is the scaled layout test's).
+TEST(FormSize, TheWindowGrowsItsGridAndWhenSmallKeepsEveryControlAndEightRows)
 {
     LoopbackWindow w;
+    const QSize atLoad = w.window->size();
+    EXPECT_EQ(w.window->minimumSize(), atLoad);
+    const int gridHeight = w.grid()->height();
+    const int sendTop = w.find<QWidget>("btnSend")->y();
+    w.window->resize(atLoad + QSize(0, 100));
+    EXPECT_EQ(w.grid()->height(), gridHeight + 100);
+    EXPECT_EQ(w.find<QWidget>("btnSend")->y(), sendTop + 100);
+
     w.window->setMinimumSize(0, 0);
     w.window->resize(640, 400);
     const QRect client = w.window->centralWidget()->rect();
