@@ -35,13 +35,6 @@ bool namesSection(const QByteArray &list, const QByteArray &name)
         [&](const QByteArray &listed) { return listed.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
-QByteArray scratchBytes()
-{
-    QFile file(scratchFile());
-    require(file.open(QIODevice::ReadOnly));
-    return file.readAll();
-}
-
 } // namespace
 
 // Any file: reads, lists and a write never fail unsafely; a value written reads back, and
@@ -76,8 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         QByteArray after;
         const int afterBytes = listCount(std::nullopt, 1 << 20, after);
         require(afterBytes <= sectionBytes + 5 || sectionBytes >= 8190);
+        QFile file(scratchFile());
+        require(file.open(QIODevice::ReadOnly));
         require(!addsSection
-            || scratchBytes().startsWith(
+            || file.readAll().startsWith(
                 QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size))));
     }
     QFile::remove(scratchFile());
