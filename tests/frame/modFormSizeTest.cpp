@@ -2,7 +2,6 @@
 
 #include "support/LoopbackWindow.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QTableView>
 #include <gtest/gtest.h>
@@ -93,9 +92,8 @@ TEST(FormSize, ASmallScreenKeepsEveryControlInsideAndApart)
     EXPECT_EQ(placeOf(small, "grdMIDIIn").height(), 2400) << "no scaling was needed in height";
 }
 
-// The window gives its growth to the grid. In a window of 640 x 400 logical pixels every
-// control stays, and stays in the tab chain, and the message box gives up height before the
-// grid falls under eight rows (that it fits a small screen is the scaled layout test's).
+// The window gives its growth to the grid; at 640 x 400 every control stays, and the message
+// box gives up height before the grid falls under eight rows.
 TEST(FormSize, TheWindowGrowsItsGridAndWhenSmallKeepsEveryControlAndEightRows)
 {
     LoopbackWindow w;
@@ -116,9 +114,5 @@ TEST(FormSize, TheWindowGrowsItsGridAndWhenSmallKeepsEveryControlAndEightRows)
     }
     QTableView *grid = w.grid();
     EXPECT_GE(grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize(), 8);
-    auto *pause = w.find<QWidget>("btnPause");
-    EXPECT_TRUE(pause->isVisible());
-    w.find<QWidget>("btnClear")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), pause) << "Pause comes before Clear All";
+    EXPECT_TRUE(w.find<QWidget>("btnPause")->isVisible());
 }
