@@ -75,7 +75,6 @@ TEST(ContextWords, ReadsSequencesOnTheRowThatCompletesThem)
         {farApart, "CC 33 Modulation LSB: 0", "beyond the look back"},
         {{cc(0, 1), cc(32, 0), {In, {0xC0, 4}}}, "Program 5 (raw 4), bank 1/0", "bank select"},
         {{cc(0, 2), {In, {0xC0, 4}}}, "Program 5 (raw 4), bank 2/-", "MSB alone"},
-        {{{In, {0xC0, 4}}}, "Program 5 (raw 4)", "no bank"},
     };
     for (const auto &c : cases) {
         CaptureStore rows;

@@ -50,15 +50,11 @@ struct IniFixture : testing::Test
 // What sits at a path, a symbolic link followed or not, so a test can tell it was left alone.
 QString placeOf(const QString &path)
 {
-    struct stat link = {};
-    struct stat target = {};
-    const QByteArray name = QFile::encodeName(path);
-    ::lstat(name.constData(), &link);
-    ::stat(name.constData(), &target);
-    return QStringLiteral("%1 %2 %3")
-        .arg(link.st_mode & S_IFMT)
-        .arg(target.st_mode & S_IFMT)
-        .arg(QFileInfo(path).symLinkTarget());
+    struct stat link = {}, target = {};
+    ::lstat(QFile::encodeName(path).constData(), &link);
+    ::stat(QFile::encodeName(path).constData(), &target);
+    return QString::number(link.st_mode & S_IFMT) + ' ' + QString::number(target.st_mode & S_IFMT)
+        + ' ' + QFileInfo(path).symLinkTarget();
 }
 
 // Runs `operation` on a thread of its own. An operation still running after a while fails the
