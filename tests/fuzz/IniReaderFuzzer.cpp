@@ -37,9 +37,8 @@ bool namesSection(const QByteArray &list, const QByteArray &name)
 
 } // namespace
 
-// Any file: reads, lists and a write never fail unsafely; a value written reads back, and
-// the write adds no more than its own section to the file. A new section leaves every byte
-// before it as it was.
+// Any file: reads, lists and a write never fail unsafely; a value written reads back, and the
+// write adds no more than its own section, leaving every byte before a new one as it was.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     {

@@ -99,11 +99,9 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
     EXPECT_EQ(tally.results().lost, 2u) << "what came back altered did not come back";
 }
 
-// A client of the test's own delays what passes through it by a known number of frames: the
-// loop test must find that delay within a period, on top of what a loop through JACK costs
-// anyway (the wait for the next cycle, and a cycle for the graph's feedback edge). Both ends
-// are stamped by the frames the messages lie at, so a busy machine that hands them over late
-// changes nothing.
+// A delay line of the test's own adds a known number of frames: the loop test must find it
+// within a period, on top of the next cycle and the feedback edge's cycle a JACK loop costs.
+// Both ends are stamped by the messages' frames, so a busy machine changes nothing.
 TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
 {
     REQUIRE_JACK_OR_SKIP();
