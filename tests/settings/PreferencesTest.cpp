@@ -101,17 +101,6 @@ TEST(Preferences, RestoresTheSavedFilterAndIgnoresWronglyCasedNames)
         << "hand-written lines survive";
 }
 
-TEST(Preferences, AnIndexPastTheDeviceListIsSavedBackAsZero)
-{
-    writePreferences("[MIDI I/O]\r\nInput=5\r\nOutput=0\r\n");
-    {
-        LoopbackWindow w(LoopbackWindow::Preferences::AsStored);
-        EXPECT_TRUE(w.dialogs->shown.empty());
-        w.window->close();
-    }
-    EXPECT_TRUE(preferencesBytes().startsWith("[MIDI I/O]\r\nInput=0\r\nOutput=0\r\n"));
-}
-
 TEST(Preferences, AnUnreadableValueFailsTheStartUp)
 {
     writePreferences("[Filter]\r\n3=True\r\n4=yes\r\n[MIDI I/O]\r\nInput=0\r\n");
