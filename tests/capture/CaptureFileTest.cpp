@@ -182,10 +182,7 @@ TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
 // stream, its failures said, and a link stays a link.
 TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndNeverReplacesThem)
 {
-    CaptureStore saved;
-    saved.sourceNamed(QStringLiteral("in"));
-    const std::uint8_t note[] = {0x90, 0x3C, 0x7F};
-    saved.append(Origin::Received, 0, 1, note);
+    const CaptureStore saved;
     const QByteArray expected = captureOf(saved);
     QTemporaryDir folder;
     const QString fifo = folder.filePath("fifo"), toFull = folder.filePath("full.lmc");

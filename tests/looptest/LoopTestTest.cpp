@@ -106,8 +106,7 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
 {
     REQUIRE_JACK_OR_SKIP();
     const auto ports = PortSystem::createDefault();
-    double period = 0;
-    double frame = 0;
+    double period = 0, frame = 0;
     const auto through = [&](jack_nframes_t delay) {
         JackDelayLine line("DelayLine", delay);
         period = line.microseconds(line.period());
