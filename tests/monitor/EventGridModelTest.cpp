@@ -60,14 +60,14 @@ TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
     for (const Case &row : cases)
         rows.append(row.origin, row.source, row.stampUs, clock);
     model.commit();
-    for (const auto &[time, cell] : {std::pair(ViewSettings::Time::Seconds, &Case::seconds),
-             std::pair(ViewSettings::Time::Delta, &Case::delta),
-             std::pair(ViewSettings::Time::SinceStart, &Case::storedCell)}) {
+    for (const auto &[time, cell] : {std::pair(ViewSettings::Time::SinceStart, &Case::storedCell),
+             std::pair(ViewSettings::Time::Seconds, &Case::seconds),
+             std::pair(ViewSettings::Time::Delta, &Case::delta)}) {
         model.setViewSettings({time, false, {}});
         for (std::size_t row = 0; row < std::size(cases); ++row)
             EXPECT_EQ(model.index(int(row), 0).data().toString(), cases[row].*cell)
                 << "view " << int(time) << ", row " << row;
     }
-    EXPECT_EQ(model.gridCellText(2, 0), "10001") << "the stored cell stays milliseconds";
+    EXPECT_EQ(model.gridCellText(2, 0), "10001") << "in the Delta view, the stored cell stays";
     EXPECT_EQ(model.timeOfDay(1), model.timeOfDay(2));
 }
