@@ -116,7 +116,6 @@ TEST(MessageDetails, NamesSysExByManufacturerOrSubIdsAndJudgesTheEnd)
     expectWords({
         {{0xF0, 0x01, 0xF7}, "Manufacturer ID 01 Sequential Circuits, 3 bytes", "first ID"},
         {{0xF0, 0x20, 0xF7}, "Manufacturer ID 20 Passac, 3 bytes", "group boundary"},
-        {{0xF0, 0x41, 0xF7}, "Manufacturer ID 41 Roland, 3 bytes", "named by the list"},
         {{0xF0, 0x5F, 0xF7}, "Manufacturer ID 5F SD Card Association, 3 bytes", "last named"},
         {{0xF0, 0x45, 0xF7}, "Manufacturer ID 45 (Japanese), 3 bytes", "unlisted keeps region"},
         {{0xF0, 0x7C, 0xF7}, "Manufacturer ID 7C (Other), 3 bytes", "last one-byte ID"},

@@ -57,7 +57,6 @@ TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
     EXPECT_NEAR(clock->beatBpm.value(), 125.0, 1e-6);
     EXPECT_NEAR(clock->barsBpm.value(), 60e6 * 16 / (24 * 20'000 + 360 * 20'833.0), 1e-6);
     EXPECT_GT(clock->driftBpm.value(), 0.3) << "speeding up";
-    EXPECT_EQ(TimingText::statusLine(watch.readout(last)).left(9), "125.0 BPM");
 
     EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs).clock);
     EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs + 1).isEmpty())
