@@ -192,8 +192,7 @@ TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndNeverReplacesThem)
     ASSERT_EQ(::symlink("take.lmc", QFile::encodeName(toFile).constData()), 0);
     const auto kindOf = [](const QString &path, bool follow = true) {
         struct stat status = {};
-        const QByteArray name = QFile::encodeName(path);
-        (follow ? ::stat : ::lstat)(name.constData(), &status);
+        (follow ? ::stat : ::lstat)(QFile::encodeName(path).constData(), &status);
         return status.st_mode & S_IFMT;
     };
     TaskProgress progress;
