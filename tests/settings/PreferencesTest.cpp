@@ -118,9 +118,7 @@ TEST(Preferences, SavingWhereNothingCanBeWrittenSaysWhy)
     LoopbackWindow w;
     // The settings folder's place is taken by a file: nothing can be written there.
     forgetPreferences();
-    QFile blocker(modPreferences::GetSettingsFolder());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    writeFile(modPreferences::GetSettingsFolder(), "");
     w.dialogs->shown.clear();
     w.find<QAction>("mnuSaveFilter")->trigger();
     ASSERT_EQ(w.dialogs->shown.size(), 1u);
