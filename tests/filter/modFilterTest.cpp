@@ -56,13 +56,12 @@ std::set<int> typeNibble(int type, std::set<int> more = {})
 
 TEST(Filter, EachItemBlocksExactlyItsStatuses)
 {
-    struct Case
+    const struct
     {
         std::initializer_list<FilterItem> checked;
         std::set<int> blocked;
         const char *why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{}, {}, "nothing checked blocks nothing"},
         {{FilterItem::Channel1}, {0x80, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0},
             "channel 1 is nibble 0"},
@@ -83,7 +82,7 @@ TEST(Filter, EachItemBlocksExactlyItsStatuses)
             typeNibble(0x9, {0x82, 0xA2, 0xB2, 0xC2, 0xD2, 0xE2}),
             "a union: the channel adds, never takes away"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const Applied applied = update(c.checked);
         EXPECT_EQ(applied.blocked(), c.blocked) << c.why;
         EXPECT_EQ(applied.noticeVisible, !c.blocked.empty()) << c.why;

@@ -53,14 +53,13 @@ LoopResults loop(
 // Ten messages sent a millisecond apart, and what comes back of them, when.
 TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
 {
-    struct Case
+    const struct
     {
         Mix mix;
         std::vector<std::uint64_t> back; // numbers, in the order they came back
         std::array<std::uint64_t, 4> faults; // lost, duplicated, out of order, altered
         const char *why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Mix::Channel, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0}, "all back in order"},
         {Mix::SysEx, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0}, "all dumps back"},
         {Mix::Channel, {0, 1, 2, 4, 5, 6, 7, 8, 9}, {1, 0, 0, 0}, "#3 lost"},
@@ -68,7 +67,7 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
         {Mix::Channel, {0, 1, 3, 2, 4, 5, 6, 7, 8, 9}, {0, 0, 1, 0}, "#2 after #3"},
         {Mix::Channel, {}, {10, 0, 0, 0}, "nothing back"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         LoopTally tally(c.mix, 16);
         for (int i = 0; i < 10; ++i)
             tally.sent(i * 1000);

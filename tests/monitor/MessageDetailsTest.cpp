@@ -36,17 +36,16 @@ void expectWords(std::initializer_list<Case> cases)
 
 TEST(MessageDetails, NamesNotesInBothMiddleCConventions)
 {
-    struct NoteCase
+    const struct
     {
         Bytes bytes;
         const char *c4, *c3, *why;
-    };
-    const NoteCase cases[] = {
+    } cases[] = {
         {{0x9F, 127, 127}, "G9 velocity 127", "G8 velocity 127", "highest note"},
         {{0x80, 71, 64}, "B4 velocity 64", "B3 velocity 64", "note off, last of an octave"},
         {{0xA0, 72, 32}, "C5 pressure 32", "C4 pressure 32", "next octave"},
     };
-    for (const NoteCase &c : cases) {
+    for (const auto &c : cases) {
         EXPECT_EQ(describe(c.bytes).toStdString(), c.c4) << c.why;
         EXPECT_EQ(describe(c.bytes, 0, MiddleC::C3).toStdString(), c.c3) << c.why;
     }

@@ -36,15 +36,14 @@ TEST(RowSearch, FindsRowsAsTheGridShowsThemForwardBackwardAndRound)
             {Origin::Received, {0x80, 0x3C, 0x00}, 3'000}, {Origin::Sent, {0x90, 0x3D, 0x40}},
             {Origin::Received, {0xF8}, 5'000}, {Origin::Received, {0x91, 0x0C, 0x12}, 123'000}});
     using Direction = RowSearch::Direction;
-    struct Case
+    const struct
     {
         const char *text;
         std::size_t from;
         Direction direction;
         std::optional<std::size_t> row;
         const char *why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"note on", 0, Direction::Forward, 0, "letter case does not matter"},
         {"F0 7E", 0, Direction::Forward, 1, "within a byte list"},
         {"90 3c", 1, Direction::Forward, 0, "across two cells, and round past the end"},
@@ -61,7 +60,7 @@ TEST(RowSearch, FindsRowsAsTheGridShowsThemForwardBackwardAndRound)
         {"1 91", 0, Direction::Forward, std::nullopt, "a stamp that ends otherwise"},
         {"xyz", 2, Direction::Forward, std::nullopt, "not found"},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(RowSearch(c.text).find(rows, c.from, c.direction), c.row) << c.why;
 }
 

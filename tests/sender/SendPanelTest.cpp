@@ -131,13 +131,12 @@ TEST(SendPanel, HistoryKeepsElevenDistinctEntriesNewestFirst)
 
 TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
 {
-    struct Case
+    const struct
     {
         QString rate;
         QStringList shown;
         bool starts;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", {RateRangeText}, false},
         {"0", {RateRangeText}, false},
         {"1", {FastRateText}, true},
@@ -148,7 +147,7 @@ TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
         {"99999999999", {"The repeat rate 99999999999 is too large."}, false},
         {"12a", {"The repeat rate \"12a\" is not a whole number."}, false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         Panel p;
         EXPECT_EQ(p.startRepeating(c.rate), c.shown) << c.rate.toStdString();
         EXPECT_EQ(p.button->text(), c.starts ? "&Stop Sending" : "&Start Sending");

@@ -175,15 +175,14 @@ TEST_F(IniFixture, AFileSizeLimitRefusesTheWriteInsteadOfEndingTheProgram)
 
 TEST_F(IniFixture, KeepsTheLineEndsAndByteOrderMarkOfEveryLineItDoesNotWrite)
 {
-    struct Case
+    const struct
     {
         QByteArray before;
         Text key; // no key: the section goes
         Text value; // no value: the key goes
         QByteArray after;
         const char *reason;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"[S]\r\na=1\nb=2\r\n", "b", "3", "[S]\r\na=1\nb=3\r\n", "mixed line ends stay mixed"},
         {"[S]\ra=1\rb=2\r", "b", "3", "[S]\ra=1\rb=3\r", "a lone CR ends a line"},
         {"[S]\ra=1\r", "c", "3", "[S]\ra=1\rc=3\r", "a new line takes the file's line end"},
@@ -199,7 +198,7 @@ TEST_F(IniFixture, KeepsTheLineEndsAndByteOrderMarkOfEveryLineItDoesNotWrite)
             "removing the first section keeps the mark"},
         {"\xEF\xBB\xBF", "a", "1", "\xEF\xBB\xBF[S]\r\na=1\r\n", "a mark alone is no line"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         put(c.before);
         ASSERT_TRUE(set("S", c.key, c.value)) << c.reason;
         EXPECT_EQ(contents(), c.after) << c.reason;

@@ -69,17 +69,16 @@ TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
 
 TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
 {
-    struct Step
+    using T = TransportWatch::Transport;
+    using P = TransportWatch::Position;
+    const struct
     {
         std::vector<std::uint8_t> message;
         int pulses; // clock pulses after it
         TransportWatch::Transport transport;
         std::optional<TransportWatch::Position> position;
         const char *reason;
-    };
-    using T = TransportWatch::Transport;
-    using P = TransportWatch::Position;
-    const Step steps[] = {
+    } steps[] = {
         {{0xF8}, 0, T::None, std::nullopt, "a clock alone: no position"},
         {{0xFA}, 6 * 5, T::Started, P {1, 2, 2}, "five sixteenths after Start"},
         {{0xFC}, 12, T::Stopped, P {1, 2, 2}, "the clock goes on, the song stands"},
@@ -91,7 +90,7 @@ TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
     CaptureStore rows;
     TransportWatch watch;
     std::int64_t now = 0;
-    for (const Step &step : steps) {
+    for (const auto &step : steps) {
         store(rows, {{In, step.message, now}});
         store(rows, clockRun(step.pulses, now + 10'000, 10'000));
         now += 10'000 * (step.pulses + 1);
