@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr std::uint8_t Note[] = {0x90, 0x3C, 0x40};
+
 // Everything a reader of the store sees: each row as a line, then each source and its port starts.
 std::vector<std::string> contentsOf(const CaptureStore &rows)
 {
@@ -48,17 +50,16 @@ void storeMixedTraffic(CaptureStore &rows)
     const CaptureStore::Source in = *rows.sourceNamed(QStringLiteral("JACK: synth:out \u00e9"));
     const CaptureStore::Source out = *rows.sourceNamed(QStringLiteral("Lumetra Loopback"));
     rows.startPort(in, -2'000);
-    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
-    rows.append(Origin::Received, in, 5, note);
+    rows.append(Origin::Received, in, 5, Note);
     rows.clear();
     rows.startPort(out, 7);
     for (std::int64_t i = 0; i < 3'000; ++i)
         rows.append(i % 5 ? Origin::Received : Origin::Sent, i % 3 ? in : out,
             i * 1'003 - 40'000 + (i % 7 == 0 ? -900'000 : 0),
-            std::span(note, std::size_t(1 + i % 3)));
-    rows.append(Origin::SendFailed, out, 8, std::span(note, 0)); // as earlier versions kept it
+            std::span(Note, std::size_t(1 + i % 3)));
+    rows.append(Origin::SendFailed, out, 8, std::span(Note, 0)); // as earlier versions kept it
     rows.append(Origin::SendFailed, out, 9, sysExOf(5));
-    rows.append(Origin::SendFailed, out, (std::int64_t(1) << 47) - 1, note);
+    rows.append(Origin::SendFailed, out, (std::int64_t(1) << 47) - 1, Note);
     rows.startPort(in, 123'456'789'012);
     rows.append(Origin::Received, in, -(std::int64_t(1) << 47), sysExOf(70'000));
     rows.startPort(out, 99);
@@ -103,8 +104,7 @@ TEST(CaptureFile, RefusesEveryTruncationAndEveryDamagedByte)
     CaptureStore saved;
     storeMixedTraffic(saved);
     saved.clear(); // a small file, so that every byte can be tried
-    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
-    saved.append(Origin::Received, 0, 5, note);
+    saved.append(Origin::Received, 0, 5, Note);
     saved.append(Origin::Sent, 1, 4, sysExOf(6));
     const QByteArray file = captureOf(saved);
     ASSERT_TRUE(readCapture(file).rows);
@@ -134,7 +134,6 @@ TEST(CaptureFile, RefusesEveryTruncationAndEveryDamagedByte)
 // every kind of row the program does store reads.
 TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
 {
-    const std::uint8_t note[] = {0x90, 0x3C, 0x7F};
     QByteArray longNote = sysExOf(1'000);
     longNote[0] = char(0x90);
     const struct
@@ -160,7 +159,7 @@ TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
         CaptureStore saved;
         saved.sourceNamed(QStringLiteral("in"));
         saved.append(row.origin, row.source, 1, row.bytes);
-        saved.append(Origin::Received, 0, 2, note);
+        saved.append(Origin::Received, 0, 2, Note);
         const CaptureReader::Loaded read = readCapture(captureOf(saved));
         // The header, then the info chunk of one name, then the rows chunk's kind and size.
         constexpr int FirstRow = 12 + 5 + 8 * 4 + 1 + 1 + 2 + 4 + 5;

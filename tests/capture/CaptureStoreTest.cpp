@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+constexpr std::uint8_t Note[] = {0x90, 0x3C, 0x40};
+
 TEST(CaptureStore, KeepsEveryRecordWholeAcrossChunksInlineOrInTheArena)
 {
     CaptureStore store;
@@ -62,16 +64,15 @@ TEST(CaptureStore, TimestampCellsCountFromTheirOwnPortsStart)
     store.setWallClockAtStart(1'000'000'000'000'000);
     const CaptureStore::Source a = *store.sourceNamed("a");
     const CaptureStore::Source b = *store.sourceNamed("b");
-    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
-    store.append(Origin::Received, a, 1'999, note); // before any start: from the capture's start
+    store.append(Origin::Received, a, 1'999, Note); // before any start: from the capture's start
     store.startPort(a, 1'000);
     store.startPort(b, 500'000);
-    store.append(Origin::Received, a, 2'999, note);
-    store.append(Origin::Received, b, 2'999'999, note);
-    store.append(Origin::Sent, b, 3'000'000, note);
+    store.append(Origin::Received, a, 2'999, Note);
+    store.append(Origin::Received, b, 2'999'999, Note);
+    store.append(Origin::Sent, b, 3'000'000, Note);
     store.startPort(a, 4'000'000);
-    store.append(Origin::Received, a, 4'000'000 + 3'000'000'000'000, note); // 2^31 ms and more
-    store.append(Origin::Received, b, 4'000'000, note);
+    store.append(Origin::Received, a, 4'000'000 + 3'000'000'000'000, Note); // 2^31 ms and more
+    store.append(Origin::Received, b, 4'000'000, Note);
 
     const std::optional<std::int32_t> expectedMs[]
         = {1, 1, 2'499, std::nullopt, -1'294'967'296, 3'500};
@@ -81,7 +82,7 @@ TEST(CaptureStore, TimestampCellsCountFromTheirOwnPortsStart)
     EXPECT_EQ(store.wallMs(3), std::nullopt) << "a sent row has no arrival";
 
     store.clear();
-    store.append(Origin::Received, a, 4'002'000, note);
+    store.append(Origin::Received, a, 4'002'000, Note);
     EXPECT_EQ(store.portMs(0), 2) << "the running port clock goes on after a clear";
 }
 
@@ -97,9 +98,8 @@ TEST(CaptureStore, ASourcePastTheLimitIsRefusedNeverGivenAnothersName)
     EXPECT_EQ(store.sourceCount(), CaptureStore::MaxSources);
 
     CaptureStore other;
-    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
-    other.append(Origin::Received, *other.sourceNamed("7"), 1, note);
-    other.append(Origin::Received, *other.sourceNamed("late"), 2, note);
+    other.append(Origin::Received, *other.sourceNamed("7"), 1, Note);
+    other.append(Origin::Received, *other.sourceNamed("late"), 2, Note);
     EXPECT_EQ(store.append(other), 1u);
     ASSERT_EQ(store.size(), 1u);
     EXPECT_EQ(store.sourceName(store.at(0).source), "7");
@@ -109,22 +109,21 @@ TEST(CaptureStore, ASourcePastTheLimitIsRefusedNeverGivenAnothersName)
 // both, goes on counting from its own start after it.
 TEST(CaptureStore, RowsAddedFromAnotherStoreKeepTheirCellsAndTimes)
 {
-    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     CaptureStore live;
     live.setWallClockAtStart(1'000'000'000'000);
     const CaptureStore::Source port = *live.sourceNamed("Keys");
     live.startPort(port, 5'000);
-    live.append(Origin::Received, port, 7'000, note);
+    live.append(Origin::Received, port, 7'000, Note);
     CaptureStore file;
     file.setWallClockAtStart(1'000'002'000'000); // two seconds later
     file.sourceNamed("take.mid");
-    file.append(Origin::Received, 0, 3'000, note);
+    file.append(Origin::Received, 0, 3'000, Note);
     file.startPort(*file.sourceNamed("Keys"), 10'000);
     file.append(Origin::Received, 1, 12'000, std::vector<std::uint8_t>(300, 0x7F));
-    file.append(Origin::Sent, 1, 12'000, note);
+    file.append(Origin::Sent, 1, 12'000, Note);
 
     live.append(file, 1);
-    live.append(Origin::Received, port, 9'000, note);
+    live.append(Origin::Received, port, 9'000, Note);
     ASSERT_EQ(live.size(), 4u);
     EXPECT_EQ(live.sourceName(live.at(1).source), "Keys");
     EXPECT_EQ(live.at(1).bytes.size(), 300u);
@@ -143,9 +142,8 @@ TEST(CaptureStore, KeepsEveryRowHeldWhenTheMemoryRunsOut)
     const CaptureStore::Source in = *store.sourceNamed("in");
     constexpr std::size_t ChunkRows = 4096, ChunkBytes = ChunkRows * 12;
     store.setMemoryLimit(2 * ChunkBytes + 100);
-    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     std::size_t stored = 0;
-    while (store.append(Origin::Received, in, std::int64_t(stored), note))
+    while (store.append(Origin::Received, in, std::int64_t(stored), Note))
         ++stored;
     EXPECT_EQ(stored, 2 * ChunkRows);
     EXPECT_TRUE(store.outOfMemory());
