@@ -1,4 +1,3 @@
-#include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortError.h"
@@ -22,23 +21,19 @@ Bytes sysExBytes(qsizetype size)
     return {dump.begin(), dump.end()};
 }
 
-// The messages the program stores of what waits.
-void drainRows(MIDIInput &input, std::vector<Bytes> &rows)
-{
-    EventGridModel model;
-    MessageDrain::drain(input, 0, false, model.store(), {std::chrono::hours(1)});
-    for (std::size_t i = 0; i < model.store().size(); ++i) {
-        const CapturedMessage message = model.store().at(i);
-        rows.emplace_back(message.bytes.begin(), message.bytes.end());
-    }
-}
-
-// Waits until at least `count` rows came, and returns them all.
+// Waits until the program stored at least `count` rows of what came, and returns them all.
 std::vector<Bytes> rowsOnceThere(MIDIInput &input, std::size_t count)
 {
+    CaptureStore stored;
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+            MessageDrain::drain(input, 0, false, stored, {std::chrono::hours(1)});
+            return stored.size() >= count;
+        },
+        5000));
     std::vector<Bytes> rows;
-    static_cast<void>(
-        QTest::qWaitFor([&] { return drainRows(input, rows), rows.size() >= count; }, 5000));
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        rows.emplace_back(stored.at(i).bytes.begin(), stored.at(i).bytes.end());
     return rows;
 }
 
