@@ -20,7 +20,7 @@ QRect placeOf(const modFormSize::Layout &layout, std::string_view name)
 
 } // namespace
 
-TEST(FormSize, NoGrowthOrShrinkingGivesTheDesignedLayout)
+TEST(FormSize, GrowthGoesToTheGridAndMovesWhatIsBelowAndRightAndNoneKeepsTheDesign)
 {
     for (auto [dW, dH] : {std::pair<std::int64_t, std::int64_t> {0, 0}, {-900, -300}, {-5, 0}}) {
         const modFormSize::Layout layout = modFormSize::layoutFor(dW, dH);
@@ -29,10 +29,7 @@ TEST(FormSize, NoGrowthOrShrinkingGivesTheDesignedLayout)
             EXPECT_EQ(layout.controls[i].twips, modFormSize::designedLayout()[i].twips)
                 << layout.controls[i].objectName;
     }
-}
 
-TEST(FormSize, GrowthGoesToTheGridAndMovesWhatIsBelowAndRight)
-{
     const modFormSize::Layout layout = modFormSize::layoutFor(750, 1500);
     EXPECT_EQ(placeOf(layout, "btnSend").top(), 7260);
     EXPECT_EQ(placeOf(layout, "btnClear").left(), 12150);

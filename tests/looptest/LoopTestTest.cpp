@@ -80,8 +80,7 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
             c.faults)
             << c.why;
         EXPECT_EQ(results.other, 1u);
-        const std::array<std::uint64_t, 4> none {};
-        EXPECT_EQ(results.clean(), c.faults == none) << c.why;
+        EXPECT_EQ(results.clean(), c.faults == decltype(c.faults) {}) << c.why;
         if (!c.back.empty()) {
             EXPECT_EQ(results.latency->medianUs, 700) << c.why;
         }
