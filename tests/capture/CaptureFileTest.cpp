@@ -177,8 +177,7 @@ TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
         "At byte 50 of the file, a source's name is 2000 bytes long, more than 1024.");
 }
 
-// What is no regular file is never replaced by one: a FIFO or a device is written as a
-// stream, its failures said, and a link stays a link.
+// A FIFO or a device is written as a stream, its failures said, and a link stays a link.
 TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndNeverReplacesThem)
 {
     const CaptureStore saved;

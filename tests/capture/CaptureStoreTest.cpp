@@ -86,8 +86,7 @@ TEST(CaptureStore, TimestampCellsCountFromTheirOwnPortsStart)
     EXPECT_EQ(store.portMs(0), 2) << "the running port clock goes on after a clear";
 }
 
-// Past the most sources a store names, a new name gets none, never another's place, and
-// rows of it added from another store are left out and counted.
+// A name past the limit gets no source; rows of it added from another store are left out.
 TEST(CaptureStore, ASourcePastTheLimitIsRefusedNeverGivenAnothersName)
 {
     CaptureStore store;
@@ -134,8 +133,8 @@ TEST(CaptureStore, RowsAddedFromAnotherStoreKeepTheirCellsAndTimes)
     EXPECT_EQ(live.wallMs(3), 1'000'000'009);
 }
 
-// When the memory runs out, the store keeps every row it holds and takes no more, a long
-// message included, until it is cleared: a capture stops, it is not lost or given holes.
+// Out of memory, it keeps what it holds and takes nothing more, a long message included,
+// until it is cleared: a capture stops, it is not lost or given holes.
 TEST(CaptureStore, KeepsEveryRowHeldWhenTheMemoryRunsOut)
 {
     CaptureStore store;

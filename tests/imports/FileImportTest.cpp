@@ -36,12 +36,10 @@ QStringList rowsOf(const QByteArray &file)
     QStringList rows;
     for (std::size_t row = 0; loaded.rows && row < loaded.rows->size(); ++row) {
         const CapturedMessage message = loaded.rows->at(row);
-        rows << QStringLiteral("%1 %2 %3")
-                    .arg(message.stampUs)
-                    .arg(int(message.origin))
-                    .arg(QByteArray(reinterpret_cast<const char *>(message.bytes.data()),
-                        qsizetype(message.bytes.size()))
-                             .toHex(' '));
+        const QByteArray bytes(
+            reinterpret_cast<const char *>(message.bytes.data()), qsizetype(message.bytes.size()));
+        rows << QString::number(message.stampUs) + ' ' + QString::number(int(message.origin)) + ' '
+                + bytes.toHex(' ');
     }
     return rows;
 }

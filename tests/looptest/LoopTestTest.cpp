@@ -27,8 +27,8 @@ std::vector<std::uint8_t> numbered(Mix mix, std::uint64_t sequence, std::size_t 
     return message;
 }
 
-// Runs a loop test to its end. A run in which the JACK server ran late proves nothing about
-// the path, and is run again; the xruns of the last run stay in the results.
+// Runs a loop test to its end, and again if the JACK server ran late, which proves nothing
+// about the path; the last run's xruns stay in the results.
 LoopResults loop(
     std::shared_ptr<PortSystem> ports, const LoopReport::Path &path, const LoopSettings &settings)
 {
@@ -140,8 +140,7 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
         << " µs";
 }
 
-// With nothing between, through the loopback device and through the virtual ports wired
-// together as another program would: nothing is lost at 10,000 messages a second.
+// At 10,000 messages a second, through the virtual ports wired as another program would too.
 TEST(JackLoopTest, LosesNothingThroughTheLoopbackOrTheVirtualPorts)
 {
     REQUIRE_JACK_OR_SKIP();

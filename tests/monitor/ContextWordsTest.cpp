@@ -5,9 +5,8 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
-// Words that read a row with the controllers before it on its channel: as the grid shows
-// them (looking back from the row), and as an export writes them (noting rows as they pass),
-// which must agree on every row.
+// Words that read a row with the controllers before it on its channel: as the grid looks back
+// from the row, and as an export notes the rows it passes, which must agree on every row.
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

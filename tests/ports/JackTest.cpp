@@ -61,10 +61,9 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
         << "notes after a SysEx that lacks its F7 show at once";
 }
 
-// A JACK receiver reads each event as one message: no event holds a piece of a message or
-// more than one (which shapes are whole is WholeMessage's table), and a send refused says so.
-// A dump twice what a JACK event of RtMidi's could carry still arrives whole; one larger than
-// a JACK cycle can carry is refused rather than lost.
+// A JACK receiver reads each event as one message: what is no whole one (WholeMessage's table)
+// is refused and said, and so is a dump larger than a cycle carries; one twice what a JACK
+// event of RtMidi's could carry still arrives whole.
 TEST(Jack, SendsOnlyWholeMessagesAsEventsAndRefusesWhatCannotPass)
 {
     REQUIRE_JACK_OR_SKIP();
