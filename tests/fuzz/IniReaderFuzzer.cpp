@@ -35,18 +35,10 @@ bool namesSection(const QByteArray &list, const QByteArray &name)
         [&](const QByteArray &listed) { return listed.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
-QByteArray scratchBytes()
-{
-    QFile file(scratchFile());
-    require(file.open(QIODevice::ReadOnly));
-    return file.readAll();
-}
-
 } // namespace
 
-// Any file: reads, lists and a write never fail unsafely; a value written reads back, and
-// the write adds no more than its own section to the file. A new section leaves every byte
-// before it as it was.
+// Any file: reads, lists and a write never fail unsafely; a value written reads back, and the
+// write adds no more than its own section, leaving every byte before a new one as it was.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     {
@@ -76,8 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         QByteArray after;
         const int afterBytes = listCount(std::nullopt, 1 << 20, after);
         require(afterBytes <= sectionBytes + 5 || sectionBytes >= 8190);
+        QFile file(scratchFile());
+        require(file.open(QIODevice::ReadOnly));
         require(!addsSection
-            || scratchBytes().startsWith(
+            || file.readAll().startsWith(
                 QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size))));
     }
     QFile::remove(scratchFile());

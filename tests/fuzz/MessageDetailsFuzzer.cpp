@@ -3,9 +3,8 @@
 
 #include <cstdint>
 
-// Any bytes as a message; the first input byte says which middle C to use. The words never
-// read past the bytes (the sanitizers watch), are empty only for no bytes, and stay on one
-// line.
+// Any bytes as a message, the first byte choosing the middle C: the words never read past the
+// bytes (the sanitizers watch), are empty only for no bytes, and stay on one line.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size == 0)

@@ -5,9 +5,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
-// Runs a fuzz harness over every file of the folders given: its seed corpus and the inputs
-// that once found a fault. Built with the ordinary compiler, so CI guards against
-// regressions without running the fuzzer.
+// Runs a fuzz harness over its seed corpus and the inputs that once found a fault, built with
+// the ordinary compiler, so that CI guards against regressions without running the fuzzer.
 int main(int argc, char *argv[])
 {
     int replayed = 0;

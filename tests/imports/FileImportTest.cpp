@@ -2,8 +2,8 @@
 
 #include "capture/TaskProgress.h"
 
-#include <QByteArrayList>
 #include <QStringList>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,10 +12,8 @@ namespace {
 QByteArray midiFile(int format, int tracks, std::uint16_t division, const QList<QByteArray> &data)
 {
     const auto bigEndian = [](std::uint32_t value, int size) {
-        QByteArray bytes;
-        for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
-            bytes += char(value >> shift);
-        return bytes;
+        const std::uint32_t big = qToBigEndian(value);
+        return QByteArray(reinterpret_cast<const char *>(&big), 4).right(size);
     };
     QByteArray file = "MThd" + bigEndian(6, 4) + bigEndian(std::uint32_t(format), 2)
         + bigEndian(std::uint32_t(tracks), 2) + bigEndian(division, 2);
@@ -38,12 +36,10 @@ QStringList rowsOf(const QByteArray &file)
     QStringList rows;
     for (std::size_t row = 0; loaded.rows && row < loaded.rows->size(); ++row) {
         const CapturedMessage message = loaded.rows->at(row);
-        rows << QStringLiteral("%1 %2 %3")
-                    .arg(message.stampUs)
-                    .arg(int(message.origin))
-                    .arg(QByteArray(reinterpret_cast<const char *>(message.bytes.data()),
-                        qsizetype(message.bytes.size()))
-                             .toHex(' '));
+        const QByteArray bytes(
+            reinterpret_cast<const char *>(message.bytes.data()), qsizetype(message.bytes.size()));
+        rows << QString::number(message.stampUs) + ' ' + QString::number(int(message.origin)) + ' '
+                + bytes.toHex(' ');
     }
     return rows;
 }

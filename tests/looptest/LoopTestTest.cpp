@@ -27,8 +27,8 @@ std::vector<std::uint8_t> numbered(Mix mix, std::uint64_t sequence, std::size_t 
     return message;
 }
 
-// Runs a loop test to its end. A run in which the JACK server ran late proves nothing about
-// the path, and is run again; the xruns of the last run stay in the results.
+// Runs a loop test to its end, and again if the JACK server ran late, which proves nothing
+// about the path; the last run's xruns stay in the results.
 LoopResults loop(
     std::shared_ptr<PortSystem> ports, const LoopReport::Path &path, const LoopSettings &settings)
 {
@@ -53,14 +53,13 @@ LoopResults loop(
 // Ten messages sent a millisecond apart, and what comes back of them, when.
 TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
 {
-    struct Case
+    const struct
     {
         Mix mix;
         std::vector<std::uint64_t> back; // numbers, in the order they came back
         std::array<std::uint64_t, 4> faults; // lost, duplicated, out of order, altered
         const char *why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Mix::Channel, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0}, "all back in order"},
         {Mix::SysEx, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0}, "all dumps back"},
         {Mix::Channel, {0, 1, 2, 4, 5, 6, 7, 8, 9}, {1, 0, 0, 0}, "#3 lost"},
@@ -68,7 +67,7 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
         {Mix::Channel, {0, 1, 3, 2, 4, 5, 6, 7, 8, 9}, {0, 0, 1, 0}, "#2 after #3"},
         {Mix::Channel, {}, {10, 0, 0, 0}, "nothing back"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         LoopTally tally(c.mix, 16);
         for (int i = 0; i < 10; ++i)
             tally.sent(i * 1000);
@@ -81,8 +80,7 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
             c.faults)
             << c.why;
         EXPECT_EQ(results.other, 1u);
-        const std::array<std::uint64_t, 4> none {};
-        EXPECT_EQ(results.clean(), c.faults == none) << c.why;
+        EXPECT_EQ(results.clean(), c.faults == decltype(c.faults) {}) << c.why;
         if (!c.back.empty()) {
             EXPECT_EQ(results.latency->medianUs, 700) << c.why;
         }
@@ -99,17 +97,14 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
     EXPECT_EQ(tally.results().lost, 2u) << "what came back altered did not come back";
 }
 
-// A client of the test's own delays what passes through it by a known number of frames: the
-// loop test must find that delay within a period, on top of what a loop through JACK costs
-// anyway (the wait for the next cycle, and a cycle for the graph's feedback edge). Both ends
-// are stamped by the frames the messages lie at, so a busy machine that hands them over late
-// changes nothing.
+// A delay line of the test's own adds a known number of frames: the loop test must find it
+// within a period, on top of the next cycle and the feedback edge's cycle a JACK loop costs.
+// Both ends are stamped by the messages' frames, so a busy machine changes nothing.
 TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
 {
     REQUIRE_JACK_OR_SKIP();
     const auto ports = PortSystem::createDefault();
-    double period = 0;
-    double frame = 0;
+    double period = 0, frame = 0;
     const auto through = [&](jack_nframes_t delay) {
         JackDelayLine line("DelayLine", delay);
         period = line.microseconds(line.period());
@@ -145,8 +140,7 @@ TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
         << " µs";
 }
 
-// With nothing between, through the loopback device and through the virtual ports wired
-// together as another program would: nothing is lost at 10,000 messages a second.
+// At 10,000 messages a second, through the virtual ports wired as another program would too.
 TEST(JackLoopTest, LosesNothingThroughTheLoopbackOrTheVirtualPorts)
 {
     REQUIRE_JACK_OR_SKIP();
@@ -177,28 +171,6 @@ TEST(JackLoopTest, LosesNothingThroughTheLoopbackOrTheVirtualPorts)
     EXPECT_EQ(virtualPorts.received, 20'001u);
 }
 
-// The report's words are read as UTF-8 wherever they go: the micro sign is written once.
-TEST(LoopReport, WritesTheMicroSignOnceInEveryForm)
-{
-    LoopTally tally(Mix::Channel, 16);
-    tally.sent(0);
-    tally.received(numbered(Mix::Channel, 0), 700);
-    const LoopResults results = tally.results();
-    const struct
-    {
-        QString form;
-        const char *line;
-    } cases[] = {
-        {LoopReport::text({}, results), "Latency minimum (\xC2\xB5s): 700\n"},
-        {LoopReport::csv({}, results), "Latency from (\xC2\xB5s),Count\r\n"},
-    };
-    for (const auto &c : cases) {
-        const QByteArray bytes = c.form.toUtf8();
-        EXPECT_TRUE(bytes.contains(c.line)) << bytes.toStdString();
-        EXPECT_FALSE(bytes.contains("\xC3\x82")) << "\u00C2 before the micro sign";
-    }
-}
-
 // A port that writes its messages later than it is handed them (a JACK port, at the start of
 // its next cycle) tells when, and the round trip counts from there.
 TEST(LoopTally, CountsFromWhenAPortSaysItWroteTheMessages)
@@ -217,7 +189,7 @@ TEST(LoopTally, CountsFromWhenAPortSaysItWroteTheMessages)
 }
 
 // Tools > Loop Test through the loopback device, while the window goes on; the results are
-// shown and saved as CSV.
+// shown and saved as CSV, their micro sign written once as UTF-8 in either form.
 TEST(LoopTestDialog, RunsFromTheToolsMenuAndSavesItsResults)
 {
     LoopbackWindow w;
@@ -231,6 +203,7 @@ TEST(LoopTestDialog, RunsFromTheToolsMenuAndSavesItsResults)
     ASSERT_TRUE(finished.wait(10'000));
     const QString shown = dialog->findChild<QPlainTextEdit *>("txtLoopResults")->toPlainText();
     EXPECT_TRUE(shown.contains("Received: 501\nLost: 0\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.toUtf8().contains("Latency minimum (\xC2\xB5s): ")) << shown.toStdString();
 
     QTemporaryDir folder;
     w.dialogs->nextSaveFileName = folder.filePath("loop.csv");
@@ -238,4 +211,6 @@ TEST(LoopTestDialog, RunsFromTheToolsMenuAndSavesItsResults)
     const QByteArray csv = readFile(folder.filePath("loop.csv"));
     EXPECT_TRUE(csv.startsWith("Measure,Value\r\noutput,\"Lumetra Loopback\"\r\n"));
     EXPECT_TRUE(csv.contains("\r\nlost,0\r\n"));
+    EXPECT_TRUE(csv.contains("\r\nLatency from (\xC2\xB5s),Count\r\n"));
+    EXPECT_FALSE((shown.toUtf8() + csv).contains("\xC3\x82")) << "\u00C2 before the micro sign";
 }

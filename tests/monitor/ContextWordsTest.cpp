@@ -5,9 +5,8 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
-// Words that read a row with the controllers before it on its channel: as the grid shows
-// them (looking back from the row), and as an export writes them (noting rows as they pass),
-// which must agree on every row.
+// Words that read a row with the controllers before it on its channel: as the grid looks back
+// from the row, and as an export notes the rows it passes, which must agree on every row.
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -75,7 +74,6 @@ TEST(ContextWords, ReadsSequencesOnTheRowThatCompletesThem)
         {farApart, "CC 33 Modulation LSB: 0", "beyond the look back"},
         {{cc(0, 1), cc(32, 0), {In, {0xC0, 4}}}, "Program 5 (raw 4), bank 1/0", "bank select"},
         {{cc(0, 2), {In, {0xC0, 4}}}, "Program 5 (raw 4), bank 2/-", "MSB alone"},
-        {{{In, {0xC0, 4}}}, "Program 5 (raw 4)", "no bank"},
     };
     for (const auto &c : cases) {
         CaptureStore rows;

@@ -19,11 +19,8 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
     EXPECT_EQ(model.gridRowCount(), 4) << "but counted in the grid's own numbering";
     EXPECT_TRUE(model.commit());
     ASSERT_EQ(inserted.count(), 1);
-    EXPECT_EQ(inserted.front().at(1).toInt(), 0);
-    EXPECT_EQ(inserted.front().at(2).toInt(), 1);
-    EXPECT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(model.index(1, 5).data().toString(), "NOTE OFF");
-    EXPECT_EQ(model.index(2, 5).data().toString(), "") << "the empty last row";
+    EXPECT_EQ(inserted.front().mid(1), (QList<QVariant> {0, 1})) << "rows 0 to 1";
+    EXPECT_EQ(model.rowCount(), 3) << "and the empty last row";
 
     EXPECT_FALSE(model.commit());
     EXPECT_EQ(inserted.count(), 1) << "nothing new, nothing said";
@@ -62,14 +59,14 @@ TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
     for (const Case &row : cases)
         rows.append(row.origin, row.source, row.stampUs, clock);
     model.commit();
-    for (const auto &[time, cell] : {std::pair(ViewSettings::Time::Seconds, &Case::seconds),
-             std::pair(ViewSettings::Time::Delta, &Case::delta),
-             std::pair(ViewSettings::Time::SinceStart, &Case::storedCell)}) {
+    for (const auto &[time, cell] : {std::pair(ViewSettings::Time::SinceStart, &Case::storedCell),
+             std::pair(ViewSettings::Time::Seconds, &Case::seconds),
+             std::pair(ViewSettings::Time::Delta, &Case::delta)}) {
         model.setViewSettings({time, false, {}});
         for (std::size_t row = 0; row < std::size(cases); ++row)
             EXPECT_EQ(model.index(int(row), 0).data().toString(), cases[row].*cell)
                 << "view " << int(time) << ", row " << row;
     }
-    EXPECT_EQ(model.gridCellText(2, 0), "10001") << "the stored cell stays milliseconds";
+    EXPECT_EQ(model.gridCellText(2, 0), "10001") << "in the Delta view, the stored cell stays";
     EXPECT_EQ(model.timeOfDay(1), model.timeOfDay(2));
 }

@@ -16,14 +16,13 @@ TEST(HexByte, PadsBelowSixteenAndGrowsPastAByte)
 
 TEST(FormatMessageRow, GivesTheGridRowForEveryStatusRange)
 {
-    struct Case
+    const struct
     {
         std::int16_t status, data1, data2;
         std::int32_t timestamp;
         const char *row;
         const char *why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0x00, 1, 2, 0, "0\t00\t01\t02\t1\t\t", "data byte as status: no event"},
         {0x7F, 1, 2, 5, "5\t7f\t01\t02\t16\t\t", "last non-status value"},
         {0x80, 0x3C, 0x40, 1, "1\t80\t3c\t40\t1\tNote Off\t", "note off"},
@@ -48,7 +47,7 @@ TEST(FormatMessageRow, GivesTheGridRowForEveryStatusRange)
         {0x90, 1, 2, -42, "-42\t90\t01\t02\t1\tNote On\t", "negative time stamp"},
         {0x90, 1, 2, INT32_MAX, "2147483647\t90\t01\t02\t1\tNote On\t", "largest stamp"},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(FormatMessageRow(c.status, c.data1, c.data2, c.timestamp), c.row) << c.why;
 }
 

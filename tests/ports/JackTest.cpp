@@ -1,10 +1,11 @@
-#include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortError.h"
 #include "sender/SysExFileSender.h"
+#include "sender/modSendMessage.h"
 #include "support/Files.h"
 #include "support/OpenedOnPeer.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -20,23 +21,19 @@ Bytes sysExBytes(qsizetype size)
     return {dump.begin(), dump.end()};
 }
 
-// The messages the program stores of what waits.
-void drainRows(MIDIInput &input, std::vector<Bytes> &rows)
-{
-    EventGridModel model;
-    MessageDrain::drain(input, 0, false, model.store(), {std::chrono::hours(1)});
-    for (std::size_t i = 0; i < model.store().size(); ++i) {
-        const CapturedMessage message = model.store().at(i);
-        rows.emplace_back(message.bytes.begin(), message.bytes.end());
-    }
-}
-
-// Waits until at least `count` rows came, and returns them all.
+// Waits until the program stored at least `count` rows of what came, and returns them all.
 std::vector<Bytes> rowsOnceThere(MIDIInput &input, std::size_t count)
 {
+    CaptureStore stored;
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+            MessageDrain::drain(input, 0, false, stored, {std::chrono::hours(1)});
+            return stored.size() >= count;
+        },
+        5000));
     std::vector<Bytes> rows;
-    static_cast<void>(
-        QTest::qWaitFor([&] { return drainRows(input, rows), rows.size() >= count; }, 5000));
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        rows.emplace_back(stored.at(i).bytes.begin(), stored.at(i).bytes.end());
     return rows;
 }
 
@@ -64,28 +61,43 @@ TEST(Jack, ReceivesWhatAnotherClientSendsAsAMidiStream)
         << "notes after a SysEx that lacks its F7 show at once";
 }
 
-TEST(Jack, SendsToAnotherClientAndRefusesWhatCannotPass)
+// A JACK receiver reads each event as one message: what is no whole one (WholeMessage's table)
+// is refused and said, and so is a dump larger than a cycle carries; one twice what a JACK
+// event of RtMidi's could carry still arrives whole.
+TEST(Jack, SendsOnlyWholeMessagesAsEventsAndRefusesWhatCannotPass)
 {
     REQUIRE_JACK_OR_SKIP();
     Sending s;
-    MIDIOutput &output = s.port;
-    JackPeer &peer = s.peer;
+    ASSERT_TRUE(s.peer.connectedWithin("in", 5000));
+    const struct
+    {
+        const char *text;
+        Origin origin;
+    } box[] = {
+        {"90 3C 7F 00", Origin::Sent}, // goes out as 90 3C 7F
+        {"F0 01", Origin::Sent}, // with its F7 added
+        {"90 3C", Origin::SendFailed}, // short of a data byte
+        {"F0 01 F7 02 F7", Origin::SendFailed}, // two messages
+    };
+    ScriptedDialogs dialogs;
+    QStringList history;
+    for (const auto &c : box) {
+        const SentMessage sent
+            = modSendMessage::SendMIDIMessage(c.text, {s.port, dialogs, history, [] {}});
+        EXPECT_EQ(sent.origin, c.origin) << c.text;
+    }
+    EXPECT_TRUE(dialogs.shownTexts().last().contains("a JACK MIDI event holds one whole MIDI "
+                                                     "message"))
+        << dialogs.shownTexts().join('|').toStdString();
 
-    const Bytes sysEx = sysExBytes(4096);
-    sendMessage(output, {0x90, 0x3C, 0x40});
-    sendMessage(output, sysEx);
-
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == 2u; }, 5000));
-    EXPECT_EQ(peer.received()[0], (Bytes {0x90, 0x3C, 0x40}));
-    EXPECT_EQ(peer.received()[1], sysEx);
-
-    // A dump twice what a JACK event of RtMidi's could carry still arrives whole; one larger
-    // than a JACK cycle can carry is refused rather than lost on the way.
-    const Bytes large = sysExBytes(30'000);
-    sendMessage(output, large);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == 3u; }, 5000));
-    EXPECT_EQ(peer.received()[2], large);
-    EXPECT_THROW(sendMessage(output, sysExBytes(40'000)), PortError);
+    const Bytes sysEx = sysExBytes(4096), large = sysExBytes(30'000);
+    sendMessage(s.port, sysEx);
+    sendMessage(s.port, large);
+    EXPECT_THROW(sendMessage(s.port, sysExBytes(40'000)), PortError);
+    const std::vector<Bytes> whole {{0x90, 0x3C, 0x7F}, {0xF0, 0x01, 0xF7}, sysEx, large};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.peer.received().size() >= whole.size(); }, 5000));
+    EXPECT_EQ(s.peer.received(), whole);
+    EXPECT_EQ(s.peer.notWhole(), std::vector<Bytes> {});
 }
 
 // Dumps without a pause fill the output's buffer faster than JACK cycles empty it.
@@ -93,13 +105,11 @@ TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
 {
     REQUIRE_JACK_OR_SKIP();
     Sending s;
-    MIDIOutput &output = s.port;
-    JackPeer &peer = s.peer;
-    SysExFileSender sender(output, [](const SentMessage &) {});
+    SysExFileSender sender(s.port, [](const SentMessage &) {});
     sender.setPause(std::chrono::milliseconds(0));
     QSignalSpy finished(&sender, &SysExFileSender::finished);
     constexpr std::size_t Dumps = 2000; // 2 MB, twice the buffer
     sender.send(std::vector<QByteArray>(Dumps, sysExOf(1024)));
     ASSERT_TRUE(finished.wait(20000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return peer.received().size() == Dumps; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.peer.received().size() == Dumps; }, 5000));
 }

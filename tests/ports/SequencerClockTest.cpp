@@ -6,14 +6,13 @@ using namespace std::chrono_literals;
 
 TEST(SequencerClock, FollowsTheSequencersSpacingWithinItsBoundsAroundTheArrival)
 {
-    struct Step
+    const struct
     {
         double sincePrevious;
         bool sysEx;
         std::chrono::microseconds arrival, expected;
         const char *reason;
-    };
-    const Step steps[] = {
+    } steps[] = {
         {0.0, false, 1'000us, 1'000us, "the first message: its arrival"},
         {0.010, false, 11'300us, 11'000us, "delivered late: the sequencer's spacing"},
         {0.000250, false, 11'600us, 11'250us, "a quarter millisecond on"},
@@ -25,7 +24,7 @@ TEST(SequencerClock, FollowsTheSequencersSpacingWithinItsBoundsAroundTheArrival)
     };
     SequencerClock clock;
     const SequencerClock::Clock::time_point origin {1h};
-    for (const Step &step : steps)
+    for (const auto &step : steps)
         EXPECT_EQ(clock.stamp(step.sincePrevious, step.sysEx, origin + step.arrival) - origin,
             step.expected)
             << step.reason;

@@ -7,14 +7,13 @@ using namespace modSendMessage;
 
 TEST(ParseMessage, AcceptsTheGrammarAndBuildsTheHistoryEntry)
 {
-    struct Case
+    const struct
     {
         QString text;
         std::uint8_t status;
         QByteArray bytes;
         QString history;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"90 3C 7F", 0x90, bytes({0x3C, 0x7F}), "90 3C 7F"}, // a channel message
         {"  c0 05  ", 0xC0, bytes({0x05}), "C0 05 "}, // blanks at the ends, lower case
         {"F8", 0xF8, {}, "F8  "}, // a status alone
@@ -26,7 +25,7 @@ TEST(ParseMessage, AcceptsTheGrammarAndBuildsTheHistoryEntry)
         {"F0 41 F7 10 F7", 0xF0, bytes({0xF0, 0x41, 0xF7, 0x10, 0xF7}),
             "F0 41 F7 10 F7 "}, // F7 inside is plain data
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const ParseResult parsed = parseMessage(c.text);
         ASSERT_TRUE(parsed) << c.text.toStdString() << ": " << parsed.reason.toStdString();
         EXPECT_EQ(parsed.message->status, c.status) << c.text.toStdString();

@@ -1,4 +1,3 @@
-#include "monitor/RowDetails.h"
 #include "sender/RepeatTimer.h"
 #include "sender/modSendMessage.h"
 #include "support/LoopbackPorts.h"
@@ -6,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -50,7 +48,6 @@ TEST(SendPanel, ASingleSendAppendsTheSentRowAndTheReceivedOne)
     EXPECT_EQ(p.row(1), "SENT\tF0\t\t\t\t\tF0 7E 7F 09 01 F7 ");
     ASSERT_TRUE(p.waitForRows(4)) << "the loopback brings it back";
     EXPECT_EQ(p.window->GetMIDIINText(2, 6), "F0 7E 7F 09 01 F7 ") << "byte for byte, with the F7";
-    EXPECT_EQ(p.entries("ComboHistory"), QStringList {"F0 7E 7F 09 01 F7 "});
     EXPECT_TRUE(p.box->hasFocus());
 }
 
@@ -78,8 +75,8 @@ TEST(SendPanel, AFailedSendEndsInTheFailureRowAndAnEmptyBoxSendsNothing)
     }
 }
 
-// What a send hands back is what the grid stores, and a saved capture keeps: the bytes that
-// went to the port, or that the port refused.
+// What a send hands back is what the grid stores and a saved capture keeps: the bytes that
+// went to the port, or that the port refused (their words are the known traffic's).
 TEST(SendMIDIMessage, TheRecordHoldsTheBytesThatWentToThePortOrFailedTo)
 {
     const struct
@@ -88,12 +85,10 @@ TEST(SendMIDIMessage, TheRecordHoldsTheBytesThatWentToThePortOrFailedTo)
         bool outputOpen;
         Origin origin;
         QByteArray bytes;
-        QString details;
     } cases[] = {
-        {"90 3C 7F 00", true, Origin::Sent, "\x90\x3C\x7F", "C4 velocity 127"}, // 00 not sent
-        {"F0 43 10", true, Origin::Sent, "\xF0\x43\x10\xF7", "Manufacturer ID 43 Yamaha, 4 bytes"},
-        {"90 3C 7F", false, Origin::SendFailed, "\x90\x3C\x7F", "Not sent: C4 velocity 127"},
-        {"90 3G", true, Origin::SendFailed, "", ""}, // a text that did not parse has no bytes
+        {"90 3C 7F 00", true, Origin::Sent, "\x90\x3C\x7F"}, // 00 not sent
+        {"90 3C 7F", false, Origin::SendFailed, "\x90\x3C\x7F"},
+        {"90 3G", true, Origin::SendFailed, ""}, // a text that did not parse has no bytes
     };
     for (const auto &c : cases) {
         LoopbackPorts loop;
@@ -105,9 +100,6 @@ TEST(SendMIDIMessage, TheRecordHoldsTheBytesThatWentToThePortOrFailedTo)
             = modSendMessage::SendMIDIMessage(c.text, {loop.output, dialogs, history, [] {}});
         EXPECT_EQ(sent.origin, c.origin) << c.text;
         EXPECT_EQ(sent.bytes, c.bytes) << c.text;
-        CaptureStore rows;
-        rows.append(sent.origin, 0, 0, sent.bytes);
-        EXPECT_EQ(RowDetails::of(rows, 0, MessageDetails::MiddleC::C4), c.details) << c.text;
     }
 }
 
@@ -137,13 +129,12 @@ TEST(SendPanel, HistoryKeepsElevenDistinctEntriesNewestFirst)
 
 TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
 {
-    struct Case
+    const struct
     {
         QString rate;
         QStringList shown;
         bool starts;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", {RateRangeText}, false},
         {"0", {RateRangeText}, false},
         {"1", {FastRateText}, true},
@@ -154,7 +145,7 @@ TEST(SendPanel, RateCheckDecidesWhetherRepeatingStarts)
         {"99999999999", {"The repeat rate 99999999999 is too large."}, false},
         {"12a", {"The repeat rate \"12a\" is not a whole number."}, false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         Panel p;
         EXPECT_EQ(p.startRepeating(c.rate), c.shown) << c.rate.toStdString();
         EXPECT_EQ(p.button->text(), c.starts ? "&Stop Sending" : "&Start Sending");

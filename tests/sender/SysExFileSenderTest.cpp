@@ -30,7 +30,6 @@ TEST(FileSender, APortFailureStopsTheRunAndIsRecorded)
     EXPECT_EQ(finished.count(), 0);
 }
 
-// A full output buffer is waited out; one that never empties fails the run with its reason.
 TEST(FileSender, WaitsForRoomInTheOutputButNotForever)
 {
     ScriptedBackend *device = nullptr;

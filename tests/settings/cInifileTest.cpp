@@ -132,16 +132,15 @@ TEST_F(Ini, SavesPositionByWindowState)
 
 TEST_F(Ini, LoadsPositionInsideTheScreen)
 {
-    struct Case
+    constexpr int Normal = FormWindow::Normal, Maximised = FormWindow::Maximised;
+    const struct
     {
         QByteArray stored; // the lines of the section
         std::int32_t minWidth;
         double left, width;
         int state, moves;
         const char *why;
-    };
-    constexpr int Normal = FormWindow::Normal, Maximised = FormWindow::Maximised;
-    const Case cases[] = {
+    } cases[] = {
         {"", 3000, 1000, 4000, Normal, 1, "nothing stored: the window's own"},
         {"Left=-500\nWidth=1000", 3000, 60, 3000, Normal, 1, "four pixels in, at least as wide"},
         {"Left=15000\nWidth=6000\nMaximised=1", 3000, 9300, 6000, Maximised, 1,
@@ -150,7 +149,7 @@ TEST_F(Ini, LoadsPositionInsideTheScreen)
         {"Width=20000", 15300, 1000, 4000, Normal, 0, "no room for the minimum: not moved"},
     };
     ini.setSection("Window");
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         writeFile(folder.filePath("prefs.ini"), "[Window]\n" + c.stored);
         FakeWindow window;
         ini.LoadFormPosition(window, Screen1024, c.minWidth);

@@ -19,6 +19,17 @@ std::vector<StoredRow> clockRun(
     return rows;
 }
 
+// The eight quarter frames that state a time, with the hours' top bit and the rate in the
+// last piece; values too large for a clock are sent as they are.
+std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int frames, int rate)
+{
+    const int values[] = {frames, seconds, minutes, hours | rate << 5};
+    std::vector<std::uint8_t> pieces;
+    for (int piece = 0; piece < 8; ++piece)
+        pieces.push_back(std::uint8_t(piece << 4 | (values[piece / 2] >> (piece % 2 * 4) & 0xF)));
+    return pieces;
+}
+
 } // namespace
 
 TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
@@ -46,7 +57,6 @@ TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
     EXPECT_NEAR(clock->beatBpm.value(), 125.0, 1e-6);
     EXPECT_NEAR(clock->barsBpm.value(), 60e6 * 16 / (24 * 20'000 + 360 * 20'833.0), 1e-6);
     EXPECT_GT(clock->driftBpm.value(), 0.3) << "speeding up";
-    EXPECT_EQ(TimingText::statusLine(watch.readout(last)).left(9), "125.0 BPM");
 
     EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs).clock);
     EXPECT_TRUE(watch.readout(last + ClockTempo::StoppedAfterUs + 1).isEmpty())
@@ -59,17 +69,16 @@ TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
 
 TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
 {
-    struct Step
+    using T = TransportWatch::Transport;
+    using P = TransportWatch::Position;
+    const struct
     {
         std::vector<std::uint8_t> message;
         int pulses; // clock pulses after it
         TransportWatch::Transport transport;
         std::optional<TransportWatch::Position> position;
         const char *reason;
-    };
-    using T = TransportWatch::Transport;
-    using P = TransportWatch::Position;
-    const Step steps[] = {
+    } steps[] = {
         {{0xF8}, 0, T::None, std::nullopt, "a clock alone: no position"},
         {{0xFA}, 6 * 5, T::Started, P {1, 2, 2}, "five sixteenths after Start"},
         {{0xFC}, 12, T::Stopped, P {1, 2, 2}, "the clock goes on, the song stands"},
@@ -81,7 +90,7 @@ TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
     CaptureStore rows;
     TransportWatch watch;
     std::int64_t now = 0;
-    for (const Step &step : steps) {
+    for (const auto &step : steps) {
         store(rows, {{In, step.message, now}});
         store(rows, clockRun(step.pulses, now + 10'000, 10'000));
         now += 10'000 * (step.pulses + 1);
@@ -94,21 +103,6 @@ TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
     watch.catchUp(rows);
     EXPECT_TRUE(watch.readout(now).isEmpty()) << "Clear All starts again";
 }
-
-namespace {
-
-// The eight quarter frames that state a time, with the hours' top bit and the rate in the
-// last piece; values too large for a clock are sent as they are.
-std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int frames, int rate)
-{
-    const int values[] = {frames, seconds, minutes, hours | rate << 5};
-    std::vector<std::uint8_t> pieces;
-    for (int piece = 0; piece < 8; ++piece)
-        pieces.push_back(std::uint8_t(piece << 4 | (values[piece / 2] >> (piece % 2 * 4) & 0xF)));
-    return pieces;
-}
-
-} // namespace
 
 // After a good time, pieces out of order keep it and a time that cannot be leaves none.
 TEST(TransportWatch, AssemblesOnlyTimeCodesThatCanBeFromQuarterFramesInOrder)
