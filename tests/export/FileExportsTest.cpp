@@ -190,8 +190,8 @@ TEST_F(Files, LeavesTheCurrentCellWhereReadingTheLogCellByCellWould)
 }
 
 // No MessagesWaiting while the file dialog is open; what arrived meanwhile shows after it,
-// and is in the log when the user saves.
-TEST_F(Files, TheDialogHoldsTheGridStillAndTheLogTakesWhatArrivedMeanwhile)
+// and is in the log when the user saves. A save that fails says why.
+TEST_F(Files, TheDialogHoldsTheGridStillAndTheLogTakesWhatArrivedMeanwhileOrSaysWhyNot)
 {
     MIDIInput &input = w.window->MIDIInput1();
     w.dialogs->whileAsking = [&] {
@@ -209,19 +209,15 @@ TEST_F(Files, TheDialogHoldsTheGridStillAndTheLogTakesWhatArrivedMeanwhile)
 
     w.dialogs->whileAsking = [&] { w.send({0xC0, 0x05}); };
     EXPECT_EQ(save("mnuSaveIn"), "90 3C 40\r\nC0 05 \r\n");
-}
 
-// Whether the old file stays whole is the save's own business; here the window must say why.
-TEST_F(Files, AFailedSaveSaysWhyAndGoesOnListening)
-{
+    // Whether the old file stays whole is the save's own business; here the window says why.
     const QString nowhere = folder.filePath("no/such/folder/log.txt");
-    w.dialogs->nextSaveFileName = nowhere;
-    w.toggle("mnuSaveInOut");
+    w.saveAs("mnuSaveInOut", nowhere);
     const QString start = "Cannot save \"" + nowhere + "\": ";
     ASSERT_EQ(w.dialogs->shown.size(), 1u);
     EXPECT_TRUE(w.dialogs->shown[0].text.startsWith(start));
     EXPECT_GT(w.dialogs->shown[0].text.size(), start.size()) << "the system's reason follows";
-    EXPECT_TRUE(w.window->MIDIInput1().EventsEnabled());
+    EXPECT_TRUE(input.EventsEnabled()) << "and goes on listening";
 }
 
 // A capture of millions of rows is written on a thread of its own: the window goes on behind

@@ -10,67 +10,38 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <algorithm>
-#include <csignal>
 
-TEST(JackWindow, ListsFollowPortsThatComeAndGoAndKeepTheChoiceByName)
+// The lists follow JACK's ports, and keep the choice by name; a chosen port that goes is
+// waited for and taken back.
+TEST(JackWindow, ListsFollowPortsThatComeAndGoAndAChosenOneIsWaitedFor)
 {
     REQUIRE_JACK_OR_SKIP();
     forgetPreferences();
     JackPeer peer("HotPlug");
+    peer.addPort("out", true);
     JackWindow w;
     w.choose("ComboMidiIn", "Lumetra Loopback");
     const int loopbackAt = w.combo("ComboMidiIn")->currentIndex();
-
     peer.addPort("late", true);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return w.entries("ComboMidiIn").contains(jack(peer, "late")); }, 1000))
         << "a new port is listed within a second";
     EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback") << "still chosen";
     EXPECT_EQ(w.combo("ComboMidiIn")->currentIndex(), loopbackAt + 1) << "one place further down";
-
     peer.removePort("late");
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !w.entries("ComboMidiIn").contains(jack(peer, "late")); }, 1000));
     EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback");
-    EXPECT_TRUE(w.dialogs->shown.empty());
-}
 
-TEST(JackWindow, StartsOnTheDeviceRememberedByNameOrElseByIndex)
-{
-    REQUIRE_JACK_OR_SKIP();
-    JackPeer peer("Remembered");
-    peer.addPort("a", true);
-    peer.addPort("b", true);
-    for (const auto &[name, opened] : {std::pair {jack(peer, "b"), jack(peer, "b")},
-             std::pair {QString("JACK: gone:x"), QString()}}) {
-        rememberDevices(0, 0, name);
-        JackWindow w;
-        const QString first = w.entries("ComboMidiIn").value(0);
-        EXPECT_EQ(w.window->MIDIInput1().chosenDeviceName(), opened.isEmpty() ? first : opened)
-            << name.toStdString();
-    }
-}
-
-TEST(JackWindow, ADeviceThatGoesIsWaitedForAndTakenBackWhenItReturns)
-{
-    REQUIRE_JACK_OR_SKIP();
-    forgetPreferences();
-    JackPeer peer("Vanishing");
-    peer.addPort("out", true);
-    JackWindow w;
     w.choose("ComboMidiIn", jack(peer, "out"));
-
     peer.removePort("out");
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.notice()->isVisible(); }, 2000));
     EXPECT_EQ(w.notice()->text(),
         "MIDI In \"" + jack(peer, "out") + "\" is gone; waiting for it to return");
     EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), jack(peer, "out")) << "still shown as chosen";
-
     peer.addPort("out", true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.notice()->isVisible(); }, 2000));
     peer.send("out", {0x90, 0x3C, 0x40});
@@ -222,9 +193,8 @@ TEST(JackWindow, TheVirtualPortsWaitForAServerThatStartsLaterAndCarryTraffic)
     JackPeer peer("Latecomer");
     peer.addPort("out", true);
     peer.addPort("in", false);
-    const auto ports = [&] {
-        return peer.lumetraPorts("virtual input") + peer.lumetraPorts("virtual output");
-    };
+    const auto ports
+        = [&] { return peer.lumetraPorts("virtual input") + peer.lumetraPorts("virtual output"); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return ports().size() == 2; }, 5000))
         << "the JACK side opens once a server runs";
     peer.connect(peer.fullName("out"), ports()[0]);
@@ -239,14 +209,6 @@ TEST(JackWindow, TheVirtualPortsWaitForAServerThatStartsLaterAndCarryTraffic)
 }
 
 namespace {
-
-std::vector<std::int64_t> stampsOf(const CaptureStore &rows)
-{
-    std::vector<std::int64_t> stamps;
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        stamps.push_back(rows.at(row).stampUs);
-    return stamps;
-}
 
 // Sends a run into the window's virtual input until one passes without an xrun, which would
 // spoil its timing; the rows it left, or nothing when the server ran late in every run.
@@ -279,7 +241,9 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
     if (!spaced)
         GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
                         "the virtual input: their timing proves nothing";
-    const std::vector<std::int64_t> stamps = stampsOf(*spaced);
+    std::vector<std::int64_t> stamps;
+    for (std::size_t row = 0; row < spaced->size(); ++row)
+        stamps.push_back(spaced->at(row).stampUs);
     ASSERT_GT(stamps.size(), 50u);
     std::vector<std::int64_t> errors;
     for (std::size_t i = 1; i < stamps.size(); ++i)

@@ -42,15 +42,6 @@ TEST(Keyboard, TabFollowsTheWindowAndLeavesTheGrid)
     EXPECT_FALSE(w.find<QWidget>("findBar")->isVisible());
 }
 
-TEST(Keyboard, TheGridShowsWhenItHasTheFocus)
-{
-    LoopbackWindow w;
-    w.find<QWidget>("txtBoxSend")->setFocus();
-    const QImage unfocused = w.grid()->grab().toImage();
-    w.grid()->setFocus();
-    EXPECT_NE(w.grid()->grab().toImage(), unfocused);
-}
-
 // Clear All goes back with Ctrl+Z, rows and counts, before the traffic that came since, until
 // the next clear.
 TEST(Keyboard, ClearAllIsUndoneAfterNewTrafficToo)

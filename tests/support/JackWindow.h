@@ -36,34 +36,27 @@ inline QString jack(const JackPeer &peer, const QString &port)
     return "JACK: " + peer.fullName(port);
 }
 
-// Runs the load generator to its end; its report as "key: value" lines.
-inline std::map<QString, QString> runLoadgen(const QStringList &arguments, int &status)
-{
-    QProcess loadgen;
-    loadgen.start(QStringLiteral(LUMETRA_LOADGEN), arguments);
-    while (loadgen.state() != QProcess::NotRunning)
-        QTest::qWait(20); // the window takes the traffic in meanwhile
-    status = loadgen.exitCode();
-    std::map<QString, QString> report;
-    for (const QString &line : QString::fromLocal8Bit(loadgen.readAllStandardOutput()).split('\n'))
-        if (const qsizetype colon = line.indexOf(": "); colon > 0)
-            report[line.left(colon)] = line.mid(colon + 2);
-    return report;
-}
-
 // Clears the grid and runs the load generator until a run passes without an xrun: a cycle
 // the server ran late may lose or delay messages before they reach Lumetra, so such a run
-// proves nothing. Its report, or none when the server ran late in all three runs.
+// proves nothing. Its report as "key: value" lines, or none when the server ran late in all
+// three runs.
 inline std::map<QString, QString> runLoadgenWithoutXruns(
     JackWindow &w, const QStringList &arguments)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         w.find<QPushButton>("btnClear")->click();
-        int status = -1;
-        auto sent = runLoadgen(arguments, status);
-        EXPECT_EQ(status, 0) << "the generator kept its pace";
-        if (sent["xruns"] == "0")
-            return sent;
+        QProcess loadgen;
+        loadgen.start(QStringLiteral(LUMETRA_LOADGEN), arguments);
+        while (loadgen.state() != QProcess::NotRunning)
+            QTest::qWait(20); // the window takes the traffic in meanwhile
+        EXPECT_EQ(loadgen.exitCode(), 0) << "the generator kept its pace";
+        std::map<QString, QString> report;
+        for (const QString &line :
+            QString::fromLocal8Bit(loadgen.readAllStandardOutput()).split('\n'))
+            if (const qsizetype colon = line.indexOf(": "); colon > 0)
+                report[line.left(colon)] = line.mid(colon + 2);
+        if (report["xruns"] == "0")
+            return report;
     }
     return {};
 }
