@@ -21,7 +21,12 @@ InputSet::InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQ
     connect(m_ports.get(), &PortSystem::devicesChanged, this, &InputSet::followAll);
 }
 
-InputSet::~InputSet() = default;
+// The window that listens may be half torn down already when Qt deletes its children: a
+// further input that was waiting for its device says so as it closes, and must say it to no one.
+InputSet::~InputSet()
+{
+    blockSignals(true);
+}
 
 QStringList InputSet::furtherNames() const
 {
