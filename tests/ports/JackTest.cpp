@@ -100,16 +100,25 @@ TEST(Jack, SendsOnlyWholeMessagesAsEventsAndRefusesWhatCannotPass)
     EXPECT_EQ(s.peer.notWhole(), std::vector<Bytes> {});
 }
 
-// Dumps without a pause fill the output's buffer faster than JACK cycles empty it.
+// Dumps without a pause fill the output's buffer faster than JACK cycles empty it. A cycle
+// the server ran late loses what it carried before Lumetra had a say: such a run is tried again.
 TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
 {
     REQUIRE_JACK_OR_SKIP();
-    Sending s;
-    SysExFileSender sender(s.port, [](const SentMessage &) {});
-    sender.setPause(std::chrono::milliseconds(0));
-    QSignalSpy finished(&sender, &SysExFileSender::finished);
     constexpr std::size_t Dumps = 2000; // 2 MB, twice the buffer
-    sender.send(std::vector<QByteArray>(Dumps, sysExOf(1024)));
-    ASSERT_TRUE(finished.wait(20000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return s.peer.received().size() == Dumps; }, 5000));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Sending s;
+        SysExFileSender sender(s.port, [](const SentMessage &) {});
+        sender.setPause(std::chrono::milliseconds(0));
+        QSignalSpy finished(&sender, &SysExFileSender::finished);
+        sender.send(std::vector<QByteArray>(Dumps, sysExOf(1024)));
+        ASSERT_TRUE(finished.wait(20000));
+        const bool all = QTest::qWaitFor([&] { return s.peer.received().size() == Dumps; }, 5000);
+        if (all || s.peer.xruns() == 0) {
+            EXPECT_TRUE(all) << s.peer.received().size() << " of " << Dumps << " dumps arrived";
+            return;
+        }
+    }
+    GTEST_SKIP() << "the JACK server ran late in all three runs of the dumps into the peer: "
+                    "what they lost proves nothing";
 }

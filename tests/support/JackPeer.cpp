@@ -13,6 +13,7 @@ JackPeer::JackPeer(const char *name)
     if (!m_client)
         throw std::runtime_error("the peer cannot reach a JACK server");
     jack_set_process_callback(m_client, &JackPeer::process, this);
+    jack_set_xrun_callback(m_client, &JackPeer::countXrun, this);
     jack_activate(m_client);
 }
 
@@ -124,5 +125,11 @@ int JackPeer::process(jack_nframes_t frames, void *self)
             peer->m_received.push_back(bytes);
         }
     }
+    return 0;
+}
+
+int JackPeer::countXrun(void *self)
+{
+    ++static_cast<JackPeer *>(self)->m_xruns;
     return 0;
 }

@@ -49,6 +49,9 @@ public:
     std::vector<Bytes> notWhole();
     // Makes the next cycle of this client run late by `delay`: the server's xrun.
     void stallNextCycle(std::chrono::milliseconds delay) { m_stall = delay.count(); }
+    // The cycles the server ran late since this peer started: what went missing then proves
+    // nothing about the path.
+    std::uint64_t xruns() const { return m_xruns.load(); }
 
 private:
     struct Port
@@ -60,6 +63,7 @@ private:
     };
 
     static int process(jack_nframes_t frames, void *self);
+    static int countXrun(void *self);
 
     jack_client_t *m_client = nullptr;
     std::mutex m_mutex;
@@ -68,4 +72,5 @@ private:
     std::vector<Bytes> m_notWhole; // guarded by m_mutex
     std::atomic<std::chrono::milliseconds::rep> m_stall {0};
     std::atomic<std::uint64_t> m_cycles {0};
+    std::atomic<std::uint64_t> m_xruns {0};
 };
