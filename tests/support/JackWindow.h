@@ -14,6 +14,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/prctl.h>
 
 // The main window on every backend of the machine, as the program starts it.
 struct JackWindow : TestWindow
@@ -95,6 +96,8 @@ public:
     }
     bool start()
     {
+        // A test that aborts never runs the destructor: the server, even frozen, ends with it.
+        m_jackd.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_jackd.start(QStringLiteral("jackd"),
             {"-n", m_name, "-r", "-d", "dummy", "-r", "48000", "-p", "256"});
         return m_jackd.waitForStarted() && QTest::qWaitFor(&JackBackend::serverAnswers, 10000);
