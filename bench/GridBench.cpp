@@ -4,7 +4,7 @@
 #include "monitor/EventGrid.h"
 #include "monitor/EventGridModel.h"
 #include "monitor/MessageDrain.h"
-#include "monitor/RowSearch.h"
+#include "monitor/SearchPass.h"
 #include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
@@ -156,7 +156,8 @@ static void BM_FindNext(benchmark::State &state)
     const RowSearch::Details details
         = view.details ? RowSearch::Details(view.middleC) : std::nullopt;
     for (auto _ : state) {
-        const auto found = search.find(model->store(), 0, RowSearch::Direction::Forward, details);
+        const auto found
+            = SearchPass::find(search, model->store(), 0, RowSearch::Direction::Forward, details);
         if (found != Rows - 1)
             state.SkipWithError("the match was not found");
         benchmark::DoNotOptimize(found);
@@ -185,8 +186,8 @@ static void BM_FindNextInControllers(benchmark::State &state)
     }();
     const RowSearch search(QStringLiteral("f0 7e 7f"));
     for (auto _ : state) {
-        const auto found
-            = search.find(*rows, 0, RowSearch::Direction::Forward, MessageDetails::MiddleC::C4);
+        const auto found = SearchPass::find(
+            search, *rows, 0, RowSearch::Direction::Forward, MessageDetails::MiddleC::C4);
         if (found != Rows - 1)
             state.SkipWithError("the match was not found");
     }

@@ -1,7 +1,5 @@
 #include "RowSearch.h"
 
-#include "SearchPass.h"
-
 #include <algorithm>
 
 namespace {
@@ -70,13 +68,4 @@ bool RowSearch::stampMatches(std::string_view stamp) const
         return stamp.find(m_needle) != std::string_view::npos;
     const std::string_view firstWord = std::string_view(m_needle).substr(0, m_firstBlank);
     return stamp.ends_with(firstWord);
-}
-
-std::optional<std::size_t> RowSearch::find(const CaptureStore &rows, std::size_t from,
-    Direction direction, Details details, std::optional<std::size_t> rowCount) const
-{
-    const std::size_t count = std::min(rowCount.value_or(rows.size()), rows.size());
-    SearchPass pass(*this, rows, from, direction, details, count);
-    pass.step(count);
-    return pass.state() == SearchPass::State::Found ? std::optional(pass.found()) : std::nullopt;
 }

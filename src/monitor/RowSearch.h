@@ -27,12 +27,6 @@ public:
     explicit RowSearch(const QString &text);
     bool isEmpty() const { return m_needle.empty(); }
 
-    // The nearest matching row from `from` on (or back), `from` included, among the first
-    // `count` rows (all of them by default), wrapping round the end (or the start) once;
-    // nothing when no row matches.
-    std::optional<std::size_t> find(const CaptureStore &rows, std::size_t from, Direction direction,
-        Details details = {}, std::optional<std::size_t> count = {}) const;
-
     // Whether an upper-case text holds the needle; with `wildcards`, a NUL in the text
     // stands for any hex digit.
     bool matchesUpper(std::string_view text, bool wildcards = false) const;

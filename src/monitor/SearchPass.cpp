@@ -11,6 +11,16 @@ SearchPass::SearchPass(const RowSearch &search, const CaptureStore &rows, std::s
     , m_state(search.isEmpty() || count == 0 ? State::NotFound : State::Going)
 { }
 
+std::optional<std::size_t> SearchPass::find(const RowSearch &search, const CaptureStore &rows,
+    std::size_t from, RowSearch::Direction direction, RowSearch::Details details,
+    std::optional<std::size_t> rowCount)
+{
+    const std::size_t count = std::min(rowCount.value_or(rows.size()), rows.size());
+    SearchPass pass(search, rows, from, direction, details, count);
+    pass.step(count);
+    return pass.state() == State::Found ? std::optional(pass.found()) : std::nullopt;
+}
+
 // The rows are looked at in stretches that never cross the end (or the start), where the
 // pass wraps round.
 SearchPass::State SearchPass::step(std::size_t rows)

@@ -17,6 +17,13 @@ public:
     SearchPass(const RowSearch &search, const CaptureStore &rows, std::size_t from,
         RowSearch::Direction direction, RowSearch::Details details, std::size_t count);
 
+    // The whole pass at once: the nearest matching row from `from` on (or back), `from`
+    // included, among the first `count` rows (all of them by default); nothing when no row
+    // matches.
+    static std::optional<std::size_t> find(const RowSearch &search, const CaptureStore &rows,
+        std::size_t from, RowSearch::Direction direction, RowSearch::Details details = {},
+        std::optional<std::size_t> count = {});
+
     // Looks at up to `rows` more rows.
     State step(std::size_t rows);
     State state() const { return m_state; }

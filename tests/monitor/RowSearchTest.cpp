@@ -1,7 +1,6 @@
-#include "monitor/RowSearch.h"
-
 #include "monitor/RowCells.h"
 #include "monitor/RowDetails.h"
+#include "monitor/SearchPass.h"
 #include "support/StoredRows.h"
 
 #include <QRandomGenerator>
@@ -61,7 +60,7 @@ TEST(RowSearch, FindsRowsAsTheGridShowsThemForwardBackwardAndRound)
         {"xyz", 2, Direction::Forward, std::nullopt, "not found"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(RowSearch(c.text).find(rows, c.from, c.direction), c.row) << c.why;
+        EXPECT_EQ(SearchPass::find(RowSearch(c.text), rows, c.from, c.direction), c.row) << c.why;
 }
 
 // What a search learns of statuses and messages never changes what it finds: random texts cut
@@ -105,7 +104,8 @@ TEST(RowSearch, FindsWhatReadingEveryRowFinds)
             continue;
         const std::size_t count = 1 + random.bounded(int(store.size()));
         const std::size_t from = random.bounded(int(count));
-        EXPECT_EQ(search.find(store, from, RowSearch::Direction::Forward, details, count),
+        EXPECT_EQ(
+            SearchPass::find(search, store, from, RowSearch::Direction::Forward, details, count),
             findByReading(store, search, from, details, count))
             << text.mid(start).toStdString();
     }
@@ -130,12 +130,13 @@ TEST(RowSearch, FindsTheKindsOfMessagesByTheirUsualNames)
         {"sysex 41", std::nullopt}, // a kind and more is text like any other
     };
     for (const auto &[text, row] : cases)
-        EXPECT_EQ(RowSearch(text).find(rows, 0, RowSearch::Direction::Forward), row) << text;
+        EXPECT_EQ(SearchPass::find(RowSearch(text), rows, 0, RowSearch::Direction::Forward), row)
+            << text;
     store(rows,
         {{Origin::Received, {0xB0, 101, 0}}, {Origin::Received, {0xB0, 100, 0}},
             {Origin::Received, {0xB0, 6, 2}}});
-    EXPECT_EQ(RowSearch("sensitivity = 2")
-                  .find(rows, 0, RowSearch::Direction::Forward, MessageDetails::MiddleC::C4),
+    EXPECT_EQ(SearchPass::find(RowSearch("sensitivity = 2"), rows, 0, RowSearch::Direction::Forward,
+                  MessageDetails::MiddleC::C4),
         11)
         << "details read with the rows before";
 }
