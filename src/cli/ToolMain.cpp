@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -153,6 +154,13 @@ int sendStatus(const SendOptions &options, const SendRun &run, const CaptureRun 
     return reply ? captureStatus(*reply) : Done;
 }
 
+// The reply stops with the run when the user stops it, and says when it has ended.
+void followReply(CaptureRun &reply, StopSignals &stopSignals, const std::function<void()> &ended)
+{
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &reply, &CaptureRun::stop);
+    QObject::connect(&reply, &CaptureRun::finished, qApp, ended, Qt::QueuedConnection);
+}
+
 int send(
     const SendOptions &options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
 {
@@ -174,16 +182,11 @@ int send(
     } catch (const PortError &error) {
         return fail(error.description());
     }
-    if (reply) {
-        QObject::connect(&stopSignals, &StopSignals::stopRequested, reply.get(), &CaptureRun::stop);
-        QObject::connect(
-            reply.get(), &CaptureRun::finished, qApp,
-            [&] {
-                replied = true;
-                quitWhenBothEnded();
-            },
-            Qt::QueuedConnection);
-    }
+    if (reply)
+        followReply(*reply, stopSignals, [&] {
+            replied = true;
+            quitWhenBothEnded();
+        });
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &SendRun::stop);
     QObject::connect(
         &run, &SendRun::finished, qApp,
