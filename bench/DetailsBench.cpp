@@ -1,4 +1,4 @@
-#include "monitor/MessageDetails.h"
+#include "decode/MessageDetails.h"
 
 #include <benchmark/benchmark.h>
 

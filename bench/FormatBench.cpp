@@ -1,4 +1,4 @@
-#include "monitor/modFormat.h"
+#include "decode/modFormat.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,13 +1,13 @@
 #include "ProcessCpu.h"
+#include "capture/MessageDrain.h"
 #include "frame/DialogService.h"
+#include "grid/EventGrid.h"
+#include "grid/EventGridModel.h"
 #include "main/frmMain.h"
-#include "monitor/EventGrid.h"
-#include "monitor/EventGridModel.h"
-#include "monitor/MessageDrain.h"
-#include "monitor/SearchPass.h"
 #include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
+#include "rows/SearchPass.h"
 #include "timing/TransportWatch.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "settings/ProfileString.h"
+#include "ini/ProfileString.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "ToolOptions.h"
 #include "capture/CaptureStore.h"
-#include "monitor/InputFeeds.h"
+#include "capture/InputFeeds.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,8 +1,8 @@
 #include "MessageArguments.h"
 
 #include "midi/Hex.h"
-#include "ports/MessageAssembler.h"
-#include "ports/MidiMessage.h"
+#include "midi/MessageAssembler.h"
+#include "midi/MidiMessage.h"
 #include "sender/MessageParser.h"
 #include "sender/modSendMessage.h"
 

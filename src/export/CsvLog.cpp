@@ -5,9 +5,9 @@
 #include "ExportFile.h"
 #include "capture/CaptureStore.h"
 #include "files/SafeFile.h"
-#include "monitor/RowCells.h"
-#include "monitor/RowColumns.h"
-#include "monitor/TimeOfDay.h"
+#include "rows/RowCells.h"
+#include "rows/RowColumns.h"
+#include "rows/TimeOfDay.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,8 +2,8 @@
 
 #include "DetailsText.h"
 #include "ExportFile.h"
-#include "monitor/MessageDetails.h"
-#include "monitor/TimeOfDay.h"
+#include "decode/MessageDetails.h"
+#include "rows/TimeOfDay.h"
 
 #include <QString>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/CaptureStore.h"
-#include "monitor/ContextStream.h"
-#include "monitor/MessageDetails.h"
+#include "decode/MessageDetails.h"
+#include "rows/ContextStream.h"
 
 #include <cstdint>
 #include <memory>

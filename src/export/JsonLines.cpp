@@ -4,8 +4,8 @@
 #include "ExportFile.h"
 #include "capture/CaptureStore.h"
 #include "midi/Hex.h"
-#include "monitor/RowCells.h"
-#include "monitor/RowColumns.h"
+#include "rows/RowCells.h"
+#include "rows/RowColumns.h"
 
 namespace JsonLines {
 

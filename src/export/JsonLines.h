@@ -2,7 +2,7 @@
 
 #include "DetailsText.h"
 #include "ExportFile.h"
-#include "monitor/MessageDetails.h"
+#include "decode/MessageDetails.h"
 
 #include <cstddef>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "capture/CaptureStore.h"
 #include "files/SafeFile.h"
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <QIODevice>
 #include <QStringList>

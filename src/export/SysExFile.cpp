@@ -2,7 +2,7 @@
 
 #include "BlockWriter.h"
 #include "capture/CaptureStore.h"
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 namespace SysExFile {
 

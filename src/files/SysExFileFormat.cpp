@@ -1,7 +1,7 @@
 #include "SysExFileFormat.h"
 
 #include "SafeFile.h"
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/cInifile.h"
+#include "ini/cInifile.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 
 #include "ImportedRows.h"
 #include "capture/TaskProgress.h"
-#include "monitor/RowColumns.h"
+#include "rows/RowColumns.h"
 
 #include <QByteArrayList>
 #include <optional>

@@ -9,7 +9,7 @@
 #include "files/MemoryRoom.h"
 #include "files/SafeFile.h"
 #include "files/SysExFileFormat.h"
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <QFile>
 #include <QFileInfo>

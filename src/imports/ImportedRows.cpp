@@ -1,6 +1,6 @@
 #include "ImportedRows.h"
 
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,8 +2,8 @@
 
 #include "ImportedRows.h"
 #include "capture/TaskProgress.h"
-#include "ports/MessageAssembler.h"
-#include "ports/MidiMessage.h"
+#include "midi/MessageAssembler.h"
+#include "midi/MidiMessage.h"
 
 #include <algorithm>
 #include <array>

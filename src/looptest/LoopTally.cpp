@@ -1,6 +1,6 @@
 #include "LoopTally.h"
 
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <algorithm>
 

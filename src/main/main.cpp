@@ -1,9 +1,9 @@
+#include "CommandLine.h"
 #include "cli/ToolLine.h"
 #include "cli/ToolMain.h"
 #include "files/SafeFile.h"
 #include "frame/ApplicationIcon.h"
-#include "main/CommandLine.h"
-#include "main/frmMain.h"
+#include "frmMain.h"
 #include "ports/PortSystem.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "DeviceSelection.h"
 
-#include "ports/MIDIInput.h"
-#include "ports/MIDIOutput.h"
-#include "ports/PortCommand.h"
-#include "ports/PortError.h"
+#include "MIDIInput.h"
+#include "MIDIOutput.h"
+#include "PortCommand.h"
+#include "PortError.h"
 
 namespace DeviceSelection {
 namespace {

@@ -1,8 +1,8 @@
 #include "JackClient.h"
 
-#include "MidiMessage.h"
 #include "PortError.h"
 #include "midi/Hex.h"
+#include "midi/MidiMessage.h"
 
 #include <algorithm>
 #include <cerrno>

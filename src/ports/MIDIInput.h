@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MessageAssembler.h"
 #include "MessageQueue.h"
 #include "MidiPort.h"
+#include "midi/MessageAssembler.h"
 
 #include <array>
 #include <atomic>

@@ -1,8 +1,8 @@
 #include "MIDIOutput.h"
 
-#include "MidiMessage.h"
 #include "PortCommand.h"
 #include "PortError.h"
+#include "midi/MidiMessage.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <QByteArray>
 #include <QString>

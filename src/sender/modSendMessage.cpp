@@ -1,9 +1,9 @@
 #include "modSendMessage.h"
 
+#include "decode/modFormat.h"
 #include "frame/DialogService.h"
-#include "monitor/modFormat.h"
+#include "midi/MidiMessage.h"
 #include "ports/MIDIOutput.h"
-#include "ports/MidiMessage.h"
 #include "ports/PortError.h"
 
 namespace modSendMessage {

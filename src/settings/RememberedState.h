@@ -1,7 +1,7 @@
 #pragma once
 
 #include "filter/modFilter.h"
-#include "monitor/ViewSettings.h"
+#include "grid/ViewSettings.h"
 #include "ports/InputChoice.h"
 
 #include <QMap>

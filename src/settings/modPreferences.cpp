@@ -1,9 +1,9 @@
 #include "modPreferences.h"
 
-#include "ProfileString.h"
-#include "cInifile.h"
 #include "files/modGetPaths.h"
 #include "frame/DialogService.h"
+#include "ini/ProfileString.h"
+#include "ini/cInifile.h"
 
 #include <QVariant>
 #include <algorithm>

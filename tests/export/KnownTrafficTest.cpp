@@ -5,10 +5,10 @@
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
+#include "grid/EventGridModel.h"
 #include "imports/FileImport.h"
-#include "monitor/EventGridModel.h"
-#include "monitor/RowCells.h"
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
+#include "rows/RowCells.h"
 #include "support/Files.h"
 #include "support/StoredRows.h"
 

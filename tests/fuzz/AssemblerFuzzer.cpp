@@ -1,6 +1,6 @@
 #include "Require.h"
-#include "ports/MessageAssembler.h"
-#include "ports/MidiMessage.h"
+#include "midi/MessageAssembler.h"
+#include "midi/MidiMessage.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,7 +2,7 @@
 #include "capture/TaskProgress.h"
 #include "export/TrafficLog.h"
 #include "imports/FileImport.h"
-#include "monitor/RowCells.h"
+#include "rows/RowCells.h"
 
 #include <QBuffer>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "Require.h"
-#include "settings/ProfileString.h"
+#include "ini/ProfileString.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "Require.h"
-#include "monitor/MessageDetails.h"
+#include "decode/MessageDetails.h"
 
 #include <cstdint>
 

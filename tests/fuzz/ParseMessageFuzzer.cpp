@@ -1,6 +1,6 @@
 #include "Require.h"
 #include "capture/CaptureStore.h"
-#include "monitor/RowCells.h"
+#include "rows/RowCells.h"
 #include "sender/MessageParser.h"
 #include "sender/modSendMessage.h"
 

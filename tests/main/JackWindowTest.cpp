@@ -1,6 +1,6 @@
 #include "support/JackWindow.h"
 
-#include "monitor/EventGridModel.h"
+#include "grid/EventGridModel.h"
 #include "ports/VirtualBackend.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"

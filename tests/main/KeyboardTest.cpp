@@ -1,4 +1,4 @@
-#include "monitor/EventGridModel.h"
+#include "grid/EventGridModel.h"
 #include "support/LoopbackWindow.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ports/DeviceLists.h"
+#include "frame/DeviceLists.h"
 #include "ports/InputSet.h"
 #include "support/JackWindow.h"
 #include "support/Preferences.h"

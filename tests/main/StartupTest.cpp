@@ -1,4 +1,4 @@
-#include "monitor/EventGridModel.h"
+#include "grid/EventGridModel.h"
 #include "support/Files.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"

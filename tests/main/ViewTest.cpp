@@ -1,5 +1,5 @@
-#include "monitor/EventGrid.h"
-#include "monitor/EventGridModel.h"
+#include "grid/EventGrid.h"
+#include "grid/EventGridModel.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 

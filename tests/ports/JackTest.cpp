@@ -1,4 +1,4 @@
-#include "monitor/MessageDrain.h"
+#include "capture/MessageDrain.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortError.h"
 #include "sender/SysExFileSender.h"

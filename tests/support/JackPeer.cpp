@@ -1,6 +1,6 @@
 #include "JackPeer.h"
 
-#include "ports/MidiMessage.h"
+#include "midi/MidiMessage.h"
 
 #include <QTest>
 #include <stdexcept>

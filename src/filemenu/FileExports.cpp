@@ -1,0 +1,158 @@
+#include "FileExports.h"
+
+#include "export/CsvLog.h"
+#include "export/ExportFile.h"
+#include "export/MidiFile.h"
+#include "export/SysExFile.h"
+#include "export/TrafficLog.h"
+#include "frame/NamedWidgets.h"
+#include "grid/EventGrid.h"
+#include "grid/EventGridModel.h"
+#include "grid/IncomingTraffic.h"
+#include "ports/InputSet.h"
+
+FileExports::FileExports(const Wiring &wiring, QObject *parent)
+    : QObject(parent)
+    , m_wiring(wiring)
+{ }
+
+FileExports::~FileExports()
+{
+    waitForWrite();
+}
+
+void FileExports::waitForWrite()
+{
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void FileExports::write(const QString &path, std::function<Outcome()> write)
+{
+    if (m_writer.joinable())
+        return; // the busy dialog keeps the user from the menus meanwhile
+    const CaptureStore &store = m_wiring.rows.store();
+    if (store.size() <= LargeRows && store.bytesHeld() <= LargeBytes) {
+        write()();
+        return;
+    }
+    m_wiring.inputs.setEventsEnabled(false);
+    m_wiring.grid.holdStore(true);
+    m_busy = m_wiring.dialogs.showBusy(QStringLiteral("Saving \"%1\"...").arg(path));
+    m_writer = std::thread([this, write = std::move(write)] {
+        Outcome outcome = write();
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { finishWriting(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void FileExports::finishWriting(const Outcome &outcome)
+{
+    waitForWrite();
+    m_busy.reset();
+    m_wiring.grid.holdStore(false);
+    m_wiring.inputs.setEventsEnabled(true);
+    outcome();
+}
+
+void FileExports::addMenuItems(QMenu *file)
+{
+    const struct
+    {
+        const char *name, *caption;
+        void (FileExports::*handler)();
+    } items[] = {
+        {"mnuSaveSysEx", "Save SysEx as .syx...", &FileExports::saveSysEx},
+        {"mnuExportCsv", "Export as CSV...", &FileExports::exportCsv},
+        {"mnuSaveMidiFile", "Save as MIDI File...", &FileExports::saveMidiFile},
+    };
+    for (const auto &item : items)
+        connect(addNamedItem(file, item.name, QString::fromLatin1(item.caption)),
+            &QAction::triggered, this, item.handler);
+}
+
+QString FileExports::askPath(const QString &dialog, const QString &filter)
+{
+    m_wiring.inputs.setEventsEnabled(false);
+    const QString path = m_wiring.dialogs.askSavePath(dialog, filter);
+    m_wiring.inputs.setEventsEnabled(true);
+    // What queued up while the dialog was open belongs in the file.
+    m_wiring.incoming.drainAll();
+    return path;
+}
+
+void FileExports::tellFailure(const QString &path, const QString &error)
+{
+    m_wiring.dialogs.showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
+}
+
+void FileExports::saveTextLog(bool withSentRows)
+{
+    const QString path
+        = askPath(QStringLiteral("TextLog"), QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    write(path, [this, path, withSentRows]() -> Outcome {
+        const QString error = TrafficLog::save(m_wiring.rows.store(),
+            withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, path);
+        if (!error.isEmpty())
+            return [this, path, error] { tellFailure(path, error); };
+        return [this, withSentRows] { m_wiring.grid.markLogRead(withSentRows); };
+    });
+}
+
+void FileExports::saveSysEx()
+{
+    const std::vector<std::size_t> selected = m_wiring.grid.selectedRows();
+    if (SysExFile::rowsToSave(m_wiring.rows.store(), selected).empty()) {
+        m_wiring.dialogs.showMessage(SysExFile::nothingToSaveSentence(!selected.empty()));
+        return;
+    }
+    const QString path
+        = askPath(QStringLiteral("SysEx"), QStringLiteral("SysEx files (*.syx);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    write(path, [this, path, selected]() -> Outcome {
+        const CaptureStore &store = m_wiring.rows.store();
+        const auto saved = SysExFile::save(store, SysExFile::rowsToSave(store, selected), path);
+        return [this, path, saved] {
+            if (!saved.error.isEmpty())
+                tellFailure(path, saved.error);
+            else
+                m_wiring.dialogs.showMessage(SysExFile::savedSentence(saved.counts, path));
+        };
+    });
+}
+
+void FileExports::exportCsv()
+{
+    const QString path
+        = askPath(QStringLiteral("Csv"), QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    const MessageDetails::MiddleC middleC = m_wiring.rows.viewSettings().middleC;
+    write(path, [this, path, middleC]() -> Outcome {
+        const QString error = CsvLog::save(m_wiring.rows.store(), middleC, path);
+        return [this, path, error] {
+            if (!error.isEmpty())
+                tellFailure(path, error);
+        };
+    });
+}
+
+void FileExports::saveMidiFile()
+{
+    const QString path
+        = askPath(QStringLiteral("MidiFile"), QStringLiteral("MIDI files (*.mid);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    write(path, [this, path]() -> Outcome {
+        const auto saved = MidiFile::save(m_wiring.rows.store(), path);
+        return [this, path, saved] {
+            if (!saved.error.isEmpty())
+                tellFailure(path, saved.error);
+            else
+                m_wiring.dialogs.showMessage(MidiFile::savedSentence(saved.counts, path));
+        };
+    });
+}

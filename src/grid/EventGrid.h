@@ -1,0 +1,138 @@
+#pragma once
+
+#include "capture/CaptureStore.h"
+#include "rows/RowSearch.h"
+#include "rows/SearchPass.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ColumnFit;
+class EventGridModel;
+class QTableView;
+
+// The grid operations the window uses, over the view `grdMIDIIn` and its model, in the
+// grid's own numbering (row 0 the header, the last row empty). Rows are stored at once, but
+// the view learns of them, scrolls and repaints at the screen's pace: at most once a frame,
+// on a timer that the first row of a quiet spell sets going, so that a flood costs one view
+// update a frame and an idle grid costs nothing. A frame that cost more spaces the next
+// ones further apart.
+class EventGrid : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds FrameTime {16};
+    // With millions of rows a frame costs more, and frames come as much as this far apart:
+    // each frame's work is at most one part in FramesPerCost of the time.
+    static constexpr std::chrono::milliseconds LongestFrame {500};
+    static constexpr int FramesPerCost = 20;
+
+    // Sets the view up for the model: one row per line, read only, no row numbers.
+    EventGrid(QTableView &view, EventGridModel &model, QObject *parent = nullptr);
+
+    // Index of cell (r, c) in the grid's row-major cell array; throws std::overflow_error
+    // when it does not fit 16 bits.
+    static std::int16_t Fgi(std::int16_t r, std::int16_t c);
+
+    // The header texts and the alignment of the byte columns; the columns fitted.
+    void setUpColumns();
+    ColumnFit &columns() const { return *m_columns; }
+
+    // Stores what the program sent to the port `source` as a row above the empty last row;
+    // with the next frame the view shows it and scrolls to the end if that is out of view.
+    void AddGridRow(const SentMessage &message, CaptureStore::Source source);
+    // Rows put into the model directly (the incoming drain) are shown with the next frame.
+    void rowsAppended();
+    // While held, the store takes no rows, so that another thread may read it: sent rows
+    // wait, and are stored in order when the hold ends.
+    void holdStore(bool held);
+    // Shows the rows still waiting for a frame now, so that what is read or clicked next is
+    // in the view; not while the display is paused.
+    void showWaitingRows();
+
+    // While paused the view stands still, for reading and clicking, and rows wait in the
+    // store; going on shows them all with the scroll rule.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
+    std::size_t waitingRows() const;
+
+    // Looks for the next (or previous) row from the current one that the search matches,
+    // among the rows shown; the row found is selected and brought into view. A long search
+    // goes on in stretches between the window's other work: findFinished tells the outcome,
+    // also of a search that ended within this call. A new search, Clear All or
+    // cancelFind() ends one still going, without a word.
+    void find(const QString &text, RowSearch::Direction direction);
+    void cancelFind();
+    bool isFinding() const { return m_search != nullptr; }
+
+    int rowCount() const;
+    QTableView &view() const { return m_view; }
+    // Makes (row, col) the current cell and returns its text.
+    QString GetMIDIINText(int row, int col);
+    int currentRow() const;
+    // The message rows the user selected, as store indexes in order.
+    std::vector<std::size_t> selectedRows() const;
+    // The selected rows as text, one line a row, the cells as shown joined by tabs (what
+    // Ctrl+C and the grid's Copy put on the clipboard).
+    QString selectedText() const;
+    bool isRowVisible(int row) const;
+    // Empties the grid, keeping its rows aside until the next clear, a file is shown or an
+    // input starts: until then undoClear() brings them back before the rows stored since,
+    // and says whether it did. They are memory the user had before the clear, held as long.
+    void clear();
+    bool undoClear();
+    void forgetCleared();
+    // Shows a capture read from a file in place of the rows stored; those from `keptFrom` on,
+    // which came after the user let the rest go, wait after it to be shown. Both return how
+    // many rows were left out for want of room to name their sources.
+    std::size_t showCapture(CaptureStore &&rows, std::size_t keptFrom);
+    // Shows a capture read from a file after the rows stored.
+    std::size_t addCapture(const CaptureStore &rows);
+
+    // What clicking the row puts into the MIDI Message box: its status and data cells, or
+    // the byte list of a SysEx row, cut to the start that a text of at most `longest`
+    // characters holds. The last cell read stays the current one.
+    struct MessageBoxText
+    {
+        QString text;
+        QString notice; // says so when the text holds only the start of a SysEx
+    };
+    MessageBoxText messageBoxText(int row, qsizetype longest);
+
+    // Leaves the current cell where reading the rows for a text log, cell by cell, would
+    // leave it: on the last cell read of the last row.
+    void markLogRead(bool withSentRows);
+
+signals:
+    void findFinished(bool found);
+    // The rows Clear All took can no longer come back.
+    void clearedRowsGone();
+
+private:
+    void findOn();
+
+    QTableView &m_view;
+    EventGridModel &m_model;
+    ColumnFit *m_columns;
+    QTimer m_frame;
+    bool m_paused = false;
+    struct HeldRow
+    {
+        SentMessage message;
+        CaptureStore::Source source;
+        std::int64_t stampUs;
+    };
+    bool m_storeHeld = false;
+    std::vector<HeldRow> m_heldRows;
+    std::optional<CaptureStore> m_cleared; // what Clear All took, while it may come back
+    std::unique_ptr<RowSearch> m_search; // while a find goes on
+    std::unique_ptr<SearchPass> m_pass;
+    QTimer m_findStep;
+};

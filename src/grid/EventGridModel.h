@@ -1,0 +1,83 @@
+#pragma once
+
+#include "ViewSettings.h"
+#include "capture/CaptureStore.h"
+#include "rows/RowColumns.h"
+#include "rows/TimeOfDay.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <array>
+
+// The event grid's rows as the view sees them: the captured messages, then the empty last
+// row (the header row of the grid is the view's horizontal header). Messages stored while a
+// batch is open reach the view together, as one block, when the batch is committed. Cells
+// are made from the stored messages when the view asks; the view shows the start of a long
+// byte list and its size, while the store and the exports keep it whole. What the View menu
+// chooses (the form of the time column, a last column of details) changes what the view
+// shows, never a stored message.
+class EventGridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ColumnCount = RowColumns::Count;
+    static constexpr int SysExColumn = RowColumns::SysExData;
+    static constexpr int DetailsColumn = 7; // shown only when chosen
+    // Bytes of a SysEx the grid shows before it says how many there are in all.
+    static constexpr int ShownSysExBytes = 48;
+
+    explicit EventGridModel(QObject *parent = nullptr);
+
+    // A header cell addressed by its index in the grid's row-major cell array.
+    void setHeaderCell(int cellIndex, const QString &text);
+    void setColumnAlignment(int column, Qt::Alignment alignment);
+
+    // Where messages are stored; the view learns of new ones with the next commit.
+    CaptureStore &store() { return m_store; }
+    const CaptureStore &store() const { return m_store; }
+    // Tells the view about every message stored since the last commit; false when none was.
+    bool commit();
+    // Back to no message rows; returns the rows it held.
+    CaptureStore takeRows();
+    // Puts rows takeRows() returned back before the rows stored since; those still waiting
+    // for a commit go on waiting.
+    void putBackTaken(CaptureStore &&taken);
+    // Shows these rows, a capture read from a file, in place of the ones stored, which it
+    // returns.
+    CaptureStore replaceStore(CaptureStore &&rows);
+
+    void setViewSettings(const ViewSettings &settings);
+    const ViewSettings &viewSettings() const { return m_view; }
+    // The texts a view (or a CSV) adds to a stored row.
+    QString timeOfDay(std::size_t row) const;
+    QString details(std::size_t row) const;
+    QString source(std::size_t row) const;
+    // The Source column, after Details when that is shown; -1 while it is not shown.
+    int sourceColumn() const
+    {
+        return m_view.source ? DetailsColumn + (m_view.details ? 1 : 0) : -1;
+    }
+
+    // The grid's own numbering: row 0 the header, the last row empty, messages between.
+    int gridRowCount() const { return int(m_store.size()) + 2; }
+    QString gridCellText(int gridRow, int column) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QString shownText(std::size_t row, int column) const;
+    QString delta(std::size_t row) const;
+    // Inserts or removes the column as `shown` says, and sets `setting` to it between.
+    void setColumnShown(int column, bool shown, bool &setting);
+
+    std::array<QString, ColumnCount> m_headers;
+    std::array<Qt::Alignment, ColumnCount> m_alignments {};
+    CaptureStore m_store;
+    std::size_t m_shownRows = 0; // rows the view has been told about
+    ViewSettings m_view;
+    TimeOfDay m_timeOfDay;
+};

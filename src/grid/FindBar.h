@@ -1,0 +1,43 @@
+#pragma once
+
+#include "rows/RowSearch.h"
+
+#include <QWidget>
+
+class EventGrid;
+class QLabel;
+class QLineEdit;
+
+// The bar under the grid that finds rows: the text to find, Next and Previous, and a plain
+// word when nothing matches. Enter finds the next row, Shift+Enter the one before, Escape
+// closes the bar and goes back to the grid.
+class FindBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FindBar(EventGrid &grid, QWidget *parent = nullptr);
+
+    // Shows the bar with its text selected, ready for typing.
+    void open();
+    void close();
+    void findNext() { find(RowSearch::Direction::Forward); }
+    void findPrevious() { find(RowSearch::Direction::Backward); }
+    // The bar's controls that take focus, left to right.
+    QList<QWidget *> tabChain() const { return m_tabChain; }
+
+signals:
+    // The bar was opened or closed, and takes or gives back room.
+    void visibilityChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void find(RowSearch::Direction direction);
+
+    EventGrid &m_grid;
+    QLineEdit *m_text;
+    QLabel *m_result;
+    QList<QWidget *> m_tabChain;
+};

@@ -1,0 +1,72 @@
+#include "grid/EventGridModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
+{
+    EventGridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    EXPECT_EQ(model.rowCount(), 1) << "only the empty last row";
+    const std::uint8_t on[] = {0x90, 0x3C, 0x40};
+    const std::uint8_t off[] = {0x80, 0x3C, 0x40};
+    model.store().append(Origin::Received, 0, 1'000, on);
+    model.store().append(Origin::Received, 0, 2'000, off);
+    EXPECT_EQ(model.rowCount(), 1) << "not shown before the commit";
+    EXPECT_EQ(model.gridRowCount(), 4) << "but counted in the grid's own numbering";
+    EXPECT_TRUE(model.commit());
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.front().mid(1), (QList<QVariant> {0, 1})) << "rows 0 to 1";
+    EXPECT_EQ(model.rowCount(), 3) << "and the empty last row";
+
+    EXPECT_FALSE(model.commit());
+    EXPECT_EQ(inserted.count(), 1) << "nothing new, nothing said";
+    const CaptureStore taken = model.takeRows();
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.gridRowCount(), 2);
+    EXPECT_EQ(taken.size(), 2u) << "the rows taken, whole";
+}
+
+// Two inputs whose ports started 13 s apart, fed at the same moment: the time views read
+// one clock, while the Timestamp cell keeps counting from each row's own port start.
+TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
+{
+    EventGridModel model;
+    CaptureStore &rows = model.store();
+    rows.setWallClockAtStart(0); // times of day on whole milliseconds of the stamps
+    const CaptureStore::Source early = *rows.sourceNamed("early");
+    const CaptureStore::Source late = *rows.sourceNamed("late");
+    rows.startPort(early, 0);
+    rows.startPort(late, 13'034'147);
+    struct Case
+    {
+        Origin origin;
+        CaptureStore::Source source;
+        std::int64_t stampUs;
+        const char *seconds, *delta, *storedCell;
+    };
+    const Case cases[] = {
+        {Origin::Received, early, 7, "0.000007", "+0", "0"}, // leading zeros kept
+        {Origin::Received, late, 23'035'258, "23.035258", "+23035", "10001"},
+        {Origin::Received, early, 23'035'258, "23.035258", "+0", "23035"}, // the same moment
+        {Origin::Sent, late, 23'040'000, "SENT", "SENT", "SENT"}, // no stamp of a port
+        {Origin::Received, late, 23'047'258, "23.047258", "+12", "10013"}, // from early's row
+    };
+    const std::uint8_t clock[] = {0xF8};
+    for (const Case &row : cases)
+        rows.append(row.origin, row.source, row.stampUs, clock);
+    model.commit();
+    for (const auto &[time, cell] : {std::pair(ViewSettings::Time::SinceStart, &Case::storedCell),
+             std::pair(ViewSettings::Time::Seconds, &Case::seconds),
+             std::pair(ViewSettings::Time::Delta, &Case::delta)}) {
+        model.setViewSettings({time, false, {}});
+        for (std::size_t row = 0; row < std::size(cases); ++row)
+            EXPECT_EQ(model.index(int(row), 0).data().toString(), cases[row].*cell)
+                << "view " << int(time) << ", row " << row;
+    }
+    EXPECT_EQ(model.gridCellText(2, 0), "10001") << "in the Delta view, the stored cell stays";
+    EXPECT_EQ(model.timeOfDay(1), model.timeOfDay(2));
+}
