@@ -1,4 +1,5 @@
 #include "ProcessCpu.h"
+#include "capture/CaptureDocument.h"
 #include "capture/MessageDrain.h"
 #include "frame/DialogService.h"
 #include "grid/EventGrid.h"
@@ -51,14 +52,16 @@ static void BM_GridIngest(benchmark::State &state)
     MIDIOutput output(ports);
     DeviceSelection::openInputDevice(input, 0);
     DeviceSelection::openOutputDevice(output, 0);
-    EventGridModel model;
+    CaptureDocument document;
+    EventGridModel model(document);
     TransportWatch timing; // with the argument 1, as the window reads the timing messages
     for (auto _ : state) {
         sendNotes(output, Burst);
-        MessageDrain::drain(input, 0, false, model.store(), {std::chrono::hours(1)});
+        MessageDrain::drain(input, 0, false, document.store(), {std::chrono::hours(1)});
+        document.rowsStored();
         model.commit();
         if (state.range(0) == 1)
-            timing.catchUp(model.store());
+            timing.catchUp(document.rows());
     }
     state.SetItemsProcessed(state.iterations() * Burst);
 }
@@ -120,12 +123,13 @@ static void BM_GridMemory(benchmark::State &state)
     constexpr std::size_t Rows = 1'000'000;
     for (auto _ : state) {
         const std::size_t residentBefore = residentBytes();
-        EventGridModel model;
+        CaptureDocument document;
+        EventGridModel model(document);
         const std::uint8_t note[] = {0x90, 0x3C, 0x40};
         for (std::size_t i = 0; i < Rows; ++i)
-            model.store().append(Origin::Received, 0, std::int64_t(i) * 100, note);
+            document.store().append(Origin::Received, 0, std::int64_t(i) * 100, note);
         model.commit();
-        state.counters["model_bytes_per_row"] = double(model.store().bytesHeld()) / Rows;
+        state.counters["model_bytes_per_row"] = double(document.rows().bytesHeld()) / Rows;
         state.counters["resident_bytes_per_row"] = double(residentBytes() - residentBefore) / Rows;
     }
 }
@@ -138,8 +142,9 @@ static void BM_FindNext(benchmark::State &state)
 {
     constexpr std::size_t Rows = 10'000'000;
     static EventGridModel *const model = [] {
-        auto *grid = new EventGridModel;
-        CaptureStore &store = grid->store();
+        auto *document = new CaptureDocument;
+        auto *grid = new EventGridModel(*document);
+        CaptureStore &store = document->store();
         for (std::size_t i = 0; i + 1 < Rows; ++i) {
             const std::uint8_t note[]
                 = {std::uint8_t(0x90 | i % 16), std::uint8_t(i % 128), std::uint8_t(i % 100 + 1)};
@@ -255,20 +260,21 @@ static void BM_GridSteadyStream(benchmark::State &state)
 {
     const auto held = std::size_t(state.range(0));
     QTableView view;
-    EventGridModel model;
-    EventGrid grid(view, model);
+    CaptureDocument document;
+    EventGridModel model(document);
+    EventGrid grid(view, model, document);
     view.resize(800, 600);
     view.show();
     const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     for (std::size_t i = 0; i < held; ++i)
-        model.store().append(Origin::Received, 0, std::int64_t(i), note);
+        document.store().append(Origin::Received, 0, std::int64_t(i), note);
     grid.showWaitingRows();
     QCoreApplication::processEvents();
     QTimer stream;
     QObject::connect(&stream, &QTimer::timeout, [&] {
         for (int i = 0; i < 10; ++i)
-            model.store().append(Origin::Received, 0, 0, note);
-        grid.rowsAppended();
+            document.store().append(Origin::Received, 0, 0, note);
+        document.rowsStored();
     });
     for (auto _ : state) {
         const double before = processCpuSeconds();

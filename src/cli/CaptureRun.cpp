@@ -1,6 +1,7 @@
 #include "CaptureRun.h"
 
 #include "CaptureOutput.h"
+#include "filter/InputFilter.h"
 #include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortError.h"
@@ -14,7 +15,7 @@ CaptureRun::CaptureRun(
     , m_ports(std::move(ports))
     , m_settings(std::move(settings))
     , m_output(output)
-    , m_feeds(m_store)
+    , m_feeds(m_document.store())
 {
     m_endTimer.setSingleShot(true);
     connect(&m_endTimer, &QTimer::timeout, this, &CaptureRun::stop);
@@ -31,11 +32,12 @@ CaptureRun::~CaptureRun() = default;
 void CaptureRun::start()
 {
     m_first = std::make_unique<MIDIInput>(m_ports);
-    m_inputs = std::make_unique<InputSet>(
-        *m_first, m_ports, MessageQueue::Bounds {}, [this](MIDIInput &input) {
-            m_feeds.takeRest(input, hideSysEx(), {PassBudget, 0, stillWanted()});
-            m_feeds.forget(input);
-        });
+    m_inputs = std::make_unique<InputSet>(*m_first, m_ports, MessageQueue::Bounds {});
+    connect(m_inputs.get(), &InputSet::inputClosed, this, [this](MIDIInput &input) {
+        m_feeds.takeRest(input, hideSysEx(), {PassBudget, 0, stillWanted()});
+    });
+    connect(m_inputs.get(), &InputSet::inputLeaving, this,
+        [this](MIDIInput &input) { m_feeds.forget(input); });
     connect(m_inputs.get(), &InputSet::MessagesWaiting, this, [this] {
         take({PassBudget, 0, stillWanted()});
     });
@@ -54,10 +56,7 @@ void CaptureRun::start()
 
 void CaptureRun::applyFilter()
 {
-    modFilter::UpdateFilter(m_settings.filter,
-        {[this](int status, bool withhold) { m_inputs->setStatusFilter(status, withhold); },
-            [](bool) {}});
-    m_inputs->setWithheld(m_settings.withheldInputs);
+    modFilter::applyTo(*m_inputs, m_settings.filter, m_settings.withheldInputs);
 }
 
 QString CaptureRun::firstInputName() const
@@ -78,7 +77,7 @@ void CaptureRun::endAfter(std::chrono::milliseconds time)
 
 bool CaptureRun::hideSysEx() const
 {
-    return modFilter::isChecked(m_settings.filter, modFilter::FilterItem::SystemExclusive);
+    return m_inputs->filtersStatus(SysExStatus);
 }
 
 int CaptureRun::stillWanted() const
@@ -105,7 +104,7 @@ void CaptureRun::stop()
         return;
     const bool stored = storeWaiting(
         {std::chrono::hours(1), m_inputs ? m_inputs->messageCount() : 0, stillWanted()});
-    if (stored && !m_output.finish(m_store))
+    if (stored && !m_output.finish(m_document.rows()))
         noteFailure();
     end();
 }
@@ -123,8 +122,8 @@ bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
         return true;
     // Every row in the store is new: what was written before left it, so that a run of
     // hours stays small.
-    const bool written = m_output.rowsStored(m_store, 0);
-    m_store.clear();
+    const bool written = m_output.rowsStored(m_document.rows(), 0);
+    m_document.store().clear();
     if (!written)
         noteFailure();
     return written;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ToolOptions.h"
-#include "capture/CaptureStore.h"
+#include "capture/CaptureDocument.h"
 #include "capture/InputFeeds.h"
 
 #include <QObject>
@@ -68,7 +68,7 @@ private:
     std::shared_ptr<PortSystem> m_ports;
     const Settings m_settings;
     CaptureOutput &m_output;
-    CaptureStore m_store;
+    CaptureDocument m_document;
     InputFeeds m_feeds;
     std::unique_ptr<MIDIInput> m_first;
     std::unique_ptr<InputSet> m_inputs;

@@ -2,10 +2,10 @@
 
 #include "FileExports.h"
 #include "RecentFilesMenu.h"
+#include "capture/CaptureDocument.h"
 #include "capture/CaptureWriter.h"
 #include "frame/NamedWidgets.h"
 #include "grid/EventGrid.h"
-#include "grid/EventGridModel.h"
 #include "imports/FileImport.h"
 #include "ports/InputSet.h"
 
@@ -87,11 +87,11 @@ void CaptureFiles::saveCapture()
 void CaptureFiles::save(const QString &path, const std::function<void()> &then)
 {
     m_wiring.inputs.setEventsEnabled(false);
-    m_wiring.grid.holdStore(true);
+    m_wiring.document.hold(true);
     run(QStringLiteral("Saving \"%1\"...").arg(path), [this, path, then](TaskProgress &progress) {
-        const QString error = CaptureWriter::save(m_wiring.rows.store(), path, progress);
+        const QString error = CaptureWriter::save(m_wiring.document.rows(), path, progress);
         return [this, path, error, then, cancelled = progress.cancelled.load()] {
-            m_wiring.grid.holdStore(false);
+            m_wiring.document.hold(false);
             m_wiring.inputs.setEventsEnabled(true);
             if (!error.isEmpty())
                 m_wiring.dialogs.showMessage(
@@ -116,7 +116,7 @@ void CaptureFiles::open(const QString &path)
 {
     if (m_worker.joinable())
         return;
-    const std::size_t rows = m_wiring.rows.store().size();
+    const std::size_t rows = m_wiring.document.rows().size();
     if (rows == 0) {
         read(path, Placing::Replace, 0);
         return;
@@ -150,9 +150,13 @@ void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFr
                 return;
             }
             m_recent->add(path);
+            CaptureDocument &document = m_wiring.document;
+            const std::size_t first = document.rows().size();
             const std::size_t leftOut = placing == Placing::After
-                ? m_wiring.grid.addCapture(*loaded->rows)
-                : m_wiring.grid.showCapture(std::move(*loaded->rows), keptFrom);
+                ? document.addCapture(*loaded->rows)
+                : document.showCapture(std::move(*loaded->rows), keptFrom);
+            if (placing == Placing::After)
+                m_wiring.grid.showRowsFrom(first);
             emit captureShown();
             if (leftOut > 0)
                 m_wiring.dialogs.showMessage(

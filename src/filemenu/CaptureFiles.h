@@ -10,9 +10,8 @@
 #include <memory>
 #include <thread>
 
-class CaptureStore;
+class CaptureDocument;
 class EventGrid;
-class EventGridModel;
 class FileExports;
 class InputSet;
 class QMenu;
@@ -32,9 +31,9 @@ public:
 
     struct Wiring
     {
+        CaptureDocument &document;
         InputSet &inputs;
         EventGrid &grid;
-        EventGridModel &rows;
         FileExports &exports;
         DialogService &dialogs;
     };
@@ -58,8 +57,8 @@ public:
 signals:
     // A file task ended, whatever its outcome, and the user was told.
     void taskFinished();
-    // The grid shows the rows of a file: the live ports' sources are to be named in its
-    // store anew, and the live rows are to wait while the user reads the file's.
+    // The grid shows the rows of a file: the live rows are to wait while the user reads
+    // the file's.
     void captureShown();
 
 private:

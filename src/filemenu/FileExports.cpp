@@ -1,5 +1,7 @@
 #include "FileExports.h"
 
+#include "capture/CaptureDocument.h"
+#include "capture/IncomingTraffic.h"
 #include "export/CsvLog.h"
 #include "export/ExportFile.h"
 #include "export/MidiFile.h"
@@ -8,7 +10,6 @@
 #include "frame/NamedWidgets.h"
 #include "grid/EventGrid.h"
 #include "grid/EventGridModel.h"
-#include "grid/IncomingTraffic.h"
 #include "ports/InputSet.h"
 
 FileExports::FileExports(const Wiring &wiring, QObject *parent)
@@ -31,13 +32,13 @@ void FileExports::write(const QString &path, std::function<Outcome()> write)
 {
     if (m_writer.joinable())
         return; // the busy dialog keeps the user from the menus meanwhile
-    const CaptureStore &store = m_wiring.rows.store();
+    const CaptureStore &store = m_wiring.document.rows();
     if (store.size() <= LargeRows && store.bytesHeld() <= LargeBytes) {
         write()();
         return;
     }
     m_wiring.inputs.setEventsEnabled(false);
-    m_wiring.grid.holdStore(true);
+    m_wiring.document.hold(true);
     m_busy = m_wiring.dialogs.showBusy(QStringLiteral("Saving \"%1\"...").arg(path));
     m_writer = std::thread([this, write = std::move(write)] {
         Outcome outcome = write();
@@ -50,7 +51,7 @@ void FileExports::finishWriting(const Outcome &outcome)
 {
     waitForWrite();
     m_busy.reset();
-    m_wiring.grid.holdStore(false);
+    m_wiring.document.hold(false);
     m_wiring.inputs.setEventsEnabled(true);
     outcome();
 }
@@ -93,7 +94,7 @@ void FileExports::saveTextLog(bool withSentRows)
     if (path.isEmpty())
         return;
     write(path, [this, path, withSentRows]() -> Outcome {
-        const QString error = TrafficLog::save(m_wiring.rows.store(),
+        const QString error = TrafficLog::save(m_wiring.document.rows(),
             withSentRows ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly, path);
         if (!error.isEmpty())
             return [this, path, error] { tellFailure(path, error); };
@@ -104,7 +105,7 @@ void FileExports::saveTextLog(bool withSentRows)
 void FileExports::saveSysEx()
 {
     const std::vector<std::size_t> selected = m_wiring.grid.selectedRows();
-    if (SysExFile::rowsToSave(m_wiring.rows.store(), selected).empty()) {
+    if (SysExFile::rowsToSave(m_wiring.document.rows(), selected).empty()) {
         m_wiring.dialogs.showMessage(SysExFile::nothingToSaveSentence(!selected.empty()));
         return;
     }
@@ -113,7 +114,7 @@ void FileExports::saveSysEx()
     if (path.isEmpty())
         return;
     write(path, [this, path, selected]() -> Outcome {
-        const CaptureStore &store = m_wiring.rows.store();
+        const CaptureStore &store = m_wiring.document.rows();
         const auto saved = SysExFile::save(store, SysExFile::rowsToSave(store, selected), path);
         return [this, path, saved] {
             if (!saved.error.isEmpty())
@@ -130,9 +131,9 @@ void FileExports::exportCsv()
         = askPath(QStringLiteral("Csv"), QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
-    const MessageDetails::MiddleC middleC = m_wiring.rows.viewSettings().middleC;
+    const MessageDetails::MiddleC middleC = m_wiring.grid.viewSettings().middleC;
     write(path, [this, path, middleC]() -> Outcome {
-        const QString error = CsvLog::save(m_wiring.rows.store(), middleC, path);
+        const QString error = CsvLog::save(m_wiring.document.rows(), middleC, path);
         return [this, path, error] {
             if (!error.isEmpty())
                 tellFailure(path, error);
@@ -147,7 +148,7 @@ void FileExports::saveMidiFile()
     if (path.isEmpty())
         return;
     write(path, [this, path]() -> Outcome {
-        const auto saved = MidiFile::save(m_wiring.rows.store(), path);
+        const auto saved = MidiFile::save(m_wiring.document.rows(), path);
         return [this, path, saved] {
             if (!saved.error.isEmpty())
                 tellFailure(path, saved.error);

@@ -7,8 +7,8 @@
 #include <memory>
 #include <thread>
 
+class CaptureDocument;
 class EventGrid;
-class EventGridModel;
 class IncomingTraffic;
 class InputSet;
 class QMenu;
@@ -17,7 +17,7 @@ class QMenu;
 // events held back, then puts what arrived meanwhile into the grid before it writes, so that
 // the file holds it too. A large capture is written on a thread of its own behind a busy
 // dialog, so that the window goes on painting; meanwhile the store takes no rows (arrivals
-// wait in the input's queue, sent rows in the grid).
+// wait in the input's queue, sent rows in the document).
 class FileExports : public QObject
 {
     Q_OBJECT
@@ -25,10 +25,10 @@ class FileExports : public QObject
 public:
     struct Wiring
     {
+        CaptureDocument &document;
         InputSet &inputs;
         IncomingTraffic &incoming;
-        EventGrid &grid;
-        EventGridModel &rows;
+        EventGrid &grid; // for the selected rows and the place a text log leaves
         DialogService &dialogs;
     };
 

@@ -1,7 +1,7 @@
 #include "ClearAll.h"
 
-#include "EventGrid.h"
-#include "IncomingTraffic.h"
+#include "capture/CaptureDocument.h"
+#include "capture/IncomingTraffic.h"
 #include "frame/NumberText.h"
 
 #include <QAction>
@@ -19,28 +19,29 @@ ClearAll::ClearAll(const Wiring &wiring, QWidget &window)
     connect(undo, &QAction::triggered, this, &ClearAll::undo);
     window.addAction(undo);
     m_wiring.messageBox.installEventFilter(this);
-    connect(&m_wiring.grid, &EventGrid::clearedRowsGone, &m_wiring.statusBar,
+    connect(&m_wiring.document, &CaptureDocument::clearedRowsGone, &m_wiring.statusBar,
         &QStatusBar::clearMessage);
 }
 
 void ClearAll::clear()
 {
-    const int rows = m_wiring.grid.rowCount() - 2;
+    const std::size_t rows = m_wiring.document.rows().size();
     m_wiring.messageBox.clear();
-    m_wiring.grid.clear();
+    // The counts go first: what the document's clear tells shows them.
     m_counts = m_wiring.incoming.resetCounts();
+    m_wiring.document.clear();
     if (rows > 0)
-        m_wiring.statusBar.showMessage(
-            QStringLiteral("Cleared %1 rows: Ctrl+Z brings them back").arg(groupedNumber(rows)));
+        m_wiring.statusBar.showMessage(QStringLiteral("Cleared %1 rows: Ctrl+Z brings them back")
+                                           .arg(groupedNumber(qint64(rows))));
 }
 
 bool ClearAll::undo()
 {
     m_wiring.statusBar.clearMessage();
-    if (!m_wiring.grid.undoClear())
+    if (!m_wiring.document.canUndoClear())
         return false;
     m_wiring.incoming.restoreCounts(std::exchange(m_counts, {}));
-    emit undone();
+    m_wiring.document.undoClear();
     return true;
 }
 

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-class EventGrid;
+class CaptureDocument;
 class IncomingTraffic;
 class QPlainTextEdit;
 class QStatusBar;
@@ -21,7 +21,7 @@ class ClearAll : public QObject
 public:
     struct Wiring
     {
-        EventGrid &grid;
+        CaptureDocument &document;
         IncomingTraffic &incoming;
         QPlainTextEdit &messageBox; // txtBoxSend
         QStatusBar &statusBar;
@@ -34,9 +34,6 @@ public:
     void clear();
     // Brings back what the last clear() took; false when that cannot be any more.
     bool undo();
-
-signals:
-    void undone();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "ColumnFit.h"
 #include "EventGridModel.h"
+#include "capture/CaptureDocument.h"
 #include "frame/NumberText.h"
 #include "rows/RowCells.h"
 #include "rows/RowColumns.h"
@@ -25,11 +26,20 @@ constexpr bool RightAligned[Count] = {false, true, true, true, false, false, fal
 
 } // namespace
 
-EventGrid::EventGrid(QTableView &view, EventGridModel &model, QObject *parent)
+EventGrid::EventGrid(
+    QTableView &view, EventGridModel &model, const CaptureDocument &document, QObject *parent)
     : QObject(parent)
     , m_view(view)
     , m_model(model)
 {
+    connect(&document, &CaptureDocument::rowsAdded, this, &EventGrid::rowsAppended);
+    connect(&document, &CaptureDocument::cleared, this, &EventGrid::cancelFind);
+    connect(&document, &CaptureDocument::replaced, this, &EventGrid::cancelFind);
+    // The rows a search goes through move down; the rows put back are the user's again.
+    connect(&document, &CaptureDocument::restored, this, [this] {
+        cancelFind();
+        m_view.scrollToBottom();
+    });
     m_frame.setSingleShot(true);
     m_frame.setInterval(FrameTime);
     connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
@@ -75,28 +85,6 @@ void EventGrid::setUpColumns()
     m_columns->fit();
 }
 
-void EventGrid::AddGridRow(const SentMessage &message, CaptureStore::Source source)
-{
-    CaptureStore &store = m_model.store();
-    const std::int64_t stamp = store.stampOf(CaptureStore::LiveClock::now());
-    if (m_storeHeld) {
-        m_heldRows.push_back({message, source, stamp});
-        return;
-    }
-    store.append(message.origin, source, stamp, message.bytes);
-    rowsAppended();
-}
-
-void EventGrid::holdStore(bool held)
-{
-    m_storeHeld = held;
-    if (held)
-        return;
-    for (const HeldRow &row : std::exchange(m_heldRows, {}))
-        m_model.store().append(row.message.origin, row.source, row.stampUs, row.message.bytes);
-    rowsAppended();
-}
-
 void EventGrid::rowsAppended()
 {
     if (!m_frame.isActive() && !m_paused)
@@ -112,7 +100,7 @@ void EventGrid::setPaused(bool paused)
 
 std::size_t EventGrid::waitingRows() const
 {
-    return m_model.store().size() - std::size_t(m_model.rowCount() - 1);
+    return m_model.waitingRows();
 }
 
 void EventGrid::find(const QString &text, RowSearch::Direction direction)
@@ -180,6 +168,11 @@ void EventGrid::showWaitingRows()
         std::chrono::duration_cast<std::chrono::milliseconds>(cost), FrameTime, LongestFrame));
 }
 
+const ViewSettings &EventGrid::viewSettings() const
+{
+    return m_model.viewSettings();
+}
+
 int EventGrid::rowCount() const
 {
     return m_model.gridRowCount();
@@ -237,50 +230,10 @@ bool EventGrid::isRowVisible(int row) const
     return rect.isValid() && rect.top() >= 0 && rect.bottom() <= m_view.viewport()->height() - 1;
 }
 
-void EventGrid::clear()
+void EventGrid::showRowsFrom(std::size_t first)
 {
-    cancelFind(); // its rows are going
-    m_cleared = m_model.takeRows();
-}
-
-bool EventGrid::undoClear()
-{
-    // A store another thread reads stays as it is; the rows can come back after.
-    if (!m_cleared || m_storeHeld)
-        return false;
-    cancelFind(); // its rows move down
-    // The cleared rows were all stored before any row since, so they go back first.
-    m_model.putBackTaken(*std::exchange(m_cleared, std::nullopt));
-    m_view.scrollToBottom();
-    return true;
-}
-
-void EventGrid::forgetCleared()
-{
-    if (!m_cleared)
-        return;
-    m_cleared.reset();
-    emit clearedRowsGone();
-}
-
-std::size_t EventGrid::showCapture(CaptureStore &&rows, std::size_t keptFrom)
-{
-    cancelFind(); // its rows are going
-    forgetCleared();
-    const std::size_t leftOut
-        = m_model.store().append(m_model.replaceStore(std::move(rows)), keptFrom);
-    rowsAppended();
-    return leftOut;
-}
-
-std::size_t EventGrid::addCapture(const CaptureStore &rows)
-{
-    forgetCleared();
-    const std::size_t first = m_model.store().size();
-    const std::size_t leftOut = m_model.store().append(rows);
     m_model.commit();
     m_view.scrollTo(m_model.index(int(first), 0), QAbstractItemView::PositionAtTop);
-    return leftOut;
 }
 
 void EventGrid::markLogRead(bool withSentRows)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureStore.h"
+#include "ViewSettings.h"
 #include "rows/RowSearch.h"
 #include "rows/SearchPass.h"
 
@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class CaptureDocument;
 class ColumnFit;
 class EventGridModel;
 class QTableView;
@@ -34,8 +35,10 @@ public:
     static constexpr std::chrono::milliseconds LongestFrame {500};
     static constexpr int FramesPerCost = 20;
 
-    // Sets the view up for the model: one row per line, read only, no row numbers.
-    EventGrid(QTableView &view, EventGridModel &model, QObject *parent = nullptr);
+    // Sets the view up for the model of `document`: one row per line, read only, no row
+    // numbers. Rows the document adds are shown with the next frame.
+    EventGrid(QTableView &view, EventGridModel &model, const CaptureDocument &document,
+        QObject *parent = nullptr);
 
     // Index of cell (r, c) in the grid's row-major cell array; throws std::overflow_error
     // when it does not fit 16 bits.
@@ -45,14 +48,6 @@ public:
     void setUpColumns();
     ColumnFit &columns() const { return *m_columns; }
 
-    // Stores what the program sent to the port `source` as a row above the empty last row;
-    // with the next frame the view shows it and scrolls to the end if that is out of view.
-    void AddGridRow(const SentMessage &message, CaptureStore::Source source);
-    // Rows put into the model directly (the incoming drain) are shown with the next frame.
-    void rowsAppended();
-    // While held, the store takes no rows, so that another thread may read it: sent rows
-    // wait, and are stored in order when the hold ends.
-    void holdStore(bool held);
     // Shows the rows still waiting for a frame now, so that what is read or clicked next is
     // in the view; not while the display is paused.
     void showWaitingRows();
@@ -73,6 +68,7 @@ public:
     bool isFinding() const { return m_search != nullptr; }
 
     int rowCount() const;
+    const ViewSettings &viewSettings() const;
     QTableView &view() const { return m_view; }
     // Makes (row, col) the current cell and returns its text.
     QString GetMIDIINText(int row, int col);
@@ -83,18 +79,9 @@ public:
     // Ctrl+C and the grid's Copy put on the clipboard).
     QString selectedText() const;
     bool isRowVisible(int row) const;
-    // Empties the grid, keeping its rows aside until the next clear, a file is shown or an
-    // input starts: until then undoClear() brings them back before the rows stored since,
-    // and says whether it did. They are memory the user had before the clear, held as long.
-    void clear();
-    bool undoClear();
-    void forgetCleared();
-    // Shows a capture read from a file in place of the rows stored; those from `keptFrom` on,
-    // which came after the user let the rest go, wait after it to be shown. Both return how
-    // many rows were left out for want of room to name their sources.
-    std::size_t showCapture(CaptureStore &&rows, std::size_t keptFrom);
-    // Shows a capture read from a file after the rows stored.
-    std::size_t addCapture(const CaptureStore &rows);
+    // Commits the rows added and shows them from store row `first` at the top: rows read
+    // from a file after the rows shown.
+    void showRowsFrom(std::size_t first);
 
     // What clicking the row puts into the MIDI Message box: its status and data cells, or
     // the byte list of a SysEx row, cut to the start that a text of at most `longest`
@@ -112,26 +99,16 @@ public:
 
 signals:
     void findFinished(bool found);
-    // The rows Clear All took can no longer come back.
-    void clearedRowsGone();
 
 private:
     void findOn();
+    void rowsAppended();
 
     QTableView &m_view;
     EventGridModel &m_model;
     ColumnFit *m_columns;
     QTimer m_frame;
     bool m_paused = false;
-    struct HeldRow
-    {
-        SentMessage message;
-        CaptureStore::Source source;
-        std::int64_t stampUs;
-    };
-    bool m_storeHeld = false;
-    std::vector<HeldRow> m_heldRows;
-    std::optional<CaptureStore> m_cleared; // what Clear All took, while it may come back
     std::unique_ptr<RowSearch> m_search; // while a find goes on
     std::unique_ptr<SearchPass> m_pass;
     QTimer m_findStep;

@@ -22,9 +22,14 @@ QString latin1(const std::string &text)
 
 } // namespace
 
-EventGridModel::EventGridModel(QObject *parent)
+EventGridModel::EventGridModel(const CaptureDocument &document, QObject *parent)
     : QAbstractTableModel(parent)
-{ }
+    , m_document(document)
+{
+    connect(&document, &CaptureDocument::cleared, this, &EventGridModel::documentReplaced);
+    connect(&document, &CaptureDocument::replaced, this, &EventGridModel::documentReplaced);
+    connect(&document, &CaptureDocument::restored, this, &EventGridModel::documentRestored);
+}
 
 void EventGridModel::setHeaderCell(int cellIndex, const QString &text)
 {
@@ -36,37 +41,30 @@ void EventGridModel::setHeaderCell(int cellIndex, const QString &text)
 
 bool EventGridModel::commit()
 {
-    if (m_shownRows == m_store.size())
+    if (m_shownRows == store().size())
         return false;
-    beginInsertRows({}, int(m_shownRows), int(m_store.size()) - 1);
-    m_shownRows = m_store.size();
+    beginInsertRows({}, int(m_shownRows), int(store().size()) - 1);
+    m_shownRows = store().size();
     endInsertRows();
     return true;
 }
 
-CaptureStore EventGridModel::takeRows()
-{
-    return replaceStore(m_store.emptied());
-}
-
-void EventGridModel::putBackTaken(CaptureStore &&taken)
-{
-    const std::size_t restored = taken.size();
-    if (restored == 0)
-        return;
-    beginInsertRows({}, 0, int(restored) - 1);
-    m_store.putBackBefore(std::move(taken));
-    m_shownRows += restored;
-    endInsertRows();
-}
-
-CaptureStore EventGridModel::replaceStore(CaptureStore &&rows)
+// The document changed first: until the view hears of it, it asks nothing, so the rows
+// are told as they are now.
+void EventGridModel::documentReplaced()
 {
     beginResetModel();
-    CaptureStore replaced = std::exchange(m_store, std::move(rows));
-    m_shownRows = m_store.size();
+    m_shownRows = store().size();
     endResetModel();
-    return replaced;
+}
+
+void EventGridModel::documentRestored(std::size_t count)
+{
+    if (count == 0)
+        return;
+    beginInsertRows({}, 0, int(count) - 1);
+    m_shownRows += count;
+    endInsertRows();
 }
 
 void EventGridModel::setViewSettings(const ViewSettings &settings)
@@ -89,24 +87,24 @@ void EventGridModel::setColumnShown(int column, bool shown, bool &setting)
 
 QString EventGridModel::timeOfDay(std::size_t row) const
 {
-    return m_timeOfDay.of(m_store, row);
+    return m_timeOfDay.of(store(), row);
 }
 
 QString EventGridModel::details(std::size_t row) const
 {
-    return RowDetails::of(m_store, row, m_view.middleC);
+    return RowDetails::of(store(), row, m_view.middleC);
 }
 
 // "+12", the ms since the nearest row above with a stamp, of whichever source; empty for a
 // row without one.
 QString EventGridModel::delta(std::size_t row) const
 {
-    const std::optional<std::int64_t> now = m_store.wallMs(row);
+    const std::optional<std::int64_t> now = store().wallMs(row);
     if (!now)
         return {};
     const std::size_t stop = row > LookBack ? row - LookBack : 0;
     for (std::size_t above = row; above > stop; --above)
-        if (const std::optional<std::int64_t> before = m_store.wallMs(above - 1))
+        if (const std::optional<std::int64_t> before = store().wallMs(above - 1))
             return (*now >= *before ? QStringLiteral("+") : QString())
                 + QString::number(*now - *before);
     return QStringLiteral("+0");
@@ -114,7 +112,7 @@ QString EventGridModel::delta(std::size_t row) const
 
 QString EventGridModel::source(std::size_t row) const
 {
-    return m_store.sourceName(m_store.at(row).source);
+    return store().sourceName(store().at(row).source);
 }
 
 QString EventGridModel::shownText(std::size_t row, int column) const
@@ -131,14 +129,14 @@ QString EventGridModel::shownText(std::size_t row, int column) const
             return rowDelta;
     } else if (column == 0 && m_view.time == ViewSettings::Time::Seconds) {
         // On the capture's one clock, not the port's: rows of several inputs compare.
-        if (const CapturedMessage message = m_store.at(row); message.origin == Origin::Received)
+        if (const CapturedMessage message = store().at(row); message.origin == Origin::Received)
             return latin1(StampText::seconds(message.stampUs));
     }
     if (column != SysExColumn)
-        return latin1(RowCells::cell(m_store, row, column));
+        return latin1(RowCells::cell(store(), row, column));
     // Laying out a cell of megabytes would hold the window for seconds: the view gets the
     // first bytes and the count.
-    const CapturedMessage message = m_store.at(row);
+    const CapturedMessage message = store().at(row);
     std::string shown;
     if (message.bytes.size() <= std::size_t(ShownSysExBytes) + 1) {
         RowCells::appendSysExData(shown, message);
@@ -153,10 +151,10 @@ QString EventGridModel::gridCellText(int gridRow, int column) const
 {
     if (gridRow == 0)
         return column >= 0 && column < ColumnCount ? m_headers[std::size_t(column)] : QString();
-    if (gridRow < 1 || std::size_t(gridRow - 1) >= m_store.size() || column < 0
+    if (gridRow < 1 || std::size_t(gridRow - 1) >= store().size() || column < 0
         || column >= ColumnCount)
         return {};
-    return latin1(RowCells::cell(m_store, std::size_t(gridRow - 1), column));
+    return latin1(RowCells::cell(store(), std::size_t(gridRow - 1), column));
 }
 
 int EventGridModel::rowCount(const QModelIndex &parent) const
@@ -187,7 +185,7 @@ QVariant EventGridModel::data(const QModelIndex &index, int role) const
     const bool messageRow = std::size_t(index.row()) < m_shownRows;
     if (role == Qt::BackgroundRole && messageRow && m_view.colourByKind) {
         const QColor tint
-            = KindColours::tintOf(KindColours::kindOf(m_store.at(std::size_t(index.row()))));
+            = KindColours::tintOf(KindColours::kindOf(store().at(std::size_t(index.row()))));
         return tint.isValid() ? QVariant(QBrush(tint)) : QVariant();
     }
     if (role != Qt::DisplayRole)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ViewSettings.h"
-#include "capture/CaptureStore.h"
+#include "capture/CaptureDocument.h"
 #include "rows/RowColumns.h"
 #include "rows/TimeOfDay.h"
 
@@ -9,9 +9,9 @@
 #include <QString>
 #include <array>
 
-// The event grid's rows as the view sees them: the captured messages, then the empty last
-// row (the header row of the grid is the view's horizontal header). Messages stored while a
-// batch is open reach the view together, as one block, when the batch is committed. Cells
+// The event grid's rows as the view sees them: the document's messages, then the empty last
+// row (the header row of the grid is the view's horizontal header). Rows the document adds
+// reach the view together, as one block, when they are committed. Cells
 // are made from the stored messages when the view asks; the view shows the start of a long
 // byte list and its size, while the store and the exports keep it whole. What the View menu
 // chooses (the form of the time column, a last column of details) changes what the view
@@ -27,25 +27,18 @@ public:
     // Bytes of a SysEx the grid shows before it says how many there are in all.
     static constexpr int ShownSysExBytes = 48;
 
-    explicit EventGridModel(QObject *parent = nullptr);
+    explicit EventGridModel(const CaptureDocument &document, QObject *parent = nullptr);
 
     // A header cell addressed by its index in the grid's row-major cell array.
     void setHeaderCell(int cellIndex, const QString &text);
     void setColumnAlignment(int column, Qt::Alignment alignment);
 
-    // Where messages are stored; the view learns of new ones with the next commit.
-    CaptureStore &store() { return m_store; }
-    const CaptureStore &store() const { return m_store; }
-    // Tells the view about every message stored since the last commit; false when none was.
+    const CaptureStore &store() const { return m_document.rows(); }
+    // Tells the view about every row the document added since the last commit; false when
+    // it added none.
     bool commit();
-    // Back to no message rows; returns the rows it held.
-    CaptureStore takeRows();
-    // Puts rows takeRows() returned back before the rows stored since; those still waiting
-    // for a commit go on waiting.
-    void putBackTaken(CaptureStore &&taken);
-    // Shows these rows, a capture read from a file, in place of the ones stored, which it
-    // returns.
-    CaptureStore replaceStore(CaptureStore &&rows);
+    // Rows added and not yet committed.
+    std::size_t waitingRows() const { return store().size() - m_shownRows; }
 
     void setViewSettings(const ViewSettings &settings);
     const ViewSettings &viewSettings() const { return m_view; }
@@ -60,7 +53,7 @@ public:
     }
 
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
-    int gridRowCount() const { return int(m_store.size()) + 2; }
+    int gridRowCount() const { return int(store().size()) + 2; }
     QString gridCellText(int gridRow, int column) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -73,10 +66,13 @@ private:
     QString delta(std::size_t row) const;
     // Inserts or removes the column as `shown` says, and sets `setting` to it between.
     void setColumnShown(int column, bool shown, bool &setting);
+    void documentReplaced();
+    // Rows put back before the rest; those waiting for a commit go on waiting.
+    void documentRestored(std::size_t count);
 
     std::array<QString, ColumnCount> m_headers;
     std::array<Qt::Alignment, ColumnCount> m_alignments {};
-    CaptureStore m_store;
+    const CaptureDocument &m_document;
     std::size_t m_shownRows = 0; // rows the view has been told about
     ViewSettings m_view;
     TimeOfDay m_timeOfDay;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IncomingTraffic.h"
+#include "capture/IncomingTraffic.h"
 
 #include <QObject>
 #include <QTimer>

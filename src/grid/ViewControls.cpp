@@ -6,10 +6,12 @@
 #include "FindBar.h"
 #include "TrafficStatus.h"
 #include "ViewMenu.h"
+#include "capture/CaptureDocument.h"
 #include "timing/IntervalDialog.h"
 #include "timing/TimingReadout.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 
@@ -25,15 +27,27 @@ ViewControls::ViewControls(const Wiring &wiring, QObject *parent)
     , m_wiring(wiring)
     , m_findBar(new FindBar(wiring.grid, &wiring.client))
     , m_status(new TrafficStatus(wiring.statusBar, wiring.grid, wiring.incoming, this))
-    , m_timing(new TimingReadout(wiring.rows.store(), wiring.statusBar, &wiring.client))
+    , m_timing(new TimingReadout(wiring.document.rows(), wiring.statusBar, &wiring.client))
 {
+    auto *menu = new QMenu(QStringLiteral("&View"), &wiring.client);
+    menu->setObjectName(QStringLiteral("mnuView"));
+    m_menu = new ViewMenu(menu);
     m_wiring.pauseButton.setText(PauseCaption);
     connect(m_findBar, &FindBar::visibilityChanged, this, [this] { m_wiring.layOut(); });
+    const CaptureDocument &document = wiring.document;
+    connect(&document, &CaptureDocument::cleared, this, &ViewControls::refresh);
+    connect(&document, &CaptureDocument::restored, this, &ViewControls::refresh);
+    connect(&document, &CaptureDocument::replaced, this, &ViewControls::refresh);
+    connectMenu();
 }
 
-void ViewControls::fillMenu(QMenu *menu)
+QMenu *ViewControls::menu() const
 {
-    m_menu = new ViewMenu(menu);
+    return m_menu->menu();
+}
+
+void ViewControls::connectMenu()
+{
     connect(m_menu, &ViewMenu::settingsChanged, this, &ViewControls::showSettings);
     connect(m_menu, &ViewMenu::pauseToggled, this, &ViewControls::pause);
     connect(&m_wiring.pauseButton, &QPushButton::clicked, m_menu, &ViewMenu::togglePause);
@@ -81,7 +95,7 @@ void ViewControls::showSettings(ViewSettings settings)
 // For the kind, channel and source of the first selected row, or else of the last row.
 void ViewControls::showIntervals()
 {
-    const CaptureStore &rows = m_wiring.rows.store();
+    const CaptureStore &rows = m_wiring.document.rows();
     if (!m_intervals)
         m_intervals = new IntervalDialog(rows, &m_wiring.client);
     const std::vector<std::size_t> selected = m_wiring.grid.selectedRows();
@@ -101,16 +115,17 @@ void ViewControls::pause(bool paused)
     m_status->refresh();
 }
 
-void ViewControls::pauseDisplay()
-{
-    if (!m_menu->isPaused())
-        m_menu->togglePause();
-}
-
 void ViewControls::arrived(int messages)
 {
     m_status->arrived(messages);
     m_timing->rowsChanged();
+}
+
+void ViewControls::pauseDisplay()
+{
+    if (!m_menu->isPaused())
+        m_menu->togglePause();
+    refresh();
 }
 
 void ViewControls::refresh()

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <functional>
 
+class CaptureDocument;
 class EventGrid;
 class EventGridModel;
 class FindBar;
@@ -27,6 +28,7 @@ class ViewControls : public QObject
 public:
     struct Wiring
     {
+        const CaptureDocument &document;
         EventGrid &grid;
         EventGridModel &rows;
         IncomingTraffic &incoming;
@@ -38,8 +40,8 @@ public:
 
     ViewControls(const Wiring &wiring, QObject *parent = nullptr);
 
-    // Fills the "&View" menu.
-    void fillMenu(QMenu *menu);
+    // The "&View" menu, for the window's menu bar.
+    QMenu *menu() const;
     ViewSettings settings() const;
     void setSettings(const ViewSettings &settings);
     FindBar *findBar() const { return m_findBar; }
@@ -49,19 +51,20 @@ public:
 
     // Messages that came into the grid, for the rate.
     void arrived(int messages);
-    // The rows were replaced (Clear All and its undo, a file shown): the readouts read
-    // them all again.
-    void refresh();
     // As Pause Display: the rows of a file opened stay in view while live rows wait.
     void pauseDisplay();
 
 private:
+    void connectMenu();
+    // The rows were replaced (Clear All and its undo, a file shown): the readouts read
+    // them all again.
+    void refresh();
     void showSettings(ViewSettings settings);
     void pause(bool paused);
     void showIntervals();
 
     Wiring m_wiring;
-    ViewMenu *m_menu = nullptr;
+    ViewMenu *m_menu;
     FindBar *m_findBar;
     TrafficStatus *m_status;
     TimingReadout *m_timing;

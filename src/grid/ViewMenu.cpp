@@ -75,6 +75,11 @@ ViewMenu::ViewMenu(QMenu *menu)
         &QAction::triggered, this, &ViewMenu::intervalStatisticsAsked);
 }
 
+QMenu *ViewMenu::menu() const
+{
+    return static_cast<QMenu *>(parent());
+}
+
 ViewSettings ViewMenu::settings() const
 {
     ViewSettings settings;

@@ -18,6 +18,7 @@ class ViewMenu : public QObject
 public:
     // Fills `menu` (the "&View" menu) with its items.
     explicit ViewMenu(QMenu *menu);
+    QMenu *menu() const;
 
     ViewSettings settings() const;
     void setSettings(const ViewSettings &settings);

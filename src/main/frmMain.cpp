@@ -1,24 +1,23 @@
 #include "frmMain.h"
 
+#include "capture/CaptureDocument.h"
+#include "capture/IncomingTraffic.h"
 #include "filemenu/CaptureFiles.h"
+#include "filemenu/FileDrops.h"
 #include "filemenu/FileExports.h"
-#include "filemenu/RecentFilesMenu.h"
 #include "filter/FilterMenu.h"
-#include "filter/modFilter.h"
+#include "filter/InputFilter.h"
 #include "frame/DeviceLists.h"
-#include "frame/ElidingLabel.h"
 #include "frame/FormLayout.h"
-#include "frame/NamedWidgets.h"
 #include "frame/QtDialogService.h"
 #include "frame/WindowPlace.h"
 #include "frame/frmAbout.h"
-#include "frame/modFormSize.h"
 #include "grid/ClearAll.h"
 #include "grid/ColumnFit.h"
 #include "grid/EventGrid.h"
 #include "grid/EventGridModel.h"
 #include "grid/FindBar.h"
-#include "grid/IncomingTraffic.h"
+#include "grid/LossNotice.h"
 #include "grid/ViewControls.h"
 #include "looptest/LoopTestDialog.h"
 #include "ports/DeviceSelection.h"
@@ -26,7 +25,6 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "sender/MessageParser.h"
-#include "sender/RepeatTimer.h"
 #include "sender/SendPanel.h"
 #include "sender/SysExFileSending.h"
 #include "settings/modPreferences.h"
@@ -34,12 +32,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -57,82 +52,63 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     : QMainWindow(parent)
     , m_ports(std::move(ports))
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<QtDialogService>(this))
+    , m_document(new CaptureDocument(this))
     , m_input(new MIDIInput(m_ports, this, queueBounds))
     , m_output(new MIDIOutput(m_ports, this))
-    , m_inputs(new InputSet(
-          *m_input, m_ports, queueBounds,
-          [this](MIDIInput &input) {
-              m_incoming->takeRest(input);
-              m_incoming->forget(input);
-          },
-          this))
-    , m_gridModel(new EventGridModel(this))
+    , m_inputs(new InputSet(*m_input, m_ports, queueBounds, this))
+    , m_incoming(new IncomingTraffic(*m_inputs, *m_document, this))
+    , m_gridModel(new EventGridModel(*m_document, this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(DialogService::ApplicationTitle);
     m_input->setObjectName(QStringLiteral("MIDIInput1"));
     m_output->setObjectName(QStringLiteral("MIDIOutput1"));
     createControls();
-    connectControls();
+    createParts();
     createMenus();
-    setAcceptDrops(true);
+    connectInputs();
+    connectControls();
 }
 
-// A file being written reads the grid's store, which goes with the window's children.
+// A file being written reads the document, which goes with the window's children.
 frmMain::~frmMain()
 {
     m_exports->waitForWrite();
     m_captureFiles->endTask();
 }
 
-void frmMain::createControls()
+// The parts that work the controls, each made from those made before it.
+void frmMain::createParts()
 {
-    auto *client = new QWidget(this);
-    setCentralWidget(client);
-    setFont(modFormSize::designedFont(
-        QStringLiteral("MS Sans Serif"), 8.25, QFontDatabase::GeneralFont));
-
-    namedLabel("Label1", QStringLiteral("MIDI In"), client);
-    ComboMidiIn = named(new QComboBox, "ComboMidiIn", client);
-    namedLabel("lblMIDIOut", QStringLiteral("MIDI Out"), client);
-    ComboMidiOut = named(new QComboBox, "ComboMidiOut", client);
-    lblDeviceNotice = named(new ElidingLabel, "lblDeviceNotice", this);
-    statusBar()->addWidget(lblDeviceNotice);
-    lblFilter = namedLabel("lblFilter", QStringLiteral("Note: Data Filter is ON"), client);
-    lblFilter->setStyleSheet(
-        QStringLiteral("color: yellow; background: black; font-style: italic"));
-    lblFilter->hide();
-    lblDropped = namedLabel("lblDropped", QString(), client);
-    grdMIDIIn = named(new QTableView, "grdMIDIIn", client);
-    namedLabel(
-        "lblGridInstructions", QStringLiteral("Click on row to view in MIDI Message Box"), client);
-    namedLabel("lblSend", QStringLiteral("MIDI Message"), client);
-    txtBoxSend = named(new QPlainTextEdit, "txtBoxSend", client);
-    namedLabel("lblSendHistory", QStringLiteral("Send History"), client);
-    ComboHistory = named(new QComboBox, "ComboHistory", client);
-    btnSend = named(new QPushButton(QStringLiteral("&Send")), "btnSend", client);
-    chkRepeat = named(new QCheckBox(QStringLiteral("Repeat")), "chkRepeat", client);
-    lblRepeat = namedLabel("lblRepeat", QStringLiteral("Repeat Rate (in ms)"), client);
-    txtRepeat = named(new QLineEdit, "txtRepeat", client);
-    btnClear = named(new QPushButton(QStringLiteral("&Clear All")), "btnClear", client);
-    btnPause = named(new QPushButton, "btnPause", client);
-    Timer1 = named(new RepeatTimer, "Timer1", this);
-
-    const QFont fixed
-        = modFormSize::designedFont(QStringLiteral("Terminal"), 9, QFontDatabase::FixedFont);
-    grdMIDIIn->setFont(fixed);
-    // Keyboard users see where they are: the grid draws no current cell of its own.
-    grdMIDIIn->setStyleSheet(
-        QStringLiteral("QTableView#grdMIDIIn:focus { border: 2px solid palette(highlight); }"));
-    txtBoxSend->setFont(fixed);
-    m_grid = new EventGrid(*grdMIDIIn, *m_gridModel, this);
-    m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
-    m_incoming = std::make_unique<IncomingTraffic>(*m_inputs, *m_grid, *m_gridModel, *lblDropped,
-        [this] { return m_filterMenu->isChecked(modFilter::FilterItem::SystemExclusive); });
-    m_viewControls = new ViewControls({*m_grid, *m_gridModel, *m_incoming, *statusBar(), *btnPause,
-                                          *client, [this] { m_layout->apply(); }},
-        this);
+    new LossNotice(*lblDropped, *m_incoming);
+    m_grid = new EventGrid(*grdMIDIIn, *m_gridModel, *m_document, this);
+    m_viewControls
+        = new ViewControls({*m_document, *m_grid, *m_gridModel, *m_incoming, *statusBar(),
+                               *btnPause, *centralWidget(), [this] { m_layout->apply(); }},
+            this);
     m_layout->setGridBar(m_viewControls->findBar());
+    m_deviceLists = new DeviceLists(
+        {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_inputs, *m_output, *m_ports, this);
+    m_exports = new FileExports({*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs}, this);
+    m_captureFiles
+        = new CaptureFiles({*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs}, this);
+    new FileDrops(*this, *m_captureFiles);
+    const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
+    m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
+    m_sendPanel = new SendPanel(
+        {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
+        *m_dialogs, addSent, this);
+    m_clearAll = new ClearAll({*m_document, *m_incoming, *txtBoxSend, *statusBar()}, *this);
+}
+
+// What the inputs bring goes to the document through the drain, each input on its clock.
+void frmMain::connectInputs()
+{
+    connect(m_inputs, &InputSet::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
+    connect(m_inputs, &InputSet::inputClosed, m_incoming, &IncomingTraffic::takeRest);
+    connect(m_inputs, &InputSet::inputLeaving, m_incoming, &IncomingTraffic::forget);
+    connect(m_inputs, &InputSet::inputStarted, m_incoming, &IncomingTraffic::portStarted);
+    connect(m_inputs, &InputSet::inputsChanged, this, &frmMain::inputsChanged);
 }
 
 void frmMain::connectControls()
@@ -141,33 +117,13 @@ void frmMain::connectControls()
         [this] { reportingFailure(&frmMain::ComboMidiIn_Click); });
     connect(ComboMidiOut, &QComboBox::activated, this,
         [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
-    connect(m_inputs, &InputSet::MessagesWaiting, this, &frmMain::MIDIInput1_MessagesWaiting);
-    connect(m_inputs, &InputSet::inputStarted, this,
-        [this](MIDIInput &input, const QString &name) { m_incoming->portStarted(input, name); });
-    connect(m_inputs, &InputSet::inputsChanged, this, &frmMain::inputsChanged);
-    m_deviceLists = new DeviceLists(
-        {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_inputs, *m_output, *m_ports, this);
     connect(m_deviceLists, &DeviceLists::inputMoved, this,
         [this](int index) { m_remembered.input.index = std::int16_t(index); });
     connect(m_deviceLists, &DeviceLists::outputMoved, this,
         [this](int index) { m_remembered.output.index = std::int16_t(index); });
-    m_exports = new FileExports({*m_inputs, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
-    m_captureFiles
-        = new CaptureFiles({*m_inputs, *m_grid, *m_gridModel, *m_exports, *m_dialogs}, this);
-    connect(m_captureFiles, &CaptureFiles::captureShown, this, [this] {
-        m_incoming->storeReplaced();
-        m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
-        m_viewControls->pauseDisplay();
-        m_viewControls->refresh();
-    });
-    const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
-    m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
-    m_sendPanel = new SendPanel(
-        {txtBoxSend, btnSend, chkRepeat, lblRepeat, txtRepeat, ComboHistory, Timer1}, *m_output,
-        *m_dialogs, addSent, this);
+    connect(
+        m_captureFiles, &CaptureFiles::captureShown, m_viewControls, &ViewControls::pauseDisplay);
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
-    m_clearAll = new ClearAll({*m_grid, *m_incoming, *txtBoxSend, *statusBar()}, *this);
-    connect(m_clearAll, &ClearAll::undone, m_viewControls, &ViewControls::refresh);
     connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
     // Tab follows the window as it reads, row by row, left to right, and leaves the grid like
     // any control; the find bar, while shown, comes after the grid it searches.
@@ -178,40 +134,6 @@ void frmMain::connectControls()
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     txtBoxSend->setTabChangesFocus(true);
-}
-
-void frmMain::createMenus()
-{
-    QMenu *file = addNamedMenu(menuBar(), "mnuFile", QStringLiteral("&File"));
-    connect(addNamedItem(file, "mnuSaveIn", QStringLiteral("Save MIDI IN as Text")),
-        &QAction::triggered, this, &frmMain::mnuSaveIn_Click);
-    connect(addNamedItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
-        &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
-    m_captureFiles->addMenuItems(file);
-    m_exports->addMenuItems(file);
-    connect(addNamedItem(file, "mnuSendSysEx", QStringLiteral("Send .syx File...")),
-        &QAction::triggered, m_sysExSending, &SysExFileSending::start);
-    connect(addNamedItem(file, "mnuSaveFilter", QStringLiteral("Save Filter Settings")),
-        &QAction::triggered, this, &frmMain::mnuSaveFilter_Click);
-    QAction *rescan = addNamedItem(file, "mnuRescan", QStringLiteral("Rescan MIDI Ports"));
-    rescan->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(rescan, &QAction::triggered, this, [this] { m_ports->rescan(); });
-    QAction *exit = addNamedItem(file, "mnuExit", QStringLiteral("Exit"));
-    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
-
-    m_filterMenu = new FilterMenu(addNamedMenu(menuBar(), "mnuFilter", QStringLiteral("F&ilter")));
-    connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
-    m_viewControls->fillMenu(addNamedMenu(menuBar(), "mnuView", QStringLiteral("&View")));
-
-    QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
-    connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,
-        this, &frmMain::mnuLoopTest_Click);
-
-    QMenu *help = addNamedMenu(menuBar(), "mnuHelp", QStringLiteral("&Help"));
-    QAction *about = addNamedItem(help, "mnuAbout", QStringLiteral("About"));
-    about->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(about, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
 
 void frmMain::Form_Resize()
@@ -256,7 +178,6 @@ void frmMain::Form_Load()
     m_deviceLists->showNotice();
     try {
         modPreferences::LoadPreferences(m_remembered);
-        m_captureFiles->recentFiles().setFiles(m_remembered.recentFiles);
         m_filterMenu->setChecks(m_remembered.filter);
         listAndSelectDevices();
         UpdateFilter();
@@ -265,11 +186,15 @@ void frmMain::Form_Load()
         m_filterMenu->setChecks(m_remembered.filter);
         m_dialogs->showMessage(StartupFailureText);
     }
-    m_grid->columns().setUserWidths(m_remembered.columnWidths);
-    m_dialogs->folders.setAll(m_remembered.folders);
+    memory().restore(m_remembered);
     WindowPlace place = windowPlace();
     modPreferences::LoadWindowPlace(place, place.screen(),
         minimumWidth() * m_layout->TwipsPerPixelX(), minimumHeight() * m_layout->TwipsPerPixelY());
+}
+
+WindowMemory frmMain::memory()
+{
+    return {*m_viewControls, m_captureFiles->recentFiles(), m_grid->columns(), m_dialogs->folders};
 }
 
 WindowPlace frmMain::windowPlace()
@@ -310,12 +235,9 @@ void frmMain::ComboMidiIn_Click()
     m_remembered.input = {std::int16_t(ComboMidiIn->currentIndex()), ComboMidiIn->currentText()};
     m_remembered.inputs = {{m_remembered.input.name}, false};
     m_inputs->closeFurther();
-    // The old device's last messages (a SysEx still open, a JACK ring's rest) come with the
-    // close and carry its clock: they are shown before the new clock starts.
-    DeviceSelection::closeIfOpen(*m_input);
-    m_incoming->takeRest(*m_input);
-    DeviceSelection::openInputDevice(*m_input, m_remembered.input.index);
-    m_incoming->portStarted(*m_input, m_remembered.input.name);
+    m_inputs->restartFirst(
+        [this] { DeviceSelection::openInputDevice(*m_input, m_remembered.input.index); },
+        m_remembered.input.name);
     inputsChanged();
 }
 
@@ -352,10 +274,7 @@ void frmMain::watchFirstInput(const QString &name)
 {
     if (m_input->PortState() >= 1 && m_input->chosenDeviceName() == name)
         return;
-    DeviceSelection::closeIfOpen(*m_input);
-    m_incoming->takeRest(*m_input);
-    m_input->watch(name);
-    m_incoming->portStarted(*m_input, name);
+    m_inputs->restartFirst([this, &name] { m_input->watch(name); }, name);
 }
 
 void frmMain::inputsChanged()
@@ -370,7 +289,7 @@ void frmMain::inputsChanged()
 void frmMain::ComboMidiOut_Click()
 {
     m_remembered.output = {std::int16_t(ComboMidiOut->currentIndex()), ComboMidiOut->currentText()};
-    m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
+    m_document->setOutput(m_remembered.output.name);
     DeviceSelection::openOutputDevice(*m_output, m_remembered.output.index);
 }
 
@@ -382,12 +301,8 @@ void frmMain::preferDevices(const InputChoice &inputs, const QString &outputName
 
 void frmMain::UpdateFilter()
 {
-    const QStringList hidden = m_filterMenu->hiddenSources();
-    m_inputs->setWithheld(hidden);
-    modFilter::UpdateFilter(m_filterMenu->checks(),
-        {[this](int status, bool withhold) { m_inputs->setStatusFilter(status, withhold); },
-            [this, &hidden](
-                bool visible) { lblFilter->setVisible(visible || !hidden.isEmpty()); }});
+    lblFilter->setVisible(
+        modFilter::applyTo(*m_inputs, m_filterMenu->checks(), m_filterMenu->hiddenSources()));
 }
 
 void frmMain::MIDIInput1_MessagesWaiting()
@@ -407,8 +322,7 @@ void frmMain::mnuSaveInOut_Click()
 
 void frmMain::AddGridRow(const SentMessage &message)
 {
-    if (m_outputSource)
-        m_grid->AddGridRow(message, *m_outputSource);
+    m_document->addSent(message);
 }
 
 void frmMain::StopRepeating()
@@ -424,7 +338,6 @@ QString frmMain::GetMIDIINText(int row, int col)
 void frmMain::btnClear_Click()
 {
     m_clearAll->clear();
-    m_viewControls->refresh();
     txtBoxSend->setFocus();
 }
 
@@ -452,10 +365,7 @@ void frmMain::Form_Unload()
     } catch (const std::exception &) {
         // The window closes whatever a port says; the settings are still saved.
     }
-    m_remembered.view = m_viewControls->settings();
-    m_remembered.recentFiles = m_captureFiles->recentFiles().files();
-    m_remembered.columnWidths = m_grid->columns().userWidths();
-    m_remembered.folders = m_dialogs->folders.all();
+    memory().collect(m_remembered);
     const QString failure = modPreferences::SaveAtExit(m_remembered, windowPlace());
     if (!failure.isEmpty())
         m_dialogs->showMessage(
@@ -482,32 +392,6 @@ void frmMain::mnuSaveFilter_Click()
 void frmMain::mnuExit_Click()
 {
     close();
-}
-
-namespace {
-
-// The first file of what is dragged, or an empty text.
-QString droppedFile(const QMimeData *dragged)
-{
-    const QList<QUrl> urls = dragged->urls();
-    return urls.isEmpty() ? QString() : urls.front().toLocalFile();
-}
-
-} // namespace
-
-void frmMain::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (!droppedFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-}
-
-void frmMain::dropEvent(QDropEvent *event)
-{
-    const QString path = droppedFile(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    openFile(path);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -5,12 +5,14 @@
 #include "ports/InputChoice.h"
 #include "ports/MessageQueue.h"
 #include "settings/RememberedState.h"
+#include "settings/WindowMemory.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
 #include <memory>
 
+class CaptureDocument;
 class CaptureFiles;
 class ClearAll;
 class DeviceLists;
@@ -82,6 +84,8 @@ public:
     // What the window will remember of this run.
     const RememberedState &remembered() const { return m_remembered; }
     MIDIOutput &MIDIOutput1() { return *m_output; }
+    // The capture the window shows.
+    CaptureDocument &document() { return *m_document; }
 
 public slots:
     void ComboMidiIn_Click();
@@ -101,30 +105,34 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
+    void createParts();
+    void connectInputs();
     void connectControls();
     void createMenus();
+    void createFileMenu();
     void listAndSelectDevices();
     WindowPlace windowPlace();
+    WindowMemory memory();
     void chooseSeveralInputs();
     void watchFirstInput(const QString &name);
     void inputsChanged();
     void reportingFailure(void (frmMain::*handler)());
 
+    // In the order they are made: each is made from those above it.
     std::shared_ptr<PortSystem> m_ports;
     std::unique_ptr<DialogService> m_dialogs;
+    CaptureDocument *m_document;
     MIDIInput *m_input;
     MIDIOutput *m_output;
     InputSet *m_inputs;
+    IncomingTraffic *m_incoming;
     EventGridModel *m_gridModel;
-    EventGrid *m_grid;
+    EventGrid *m_grid = nullptr;
     FilterMenu *m_filterMenu = nullptr;
     std::unique_ptr<FormLayout> m_layout;
-    std::unique_ptr<IncomingTraffic> m_incoming;
     QPointer<frmAbout> m_about;
     QPointer<LoopTestDialog> m_loopTest;
     DeviceLists *m_deviceLists = nullptr;
@@ -133,9 +141,6 @@ private:
     SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;
-    // None when the capture has no room left to name the output: its rows are not stored
-    // under another source's name.
-    std::optional<CaptureStore::Source> m_outputSource = 0;
     InputChoice m_preferredInputs;
     QString m_preferredOutput;
     bool m_unloaded = false;

@@ -1,5 +1,6 @@
 #include "InputSet.h"
 
+#include "DeviceSelection.h"
 #include "MIDIInput.h"
 #include "PortCommand.h"
 #include "PortError.h"
@@ -8,12 +9,11 @@
 #include <algorithm>
 
 InputSet::InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQueue::Bounds bounds,
-    TakeRest takeRest, QObject *parent)
+    QObject *parent)
     : QObject(parent)
     , m_first(first)
     , m_ports(std::move(ports))
     , m_bounds(bounds)
-    , m_takeRest(std::move(takeRest))
     , m_inputs {&first}
 {
     connect(&first, &MIDIInput::MessagesWaiting, this, &InputSet::MessagesWaiting);
@@ -126,9 +126,18 @@ void InputSet::remove(std::size_t index)
 {
     MIDIInput &input = *m_further[index];
     input.setCommand(CommandClose);
-    m_takeRest(input);
+    emit inputClosed(input);
+    emit inputLeaving(input);
     m_inputs.erase(m_inputs.begin() + std::ptrdiff_t(index) + 1);
     m_further.erase(m_further.begin() + std::ptrdiff_t(index));
+}
+
+void InputSet::restartFirst(const std::function<void()> &open, const QString &deviceName)
+{
+    DeviceSelection::closeIfOpen(m_first);
+    emit inputClosed(m_first);
+    open();
+    emit inputStarted(m_first, deviceName);
 }
 
 void InputSet::setEventsEnabled(bool enabled)

@@ -22,12 +22,8 @@ class InputSet : public QObject
     Q_OBJECT
 
 public:
-    // Called with an input that was just closed and is about to go, so that what it queued
-    // last is taken first.
-    using TakeRest = std::function<void(MIDIInput &input)>;
-
     InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQueue::Bounds bounds,
-        TakeRest takeRest, QObject *parent = nullptr);
+        QObject *parent = nullptr);
     ~InputSet() override;
 
     // The first input, then the others, in the order chosen.
@@ -42,9 +38,18 @@ public:
     void watchBeside(const InputChoice &choice, const QString &firstName);
     // Back to the first input alone.
     void closeFurther();
+    // Closes the first input if it is open and starts it again with `open`, on the device of
+    // that name: what it queued last comes first (inputClosed), on its old clock, and its
+    // traffic after counts from the new start (inputStarted). Throws what `open` throws.
+    void restartFirst(const std::function<void()> &open, const QString &deviceName);
 
     void setEventsEnabled(bool enabled);
     void setStatusFilter(int status, bool withhold);
+    bool filtersStatus(int status) const
+    {
+        return status >= 0 && status < int(m_statusFilter.size())
+            && m_statusFilter[std::size_t(status)];
+    }
     // The inputs of these device names keep their traffic out of the capture.
     void setWithheld(const QStringList &names);
     const QStringList &withheld() const { return m_withheld; }
@@ -61,8 +66,12 @@ public:
 signals:
     // One of the inputs has messages waiting, or a count of those lost changed.
     void MessagesWaiting();
-    // A further input was started on the device of that name.
+    // An input was started on the device of that name.
     void inputStarted(MIDIInput &input, const QString &deviceName);
+    // An input was just closed: what it queued last is to be taken now.
+    void inputClosed(MIDIInput &input);
+    // A further input is about to go, after inputClosed.
+    void inputLeaving(MIDIInput &input);
     // An input came, went or changed its state (the set, a device gone or back).
     void inputsChanged();
 
@@ -75,7 +84,6 @@ private:
     MIDIInput &m_first;
     std::shared_ptr<PortSystem> m_ports;
     const MessageQueue::Bounds m_bounds;
-    TakeRest m_takeRest;
     std::vector<MIDIInput *> m_inputs; // m_first, then the further ones
     std::vector<std::unique_ptr<MIDIInput>> m_further;
     QString m_firstName; // the device of the first input while several are watched

@@ -163,8 +163,9 @@ TEST_P(KnownTrafficExports, TheGridAndEveryExportStayByteForByteWhatTheyWere)
     qputenv("TZ", "UTC");
     tzset();
     const std::vector<std::uint8_t> &unsent = GetParam().unsent;
-    EventGridModel model;
-    storeKnownTraffic(model.store(), unsent);
+    CaptureDocument document;
+    EventGridModel model(document);
+    storeKnownTraffic(document.store(), unsent);
     model.commit();
     EXPECT_EQ(gridText(model).toStdString(), knownGrid(GetParam()).toStdString());
 
@@ -204,8 +205,9 @@ TEST_P(KnownTrafficExports, TheGridAndEveryExportStayByteForByteWhatTheyWere)
             EXPECT_TRUE(message.bytes.empty());
         }
     }
-    EventGridModel reopenedGrid;
-    reopenedGrid.replaceStore(std::move(*reopened.rows));
+    CaptureDocument reopenedDocument;
+    EventGridModel reopenedGrid(reopenedDocument);
+    reopenedDocument.showCapture(std::move(*reopened.rows), 0);
     EXPECT_EQ(gridText(reopenedGrid).toStdString(), knownGrid(GetParam()).toStdString());
 
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);

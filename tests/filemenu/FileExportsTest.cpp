@@ -225,23 +225,23 @@ TEST_F(Files, TheDialogHoldsTheGridStillAndTheLogTakesWhatArrivedMeanwhileOrSays
 // were when the save began.
 TEST_F(Files, ALargeCaptureIsWrittenBehindABusyDialogWhileTheWindowGoesOn)
 {
-    auto &model = static_cast<EventGridModel &>(*w.grid()->model());
+    CaptureDocument &document = w.window->document();
     constexpr std::size_t Rows = 1'500'000;
     const std::uint8_t note[] = {0x90, 0x3C, 0x40};
     for (std::size_t i = 0; i < Rows; ++i)
-        model.store().append(Origin::Received, 0, 0, note);
+        document.store().append(Origin::Received, 0, 0, note);
     const QString path = folder.filePath("large.txt");
     w.dialogs->nextSaveFileName = path;
     w.toggle("mnuSaveInOut");
     ASSERT_EQ(w.dialogs->busyTexts, QStringList {"Saving \"" + path + "\"..."});
     EXPECT_TRUE(w.dialogs->progressOpen) << "the menu item came back before the file was done";
     w.window->AddGridRow({Origin::Sent, QByteArray("\xC0\x05")});
-    EXPECT_EQ(model.store().size(), Rows) << "the sent row waits";
+    EXPECT_EQ(document.rows().size(), Rows) << "the sent row waits";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }, 20000));
     const QByteArray log = readFile(path);
     EXPECT_EQ(log.count("\r\n"), qsizetype(Rows));
     EXPECT_FALSE(log.contains("SENT"));
-    EXPECT_EQ(model.store().size(), Rows + 1);
+    EXPECT_EQ(document.rows().size(), Rows + 1);
 }
 
 // A capture saved from the window opens as the same grid, after the live rows or in their

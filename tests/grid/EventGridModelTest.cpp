@@ -6,36 +6,70 @@
 
 TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
 {
-    EventGridModel model;
+    CaptureDocument document;
+    EventGridModel model(document);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
 
     EXPECT_EQ(model.rowCount(), 1) << "only the empty last row";
     const std::uint8_t on[] = {0x90, 0x3C, 0x40};
     const std::uint8_t off[] = {0x80, 0x3C, 0x40};
-    model.store().append(Origin::Received, 0, 1'000, on);
-    model.store().append(Origin::Received, 0, 2'000, off);
+    document.store().append(Origin::Received, 0, 1'000, on);
+    document.store().append(Origin::Received, 0, 2'000, off);
     EXPECT_EQ(model.rowCount(), 1) << "not shown before the commit";
     EXPECT_EQ(model.gridRowCount(), 4) << "but counted in the grid's own numbering";
     EXPECT_TRUE(model.commit());
     ASSERT_EQ(inserted.count(), 1);
     EXPECT_EQ(inserted.front().mid(1), (QList<QVariant> {0, 1})) << "rows 0 to 1";
     EXPECT_EQ(model.rowCount(), 3) << "and the empty last row";
-
     EXPECT_FALSE(model.commit());
     EXPECT_EQ(inserted.count(), 1) << "nothing new, nothing said";
-    const CaptureStore taken = model.takeRows();
+}
+
+// The model follows every change of the document: a clear empties it, the undo puts the
+// rows back before the ones since (which still wait for their commit), a file replaces them.
+TEST(EventGridModel, FollowsTheDocumentThroughClearUndoAndAFileShown)
+{
+    CaptureDocument document;
+    EventGridModel model(document);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy gone(&document, &CaptureDocument::clearedRowsGone);
+    const std::uint8_t on[] = {0x90, 0x3C, 0x40};
+    const auto cell = [&](int row) { return model.gridCellText(row, 0); };
+    for (int stamp : {1'000, 2'000})
+        document.store().append(Origin::Received, 0, stamp, on);
+    model.commit();
+
+    document.clear();
     EXPECT_EQ(model.rowCount(), 1);
-    EXPECT_EQ(model.gridRowCount(), 2);
-    EXPECT_EQ(taken.size(), 2u) << "the rows taken, whole";
+    document.addSent({Origin::Sent, QByteArray("\xC0\x05")});
+    EXPECT_EQ(model.waitingRows(), 1u) << "the sent row waits for a commit";
+    ASSERT_TRUE(document.undoClear());
+    EXPECT_EQ(model.rowCount(), 3) << "the two rows back, the sent one still waiting";
+    EXPECT_EQ(document.rows().size(), 3u);
+    EXPECT_EQ(document.rows().at(2).origin, Origin::Sent) << "after the rows put back";
+    EXPECT_FALSE(document.undoClear()) << "once only";
+
+    document.clear();
+    CaptureStore file;
+    file.append(Origin::Received, *file.sourceNamed("file"), 5'000, on);
+    document.hold(true);
+    EXPECT_FALSE(document.undoClear()) << "not while another thread reads the rows";
+    document.hold(false);
+    EXPECT_EQ(document.showCapture(std::move(file), 0), 0u);
+    EXPECT_EQ(gone.count(), 1) << "a file shown ends the chance to undo";
+    EXPECT_FALSE(document.undoClear());
+    EXPECT_EQ(model.rowCount(), 2) << "the file's row, shown at once";
+    EXPECT_EQ(cell(1), "5");
 }
 
 // Two inputs whose ports started 13 s apart, fed at the same moment: the time views read
 // one clock, while the Timestamp cell keeps counting from each row's own port start.
 TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
 {
-    EventGridModel model;
-    CaptureStore &rows = model.store();
+    CaptureDocument document;
+    EventGridModel model(document);
+    CaptureStore &rows = document.store();
     rows.setWallClockAtStart(0); // times of day on whole milliseconds of the stamps
     const CaptureStore::Source early = *rows.sourceNamed("early");
     const CaptureStore::Source late = *rows.sourceNamed("late");

@@ -244,13 +244,14 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
 TEST(View, ALongFindLetsTheWindowWorkAndCanBeEnded)
 {
     QTableView view;
-    EventGridModel model;
-    EventGrid grid(view, model);
+    CaptureDocument document;
+    EventGridModel model(document);
+    EventGrid grid(view, model, document);
     const std::uint8_t clock[] = {0xF8}, note[] = {0x90, 0x3C, 0x40};
     constexpr std::size_t Rows = 5'000'000;
     for (std::size_t i = 0; i + 1 < Rows; ++i)
-        model.store().append(Origin::Received, 0, 0, clock);
-    model.store().append(Origin::Received, 0, 0, note);
+        document.store().append(Origin::Received, 0, 0, clock);
+    document.store().append(Origin::Received, 0, 0, note);
     grid.showWaitingRows();
     QSignalSpy finished(&grid, &EventGrid::findFinished);
 
@@ -262,7 +263,7 @@ TEST(View, ALongFindLetsTheWindowWorkAndCanBeEnded)
 
     grid.find("no such text", RowSearch::Direction::Backward);
     grid.find("no such text either", RowSearch::Direction::Forward);
-    grid.clear();
+    document.clear();
     EXPECT_FALSE(grid.isFinding());
     EXPECT_FALSE(finished.wait(200)) << "ended searches say nothing";
 }

@@ -1,23 +1,22 @@
 #pragma once
 
-#include "capture/InputFeeds.h"
+#include "InputFeeds.h"
 #include "ports/InputSet.h"
 
-#include <QString>
+#include <QObject>
 #include <chrono>
-#include <functional>
+#include <cstdint>
 #include <vector>
 
-class EventGrid;
-class EventGridModel;
+class CaptureDocument;
 class MIDIInput;
-class QLabel;
 
-// Brings what the watched inputs queued into the grid, each input as a source of its own,
-// and keeps the notice of messages they had to turn away, so that nothing is ever dropped in
-// silence.
-class IncomingTraffic
+// Brings what the watched inputs queued into the document, each input as a source of its
+// own, and says what they had to turn away, so that nothing is ever dropped in silence.
+class IncomingTraffic : public QObject
 {
+    Q_OBJECT
+
 public:
     // How long one pass may go on taking new arrivals before the window gets to paint and
     // handle the user.
@@ -25,9 +24,18 @@ public:
 
     // What came from one source, for the status bar.
     using SourceCount = InputFeeds::SourceCount;
+    // What did not reach the document.
+    struct Losses
+    {
+        std::uint64_t dropped = 0; // turned away by the inputs
+        std::uint64_t xruns = 0; // late cycles of the JACK server
+        std::uint64_t unnamed = 0; // of inputs past the most sources a capture names
+        bool outOfMemory = false;
 
-    IncomingTraffic(InputSet &inputs, EventGrid &grid, EventGridModel &rows, QLabel &dropNotice,
-        std::function<bool()> hideSysEx);
+        bool operator==(const Losses &) const = default;
+    };
+
+    IncomingTraffic(InputSet &inputs, CaptureDocument &document, QObject *parent = nullptr);
 
     // Appends the waiting messages as rows: at least `atLeast` of them, then as many as the
     // pass budget allows; the inputs are asked to come back for the rest. Returns how many
@@ -40,9 +48,6 @@ public:
     // The input was started on the port of that name: what comes next is its traffic, on
     // its clock.
     void portStarted(MIDIInput &input, const QString &portName);
-    // The grid shows another store now (a capture opened from a file): each input's traffic
-    // goes on as a source of that store, its clock from where it started.
-    void storeReplaced();
     // The input is gone from the set.
     void forget(MIDIInput &input);
 
@@ -53,14 +58,19 @@ public:
     std::uint64_t droppedCount() const;
     std::uint64_t filteredCount() const;
     std::vector<SourceCount> sourceCounts() const;
+    Losses losses() const;
+
+signals:
+    void lossesChanged(const IncomingTraffic::Losses &losses);
 
 private:
     MessageDrain::Limits passLimits(int atLeast = 0) const { return {PassBudget, atLeast}; }
-    void showDropCount();
+    bool hideSysEx() const;
+    void stored();
+    void tellLosses();
 
     InputSet &m_inputs;
-    EventGrid &m_grid;
-    QLabel &m_dropNotice;
-    std::function<bool()> m_hideSysEx;
+    CaptureDocument &m_document;
     InputFeeds m_feeds;
+    Losses m_told;
 };

@@ -1,0 +1,80 @@
+#include "CaptureDocument.h"
+
+CaptureDocument::CaptureDocument(QObject *parent)
+    : QObject(parent)
+{ }
+
+void CaptureDocument::setOutput(const QString &portName)
+{
+    m_output = portName;
+    m_outputSource = m_store.sourceNamed(portName);
+}
+
+void CaptureDocument::addSent(const SentMessage &message)
+{
+    if (!m_outputSource)
+        return;
+    const std::int64_t stamp = m_store.stampOf(CaptureStore::LiveClock::now());
+    if (m_held) {
+        m_heldRows.push_back({message, stamp});
+        return;
+    }
+    m_store.append(message.origin, *m_outputSource, stamp, message.bytes);
+    emit rowsAdded();
+}
+
+void CaptureDocument::hold(bool held)
+{
+    m_held = held;
+    if (held || m_heldRows.empty())
+        return;
+    for (const HeldRow &row : std::exchange(m_heldRows, {}))
+        if (m_outputSource)
+            m_store.append(row.message.origin, *m_outputSource, row.stampUs, row.message.bytes);
+    emit rowsAdded();
+}
+
+void CaptureDocument::clear()
+{
+    m_cleared = std::exchange(m_store, m_store.emptied());
+    emit cleared();
+}
+
+bool CaptureDocument::undoClear()
+{
+    // Rows another thread reads stay as they are; the cleared ones can come back after.
+    if (!canUndoClear())
+        return false;
+    const std::size_t count = m_cleared->size();
+    // The cleared rows were all stored before any row since, so they go back first.
+    m_store.putBackBefore(*std::exchange(m_cleared, std::nullopt));
+    emit restored(count);
+    return true;
+}
+
+void CaptureDocument::forgetCleared()
+{
+    if (!m_cleared)
+        return;
+    m_cleared.reset();
+    emit clearedRowsGone();
+}
+
+std::size_t CaptureDocument::showCapture(CaptureStore &&rows, std::size_t keptFrom)
+{
+    forgetCleared();
+    const CaptureStore live = std::exchange(m_store, std::move(rows));
+    m_outputSource = m_store.sourceNamed(m_output);
+    emit replaced();
+    const std::size_t leftOut = m_store.append(live, keptFrom);
+    emit rowsAdded();
+    return leftOut;
+}
+
+std::size_t CaptureDocument::addCapture(const CaptureStore &rows)
+{
+    forgetCleared();
+    const std::size_t leftOut = m_store.append(rows);
+    emit rowsAdded();
+    return leftOut;
+}

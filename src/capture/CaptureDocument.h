@@ -1,0 +1,77 @@
+#pragma once
+
+#include "CaptureStore.h"
+
+#include <QObject>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// The capture the window shows and saves: it owns the rows, their sources and the capture's
+// clock, and says when they change, so that the grid, the timing readout and the file
+// controllers observe one document rather than one another. What the drain stores (through
+// store()) and what the program sends reach it the same way: appended at the end, announced
+// with rowsAdded.
+class CaptureDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CaptureDocument(QObject *parent = nullptr);
+
+    const CaptureStore &rows() const { return m_store; }
+    // Where the drain stores arrivals; it calls rowsStored() after.
+    CaptureStore &store() { return m_store; }
+    void rowsStored() { emit rowsAdded(); }
+
+    // The output the program sends to: its rows are stored as that port's source.
+    void setOutput(const QString &portName);
+    // Stores what the program sent, stamped now, as a row of the output.
+    void addSent(const SentMessage &message);
+    // While held, the rows take no new ones, so that another thread may read them: sent
+    // rows wait, and are stored in order when the hold ends.
+    void hold(bool held);
+    bool isHeld() const { return m_held; }
+
+    // Empties the capture, keeping its rows aside until the next clear, a file is shown or
+    // an input starts: until then undoClear() brings them back before the rows stored since,
+    // and says whether it did.
+    void clear();
+    bool undoClear();
+    bool canUndoClear() const { return m_cleared && !m_held; }
+    void forgetCleared();
+    // Rows read from a file in place of the rows stored; those from `keptFrom` on, which
+    // came after the user let the rest go, follow them. Both return how many rows were left
+    // out for want of room to name their sources.
+    std::size_t showCapture(CaptureStore &&rows, std::size_t keptFrom);
+    // Rows read from a file after the rows stored.
+    std::size_t addCapture(const CaptureStore &rows);
+
+signals:
+    // Rows were appended at the end.
+    void rowsAdded();
+    // The rows are gone, kept aside by a clear.
+    void cleared();
+    // The rows are a file's now, and the live ones come after them.
+    void replaced();
+    // The rows a clear took are back, `count` of them before the rows stored since.
+    void restored(std::size_t count);
+    // The rows a clear took can no longer come back.
+    void clearedRowsGone();
+
+private:
+    struct HeldRow
+    {
+        SentMessage message;
+        std::int64_t stampUs;
+    };
+
+    CaptureStore m_store;
+    QString m_output;
+    // None when the capture has no room left to name the output: its rows are not stored
+    // under another source's name.
+    std::optional<CaptureStore::Source> m_outputSource = 0;
+    bool m_held = false;
+    std::vector<HeldRow> m_heldRows;
+    std::optional<CaptureStore> m_cleared;
+};
