@@ -7,7 +7,7 @@
 #include "filemenu/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/InputFilter.h"
-#include "frame/DeviceLists.h"
+#include "frame/DeviceChoice.h"
 #include "frame/FormLayout.h"
 #include "frame/QtDialogService.h"
 #include "frame/WindowPlace.h"
@@ -87,8 +87,9 @@ void frmMain::createParts()
                                *btnPause, *centralWidget(), [this] { m_layout->apply(); }},
             this);
     m_layout->setGridBar(m_viewControls->findBar());
-    m_deviceLists = new DeviceLists(
-        {ComboMidiIn, ComboMidiOut, lblDeviceNotice}, *m_inputs, *m_output, *m_ports, this);
+    m_deviceChoice = new DeviceChoice({*ComboMidiIn, *ComboMidiOut, *lblDeviceNotice, *m_inputs,
+                                          *m_input, *m_output, *m_ports, *m_dialogs, *m_document},
+        m_remembered, this);
     m_exports = new FileExports({*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs}, this);
     m_captureFiles
         = new CaptureFiles({*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs}, this);
@@ -117,10 +118,6 @@ void frmMain::connectControls()
         [this] { reportingFailure(&frmMain::ComboMidiIn_Click); });
     connect(ComboMidiOut, &QComboBox::activated, this,
         [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
-    connect(m_deviceLists, &DeviceLists::inputMoved, this,
-        [this](int index) { m_remembered.input.index = std::int16_t(index); });
-    connect(m_deviceLists, &DeviceLists::outputMoved, this,
-        [this](int index) { m_remembered.output.index = std::int16_t(index); });
     connect(
         m_captureFiles, &CaptureFiles::captureShown, m_viewControls, &ViewControls::pauseDisplay);
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
@@ -175,11 +172,11 @@ void frmMain::Form_Load()
             problem, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
     m_viewControls->setSettings(modPreferences::LoadViewSettings());
     m_remembered.filter = m_filterMenu->checks();
-    m_deviceLists->showNotice();
+    m_deviceChoice->showNotice();
     try {
         modPreferences::LoadPreferences(m_remembered);
         m_filterMenu->setChecks(m_remembered.filter);
-        listAndSelectDevices();
+        m_deviceChoice->listAndSelect();
         UpdateFilter();
     } catch (const std::exception &) {
         // The check marks read before the fault stay set, as the devices do.
@@ -207,74 +204,15 @@ void frmMain::openFile(const QString &path)
     m_captureFiles->open(path);
 }
 
-void frmMain::listAndSelectDevices()
-{
-    // Selected from code as by the user; a device named on the command line wins.
-    DeviceLists::fill(*ComboMidiOut, *m_output,
-        m_preferredOutput.isEmpty() ? m_remembered.output.name : m_preferredOutput,
-        m_remembered.output.index);
-    ComboMidiOut_Click();
-    const InputChoice inputs = m_preferredInputs.names.isEmpty() && !m_preferredInputs.all
-        ? m_remembered.inputs
-        : m_preferredInputs;
-    const QString single = inputs.names.isEmpty() ? m_remembered.input.name : inputs.names.front();
-    DeviceLists::fill(*ComboMidiIn, *m_input, single, m_remembered.input.index);
-    m_deviceLists->addSeveralInputsEntry();
-    if (inputs.isSeveral())
-        watchInputs(inputs);
-    else
-        ComboMidiIn_Click();
-}
-
 void frmMain::ComboMidiIn_Click()
 {
-    if (m_deviceLists->isSeveralInputsEntry(ComboMidiIn->currentIndex())) {
-        chooseSeveralInputs();
-        return;
-    }
-    m_remembered.input = {std::int16_t(ComboMidiIn->currentIndex()), ComboMidiIn->currentText()};
-    m_remembered.inputs = {{m_remembered.input.name}, false};
-    m_inputs->closeFurther();
-    m_inputs->restartFirst(
-        [this] { DeviceSelection::openInputDevice(*m_input, m_remembered.input.index); },
-        m_remembered.input.name);
+    m_deviceChoice->inputPicked();
     inputsChanged();
-}
-
-void frmMain::chooseSeveralInputs()
-{
-    const std::optional<InputChoice> choice
-        = m_dialogs->askInputs(m_ports->names(PortDirection::Input), m_remembered.inputs);
-    if (choice && (choice->isSeveral() || !choice->names.isEmpty()))
-        watchInputs(*choice);
-    else
-        m_deviceLists->showInputChoice();
 }
 
 void frmMain::watchInputs(const InputChoice &choice)
 {
-    if (!choice.isSeveral()) {
-        ComboMidiIn->setCurrentIndex(ComboMidiIn->findText(choice.names.value(0)));
-        ComboMidiIn_Click();
-        return;
-    }
-    const QStringList listed = m_ports->names(PortDirection::Input);
-    const QString first = choice.names.isEmpty() ? listed.value(0) : choice.names.front();
-    m_remembered.inputs = choice;
-    if (const qsizetype position = listed.indexOf(first); position >= 0)
-        m_remembered.input.index = std::int16_t(position);
-    m_remembered.input.name = first;
-    watchFirstInput(first);
-    m_inputs->watchBeside(choice, first);
-    m_deviceLists->showInputChoice();
-}
-
-// An input already on that device goes on unbroken.
-void frmMain::watchFirstInput(const QString &name)
-{
-    if (m_input->PortState() >= 1 && m_input->chosenDeviceName() == name)
-        return;
-    m_inputs->restartFirst([this, &name] { m_input->watch(name); }, name);
+    m_deviceChoice->watchInputs(choice);
 }
 
 void frmMain::inputsChanged()
@@ -288,15 +226,12 @@ void frmMain::inputsChanged()
 
 void frmMain::ComboMidiOut_Click()
 {
-    m_remembered.output = {std::int16_t(ComboMidiOut->currentIndex()), ComboMidiOut->currentText()};
-    m_document->setOutput(m_remembered.output.name);
-    DeviceSelection::openOutputDevice(*m_output, m_remembered.output.index);
+    m_deviceChoice->outputPicked();
 }
 
 void frmMain::preferDevices(const InputChoice &inputs, const QString &outputName)
 {
-    m_preferredInputs = inputs;
-    m_preferredOutput = outputName;
+    m_deviceChoice->prefer(inputs, outputName);
 }
 
 void frmMain::UpdateFilter()

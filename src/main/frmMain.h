@@ -15,7 +15,7 @@
 class CaptureDocument;
 class CaptureFiles;
 class ClearAll;
-class DeviceLists;
+class DeviceChoice;
 class EventGrid;
 class EventGridModel;
 class FileExports;
@@ -113,11 +113,8 @@ private:
     void connectControls();
     void createMenus();
     void createFileMenu();
-    void listAndSelectDevices();
     WindowPlace windowPlace();
     WindowMemory memory();
-    void chooseSeveralInputs();
-    void watchFirstInput(const QString &name);
     void inputsChanged();
     void reportingFailure(void (frmMain::*handler)());
 
@@ -135,14 +132,12 @@ private:
     std::unique_ptr<FormLayout> m_layout;
     QPointer<frmAbout> m_about;
     QPointer<LoopTestDialog> m_loopTest;
-    DeviceLists *m_deviceLists = nullptr;
+    DeviceChoice *m_deviceChoice = nullptr;
     FileExports *m_exports = nullptr;
     CaptureFiles *m_captureFiles = nullptr;
     SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;
-    InputChoice m_preferredInputs;
-    QString m_preferredOutput;
     bool m_unloaded = false;
 
     QComboBox *ComboMidiIn;

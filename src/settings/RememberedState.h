@@ -2,7 +2,7 @@
 
 #include "filter/modFilter.h"
 #include "grid/ViewSettings.h"
-#include "ports/InputChoice.h"
+#include "ports/ChosenDevices.h"
 
 #include <QMap>
 #include <QString>
@@ -15,17 +15,8 @@
 // them also as `input`, which is all that earlier versions read; the filter's check marks;
 // the View choices; the files last opened, newest first; the grid's column widths that the
 // user set; the folder each file dialog was last left in.
-struct RememberedState
+struct RememberedState : ChosenDevices
 {
-    struct Device
-    {
-        std::int16_t index = 0;
-        QString name;
-    };
-
-    Device input;
-    Device output;
-    InputChoice inputs;
     modFilter::FilterChecks filter;
     ViewSettings view;
     QStringList recentFiles;
