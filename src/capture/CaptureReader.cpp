@@ -131,12 +131,12 @@ namespace {
 
         Loaded run()
         {
-            m_progress.total = std::size_t(std::max<qint64>(m_in.size(), 0));
+            m_progress.setTotal(std::size_t(std::max<qint64>(m_in.size(), 0)));
             QString reason = readHeader();
             bool ended = false;
             while (reason.isEmpty() && !ended && !m_progress.cancelled) {
                 reason = readChunk();
-                m_progress.done = std::size_t(m_in.pos());
+                m_progress.setDone(std::size_t(m_in.pos()));
                 ended = m_kind == Chunk::End;
                 if (reason.isEmpty())
                     reason = takeChunk();

@@ -199,14 +199,14 @@ bool write(const CaptureStore &rows, QIODevice &out, TaskProgress &progress)
     if (!chunk.finish())
         return false;
     RowsEncoder encoder(rows);
-    progress.total = rows.size();
+    progress.setTotal(rows.size());
     while (!encoder.done()) {
         if (progress.cancelled)
             return false;
         encoder.fill(chunk);
         if (!chunk.finish())
             return false;
-        progress.done = encoder.rowsDone();
+        progress.setDone(encoder.rowsDone());
     }
     chunk.begin(Chunk::End);
     chunk.putLittleEndian(std::uint64_t(rows.size()));

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 
 // What a long file task on a thread of its own shares with the window: how far it got, for
 // the progress dialog, and whether the user cancelled it, which the task reads between
@@ -12,4 +13,24 @@ struct TaskProgress
     std::atomic<std::size_t> done {0};
     std::atomic<std::size_t> total {0};
     std::atomic<bool> cancelled {false};
+    // Told on the task's thread whenever `done` or `total` moves.
+    std::function<void(std::size_t done, std::size_t total)> report;
+
+    void setTotal(std::size_t count)
+    {
+        total = count;
+        tell();
+    }
+    void setDone(std::size_t count)
+    {
+        done = count;
+        tell();
+    }
+
+private:
+    void tell() const
+    {
+        if (report)
+            report(done, total);
+    }
 };

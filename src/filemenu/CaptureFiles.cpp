@@ -18,23 +18,7 @@ const QString CaptureFilter = QStringLiteral("Lumetra captures (*.lmc);;All file
 CaptureFiles::CaptureFiles(const Wiring &wiring, QObject *parent)
     : QObject(parent)
     , m_wiring(wiring)
-{
-    m_poll.setInterval(50);
-    connect(&m_poll, &QTimer::timeout, this, &CaptureFiles::poll);
-}
-
-CaptureFiles::~CaptureFiles()
-{
-    endTask();
-}
-
-void CaptureFiles::endTask()
-{
-    if (!m_worker.joinable())
-        return;
-    m_progress->cancelled = true;
-    m_worker.join();
-}
+{ }
 
 void CaptureFiles::addMenuItems(QMenu *file)
 {
@@ -46,38 +30,9 @@ void CaptureFiles::addMenuItems(QMenu *file)
     connect(m_recent, &RecentFilesMenu::chosen, this, &CaptureFiles::open);
 }
 
-void CaptureFiles::run(const QString &text, std::function<Outcome(TaskProgress &)> task)
-{
-    m_progress = std::make_unique<TaskProgress>();
-    m_finished = false;
-    m_dialog = m_wiring.dialogs.showModalProgress(
-        text, ProgressSteps, [progress = m_progress.get()] { progress->cancelled = true; });
-    m_worker = std::thread([this, task = std::move(task)] {
-        m_outcome = task(*m_progress);
-        m_finished = true;
-    });
-    m_poll.start();
-}
-
-void CaptureFiles::poll()
-{
-    if (!m_finished) {
-        const std::size_t total = m_progress->total;
-        if (m_dialog && total > 0)
-            m_dialog->setValue(int(double(m_progress->done) / double(total) * ProgressSteps));
-        return;
-    }
-    m_poll.stop();
-    m_worker.join();
-    m_dialog.reset();
-    m_progress.reset();
-    std::exchange(m_outcome, {})();
-    emit taskFinished();
-}
-
 void CaptureFiles::saveCapture()
 {
-    if (m_worker.joinable())
+    if (m_wiring.task.isRunning())
         return; // the progress dialog keeps the user from the menus meanwhile
     const QString path = m_wiring.exports.askPath(QStringLiteral("Capture"), CaptureFilter);
     if (!path.isEmpty())
@@ -88,23 +43,24 @@ void CaptureFiles::save(const QString &path, const std::function<void()> &then)
 {
     m_wiring.inputs.setEventsEnabled(false);
     m_wiring.document.hold(true);
-    run(QStringLiteral("Saving \"%1\"...").arg(path), [this, path, then](TaskProgress &progress) {
-        const QString error = CaptureWriter::save(m_wiring.document.rows(), path, progress);
-        return [this, path, error, then, cancelled = progress.cancelled.load()] {
-            m_wiring.document.hold(false);
-            m_wiring.inputs.setEventsEnabled(true);
-            if (!error.isEmpty())
-                m_wiring.dialogs.showMessage(
-                    QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
-            else if (then && !cancelled)
-                QTimer::singleShot(0, this, then); // once this task has ended
-        };
-    });
+    m_wiring.task.run(QStringLiteral("Saving \"%1\"...").arg(path),
+        BackgroundTask::Display::Progress, [this, path, then](TaskProgress &progress) {
+            const QString error = CaptureWriter::save(m_wiring.document.rows(), path, progress);
+            return [this, path, error, then, cancelled = progress.cancelled.load()] {
+                m_wiring.document.hold(false);
+                m_wiring.inputs.setEventsEnabled(true);
+                if (!error.isEmpty())
+                    m_wiring.dialogs.showMessage(
+                        QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
+                else if (then && !cancelled)
+                    QTimer::singleShot(0, this, then); // once this task has ended
+            };
+        });
 }
 
 void CaptureFiles::openCapture()
 {
-    if (m_worker.joinable())
+    if (m_wiring.task.isRunning())
         return;
     const QString path
         = m_wiring.dialogs.askOpenPath(QStringLiteral("Open"), FileImport::dialogFilter());
@@ -114,7 +70,7 @@ void CaptureFiles::openCapture()
 
 void CaptureFiles::open(const QString &path)
 {
-    if (m_worker.joinable())
+    if (m_wiring.task.isRunning())
         return;
     const std::size_t rows = m_wiring.document.rows().size();
     if (rows == 0) {
@@ -140,31 +96,38 @@ void CaptureFiles::open(const QString &path)
 
 void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFrom)
 {
-    run(QStringLiteral("Opening \"%1\"...").arg(path), [=, this](TaskProgress &progress) {
-        auto loaded = std::make_shared<CaptureReader::Loaded>(FileImport::load(path, progress));
-        return [=, this] {
-            if (!loaded->rows) {
-                if (!loaded->reason.isEmpty())
-                    m_wiring.dialogs.showMessage(loaded->reason, DialogService::ApplicationTitle,
-                        DialogService::Icon::Exclamation);
-                return;
-            }
-            m_recent->add(path);
-            CaptureDocument &document = m_wiring.document;
-            const std::size_t first = document.rows().size();
-            const std::size_t leftOut = placing == Placing::After
-                ? document.addCapture(*loaded->rows)
-                : document.showCapture(std::move(*loaded->rows), keptFrom);
-            if (placing == Placing::After)
-                m_wiring.grid.showRowsFrom(first);
-            emit captureShown();
-            if (leftOut > 0)
-                m_wiring.dialogs.showMessage(
-                    QStringLiteral("%1 rows were left out: their sources came after the %2 that "
-                                   "one capture names.")
-                        .arg(leftOut)
-                        .arg(CaptureStore::MaxSources),
-                    DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
-        };
-    });
+    m_wiring.task.run(QStringLiteral("Opening \"%1\"...").arg(path),
+        BackgroundTask::Display::Progress, [=, this](TaskProgress &progress) {
+            auto loaded = std::make_shared<CaptureReader::Loaded>(FileImport::load(path, progress));
+            return [=, this] {
+                if (loaded->rows)
+                    m_recent->add(path);
+                showRead(*loaded, placing, keptFrom);
+            };
+        });
+}
+
+void CaptureFiles::showRead(CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom)
+{
+    if (!loaded.rows) {
+        if (!loaded.reason.isEmpty())
+            m_wiring.dialogs.showMessage(
+                loaded.reason, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
+        return;
+    }
+    CaptureDocument &document = m_wiring.document;
+    const std::size_t first = document.rows().size();
+    const std::size_t leftOut = placing == Placing::After
+        ? document.addCapture(*loaded.rows)
+        : document.showCapture(std::move(*loaded.rows), keptFrom);
+    if (placing == Placing::After)
+        m_wiring.grid.showRowsFrom(first);
+    emit captureShown();
+    if (leftOut > 0)
+        m_wiring.dialogs.showMessage(
+            QStringLiteral("%1 rows were left out: their sources came after the %2 that one "
+                           "capture names.")
+                .arg(leftOut)
+                .arg(CaptureStore::MaxSources),
+            DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
 }

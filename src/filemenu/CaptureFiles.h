@@ -1,14 +1,10 @@
 #pragma once
 
-#include "capture/TaskProgress.h"
-#include "frame/DialogService.h"
+#include "capture/CaptureReader.h"
+#include "frame/BackgroundTask.h"
 
 #include <QObject>
-#include <QTimer>
-#include <atomic>
 #include <functional>
-#include <memory>
-#include <thread>
 
 class CaptureDocument;
 class EventGrid;
@@ -17,18 +13,16 @@ class InputSet;
 class QMenu;
 class RecentFilesMenu;
 
-// File > "Save Capture..." and "Open Capture...": a capture written or read whole on a thread
-// of its own, behind a progress dialog that holds the window and can cancel. While a save
-// reads the store, the store takes no rows (as FileExports holds it); a read fills a store of
-// its own, so that the rows shown stay as they were until the file is read whole, and after
-// a cancel or a refusal.
+// File > "Save Capture..." and "Open Capture...": a capture written or read whole as a
+// background task, behind a progress dialog that can cancel. While a save reads the
+// document, it takes no rows (as FileExports holds it); a read fills a store of its own, so
+// that the rows shown stay as they were until the file is read whole, and after a cancel or a
+// refusal.
 class CaptureFiles : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int ProgressSteps = 1000;
-
     struct Wiring
     {
         CaptureDocument &document;
@@ -36,13 +30,10 @@ public:
         EventGrid &grid;
         FileExports &exports;
         DialogService &dialogs;
+        BackgroundTask &task;
     };
 
     CaptureFiles(const Wiring &wiring, QObject *parent = nullptr);
-    ~CaptureFiles() override;
-    // Cancels a task going on and waits for it to end, so that what it reads can go: a
-    // cancelled save leaves no file, a cancelled read no rows.
-    void endTask();
 
     void addMenuItems(QMenu *file);
     // File > "Open Recent", once the menu items are added.
@@ -55,14 +46,12 @@ public:
     void open(const QString &path);
 
 signals:
-    // A file task ended, whatever its outcome, and the user was told.
-    void taskFinished();
     // The grid shows the rows of a file: the live rows are to wait while the user reads
     // the file's.
     void captureShown();
 
 private:
-    using Outcome = std::function<void()>;
+    using Outcome = BackgroundTask::Outcome;
 
     enum class Placing : std::uint8_t { Replace, After };
 
@@ -70,17 +59,8 @@ private:
     void save(const QString &path, const std::function<void()> &then);
     // Rows from `keptFrom` on were not in the question: they came after it, and are kept.
     void read(const QString &path, Placing placing, std::size_t keptFrom);
-    void run(const QString &text, std::function<Outcome(TaskProgress &)> task);
-    void poll();
+    void showRead(CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom);
 
     Wiring m_wiring;
     RecentFilesMenu *m_recent = nullptr;
-    std::thread m_worker;
-    std::unique_ptr<TaskProgress> m_progress;
-    std::atomic<bool> m_finished {false};
-    Outcome m_outcome; // set by the worker before m_finished
-    std::unique_ptr<DialogService::Progress> m_dialog;
-    // Polled, not signalled: the dialog's setValue() may run the event loop, and the task's
-    // end must not come from within it.
-    QTimer m_poll;
 };

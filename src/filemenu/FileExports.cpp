@@ -17,43 +17,25 @@ FileExports::FileExports(const Wiring &wiring, QObject *parent)
     , m_wiring(wiring)
 { }
 
-FileExports::~FileExports()
-{
-    waitForWrite();
-}
-
-void FileExports::waitForWrite()
-{
-    if (m_writer.joinable())
-        m_writer.join();
-}
-
 void FileExports::write(const QString &path, std::function<Outcome()> write)
 {
-    if (m_writer.joinable())
+    if (m_wiring.task.isRunning())
         return; // the busy dialog keeps the user from the menus meanwhile
-    const CaptureStore &store = m_wiring.document.rows();
-    if (store.size() <= LargeRows && store.bytesHeld() <= LargeBytes) {
+    const CaptureStore &rows = m_wiring.document.rows();
+    if (rows.size() <= LargeRows && rows.bytesHeld() <= LargeBytes) {
         write()();
         return;
     }
     m_wiring.inputs.setEventsEnabled(false);
     m_wiring.document.hold(true);
-    m_busy = m_wiring.dialogs.showBusy(QStringLiteral("Saving \"%1\"...").arg(path));
-    m_writer = std::thread([this, write = std::move(write)] {
-        Outcome outcome = write();
-        QMetaObject::invokeMethod(
-            this, [this, outcome] { finishWriting(outcome); }, Qt::QueuedConnection);
-    });
-}
-
-void FileExports::finishWriting(const Outcome &outcome)
-{
-    waitForWrite();
-    m_busy.reset();
-    m_wiring.document.hold(false);
-    m_wiring.inputs.setEventsEnabled(true);
-    outcome();
+    m_wiring.task.run(QStringLiteral("Saving \"%1\"...").arg(path), BackgroundTask::Display::Busy,
+        [this, write = std::move(write)](TaskProgress &) {
+            return [this, outcome = write()] {
+                m_wiring.document.hold(false);
+                m_wiring.inputs.setEventsEnabled(true);
+                outcome();
+            };
+        });
 }
 
 void FileExports::addMenuItems(QMenu *file)

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "frame/DialogService.h"
+#include "frame/BackgroundTask.h"
 
 #include <QObject>
 #include <functional>
-#include <memory>
-#include <thread>
 
 class CaptureDocument;
 class EventGrid;
@@ -15,9 +13,9 @@ class QMenu;
 
 // The File menu's ways to save the traffic. Every save asks for its file with the inputs'
 // events held back, then puts what arrived meanwhile into the grid before it writes, so that
-// the file holds it too. A large capture is written on a thread of its own behind a busy
-// dialog, so that the window goes on painting; meanwhile the store takes no rows (arrivals
-// wait in the input's queue, sent rows in the document).
+// the file holds it too. A large capture is written as a background task behind a busy
+// dialog, so that the window goes on painting; meanwhile the document takes no rows
+// (arrivals wait in the input's queue, sent rows in the document).
 class FileExports : public QObject
 {
     Q_OBJECT
@@ -30,13 +28,10 @@ public:
         IncomingTraffic &incoming;
         EventGrid &grid; // for the selected rows and the place a text log leaves
         DialogService &dialogs;
+        BackgroundTask &task;
     };
 
     FileExports(const Wiring &wiring, QObject *parent = nullptr);
-    ~FileExports() override;
-    // Lets a write going on end, so that what it reads can go: a file is never left half
-    // written.
-    void waitForWrite();
 
     // Adds the items for the other formats to the File menu.
     void addMenuItems(QMenu *file);
@@ -50,18 +45,13 @@ public:
     QString askPath(const QString &dialog, const QString &filter);
 
 private:
-    // What a write tells the user once it is done; made on the writing thread, run on the
-    // window's.
-    using Outcome = std::function<void()>;
-    // Captures past this are written on a thread of their own.
+    using Outcome = BackgroundTask::Outcome;
+    // Captures past this are written in the background.
     static constexpr std::size_t LargeRows = 1'000'000;
     static constexpr std::size_t LargeBytes = std::size_t(64) << 20;
 
     void write(const QString &path, std::function<Outcome()> write);
-    void finishWriting(const Outcome &outcome);
     void tellFailure(const QString &path, const QString &error);
 
     Wiring m_wiring;
-    std::thread m_writer;
-    std::unique_ptr<DialogService::Progress> m_busy;
 };

@@ -139,7 +139,7 @@ bool isCsvLog(QByteArrayView start)
 
 QString read(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
 {
-    progress.total = std::size_t(file.size());
+    progress.setTotal(std::size_t(file.size()));
     Records records(file);
     std::vector<QByteArray> fields;
     records.next(fields);
@@ -153,7 +153,7 @@ QString read(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
         if (!records.next(fields))
             return QStringLiteral("Line %1 opens a quoted field that the file never closes.")
                 .arg(line);
-        progress.done = std::size_t(records.offset());
+        progress.setDone(std::size_t(records.offset()));
         if (fields.size() == 1 && fields[0].isEmpty())
             continue;
         const QString reason = fields.size() == layout->fields

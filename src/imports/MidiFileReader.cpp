@@ -103,7 +103,7 @@ namespace {
 
         QString run(ImportedRows &rows)
         {
-            m_progress.total = std::size_t(m_file.size());
+            m_progress.setTotal(std::size_t(m_file.size()));
             QString reason = readHeader();
             while (reason.isEmpty() && m_at < m_file.size() && !m_progress.cancelled)
                 reason = readChunk();
@@ -174,7 +174,7 @@ namespace {
                 if (const QString reason = readEvent(track); !reason.isEmpty())
                     return reason;
                 if (m_events.size() % 65'536 == 0) {
-                    m_progress.done = std::size_t(track.at);
+                    m_progress.setDone(std::size_t(track.at));
                     if (m_progress.cancelled)
                         return {};
                 }
@@ -342,7 +342,7 @@ namespace {
                                                   std::size_t(m_long[event.longIndex].size()));
                 rows.append(source, std::int64_t(us), bytes);
             }
-            m_progress.done = m_progress.total.load();
+            m_progress.setDone(m_progress.total);
             return {};
         }
 

@@ -51,7 +51,7 @@ namespace {
 
 QString read(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
 {
-    progress.total = std::size_t(file.size());
+    progress.setTotal(std::size_t(file.size()));
     std::vector<QByteArrayView> cells;
     qsizetype lineNumber = 0;
     for (qsizetype start = 0; start < file.size() && !progress.cancelled;) {
@@ -63,7 +63,7 @@ QString read(QByteArrayView file, ImportedRows &rows, TaskProgress &progress)
         if (line.endsWith('\r'))
             line.chop(1);
         if (lineNumber % 65'536 == 0)
-            progress.done = std::size_t(start);
+            progress.setDone(std::size_t(start));
         if (line.isEmpty())
             continue;
         const QString reason = readLine(line, rows, cells);

@@ -7,6 +7,7 @@
 #include "filemenu/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/InputFilter.h"
+#include "frame/BackgroundTask.h"
 #include "frame/DeviceChoice.h"
 #include "frame/FormLayout.h"
 #include "frame/QtDialogService.h"
@@ -73,8 +74,7 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
 // A file being written reads the document, which goes with the window's children.
 frmMain::~frmMain()
 {
-    m_exports->waitForWrite();
-    m_captureFiles->endTask();
+    m_task->waitForEnd();
 }
 
 // The parts that work the controls, each made from those made before it.
@@ -90,9 +90,11 @@ void frmMain::createParts()
     m_deviceChoice = new DeviceChoice({*ComboMidiIn, *ComboMidiOut, *lblDeviceNotice, *m_inputs,
                                           *m_input, *m_output, *m_ports, *m_dialogs, *m_document},
         m_remembered, this);
-    m_exports = new FileExports({*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs}, this);
-    m_captureFiles
-        = new CaptureFiles({*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs}, this);
+    m_task = new BackgroundTask(*m_dialogs, this);
+    m_exports = new FileExports(
+        {*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs, *m_task}, this);
+    m_captureFiles = new CaptureFiles(
+        {*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs, *m_task}, this);
     new FileDrops(*this, *m_captureFiles);
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
     m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 
+class BackgroundTask;
 class CaptureDocument;
 class CaptureFiles;
 class ClearAll;
@@ -133,6 +134,7 @@ private:
     QPointer<frmAbout> m_about;
     QPointer<LoopTestDialog> m_loopTest;
     DeviceChoice *m_deviceChoice = nullptr;
+    BackgroundTask *m_task = nullptr;
     FileExports *m_exports = nullptr;
     CaptureFiles *m_captureFiles = nullptr;
     SysExFileSending *m_sysExSending = nullptr;
