@@ -1,6 +1,7 @@
 #include "SysExFileFormat.h"
 
 #include "SafeFile.h"
+#include "midi/Hex.h"
 #include "midi/MidiMessage.h"
 
 #include <algorithm>
@@ -8,14 +9,11 @@
 namespace SysExFileFormat {
 namespace {
 
-    QString hexByte(std::uint8_t byte)
-    {
-        return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
-    }
-
     QString refusal(qsizetype offset, std::uint8_t byte, const QString &where)
     {
-        return QStringLiteral("Byte %1 is %2, %3").arg(offset).arg(hexByte(byte), where);
+        return QStringLiteral("Byte %1 is %2, %3")
+            .arg(offset)
+            .arg(QString::fromStdString(Hex::byteText(byte)), where);
     }
 
     // The end of the message that begins at `start` (one past its F7), or the reason it is

@@ -1,16 +1,14 @@
 #include "ColumnFit.h"
 
+#include "CutCellTips.h"
 #include "EventGridModel.h"
 #include "decode/modFormat.h"
 #include "rows/RowCells.h"
 
 #include <QEvent>
 #include <QHeaderView>
-#include <QHelpEvent>
-#include <QMouseEvent>
 #include <QStyle>
 #include <QTableView>
-#include <QToolTip>
 #include <algorithm>
 
 namespace {
@@ -54,12 +52,13 @@ ColumnFit::ColumnFit(QTableView &view, const EventGridModel &model)
     , m_model(model)
 {
     m_view.setTextElideMode(Qt::ElideRight);
+    m_view.setItemDelegate(new CutCellTips(&m_view));
     m_viewport->installEventFilter(this);
     QHeaderView *header = m_view.horizontalHeader();
-    header->viewport()->installEventFilter(this);
     header->setSectionResizeMode(QHeaderView::Interactive);
+    // Every width set outside fit() is the user's: a drag of an edge, or a double click on it.
     connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
-        if (!m_fitting && m_userDragging)
+        if (!m_fitting)
             userResized(column, width);
     });
 }
@@ -140,11 +139,6 @@ void ColumnFit::shareStretch(const QList<int> &stretching, int room)
 }
 
 // As the item delegate draws a cell: a margin each side of the text.
-int ColumnFit::textMargins() const
-{
-    return 2 * (m_view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-}
-
 void ColumnFit::resizeSection(int column, int width)
 {
     m_view.horizontalHeader()->resizeSection(column, width);
@@ -152,8 +146,8 @@ void ColumnFit::resizeSection(int column, int width)
 
 int ColumnFit::contentWidth(int column) const
 {
-    return std::max(
-        widestText(column) + textMargins() + 2, m_view.horizontalHeader()->sectionSizeHint(column));
+    return std::max(widestText(column) + CutCellTips::textMargins(m_view) + 2,
+        m_view.horizontalHeader()->sectionSizeHint(column));
 }
 
 int ColumnFit::widestText(int column) const
@@ -218,33 +212,10 @@ void ColumnFit::userResized(int column, int width)
         m_userWidths.insert(name, width);
 }
 
+// The viewport, not the view: its width is what the columns share.
 bool ColumnFit::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_viewport) {
-        if (event->type() == QEvent::Resize)
-            fit();
-        else if (event->type() == QEvent::ToolTip)
-            return showCutText(event);
-        return false;
-    }
-    // The header's edges: what is resized between a press and its release is the user's.
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
-        m_userDragging = true;
-    else if (event->type() == QEvent::MouseButtonRelease)
-        m_userDragging = false;
-    return false;
-}
-
-bool ColumnFit::showCutText(QEvent *event)
-{
-    const auto *help = static_cast<QHelpEvent *>(event);
-    const QModelIndex index = m_view.indexAt(help->pos());
-    const QString text = index.data().toString();
-    if (index.isValid()
-        && m_view.fontMetrics().horizontalAdvance(text) + textMargins()
-            > m_view.columnWidth(index.column()))
-        QToolTip::showText(help->globalPos(), text, m_view.viewport(), m_view.visualRect(index));
-    else
-        QToolTip::hideText();
-    return true;
+    if (event->type() == QEvent::Resize)
+        fit();
+    return QObject::eventFilter(watched, event);
 }

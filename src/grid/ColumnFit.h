@@ -42,21 +42,18 @@ private:
     bool stretches(int column) const;
     bool isDetails(int column) const;
     int contentWidth(int column) const;
-    int textMargins() const;
     int widestText(int column) const;
     int widestEventName() const;
     void shareStretch(const QList<int> &stretching, int room);
     void resizeSection(int column, int width);
     void userResized(int column, int width);
-    bool showCutText(QEvent *event);
 
     QTableView &m_view;
-    // Kept, not asked for: the view's children send events while the view is destroyed,
-    // when it is a plain QWidget and viewport() is no longer there to call.
+    // Kept, not asked for: the viewport sends events while the view is destroyed, when it is
+    // a plain QWidget and viewport() is no longer there to call.
     QWidget *const m_viewport;
     const EventGridModel &m_model;
     Widths m_userWidths;
     bool m_fitting = false;
-    bool m_userDragging = false;
     std::size_t m_sourcesFitted = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "ImportedRows.h"
 #include "capture/TaskProgress.h"
+#include "midi/Hex.h"
 #include "midi/MessageAssembler.h"
 #include "midi/MidiMessage.h"
 
@@ -25,11 +26,6 @@ namespace {
     QString atByte(qsizetype offset, const QString &what)
     {
         return QStringLiteral("At byte %1 of the file, %2").arg(offset).arg(what);
-    }
-
-    QString hexByte(std::uint8_t byte)
-    {
-        return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
     }
 
     std::uint32_t bigEndian(QByteArrayView bytes, qsizetype at, int size)
@@ -286,14 +282,14 @@ namespace {
                     return atByte(eventAt,
                         QStringLiteral("a data byte (%1) begins an event, with no status before "
                                        "it to reuse.")
-                            .arg(hexByte(first)));
+                            .arg(QString::fromStdString(Hex::byteText(first))));
                 message = {track.runningStatus, first};
                 size = 2;
             } else if (!isChannelStatus(first)) {
                 return atByte(eventAt,
                     QStringLiteral("an event begins with %1, which no event of a MIDI file "
                                    "begins with.")
-                        .arg(hexByte(first)));
+                        .arg(QString::fromStdString(Hex::byteText(first))));
             }
             track.runningStatus = message[0];
             for (const int length = messageLength(message[0]); size < length; ++size) {

@@ -27,5 +27,11 @@ void writeBytes(std::span<const std::uint8_t> bytes, char *out, Case letters);
 void appendBytes(std::string &out, std::span<const std::uint8_t> bytes, Case letters);
 // Two digits, without a space.
 void appendByte(std::string &out, std::uint8_t byte, Case letters);
+inline std::string byteText(std::uint8_t byte, Case letters = Case::Upper)
+{
+    std::string text;
+    appendByte(text, byte, letters);
+    return text;
+}
 
 } // namespace Hex
