@@ -154,6 +154,9 @@ void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFr
                 ? m_wiring.grid.addCapture(*loaded->rows)
                 : m_wiring.grid.showCapture(std::move(*loaded->rows), keptFrom);
             emit captureShown();
+            if (!loaded->notice.isEmpty())
+                m_wiring.dialogs.showMessage(loaded->notice, DialogService::ApplicationTitle,
+                    DialogService::Icon::Exclamation);
             if (leftOut > 0)
                 m_wiring.dialogs.showMessage(
                     QStringLiteral("%1 rows were left out: their sources came after the %2 that "
