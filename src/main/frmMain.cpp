@@ -20,6 +20,7 @@
 #include "monitor/FindBar.h"
 #include "monitor/IncomingTraffic.h"
 #include "monitor/ViewControls.h"
+#include "pane/MessagePane.h"
 #include "ports/DeviceLists.h"
 #include "ports/DeviceSelection.h"
 #include "ports/InputSet.h"
@@ -202,7 +203,9 @@ void frmMain::createMenus()
 
     m_filterMenu = new FilterMenu(addNamedMenu(menuBar(), "mnuFilter", QStringLiteral("F&ilter")));
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
-    m_viewControls->fillMenu(addNamedMenu(menuBar(), "mnuView", QStringLiteral("&View")));
+    QMenu *view = addNamedMenu(menuBar(), "mnuView", QStringLiteral("&View"));
+    m_viewControls->fillMenu(view);
+    new MessagePane(*this, *view, *m_grid, *m_gridModel);
 
     QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
     connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,

@@ -20,8 +20,13 @@ namespace {
         {
             if (!hasResolution())
                 return m_changeUs;
-            const __int128 units = __int128(m_ticksSinceChange) * m_tempo;
-            return m_changeUs + std::int64_t(units / (100 * __int128(m_ticksPerQuarter)));
+            // A quarter note lasts tempo / 100 us. Counted in whole hundreds of quarter notes
+            // and the rest, so that no product overflows: the reader stops at the first
+            // moment past what a stamp holds.
+            const std::int64_t hundredQuarters = 100 * std::int64_t(m_ticksPerQuarter);
+            const std::int64_t whole = m_ticksSinceChange / hundredQuarters;
+            const std::int64_t rest = m_ticksSinceChange % hundredQuarters;
+            return m_changeUs + whole * m_tempo + rest * m_tempo / hundredQuarters;
         }
         bool hasResolution() const { return m_ticksPerQuarter != 0; }
         void setTicksPerQuarter(std::uint32_t ticks)
