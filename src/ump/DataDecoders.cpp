@@ -1,5 +1,7 @@
 #include "UmpTypeDecoders.h"
 
+#include <QStringList>
+
 namespace Ump::Detail {
 namespace {
 

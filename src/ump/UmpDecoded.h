@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,10 +32,8 @@ struct Decoded
     {
         fields.push_back({fieldName, value, text});
     }
-    // "Note On, group 1: channel 1, note 60, velocity 65535"
+    // "MIDI 2.0 Note On, group 1: channel 1, note 60, velocity 65535, ..."
     QString line() const;
-    // One field a line, "name: text", the message's name and group first.
-    QStringList lines() const;
 };
 
 } // namespace Ump

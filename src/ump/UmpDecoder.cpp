@@ -2,6 +2,7 @@
 
 #include "UmpTypeDecoders.h"
 
+#include <QStringList>
 #include <array>
 
 namespace Ump {
@@ -191,16 +192,6 @@ QString Decoded::line() const
     if (!parts.isEmpty())
         text += QStringLiteral(": ") + parts.join(QStringLiteral(", "));
     return text;
-}
-
-QStringList Decoded::lines() const
-{
-    QStringList result = {name};
-    if (group)
-        result.append(QStringLiteral("group: %1").arg(*group));
-    for (const Field &field : fields)
-        result.append(field.name + QStringLiteral(": ") + field.text);
-    return result;
 }
 
 } // namespace Ump

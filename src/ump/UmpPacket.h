@@ -37,7 +37,6 @@ struct Packet
     MessageType type() const { return MessageType(typeNumber()); }
     // 1 to 16; none for the types that belong to no group.
     std::optional<int> group() const;
-    std::span<const std::uint32_t> view() const { return {words.data(), size}; }
 
     // The bits `high` down to `low` of word `index`.
     std::uint32_t bits(int index, int high, int low) const
