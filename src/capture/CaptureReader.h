@@ -19,6 +19,7 @@ struct Loaded
 {
     std::unique_ptr<CaptureStore> rows; // null when refused or cancelled
     QString reason; // why the file was refused, naming the offset at fault
+    QString notice = {}; // what the user should know of rows read from a file not refused
 };
 
 // Whether the bytes begin as a capture file does.

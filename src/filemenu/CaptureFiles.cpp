@@ -123,6 +123,9 @@ void CaptureFiles::showRead(CaptureReader::Loaded &loaded, Placing placing, std:
     if (placing == Placing::After)
         m_wiring.grid.showRowsFrom(first);
     emit captureShown();
+    if (!loaded.notice.isEmpty())
+        m_wiring.dialogs.showMessage(
+            loaded.notice, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
     if (leftOut > 0)
         m_wiring.dialogs.showMessage(
             QStringLiteral("%1 rows were left out: their sources came after the %2 that one "

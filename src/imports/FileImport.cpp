@@ -4,6 +4,7 @@
 #include "ImportedRows.h"
 #include "MidiFileReader.h"
 #include "TrafficLogReader.h"
+#include "UmpFileReader.h"
 #include "capture/CaptureFormat.h"
 #include "capture/TaskProgress.h"
 #include "files/MemoryRoom.h"
@@ -43,6 +44,8 @@ namespace {
             return readSysEx(file, rows);
         if (CsvLogReader::isCsvLog(file))
             return CsvLogReader::read(file, rows, progress);
+        if (UmpFileReader::isUmpFile(file))
+            return UmpFileReader::read(file, rows);
         return TrafficLogReader::read(file, rows, progress);
     }
 
@@ -71,9 +74,11 @@ namespace {
 
 QString dialogFilter()
 {
-    return QStringLiteral("Files Lumetra opens (*.lmc *.mid *.midi *.smf *.syx *.txt *.csv);;"
+    return QStringLiteral("Files Lumetra opens (*.lmc *.mid *.midi *.smf *.syx *.txt *.csv "
+                          "*.midi2 *.ump);;"
                           "Lumetra captures (*.lmc);;MIDI files (*.mid *.midi *.smf);;"
                           "SysEx files (*.syx);;Text logs (*.txt);;CSV logs (*.csv);;"
+                          "MIDI clips and UMP words (*.midi2 *.ump *.txt);;"
                           "All files (*)");
 }
 
@@ -86,7 +91,7 @@ CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskPro
         reason = QStringLiteral("The memory ran out after %1 rows.").arg(rows->size());
     if (!reason.isEmpty() || progress.cancelled)
         return {nullptr, reason};
-    return {std::move(rows), {}};
+    return {std::move(rows), {}, imported.notice()};
 }
 
 CaptureReader::Loaded load(const QString &path, TaskProgress &progress)

@@ -59,6 +59,11 @@ CaptureStore::Source ImportedRows::fileSource()
     return m_rows.sourceNamed(m_fileName).value();
 }
 
+std::optional<CaptureStore::Source> ImportedRows::partSource(const QString &part)
+{
+    return m_rows.sourceNamed(m_fileName + QStringLiteral(": ") + part);
+}
+
 QString ImportedRows::sourceOf(QByteArrayView input, CaptureStore::Source &source)
 {
     // Measured before it is decoded: the name may be a whole junk file long.

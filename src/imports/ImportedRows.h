@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -18,6 +19,13 @@ public:
 
     // The source of the rows of a file that names no input: the first the store names.
     CaptureStore::Source fileSource();
+    // The source of the rows of one part of the file ("take.midi2: group 3"); nothing when
+    // the store names all the sources it can.
+    std::optional<CaptureStore::Source> partSource(const QString &part);
+
+    // What the user should know of rows that were read, though the file was not refused.
+    void setNotice(const QString &notice) { m_notice = notice; }
+    const QString &notice() const { return m_notice; }
 
     void append(
         CaptureStore::Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
@@ -43,6 +51,7 @@ private:
     // Makes the Timestamp cell of a row of `source` stamped `stampUs` read `ms`.
     void keepCell(CaptureStore::Source source, std::int64_t stampUs, std::int32_t ms);
 
+    QString m_notice;
     std::int64_t m_lastStampUs = 0;
     std::vector<std::uint8_t> m_bytes;
 };

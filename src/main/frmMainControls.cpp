@@ -7,6 +7,7 @@
 #include "frame/modFormSize.h"
 #include "frmMain.h"
 #include "grid/ViewControls.h"
+#include "pane/MessagePane.h"
 #include "ports/PortSystem.h"
 #include "sender/RepeatTimer.h"
 #include "sender/SysExFileSending.h"
@@ -73,6 +74,7 @@ void frmMain::createMenus()
     m_filterMenu = new FilterMenu(addNamedMenu(menuBar(), "mnuFilter", QStringLiteral("F&ilter")));
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
     menuBar()->addMenu(m_viewControls->menu());
+    new MessagePane(*this, *m_viewControls->menu(), *m_grid, *m_gridModel);
 
     QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
     connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,

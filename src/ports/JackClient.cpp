@@ -1,14 +1,17 @@
 #include "JackClient.h"
 
 #include "PortError.h"
+#include "UmpInputSink.h"
 #include "midi/Hex.h"
 #include "midi/MidiMessage.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
+#include <memory>
 
 namespace {
 
@@ -38,6 +41,20 @@ QString quoted(std::span<const std::uint8_t> bytes)
         + (bytes.size() > Shown ? QStringLiteral(" ...") : QString());
 }
 
+// PipeWire's JACK library, from 1.3.81 on, offers ports of UMP: MIDI ports flagged so, whose
+// events are whole UMP packets. A port of ours flagged so is given UMP. The JACK library of
+// Debian 12 has no such flag, and neither its server nor PipeWire 0.3.65 offers such ports,
+// so this cannot run here: it is written from PipeWire's documentation. The flag's value is
+// also JACK2's JackPortIsCV, which only ports of audio type carry.
+constexpr unsigned long UmpPortFlag = 0x20;
+
+bool isUmpPort(jack_client_t *client, const QString &name)
+{
+    const jack_port_t *port = jack_port_by_name(client, name.toLocal8Bit().constData());
+    return port && (jack_port_flags(port) & UmpPortFlag) != 0
+        && std::strcmp(jack_port_type(port), JACK_DEFAULT_MIDI_TYPE) == 0;
+}
+
 } // namespace
 
 struct JackClient::Slot
@@ -46,6 +63,8 @@ struct JackClient::Slot
     jack_port_t *port = nullptr;
     jack_ringbuffer_t *ring = nullptr;
     InputSink *sink = nullptr; // inputs only
+    // An input from a port of UMP: what `sink` points to, which hands on MIDI 1.0.
+    std::unique_ptr<UmpInputSink> umpSink;
     QByteArray peer; // the full name of the port it was connected to, if any
     // The client's copy of the graph shows a connection some time after jack_connect
     // returned: until it does, a missing connection is one still on its way.
@@ -198,12 +217,14 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
     if (slot.ring) // a slot the process thread let go of only after its port was closed
         jack_ringbuffer_free(std::exchange(slot.ring, nullptr));
     const QString name = uniquePortName(portName);
+    const bool ump = sink && isUmpPort(m_client, peer);
+    slot.umpSink = ump ? std::make_unique<UmpInputSink>(*sink) : nullptr;
     slot.port = jack_port_register(m_client, name.toLocal8Bit().constData(), JACK_DEFAULT_MIDI_TYPE,
-        sink ? JackPortIsInput : JackPortIsOutput, 0);
+        (sink ? JackPortIsInput : JackPortIsOutput) | (ump ? UmpPortFlag : 0), 0);
     if (!slot.port)
         throw PortError(QStringLiteral("JACK would not make the port \"%1\".").arg(name));
     slot.ring = jack_ringbuffer_create(sink ? InputRingBytes : OutputRingBytes);
-    slot.sink = sink;
+    slot.sink = ump ? slot.umpSink.get() : sink;
     slot.lost = 0;
     slot.timed = false;
     if (!sink && !slot.written)
