@@ -14,6 +14,7 @@ CaptureRun::CaptureRun(
     , m_ports(std::move(ports))
     , m_settings(std::move(settings))
     , m_output(output)
+    , m_kept(m_store.emptied())
     , m_feeds(m_store)
 {
     m_endTimer.setSingleShot(true);
@@ -105,14 +106,15 @@ void CaptureRun::stop()
         return;
     const bool stored = storeWaiting(
         {std::chrono::hours(1), m_inputs ? m_inputs->messageCount() : 0, stillWanted()});
-    if (stored && !m_output.finish(m_store))
+    if (stored && !m_output.finish(outputRows()))
         noteFailure();
     end();
 }
 
 bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
 {
-    m_taken += std::uint64_t(m_feeds.drain(hideSysEx(), limits));
+    const auto drained = std::uint64_t(m_feeds.drain(hideSysEx(), limits));
+    m_taken += m_settings.selection.any() ? keepSelected() : drained;
     if (m_feeds.outOfMemory() && !m_outOfMemory) {
         m_outOfMemory = true;
         m_failure = QStringLiteral("Memory ran out after %1 messages: the capture stopped "
@@ -123,11 +125,26 @@ bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
         return true;
     // Every row in the store is new: what was written before left it, so that a run of
     // hours stays small.
-    const bool written = m_output.rowsStored(m_store, 0);
-    m_store.clear();
+    const bool written = m_output.rowsStored(outputRows(), 0);
+    outputRows().clear();
     if (!written)
         noteFailure();
     return written;
+}
+
+// The rows drained move to the kept ones when the selection keeps them: the drained store
+// is emptied each pass, so that what is left out takes no memory in a run of hours.
+std::uint64_t CaptureRun::keepSelected()
+{
+    CaptureStore chosen = m_store.emptied();
+    for (std::size_t row = 0; row < m_store.size(); ++row) {
+        const CapturedMessage message = m_store.at(row);
+        if (m_settings.selection.keeps(message, m_store.sourceName(message.source)))
+            chosen.append(message.origin, message.source, message.stampUs, message.bytes);
+    }
+    m_store.clear();
+    m_kept.append(chosen);
+    return chosen.size();
 }
 
 // A reader that went is how a pipe into `head` ends a run: no failure.
