@@ -27,7 +27,14 @@ public:
     void refreshPorts();
     LoopTest &test() { return m_test; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    void setUpFields();
+    void layOut();
+    void holdChosenPorts();
     void startOrStop();
     void showResults();
     void patternChosen();
