@@ -153,7 +153,7 @@ void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFr
             const std::size_t leftOut = placing == Placing::After
                 ? m_wiring.grid.addCapture(*loaded->rows)
                 : m_wiring.grid.showCapture(std::move(*loaded->rows), keptFrom);
-            emit captureShown();
+            emit captureShown(path);
             if (leftOut > 0)
                 m_wiring.dialogs.showMessage(
                     QStringLiteral("%1 rows were left out: their sources came after the %2 that "

@@ -58,9 +58,9 @@ public:
 signals:
     // A file task ended, whatever its outcome, and the user was told.
     void taskFinished();
-    // The grid shows the rows of a file: the live ports' sources are to be named in its
-    // store anew, and the live rows are to wait while the user reads the file's.
-    void captureShown();
+    // The grid shows the rows of the file at `path`: the live ports' sources are to be named
+    // in its store anew, and the live rows are to wait while the user reads the file's.
+    void captureShown(const QString &path);
 
 private:
     using Outcome = std::function<void()>;

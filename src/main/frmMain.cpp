@@ -10,6 +10,7 @@
 #include "frame/NamedWidgets.h"
 #include "frame/QtDialogService.h"
 #include "frame/WindowPlace.h"
+#include "frame/WindowTitle.h"
 #include "frame/frmAbout.h"
 #include "frame/modFormSize.h"
 #include "looptest/LoopTestDialog.h"
@@ -154,7 +155,8 @@ void frmMain::connectControls()
     m_exports = new FileExports({*m_inputs, *m_incoming, *m_grid, *m_gridModel, *m_dialogs}, this);
     m_captureFiles
         = new CaptureFiles({*m_inputs, *m_grid, *m_gridModel, *m_exports, *m_dialogs}, this);
-    connect(m_captureFiles, &CaptureFiles::captureShown, this, [this] {
+    connect(m_captureFiles, &CaptureFiles::captureShown, this, [this](const QString &path) {
+        setWindowTitle(WindowTitle::showing(path));
         m_incoming->storeReplaced();
         m_outputSource = m_gridModel->store().sourceNamed(m_remembered.output.name);
         m_viewControls->pauseDisplay();
