@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 
 namespace {
 
@@ -89,7 +90,12 @@ void ViewControls::showIntervals()
     if (!selected.empty() || rows.size() > 0)
         selection = IntervalStatistics::Selection::of(
             rows.at(selected.empty() ? rows.size() - 1 : selected.front()));
-    m_intervals->measureFor(selection);
+    std::optional<IntervalStatistics::RowRange> range;
+    if (selected.size() > 1) {
+        const auto [first, last] = std::ranges::minmax(selected);
+        range = IntervalStatistics::RowRange {first, last + 1};
+    }
+    m_intervals->measureFor(selection, range);
     m_intervals->show();
     m_intervals->raise();
 }
