@@ -71,6 +71,8 @@ public:
     void find(const QString &text, RowSearch::Direction direction);
     void cancelFind();
     bool isFinding() const { return m_search != nullptr; }
+    // Of the last find that found a row.
+    SearchPass::Place foundPlace() const { return m_foundPlace; }
 
     int rowCount() const;
     QTableView &view() const { return m_view; }
@@ -134,5 +136,6 @@ private:
     std::optional<CaptureStore> m_cleared; // what Clear All took, while it may come back
     std::unique_ptr<RowSearch> m_search; // while a find goes on
     std::unique_ptr<SearchPass> m_pass;
+    SearchPass::Place m_foundPlace;
     QTimer m_findStep;
 };
