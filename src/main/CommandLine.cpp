@@ -55,18 +55,16 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Lumetra shows every MIDI message that arrives on the inputs it watches as a decoded row, "
-        "and sends the messages you type to one output. Without a window, the words 'lumetra "
-        "capture', 'lumetra send', 'lumetra loop-test' and 'lumetra help WORD' do this from a "
-        "script (see lumetra help)."));
+        "and sends the messages you type to one output. Without a window, the words capture, "
+        "send, loop-test and help do this from a script (see lumetra help)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Prints the MIDI input and output devices as Lumetra lists them, and "
                        "exits."));
     const QCommandLineOption in(QStringLiteral("in"),
-        QStringLiteral("Starts on the MIDI input <name>: as --list-ports prints it, a part of "
-                       "it no other input's name holds, or its number there. Given again, "
-                       "watches each input named; 'all' watches every input."),
+        QStringLiteral("Starts on the MIDI input <name>, a part no other name holds, or its "
+                       "--list-ports number. Given again, watches each; 'all', every input."),
         QStringLiteral("name"));
     const QCommandLineOption out(QStringLiteral("out"),
         QStringLiteral("Starts on the MIDI output <name>, named as --in names an input."),
