@@ -17,8 +17,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -146,9 +148,12 @@ void LoopTestDialog::holdChosenPorts()
         return;
     try {
         m_test.holdPorts({m_output->currentText(), m_input->currentText()});
+        if (std::exchange(m_holdFailed, false))
+            m_results->clear();
     } catch (const PortError &error) {
         // Start says so again, in a message box, if the port is still missing then.
         m_results->setPlainText(error.description());
+        m_holdFailed = true;
     }
 }
 
@@ -166,8 +171,14 @@ void LoopTestDialog::hideEvent(QHideEvent *event)
 
 void LoopTestDialog::refreshPorts()
 {
-    refill(*m_output, m_ports->names(PortDirection::Output));
-    refill(*m_input, m_ports->names(PortDirection::Input));
+    {
+        // The lists are emptied and filled again: the ports held follow the outcome alone.
+        const QSignalBlocker outputs(m_output);
+        const QSignalBlocker inputs(m_input);
+        refill(*m_output, m_ports->names(PortDirection::Output));
+        refill(*m_input, m_ports->names(PortDirection::Input));
+    }
+    holdChosenPorts();
 }
 
 void LoopTestDialog::patternChosen()

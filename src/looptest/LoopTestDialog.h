@@ -54,4 +54,5 @@ private:
     QPushButton *m_start;
     QPlainTextEdit *m_results;
     HistogramView *m_histogram;
+    bool m_holdFailed = false; // the results say why the chosen ports could not be held
 };

@@ -236,9 +236,15 @@ TEST(LoopTestDialog, FitsASmallScreenStartsOnEnterAndHoldsItsPortsWhileOpen)
     EXPECT_TRUE(opened("open out Out A"));
     EXPECT_TRUE(opened("open in In A"));
     auto *input = dialog.findChild<QComboBox *>("cboLoopInput");
+    const auto *results = dialog.findChild<QPlainTextEdit *>("txtLoopResults");
+    backend->failOpen = true;
+    input->setCurrentText("In B");
+    EXPECT_TRUE(results->toPlainText().contains("scripted failure")) << "said, not thrown";
+    backend->failOpen = false;
+    input->setCurrentText("In A");
     input->setCurrentText("In B");
     EXPECT_TRUE(opened("open in In B"));
-    const auto *results = dialog.findChild<QPlainTextEdit *>("txtLoopResults");
+    EXPECT_EQ(results->toPlainText(), QString()) << "the notice goes once the ports open";
     EXPECT_LT(results->mapTo(&dialog, QPoint(0, results->height())).y(),
         input->mapTo(&dialog, QPoint(0, 0)).y())
         << "the results stand above the choices";
