@@ -1,5 +1,6 @@
 #include "CaptureOutput.h"
 
+#include "MessageLines.h"
 #include "StopSignals.h"
 #include "capture/CaptureWriter.h"
 #include "capture/TaskProgress.h"
@@ -38,6 +39,12 @@ CaptureOutput::WriteWhole wholeWriter(CaptureFormat format)
 CaptureOutput::Stream streamWriter(CaptureFormat format, bool withSources)
 {
     switch (format) {
+    case CaptureFormat::Lines: {
+        auto writer = std::make_shared<MessageLines>(MessageDetails::MiddleC::C4);
+        return {{}, [writer](const CaptureStore &rows, std::size_t first, QIODevice &out) {
+                    return writer->writeRows(rows, first, out);
+                }};
+    }
     case CaptureFormat::Text:
         return {{}, [withSources](const CaptureStore &rows, std::size_t first, QIODevice &out) {
                     return TrafficLog::writeRows(

@@ -15,6 +15,7 @@ CaptureRun::CaptureRun(
     , m_ports(std::move(ports))
     , m_settings(std::move(settings))
     , m_output(output)
+    , m_kept(m_document.rows().emptied())
     , m_feeds(m_document.store())
 {
     m_endTimer.setSingleShot(true);
@@ -104,14 +105,15 @@ void CaptureRun::stop()
         return;
     const bool stored = storeWaiting(
         {std::chrono::hours(1), m_inputs ? m_inputs->messageCount() : 0, stillWanted()});
-    if (stored && !m_output.finish(m_document.rows()))
+    if (stored && !m_output.finish(outputRows()))
         noteFailure();
     end();
 }
 
 bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
 {
-    m_taken += std::uint64_t(m_feeds.drain(hideSysEx(), limits));
+    const auto drained = std::uint64_t(m_feeds.drain(hideSysEx(), limits));
+    m_taken += m_settings.selection.any() ? keepSelected() : drained;
     if (m_feeds.outOfMemory() && !m_outOfMemory) {
         m_outOfMemory = true;
         m_failure = QStringLiteral("Memory ran out after %1 messages: the capture stopped "
@@ -122,11 +124,27 @@ bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
         return true;
     // Every row in the store is new: what was written before left it, so that a run of
     // hours stays small.
-    const bool written = m_output.rowsStored(m_document.rows(), 0);
-    m_document.store().clear();
+    const bool written = m_output.rowsStored(outputRows(), 0);
+    outputRows().clear();
     if (!written)
         noteFailure();
     return written;
+}
+
+// The rows drained move to the kept ones when the selection keeps them: the drained store
+// is emptied each pass, so that what is left out takes no memory in a run of hours.
+std::uint64_t CaptureRun::keepSelected()
+{
+    CaptureStore &taken = m_document.store();
+    CaptureStore chosen = taken.emptied();
+    for (std::size_t row = 0; row < taken.size(); ++row) {
+        const CapturedMessage message = taken.at(row);
+        if (m_settings.selection.keeps(message, taken.sourceName(message.source)))
+            chosen.append(message.origin, message.source, message.stampUs, message.bytes);
+    }
+    taken.clear();
+    m_kept.append(chosen);
+    return chosen.size();
 }
 
 // A reader that went is how a pipe into `head` ends a run: no failure.

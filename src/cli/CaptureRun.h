@@ -27,6 +27,7 @@ public:
         modFilter::FilterChecks filter;
         QStringList withheldInputs;
         RunEnd end;
+        TrafficSelection selection = {};
     };
 
     CaptureRun(std::shared_ptr<PortSystem> ports, Settings settings, CaptureOutput &output,
@@ -64,11 +65,14 @@ private:
     QString firstInputName() const;
     int stillWanted() const;
     bool hideSysEx() const;
+    std::uint64_t keepSelected();
+    CaptureStore &outputRows() { return m_settings.selection.any() ? m_kept : m_document.store(); }
 
     std::shared_ptr<PortSystem> m_ports;
     const Settings m_settings;
     CaptureOutput &m_output;
-    CaptureDocument m_document;
+    CaptureDocument m_document; // what the inputs gave
+    CaptureStore m_kept; // of that, what the selection keeps, when there is one
     InputFeeds m_feeds;
     std::unique_ptr<MIDIInput> m_first;
     std::unique_ptr<InputSet> m_inputs;

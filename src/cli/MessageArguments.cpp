@@ -90,10 +90,17 @@ namespace {
 
 Read read(const QStringList &arguments, bool severalPerArgument)
 {
+    QString refusal;
+    const std::vector<QByteArray> typed = typedBytes(arguments, refusal);
+    if (!refusal.isEmpty())
+        return {{}, {}, refusal};
+    return readBytes(arguments, typed, severalPerArgument);
+}
+
+Read readBytes(
+    const QStringList &arguments, const std::vector<QByteArray> &typed, bool severalPerArgument)
+{
     Read read;
-    const std::vector<QByteArray> typed = typedBytes(arguments, read.refusal);
-    if (!read.refusal.isEmpty())
-        return read;
     read.refusal = assemble(arguments, typed, severalPerArgument, read.messages);
     for (QByteArray &message : read.messages) {
         if (!read.refusal.isEmpty())

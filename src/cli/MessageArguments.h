@@ -20,5 +20,8 @@ struct Read
 };
 
 Read read(const QStringList &arguments, bool severalPerArgument);
+// The same for bytes read already, one array an argument: `arguments` are what was typed.
+Read readBytes(
+    const QStringList &arguments, const std::vector<QByteArray> &typed, bool severalPerArgument);
 
 } // namespace MessageArguments

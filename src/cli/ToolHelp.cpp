@@ -12,7 +12,9 @@ namespace {
                                             measures a MIDI path's latency and loss
        lumetra help [WORD]                  how a word is used
 
-capture, send and loop-test need no display. NAME is a device as lumetra --list-ports prints it.
+capture, send and loop-test need no display. NAME is a device as lumetra --list-ports prints
+it, a part of that name that no other device's name holds (any letter case), or the number
+--list-ports gives it.
 Exit status: 0 done, 1 failed (the reason goes to standard error), 2 a wrong command line.
 )";
 
@@ -21,9 +23,13 @@ Exit status: 0 done, 1 failed (the reason goes to standard error), 2 a wrong com
 Writes every message that arrives on the inputs, until Ctrl+C, the end of --duration or
 --count, or the reader of standard output going away; everything received is written.
 
-  --in NAME            an input as lumetra --list-ports prints it; again for several
-                       (each line then names its source); "all" for every input
-  --format FORMAT      text    the traffic log: "90 3C 7F" a line (the default)
+  --in NAME            an input as lumetra --list-ports prints it, a part of its name
+                       no other input's holds, or its number there; again for several;
+                       "all" for every input
+  --format FORMAT      lines   one message a line, in columns: seconds since the start,
+                               source, bytes, kind, channel and details (the default)
+                       hex     the traffic log: the bytes alone, "90 3C 7F" a line (each
+                               line begins with its [source] when several inputs are on)
                        csv     the spreadsheet columns, with time of day and details
                        jsonl   one JSON object a message: source, stamp_us, bytes, kind,
                                details
@@ -31,10 +37,15 @@ Writes every message that arrives on the inputs, until Ctrl+C, the end of --dura
                        syx     the SysEx messages     } of the run
                        capture a capture Lumetra opens again (.lmc)
   -o, --output FILE    writes there instead of standard output
-  --filter WORD,...    leaves out what the words name, as the Filter menu does:
-                       channels 1 to 16; note-off, note-on, key-aftertouch,
+  --filter WORD,...    leaves out what the words name: a channel (2, ch 2); a kind, as
+                       the Filter menu names them (note-off, note-on, key-aftertouch,
                        control-change, program-change, channel-aftertouch, pitch-bend,
-                       sysex, system-common, real-time, active-sense; or an input's NAME
+                       sysex, system-common, real-time, active-sense) or as Find takes
+                       them (cc, pc, bend, clock, start, stop, mtc, "song position"...);
+                       or an input, named as --in names it
+  --only WORD,...      keeps only what one of the words names (the same words); each
+                       --only given narrows further: --only cc --only "ch 2" keeps the
+                       controllers of channel 2
   --duration SECONDS   ends after that time
   --count N            ends after N messages
 
@@ -42,6 +53,7 @@ Example: lumetra capture --in "JACK: synth:out" --format jsonl | jq .details
 )";
 
     constexpr char Send[] = R"(Usage: lumetra send --out NAME [options] MESSAGE...
+       lumetra send --out NAME [options] WORD [NUMBER...]...
        lumetra send --out NAME --file DUMP.syx [--pause MS]
 
 Sends, then exits once everything went out. A MESSAGE is hex bytes as the window's
@@ -49,7 +61,23 @@ MIDI Message box takes them: "90 3C 7F", "F0 7E 7F 06 01 F7". Each goes out whol
 message may be typed unquoted (90 3C 7F), a SysEx without F7 gets one, and a message
 short of data bytes is refused.
 
-  --out NAME            the output, as lumetra --list-ports prints it
+Or the messages as words, when the first argument is one (in lower case):
+  ch N                  the channel of the words after it, 1 to 16 (1 before any)
+  on NOTE VELOCITY      Note On
+  off NOTE VELOCITY     Note Off
+  pp NOTE PRESSURE      polyphonic key pressure
+  cc CONTROLLER VALUE   Control Change
+  pc PROGRAM            Program Change
+  cp PRESSURE           channel pressure
+  pb VALUE              Pitch Bend, 0 to 16383 (8192 the centre)
+  syx BYTE...           a SysEx of these data bytes, F0 and F7 added
+  raw BYTE...           these bytes as they are, 0 to 255 (whole messages)
+  clock, start, stop    the real-time messages F8, FA and FC
+Numbers are decimal, or hex with an H after or 0x before (7FH, 0x7F); notes, values and
+data bytes go from 0 to 127. Example: lumetra send --out 2 ch 2 on 60 100 cc 7 100 pc 5
+
+  --out NAME            the output, as lumetra --list-ports prints it, a part of its
+                        name no other output's holds, or its number there
   --several             a MESSAGE may hold several messages ("90 3C 7F 80 3C 00");
                         without it such a MESSAGE is refused
   --file FILE           a .syx file, sent dump by dump
@@ -103,6 +131,11 @@ are.
 QString overview()
 {
     return QString::fromUtf8(Overview);
+}
+
+QString wordList()
+{
+    return QStringLiteral("capture, send, loop-test or help");
 }
 
 QString of(const QString &word)

@@ -7,7 +7,9 @@ namespace ToolHelp {
 
 // The words and the window, in short.
 QString overview();
-// The whole usage of `capture`, `send` or `help`; empty for another word.
+// The whole usage of `capture`, `send`, `loop-test` or `help`; empty for another word.
 QString of(const QString &word);
+// Every word, for a sentence: "capture, send, loop-test or help".
+QString wordList();
 
 } // namespace ToolHelp

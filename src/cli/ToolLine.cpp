@@ -1,6 +1,7 @@
 #include "ToolLine.h"
 
 #include "MessageArguments.h"
+#include "SendWords.h"
 #include "ToolHelp.h"
 
 #include <QCommandLineParser>
@@ -17,7 +18,9 @@ namespace {
         CaptureFormat format;
     };
     constexpr FormatName FormatNames[] = {
-        {"text", CaptureFormat::Text},
+        {"lines", CaptureFormat::Lines},
+        {"hex", CaptureFormat::Text},
+        {"text", CaptureFormat::Text}, // what the bare bytes were called first
         {"csv", CaptureFormat::Csv},
         {"jsonl", CaptureFormat::JsonLines},
         {"midi", CaptureFormat::MidiFile},
@@ -94,26 +97,54 @@ namespace {
         for (const FormatName &known : FormatNames)
             if (name == QLatin1String(known.name))
                 return known.format;
-        throw Refused {QStringLiteral("Unknown format '%1': text, csv, jsonl, midi, syx or "
-                                      "capture.")
+        throw Refused {QStringLiteral("Unknown format '%1': lines, hex, csv, jsonl, midi, syx "
+                                      "or capture.")
                            .arg(name)};
     }
 
-    // The filter's words; a word that is none of them is taken for an input's name.
+    QStringList wordsOf(const QStringList &values)
+    {
+        QStringList words;
+        for (const QString &value : values)
+            for (const QString &word : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                words << word.trimmed();
+        return words;
+    }
+
+    // A word of the Filter menu ("note-on", "2", "ch 2"), set among its check marks.
+    bool readFilterItem(const QString &word, modFilter::FilterChecks &checks)
+    {
+        const int channel = TrafficWords::channelOf(word);
+        const QString menuWord = channel ? QString::number(channel) : word;
+        bool known = false;
+        for (const modFilter::FilterItem item : modFilter::UpdateOrder()) {
+            if (menuWord == QLatin1String(modFilter::itemInfo(item).word)) {
+                checks.set(std::size_t(item));
+                known = true;
+            }
+        }
+        return known;
+    }
+
+    // The Filter menu's words leave out what the menu would; Find's other kinds are left out
+    // as they are taken in; a word that is neither is taken for an input's name.
     void readFilter(const QStringList &values, CaptureOptions &options)
     {
+        for (const QString &word : wordsOf(values))
+            if (!readFilterItem(word, options.filter)
+                && !options.selection.hidden.readKindOrChannel(word))
+                options.withheldInputs << word;
+    }
+
+    // Each --only keeps what one of its words names.
+    void readOnly(const QStringList &values, CaptureOptions &options)
+    {
         for (const QString &value : values) {
-            for (const QString &word : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                bool known = false;
-                for (const modFilter::FilterItem item : modFilter::UpdateOrder()) {
-                    if (word.trimmed() == QLatin1String(modFilter::itemInfo(item).word)) {
-                        options.filter.set(std::size_t(item));
-                        known = true;
-                    }
-                }
-                if (!known)
-                    options.withheldInputs << word.trimmed();
-            }
+            TrafficWords words;
+            for (const QString &word : wordsOf({value}))
+                if (!words.readKindOrChannel(word))
+                    words.addSource(word);
+            options.selection.only.push_back(std::move(words));
         }
     }
 
@@ -132,7 +163,8 @@ namespace {
         parser.addOptions({option("in", "name"), option("format", "format"),
             QCommandLineOption(
                 {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("file")),
-            option("filter", "words"), option("duration", "seconds"), option("count", "n")});
+            option("filter", "words"), option("only", "words"), option("duration", "seconds"),
+            option("count", "n")});
         parseWithoutArguments(parser, arguments);
         CaptureOptions options;
         options.inputs = inputChoice(parser);
@@ -143,6 +175,7 @@ namespace {
             options.format = format(parser.value(QStringLiteral("format")));
         options.outputPath = parser.value(QStringLiteral("output"));
         readFilter(parser.values(QStringLiteral("filter")), options);
+        readOnly(parser.values(QStringLiteral("only")), options);
         options.end = runEnd(parser);
         return options;
     }
@@ -162,6 +195,19 @@ namespace {
             throw Refused {QStringLiteral("'--reply-count' needs '--expect-reply'.")};
     }
 
+    // Hex as the MIDI Message box takes it, or words; a word's bytes are one message, and
+    // those of `raw` may be several.
+    MessageArguments::Read messages(const QCommandLineParser &parser)
+    {
+        const QStringList arguments = parser.positionalArguments();
+        if (!SendWords::areWords(arguments))
+            return MessageArguments::read(arguments, parser.isSet(QStringLiteral("several")));
+        const SendWords::Read words = SendWords::read(arguments);
+        if (!words.refusal.isEmpty())
+            return {{}, {}, words.refusal};
+        return MessageArguments::readBytes(words.typed, words.messages, true);
+    }
+
     SendOptions sendOptions(QCommandLineParser &parser, const QStringList &arguments)
     {
         parser.addOptions({option("out", "name"), option("file", "file"), option("pause", "ms"),
@@ -175,8 +221,7 @@ namespace {
         if (options.outputName.isEmpty())
             throw Refused {QStringLiteral("send needs an output: --out NAME (see lumetra "
                                           "--list-ports).")};
-        MessageArguments::Read read = MessageArguments::read(
-            parser.positionalArguments(), parser.isSet(QStringLiteral("several")));
+        MessageArguments::Read read = messages(parser);
         if (!read.refusal.isEmpty())
             throw Refused {read.refusal};
         options.messages = std::move(read.messages);
@@ -249,17 +294,23 @@ namespace {
         return options;
     }
 
+    // A refusal is one line: what is wrong, and where the word's usage is.
+    Refusal refusal(const QString &reason, const QString &word)
+    {
+        return {reason + QStringLiteral(" See lumetra help %1.\n").arg(word)};
+    }
+
     Parsed help(const QStringList &arguments)
     {
         if (arguments.size() > 3)
-            return Refusal {QStringLiteral("Unexpected argument '%1'.\n").arg(arguments[3])
-                + ToolHelp::of("help")};
+            return refusal(QStringLiteral("Unexpected argument '%1'.").arg(arguments[3]),
+                QStringLiteral("help"));
         if (arguments.size() < 3)
             return Help {ToolHelp::overview()};
         const QString text = ToolHelp::of(arguments[2]);
         if (text.isEmpty())
-            return Refusal {QStringLiteral("There is no word '%1'.\n").arg(arguments[2])
-                + ToolHelp::overview()};
+            return Refusal {QStringLiteral("There is no word '%1': %2. See lumetra help.\n")
+                                .arg(arguments[2], ToolHelp::wordList())};
         return Help {text};
     }
 
@@ -287,7 +338,7 @@ Parsed parse(const QStringList &arguments)
             return loopTestOptions(parser, options);
         return sendOptions(parser, options);
     } catch (const Refused &refused) {
-        return Refusal {refused.reason + QLatin1Char('\n') + ToolHelp::of(word)};
+        return refusal(refused.reason, word);
     }
 }
 

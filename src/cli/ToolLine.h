@@ -17,7 +17,7 @@ struct Help
 };
 struct Refusal
 {
-    QString reason; // a sentence, then the usage of the word
+    QString reason; // one line: what is wrong, and where to read the word's usage
 };
 
 using Parsed = std::variant<CaptureOptions, SendOptions, LoopTestOptions, Help, Refusal>;

@@ -6,6 +6,7 @@
 #include "StopSignals.h"
 #include "ToolLine.h"
 #include "ports/PortError.h"
+#include "ports/PortNameMatch.h"
 #include "ports/PortSystem.h"
 
 #include <QCoreApplication>
@@ -29,15 +30,30 @@ int fail(const QString &reason, int status = Failed)
     return say(stderr, QStringLiteral("lumetra: ") + reason + QLatin1Char('\n'), status);
 }
 
-// The names given that no device of the system has.
-QString unknownNames(const QStringList &names, const QStringList &listed, const char *kind)
+// The names given replaced by the devices they stand for; the refusals of those that stand
+// for none or for several.
+QString resolveNames(QStringList &names, const PortSystem &ports, PortDirection direction)
 {
-    QString text;
-    for (const QString &name : names)
-        if (!listed.contains(name))
-            text += QStringLiteral("There is no MIDI %1 named \"%2\" (see lumetra --list-ports).\n")
-                        .arg(QLatin1String(kind), name);
-    return text;
+    return PortNameMatch::resolve(
+        names, ports.names(direction), direction == PortDirection::Input ? "input" : "output");
+}
+
+// The inputs --filter and --only name; a word that no input's name holds was no word at all.
+QString resolveSourceWords(QStringList &words, const QStringList &inputs)
+{
+    QString refusals;
+    for (QString &word : words) {
+        const PortNameMatch::Found found = PortNameMatch::find(word, inputs, "input");
+        if (!found.name.isEmpty())
+            word = found.name;
+        else if (found.ambiguous)
+            refusals += found.refusal + QLatin1Char('\n');
+        else
+            refusals += QStringLiteral("'%1' is no filter word and no input's name (see "
+                                       "lumetra help capture).\n")
+                            .arg(word);
+    }
+    return refusals;
 }
 
 // Names not listed are no misuse while a system does not answer: they may be its ports, and
@@ -71,26 +87,26 @@ int captureStatus(const CaptureRun &run)
     return Done;
 }
 
-int capture(const CaptureOptions &options, const std::shared_ptr<PortSystem> &ports,
-    StopSignals &stopSignals)
+int capture(
+    CaptureOptions options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
 {
-    const QStringList inputs = ports->names(PortDirection::Input);
-    if (const QString unknown = unknownNames(options.inputs.names, inputs, "input");
+    if (const QString unknown = resolveNames(options.inputs.names, *ports, PortDirection::Input);
         !unknown.isEmpty())
         return refuseUnknown(unknown, *ports);
-    for (const QString &word : options.withheldInputs)
-        if (!inputs.contains(word))
-            return fail(QStringLiteral("'%1' is no filter word and no input's name (see lumetra "
-                                       "help capture).")
-                            .arg(word),
-                Misused);
+    const QStringList inputs = ports->names(PortDirection::Input);
+    QString unknownWords = resolveSourceWords(options.withheldInputs, inputs);
+    for (TrafficWords &words : options.selection.only)
+        unknownWords += resolveSourceWords(words.sources(), inputs);
+    if (!unknownWords.isEmpty())
+        return say(stderr, QStringLiteral("lumetra: ") + unknownWords, Misused);
     QString reason;
     const auto output = CaptureOutput::open(
         options.format, options.outputPath, options.inputs.isSeveral(), reason);
     if (!output)
         return fail(reason);
-    CaptureRun run(
-        ports, {options.inputs, options.filter, options.withheldInputs, options.end}, *output);
+    CaptureRun run(ports,
+        {options.inputs, options.filter, options.withheldInputs, options.end, options.selection},
+        *output);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &CaptureRun::stop);
     QObject::connect(
         &run, &CaptureRun::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -132,13 +148,14 @@ std::unique_ptr<CaptureRun> startReply(const SendOptions &options,
 
 // The status to exit with when a port the run needs is not there; the notices its arguments
 // gave (an EOX added) are said first otherwise.
-std::optional<int> refuseBeforeSending(const SendOptions &options, PortSystem &ports)
+std::optional<int> refuseBeforeSending(SendOptions &options, PortSystem &ports)
 {
-    const QString unknown
-        = unknownNames({options.outputName}, ports.names(PortDirection::Output), "output")
-        + unknownNames(options.replyInputs.names, ports.names(PortDirection::Input), "input");
+    QStringList output {options.outputName};
+    const QString unknown = resolveNames(output, ports, PortDirection::Output)
+        + resolveNames(options.replyInputs.names, ports, PortDirection::Input);
     if (!unknown.isEmpty())
         return refuseUnknown(unknown, ports);
+    options.outputName = output.front();
     for (const QString &notice : options.notices)
         say(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), Done);
     return std::nullopt;
@@ -161,8 +178,7 @@ void followReply(CaptureRun &reply, StopSignals &stopSignals, const std::functio
     QObject::connect(&reply, &CaptureRun::finished, qApp, ended, Qt::QueuedConnection);
 }
 
-int send(
-    const SendOptions &options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
+int send(SendOptions options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
 {
     if (const std::optional<int> refused = refuseBeforeSending(options, *ports))
         return *refused;
@@ -205,14 +221,16 @@ int send(
 
 // The results go to standard output as text or JSON; a path that lost or altered anything,
 // or answered nothing, fails the run.
-int loopTest(const LoopTestOptions &options, const std::shared_ptr<PortSystem> &ports,
-    StopSignals &stopSignals)
+int loopTest(
+    LoopTestOptions options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
 {
-    if (const QString unknown
-        = unknownNames({options.path.output}, ports->names(PortDirection::Output), "output")
-            + unknownNames({options.path.input}, ports->names(PortDirection::Input), "input");
+    QStringList output {options.path.output};
+    QStringList input {options.path.input};
+    if (const QString unknown = resolveNames(output, *ports, PortDirection::Output)
+            + resolveNames(input, *ports, PortDirection::Input);
         !unknown.isEmpty())
         return refuseUnknown(unknown, *ports);
+    options.path = {output.front(), input.front()};
     LoopTest test(ports);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &test, &LoopTest::stop);
     QObject::connect(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TrafficWords.h"
 #include "filter/modFilter.h"
 #include "looptest/LoopTest.h"
 #include "ports/InputChoice.h"
@@ -14,7 +15,8 @@
 
 // What the words of the command line ask for, read and checked before any port is opened.
 
-enum class CaptureFormat : std::uint8_t { Text, Csv, JsonLines, MidiFile, SysEx, Capture };
+// Lines: one message a line for a person; Text: the traffic log's bare bytes.
+enum class CaptureFormat : std::uint8_t { Lines, Text, Csv, JsonLines, MidiFile, SysEx, Capture };
 
 // When a run that takes traffic in ends, besides Ctrl+C.
 struct RunEnd
@@ -26,10 +28,12 @@ struct RunEnd
 struct CaptureOptions
 {
     InputChoice inputs;
-    CaptureFormat format = CaptureFormat::Text;
+    CaptureFormat format = CaptureFormat::Lines;
     QString outputPath; // empty: standard output
     modFilter::FilterChecks filter; // what is left out, as the Filter menu's check marks
     QStringList withheldInputs; // inputs named in --filter: their traffic is left out
+    // The words of --filter that the Filter menu has none for, and those of --only.
+    TrafficSelection selection;
     RunEnd end;
 };
 

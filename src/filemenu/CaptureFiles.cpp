@@ -63,7 +63,7 @@ void CaptureFiles::openCapture()
     if (m_wiring.task.isRunning())
         return;
     const QString path
-        = m_wiring.dialogs.askOpenPath(QStringLiteral("Open"), FileImport::dialogFilter());
+        = m_wiring.dialogs.askOpenPath(FileDialogFolders::OpenDialog, FileImport::dialogFilter());
     if (!path.isEmpty())
         open(path);
 }
@@ -102,12 +102,13 @@ void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFr
             return [=, this] {
                 if (loaded->rows)
                     m_recent->add(path);
-                showRead(*loaded, placing, keptFrom);
+                showRead(path, *loaded, placing, keptFrom);
             };
         });
 }
 
-void CaptureFiles::showRead(CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom)
+void CaptureFiles::showRead(
+    const QString &path, CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom)
 {
     if (!loaded.rows) {
         if (!loaded.reason.isEmpty())
@@ -122,7 +123,7 @@ void CaptureFiles::showRead(CaptureReader::Loaded &loaded, Placing placing, std:
         : document.showCapture(std::move(*loaded.rows), keptFrom);
     if (placing == Placing::After)
         m_wiring.grid.showRowsFrom(first);
-    emit captureShown();
+    emit captureShown(path);
     if (!loaded.notice.isEmpty())
         m_wiring.dialogs.showMessage(
             loaded.notice, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);

@@ -46,9 +46,9 @@ public:
     void open(const QString &path);
 
 signals:
-    // The grid shows the rows of a file: the live rows are to wait while the user reads
-    // the file's.
-    void captureShown();
+    // The grid shows the rows of the file at `path`: the live rows are to wait while the
+    // user reads the file's.
+    void captureShown(const QString &path);
 
 private:
     using Outcome = BackgroundTask::Outcome;
@@ -59,7 +59,8 @@ private:
     void save(const QString &path, const std::function<void()> &then);
     // Rows from `keptFrom` on were not in the question: they came after it, and are kept.
     void read(const QString &path, Placing placing, std::size_t keptFrom);
-    void showRead(CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom);
+    void showRead(
+        const QString &path, CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom);
 
     Wiring m_wiring;
     RecentFilesMenu *m_recent = nullptr;

@@ -15,8 +15,11 @@ QString FileDialogFolders::folderFor(const QString &dialog) const
 
 void FileDialogFolders::remember(const QString &dialog, const QString &chosenFile)
 {
-    if (!chosenFile.isEmpty())
-        m_folders.insert(dialog, QFileInfo(chosenFile).absolutePath());
+    if (chosenFile.isEmpty())
+        return;
+    const QString folder = QFileInfo(chosenFile).absolutePath();
+    m_folders.insert(dialog, folder);
+    m_folders.insert(OpenDialog, folder);
 }
 
 QString FileDialogFolders::proposedPath(

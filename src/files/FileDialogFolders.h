@@ -12,6 +12,9 @@ class FileDialogFolders
 {
 public:
     using Folders = QMap<QString, QString>; // folder by dialog name
+    // The dialog that opens files of any kind: it starts where the last file was saved or
+    // opened, whichever dialog it was.
+    static inline const QString OpenDialog = QStringLiteral("Open");
 
     QString folderFor(const QString &dialog) const;
     // The folder of a file the user chose in that dialog.

@@ -64,9 +64,9 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     // 48 pixels at the designed 96 dpi: a size the icon is drawn at, so it shows unscaled.
     QLabel *icon = addLabel(this, "imgIcon", QString(), {240, 360, 720, 720});
     icon->setPixmap(applicationIcon().pixmap(icon->size(), devicePixelRatioF()));
-    QLabel *title
-        = addLabel(this, "lblTitle", DialogService::ApplicationTitle, {1080, 360, 3885, 240});
-    title->setStyleSheet(QStringLiteral("color: black"));
+    // In the theme's text colour: black on a light theme, as designed, and still readable on
+    // a dark one.
+    addLabel(this, "lblTitle", DialogService::ApplicationTitle, {1080, 360, 3885, 240});
     addLabel(this, "Label1", QStringLiteral("Copyright \u00A9 2026 Quillfeather Audio"),
         {1080, 600, 3975, 255});
     addLabel(this, "lblVersion", versionText(version), {1080, 840, 3975, 255});

@@ -116,7 +116,8 @@ void EventGrid::find(const QString &text, RowSearch::Direction direction)
     const ViewSettings &view = m_model.viewSettings();
     m_search = std::make_unique<RowSearch>(text);
     m_pass = std::make_unique<SearchPass>(*m_search, m_model.store(), from, direction,
-        view.details ? RowSearch::Details(view.middleC) : std::nullopt, shown);
+        view.details ? RowSearch::Details(view.middleC) : std::nullopt, shown,
+        SearchPass::Counting::Yes);
     findOn();
 }
 
@@ -137,6 +138,7 @@ void EventGrid::findOn()
     }
     const bool found = m_pass->state() == SearchPass::State::Found;
     const std::size_t row = m_pass->found();
+    m_foundPlace = m_pass->place();
     cancelFind();
     if (found) {
         const QModelIndex index = m_model.index(int(row), 0);

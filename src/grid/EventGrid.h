@@ -66,6 +66,8 @@ public:
     void find(const QString &text, RowSearch::Direction direction);
     void cancelFind();
     bool isFinding() const { return m_search != nullptr; }
+    // Of the last find that found a row.
+    SearchPass::Place foundPlace() const { return m_foundPlace; }
 
     int rowCount() const;
     const ViewSettings &viewSettings() const;
@@ -111,5 +113,6 @@ private:
     bool m_paused = false;
     std::unique_ptr<RowSearch> m_search; // while a find goes on
     std::unique_ptr<SearchPass> m_pass;
+    SearchPass::Place m_foundPlace;
     QTimer m_findStep;
 };

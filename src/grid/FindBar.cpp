@@ -35,8 +35,7 @@ FindBar::FindBar(EventGrid &grid, QWidget *parent)
     connect(previous, &QPushButton::clicked, this, &FindBar::findPrevious);
     connect(close, &QToolButton::clicked, this, &FindBar::close);
     connect(m_text, &QLineEdit::textEdited, m_result, &QLabel::clear);
-    connect(&m_grid, &EventGrid::findFinished, this,
-        [this](bool found) { m_result->setText(found ? QString() : QStringLiteral("Not found")); });
+    connect(&m_grid, &EventGrid::findFinished, this, &FindBar::showOutcome);
     hide();
 }
 
@@ -67,7 +66,28 @@ void FindBar::find(RowSearch::Direction direction)
         return;
     }
     m_result->setText(QStringLiteral("Searching\u2026"));
+    m_direction = direction;
+    const QModelIndex current = m_grid.view().currentIndex();
+    m_fromRow = current.isValid() ? std::optional(current.row()) : std::nullopt;
     m_grid.find(m_text->text(), direction);
+}
+
+// "3 of 17", and where the search went round the end of the rows to the row found.
+void FindBar::showOutcome(bool found)
+{
+    if (!found) {
+        m_result->setText(QStringLiteral("Not found"));
+        return;
+    }
+    const SearchPass::Place place = m_grid.foundPlace();
+    QString text = QStringLiteral("%1 of %2").arg(place.ordinal).arg(place.total);
+    const bool forward = m_direction == RowSearch::Direction::Forward;
+    const int row = m_grid.view().currentIndex().row();
+    // Also when the row it began at is the only match: the search went all the way round.
+    if (m_fromRow && (forward ? row <= *m_fromRow : row >= *m_fromRow))
+        text += forward ? QStringLiteral(", wrapped to the top")
+                        : QStringLiteral(", wrapped to the bottom");
+    m_result->setText(text);
 }
 
 void FindBar::keyPressEvent(QKeyEvent *event)

@@ -3,14 +3,16 @@
 #include "rows/RowSearch.h"
 
 #include <QWidget>
+#include <optional>
 
 class EventGrid;
 class QLabel;
 class QLineEdit;
 
-// The bar under the grid that finds rows: the text to find, Next and Previous, and a plain
-// word when nothing matches. Enter finds the next row, Shift+Enter the one before, Escape
-// closes the bar and goes back to the grid.
+// The bar under the grid that finds rows: the text to find, Next and Previous, and where
+// the row found stands among the matching rows ("3 of 17"), with a word when the search
+// went round the end of the rows, or when nothing matches. Enter finds the next row, Shift+Enter
+// the one before, Escape closes the bar and goes back to the grid.
 class FindBar : public QWidget
 {
     Q_OBJECT
@@ -35,9 +37,12 @@ protected:
 
 private:
     void find(RowSearch::Direction direction);
+    void showOutcome(bool found);
 
     EventGrid &m_grid;
     QLineEdit *m_text;
     QLabel *m_result;
+    RowSearch::Direction m_direction = RowSearch::Direction::Forward; // of the last find
+    std::optional<int> m_fromRow; // the grid's current row when it began
     QList<QWidget *> m_tabChain;
 };

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 
 namespace {
 
@@ -103,7 +104,12 @@ void ViewControls::showIntervals()
     if (!selected.empty() || rows.size() > 0)
         selection = IntervalStatistics::Selection::of(
             rows.at(selected.empty() ? rows.size() - 1 : selected.front()));
-    m_intervals->measureFor(selection);
+    std::optional<IntervalStatistics::RowRange> range;
+    if (selected.size() > 1) {
+        const auto [first, last] = std::ranges::minmax(selected);
+        range = IntervalStatistics::RowRange {first, last + 1};
+    }
+    m_intervals->measureFor(selection, range);
     m_intervals->show();
     m_intervals->raise();
 }

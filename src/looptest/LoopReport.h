@@ -12,6 +12,8 @@ struct Path
 {
     QString output;
     QString input;
+
+    bool operator==(const Path &) const = default;
 };
 
 // Lines of "what: figures", for the dialog, the clipboard and the terminal.

@@ -35,9 +35,12 @@ LoopTest::LoopTest(std::shared_ptr<PortSystem> ports, QObject *parent)
 
 LoopTest::~LoopTest() = default;
 
-void LoopTest::start(const LoopReport::Path &path, const LoopSettings &settings)
+void LoopTest::openPorts(const LoopReport::Path &path)
 {
-    stop();
+    if (m_input && m_output && m_openPath == path)
+        return;
+    m_input.reset();
+    m_output.reset();
     const QStringList outputs = m_ports->names(PortDirection::Output);
     const QStringList inputs = m_ports->names(PortDirection::Input);
     if (!outputs.contains(path.output))
@@ -51,7 +54,34 @@ void LoopTest::start(const LoopReport::Path &path, const LoopSettings &settings)
     m_input = std::make_unique<MIDIInput>(m_ports);
     m_input->watch(path.input);
     connect(m_input.get(), &MIDIInput::MessagesWaiting, this, &LoopTest::takeArrivals);
+    m_openPath = path;
+    m_writtenBefore = 0;
+}
 
+void LoopTest::holdPorts(const LoopReport::Path &path)
+{
+    if (isRunning())
+        return;
+    m_held = true;
+    openPorts(path);
+}
+
+void LoopTest::releasePorts()
+{
+    m_held = false;
+    if (!isRunning()) {
+        m_input.reset();
+        m_output.reset();
+    }
+}
+
+void LoopTest::start(const LoopReport::Path &path, const LoopSettings &settings)
+{
+    stop();
+    openPorts(path);
+    // What came to ports held open before the run is no part of it.
+    dropWaiting();
+    m_xrunsBefore = m_input->XrunCount();
     m_path = path;
     m_settings = settings;
     m_settings.rate = std::max(settings.rate, 1);
@@ -67,9 +97,18 @@ void LoopTest::start(const LoopReport::Path &path, const LoopSettings &settings)
     m_probing = true;
     m_probesSent = 0;
     m_start = Clock::now();
+    m_taking = true;
     m_pace.start();
     m_progress.start();
     tick();
+}
+
+void LoopTest::dropWaiting()
+{
+    while (m_input->currentMessage())
+        m_input->setCommand(CommandDropCurrent);
+    while (const std::optional<OutputConnection::Written> written = m_output->nextWritten())
+        m_writtenBefore = written->count;
 }
 
 // Messages due from the start up to `seconds` later.
@@ -139,6 +178,8 @@ void LoopTest::takeArrivals()
 {
     if (!m_input)
         return;
+    if (!m_taking)
+        return dropWaiting();
     // A message comes back only after its port told when it was written: the tally knows
     // that moment before it takes the message.
     takeWrittenMoments();
@@ -175,8 +216,9 @@ void LoopTest::takeWrittenMoments()
         return;
     while (const std::optional<OutputConnection::Written> written = m_output->nextWritten()) {
         // The probes all go before the numbered messages.
-        if (written->count > m_probesSent)
-            m_tally->wentOut(written->count - m_probesSent, sinceStartUs(written->at));
+        if (written->count > m_writtenBefore + m_probesSent)
+            m_tally->wentOut(
+                written->count - m_writtenBefore - m_probesSent, sinceStartUs(written->at));
     }
 }
 
@@ -196,10 +238,13 @@ void LoopTest::finish(const QString &failure)
     m_pace.stop();
     m_progress.stop();
     takeArrivals();
+    m_taking = false;
     m_failure = failure;
-    m_xruns = m_input ? m_input->XrunCount() : 0;
-    m_input.reset();
-    m_output.reset();
+    m_xruns = m_input ? m_input->XrunCount() - m_xrunsBefore : 0;
+    if (!m_held) {
+        m_input.reset();
+        m_output.reset();
+    }
     emit progressed();
     emit finished();
 }
@@ -210,6 +255,6 @@ LoopResults LoopTest::results() const
         return {};
     LoopResults results = m_tally->results();
     results.failure = m_failure;
-    results.xruns = m_input ? m_input->XrunCount() : m_xruns;
+    results.xruns = m_taking ? m_input->XrunCount() - m_xrunsBefore : m_xruns;
     return results;
 }

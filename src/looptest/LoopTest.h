@@ -45,8 +45,14 @@ public:
     explicit LoopTest(std::shared_ptr<PortSystem> ports, QObject *parent = nullptr);
     ~LoopTest() override;
 
-    // Opens both ports (named as the lists show them) and starts; throws PortError.
+    // Opens both ports (named as the lists show them), unless they are held open, and
+    // starts; throws PortError.
     void start(const LoopReport::Path &path, const LoopSettings &settings);
+    // Opens the path's ports and keeps them open between runs, so that other programs can be
+    // connected to them before a run (Lumetra's virtual ports exist only while open): until
+    // releasePorts(), or another path is held. Throws PortError.
+    void holdPorts(const LoopReport::Path &path);
+    void releasePorts();
     // Ends the test now; the results count what came back so far.
     void stop();
     bool isRunning() const { return m_pace.isActive(); }
@@ -66,6 +72,8 @@ private:
     void takeWrittenMoments();
     void take(std::span<const std::uint8_t> message, std::chrono::steady_clock::time_point arrival);
     void finish(const QString &failure = {});
+    void openPorts(const LoopReport::Path &path);
+    void dropWaiting();
     std::uint64_t dueBy(double seconds) const;
     std::int64_t sinceStartUs(std::chrono::steady_clock::time_point moment) const;
 
@@ -85,5 +93,10 @@ private:
     QTimer m_pace;
     QTimer m_progress;
     QString m_failure;
-    std::uint64_t m_xruns = 0; // of the input, once it is closed
+    std::uint64_t m_xruns = 0; // of the input during the run, once it ended
+    std::uint64_t m_xrunsBefore = 0; // of the input held open, when the run began
+    std::uint64_t m_writtenBefore = 0; // by the output held open, when the run began
+    LoopReport::Path m_openPath; // of the ports open now
+    bool m_held = false; // the ports stay open after a run
+    bool m_taking = false; // arrivals count: a run is on
 };

@@ -2,6 +2,7 @@
 
 #include "files/SafeFile.h"
 #include "frame/DialogService.h"
+#include "ports/PortError.h"
 #include "ports/PortSystem.h"
 #include "timing/HistogramView.h"
 
@@ -12,11 +13,14 @@
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -69,6 +73,22 @@ LoopTestDialog::LoopTestDialog(
     , m_histogram(new HistogramView)
 {
     setWindowTitle(QStringLiteral("Loop Test"));
+    setUpFields();
+    layOut();
+    connect(m_pattern, &QComboBox::currentIndexChanged, this, &LoopTestDialog::patternChosen);
+    connect(m_start, &QPushButton::clicked, this, &LoopTestDialog::startOrStop);
+    connect(&m_test, &LoopTest::progressed, this, &LoopTestDialog::showResults);
+    connect(
+        &m_test, &LoopTest::finished, this, [this] { m_start->setText(QStringLiteral("Start")); });
+    connect(m_ports.get(), &PortSystem::devicesChanged, this, &LoopTestDialog::refreshPorts);
+    for (QComboBox *list : {m_output, m_input})
+        connect(list, &QComboBox::currentTextChanged, this, &LoopTestDialog::holdChosenPorts);
+    patternChosen();
+    refreshPorts();
+}
+
+void LoopTestDialog::setUpFields()
+{
     for (const PatternChoice &choice : PatternChoices)
         m_pattern->addItem(QLatin1String(choice.caption));
     m_rate->setRange(1, 1'000'000);
@@ -81,44 +101,84 @@ LoopTestDialog::LoopTestDialog(
     m_seconds->setSuffix(QStringLiteral(" s"));
     m_results->setReadOnly(true);
     m_results->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Enter starts a run, from whichever field has the focus.
+    m_start->setDefault(true);
+}
 
+// The results on top, beside their histogram, where a run is watched; the choices below in
+// two columns, so that the whole dialog fits a small screen at a large scale.
+void LoopTestDialog::layOut()
+{
     auto *copy = named(new QPushButton(QStringLiteral("Copy")), "btnLoopCopy");
     auto *save = named(new QPushButton(QStringLiteral("Save as CSV...")), "btnLoopSave");
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->addButton(m_start, QDialogButtonBox::ActionRole);
     buttons->addButton(copy, QDialogButtonBox::ActionRole);
     buttons->addButton(save, QDialogButtonBox::ActionRole);
-    auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Send from:"), m_output);
-    form->addRow(QStringLiteral("Read back on:"), m_input);
-    form->addRow(QStringLiteral("Pattern:"), m_pattern);
-    form->addRow(m_rateLabel, m_rate);
-    form->addRow(QStringLiteral("SysEx size:"), m_size);
-    form->addRow(QStringLiteral("Duration:"), m_seconds);
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+    auto *path = new QFormLayout;
+    path->addRow(QStringLiteral("Send from:"), m_output);
+    path->addRow(QStringLiteral("Read back on:"), m_input);
+    path->addRow(QStringLiteral("Pattern:"), m_pattern);
+    auto *run = new QFormLayout;
+    run->addRow(m_rateLabel, m_rate);
+    run->addRow(QStringLiteral("SysEx size:"), m_size);
+    run->addRow(QStringLiteral("Duration:"), m_seconds);
+    auto *results = new QHBoxLayout;
+    results->addWidget(m_results, 3);
+    results->addWidget(m_histogram, 2);
+    auto *choices = new QHBoxLayout;
+    choices->addLayout(path, 3);
+    choices->addLayout(run, 2);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(m_results, 1);
-    layout->addWidget(m_histogram, 1);
+    layout->addLayout(results, 1);
+    layout->addLayout(choices);
     layout->addWidget(buttons);
-
-    connect(m_pattern, &QComboBox::currentIndexChanged, this, &LoopTestDialog::patternChosen);
-    connect(m_start, &QPushButton::clicked, this, &LoopTestDialog::startOrStop);
     connect(copy, &QPushButton::clicked, this,
         [this] { QGuiApplication::clipboard()->setText(reportText()); });
     connect(save, &QPushButton::clicked, this, &LoopTestDialog::saveCsv);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(&m_test, &LoopTest::progressed, this, &LoopTestDialog::showResults);
-    connect(
-        &m_test, &LoopTest::finished, this, [this] { m_start->setText(QStringLiteral("Start")); });
-    connect(m_ports.get(), &PortSystem::devicesChanged, this, &LoopTestDialog::refreshPorts);
-    patternChosen();
-    refreshPorts();
+}
+
+// While the dialog is open, the chosen path's ports are: other programs can be connected to
+// Lumetra's virtual ports before a run starts.
+void LoopTestDialog::holdChosenPorts()
+{
+    if (!isVisible() || m_test.isRunning())
+        return;
+    try {
+        m_test.holdPorts({m_output->currentText(), m_input->currentText()});
+        if (std::exchange(m_holdFailed, false))
+            m_results->clear();
+    } catch (const PortError &error) {
+        // Start says so again, in a message box, if the port is still missing then.
+        m_results->setPlainText(error.description());
+        m_holdFailed = true;
+    }
+}
+
+void LoopTestDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    holdChosenPorts();
+}
+
+void LoopTestDialog::hideEvent(QHideEvent *event)
+{
+    m_test.releasePorts();
+    QDialog::hideEvent(event);
 }
 
 void LoopTestDialog::refreshPorts()
 {
-    refill(*m_output, m_ports->names(PortDirection::Output));
-    refill(*m_input, m_ports->names(PortDirection::Input));
+    {
+        // The lists are emptied and filled again: the ports held follow the outcome alone.
+        const QSignalBlocker outputs(m_output);
+        const QSignalBlocker inputs(m_input);
+        refill(*m_output, m_ports->names(PortDirection::Output));
+        refill(*m_input, m_ports->names(PortDirection::Input));
+    }
+    holdChosenPorts();
 }
 
 void LoopTestDialog::patternChosen()

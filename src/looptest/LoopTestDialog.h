@@ -27,7 +27,14 @@ public:
     void refreshPorts();
     LoopTest &test() { return m_test; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    void setUpFields();
+    void layOut();
+    void holdChosenPorts();
     void startOrStop();
     void showResults();
     void patternChosen();
@@ -47,4 +54,5 @@ private:
     QPushButton *m_start;
     QPlainTextEdit *m_results;
     HistogramView *m_histogram;
+    bool m_holdFailed = false; // the results say why the chosen ports could not be held
 };

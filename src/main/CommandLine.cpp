@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "cli/ToolHelp.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -33,9 +35,9 @@ QString refusal(const QCommandLineParser &parser, bool parsed,
     if (parser.positionalArguments().size() > 1)
         return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[1]);
     if (const QString first = parser.positionalArguments().value(0); looksLikeWord(first))
-        return QStringLiteral("There is no word '%1': capture, send or help (a capture to show "
-                              "is a file such as take.lmc).")
-            .arg(first);
+        return QStringLiteral("There is no word '%1': %2 (a capture to show is a file such as "
+                              "take.lmc).")
+            .arg(first, ToolHelp::wordList());
     for (const QCommandLineOption &option : deviceOptions)
         if (parser.values(option).contains(QString()))
             return QStringLiteral("'--%1' needs a device name (see lumetra --list-ports).")
@@ -53,19 +55,19 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Lumetra shows every MIDI message that arrives on the inputs it watches as a decoded row, "
-        "and sends the messages you type to one output. Without a window, 'lumetra capture' "
-        "and 'lumetra send' do this from a script (see lumetra help)."));
+        "and sends the messages you type to one output. Without a window, the words capture, "
+        "send, loop-test and help do this from a script (see lumetra help)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Prints the MIDI input and output devices as Lumetra lists them, and "
                        "exits."));
     const QCommandLineOption in(QStringLiteral("in"),
-        QStringLiteral("Starts on the MIDI input <name>, as --list-ports prints it. Given "
-                       "again, watches each input named; 'all' watches every input."),
+        QStringLiteral("Starts on the MIDI input <name>, a part no other name holds, or its "
+                       "--list-ports number. Given again, watches each; 'all', every input."),
         QStringLiteral("name"));
     const QCommandLineOption out(QStringLiteral("out"),
-        QStringLiteral("Starts on the MIDI output <name>, as --list-ports prints it."),
+        QStringLiteral("Starts on the MIDI output <name>, named as --in names an input."),
         QStringLiteral("name"));
     parser.addOptions({listPorts, in, out});
     parser.addPositionalArgument(QStringLiteral("file"),
@@ -82,7 +84,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (const QString reason = refusal(parser, parser.parse(arguments), {in, out});
         !reason.isEmpty()) {
         line.action = Action::Refuse;
-        line.text = reason + QLatin1Char('\n') + usage(parser);
+        line.text = reason + QStringLiteral(" See lumetra --help.\n");
     } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         line.action = Action::Help;
         line.text = usage(parser);
@@ -121,10 +123,12 @@ bool displayReachable(const CommandLine &line)
 QString portListing(const QStringList &inputs, const QStringList &outputs)
 {
     QString text = QStringLiteral("MIDI In:\n");
-    for (const QString &name : inputs)
-        text += QStringLiteral("  ") + name + QLatin1Char('\n');
+    const auto list = [&text](const QStringList &names) {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            text += QStringLiteral("%1  %2\n").arg(i + 1, 3).arg(names[i]);
+    };
+    list(inputs);
     text += QStringLiteral("MIDI Out:\n");
-    for (const QString &name : outputs)
-        text += QStringLiteral("  ") + name + QLatin1Char('\n');
+    list(outputs);
     return text;
 }

@@ -27,5 +27,6 @@ struct CommandLine
 // process when it finds none. A platform that needs none (offscreen, a VNC server) counts.
 bool displayReachable(const CommandLine &line);
 
-// Both device lists as the window shows them, for --list-ports.
+// Both device lists as the window shows them, for --list-ports, each device numbered as
+// --in and --out take it.
 QString portListing(const QStringList &inputs, const QStringList &outputs);

@@ -12,6 +12,7 @@
 #include "frame/FormLayout.h"
 #include "frame/QtDialogService.h"
 #include "frame/WindowPlace.h"
+#include "frame/WindowTitle.h"
 #include "frame/frmAbout.h"
 #include "grid/ClearAll.h"
 #include "grid/ColumnFit.h"
@@ -120,8 +121,10 @@ void frmMain::connectControls()
         [this] { reportingFailure(&frmMain::ComboMidiIn_Click); });
     connect(ComboMidiOut, &QComboBox::activated, this,
         [this] { reportingFailure(&frmMain::ComboMidiOut_Click); });
-    connect(
-        m_captureFiles, &CaptureFiles::captureShown, m_viewControls, &ViewControls::pauseDisplay);
+    connect(m_captureFiles, &CaptureFiles::captureShown, this, [this](const QString &path) {
+        setWindowTitle(WindowTitle::showing(path));
+        m_viewControls->pauseDisplay();
+    });
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
     connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
     // Tab follows the window as it reads, row by row, left to right, and leaves the grid like

@@ -4,6 +4,7 @@
 #include "files/SafeFile.h"
 #include "frame/ApplicationIcon.h"
 #include "frmMain.h"
+#include "ports/PortNameMatch.h"
 #include "ports/PortSystem.h"
 
 #include <QApplication>
@@ -19,19 +20,18 @@ QStringList argumentsOf(int argc, char *argv[])
     return arguments;
 }
 
-// A device asked for by name that is not there: said at once, before anything is opened.
-QString missingDevice(const CommandLine &line, const PortSystem &ports)
+// The devices asked for, by the names the lists show; what is not there, or is named by a
+// part several names hold, is said at once, before anything is opened.
+QString resolveDevices(CommandLine &line, const PortSystem &ports)
 {
-    const auto missing = [&](const QString &name, PortDirection direction, const char *kind) {
-        return !name.isEmpty() && !ports.names(direction).contains(name)
-            ? QStringLiteral("There is no MIDI %1 named \"%2\" (see lumetra --list-ports).\n")
-                  .arg(QLatin1String(kind), name)
-            : QString();
-    };
-    QString text;
-    for (const QString &name : line.inputs.names)
-        text += missing(name, PortDirection::Input, "input");
-    return text + missing(line.outputName, PortDirection::Output, "output");
+    QString refusals
+        = PortNameMatch::resolve(line.inputs.names, ports.names(PortDirection::Input), "input");
+    if (line.outputName.isEmpty())
+        return refusals;
+    QStringList output {line.outputName};
+    refusals += PortNameMatch::resolve(output, ports.names(PortDirection::Output), "output");
+    line.outputName = output.front();
+    return refusals;
 }
 
 int print(std::FILE *stream, const QString &text, int status)
@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     const QStringList arguments = argumentsOf(argc, argv);
     if (ToolLine::isWord(arguments.value(1)))
         return runTool(argc, argv);
-    const CommandLine line = CommandLine::parse(arguments);
+    CommandLine line = CommandLine::parse(arguments);
     switch (line.action) {
     case CommandLine::Action::Help:
     case CommandLine::Action::Version:
@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quillfeather.Lumetra"));
     QApplication::setWindowIcon(applicationIcon());
     const auto ports = PortSystem::createDefault();
-    if (const QString missing = missingDevice(line, *ports); !missing.isEmpty())
+    if (const QString missing = resolveDevices(line, *ports); !missing.isEmpty())
         return print(stderr, QStringLiteral("lumetra: ") + missing, 2);
     frmMain window(ports);
     window.preferDevices(line.inputs, line.outputName);

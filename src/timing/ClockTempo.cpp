@@ -43,7 +43,8 @@ std::optional<ClockTempo::Reading> ClockTempo::reading() const
     reading.intervals = intervals;
     reading.beatBpm = bpmOver(std::min<std::size_t>(intervals, PulsesPerBeat));
     reading.barsBpm = bpmOver(intervals);
-    if (reading.beatBpm && reading.barsBpm)
+    // Until more than a beat is in, both tempi rest on the same pulses: no drift is measured.
+    if (reading.beatBpm && reading.barsBpm && intervals > std::size_t(PulsesPerBeat))
         reading.driftBpm = *reading.beatBpm - *reading.barsBpm;
     const double mean = double(stampBefore(0) - stampBefore(intervals)) / double(intervals);
     double squares = 0;

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace IntervalStatistics {
@@ -32,19 +33,56 @@ namespace {
             && (isChannelKind(selection.kind) || message.bytes[0] == selection.kind);
     }
 
-    std::vector<std::int64_t> intervals(const CaptureStore &rows, const Selection &selection)
+    // A Start, Stop or Continue of the source: the clock (and the music) may halt between.
+    bool isTransport(
+        std::uint16_t glance, const Selection &selection, const CaptureStore &rows, std::size_t row)
     {
-        std::vector<std::int64_t> found;
-        std::optional<std::int64_t> previous;
-        for (std::size_t row = 0; row < rows.size(); ++row) {
-            if (!mayMatch(rows.glance(row), selection))
+        const bool transport = std::ranges::any_of(
+            std::array<std::uint8_t, 3> {0xFA, 0xFB, 0xFC}, [&](std::uint8_t status) {
+                return glance == CaptureStore::glanceOf(Origin::Received, 1, status);
+            });
+        return transport && (!selection.source || rows.at(row).source == *selection.source);
+    }
+
+    // Whether the port of `source` was started again after row `before`, up to `row`.
+    bool restartedBetween(
+        const CaptureStore &rows, CaptureStore::Source source, std::size_t before, std::size_t row)
+    {
+        return std::ranges::any_of(rows.portStarts(source),
+            [&](const auto &start) { return start.firstRow > before && start.firstRow <= row; });
+    }
+
+    struct Gaps
+    {
+        std::vector<std::int64_t> intervals;
+        std::size_t acrossTransport = 0, acrossRestart = 0;
+    };
+
+    Gaps gaps(const CaptureStore &rows, const Selection &selection, const RowRange &range)
+    {
+        Gaps found;
+        std::optional<CapturedMessage> previous;
+        std::size_t previousRow = 0;
+        bool transportSince = false;
+        for (std::size_t row = range.first; row < std::min(range.end, rows.size()); ++row) {
+            const std::uint16_t glance = rows.glance(row);
+            transportSince = transportSince || isTransport(glance, selection, rows, row);
+            if (!mayMatch(glance, selection))
                 continue;
             const CapturedMessage message = rows.at(row);
             if (!matches(message, selection))
                 continue;
-            if (previous)
-                found.push_back(message.stampUs - *previous);
-            previous = message.stampUs;
+            if (previous && transportSince)
+                ++found.acrossTransport;
+            else if (previous
+                && (restartedBetween(rows, message.source, previousRow, row)
+                    || restartedBetween(rows, previous->source, previousRow, row)))
+                ++found.acrossRestart;
+            else if (previous)
+                found.intervals.push_back(message.stampUs - previous->stampUs);
+            previous = message;
+            previousRow = row;
+            transportSince = false;
         }
         return found;
     }
@@ -55,6 +93,21 @@ namespace {
         const auto at = std::size_t(std::ceil(share * double(values.size()))) - 1;
         std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(at), values.end());
         return values[at];
+    }
+
+    // Leaves out the gaps longer than `times` the 90th percentile of them; returns how many.
+    // Not the median: a stream of two kinds of gap (two channels, short and long) has a
+    // median of the short ones, and every long one would go.
+    std::size_t leaveOutPauses(std::vector<std::int64_t> &intervals, int times)
+    {
+        if (intervals.empty() || times <= 0)
+            return 0;
+        std::vector<std::int64_t> ranked = intervals;
+        const std::int64_t usual = rank(ranked, 0.9);
+        if (usual <= 0)
+            return 0;
+        return std::size_t(
+            std::erase_if(intervals, [&](std::int64_t gap) { return gap > usual * times; }));
     }
 
     void fillHistogram(Figures &figures, const std::vector<std::int64_t> &values, int bins)
@@ -85,9 +138,18 @@ Selection Selection::of(const CapturedMessage &message)
     return selection;
 }
 
-std::optional<Figures> measure(const CaptureStore &rows, const Selection &selection, int bins)
+std::optional<Figures> measure(
+    const CaptureStore &rows, const Selection &selection, const Scope &scope, int bins)
 {
-    return summarize(intervals(rows, selection), bins);
+    Gaps found = gaps(rows, selection, scope.rows.value_or(RowRange {0, rows.size()}));
+    const std::size_t pauses = leaveOutPauses(found.intervals, scope.pauseIntervals);
+    std::optional<Figures> figures = summarize(std::move(found.intervals), bins);
+    if (figures) {
+        figures->acrossTransport = found.acrossTransport;
+        figures->acrossRestart = found.acrossRestart;
+        figures->pauses = pauses;
+    }
+    return figures;
 }
 
 std::optional<Figures> summarize(std::vector<std::int64_t> values, int bins)
@@ -112,16 +174,31 @@ std::optional<Figures> summarize(std::vector<std::int64_t> values, int bins)
     return figures;
 }
 
+std::vector<std::pair<QString, QString>> lines(const Figures &figures)
+{
+    const auto whole = [](auto value) { return QString::number(value); };
+    const auto tenths = [](double value) { return QString::number(value, 'f', 1); };
+    return {
+        {QStringLiteral("Intervals"), whole(figures.count)},
+        {QStringLiteral("Minimum (\u00B5s)"), whole(figures.minUs)},
+        {QStringLiteral("Median (\u00B5s)"), whole(figures.medianUs)},
+        {QStringLiteral("99th percentile (\u00B5s)"), whole(figures.p99Us)},
+        {QStringLiteral("Maximum (\u00B5s)"), whole(figures.maxUs)},
+        {QStringLiteral("Mean (\u00B5s)"), tenths(figures.meanUs)},
+        {QStringLiteral("Jitter, SD (\u00B5s)"), tenths(figures.jitterUs)},
+        {QStringLiteral("Left out: across Start, Stop or Continue"),
+            whole(figures.acrossTransport)},
+        {QStringLiteral("Left out: across a port restart"), whole(figures.acrossRestart)},
+        {QStringLiteral("Left out: pauses"), whole(figures.pauses)},
+    };
+}
+
 QString text(const Figures &figures)
 {
-    const QString line = QStringLiteral("%1\t%2\n");
-    return line.arg(QStringLiteral("Intervals")).arg(figures.count)
-        + line.arg(QStringLiteral("Minimum (\u00B5s)")).arg(figures.minUs)
-        + line.arg(QStringLiteral("Median (\u00B5s)")).arg(figures.medianUs)
-        + line.arg(QStringLiteral("99th percentile (\u00B5s)")).arg(figures.p99Us)
-        + line.arg(QStringLiteral("Maximum (\u00B5s)")).arg(figures.maxUs)
-        + line.arg(QStringLiteral("Mean (\u00B5s)")).arg(figures.meanUs, 0, 'f', 1)
-        + line.arg(QStringLiteral("Jitter, SD (\u00B5s)")).arg(figures.jitterUs, 0, 'f', 1);
+    QString text;
+    for (const auto &[words, value] : lines(figures))
+        text += words + QLatin1Char('\t') + value + QLatin1Char('\n');
+    return text;
 }
 
 } // namespace IntervalStatistics

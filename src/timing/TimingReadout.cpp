@@ -3,21 +3,26 @@
 #include "TimingText.h"
 #include "frame/NamedWidgets.h"
 
-#include <QDialog>
+#include <QDockWidget>
 #include <QFormLayout>
+#include <QMainWindow>
 #include <QStatusBar>
+#include <utility>
 
 TimingReadout::TimingReadout(const CaptureStore &rows, QStatusBar &bar, QWidget *window)
     : QObject(window)
     , m_rows(rows)
     , m_status(namedLabel("lblTiming", QString(), &bar))
-    , m_panel(named(new QDialog, "frmTiming", window))
+    , m_window(window)
+    , m_panel(named(new QDockWidget(QStringLiteral("Timing")), "frmTiming", window))
 {
     bar.addPermanentWidget(m_status);
     m_status->hide();
-    m_panel->setWindowFlag(Qt::Tool);
-    m_panel->setWindowTitle(QStringLiteral("Timing"));
-    auto *form = new QFormLayout(m_panel);
+    m_panel->hide();
+    m_panel->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    auto *figures = new QWidget;
+    m_panel->setWidget(figures);
+    auto *form = new QFormLayout(figures);
     for (const auto &[caption, value] : TimingText::panelRows({})) {
         m_panelValues.push_back(new QLabel(value));
         m_panelValues.back()->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -43,8 +48,21 @@ void TimingReadout::rowsReplaced()
 void TimingReadout::showPanel()
 {
     show();
+    dockPanel();
     m_panel->show();
     m_panel->raise();
+}
+
+// Docked the first time it is shown, once the window it docks in is whole; beside a window
+// that is no main window it floats.
+void TimingReadout::dockPanel()
+{
+    if (std::exchange(m_docked, true))
+        return;
+    if (auto *main = qobject_cast<QMainWindow *>(m_window->window()))
+        main->addDockWidget(Qt::RightDockWidgetArea, m_panel);
+    else
+        m_panel->setFloating(true);
 }
 
 void TimingReadout::show()

@@ -6,14 +6,14 @@
 #include <QTimer>
 #include <vector>
 
-class QDialog;
+class QDockWidget;
 class QLabel;
 class QStatusBar;
 class QWidget;
 
 // The timing readout on screen: a line in the status bar while MIDI clock or time code
-// comes in, and the Timing panel with every figure. It looks four times a second while it
-// shows anything, so that the readout goes away once the clock stops.
+// comes in, and the Timing panel with every figure, docked at the side of the main window. It looks
+// four times a second while it shows anything, so that the readout goes away once the clock stops.
 class TimingReadout : public QObject
 {
     Q_OBJECT
@@ -31,11 +31,14 @@ public:
 
 private:
     void show();
+    void dockPanel();
 
     const CaptureStore &m_rows;
     TransportWatch m_watch;
     QLabel *m_status;
-    QDialog *m_panel;
+    QWidget *m_window; // the panel docks in its main window
+    QDockWidget *m_panel;
+    bool m_docked = false;
     std::vector<QLabel *> m_panelValues;
     QTimer m_ticks;
 };

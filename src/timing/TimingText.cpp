@@ -1,6 +1,7 @@
 #include "TimingText.h"
 
 #include <QStringList>
+#include <cmath>
 
 namespace TimingText {
 namespace {
@@ -10,6 +11,16 @@ namespace {
     QString bpm(std::optional<double> value)
     {
         return value ? QString::number(*value, 'f', 1) + QStringLiteral(" BPM") : Nothing;
+    }
+
+    // Signed as it reads to a tenth: a drift of -0.04 is none, not "-0.0".
+    QString drift(std::optional<double> value)
+    {
+        if (!value)
+            return Nothing;
+        const double shown = std::round(*value * 10) / 10;
+        const QString sign = shown > 0 ? QStringLiteral("+") : QString();
+        return sign + QString::number(shown == 0 ? 0.0 : shown, 'f', 1) + QStringLiteral(" BPM");
     }
 
     QString microseconds(double value)
@@ -71,10 +82,7 @@ std::vector<std::pair<QString, QString>> panelRows(const TransportWatch::Readout
     return {
         {QStringLiteral("Tempo, last beat"), shown([](auto &c) { return bpm(c.beatBpm); })},
         {QStringLiteral("Tempo, last 4 bars"), shown([](auto &c) { return bpm(c.barsBpm); })},
-        {QStringLiteral("Drift"), shown([](auto &c) {
-             return (c.driftBpm && *c.driftBpm >= 0 ? QStringLiteral("+") : QString())
-                 + bpm(c.driftBpm);
-         })},
+        {QStringLiteral("Drift"), shown([](auto &c) { return drift(c.driftBpm); })},
         {QStringLiteral("Jitter (SD)"), shown([](auto &c) { return microseconds(c.jitterUs); })},
         {QStringLiteral("Worst deviation"), shown([](auto &c) { return microseconds(c.worstUs); })},
         {QStringLiteral("Transport"), transport.isEmpty() ? Nothing : transport},

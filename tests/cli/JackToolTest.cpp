@@ -89,10 +89,11 @@ TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
         {"jsonl", false,
             R"({"source":"JACK: CliPeer:out","stamp_us":)"}, // then the stamp, checked below
         {"csv", false, "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day"},
-        {"syx", true, "\xF0\x7D\x01\xF7"},
-        {"midi", true, "MThd"},
+        {"syx", true, "\xF0\x7D\x01\xF7"}, {"midi", true, "MThd"},
         {"capture", true, ""}, // read back below
-        {"text", false, "B0 07 64\r\n", {"--filter", "note-on,sysex", "--filter", "2"}},
+        {"hex", false, "B0 07 64\r\n", {"--filter", "note-on,sysex", "--filter", "2"}},
+        {"hex", false, "F0 7D 01 F7 \r\n", {"--only", "sysex,cc", "--filter", "ch 1,ch 2"}},
+        {"lines", false, "   0.0"}, // then the stamp, checked below
     };
     for (const auto &c : cases) {
         const QString count = c.filters.isEmpty() ? "3" : "1";
@@ -118,6 +119,13 @@ TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
             EXPECT_TRUE(lines[1].contains(R"("bytes":"F0 7D 01 F7","kind":"SYSTEM EXCLUSIVE")"))
                 << lines[1].toStdString();
         }
+        if (QByteArray(c.format) == "lines") {
+            const QList<QByteArray> lines = written.split('\n');
+            ASSERT_EQ(lines.size(), 4) << written.toStdString();
+            EXPECT_TRUE(lines[0].endsWith("  JACK: CliPeer:out  90 3C 7F  NOTE ON              1  "
+                                          "C4 velocity 127"))
+                << lines[0].toStdString();
+        }
         if (QByteArray(c.format) == "capture") {
             TaskProgress progress;
             const CaptureReader::Loaded read = FileImport::load(file, progress);
@@ -133,7 +141,7 @@ TEST_F(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
 {
     const QString log = folder.filePath("take.txt");
     {
-        Tool tool({"capture", "--in", "JACK: CliPeer:out", "-o", log});
+        Tool tool({"capture", "--in", "JACK: CliPeer:out", "--format", "hex", "-o", log});
         ASSERT_TRUE(peer->connectedWithin("out", 5000));
         peer->send("out", NoteOn);
         ASSERT_TRUE(QTest::qWaitFor([&] { return readFile(log) == "90 3C 7F\r\n"; }, 5000))
@@ -162,7 +170,7 @@ TEST_F(JackCapture, CtrlCOrAClosedPipeEndsTheRunWithEverythingWritten)
     }
     // head takes a line and goes; true goes before anything is written.
     for (const QString reader : {"head -n 1", "true"}) {
-        Tool tool({"capture", "--in", "JACK: CliPeer:out"}, reader);
+        Tool tool({"capture", "--in", "cliPEER:o", "--format", "hex"}, reader);
         ASSERT_TRUE(peer->connectedWithin("out", 5000));
         for (const Bytes &message : {NoteOn, Volume})
             peer->send("out", message);
@@ -185,6 +193,7 @@ TEST_F(JackSend, SendsMessagesAFileAndRepeatsThenExitsWithWhatWentWrong)
         const char *said = "";
     } cases[] = {
         {{"90 3C 7F", "f0 7d 01 f7"}, {NoteOn, Dump}},
+        {{"ch", "2", "on", "60", "127", "syx", "125", "1"}, {{0x91, 0x3C, 0x7F}, Dump}},
         {{"--file", dumps, "--pause", "1"}, {Dump, {0xF0, 0x7D, 0x02, 0xF7}}},
         {{"--repeat", "5", "--count", "3", "C0 05"}, {{0xC0, 0x05}, {0xC0, 0x05}, {0xC0, 0x05}}},
         {{"--several", "90 3C 7F B0 07 64"}, {NoteOn, Volume}},

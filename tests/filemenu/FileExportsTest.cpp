@@ -267,9 +267,12 @@ TEST_F(Files, ACaptureReopensAfterOrInPlaceOfTheLiveRowsAsTheUserChooses)
     w.toggle("mnuOpenCapture");
     EXPECT_FALSE(w.dialogs->progressOpen) << "the question was cancelled";
 
+    EXPECT_EQ(w.window->windowTitle(), "Lumetra");
     w.dialogs->nextChoice = 1; // add after them
     w.toggle("mnuOpenCapture");
     ASSERT_TRUE(shown(9));
+    EXPECT_EQ(w.window->windowTitle(), QString::fromUtf8("take.lmc \u2014 Lumetra"))
+        << "the title bar names the file shown";
     for (int row = 5; row < 8; ++row)
         EXPECT_EQ(w.row(row), saved[row - 5]) << row;
     w.send({0x90, 0x40, 0x7F});
@@ -335,4 +338,18 @@ TEST_F(Files, OpenRecentListsTheFilesOpenedNewestFirstFromRunToRun)
     items[1]->trigger();
     ASSERT_TRUE(next.waitForRows(3));
     EXPECT_EQ(next.row(1), "0\t90\t3C\t40\t1\tNOTE ON\t");
+}
+
+// Where files were just saved is where the Open dialog starts; the others keep their own.
+TEST(FileDialogFolders, OpenStartsWhereTheLastFileWasSavedOrOpened)
+{
+    QTemporaryDir saves, texts;
+    FileDialogFolders folders;
+    folders.remember("TextLog", texts.filePath("a.txt"));
+    folders.remember("Capture", saves.filePath("take.lmc"));
+    EXPECT_EQ(folders.folderFor(FileDialogFolders::OpenDialog), saves.path());
+    EXPECT_EQ(folders.folderFor("TextLog"), texts.path());
+    folders.remember(FileDialogFolders::OpenDialog, texts.filePath("b.mid"));
+    EXPECT_EQ(folders.folderFor(FileDialogFolders::OpenDialog), texts.path());
+    EXPECT_EQ(folders.folderFor("Capture"), saves.path());
 }

@@ -2,6 +2,7 @@
 
 #include "support/LoopbackWindow.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
@@ -85,4 +86,37 @@ TEST(About, OneModelessBoxAtATime)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     w.toggle("mnuAbout");
     EXPECT_EQ(shownBoxes().size(), 1) << "loaded afresh after OK";
+}
+
+// The title is drawn in the theme's text colour: light on a dark theme, black on a light one.
+TEST(About, TitleReadsOnADarkThemeToo)
+{
+    const QPalette before = QGuiApplication::palette();
+    for (const bool dark : {false, true}) {
+        // The theme's colours, as the desktop hands them over before any window is made.
+        QPalette theme = before;
+        theme.setColor(QPalette::Window, dark ? QColor(0x20, 0x20, 0x20) : Qt::white);
+        theme.setColor(QPalette::WindowText, dark ? Qt::white : Qt::black);
+        QApplication::setPalette(theme);
+        ScriptedDialogs dialogs;
+        frmAbout about(QVersionNumber(1, 2, 3), dialogs);
+        about.show();
+        QLabel *title = about.findChild<QLabel *>("lblTitle");
+        const QImage drawn = title->grab().toImage();
+        int lightest = 0;
+        int darkest = 255;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                if (qAlpha(drawn.pixel(x, y)) < 128)
+                    continue; // no background drawn there
+                lightest = std::max(lightest, qGray(drawn.pixel(x, y)));
+                darkest = std::min(darkest, qGray(drawn.pixel(x, y)));
+            }
+        }
+        if (dark)
+            EXPECT_GT(lightest, 160) << "light letters on the dark background";
+        else
+            EXPECT_LT(darkest, 60) << "black letters on the light background";
+    }
+    QApplication::setPalette(before);
 }

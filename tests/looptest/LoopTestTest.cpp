@@ -6,7 +6,10 @@
 #include "support/JackDelayLine.h"
 #include "support/JackPeer.h"
 #include "support/LoopbackWindow.h"
+#include "support/ScriptedBackend.h"
+#include "support/ScriptedDialogs.h"
 
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -213,4 +216,46 @@ TEST(LoopTestDialog, RunsFromTheToolsMenuAndSavesItsResults)
     EXPECT_TRUE(csv.contains("\r\nlost,0\r\n"));
     EXPECT_TRUE(csv.contains("\r\nLatency from (\xC2\xB5s),Count\r\n"));
     EXPECT_FALSE((shown.toUtf8() + csv).contains("\xC3\x82")) << "\u00C2 before the micro sign";
+}
+
+// At scale 2 a 1280x800 screen has 640x400 to lay the dialog out in: the results stand on
+// top, Enter starts, and the chosen ports are open while the dialog is, to be wired first.
+TEST(LoopTestDialog, FitsASmallScreenStartsOnEnterAndHoldsItsPortsWhileOpen)
+{
+    ScriptedBackend *backend = nullptr;
+    ScriptedDialogs dialogs;
+    LoopTestDialog dialog(
+        ScriptedBackend::system(backend, {"In A", "In B"}, {"Out A"}), dialogs, nullptr);
+    EXPECT_LE(dialog.sizeHint().width(), 640);
+    EXPECT_LE(dialog.sizeHint().height(), 400);
+    EXPECT_EQ(backend->events, QStringList {}) << "nothing is open before the dialog is shown";
+    dialog.show();
+    const auto opened = [&](const QString &event) {
+        return QTest::qWaitFor([&] { return backend->events.contains(event); }, 5000);
+    };
+    EXPECT_TRUE(opened("open out Out A"));
+    EXPECT_TRUE(opened("open in In A"));
+    auto *input = dialog.findChild<QComboBox *>("cboLoopInput");
+    const auto *results = dialog.findChild<QPlainTextEdit *>("txtLoopResults");
+    backend->failOpen = true;
+    input->setCurrentText("In B");
+    EXPECT_TRUE(results->toPlainText().contains("scripted failure")) << "said, not thrown";
+    backend->failOpen = false;
+    input->setCurrentText("In A");
+    input->setCurrentText("In B");
+    EXPECT_TRUE(opened("open in In B"));
+    EXPECT_EQ(results->toPlainText(), QString()) << "the notice goes once the ports open";
+    EXPECT_LT(results->mapTo(&dialog, QPoint(0, results->height())).y(),
+        input->mapTo(&dialog, QPoint(0, 0)).y())
+        << "the results stand above the choices";
+
+    QTest::keyClick(dialog.findChild<QDoubleSpinBox *>("spnLoopSeconds"), Qt::Key_Return);
+    EXPECT_TRUE(dialog.test().isRunning());
+    EXPECT_TRUE(dialog.isVisible()) << "Enter is no Close";
+    const qsizetype opens = backend->events.filter("open ").size();
+    dialog.test().stop();
+    EXPECT_EQ(backend->events.filter("open ").size(), opens) << "the run used the held ports";
+    dialog.hide();
+    EXPECT_TRUE(opened("close in In B"));
+    EXPECT_TRUE(opened("close out Out A"));
 }

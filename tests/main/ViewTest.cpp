@@ -74,12 +74,22 @@ TEST(View, FindsForwardBackwardAndSaysWhenNothingMatches)
     QTest::keyClicks(text, "note on");
     const auto selectedRow
         = [&] { return w.grid()->selectionModel()->selectedRows().value(0).row(); };
+    const auto *result = w.find<QLabel>("lblFindResult");
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(selectedRow(), 0);
+    EXPECT_EQ(result->text(), "1 of 2");
     w.toggle("mnuFindNext");
     EXPECT_EQ(selectedRow(), 2);
+    EXPECT_EQ(result->text(), "2 of 2");
     w.toggle("mnuFindPrevious");
     EXPECT_EQ(selectedRow(), 0);
+    EXPECT_EQ(result->text(), "1 of 2");
+    w.toggle("mnuFindPrevious");
+    EXPECT_EQ(selectedRow(), 2);
+    EXPECT_EQ(result->text(), "2 of 2, wrapped to the bottom");
+    w.toggle("mnuFindNext");
+    EXPECT_EQ(selectedRow(), 0);
+    EXPECT_EQ(result->text(), "1 of 2, wrapped to the top");
     text->setText("Volume");
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(selectedRow(), 1) << "in the details column";
@@ -88,7 +98,7 @@ TEST(View, FindsForwardBackwardAndSaysWhenNothingMatches)
     EXPECT_EQ(selectedRow(), 2) << "across two cells, backward";
     text->setText("F0 7E");
     QTest::keyClick(text, Qt::Key_Return);
-    EXPECT_EQ(w.find<QLabel>("lblFindResult")->text(), "Not found");
+    EXPECT_EQ(result->text(), "Not found");
 }
 
 TEST(View, ChoicesSurviveARestartAndLeaveCellsAndLogsAlone)

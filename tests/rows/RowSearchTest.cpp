@@ -140,3 +140,44 @@ TEST(RowSearch, FindsTheKindsOfMessagesByTheirUsualNames)
         11)
         << "details read with the rows before";
 }
+
+// A pass that counts says where the row found stands among all the matches, however its
+// stretches fall.
+TEST(SearchPass, CountsTheMatchesAndTellsWhereTheRowFoundStands)
+{
+    CaptureStore rows;
+    for (int row = 0; row < 10; ++row)
+        store(rows,
+            {{Origin::Received,
+                row % 3 == 1 ? std::vector<std::uint8_t> {0xC0, 0x05}
+                             : std::vector<std::uint8_t> {0xF8}}});
+    // Program changes at rows 1, 4 and 7.
+    using Place = SearchPass::Place;
+    constexpr auto Forward = RowSearch::Direction::Forward;
+    constexpr auto Backward = RowSearch::Direction::Backward;
+    const struct
+    {
+        std::size_t from;
+        RowSearch::Direction direction;
+        std::size_t row;
+        Place place;
+    } cases[] = {
+        {0, Forward, 1, {1, 3}}, {5, Forward, 7, {3, 3}}, {8, Forward, 1, {1, 3}}, // round the end
+        {4, Forward, 4, {2, 3}}, // the row it starts from counts
+        {5, Backward, 4, {2, 3}}, {0, Backward, 7, {3, 3}}, // round the start
+    };
+    const RowSearch search("pc");
+    for (const auto &c : cases) {
+        for (const std::size_t stretch : {std::size_t(1), std::size_t(3), std::size_t(100)}) {
+            SearchPass pass(
+                search, rows, c.from, c.direction, {}, rows.size(), SearchPass::Counting::Yes);
+            while (pass.step(stretch) == SearchPass::State::Going) { }
+            ASSERT_EQ(pass.state(), SearchPass::State::Found) << c.from;
+            EXPECT_EQ(pass.found(), c.row) << c.from << " by " << stretch;
+            EXPECT_EQ(pass.place(), c.place) << c.from << " by " << stretch;
+        }
+    }
+    SearchPass uncounted(search, rows, 8, Forward, {}, rows.size());
+    uncounted.step(100);
+    EXPECT_EQ(uncounted.place(), (Place {0, 0})) << "no count unless asked";
+}

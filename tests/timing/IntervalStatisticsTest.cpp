@@ -1,5 +1,10 @@
 #include "timing/IntervalStatistics.h"
 
+#include "timing/IntervalDialog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <array>
 #include <gtest/gtest.h>
 #include <numeric>
 
@@ -55,4 +60,92 @@ TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
     EXPECT_EQ(Selection::of(rows.at(2)), (Selection {0xF8, std::nullopt, a}));
     EXPECT_TRUE(
         IntervalStatistics::text(*figures).startsWith("Intervals\t199\nMinimum (µs)\t1000\n"));
+}
+
+// A 120 BPM clock stopped for a second and continued, its port restarted, then paused: the
+// gaps that are no interval of the clock are left out and counted, within the rows chosen.
+TEST(IntervalStatistics, LeavesOutGapsAcrossTransportRestartsAndPauses)
+{
+    CaptureStore rows;
+    const CaptureStore::Source a = *rows.sourceNamed("a"), b = *rows.sourceNamed("b");
+    constexpr std::int64_t Pulse = 20'833;
+    std::int64_t stamp = 0;
+    const auto pulses = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            rows.append(Origin::Received, a, stamp += Pulse, std::array<std::uint8_t, 1> {0xF8});
+    };
+    const auto message = [&](CaptureStore::Source source, std::uint8_t status, std::int64_t gap) {
+        rows.append(Origin::Received, source, stamp += gap, std::array<std::uint8_t, 1> {status});
+    };
+    pulses(50);
+    message(a, 0xFC, 1'000); // Stop
+    message(a, 0xFB, 1'000'000); // Continue, a second later
+    pulses(50);
+    message(b, 0xFC, 0); // another source's Stop is no stop of this clock
+    pulses(50);
+    rows.startPort(a, stamp + 1);
+    pulses(50);
+    stamp += 11 * Pulse; // a pause of 12 pulses
+    pulses(50);
+    using IntervalStatistics::RowRange;
+    const std::optional<CaptureStore::Source> any;
+    const struct
+    {
+        std::optional<CaptureStore::Source> source;
+        IntervalStatistics::Scope scope;
+        std::size_t count, transport, restart, pauses;
+    } cases[] = {
+        {a, {}, 246, 1, 1, 1}, // of 249 gaps between 250 pulses
+        {a, {std::nullopt, 0}, 247, 1, 1, 0}, // pauses kept
+        {a, {std::nullopt, 20}, 247, 1, 1, 0}, // 12 pulses are no pause of 20
+        {any, {}, 245, 2, 1, 1}, // b's Stop too, with any source
+        {a, {RowRange {0, 50}}, 49, 0, 0, 0},
+        {a, {RowRange {40, 60}}, 16, 1, 0, 0},
+    };
+    for (const auto &c : cases) {
+        const auto figures
+            = IntervalStatistics::measure(rows, {0xF8, std::nullopt, c.source}, c.scope);
+        ASSERT_TRUE(figures);
+        EXPECT_EQ(figures->count, c.count) << c.count;
+        EXPECT_EQ(figures->acrossTransport, c.transport) << c.count;
+        EXPECT_EQ(figures->acrossRestart, c.restart) << c.count;
+        EXPECT_EQ(figures->pauses, c.pauses) << c.count;
+        EXPECT_LT(figures->maxUs, 13 * Pulse) << c.count;
+    }
+    const auto clean = IntervalStatistics::measure(rows, {0xF8, std::nullopt, a});
+    EXPECT_EQ(clean->maxUs, Pulse) << "the clock's own intervals alone";
+    EXPECT_TRUE(IntervalStatistics::text(*clean).endsWith(
+        "Left out: across Start, Stop or Continue\t1\nLeft out: across a port restart\t1\n"
+        "Left out: pauses\t1\n"));
+}
+
+// The selected rows alone at first, or all of them; the figures keep their places whatever
+// their width.
+TEST(IntervalDialog, MeasuresTheSelectedRowsOrAllAndKeepsEachFigureInPlace)
+{
+    CaptureStore rows;
+    const CaptureStore::Source a = *rows.sourceNamed("a");
+    std::int64_t stamp = 0;
+    for (int i = 0; i < 40; ++i)
+        rows.append(Origin::Received, a, stamp += i < 20 ? 1 : 123'456'789,
+            std::array<std::uint8_t, 1> {0xF8});
+    IntervalDialog dialog(rows);
+    dialog.show();
+    dialog.measureFor({0xF8, std::nullopt, a}, IntervalStatistics::RowRange {0, 10});
+    auto *selectedOnly = dialog.findChild<QCheckBox *>("chkIntervalSelectedRows");
+    EXPECT_TRUE(selectedOnly->isChecked());
+    EXPECT_TRUE(dialog.figuresText().startsWith("Intervals\t9\nMinimum (µs)\t1\n"));
+    std::vector<QRect> places;
+    for (int figure = 0; figure < 10; ++figure)
+        places.push_back(
+            dialog.findChild<QLabel *>(QString("lblIntervalFigure%1").arg(figure))->geometry());
+    selectedOnly->setChecked(false);
+    EXPECT_TRUE(dialog.figuresText().startsWith("Intervals\t39\nMinimum (µs)\t1\n"))
+        << dialog.figuresText().toStdString();
+    EXPECT_TRUE(dialog.figuresText().contains("Maximum (µs)\t123456789\n"));
+    for (int figure = 0; figure < 10; ++figure)
+        EXPECT_EQ(
+            dialog.findChild<QLabel *>(QString("lblIntervalFigure%1").arg(figure))->geometry(),
+            places[std::size_t(figure)])
+            << figure;
 }

@@ -179,3 +179,40 @@ TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
             << c.reason;
     }
 }
+
+// Drift compares the last beat with the bars before it: nothing until more than a beat is
+// in, and a drift that reads 0.0 carries no sign.
+TEST(TransportWatch, ShowsDriftOnceMeasuredAndSignedAsItReads)
+{
+    const QString none = QStringLiteral("\u2014");
+    std::vector<StoredRow> lastLate = clockRun(49, 0, 20'833);
+    lastLate.back().stampUs += 50; // the last beat a hair slower: a drift of -0.005 BPM
+    const struct
+    {
+        std::vector<StoredRow> pulses;
+        QString drift;
+        const char *reason;
+    } cases[] = {
+        {clockRun(25, 0, 20'833), none, "a beat: both tempi rest on the same pulses"},
+        {clockRun(49, 0, 20'833), "0.0 BPM", "two even beats"},
+        {lastLate, "0.0 BPM", "a hair slower at the end, not -0.0"},
+    };
+    for (const auto &c : cases) {
+        CaptureStore rows;
+        TransportWatch watch;
+        store(rows, c.pulses);
+        watch.catchUp(rows);
+        const TransportWatch::Readout readout = watch.readout(c.pulses.back().stampUs);
+        EXPECT_EQ(TimingText::panelRows(readout)[2].second, c.drift) << c.reason;
+    }
+    CaptureStore rows;
+    TransportWatch watch;
+    std::vector<StoredRow> slowing = clockRun(48, 0, 20'833);
+    for (const StoredRow &row : clockRun(24, 48 * 20'833, 21'500))
+        slowing.push_back(row);
+    store(rows, slowing);
+    watch.catchUp(rows);
+    EXPECT_TRUE(
+        TimingText::panelRows(watch.readout(slowing.back().stampUs))[2].second.startsWith("-"))
+        << "slowing down";
+}

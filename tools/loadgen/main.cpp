@@ -32,7 +32,7 @@ constexpr char Usage[] = R"(Usage:
       time, 1 when not, 2 on a bad command line.
   lumetra_loadgen verify LOG [--expect N] [--mix KIND] [--source NAME]
       Checks that a log saved with "Save MIDI IN as Text" (or written by lumetra
-      capture as text, JSON Lines or a capture file) holds exactly the messages
+      capture --format hex, jsonl or capture) holds exactly the messages
       of a run of that mix from the first one it holds (with --expect, the run's first
       N messages: "sent" of send). With --source, only the lines of that source in a
       log of several inputs ("[NAME] 90 3C 40") count.
@@ -222,14 +222,17 @@ int main(int argc, char *argv[])
     for (int i = 2; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    // "send --help" asks for the help too, as every command-line tool takes it.
+    const bool helpAsked = command == "--help" || command == "-h" || command == "help"
+        || arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"));
+    if (helpAsked) {
+        std::fputs(Usage, stdout);
+        return Success;
+    }
     if (command == "send")
         return send(arguments);
     if (command == "verify")
         return verify(arguments);
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(Usage, stdout);
-        return Success;
-    }
     return misuse(command.isEmpty() ? QStringLiteral("a command is needed: send or verify")
                                     : QStringLiteral("unknown command \"%1\"").arg(command));
 }
