@@ -2,6 +2,7 @@
 
 #include "ChannelMemory.h"
 #include "ContextWords.h"
+#include "ExchangeRows.h"
 #include "ports/MidiMessage.h"
 
 #include <algorithm>
@@ -27,6 +28,8 @@ QString of(const CaptureStore &rows, std::size_t row, MessageDetails::MiddleC mi
         return message.unsent.empty()
             ? QString()
             : QStringLiteral("Not sent: ") + MessageDetails::describe(message.unsent, middleC);
+    if (ci::ExchangeTracker::isPropertyData(message.bytes))
+        return ExchangeRows::of(rows, row);
     if (!ChannelMemory::readsBack(message.bytes))
         return MessageDetails::describe(message.bytes, middleC);
     // A view asks for a screenful of rows at a time: a few hundred rows above each is cheap.
