@@ -92,17 +92,7 @@ namespace {
 
     void Words::operator()(const Identity &identity) const
     {
-        out += ", " + manufacturerText(identity.manufacturer, manufacturerName);
-        out += ", family " + number14(identity.family) + ", model " + number14(identity.model);
-        const auto &v = identity.version;
-        out += ", version " + hexText(v) + " (" + std::to_string(v[0]) + '.' + std::to_string(v[1])
-            + '.' + std::to_string(v[2]) + '.' + std::to_string(v[3]) + ')';
-        out += ", categories " + categoriesText(identity.categories);
-        out += ", max SysEx " + std::to_string(identity.maxSysExSize) + " bytes";
-        if (identity.outputPath)
-            out += ", output path " + hex(*identity.outputPath, 2);
-        if (identity.functionBlock)
-            out += ", function block " + hex(*identity.functionBlock, 2);
+        out += ", " + identityText(identity, manufacturerName);
     }
 
     void Words::operator()(const EndpointInquiry &endpoint) const
@@ -304,6 +294,22 @@ std::string manufacturerText(const ManufacturerId &id, ManufacturerNamer manufac
     if (const auto name = manufacturerName ? manufacturerName(id) : std::nullopt)
         text += ' ' + std::string(*name);
     return text;
+}
+
+std::string identityText(const Identity &identity, ManufacturerNamer manufacturerName)
+{
+    std::string out = manufacturerText(identity.manufacturer, manufacturerName);
+    out += ", family " + number14(identity.family) + ", model " + number14(identity.model);
+    const auto &v = identity.version;
+    out += ", version " + hexText(v) + " (" + std::to_string(v[0]) + '.' + std::to_string(v[1])
+        + '.' + std::to_string(v[2]) + '.' + std::to_string(v[3]) + ')';
+    out += ", categories " + categoriesText(identity.categories);
+    out += ", max SysEx " + std::to_string(identity.maxSysExSize) + " bytes";
+    if (identity.outputPath)
+        out += ", output path " + hex(*identity.outputPath, 2);
+    if (identity.functionBlock)
+        out += ", function block " + hex(*identity.functionBlock, 2);
+    return out;
 }
 
 std::string describe(std::span<const std::uint8_t> message, ManufacturerNamer manufacturerName,

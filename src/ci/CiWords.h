@@ -35,6 +35,8 @@ std::string muidText(std::uint32_t muid);
 std::string categoriesText(std::uint8_t categories);
 // "01 02 03 04".
 std::string hexText(std::span<const std::uint8_t> bytes);
+// Who answered a Discovery and what it can do: "ID 43 Yamaha, family 0041 (65), ...".
+std::string identityText(const Identity &identity, ManufacturerNamer manufacturerName);
 // "ID 00 20 33 Access Music Electronics", "ID 43 Yamaha".
 std::string manufacturerText(const ManufacturerId &id, ManufacturerNamer manufacturerName);
 

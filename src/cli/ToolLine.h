@@ -20,7 +20,7 @@ struct Refusal
     QString reason; // a sentence, then the usage of the word
 };
 
-using Parsed = std::variant<CaptureOptions, SendOptions, LoopTestOptions, Help, Refusal>;
+using Parsed = std::variant<CaptureOptions, SendOptions, LoopTestOptions, CiOptions, Help, Refusal>;
 
 // The words this program takes before its options.
 bool isWord(const QString &argument);

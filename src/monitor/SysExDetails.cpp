@@ -397,12 +397,6 @@ namespace {
             words << ", cut short (no F7 at the end)";
     }
 
-    std::optional<std::string_view> nameOfManufacturer(const ci::ManufacturerId &id)
-    {
-        return id[0] == 0x00 ? ManufacturerNames::ofThreeByte(id[1], id[2])
-                             : ManufacturerNames::ofOneByte(id[0]);
-    }
-
 } // namespace
 
 void describe(DetailWords &words, std::span<const std::uint8_t> bytes, std::size_t byteCount,
@@ -412,7 +406,7 @@ void describe(DetailWords &words, std::span<const std::uint8_t> bytes, std::size
     if (!id)
         words << "SysEx without an ID";
     else if (ci::isCapabilityInquiry(bytes))
-        words << ci::describe(bytes, nameOfManufacturer, context);
+        words << ci::describe(bytes, ManufacturerNames::ofPadded, context);
     else if (*id == 0x7E)
         addUniversal(words, bytes, "Universal Non-Real-Time", nonRealTime);
     else if (*id == 0x7F)
