@@ -3,6 +3,7 @@
 #include "ci/Mcoded7.h"
 #include "export/DetailsText.h"
 #include "monitor/RowDetails.h"
+#include "monitor/SearchPass.h"
 #include "support/StoredRows.h"
 
 #include <gtest/gtest.h>
@@ -132,4 +133,13 @@ TEST(ExchangeTracker, HandsOverTheDecodedBody)
     const auto context = tracker.take(exchange(0x35, Answerer + 1, Asker, "{}", 1, 1, {}));
     ASSERT_TRUE(context);
     EXPECT_EQ(context->resource, "");
+}
+
+TEST(ExchangeTracker, FindLooksAtAChunkAsTheGridShowsIt)
+{
+    CaptureStore rows;
+    store(rows, getAndReply(Mcoded7::encode(Bytes {'{', '}'}), "Mcoded7", false));
+    EXPECT_EQ(SearchPass::find(RowSearch(QStringLiteral("reply to 'DeviceInfo' complete")), rows, 0,
+                  RowSearch::Direction::Forward, MessageDetails::MiddleC::C4),
+        rows.size() - 1);
 }
