@@ -49,14 +49,22 @@ namespace {
         return "CI version " + hex(version, 2);
     }
 
-    // Text a device sent for a person, with anything but printable ASCII left out.
+    // Text a device sent, with anything but printable ASCII left out: the words stay on one
+    // line, in the Latin-1 the Details column is made of.
+    std::string printable(std::string_view text)
+    {
+        std::string kept;
+        for (const char c : text)
+            if (c >= 0x20 && c < 0x7F)
+                kept += c;
+        return kept;
+    }
+
+    std::string quoted(std::string_view text) { return '\'' + printable(text) + '\''; }
+
     std::string quoted(Bytes text)
     {
-        std::string printable = "'";
-        for (const std::uint8_t byte : text)
-            if (byte >= 0x20 && byte < 0x7F)
-                printable += char(byte);
-        return printable + '\'';
+        return quoted(std::string_view(reinterpret_cast<const char *>(text.data()), text.size()));
     }
 
     struct Words
@@ -229,7 +237,7 @@ namespace {
         if (isReply(header.subId))
             out += ", reply to "
                 + (context->resource.empty() ? std::string("an unseen request")
-                                             : '\'' + context->resource + '\'');
+                                             : quoted(context->resource));
         if (context->missingChunk)
             out += ", chunk " + std::to_string(*context->missingChunk) + " missing";
         else if (!context->problem.empty())
@@ -246,17 +254,17 @@ namespace {
             if (!read.isJson)
                 out += ", header is not JSON";
             if (!read.resource.empty())
-                out += ", resource '" + read.resource + '\'';
+                out += ", resource " + quoted(read.resource);
             if (!read.resId.empty())
-                out += ", resId '" + read.resId + '\'';
+                out += ", resId " + quoted(read.resId);
             if (!read.command.empty())
-                out += ", command " + read.command;
+                out += ", command " + printable(read.command);
             if (read.status)
                 out += ", status " + std::to_string(*read.status);
             if (!read.message.empty())
-                out += " '" + read.message + '\'';
+                out += ' ' + quoted(read.message);
             if (!read.encoding.empty())
-                out += ", " + read.encoding;
+                out += ", " + printable(read.encoding);
         }
         addChunk(data);
         out += ", " + bytesOf(data.body.size(), "data");

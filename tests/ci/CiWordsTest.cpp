@@ -134,6 +134,12 @@ TEST(CiWords, ReadsPropertyExchangeAndProcessInquiry)
     Bytes answer {0x05, std::uint8_t(reply.size()), 0x00};
     answer.insert(answer.end(), reply.begin(), reply.end());
     answer.insert(answer.end(), {0x02, 0x00, 0x01, 0x00, 0x02, 0x00, '{', '}'});
+    // A header whose strings hold a line break and a letter beyond ASCII, escaped as JSON
+    // allows: the words keep to one line of printable ASCII.
+    const std::string escaped = R"({"resource":"Dev\nInfo\u00e9"})";
+    Bytes odd {0x06, std::uint8_t(escaped.size()), 0x00};
+    odd.insert(odd.end(), escaped.begin(), escaped.end());
+    odd.insert(odd.end(), {0x01, 0x00, 0x01, 0x00, 0x00, 0x00});
     expectWords({
         {ciMessage(0x30, {0x04, 0x00, 0x00}), ", 4 simultaneous requests, version 0.0",
             "capabilities of CI 1.2"},
@@ -141,6 +147,8 @@ TEST(CiWords, ReadsPropertyExchangeAndProcessInquiry)
             ", request 5, resource 'DeviceInfo', resId 'a1', chunk 1 of 1, 0 bytes of data", "get"},
         {ciMessage(0x35, answer), ", request 5, status 200, chunk 1 of 2, 2 bytes of data",
             "first chunk of a reply"},
+        {ciMessage(0x34, odd), ", request 6, resource 'DevInfo', chunk 1 of 1, 0 bytes of data",
+            "escapes in the header"},
         {ciMessage(0x40, {}), "", "process inquiry capabilities"},
         {ciMessage(0x41, {0x01}), ", features 01 (MIDI Message Report)", "its reply"},
         {ciMessage(0x42, {0x7F, 0x07, 0x00, 0x3F, 0x03}),
