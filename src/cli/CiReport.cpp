@@ -16,6 +16,12 @@ namespace {
         return QString::fromStdString(text);
     }
 
+    // "0ABCDEF": the 28 bits in hex, as a person types them back.
+    QString muidJson(std::uint32_t muid)
+    {
+        return QString::number(muid, 16).toUpper().rightJustified(7, QLatin1Char('0'));
+    }
+
     QJsonArray categoryNames(std::uint8_t categories)
     {
         constexpr const char *names[]
@@ -32,7 +38,7 @@ namespace {
         const ci::Identity &identity = responder.identity;
         const auto name = ManufacturerNames::ofPadded(identity.manufacturer);
         QJsonObject object {
-            {"muid", text(ci::muidText(responder.muid))},
+            {"muid", muidJson(responder.muid)},
             {"manufacturer", text(ci::hexText(identity.manufacturer))},
             {"manufacturer_name", name ? text(std::string(*name)) : QString()},
             {"family", identity.family},
@@ -82,7 +88,7 @@ QString propertyJson(const CiRun::PropertyReply &reply, const QString &resource)
     QJsonParseError error;
     const QJsonDocument body = QJsonDocument::fromJson(bytesOf(reply.body), &error);
     QJsonObject object {
-        {"muid", text(ci::muidText(reply.muid))},
+        {"muid", muidJson(reply.muid)},
         {"resource", resource},
         {"header", QJsonDocument::fromJson(header).object()},
     };

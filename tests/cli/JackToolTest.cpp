@@ -327,7 +327,7 @@ TEST_F(JackCi, DiscoversTheResponderAndGetsAResourceInChunks)
     auto json = run({"discover", "--wait", "1", "--json"});
     const QJsonArray devices = QJsonDocument::fromJson(json->out()).array();
     ASSERT_EQ(devices.size(), 1);
-    EXPECT_EQ(devices[0]["muid"], "MUID 0ABCDEF");
+    EXPECT_EQ(devices[0]["muid"], "0ABCDEF");
     EXPECT_EQ(devices[0]["max_sysex_size"], 512);
     EXPECT_EQ(devices[0]["categories"], QJsonArray {"property exchange"});
 
