@@ -199,7 +199,8 @@ namespace {
     {
         out += ", profile " + hexText(profile.id);
         if (profile.channels)
-            out += ", " + std::to_string(*profile.channels) + " channels";
+            out += ", " + std::to_string(*profile.channels)
+                + (*profile.channels == 1 ? " channel" : " channels");
         if (profile.target)
             out += ", target " + hex(*profile.target, 2);
         if (header.subId == 0x29 || header.subId == 0x2F)
