@@ -25,7 +25,6 @@ namespace {
         ProtocolAuthority,
         ProfileInquiryReply,
         ProfileWithChannels, // Set Profile On, the enabled and disabled reports
-        ProfileOff,
         ProfileAlone,
         ProfileDetailsInquiry,
         ProfileDetailsReply,
@@ -54,7 +53,8 @@ namespace {
         {0x20, "Profile Inquiry", Layout::Empty},
         {0x21, "Reply to Profile Inquiry", Layout::ProfileInquiryReply},
         {0x22, "Set Profile On", Layout::ProfileWithChannels},
-        {0x23, "Set Profile Off", Layout::ProfileOff},
+        // CI 1.2 adds two reserved bytes, passed over as any bytes after the last field are.
+        {0x23, "Set Profile Off", Layout::ProfileAlone},
         {0x24, "Profile Enabled Report", Layout::ProfileWithChannels},
         {0x25, "Profile Disabled Report", Layout::ProfileWithChannels},
         {0x26, "Profile Added Report", Layout::ProfileAlone},
@@ -170,8 +170,6 @@ namespace {
         profile.id = readProfileId(fields);
         if (layout == Layout::ProfileWithChannels && fromVersion2(header))
             profile.channels = std::uint16_t(fields.number("number of channels", 2).value_or(0));
-        else if (layout == Layout::ProfileOff && fromVersion2(header))
-            fields.bytes("reserved bytes", 2);
         else if (layout == Layout::ProfileDetailsInquiry || layout == Layout::ProfileDetailsReply)
             profile.target = fields.byte("inquiry target");
         if (layout == Layout::ProfileDetailsReply)
