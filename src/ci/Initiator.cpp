@@ -45,6 +45,13 @@ Bytes discovery(std::uint32_t source, std::uint32_t maxSysExSize)
     return bytes;
 }
 
+Bytes propertyCapabilities(std::uint32_t source, std::uint32_t destination)
+{
+    Bytes bytes = header(0x30, source, destination);
+    bytes.insert(bytes.end(), {0x01, 0x00, 0x00, 0xF7}); // requests, major and minor version
+    return bytes;
+}
+
 Bytes propertyGet(std::uint32_t source, std::uint32_t destination, std::uint8_t requestId,
     std::string_view resource)
 {

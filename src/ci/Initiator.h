@@ -14,6 +14,9 @@ std::uint32_t newMuid();
 // Property Exchange that takes SysEx messages up to `maxSysExSize` bytes.
 std::vector<std::uint8_t> discovery(std::uint32_t source, std::uint32_t maxSysExSize);
 
+// The inquiry that begins Property Exchange: one request at a time, version 0.0.
+std::vector<std::uint8_t> propertyCapabilities(std::uint32_t source, std::uint32_t destination);
+
 // A Get of `resource` (7-bit ASCII) in one chunk.
 std::vector<std::uint8_t> propertyGet(std::uint32_t source, std::uint32_t destination,
     std::uint8_t requestId, std::string_view resource);

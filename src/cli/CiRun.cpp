@@ -89,12 +89,19 @@ void CiRun::take(std::span<const std::uint8_t> bytes)
     const ci::Header &header = reading.message->header;
     if (header.subId == 0x71)
         takeDiscoveryReply(*reading.message);
-    else if (m_asked && header.source == *m_asked && header.subId == 0x35
-        && std::get<ci::PropertyData>(reading.message->payload).requestId == RequestId)
+    if (!m_asked || header.source != *m_asked)
+        return;
+    if (header.subId == 0x31 && !m_getSent) {
+        m_getSent = true;
+        send(ci::Initiator::propertyGet(
+            m_muid, *m_asked, RequestId, m_options.resource.toLatin1().toStdString()));
+    } else if (header.subId == 0x35
+        && std::get<ci::PropertyData>(reading.message->payload).requestId == RequestId) {
         takePropertyReply(bytes);
-    else if (m_asked && header.source == *m_asked && header.subId == 0x7F)
-        end(QStringLiteral("The device answered the Get with %1.")
+    } else if (header.subId == 0x7F) {
+        end(QStringLiteral("The device answered with %1.")
                 .arg(QString::fromStdString(ci::describe(bytes, ManufacturerNames::ofPadded))));
+    }
 }
 
 void CiRun::takeDiscoveryReply(const ci::Message &message)
@@ -108,9 +115,9 @@ void CiRun::takeDiscoveryReply(const ci::Message &message)
     if (m_options.action != CiOptions::Action::Get || m_asked
         || !(identity.categories & PropertyExchange))
         return;
+    // Property Exchange begins with its capabilities; the Get follows their reply.
     m_asked = muid;
-    send(ci::Initiator::propertyGet(
-        m_muid, muid, RequestId, m_options.resource.toLatin1().toStdString()));
+    send(ci::Initiator::propertyCapabilities(m_muid, muid));
 }
 
 void CiRun::takePropertyReply(std::span<const std::uint8_t> bytes)

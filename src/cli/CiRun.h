@@ -70,7 +70,8 @@ private:
     QTimer m_timeout;
     QTimer m_rediscover;
     std::uint32_t m_muid = 0;
-    std::optional<std::uint32_t> m_asked; // the responder a Get went to
+    std::optional<std::uint32_t> m_asked; // the responder Property Exchange goes to
+    bool m_getSent = false;
     ci::ExchangeTracker m_exchanges;
     std::vector<Responder> m_responders;
     std::optional<PropertyReply> m_reply;

@@ -16,6 +16,12 @@ Bytes header(std::uint8_t subId, const Bytes &asked)
     return bytes;
 }
 
+Bytes plus(Bytes bytes, std::initializer_list<std::uint8_t> more)
+{
+    bytes.insert(bytes.end(), more);
+    return bytes;
+}
+
 void append(Bytes &bytes, std::string_view text)
 {
     bytes.insert(bytes.end(), text.begin(), text.end());
@@ -46,6 +52,8 @@ void CiResponder::answer()
             continue;
         if (message[4] == 0x70 && message.size() >= 32)
             answerDiscovery(message);
+        else if (message[4] == 0x30) // Property Exchange capabilities: 4 requests, version 0.0
+            m_peer.send("out", plus(header(0x31, message), {0x04, 0x00, 0x00, 0xF7}));
         else if (message[4] == 0x34)
             answerGet(message);
     }

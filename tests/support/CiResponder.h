@@ -4,7 +4,7 @@
 
 // A MIDI-CI device of the tests' own, on a JACK peer's ports "in" and "out": it answers a
 // Discovery as MUID 0ABCDEF, Native Instruments (00 21 09) family 1 model 2 version 1.0.0.0,
-// offering Property Exchange, and a Get of DeviceInfo with `Body` in two chunks; any other
+// offering Property Exchange, its capabilities, and a Get of DeviceInfo with `Body` in two chunks; any other
 // resource with status 404. Its answers are laid out here byte by byte, not built by Lumetra.
 class CiResponder
 {
