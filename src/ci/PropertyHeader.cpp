@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <zlib.h>
 
 namespace ci {
