@@ -7,7 +7,7 @@ cmake_minimum_required(VERSION 3.25)
 
 set(floors
     "midi"
-    "files ports"
+    "files ports ci"
     "decode ini"
     "capture ump"
     "rows"

@@ -10,9 +10,12 @@ namespace {
                                             sends messages or a .syx file, then exits
        lumetra loop-test --out NAME --in NAME [options]
                                             measures a MIDI path's latency and loss
+       lumetra ci discover|get RESOURCE --out NAME --in NAME [options]
+                                            asks MIDI 2.0 devices who they are, or for a
+                                            Property Exchange resource
        lumetra help [WORD]                  how a word is used
 
-capture, send and loop-test need no display. NAME is a device as lumetra --list-ports prints
+capture, send, loop-test and ci need no display. NAME is a device as lumetra --list-ports prints
 it, a part of that name that no other device's name holds (any letter case), or the number
 --list-ports gives it.
 Exit status: 0 done, 1 failed (the reason goes to standard error), 2 a wrong command line.
@@ -120,9 +123,31 @@ Exit status 1 when anything was lost or altered, or nothing came back.
 Example: lumetra loop-test --out "ALSA: UM-ONE:0" --in "ALSA: UM-ONE:0" --rate 1000
 )";
 
+    constexpr char Ci[] = R"(Usage: lumetra ci discover --out NAME --in NAME [options]
+       lumetra ci get RESOURCE --out NAME --in NAME [options]
+
+Speaks MIDI Capability Inquiry (MIDI-CI) with the devices on a path, as an initiator with a
+MUID of its own, new for each run.
+
+  discover             sends a Discovery to every device and lists each that answers:
+                       its MUID, manufacturer, family, model, version, the categories it
+                       supports and the largest SysEx message it takes
+  get RESOURCE         asks the first device that offers Property Exchange for a resource
+                       (DeviceInfo, ResourceList, ChannelList...) and prints the body of
+                       its reply, put back together from its chunks and decoded
+  --out NAME           the output the inquiry goes out on
+  --in NAME            the input the answers come back on
+  --wait SECONDS       how long the answers are waited for (default 3)
+  --json               the devices, or the reply with its header, as JSON
+
+Exit status 1 when no device answered, or the reply did not come whole or says the Get
+failed (its status and message go to standard error).
+Example: lumetra ci get DeviceInfo --out "JACK: synth:in" --in "JACK: synth:out"
+)";
+
     constexpr char Help[] = R"(Usage: lumetra help [WORD]
 
-Prints how a word (capture, send, loop-test, help) is used; without a word, what the words
+Prints how a word (capture, send, loop-test, ci, help) is used; without a word, what the words
 are.
 )";
 
@@ -135,7 +160,7 @@ QString overview()
 
 QString wordList()
 {
-    return QStringLiteral("capture, send, loop-test or help");
+    return QStringLiteral("capture, send, loop-test, ci or help");
 }
 
 QString of(const QString &word)
@@ -146,6 +171,8 @@ QString of(const QString &word)
         return QString::fromUtf8(Send);
     if (word == QLatin1String("loop-test"))
         return QString::fromUtf8(LoopTest);
+    if (word == QLatin1String("ci"))
+        return QString::fromUtf8(Ci);
     if (word == QLatin1String("help"))
         return QString::fromUtf8(Help);
     return {};

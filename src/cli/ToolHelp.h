@@ -9,7 +9,7 @@ namespace ToolHelp {
 QString overview();
 // The whole usage of `capture`, `send`, `loop-test` or `help`; empty for another word.
 QString of(const QString &word);
-// Every word, for a sentence: "capture, send, loop-test or help".
+// Every word, for a sentence: "capture, send, loop-test, ci or help".
 QString wordList();
 
 } // namespace ToolHelp

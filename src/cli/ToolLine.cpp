@@ -5,6 +5,7 @@
 #include "ToolHelp.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace ToolLine {
@@ -300,6 +301,41 @@ namespace {
         return {reason + QStringLiteral(" See lumetra help %1.\n").arg(word)};
     }
 
+    // A resource name goes into the Get's JSON header as it is.
+    bool isResourceName(const QString &name)
+    {
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_.-]{1,64}$"));
+        return plain.match(name).hasMatch();
+    }
+
+    CiOptions ciOptions(QCommandLineParser &parser, const QStringList &arguments)
+    {
+        parser.addOptions({option("out", "name"), option("in", "name"), option("wait", "seconds"),
+            option("json")});
+        if (!parser.parse(arguments))
+            throw Refused {parser.errorText()};
+        const QStringList words = parser.positionalArguments();
+        CiOptions options;
+        if (words.value(0) == QLatin1String("get") && words.size() == 2) {
+            options.action = CiOptions::Action::Get;
+            options.resource = words[1];
+            if (!isResourceName(options.resource))
+                throw Refused {QStringLiteral("'%1' is no resource name: letters, digits, '-', "
+                                              "'_' and '.' only.")
+                                   .arg(options.resource)};
+        } else if (words != QStringList {QStringLiteral("discover")}) {
+            throw Refused {QStringLiteral("ci takes 'discover', or 'get' and a resource.")};
+        }
+        options.outputName = parser.value(QStringLiteral("out"));
+        options.inputName = parser.value(QStringLiteral("in"));
+        if (options.outputName.isEmpty() || options.inputName.isEmpty())
+            throw Refused {QStringLiteral("ci needs a path: --out NAME and --in NAME (see lumetra "
+                                          "--list-ports).")};
+        readIfSet(parser, "wait", options.wait, seconds);
+        options.json = parser.isSet(QStringLiteral("json"));
+        return options;
+    }
+
     Parsed help(const QStringList &arguments)
     {
         if (arguments.size() > 3)
@@ -336,6 +372,8 @@ Parsed parse(const QStringList &arguments)
             return captureOptions(parser, options);
         if (word == QLatin1String("loop-test"))
             return loopTestOptions(parser, options);
+        if (word == QLatin1String("ci"))
+            return ciOptions(parser, options);
         return sendOptions(parser, options);
     } catch (const Refused &refused) {
         return refusal(refused.reason, word);

@@ -20,7 +20,7 @@ struct Refusal
     QString reason; // one line: what is wrong, and where to read the word's usage
 };
 
-using Parsed = std::variant<CaptureOptions, SendOptions, LoopTestOptions, Help, Refusal>;
+using Parsed = std::variant<CaptureOptions, SendOptions, LoopTestOptions, CiOptions, Help, Refusal>;
 
 // The words this program takes before its options.
 bool isWord(const QString &argument);

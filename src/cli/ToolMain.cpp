@@ -2,6 +2,8 @@
 
 #include "CaptureOutput.h"
 #include "CaptureRun.h"
+#include "CiReport.h"
+#include "CiRun.h"
 #include "SendRun.h"
 #include "StopSignals.h"
 #include "ToolLine.h"
@@ -251,6 +253,53 @@ int loopTest(
     return results.clean() ? Done : Failed;
 }
 
+// The devices or the reply to standard output; a run that got nothing says why.
+int ciReport(const CiOptions &options, const CiRun &run)
+{
+    if (!run.failure().isEmpty())
+        return fail(run.failure());
+    const QString seconds = QString::number(double(options.wait.count()) / 1000);
+    if (run.responders().empty())
+        return fail(
+            QStringLiteral("No device answered the Discovery within %1 seconds.").arg(seconds));
+    if (options.action == CiOptions::Action::Discover)
+        return say(stdout,
+            options.json ? CiReport::discoveryJson(run.responders())
+                         : CiReport::discoveryText(run.responders()),
+            Done);
+    if (!run.reply())
+        return fail(
+            QStringLiteral("No Property Exchange reply came within %1 seconds.").arg(seconds));
+    if (const QString failure = CiReport::statusFailure(*run.reply()); !failure.isEmpty())
+        return fail(failure);
+    return say(stdout,
+        options.json ? CiReport::propertyJson(*run.reply(), options.resource)
+                     : CiReport::propertyText(*run.reply()),
+        Done);
+}
+
+int capabilityInquiry(
+    CiOptions options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
+{
+    QStringList output {options.outputName}, input {options.inputName};
+    if (const QString unknown = resolveNames(output, *ports, PortDirection::Output)
+            + resolveNames(input, *ports, PortDirection::Input);
+        !unknown.isEmpty())
+        return refuseUnknown(unknown, *ports);
+    options.outputName = output.front();
+    options.inputName = input.front();
+    CiRun run(ports, options);
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &CiRun::stop);
+    QObject::connect(&run, &CiRun::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    try {
+        run.start();
+    } catch (const PortError &error) {
+        return fail(error.description());
+    }
+    QCoreApplication::exec();
+    return ciReport(options, run);
+}
+
 } // namespace
 
 int runTool(int argc, char *argv[])
@@ -271,5 +320,7 @@ int runTool(int argc, char *argv[])
         return capture(*options, ports, stopSignals);
     if (const auto *options = std::get_if<LoopTestOptions>(&parsed))
         return loopTest(*options, ports, stopSignals);
+    if (const auto *options = std::get_if<CiOptions>(&parsed))
+        return capabilityInquiry(*options, ports, stopSignals);
     return send(std::get<SendOptions>(parsed), ports, stopSignals);
 }

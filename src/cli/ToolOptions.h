@@ -58,3 +58,15 @@ struct LoopTestOptions
     LoopSettings settings;
     bool json = false;
 };
+
+// `lumetra ci discover` or `lumetra ci get RESOURCE`: a Capability Inquiry through one output
+// and the input its answers come back on.
+struct CiOptions
+{
+    enum class Action : std::uint8_t { Discover, Get };
+    Action action = Action::Discover;
+    QString resource; // of a Get
+    QString outputName, inputName;
+    std::chrono::milliseconds wait {3000}; // for the answers
+    bool json = false;
+};

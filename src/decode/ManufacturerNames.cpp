@@ -640,4 +640,9 @@ std::optional<std::string_view> ofThreeByte(std::uint8_t second, std::uint8_t th
     return nameIn(threeByteIds, std::uint16_t(second << 8 | third));
 }
 
+std::optional<std::string_view> ofPadded(const std::array<std::uint8_t, 3> &id)
+{
+    return id[0] == 0x00 ? ofThreeByte(id[1], id[2]) : ofOneByte(id[0]);
+}
+
 } // namespace ManufacturerNames

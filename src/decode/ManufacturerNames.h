@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -12,5 +13,7 @@ namespace ManufacturerNames {
 std::optional<std::string_view> ofOneByte(std::uint8_t id);
 // A three-byte ID 00 `second` `third`.
 std::optional<std::string_view> ofThreeByte(std::uint8_t second, std::uint8_t third);
+// An ID in the three bytes a Capability Inquiry message gives it: a one-byte ID is `id 00 00`.
+std::optional<std::string_view> ofPadded(const std::array<std::uint8_t, 3> &id);
 
 } // namespace ManufacturerNames

@@ -2,6 +2,7 @@
 
 #include "DetailWords.h"
 #include "SysExDetails.h"
+#include "ci/CiParser.h"
 #include "midi/MidiMessage.h"
 
 #include <algorithm>
@@ -212,9 +213,12 @@ QString describe(Bytes bytes, MiddleC middleC)
     if (!isStatusByte(bytes.front()))
         words.addCount(bytes.size(), "byte") << " without a status";
     else if (bytes.front() == SysExStatus)
-        // The header words need the first bytes only: a dump of megabytes costs no more.
-        SysExDetails::describe(
-            words, bytes.first(std::min<std::size_t>(bytes.size(), 64)), bytes.size());
+        // The header words need the first bytes only: a dump of megabytes costs no more. A
+        // Capability Inquiry message is read whole, its fields running to its end.
+        SysExDetails::describe(words,
+            ci::isCapabilityInquiry(bytes) ? bytes
+                                           : bytes.first(std::min<std::size_t>(bytes.size(), 64)),
+            bytes.size());
     else
         addShortMessage(words, bytes, middleC);
     return words.take();

@@ -1,6 +1,7 @@
 #include "SysExDetails.h"
 
 #include "ManufacturerNames.h"
+#include "ci/CiParser.h"
 #include "midi/MidiMessage.h"
 
 #include <algorithm>
@@ -271,6 +272,38 @@ namespace {
         words << ", " << timeCodeRates[(fields[0] >> 5) & 0x03];
     }
 
+    // " family 0041 (65)": a 14-bit number, LSB first, in hex and decimal.
+    void addNumber14(DetailWords &words, std::string_view name, int value)
+    {
+        words << ", " << name << ' ';
+        words.addHex(std::uint8_t(value >> 8)).addHex(std::uint8_t(value & 0xFF));
+        words << " (" << value << ')';
+    }
+
+    // What an identity reply says after the manufacturer ID at `at`: family and model (14
+    // bits each) and the software version (4 bytes); nothing unless all of it is there.
+    void addIdentity(DetailWords &words, Bytes bytes, std::size_t at)
+    {
+        at += bytes[at] == 0x00 ? 3 : 1;
+        const auto family = data14At(bytes, at);
+        const auto model = data14At(bytes, at + 2);
+        std::optional<std::uint8_t> version[4];
+        for (std::size_t i = 0; i < 4; ++i)
+            version[i] = dataByteAt(bytes, at + 4 + i);
+        const auto present = [](const std::optional<std::uint8_t> &byte) { return bool(byte); };
+        if (!family || !model || !std::ranges::all_of(version, present))
+            return;
+        addNumber14(words, "family", *family);
+        addNumber14(words, "model", *model);
+        words << ", version ";
+        for (std::size_t i = 0; i < 4; ++i)
+            (i ? words << ' ' : words).addHex(*version[i]);
+        words << " (" << int(*version[0]);
+        for (std::size_t i = 1; i < 4; ++i)
+            words << '.' << int(*version[i]);
+        words << ')';
+    }
+
     // The value after the name, read from `at`; nothing when it is cut off or malformed.
     void addValue(DetailWords &words, Value value, Bytes bytes, std::size_t at)
     {
@@ -288,8 +321,10 @@ namespace {
                 words << ", packet " << int(*byte);
             break;
         case Value::Manufacturer:
-            if (byte)
+            if (byte) {
                 addManufacturerId(words << " from ", bytes, at);
+                addIdentity(words, bytes, at);
+            }
             break;
         case Value::Level14:
             if (word)
@@ -364,11 +399,14 @@ namespace {
 
 } // namespace
 
-void describe(DetailWords &words, std::span<const std::uint8_t> bytes, std::size_t byteCount)
+void describe(DetailWords &words, std::span<const std::uint8_t> bytes, std::size_t byteCount,
+    const ci::ExchangeContext *context)
 {
     const auto id = dataByteAt(bytes, 1);
     if (!id)
         words << "SysEx without an ID";
+    else if (ci::isCapabilityInquiry(bytes))
+        words << ci::describe(bytes, ManufacturerNames::ofPadded, context);
     else if (*id == 0x7E)
         addUniversal(words, bytes, "Universal Non-Real-Time", nonRealTime);
     else if (*id == 0x7F)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DetailWords.h"
+#include "ci/CiWords.h"
 
 #include <cstdint>
 #include <span>
@@ -11,6 +12,8 @@ namespace SysExDetails {
 
 // `bytes` start with F0 and may be only the first bytes of a message of `byteCount` bytes;
 // the header words come from whatever is there, the end is judged only when all of it is.
-void describe(DetailWords &words, std::span<const std::uint8_t> bytes, std::size_t byteCount);
+// A Capability Inquiry message is read whole, with what `context` says of a chunk.
+void describe(DetailWords &words, std::span<const std::uint8_t> bytes, std::size_t byteCount,
+    const ci::ExchangeContext *context = nullptr);
 
 } // namespace SysExDetails

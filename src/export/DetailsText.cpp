@@ -1,5 +1,7 @@
 #include "DetailsText.h"
 
+#include "rows/ExchangeRows.h"
+
 DetailsText::DetailsText(MessageDetails::MiddleC middleC)
     : m_middleC(middleC)
     , m_known(std::make_unique<Entry[]>(Slots))
@@ -13,6 +15,10 @@ std::string_view DetailsText::of(const CapturedMessage &message)
         return m_long;
     }
     m_context.take(message, place);
+    if (ci::ExchangeTracker::isPropertyData(message.bytes)) {
+        m_long = ExchangeRows::inStream(m_exchanges, message.bytes).toStdString();
+        return m_long;
+    }
     if (message.bytes.size() > 3) {
         m_long = MessageDetails::describe(message.bytes, m_middleC).toStdString();
         return m_long;

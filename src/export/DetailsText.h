@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureStore.h"
+#include "ci/ExchangeTracker.h"
 #include "decode/MessageDetails.h"
 #include "rows/ContextStream.h"
 
@@ -32,5 +33,6 @@ private:
     std::unique_ptr<Entry[]> m_known;
     std::string m_long;
     ContextStream m_context;
+    ci::ExchangeTracker m_exchanges;
     std::uint64_t m_place = 0; // of the next message
 };

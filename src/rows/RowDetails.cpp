@@ -1,5 +1,6 @@
 #include "RowDetails.h"
 
+#include "ExchangeRows.h"
 #include "decode/ChannelMemory.h"
 #include "decode/ContextWords.h"
 #include "midi/MidiMessage.h"
@@ -27,6 +28,8 @@ QString of(const CaptureStore &rows, std::size_t row, MessageDetails::MiddleC mi
         return message.unsent.empty()
             ? QString()
             : QStringLiteral("Not sent: ") + MessageDetails::describe(message.unsent, middleC);
+    if (ci::ExchangeTracker::isPropertyData(message.bytes))
+        return ExchangeRows::of(rows, row);
     if (!ChannelMemory::readsBack(message.bytes))
         return MessageDetails::describe(message.bytes, middleC);
     // A view asks for a screenful of rows at a time: a few hundred rows above each is cheap.

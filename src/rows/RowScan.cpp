@@ -1,5 +1,6 @@
 #include "RowScan.h"
 
+#include "ExchangeRows.h"
 #include "RowCells.h"
 #include "midi/MidiMessage.h"
 
@@ -110,9 +111,13 @@ bool RowScan::longMatches(std::size_t row, const CapturedMessage &message) const
 {
     if (m_search.matchesUpper(RowCells::row(m_rows, row)))
         return true;
-    return m_details
-        && m_search.matchesUpper(
-            MessageDetails::describe(message.bytes, *m_details).toUpper().toStdString());
+    if (!m_details)
+        return false;
+    // A chunk's words, as the grid shows them, depend on the exchange before it.
+    const QString words = ci::ExchangeTracker::isPropertyData(message.bytes)
+        ? ExchangeRows::of(m_rows, row)
+        : MessageDetails::describe(message.bytes, *m_details);
+    return m_search.matchesUpper(words.toUpper().toStdString());
 }
 
 // Whether a received message of this status and size can hold the text in its cells, with

@@ -1,9 +1,13 @@
 #include "capture/TaskProgress.h"
 #include "imports/FileImport.h"
+#include "support/CiResponder.h"
 #include "support/Files.h"
 #include "support/JackPeer.h"
 #include "support/JackWindow.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -301,4 +305,63 @@ TEST_F(JackSendFrozen, CountsWhatTheServerNeverTookAndSaysThatItDoesNotAnswer)
         EXPECT_TRUE(words.contains("The JACK server does not answer")) << words.toStdString();
         EXPECT_FALSE(words.contains("There is no MIDI")) << words.toStdString();
     }
+}
+
+using JackCi = JackTool;
+
+// Discovery and a Get against a responder of the tests' own, which answers as it is asked.
+TEST_F(JackCi, DiscoversTheResponderAndGetsAResourceInChunks)
+{
+    CiResponder responder(*peer);
+    const QStringList path {"--out", "JACK: CliPeer:in", "--in", "JACK: CliPeer:out"};
+    const auto run = [&](const QStringList &arguments) {
+        auto tool = std::make_unique<Tool>(QStringList {"ci"} + arguments + path);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                responder.answer();
+                return tool->process.state() == QProcess::NotRunning;
+            },
+            10000));
+        // Its ports left the peer's, so that the next run's connection is its own.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !peer->isConnected("out") && !peer->isConnected("in"); }, 5000));
+        return tool;
+    };
+    auto discover = run({"discover", "--wait", "1"});
+    EXPECT_EQ(discover->process.exitCode(), 0) << discover->err().toStdString();
+    EXPECT_EQ(discover->out(),
+        "MUID 0ABCDEF: ID 00 21 09 Native Instruments, family 0001 (1), model 0002 (2), "
+        "version 01 00 00 00 (1.0.0.0), categories 08 (property exchange), max SysEx 512 bytes, "
+        "output path 00, function block 00\n");
+    auto json = run({"discover", "--wait", "1", "--json"});
+    const QJsonArray devices = QJsonDocument::fromJson(json->out()).array();
+    ASSERT_EQ(devices.size(), 1);
+    EXPECT_EQ(devices[0]["muid"], "0ABCDEF");
+    EXPECT_EQ(devices[0]["max_sysex_size"], 512);
+    EXPECT_EQ(devices[0]["categories"], QJsonArray {"property exchange"});
+
+    auto get = run({"get", "DeviceInfo"});
+    EXPECT_EQ(get->process.exitCode(), 0) << get->err().toStdString();
+    EXPECT_EQ(get->out(), QByteArray(CiResponder::Body) + '\n');
+    auto getJson = run({"get", "DeviceInfo", "--json"});
+    const QJsonObject reply = QJsonDocument::fromJson(getJson->out()).object();
+    EXPECT_EQ(reply["header"]["status"], 200);
+    EXPECT_EQ(reply["body"]["manufacturer"], "Lumetra tests");
+    auto missing = run({"get", "ProgramList"});
+    EXPECT_EQ(missing->process.exitCode(), 1);
+    EXPECT_TRUE(missing->err().contains("status 404: no such resource"))
+        << missing->err().toStdString();
+}
+
+TEST_F(JackCi, SaysWhenNoDeviceAnswers)
+{
+    Tool tool({"ci", "discover", "--wait", "0.3", "--out", "JACK: CliPeer:in", "--in",
+        "JACK: CliPeer:out"});
+    ASSERT_TRUE(ended(tool));
+    EXPECT_EQ(tool.process.exitCode(), 1);
+    EXPECT_TRUE(tool.err().contains("No device answered the Discovery within 0.3 seconds"))
+        << tool.err().toStdString();
+    Tool misused({"ci", "get", "a\"b", "--out", "x", "--in", "y"});
+    ASSERT_TRUE(misused.ended());
+    EXPECT_EQ(misused.process.exitCode(), 2) << "a resource name that would break the header";
 }

@@ -65,9 +65,9 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
         {{"--in", "No Such Device"}, 2, "",
             "lumetra: There is no MIDI input named \"No Such Device\""},
         {{"--in=Lumetra Loopback", "--out="}, 2, "", "lumetra: '--out' needs a device name"},
-        {{"bogus"}, 2, "", "lumetra: There is no word 'bogus': capture, send, loop-test or help"},
+        {{"bogus"}, 2, "", "lumetra: There is no word 'bogus': capture, send, loop-test, ci or help"},
         {{"help", "bogus"}, 2, "",
-            "lumetra: There is no word 'bogus': capture, send, loop-test or help. See lumetra "
+            "lumetra: There is no word 'bogus': capture, send, loop-test, ci or help. See lumetra "
             "help.\n"},
         {{"capture", "--bogus"}, 2, "",
             "lumetra: Unknown option 'bogus'. See lumetra help capture.\n"},
