@@ -83,13 +83,16 @@ frmAbout::frmAbout(const QVersionNumber &version, DialogService &dialogs,
     addLabel(this, "Label6", QStringLiteral("Tel: +44 117 496 0123"), {1080, 3120, 3975, 255});
     addLinks();
     addLibraryVersions();
+    addButtonRow();
+}
 
+void frmAbout::addButtonRow()
+{
     auto *line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line2"));
     line->setFrameShape(QFrame::HLine);
     line->setGeometry(
         modFormSize::toPixels(QRect(1080, 4740, 6345, 30), TwipsPerPixel, TwipsPerPixel));
-
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setGeometry(

@@ -35,6 +35,7 @@ public:
 
 private:
     void addLinks();
+    void addButtonRow();
     void addLibraryVersions();
 
     QVersionNumber m_version;

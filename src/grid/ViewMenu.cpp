@@ -56,7 +56,16 @@ ViewMenu::ViewMenu(QMenu *menu)
         connect(item, &QAction::triggered, this, [this] { emit settingsChanged(settings()); });
     connect(m_time, &QActionGroup::triggered, this, [this] { emit settingsChanged(settings()); });
     menu->addSeparator();
+    addFinding(menu);
+    menu->addSeparator();
+    connect(addNamedItem(menu, "mnuTimingPanel", QStringLiteral("Timing Panel")),
+        &QAction::triggered, this, &ViewMenu::timingPanelAsked);
+    connect(addNamedItem(menu, "mnuIntervalStatistics", QStringLiteral("Interval Statistics...")),
+        &QAction::triggered, this, &ViewMenu::intervalStatisticsAsked);
+}
 
+void ViewMenu::addFinding(QMenu *menu)
+{
     const std::tuple<const char *, const char *, QKeySequence, void (ViewMenu::*)()> finding[] = {
         {"mnuFind", "Find...", QKeySequence(Qt::CTRL | Qt::Key_F), &ViewMenu::findAsked},
         {"mnuFindNext", "Find Next", QKeySequence(Qt::Key_F3), &ViewMenu::findNextAsked},
@@ -68,11 +77,6 @@ ViewMenu::ViewMenu(QMenu *menu)
         item->setShortcut(shortcut);
         connect(item, &QAction::triggered, this, signal);
     }
-    menu->addSeparator();
-    connect(addNamedItem(menu, "mnuTimingPanel", QStringLiteral("Timing Panel")),
-        &QAction::triggered, this, &ViewMenu::timingPanelAsked);
-    connect(addNamedItem(menu, "mnuIntervalStatistics", QStringLiteral("Interval Statistics...")),
-        &QAction::triggered, this, &ViewMenu::intervalStatisticsAsked);
 }
 
 QMenu *ViewMenu::menu() const

@@ -40,6 +40,7 @@ signals:
     void intervalStatisticsAsked();
 
 private:
+    void addFinding(QMenu *menu);
     QAction *m_pause;
     QActionGroup *m_time;
     QAction *m_details;

@@ -45,6 +45,31 @@ QString refusal(const QCommandLineParser &parser, bool parsed,
     return {};
 }
 
+const QString Description = QStringLiteral(
+    "Lumetra shows every MIDI message that arrives on the inputs it watches as a decoded row, and "
+    "sends the messages you type to one output. Without a window, the words capture, send, "
+    "loop-test, ci and help do this from a script (see lumetra help).");
+
+// Taken as the window system's library takes them, and passed on to it.
+void addWindowSystemOptions(QCommandLineParser &parser)
+{
+    for (const char *name : WindowSystemOptions) {
+        QCommandLineOption passed(QLatin1String(name), {}, QStringLiteral("value"));
+        passed.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(passed);
+    }
+}
+
+void readDevicesAndFile(CommandLine &line, const QCommandLineParser &parser,
+    const QCommandLineOption &in, const QCommandLineOption &out)
+{
+    line.inputs.names = parser.values(in);
+    line.inputs.all = line.inputs.names.removeAll(QStringLiteral("all")) > 0;
+    line.outputName = parser.value(out);
+    line.openPath = parser.positionalArguments().value(0);
+    line.platform = parser.value(QStringLiteral("platform"));
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments)
@@ -53,10 +78,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     // "-platform offscreen", as the window system's library takes its options, and as a
     // session manager starts a program again ("-session ID").
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(QStringLiteral(
-        "Lumetra shows every MIDI message that arrives on the inputs it watches as a decoded row, "
-        "and sends the messages you type to one output. Without a window, the words capture, "
-        "send, loop-test and help do this from a script (see lumetra help)."));
+    parser.setApplicationDescription(Description);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
@@ -74,11 +96,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         QStringLiteral("A file to show at start: a capture (.lmc), a MIDI file, a .syx file, or "
                        "a text or CSV log that Lumetra saved."),
         QStringLiteral("[file]"));
-    for (const char *name : WindowSystemOptions) {
-        QCommandLineOption passed(QLatin1String(name), {}, QStringLiteral("value"));
-        passed.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(passed);
-    }
+    addWindowSystemOptions(parser);
 
     CommandLine line;
     if (const QString reason = refusal(parser, parser.parse(arguments), {in, out});
@@ -95,11 +113,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     } else if (parser.isSet(listPorts)) {
         line.action = Action::ListPorts;
     }
-    line.inputs.names = parser.values(in);
-    line.inputs.all = line.inputs.names.removeAll(QStringLiteral("all")) > 0;
-    line.outputName = parser.value(out);
-    line.openPath = parser.positionalArguments().value(0);
-    line.platform = parser.value(QStringLiteral("platform"));
+    readDevicesAndFile(line, parser, in, out);
     return line;
 }
 

@@ -40,6 +40,16 @@ int print(std::FILE *stream, const QString &text, int status)
     return status;
 }
 
+int listPorts(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const auto ports = PortSystem::createDefault();
+    for (const QString &notice : ports->notices())
+        print(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), 0);
+    return print(stdout,
+        portListing(ports->names(PortDirection::Input), ports->names(PortDirection::Output)), 0);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -57,15 +67,8 @@ int main(int argc, char *argv[])
         return print(stdout, line.text, 0);
     case CommandLine::Action::Refuse:
         return print(stderr, QStringLiteral("lumetra: ") + line.text, 2);
-    case CommandLine::Action::ListPorts: {
-        QCoreApplication app(argc, argv);
-        const auto ports = PortSystem::createDefault();
-        for (const QString &notice : ports->notices())
-            print(stderr, QStringLiteral("lumetra: ") + notice + QLatin1Char('\n'), 0);
-        return print(stdout,
-            portListing(ports->names(PortDirection::Input), ports->names(PortDirection::Output)),
-            0);
-    }
+    case CommandLine::Action::ListPorts:
+        return listPorts(argc, argv);
     case CommandLine::Action::Run:
         break;
     }

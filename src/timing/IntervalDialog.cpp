@@ -85,6 +85,15 @@ IntervalDialog::IntervalDialog(const CaptureStore &rows, QWidget *parent)
     m_selectedOnly->setObjectName(QStringLiteral("chkIntervalSelectedRows"));
     m_notice->setObjectName(QStringLiteral("lblIntervalNotice"));
 
+    layOut();
+    for (QComboBox *combo : {m_kind, m_channel, m_source})
+        connect(combo, &QComboBox::activated, this, &IntervalDialog::measureChosen);
+    connect(m_pause, &QSpinBox::valueChanged, this, &IntervalDialog::measureChosen);
+    connect(m_selectedOnly, &QCheckBox::toggled, this, &IntervalDialog::measureChosen);
+}
+
+void IntervalDialog::layOut()
+{
     auto *choices = new QFormLayout;
     choices->addRow(QStringLiteral("Kind"), m_kind);
     choices->addRow(QStringLiteral("Channel"), m_channel);
@@ -102,10 +111,6 @@ IntervalDialog::IntervalDialog(const CaptureStore &rows, QWidget *parent)
     layout->addWidget(m_notice);
     layout->addWidget(m_histogram, 1);
     layout->addWidget(buttons);
-    for (QComboBox *combo : {m_kind, m_channel, m_source})
-        connect(combo, &QComboBox::activated, this, &IntervalDialog::measureChosen);
-    connect(m_pause, &QSpinBox::valueChanged, this, &IntervalDialog::measureChosen);
-    connect(m_selectedOnly, &QCheckBox::toggled, this, &IntervalDialog::measureChosen);
 }
 
 // Each figure in a place of its own, its value right-aligned in a column wide enough for

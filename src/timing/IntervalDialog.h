@@ -31,6 +31,7 @@ public:
     QString figuresText() const;
 
 private:
+    void layOut();
     QGridLayout *figureGrid();
     void fillSources();
     void showFigures();
