@@ -72,10 +72,12 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     connectControls();
 }
 
-// A file being written reads the document, which goes with the window's children.
+// A file being written reads the document, which goes with the window's children. The
+// About box has no parent, so that it is a window of its own: it goes with this one.
 frmMain::~frmMain()
 {
     m_task->waitForEnd();
+    delete m_about;
 }
 
 // The parts that work the controls, each made from those made before it.

@@ -46,32 +46,3 @@ TEST(KindWords, EveryStatusAWordCanMatchIsOneItMayMatch)
         EXPECT_GT(matched, 0) << word;
     }
 }
-
-// The data bytes decide between kinds that share a status.
-TEST(KindWords, TheDataBytesDecideBetweenKindsOfOneStatus)
-{
-    const struct
-    {
-        const char *word;
-        std::vector<std::uint8_t> message;
-        bool matches;
-    } cases[] = {
-        {"NOTE OFF", {0x93, 0x3C, 0x00}, true}, // a note on of velocity 0 ends the note
-        {"NOTE OFF", {0x93, 0x3C, 0x01}, false},
-        {"NOTE ON", {0x93, 0x3C, 0x00}, false},
-        {"NOTE OFF", {0x83, 0x3C, 0x40}, true},
-        {"CHANNEL MODE", {0xB2, 0x78, 0x00}, true},
-        {"CHANNEL MODE", {0xB2, 0x77, 0x00}, false},
-        {"CC", {0xB2, 0x77, 0x00}, true},
-        {"SYSEX", {0xF0, 0x7E, 0xF7}, true},
-        {"SYSEX", {0xF7}, false},
-        {"CLOCK", {0xF8}, true},
-        {"CLOCK", {0xFA}, false},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(KindWords(c.word).matches(c.message), c.matches)
-            << c.word << " " << int(c.message[0]) << " "
-            << int(c.message.size() > 1 ? c.message[1] : 0);
-    for (const char *text : {"", "NOTES ON", "CC 7", "SYSEX 41", "cc"}) // whole upper-case words
-        EXPECT_FALSE(KindWords(text).any()) << text;
-}

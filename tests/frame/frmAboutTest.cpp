@@ -113,10 +113,11 @@ TEST(About, TitleReadsOnADarkThemeToo)
                 darkest = std::min(darkest, qGray(drawn.pixel(x, y)));
             }
         }
-        if (dark)
+        if (dark) {
             EXPECT_GT(lightest, 160) << "light letters on the dark background";
-        else
+        } else {
             EXPECT_LT(darkest, 60) << "black letters on the light background";
+        }
     }
     QApplication::setPalette(before);
 }

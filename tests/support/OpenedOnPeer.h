@@ -37,6 +37,9 @@ struct OpenedOnPeer
             DeviceSelection::openInputDevice(port, std::int16_t(device));
         else
             DeviceSelection::openOutputDevice(port, std::int16_t(device));
+        // What the peer sends before the server joined the two ports is lost, as on a wire.
+        if (!peer.connectedWithin(input ? "out" : "in", 5000))
+            throw std::runtime_error("the peer's port was never connected");
     }
 };
 using Listening = OpenedOnPeer<MIDIInput>;
