@@ -30,6 +30,16 @@ std::vector<std::uint8_t> quarterFrames(int hours, int minutes, int seconds, int
     return pieces;
 }
 
+// The readout of a watch that caught up with these pulses, at the last of them.
+TransportWatch::Readout readoutAtEnd(const std::vector<StoredRow> &pulses)
+{
+    CaptureStore rows;
+    TransportWatch watch;
+    store(rows, pulses);
+    watch.catchUp(rows);
+    return watch.readout(pulses.back().stampUs);
+}
+
 } // namespace
 
 TEST(TransportWatch, ReadsTempoJitterAndDriftOfTheClockUntilItStops)
@@ -167,11 +177,7 @@ TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
         {clockRun(3, 0, 1'000'000), "2.5 BPM", "the slowest a clock runs before it stops"},
     };
     for (const auto &c : cases) {
-        CaptureStore rows;
-        TransportWatch watch;
-        store(rows, c.pulses);
-        watch.catchUp(rows);
-        const TransportWatch::Readout readout = watch.readout(c.pulses.back().stampUs);
+        const TransportWatch::Readout readout = readoutAtEnd(c.pulses);
         ASSERT_TRUE(readout.clock) << c.reason << ": the clock flows";
         EXPECT_EQ(TimingText::panelRows(readout)[0].second, c.beat) << c.reason;
         EXPECT_EQ(TimingText::statusLine(readout),
@@ -197,22 +203,11 @@ TEST(TransportWatch, ShowsDriftOnceMeasuredAndSignedAsItReads)
         {clockRun(49, 0, 20'833), "0.0 BPM", "two even beats"},
         {lastLate, "0.0 BPM", "a hair slower at the end, not -0.0"},
     };
-    for (const auto &c : cases) {
-        CaptureStore rows;
-        TransportWatch watch;
-        store(rows, c.pulses);
-        watch.catchUp(rows);
-        const TransportWatch::Readout readout = watch.readout(c.pulses.back().stampUs);
-        EXPECT_EQ(TimingText::panelRows(readout)[2].second, c.drift) << c.reason;
-    }
-    CaptureStore rows;
-    TransportWatch watch;
+    for (const auto &c : cases)
+        EXPECT_EQ(TimingText::panelRows(readoutAtEnd(c.pulses))[2].second, c.drift) << c.reason;
     std::vector<StoredRow> slowing = clockRun(48, 0, 20'833);
     for (const StoredRow &row : clockRun(24, 48 * 20'833, 21'500))
         slowing.push_back(row);
-    store(rows, slowing);
-    watch.catchUp(rows);
-    EXPECT_TRUE(
-        TimingText::panelRows(watch.readout(slowing.back().stampUs))[2].second.startsWith("-"))
+    EXPECT_TRUE(TimingText::panelRows(readoutAtEnd(slowing))[2].second.startsWith("-"))
         << "slowing down";
 }
