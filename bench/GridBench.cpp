@@ -4,19 +4,21 @@
 #include "frame/DialogService.h"
 #include "grid/EventGrid.h"
 #include "grid/EventGridModel.h"
+#include "grid/EventView.h"
 #include "main/frmMain.h"
 #include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "rows/SearchPass.h"
+#include "support/RepeatedRows.h"
 #include "timing/TransportWatch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTableView>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <fstream>
+#include <random>
 #include <thread>
 
 namespace {
@@ -86,7 +88,7 @@ static void BM_GridIngestShown(benchmark::State &state)
         ticker.setTimerType(Qt::PreciseTimer);
         QObject::connect(&ticker, &QTimer::timeout,
             [&] { worstDelayMs = std::max(worstDelayMs, sinceTick.restart()); });
-        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+        auto *grid = window.findChild<EventView *>(QStringLiteral("grdMIDIIn"));
 
         QElapsedTimer elapsed;
         elapsed.start();
@@ -97,7 +99,7 @@ static void BM_GridIngestShown(benchmark::State &state)
             DeviceSelection::openOutputDevice(output, 0);
             sendNotes(output, Messages, int(state.range(0)));
         });
-        while (grid->model()->rowCount() <= Messages)
+        while (grid->rowCount() <= Messages)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const double seconds = double(elapsed.nsecsElapsed()) / 1e9;
         producer.join();
@@ -215,7 +217,7 @@ static void BM_HugeSysEx(benchmark::State &state)
         window.Form_Load();
         window.show();
         QCoreApplication::processEvents();
-        auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+        auto *grid = window.findChild<EventView *>(QStringLiteral("grdMIDIIn"));
         const std::size_t residentBefore = residentBytes();
 
         qint64 worstStallMs = 0;
@@ -233,14 +235,14 @@ static void BM_HugeSysEx(benchmark::State &state)
             sendMessage(output,
                 {reinterpret_cast<const std::uint8_t *>(dump.constData()), std::size_t(Size)});
         });
-        while (grid->model()->rowCount() < 2)
+        while (grid->rowCount() < 2)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         sender.join();
         grid->viewport()->repaint();
         QElapsedTimer clicking;
         clicking.start();
-        grid->setCurrentIndex(grid->model()->index(0, 0));
-        emit grid->clicked(grid->model()->index(0, 0));
+        grid->setCurrentCell(0, 0);
+        emit grid->clicked(0, 0);
         const qint64 clickMs = clicking.elapsed();
         ticker.stop();
 
@@ -259,7 +261,7 @@ BENCHMARK(BM_HugeSysEx)->Iterations(1)->Unit(benchmark::kMillisecond);
 static void BM_GridSteadyStream(benchmark::State &state)
 {
     const auto held = std::size_t(state.range(0));
-    QTableView view;
+    EventView view;
     CaptureDocument document;
     EventGridModel model(document);
     EventGrid grid(view, model, document);
@@ -287,3 +289,68 @@ static void BM_GridSteadyStream(benchmark::State &state)
     }
 }
 BENCHMARK(BM_GridSteadyStream)->Arg(0)->Arg(10'000'000)->Iterations(1)->Unit(benchmark::kSecond);
+
+namespace {
+
+// The window's grid, 1000 x 700 and shown offscreen, over `rows` rows that repeat a real
+// capture's notes, controllers and dumps; the view's own resident memory in `viewBytes`.
+struct GridOver
+{
+    explicit GridOver(std::size_t rows)
+        : repeated(model, rows)
+    {
+        for (int i = 0; i < 4096; ++i) {
+            const std::uint8_t note[] = {std::uint8_t(0x90 | i % 16), std::uint8_t(i % 128), 0x40};
+            const std::uint8_t dump[] = {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x00, 0x20, 0x29, 0xF7};
+            if (i % 64 == 0)
+                document.store().append(Origin::Received, 0, i * 1000, dump);
+            else
+                document.store().append(Origin::Received, 0, i * 1000, note);
+        }
+        model.commit();
+        const std::size_t before = residentBytes();
+        view.setRows(repeated);
+        view.resize(1000, 700);
+        view.show();
+        view.viewport()->repaint();
+        viewBytes = double(residentBytes()) - double(before);
+    }
+
+    CaptureDocument document;
+    EventGridModel model {document};
+    RepeatedRows repeated;
+    EventView view;
+    double viewBytes = 0;
+};
+
+} // namespace
+
+// One frame of live traffic: 30 rows come, the view follows them and paints what is in view.
+// Its cost must not grow with the rows held (the argument).
+static void BM_GridFrame(benchmark::State &state)
+{
+    GridOver grid(std::size_t(state.range(0)));
+    for (auto _ : state) {
+        grid.repeated.add(30);
+        grid.view.rowsAdded();
+        grid.view.viewport()->repaint();
+    }
+    state.counters["view_resident_bytes"] = grid.viewBytes;
+}
+BENCHMARK(BM_GridFrame)->Arg(0)->Arg(10'000'000)->Arg(1'000'000'000)->Unit(benchmark::kMicrosecond);
+
+// A jump to a row anywhere in the capture, painted.
+static void BM_GridScrollToRandomRow(benchmark::State &state)
+{
+    const auto rows = std::size_t(state.range(0));
+    GridOver grid(rows);
+    std::mt19937_64 random(7);
+    for (auto _ : state) {
+        grid.view.scrollToRow(random() % rows, EventView::Place::AtTop);
+        grid.view.viewport()->repaint();
+    }
+}
+BENCHMARK(BM_GridScrollToRandomRow)
+    ->Arg(10'000'000)
+    ->Arg(1'000'000'000)
+    ->Unit(benchmark::kMicrosecond);

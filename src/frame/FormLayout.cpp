@@ -2,15 +2,13 @@
 
 #include "modFormSize.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStatusBar>
-#include <QTableView>
 
 namespace {
 
@@ -32,7 +30,7 @@ void widenToText(QWidget *control)
 
 } // namespace
 
-FormLayout::FormLayout(QMainWindow &window, QTableView &grid)
+FormLayout::FormLayout(QMainWindow &window, QAbstractScrollArea &grid)
     : m_window(window)
     , m_grid(grid)
 { }
@@ -82,13 +80,10 @@ void FormLayout::apply()
     placeGridBar();
 }
 
-// A grid of fewer rows than this is too little to follow traffic by: on a short screen the
-// message box gives up its height first. A narrow screen adds the horizontal scroll bar.
+// On a short screen the message box gives up its height before the grid goes below this.
 int FormLayout::gridLeastHeight() const
 {
-    return LeastGridRows * m_grid.verticalHeader()->defaultSectionSize()
-        + m_grid.horizontalHeader()->sizeHint().height()
-        + m_grid.horizontalScrollBar()->sizeHint().height() + 2 * m_grid.frameWidth();
+    return m_grid.minimumSizeHint().height();
 }
 
 void FormLayout::placeGridBar()

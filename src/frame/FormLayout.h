@@ -3,7 +3,7 @@
 #include <QSize>
 
 class QMainWindow;
-class QTableView;
+class QAbstractScrollArea;
 class QWidget;
 
 // Lays the main window's controls out: the designed size is the smallest the window may
@@ -14,7 +14,8 @@ class QWidget;
 class FormLayout
 {
 public:
-    FormLayout(QMainWindow &window, QTableView &grid);
+    // The grid's minimum size hint is the least it may shrink to.
+    FormLayout(QMainWindow &window, QAbstractScrollArea &grid);
 
     // Twips per pixel from the screen at hand, then the window's size and its limits.
     void setUp();
@@ -26,15 +27,13 @@ public:
     int TwipsPerPixelX() const { return m_twipsPerPixelX; }
     int TwipsPerPixelY() const { return m_twipsPerPixelY; }
 
-    static constexpr int LeastGridRows = 8;
-
 private:
     int gridLeastHeight() const; // in pixels
     QSize designedSize() const;
     void placeGridBar();
 
     QMainWindow &m_window;
-    QTableView &m_grid;
+    QAbstractScrollArea &m_grid;
     QWidget *m_gridBar = nullptr;
     QSize m_designed;
     int m_twipsPerPixelX = 15;

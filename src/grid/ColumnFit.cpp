@@ -1,14 +1,12 @@
 #include "ColumnFit.h"
 
-#include "CutCellTips.h"
 #include "EventGridModel.h"
+#include "EventView.h"
 #include "decode/modFormat.h"
 #include "rows/RowCells.h"
 
 #include <QEvent>
 #include <QHeaderView>
-#include <QStyle>
-#include <QTableView>
 #include <algorithm>
 
 namespace {
@@ -45,14 +43,12 @@ constexpr int DetailsShare = 60;
 
 } // namespace
 
-ColumnFit::ColumnFit(QTableView &view, const EventGridModel &model)
+ColumnFit::ColumnFit(EventView &view, const EventGridModel &model)
     : QObject(&view)
     , m_view(view)
     , m_viewport(view.viewport())
     , m_model(model)
 {
-    m_view.setTextElideMode(Qt::ElideRight);
-    m_view.setItemDelegate(new CutCellTips(&m_view));
     m_viewport->installEventFilter(this);
     QHeaderView *header = m_view.horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
@@ -146,7 +142,7 @@ void ColumnFit::resizeSection(int column, int width)
 
 int ColumnFit::contentWidth(int column) const
 {
-    return std::max(widestText(column) + CutCellTips::textMargins(m_view) + 2,
+    return std::max(widestText(column) + m_view.textMargins() + 2,
         m_view.horizontalHeader()->sectionSizeHint(column));
 }
 

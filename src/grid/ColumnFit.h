@@ -5,7 +5,7 @@
 #include <QString>
 
 class EventGridModel;
-class QTableView;
+class EventView;
 
 // Sizes the grid's columns so that a person reads them at a glance: each column as wide as
 // the widest text it can hold (the time stamp in its present form, the longest event name,
@@ -21,7 +21,7 @@ class ColumnFit : public QObject
 public:
     using Widths = QMap<QString, int>; // by column name, in pixels
 
-    ColumnFit(QTableView &view, const EventGridModel &model);
+    ColumnFit(EventView &view, const EventGridModel &model);
 
     // Sizes every column anew: the columns shown or the form of the time stamp changed.
     void fit();
@@ -48,7 +48,7 @@ private:
     void resizeSection(int column, int width);
     void userResized(int column, int width);
 
-    QTableView &m_view;
+    EventView &m_view;
     // Kept, not asked for: the viewport sends events while the view is destroyed, when it is
     // a plain QWidget and viewport() is no longer there to call.
     QWidget *const m_viewport;

@@ -2,6 +2,7 @@
 
 #include "ColumnFit.h"
 #include "EventGridModel.h"
+#include "EventView.h"
 #include "capture/CaptureDocument.h"
 #include "frame/NumberText.h"
 #include "rows/RowCells.h"
@@ -10,11 +11,9 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QTableView>
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 namespace {
@@ -27,31 +26,35 @@ constexpr bool RightAligned[Count] = {false, true, true, true, false, false, fal
 } // namespace
 
 EventGrid::EventGrid(
-    QTableView &view, EventGridModel &model, const CaptureDocument &document, QObject *parent)
+    EventView &view, EventGridModel &model, const CaptureDocument &document, QObject *parent)
     : QObject(parent)
     , m_view(view)
     , m_model(model)
 {
+    // The model hears of a change first (it was made first), so the view reads it anew.
     connect(&document, &CaptureDocument::rowsAdded, this, &EventGrid::rowsAppended);
-    connect(&document, &CaptureDocument::cleared, this, &EventGrid::cancelFind);
-    connect(&document, &CaptureDocument::replaced, this, &EventGrid::cancelFind);
+    for (auto reset : {&CaptureDocument::cleared, &CaptureDocument::replaced})
+        connect(&document, reset, this, [this] {
+            cancelFind();
+            m_view.rowsReset();
+        });
     // The rows a search goes through move down; the rows put back are the user's again.
-    connect(&document, &CaptureDocument::restored, this, [this] {
+    connect(&document, &CaptureDocument::restored, this, [this](std::size_t count) {
         cancelFind();
-        m_view.scrollToBottom();
+        m_view.rowsInsertedBefore(count);
     });
     m_frame.setSingleShot(true);
     m_frame.setInterval(FrameTime);
     connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
     m_findStep.setSingleShot(true);
     connect(&m_findStep, &QTimer::timeout, this, &EventGrid::findOn);
-    m_view.setModel(&m_model);
+    m_view.setRows(m_model);
     m_columns = new ColumnFit(m_view, m_model);
-    m_view.setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view.setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view.setWordWrap(false);
-    m_view.setTabKeyNavigation(false); // Tab moves on to the next control
+    setUpCopy();
+}
+
+void EventGrid::setUpCopy()
+{
     auto *copy = new QAction(QStringLiteral("Copy"), &m_view);
     copy->setObjectName(QStringLiteral("actCopyRows"));
     copy->setShortcut(QKeySequence::Copy);
@@ -60,10 +63,6 @@ EventGrid::EventGrid(
         [this] { QGuiApplication::clipboard()->setText(selectedText()); });
     m_view.addAction(copy);
     m_view.setContextMenuPolicy(Qt::ActionsContextMenu);
-    QHeaderView *rows = m_view.verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(m_view.fontMetrics().height() + 2);
 }
 
 std::int16_t EventGrid::Fgi(std::int16_t r, std::int16_t c)
@@ -94,8 +93,11 @@ void EventGrid::rowsAppended()
 void EventGrid::setPaused(bool paused)
 {
     m_paused = paused;
-    if (!paused)
-        showWaitingRows();
+    if (paused)
+        return;
+    // Going on is going back to the traffic as it comes.
+    showWaitingRows();
+    m_view.follow();
 }
 
 std::size_t EventGrid::waitingRows() const
@@ -106,13 +108,12 @@ std::size_t EventGrid::waitingRows() const
 void EventGrid::find(const QString &text, RowSearch::Direction direction)
 {
     cancelFind();
-    const std::size_t shown = std::size_t(m_model.rowCount() - 1);
+    const std::size_t shown = m_model.committedRows();
     // From the row after the current one (or before it), round the ends.
     const bool forward = direction == RowSearch::Direction::Forward;
     std::size_t from = forward || shown == 0 ? 0 : shown - 1;
-    const QModelIndex current = m_view.currentIndex();
-    if (current.isValid() && std::size_t(current.row()) < shown)
-        from = (std::size_t(current.row()) + (forward ? 1 : shown - 1)) % shown;
+    if (const std::optional<std::size_t> current = m_view.currentRow(); current && *current < shown)
+        from = (*current + (forward ? 1 : shown - 1)) % shown;
     const ViewSettings &view = m_model.viewSettings();
     m_search = std::make_unique<RowSearch>(text);
     m_pass = std::make_unique<SearchPass>(*m_search, m_model.store(), from, direction,
@@ -141,12 +142,9 @@ void EventGrid::findOn()
     m_foundPlace = m_pass->place();
     cancelFind();
     if (found) {
-        const QModelIndex index = m_model.index(int(row), 0);
         // Only the row found, whatever keys are held (Shift+Enter finds backward).
-        m_view.selectionModel()->select(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        m_view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-        m_view.scrollTo(index, QAbstractItemView::EnsureVisible);
+        m_view.selectRow(row);
+        m_view.scrollToRow(row);
     }
     emit findFinished(found);
 }
@@ -154,20 +152,10 @@ void EventGrid::findOn()
 void EventGrid::showWaitingRows()
 {
     m_frame.stop();
-    QElapsedTimer took;
-    took.start();
     if (m_paused || !m_model.commit())
         return;
     m_columns->fitNewSources();
-    const int lastRow = rowCount() - 1;
-    if (!isRowVisible(lastRow))
-        m_view.scrollToBottom();
-    // The view works out the place of every row once rows were added: with millions of rows
-    // that takes milliseconds. The frames then come further apart, so that showing new rows
-    // never takes more than a share of the UI thread, however many the grid holds.
-    const auto cost = std::chrono::nanoseconds(took.nsecsElapsed()) * FramesPerCost;
-    m_frame.setInterval(std::clamp(
-        std::chrono::duration_cast<std::chrono::milliseconds>(cost), FrameTime, LongestFrame));
+    m_view.rowsAdded();
 }
 
 const ViewSettings &EventGrid::viewSettings() const
@@ -184,16 +172,15 @@ QString EventGrid::GetMIDIINText(int row, int col)
 {
     showWaitingRows();
     // The current cell moves; the rows the user selected stay selected.
-    if (row >= 1 && m_view.selectionModel())
-        m_view.selectionModel()->setCurrentIndex(
-            m_model.index(row - 1, col), QItemSelectionModel::NoUpdate);
+    if (row >= 1 && std::size_t(row - 1) < m_model.shownRows())
+        m_view.setCurrentCell(std::size_t(row - 1), col);
     return m_model.gridCellText(row, col);
 }
 
 int EventGrid::currentRow() const
 {
-    const QModelIndex current = m_view.currentIndex();
-    return current.isValid() ? current.row() + 1 : 0;
+    const std::optional<std::size_t> current = m_view.currentRow();
+    return current ? int(std::min<std::size_t>(*current, INT_MAX - 2)) + 1 : 0;
 }
 
 QString EventGrid::selectedText() const
@@ -201,7 +188,7 @@ QString EventGrid::selectedText() const
     QStringList lines;
     for (std::size_t row : selectedRows()) {
         // The cells as shown, but whole: a long dump is copied in full.
-        QStringList cells {m_model.data(m_model.index(int(row), 0), Qt::DisplayRole).toString()};
+        QStringList cells {m_model.cell(row, 0, Qt::DisplayRole).toString()};
         for (int column = 1; column < EventGridModel::ColumnCount; ++column)
             cells << m_model.gridCellText(int(row) + 1, column);
         if (m_model.viewSettings().details)
@@ -216,26 +203,24 @@ QString EventGrid::selectedText() const
 std::vector<std::size_t> EventGrid::selectedRows() const
 {
     std::vector<std::size_t> rows;
-    if (!m_view.selectionModel())
-        return rows;
-    for (const QModelIndex &index : m_view.selectionModel()->selectedRows())
-        if (std::size_t(index.row()) < m_model.store().size())
-            rows.push_back(std::size_t(index.row())); // the empty last row is no message
-    std::ranges::sort(rows);
+    const std::size_t stored = m_model.store().size();
+    for (const RowSelection::Range &range : m_view.selection().ranges())
+        for (std::size_t row = range.first; row <= range.last && row < stored; ++row)
+            rows.push_back(row);
     return rows;
 }
 
 // A row counts as visible only when the whole of it is in view.
 bool EventGrid::isRowVisible(int row) const
 {
-    const QRect rect = m_view.visualRect(m_model.index(row - 1, 0));
-    return rect.isValid() && rect.top() >= 0 && rect.bottom() <= m_view.viewport()->height() - 1;
+    return row >= 1 && m_view.isRowVisible(std::size_t(row - 1));
 }
 
 void EventGrid::showRowsFrom(std::size_t first)
 {
     m_model.commit();
-    m_view.scrollTo(m_model.index(int(first), 0), QAbstractItemView::PositionAtTop);
+    m_view.rowsAdded();
+    m_view.scrollToRow(first, EventView::Place::AtTop);
 }
 
 void EventGrid::markLogRead(bool withSentRows)
@@ -250,8 +235,7 @@ void EventGrid::markLogRead(bool withSentRows)
         column = 0; // a skipped row: only its time stamp was read
     else if (message.isSysEx())
         column = EventGridModel::SysExColumn;
-    m_view.selectionModel()->setCurrentIndex(
-        m_model.index(last - 1, column), QItemSelectionModel::NoUpdate);
+    m_view.setCurrentCell(std::size_t(last - 1), column);
 }
 
 EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
@@ -265,8 +249,7 @@ EventGrid::MessageBoxText EventGrid::messageBoxText(int row, qsizetype longest)
         return {status + QLatin1Char(' ') + data1 + QLatin1Char(' ') + data2, {}};
     }
     // A dump of megabytes is never copied whole: the box takes what it can send.
-    m_view.selectionModel()->setCurrentIndex(
-        m_model.index(row - 1, EventGridModel::SysExColumn), QItemSelectionModel::NoUpdate);
+    m_view.setCurrentCell(std::size_t(row - 1), EventGridModel::SysExColumn);
     const std::size_t fitting = std::size_t(longest + 1) / 3; // whole "XX " groups
     std::string text;
     RowCells::appendSysExData(text, message, fitting);

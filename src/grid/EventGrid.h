@@ -16,28 +16,24 @@
 class CaptureDocument;
 class ColumnFit;
 class EventGridModel;
-class QTableView;
+class EventView;
 
 // The grid operations the window uses, over the view `grdMIDIIn` and its model, in the
 // grid's own numbering (row 0 the header, the last row empty). Rows are stored at once, but
 // the view learns of them, scrolls and repaints at the screen's pace: at most once a frame,
 // on a timer that the first row of a quiet spell sets going, so that a flood costs one view
-// update a frame and an idle grid costs nothing. A frame that cost more spaces the next
-// ones further apart.
+// update a frame and an idle grid costs nothing. A frame paints only the rows in view, so
+// its cost does not grow with the capture.
 class EventGrid : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr std::chrono::milliseconds FrameTime {16};
-    // With millions of rows a frame costs more, and frames come as much as this far apart:
-    // each frame's work is at most one part in FramesPerCost of the time.
-    static constexpr std::chrono::milliseconds LongestFrame {500};
-    static constexpr int FramesPerCost = 20;
 
-    // Sets the view up for the model of `document`: one row per line, read only, no row
-    // numbers. Rows the document adds are shown with the next frame.
-    EventGrid(QTableView &view, EventGridModel &model, const CaptureDocument &document,
+    // Sets the view up for the model of `document`. Rows the document adds are shown with
+    // the next frame.
+    EventGrid(EventView &view, EventGridModel &model, const CaptureDocument &document,
         QObject *parent = nullptr);
 
     // Index of cell (r, c) in the grid's row-major cell array; throws std::overflow_error
@@ -59,7 +55,8 @@ public:
     std::size_t waitingRows() const;
 
     // Looks for the next (or previous) row from the current one that the search matches,
-    // among the rows shown; the row found is selected and brought into view. A long search
+    // among the rows shown; the row found is selected and brought into view, and the view
+    // stops following the newest rows, so that the next frame leaves it there. A long search
     // goes on in stretches between the window's other work: findFinished tells the outcome,
     // also of a search that ended within this call. A new search, Clear All or
     // cancelFind() ends one still going, without a word.
@@ -71,7 +68,7 @@ public:
 
     int rowCount() const;
     const ViewSettings &viewSettings() const;
-    QTableView &view() const { return m_view; }
+    EventView &view() const { return m_view; }
     // Makes (row, col) the current cell and returns its text.
     QString GetMIDIINText(int row, int col);
     int currentRow() const;
@@ -82,7 +79,7 @@ public:
     QString selectedText() const;
     bool isRowVisible(int row) const;
     // Commits the rows added and shows them from store row `first` at the top: rows read
-    // from a file after the rows shown.
+    // from a file after the rows shown. The view stays there as new rows come.
     void showRowsFrom(std::size_t first);
 
     // What clicking the row puts into the MIDI Message box: its status and data cells, or
@@ -105,8 +102,9 @@ signals:
 private:
     void findOn();
     void rowsAppended();
+    void setUpCopy();
 
-    QTableView &m_view;
+    EventView &m_view;
     EventGridModel &m_model;
     ColumnFit *m_columns;
     QTimer m_frame;

@@ -7,6 +7,8 @@
 #include "timing/StampText.h"
 
 #include <QBrush>
+#include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 namespace {
@@ -23,7 +25,7 @@ QString latin1(const std::string &text)
 } // namespace
 
 EventGridModel::EventGridModel(const CaptureDocument &document, QObject *parent)
-    : QAbstractTableModel(parent)
+    : GridRows(parent)
     , m_document(document)
 {
     connect(&document, &CaptureDocument::cleared, this, &EventGridModel::documentReplaced);
@@ -43,28 +45,18 @@ bool EventGridModel::commit()
 {
     if (m_shownRows == store().size())
         return false;
-    beginInsertRows({}, int(m_shownRows), int(store().size()) - 1);
     m_shownRows = store().size();
-    endInsertRows();
     return true;
 }
 
-// The document changed first: until the view hears of it, it asks nothing, so the rows
-// are told as they are now.
 void EventGridModel::documentReplaced()
 {
-    beginResetModel();
     m_shownRows = store().size();
-    endResetModel();
 }
 
 void EventGridModel::documentRestored(std::size_t count)
 {
-    if (count == 0)
-        return;
-    beginInsertRows({}, 0, int(count) - 1);
     m_shownRows += count;
-    endInsertRows();
 }
 
 void EventGridModel::setViewSettings(const ViewSettings &settings)
@@ -72,8 +64,7 @@ void EventGridModel::setViewSettings(const ViewSettings &settings)
     setColumnShown(DetailsColumn, settings.details, m_view.details);
     setColumnShown(DetailsColumn + (m_view.details ? 1 : 0), settings.source, m_view.source);
     m_view = settings;
-    if (m_shownRows > 0)
-        emit dataChanged(index(0, 0), index(int(m_shownRows) - 1, columnCount() - 1));
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 void EventGridModel::setColumnShown(int column, bool shown, bool &setting)
@@ -159,7 +150,7 @@ QString EventGridModel::gridCellText(int gridRow, int column) const
 
 int EventGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_shownRows) + 1;
+    return parent.isValid() ? 0 : int(std::min<std::size_t>(m_shownRows, INT_MAX - 1)) + 1;
 }
 
 int EventGridModel::columnCount(const QModelIndex &parent) const
@@ -175,22 +166,23 @@ void EventGridModel::setColumnAlignment(int column, Qt::Alignment alignment)
 
 QVariant EventGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid())
-        return {};
+    return index.isValid() ? cell(std::size_t(index.row()), index.column(), role) : QVariant();
+}
+
+QVariant EventGridModel::cell(std::size_t row, int column, int role) const
+{
     if (role == Qt::TextAlignmentRole)
-        return index.column() < ColumnCount
-            ? QVariant::fromValue(m_alignments[std::size_t(index.column())])
+        return column >= 0 && column < ColumnCount
+            ? QVariant::fromValue(m_alignments[std::size_t(column)])
             : QVariant();
     // The empty last row sits where the next uncommitted row will be shown.
-    const bool messageRow = std::size_t(index.row()) < m_shownRows;
-    if (role == Qt::BackgroundRole && messageRow && m_view.colourByKind) {
-        const QColor tint
-            = KindColours::tintOf(KindColours::kindOf(store().at(std::size_t(index.row()))));
+    if (row >= m_shownRows)
+        return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+    if (role == Qt::BackgroundRole && m_view.colourByKind) {
+        const QColor tint = KindColours::tintOf(KindColours::kindOf(store().at(row)));
         return tint.isValid() ? QVariant(QBrush(tint)) : QVariant();
     }
-    if (role != Qt::DisplayRole)
-        return {};
-    return messageRow ? shownText(std::size_t(index.row()), index.column()) : QString();
+    return role == Qt::DisplayRole ? QVariant(shownText(row, column)) : QVariant();
 }
 
 QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, int role) const

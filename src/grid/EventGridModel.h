@@ -1,22 +1,22 @@
 #pragma once
 
+#include "GridRows.h"
 #include "ViewSettings.h"
 #include "capture/CaptureDocument.h"
 #include "rows/RowColumns.h"
 #include "rows/TimeOfDay.h"
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <array>
 
 // The event grid's rows as the view sees them: the document's messages, then the empty last
-// row (the header row of the grid is the view's horizontal header). Rows the document adds
-// reach the view together, as one block, when they are committed. Cells
+// row of the grid's numbering (the header row of the grid is the view's horizontal header).
+// Rows the document adds reach the view together, when they are committed. Cells
 // are made from the stored messages when the view asks; the view shows the start of a long
 // byte list and its size, while the store and the exports keep it whole. What the View menu
 // chooses (the form of the time column, a last column of details) changes what the view
 // shows, never a stored message.
-class EventGridModel : public QAbstractTableModel
+class EventGridModel : public GridRows
 {
     Q_OBJECT
 
@@ -37,6 +37,8 @@ public:
     // Tells the view about every row the document added since the last commit; false when
     // it added none.
     bool commit();
+    // Messages the view may show.
+    std::size_t committedRows() const { return m_shownRows; }
     // Rows added and not yet committed.
     std::size_t waitingRows() const { return store().size() - m_shownRows; }
 
@@ -56,6 +58,11 @@ public:
     int gridRowCount() const { return int(store().size()) + 2; }
     QString gridCellText(int gridRow, int column) const;
 
+    // The messages committed and the empty last row.
+    std::size_t shownRows() const override { return m_shownRows + 1; }
+    QVariant cell(std::size_t row, int column, int role) const override;
+
+    // As an item model: the rows shown and the empty last one, as far as an int counts.
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

@@ -1,6 +1,7 @@
 #include "FindBar.h"
 
 #include "EventGrid.h"
+#include "EventView.h"
 #include "frame/NamedWidgets.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QToolButton>
 
 FindBar::FindBar(EventGrid &grid, QWidget *parent)
@@ -67,8 +67,7 @@ void FindBar::find(RowSearch::Direction direction)
     }
     m_result->setText(QStringLiteral("Searching\u2026"));
     m_direction = direction;
-    const QModelIndex current = m_grid.view().currentIndex();
-    m_fromRow = current.isValid() ? std::optional(current.row()) : std::nullopt;
+    m_fromRow = m_grid.view().currentRow();
     m_grid.find(m_text->text(), direction);
 }
 
@@ -82,7 +81,7 @@ void FindBar::showOutcome(bool found)
     const SearchPass::Place place = m_grid.foundPlace();
     QString text = QStringLiteral("%1 of %2").arg(place.ordinal).arg(place.total);
     const bool forward = m_direction == RowSearch::Direction::Forward;
-    const int row = m_grid.view().currentIndex().row();
+    const std::size_t row = m_grid.view().currentRow().value_or(0);
     // Also when the row it began at is the only match: the search went all the way round.
     if (m_fromRow && (forward ? row <= *m_fromRow : row >= *m_fromRow))
         text += forward ? QStringLiteral(", wrapped to the top")

@@ -43,6 +43,6 @@ private:
     QLineEdit *m_text;
     QLabel *m_result;
     RowSearch::Direction m_direction = RowSearch::Direction::Forward; // of the last find
-    std::optional<int> m_fromRow; // the grid's current row when it began
+    std::optional<std::size_t> m_fromRow; // the grid's current row when it began
     QList<QWidget *> m_tabChain;
 };

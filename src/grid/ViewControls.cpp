@@ -2,6 +2,7 @@
 
 #include "ColumnFit.h"
 #include "EventGrid.h"
+#include "EventView.h"
 #include "EventGridModel.h"
 #include "FindBar.h"
 #include "TrafficStatus.h"
@@ -13,7 +14,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableView>
 #include <algorithm>
 
 namespace {

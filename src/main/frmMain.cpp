@@ -18,6 +18,7 @@
 #include "grid/ColumnFit.h"
 #include "grid/EventGrid.h"
 #include "grid/EventGridModel.h"
+#include "grid/EventView.h"
 #include "grid/FindBar.h"
 #include "grid/LossNotice.h"
 #include "grid/ViewControls.h"
@@ -40,7 +41,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
 
 namespace {
 
@@ -128,7 +128,7 @@ void frmMain::connectControls()
         m_viewControls->pauseDisplay();
     });
     connect(btnClear, &QPushButton::clicked, this, &frmMain::btnClear_Click);
-    connect(grdMIDIIn, &QTableView::clicked, this, &frmMain::grdMIDIIn_Click);
+    connect(grdMIDIIn, &EventView::clicked, this, &frmMain::grdMIDIIn_Click);
     // Tab follows the window as it reads, row by row, left to right, and leaves the grid like
     // any control; the find bar, while shown, comes after the grid it searches.
     const QList<QWidget *> order = QList<QWidget *> {ComboMidiIn, ComboMidiOut, grdMIDIIn}

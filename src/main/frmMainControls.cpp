@@ -6,6 +6,7 @@
 #include "frame/NamedWidgets.h"
 #include "frame/modFormSize.h"
 #include "frmMain.h"
+#include "grid/EventView.h"
 #include "grid/ViewControls.h"
 #include "pane/MessagePane.h"
 #include "ports/PortSystem.h"
@@ -20,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
 
 // The window's controls and menus as they are designed: their names, texts and fonts. What
 // they do is wired in frmMain.cpp.
@@ -43,7 +43,7 @@ void frmMain::createControls()
         QStringLiteral("color: yellow; background: black; font-style: italic"));
     lblFilter->hide();
     lblDropped = namedLabel("lblDropped", QString(), client);
-    grdMIDIIn = named(new QTableView, "grdMIDIIn", client);
+    grdMIDIIn = named(new EventView, "grdMIDIIn", client);
     namedLabel(
         "lblGridInstructions", QStringLiteral("Click on row to view in MIDI Message Box"), client);
     namedLabel("lblSend", QStringLiteral("MIDI Message"), client);
@@ -63,7 +63,7 @@ void frmMain::createControls()
     grdMIDIIn->setFont(fixed);
     // Keyboard users see where they are: the grid draws no current cell of its own.
     grdMIDIIn->setStyleSheet(
-        QStringLiteral("QTableView#grdMIDIIn:focus { border: 2px solid palette(highlight); }"));
+        QStringLiteral("#grdMIDIIn:focus { border: 2px solid palette(highlight); }"));
     txtBoxSend->setFont(fixed);
     m_layout = std::make_unique<FormLayout>(*this, *grdMIDIIn);
 }

@@ -4,6 +4,7 @@
 #include "MessageDecoding.h"
 #include "grid/EventGrid.h"
 #include "grid/EventGridModel.h"
+#include "grid/EventView.h"
 #include "rows/RowColumns.h"
 
 #include <QAction>
@@ -19,7 +20,6 @@
 #include <QPromise>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTableView>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
@@ -53,14 +53,13 @@ MessagePane::MessagePane(
     QAction *item = toggleViewAction();
     item->setObjectName(QStringLiteral("mnuMessagePane"));
     viewMenu.addAction(item);
-    connect(grid.view().selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [this](const QModelIndex &current) {
-            if (isVisible())
-                showRow(current.row());
-        });
+    connect(&grid.view(), &EventView::currentRowChanged, this, [this](std::size_t row) {
+        if (isVisible())
+            showRow(row);
+    });
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
-            showRow(m_grid.currentRow());
+            showRow(m_grid.view().currentRow());
     });
     connect(&m_dumpText, &QFutureWatcher<QString>::finished, this,
         [this] { QGuiApplication::clipboard()->setText(m_dumpText.result()); });
@@ -81,25 +80,25 @@ QWidget *MessagePane::section(
     return box;
 }
 
-void MessagePane::showRow(int row)
+void MessagePane::showRow(std::optional<std::size_t> row)
 {
     const CaptureStore &store = m_rows.store();
-    if (row < 0 || std::size_t(row) >= store.size()) {
+    if (!row || *row >= store.size()) {
         m_dump->setBytes({});
         m_decoding->clear();
         return;
     }
     // A copy: the store's bytes go when the rows are cleared, the pane's stay until it reads
     // another row.
-    const std::span<const std::uint8_t> held = store.at(std::size_t(row)).held();
+    const std::span<const std::uint8_t> held = store.at(*row).held();
     const QByteArray bytes(reinterpret_cast<const char *>(held.data()), qsizetype(held.size()));
     m_dump->setBytes(bytes);
     QList<MessageDecoding::Cell> cells;
     for (int column = 0; column < RowColumns::Count; ++column)
         cells.append({QLatin1String(RowColumns::Titles[column]),
-            m_rows.data(m_rows.index(row, column), Qt::DisplayRole).toString()});
-    m_decoding->setPlainText(MessageDecoding::lines(cells, m_rows.details(std::size_t(row)),
-        bytes.size(), MessageDecoding::propertyExchangeBody(bytes))
+            m_rows.cell(*row, column, Qt::DisplayRole).toString()});
+    m_decoding->setPlainText(MessageDecoding::lines(
+        cells, m_rows.details(*row), bytes.size(), MessageDecoding::propertyExchangeBody(bytes))
                                  .join(QLatin1Char('\n')));
 }
 

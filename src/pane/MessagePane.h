@@ -2,6 +2,8 @@
 
 #include <QDockWidget>
 #include <QFutureWatcher>
+#include <cstddef>
+#include <optional>
 
 class EventGrid;
 class EventGridModel;
@@ -23,8 +25,8 @@ public:
     // Docks itself, hidden, at the bottom of `window`, and adds its item to `viewMenu`.
     MessagePane(QMainWindow &window, QMenu &viewMenu, EventGrid &grid, EventGridModel &rows);
 
-    // Shows row `row` of the grid, or nothing for -1.
-    void showRow(int row);
+    // Shows the store's row `row`, or nothing.
+    void showRow(std::optional<std::size_t> row);
 
 private:
     QWidget *section(

@@ -3,7 +3,6 @@
 #include "support/LoopbackWindow.h"
 
 #include <QHeaderView>
-#include <QTableView>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -109,7 +108,7 @@ TEST(FormSize, TheWindowGrowsItsGridAndWhenSmallKeepsEveryControlAndEightRows)
         const auto *control = w.find<QWidget>(placement.objectName);
         EXPECT_TRUE(client.contains(control->geometry())) << placement.objectName;
     }
-    QTableView *grid = w.grid();
-    EXPECT_GE(grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize(), 8);
+    const EventView *grid = w.grid();
+    EXPECT_GE(grid->viewport()->height() / grid->rowHeight(), 8);
     EXPECT_TRUE(w.find<QWidget>("btnPause")->isVisible());
 }

@@ -2,9 +2,9 @@
 
 #include "capture/CaptureDocument.h"
 #include "grid/EventGridModel.h"
+#include "grid/EventView.h"
 
 #include <QHeaderView>
-#include <QTableView>
 #include <gtest/gtest.h>
 
 // A width is the user's only when the user set it: fitting, showing and hiding columns and
@@ -14,8 +14,8 @@ TEST(ColumnFit, OnlyWidthsTheUserSetAreKeptAndByName)
 {
     CaptureDocument document;
     EventGridModel model(document);
-    QTableView view;
-    view.setModel(&model);
+    EventView view;
+    view.setRows(model);
     ColumnFit fit(view, model);
     view.resize(900, 400);
     view.show();

@@ -102,12 +102,11 @@ TEST(Keyboard, RowsAreSelectedWholeAndCopiedAsShown)
     w.send({0xC5, 0x07});
     w.send({0xF0, 0x7E, 0x7F, 0xF7});
     ASSERT_TRUE(w.waitForRows(5));
-    QTableView *grid = w.grid();
-    const auto centreOf
-        = [&](int row) { return grid->visualRect(grid->model()->index(row, 2)).center(); };
+    EventView *grid = w.grid();
+    const auto centreOf = [&](std::size_t row) { return grid->cellRect(row, 2).center(); };
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centreOf(0));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, centreOf(2));
-    ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 2) << "whole rows, two of them";
+    ASSERT_EQ(grid->selection().count(), 2u) << "whole rows, two of them";
     EXPECT_TRUE(grid->hasFocus()) << "a Ctrl+click goes on selecting; the grid keeps the keys";
 
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);

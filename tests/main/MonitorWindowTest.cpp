@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 TEST(MonitorWindow, WaitingMessagesBecomeRowsInArrivalOrderAboveTheEmptyRow)
@@ -52,34 +53,56 @@ TEST(MonitorWindow, ClickingARowFillsTheMessageBox)
         {6, "  "}, // the empty last row
     };
     for (const auto &[row, text] : cases) {
-        QTableView *grid = w.grid();
-        const QModelIndex first = grid->model()->index(row - 1, 0);
-        grid->scrollTo(first);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(first).center());
+        EventView *grid = w.grid();
+        grid->scrollToRow(std::size_t(row - 1));
+        QTest::mouseClick(
+            grid->viewport(), Qt::LeftButton, {}, grid->cellRect(std::size_t(row - 1), 0).center());
         EXPECT_EQ(box->toPlainText(), text) << "row " << row;
         EXPECT_TRUE(box->hasFocus());
-        EXPECT_EQ(grid->currentIndex().column(), text.startsWith("F0") ? 6 : 3)
+        EXPECT_EQ(grid->currentColumn(), text.startsWith("F0") ? 6 : 3)
             << "reading the cells leaves the last one current";
     }
 }
 
-TEST(MonitorWindow, RowsReachTheViewAtTheScreensPaceAndScrollToTheEndOutOfView)
+// The newest rows stay in view until the user reads: scrolling up, clicking a row or finding
+// one leaves the view where it is as rows come, and a button counts them; it, or End, follows
+// again.
+TEST(MonitorWindow, RowsReachTheViewAtTheScreensPaceAndAreFollowedUntilTheUserReads)
 {
     LoopbackWindow w;
-    QSignalSpy inserted(w.grid()->model(), &QAbstractItemModel::rowsInserted);
-    QScrollBar *scroll = w.grid()->verticalScrollBar();
+    EventView *grid = w.grid();
+    QScrollBar *scroll = grid->verticalScrollBar();
     for (int i = 0; i < 200; ++i)
         w.window->AddGridRow({Origin::Sent, QByteArray("\xF8")});
-    EXPECT_EQ(inserted.count(), 0) << "not one view update a row";
+    EXPECT_EQ(w.gridRows(), 2) << "the rows wait for the next frame, not one view update a row";
     ASSERT_TRUE(w.waitForRows(202));
-    EXPECT_EQ(inserted.count(), 1);
     ASSERT_GT(scroll->maximum(), 0);
-    EXPECT_EQ(scroll->value(), scroll->maximum()) << "the end went out of view";
+    EXPECT_EQ(scroll->value(), scroll->maximum()) << "the newest row in view";
 
+    auto *newRows = w.find<QToolButton>("btnNewRows");
+    const auto sendAndWait = [&](int rows) {
+        w.send({0xFE});
+        ASSERT_TRUE(w.waitForRows(rows));
+    };
     scroll->setValue(0);
-    w.send({0xFE});
-    ASSERT_TRUE(w.waitForRows(203));
-    EXPECT_EQ(scroll->value(), scroll->maximum()) << "scrolled up: back to the end";
+    sendAndWait(203);
+    EXPECT_EQ(scroll->value(), 0) << "scrolled up: what is read stays";
+    EXPECT_EQ(newRows->text(), "1 new row \u2193");
+    ASSERT_FALSE(newRows->isHidden());
+    newRows->click();
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+    EXPECT_TRUE(newRows->isHidden());
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(190, 0).center());
+    const int reading = scroll->value();
+    sendAndWait(204);
+    sendAndWait(205);
+    EXPECT_EQ(scroll->value(), reading) << "a row clicked stays where it was";
+    EXPECT_EQ(newRows->text(), "2 new rows \u2193");
+    QTest::keyClick(grid, Qt::Key_End);
+    sendAndWait(206);
+    EXPECT_EQ(scroll->value(), scroll->maximum()) << "End follows again";
+    EXPECT_EQ(grid->currentRow(), 203u) << "End goes to the last row, the empty one";
 }
 
 TEST(MonitorWindow, FilterMenuTogglesAndTakesEffectOnTheNextMessage)
@@ -191,8 +214,8 @@ TEST(MonitorWindow, AHugeSysExShowsItsStartAndClicksIntoWhatTheBoxCanSend)
         shown, QString::fromLatin1(dump.left(48).toHex(' ').toUpper()) + " \u2026 (100,000 bytes)");
     EXPECT_EQ(w.window->GetMIDIINText(1, 6).size(), 300'000) << "the store keeps it whole";
 
-    QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {},
-        w.grid()->visualRect(w.grid()->model()->index(0, 0)).center());
+    QTest::mouseClick(
+        w.grid()->viewport(), Qt::LeftButton, {}, w.grid()->cellRect(0, 0).center());
     const QString boxText = w.find<QPlainTextEdit>("txtBoxSend")->toPlainText();
     EXPECT_EQ(boxText.size(), 10'922 * 3);
     EXPECT_TRUE(QString::fromLatin1(dump.toHex(' ').toUpper()).startsWith(boxText.trimmed()));

@@ -73,7 +73,7 @@ TEST(View, FindsForwardBackwardAndSaysWhenNothingMatches)
     EXPECT_TRUE(text->hasFocus());
     QTest::keyClicks(text, "note on");
     const auto selectedRow
-        = [&] { return w.grid()->selectionModel()->selectedRows().value(0).row(); };
+        = [&] { return w.grid()->selection().ranges().front().first; };
     const auto *result = w.find<QLabel>("lblFindResult");
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(selectedRow(), 0);
@@ -139,7 +139,7 @@ TEST(View, ColumnsFitTheirTextAndRowsAreTintedByKind)
     w.send({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
     w.send({0xB0, 0x07, 0x64});
     ASSERT_TRUE(w.waitForRows(5));
-    QTableView *grid = w.grid();
+    EventView *grid = w.grid();
     const QFontMetrics metrics = grid->fontMetrics();
     for (const char *time : {"mnuTimeSinceStart", "mnuTimeOfDay", "mnuTimeSeconds"}) {
         w.toggle(time);
@@ -157,14 +157,12 @@ TEST(View, ColumnsFitTheirTextAndRowsAreTintedByKind)
     EXPECT_GE(header->sectionSize(6), metrics.averageCharWidth() * 12) << "and SysEx Data beside";
     EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
 
-    const QModelIndex details = grid->model()->index(1, 7);
-    const QString words = details.data().toString();
+    const QString words = grid->model()->index(1, 7).data().toString();
     header->resizeSection(7, metrics.horizontalAdvance(words) / 2);
-    QHelpEvent hover(QEvent::ToolTip, grid->visualRect(details).center(),
-        grid->viewport()->mapToGlobal(grid->visualRect(details).center()));
+    const QPoint details = grid->cellRect(1, 7).center();
+    QHelpEvent hover(QEvent::ToolTip, details, grid->viewport()->mapToGlobal(details));
     QApplication::sendEvent(grid->viewport(), &hover);
     EXPECT_EQ(QToolTip::text(), words);
-    EXPECT_EQ(grid->textElideMode(), Qt::ElideRight);
 
     const auto tint
         = [&](int row) { return grid->model()->index(row, 0).data(Qt::BackgroundRole); };
@@ -253,7 +251,7 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
 // Clear All ends it without a word.
 TEST(View, ALongFindLetsTheWindowWorkAndCanBeEnded)
 {
-    QTableView view;
+    EventView view;
     CaptureDocument document;
     EventGridModel model(document);
     EventGrid grid(view, model, document);
@@ -269,7 +267,7 @@ TEST(View, ALongFindLetsTheWindowWorkAndCanBeEnded)
     EXPECT_TRUE(grid.isFinding()) << "more than one stretch";
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(finished.takeFirst().front().toBool(), true);
-    EXPECT_EQ(view.currentIndex().row(), int(Rows - 1));
+    EXPECT_EQ(view.currentRow(), Rows - 1);
 
     grid.find("no such text", RowSearch::Direction::Backward);
     grid.find("no such text either", RowSearch::Direction::Forward);

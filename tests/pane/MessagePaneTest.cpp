@@ -77,8 +77,7 @@ TEST(MessagePane, ShowsTheSelectedRowWholeAndCopiesEachPart)
     const int before = w.gridRows();
     w.send(sysEx(40));
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.gridRows() > before; }, 5000));
-    const int row = w.grid()->model()->rowCount() - 2; // the last row is the empty one
-    w.grid()->selectRow(row);
+    w.grid()->selectRow(w.grid()->rowCount() - 2); // the last row is the empty one
     const QAbstractItemModel *dump = w.find<QListView>("lstHexDump")->model();
     ASSERT_EQ(dump->rowCount(), 3);
     EXPECT_EQ(dump->data(dump->index(2, 0)).toString(), "00000020  20 21 22 23 24 25 26 F7");

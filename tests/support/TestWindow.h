@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/EventView.h"
 #include "main/frmMain.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
@@ -10,7 +11,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QTableView>
 #include <QTest>
 
 // The main window over the ports a test gives it, with message boxes and file dialogs the test
@@ -51,9 +51,9 @@ struct TestWindow
     {
         return window->findChild<T *>(QLatin1String(name));
     }
-    QTableView *grid() const { return find<QTableView>("grdMIDIIn"); }
+    EventView *grid() const { return find<EventView>("grdMIDIIn"); }
     // The grid's row count: header, messages, the empty last row.
-    int gridRows() const { return grid()->model()->rowCount() + 1; }
+    int gridRows() const { return int(grid()->rowCount()) + 1; }
     // Lets the queued MessagesWaiting reach the window.
     bool waitForRows(int rows) const
     {

@@ -1,0 +1,536 @@
+#include "EventView.h"
+
+#include "GridRows.h"
+#include "frame/NumberText.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionViewItem>
+#include <QToolButton>
+#include <QToolTip>
+#include <algorithm>
+
+namespace {
+
+// Between the button and the viewport's corner.
+constexpr int ButtonMargin = 8;
+
+} // namespace
+
+EventView::EventView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+    , m_header(new QHeaderView(Qt::Horizontal, this))
+    , m_newRows(new QToolButton(viewport()))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    m_header->setHighlightSections(false);
+    m_header->setSectionsClickable(false);
+    connect(m_header, &QHeaderView::sectionResized, this, &EventView::updateBars);
+    connect(m_header, &QHeaderView::sectionCountChanged, this, &EventView::updateBars);
+    connect(m_header, &QHeaderView::geometriesChanged, this, &EventView::updateGeometries);
+    m_newRows->setObjectName(QStringLiteral("btnNewRows"));
+    m_newRows->setToolTip(QStringLiteral("Follow the newest rows (End)"));
+    m_newRows->hide();
+    connect(m_newRows, &QToolButton::clicked, this, &EventView::follow);
+}
+
+void EventView::setRows(GridRows &rows)
+{
+    m_rows = &rows;
+    m_header->setModel(&rows);
+    const auto repaint = [this] { viewport()->update(); };
+    connect(&rows, &QAbstractItemModel::dataChanged, this, repaint);
+    connect(&rows, &QAbstractItemModel::headerDataChanged, this, repaint);
+    connect(&rows, &QAbstractItemModel::columnsInserted, this, repaint);
+    connect(&rows, &QAbstractItemModel::columnsRemoved, this, repaint);
+    rowsReset();
+}
+
+int EventView::rowHeight() const
+{
+    return fontMetrics().height() + 2;
+}
+
+// A narrow screen adds the horizontal scroll bar.
+QSize EventView::minimumSizeHint() const
+{
+    return {QAbstractScrollArea::minimumSizeHint().width(),
+        LeastRows * rowHeight() + m_header->sizeHint().height()
+            + horizontalScrollBar()->sizeHint().height() + 2 * frameWidth()};
+}
+
+int EventView::columnWidth(int column) const
+{
+    return m_header->sectionSize(column);
+}
+
+int EventView::textMargins() const
+{
+    return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+}
+
+std::size_t EventView::rowCount() const
+{
+    return m_rows ? m_rows->shownRows() : 0;
+}
+
+int EventView::wholeRowsInView() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+void EventView::rowsAdded()
+{
+    const std::size_t before = m_rowsKnown;
+    m_rowsKnown = rowCount();
+    updateBars();
+    // Rows added below a screen the user reads change nothing there.
+    if (m_following || m_top + std::size_t(wholeRowsInView()) >= before)
+        viewport()->update();
+    updateNewRowsButton();
+}
+
+void EventView::rowsReset()
+{
+    m_rowsKnown = rowCount();
+    m_selection.clear();
+    m_beforeGesture.clear();
+    m_current.reset();
+    m_anchor = 0;
+    m_top = 0;
+    m_following = true;
+    updateBars();
+    updateNewRowsButton();
+    viewport()->update();
+}
+
+void EventView::rowsInsertedBefore(std::size_t count)
+{
+    m_rowsKnown = rowCount();
+    m_selection.insertBefore(count);
+    m_beforeGesture.insertBefore(count);
+    m_anchor += count;
+    if (m_current)
+        *m_current += count;
+    follow();
+}
+
+bool EventView::isRowVisible(std::size_t row) const
+{
+    return row >= m_top && row < m_top + std::size_t(wholeRowsInView()) && row < rowCount();
+}
+
+QRect EventView::cellRect(std::size_t row, int column) const
+{
+    if (row < m_top || row >= rowCount() || column < 0 || column >= m_header->count())
+        return {};
+    const std::size_t y = (row - m_top) * std::size_t(rowHeight());
+    if (y > std::size_t(viewport()->height()))
+        return {};
+    return {m_header->sectionViewportPosition(column), int(y), m_header->sectionSize(column),
+        rowHeight()};
+}
+
+std::optional<EventView::Cell> EventView::cellAt(QPoint point, bool clampToRows) const
+{
+    const std::size_t rows = rowCount();
+    if (rows == 0)
+        return std::nullopt;
+    std::size_t row = m_top + std::size_t(std::max(point.y(), 0) / rowHeight());
+    if (row >= rows) {
+        if (!clampToRows)
+            return std::nullopt;
+        row = rows - 1;
+    }
+    const int column = m_header->logicalIndexAt(point.x());
+    return Cell {row, column >= 0 ? column : std::max(m_currentColumn, 0)};
+}
+
+void EventView::scrollToRow(std::size_t row, Place place)
+{
+    const std::size_t whole = std::size_t(wholeRowsInView());
+    if (place == Place::AtTop || row < m_top)
+        setTop(row);
+    else if (row >= m_top + whole)
+        setTop(row - whole + 1);
+}
+
+void EventView::setTop(std::size_t top)
+{
+    m_top = std::min(top, m_scroll.lastTop());
+    if (m_top < m_scroll.lastTop())
+        stopFollowing();
+    updateBars();
+    updateNewRowsButton();
+    viewport()->update();
+}
+
+void EventView::follow()
+{
+    m_following = true;
+    updateBars();
+    updateNewRowsButton();
+    viewport()->update();
+}
+
+void EventView::stopFollowing()
+{
+    if (!m_following)
+        return;
+    m_following = false;
+    m_rowsWhenLeft = rowCount();
+}
+
+std::size_t EventView::unseenRows() const
+{
+    if (m_following)
+        return 0;
+    const std::size_t rows = rowCount();
+    const std::size_t belowScreen = rows - std::min(rows, m_top + std::size_t(wholeRowsInView()));
+    return std::min(belowScreen, rows - std::min(rows, m_rowsWhenLeft));
+}
+
+void EventView::updateNewRowsButton()
+{
+    const std::size_t unseen = unseenRows();
+    m_newRows->setVisible(unseen > 0);
+    if (unseen == 0)
+        return;
+    m_newRows->setText(unseen == 1
+            ? QStringLiteral("1 new row \u2193")
+            : QStringLiteral("%1 new rows \u2193").arg(groupedNumber(qint64(unseen))));
+    m_newRows->adjustSize();
+    const QRect area = viewport()->rect();
+    m_newRows->move(area.right() - m_newRows->width() - ButtonMargin,
+        area.bottom() - m_newRows->height() - ButtonMargin);
+}
+
+// The vertical bar counts rows (in steps, past what an int holds); the horizontal one moves
+// the columns, whose header scrolls with them.
+void EventView::updateBars()
+{
+    const std::size_t rows = rowCount();
+    const std::size_t whole = std::size_t(wholeRowsInView());
+    m_scroll.setLastTop(rows > whole ? rows - whole : 0);
+    if (m_following)
+        m_top = m_scroll.lastTop();
+    m_top = std::min(m_top, m_scroll.lastTop());
+    m_settingBar = true;
+    QScrollBar *vertical = verticalScrollBar();
+    vertical->setRange(0, m_scroll.maximum());
+    vertical->setPageStep(m_scroll.stepsOf(whole));
+    vertical->setValue(m_scroll.valueOf(m_top));
+    QScrollBar *horizontal = horizontalScrollBar();
+    horizontal->setRange(0, std::max(0, m_header->length() - viewport()->width()));
+    horizontal->setPageStep(viewport()->width());
+    m_settingBar = false;
+    m_header->setOffset(horizontal->value());
+}
+
+void EventView::scrollContentsBy(int, int)
+{
+    m_header->setOffset(horizontalScrollBar()->value());
+    if (!m_settingBar) {
+        // The user moved the bar: to its end follows, anywhere else reads.
+        const std::size_t top = m_scroll.topOf(verticalScrollBar()->value());
+        if (top >= m_scroll.lastTop())
+            follow();
+        else
+            setTop(top);
+    }
+    viewport()->update();
+}
+
+void EventView::wheelEvent(QWheelEvent *event)
+{
+    if (event->angleDelta().y() == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A turn of 15 degrees moves the lines the desktop says; finer wheels add up to it.
+    m_wheelEighths += event->angleDelta().y();
+    const int steps = m_wheelEighths / 120;
+    m_wheelEighths %= 120;
+    const std::ptrdiff_t rows = -std::ptrdiff_t(steps) * QApplication::wheelScrollLines();
+    const std::size_t top
+        = rows < 0 ? m_top - std::min(m_top, std::size_t(-rows)) : m_top + std::size_t(rows);
+    if (top >= m_scroll.lastTop())
+        follow();
+    else
+        setTop(top);
+    event->accept();
+}
+
+void EventView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateGeometries();
+}
+
+void EventView::updateGeometries()
+{
+    const int headerHeight = m_header->sizeHint().height();
+    setViewportMargins(0, headerHeight, 0, 0);
+    const QRect area = viewport()->geometry();
+    m_header->setGeometry(area.left(), area.top() - headerHeight, area.width(), headerHeight);
+    updateBars();
+    updateNewRowsButton();
+}
+
+void EventView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    const int height = rowHeight();
+    const std::size_t end = std::min(rowCount(), m_top + std::size_t(area.bottom() / height) + 1);
+    int y = 0;
+    for (std::size_t row = m_top + std::size_t(area.top() / height); row < end; ++row) {
+        y = int(row - m_top) * height;
+        paintRow(painter, row, y, area);
+        y += height;
+    }
+    paintGridLines(painter, y, area);
+}
+
+void EventView::paintRow(QPainter &painter, std::size_t row, int y, const QRect &area)
+{
+    for (int column = 0; column < m_header->count(); ++column) {
+        const QRect cell(m_header->sectionViewportPosition(column), y,
+            m_header->sectionSize(column), rowHeight());
+        if (cell.right() < area.left() || cell.left() > area.right() || cell.width() == 0)
+            continue;
+        // The grid line takes the cell's last pixel each way.
+        const QStyleOptionViewItem option = cellOption(row, column, cell.adjusted(0, 0, -1, -1));
+        style()->drawControl(QStyle::CE_ItemViewItem, &option, &painter, this);
+    }
+}
+
+QStyleOptionViewItem EventView::cellOption(std::size_t row, int column, const QRect &rect) const
+{
+    QStyleOptionViewItem option;
+    option.initFrom(this);
+    option.rect = rect;
+    option.widget = this;
+    option.font = font();
+    option.textElideMode = Qt::ElideRight;
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = m_rows->cell(row, column, Qt::DisplayRole).toString();
+    option.displayAlignment
+        = m_rows->cell(row, column, Qt::TextAlignmentRole).value<Qt::Alignment>();
+    option.backgroundBrush = m_rows->cell(row, column, Qt::BackgroundRole).value<QBrush>();
+    if (const QVariant text = m_rows->cell(row, column, Qt::ForegroundRole); text.isValid())
+        option.palette.setBrush(QPalette::Text, text.value<QBrush>());
+    option.state &= ~QStyle::State_HasFocus;
+    if (m_selection.contains(row))
+        option.state |= QStyle::State_Selected;
+    if (hasFocus() && m_current == row && m_currentColumn == column)
+        option.state |= QStyle::State_HasFocus;
+    return option;
+}
+
+void EventView::paintGridLines(QPainter &painter, int rowsBottom, const QRect &area)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(this);
+    painter.setPen(
+        QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this))));
+    const int height = rowHeight();
+    for (int y = area.top() / height * height + height - 1; y < rowsBottom; y += height)
+        painter.drawLine(area.left(), y, area.right(), y);
+    for (int column = 0; column < m_header->count(); ++column) {
+        const int x = m_header->sectionViewportPosition(column) + m_header->sectionSize(column) - 1;
+        if (x >= area.left() && x <= area.right())
+            painter.drawLine(x, area.top(), x, std::min(rowsBottom, area.bottom()));
+    }
+}
+
+bool EventView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return showCutCellTip(event);
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+// A cell too narrow for its text, which then ends in an ellipsis, shows it whole.
+bool EventView::showCutCellTip(QEvent *event)
+{
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const std::optional<Cell> cell = cellAt(help->pos());
+    const QRect rect = cell ? cellRect(cell->row, cell->column) : QRect();
+    const QString text
+        = cell ? m_rows->cell(cell->row, cell->column, Qt::DisplayRole).toString() : QString();
+    if (!rect.isEmpty() && fontMetrics().horizontalAdvance(text) + textMargins() > rect.width())
+        QToolTip::showText(help->globalPos(), text, viewport(), rect);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+void EventView::setCurrentCell(std::size_t row, int column)
+{
+    const bool moved = m_current != row;
+    m_current = row;
+    m_currentColumn = column;
+    viewport()->update();
+    if (moved)
+        emit currentRowChanged(row);
+}
+
+void EventView::selectRow(std::size_t row)
+{
+    m_selection.clear();
+    m_selection.select(row, row);
+    m_beforeGesture.clear();
+    m_anchor = row;
+    stopFollowing();
+    setCurrentCell(row, m_currentColumn);
+    updateNewRowsButton();
+}
+
+void EventView::mousePressEvent(QMouseEvent *event)
+{
+    const std::optional<Cell> cell = cellAt(event->position().toPoint());
+    m_pressed = cell;
+    if (!cell)
+        return;
+    // A right click keeps the selection it lands in, for the context menu to act on.
+    if (event->button() == Qt::RightButton && m_selection.contains(cell->row))
+        return;
+    pressOn(*cell, event->modifiers());
+}
+
+void EventView::pressOn(Cell cell, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & Qt::ShiftModifier) {
+        extendTo(cell.row);
+    } else if (modifiers & Qt::ControlModifier) {
+        m_beforeGesture = m_selection;
+        m_selection.toggle(cell.row);
+        m_anchor = cell.row;
+    } else {
+        selectRow(cell.row);
+    }
+    stopFollowing();
+    setCurrentCell(cell.row, cell.column);
+    updateNewRowsButton();
+}
+
+void EventView::extendTo(std::size_t row)
+{
+    m_selection = m_beforeGesture;
+    m_selection.select(m_anchor, row);
+    viewport()->update();
+}
+
+void EventView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || !m_pressed)
+        return;
+    if (const std::optional<Cell> cell = cellAt(event->position().toPoint(), true)) {
+        extendTo(cell->row);
+        setCurrentCell(cell->row, cell->column);
+        scrollToRow(cell->row);
+    }
+}
+
+void EventView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const std::optional<Cell> cell = cellAt(event->position().toPoint());
+    if (cell && cell == m_pressed && event->button() == Qt::LeftButton)
+        emit clicked(cell->row, cell->column);
+    m_pressed.reset();
+}
+
+// In the order the columns are shown, which the Source column changes.
+int EventView::nextColumn(int step) const
+{
+    const int shown = std::clamp(
+        m_header->visualIndex(m_currentColumn) + step, 0, std::max(m_header->count() - 1, 0));
+    return std::max(m_header->logicalIndex(shown), 0);
+}
+
+void EventView::keyPressEvent(QKeyEvent *event)
+{
+    if (rowCount() == 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        m_selection.select(0, rowCount() - 1);
+        viewport()->update();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        moveCurrent(event->key(), event->modifiers());
+        return;
+    case Qt::Key_Space:
+        if (event->modifiers() & Qt::ControlModifier && m_current) {
+            m_selection.toggle(*m_current);
+            viewport()->update();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+// Shift reaches from the anchor; Ctrl moves the current row alone; a plain key selects it.
+void EventView::moveCurrent(int key, Qt::KeyboardModifiers modifiers)
+{
+    const std::size_t last = rowCount() - 1;
+    const std::size_t from = std::min(m_current.value_or(m_top), last);
+    const std::size_t page = std::size_t(std::max(1, wholeRowsInView() - 1));
+    std::size_t row = from;
+    int column = m_currentColumn;
+    switch (key) {
+    case Qt::Key_Up:
+        row = from - std::min<std::size_t>(from, 1);
+        break;
+    case Qt::Key_Down:
+        row = std::min(from + 1, last);
+        break;
+    case Qt::Key_PageUp:
+        row = from - std::min(from, page);
+        break;
+    case Qt::Key_PageDown:
+        row = std::min(from + page, last);
+        break;
+    case Qt::Key_Home:
+        row = 0;
+        break;
+    case Qt::Key_End:
+        row = last;
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        column = nextColumn(key == Qt::Key_Left ? -1 : 1);
+        break;
+    }
+    if (modifiers & Qt::ShiftModifier)
+        extendTo(row);
+    else if (!(modifiers & Qt::ControlModifier))
+        selectRow(row);
+    setCurrentCell(row, column);
+    if (key == Qt::Key_End) {
+        follow();
+        return;
+    }
+    if (key != Qt::Key_Left && key != Qt::Key_Right)
+        stopFollowing();
+    scrollToRow(row);
+    updateNewRowsButton();
+}
