@@ -1,5 +1,6 @@
 #include "EventView.h"
 
+#include "CellText.h"
 #include "GridRows.h"
 #include "frame/NumberText.h"
 
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QToolTip>
@@ -37,6 +39,8 @@ EventView::EventView(QWidget *parent)
     m_newRows->hide();
     connect(m_newRows, &QToolButton::clicked, this, &EventView::follow);
 }
+
+EventView::~EventView() = default;
 
 void EventView::setRows(GridRows &rows)
 {
@@ -283,6 +287,8 @@ void EventView::updateGeometries()
 
 void EventView::paintEvent(QPaintEvent *event)
 {
+    if (!m_text || m_text->font() != font())
+        m_text = std::make_unique<CellText>(font());
     QPainter painter(viewport());
     const QRect area = event->rect();
     const int height = rowHeight();
@@ -298,38 +304,35 @@ void EventView::paintEvent(QPaintEvent *event)
 
 void EventView::paintRow(QPainter &painter, std::size_t row, int y, const QRect &area)
 {
+    const bool selected = m_selection.contains(row);
+    const QPalette &colours = palette();
+    const int margin = textMargins() / 2;
     for (int column = 0; column < m_header->count(); ++column) {
-        const QRect cell(m_header->sectionViewportPosition(column), y,
-            m_header->sectionSize(column), rowHeight());
-        if (cell.right() < area.left() || cell.left() > area.right() || cell.width() == 0)
-            continue;
         // The grid line takes the cell's last pixel each way.
-        const QStyleOptionViewItem option = cellOption(row, column, cell.adjusted(0, 0, -1, -1));
-        style()->drawControl(QStyle::CE_ItemViewItem, &option, &painter, this);
+        const QRect cell(m_header->sectionViewportPosition(column), y,
+            m_header->sectionSize(column) - 1, rowHeight() - 1);
+        if (cell.right() < area.left() || cell.left() > area.right() || cell.width() <= 0)
+            continue;
+        const QBrush background = selected
+            ? colours.brush(QPalette::Highlight)
+            : m_rows->cell(row, column, Qt::BackgroundRole).value<QBrush>();
+        if (background.style() != Qt::NoBrush)
+            painter.fillRect(cell, background);
+        painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        m_text->draw(painter, cell.adjusted(margin, 0, -margin, 0),
+            m_rows->cell(row, column, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+            m_rows->cell(row, column, Qt::DisplayRole).toString());
+        if (hasFocus() && m_current == row && m_currentColumn == column)
+            paintFocus(painter, cell);
     }
 }
 
-QStyleOptionViewItem EventView::cellOption(std::size_t row, int column, const QRect &rect) const
+void EventView::paintFocus(QPainter &painter, const QRect &cell)
 {
-    QStyleOptionViewItem option;
-    option.initFrom(this);
-    option.rect = rect;
-    option.widget = this;
-    option.font = font();
-    option.textElideMode = Qt::ElideRight;
-    option.features = QStyleOptionViewItem::HasDisplay;
-    option.text = m_rows->cell(row, column, Qt::DisplayRole).toString();
-    option.displayAlignment
-        = m_rows->cell(row, column, Qt::TextAlignmentRole).value<Qt::Alignment>();
-    option.backgroundBrush = m_rows->cell(row, column, Qt::BackgroundRole).value<QBrush>();
-    if (const QVariant text = m_rows->cell(row, column, Qt::ForegroundRole); text.isValid())
-        option.palette.setBrush(QPalette::Text, text.value<QBrush>());
-    option.state &= ~QStyle::State_HasFocus;
-    if (m_selection.contains(row))
-        option.state |= QStyle::State_Selected;
-    if (hasFocus() && m_current == row && m_currentColumn == column)
-        option.state |= QStyle::State_HasFocus;
-    return option;
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = cell;
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
 void EventView::paintGridLines(QPainter &painter, int rowsBottom, const QRect &area)

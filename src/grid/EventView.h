@@ -6,10 +6,11 @@
 
 #include <QAbstractScrollArea>
 #include <cstddef>
+#include <memory>
 #include <optional>
 
+class CellText;
 class QHeaderView;
-class QStyleOptionViewItem;
 class QToolButton;
 
 // The event grid's view. It paints the rows in view and keeps nothing for the others, so a
@@ -24,6 +25,7 @@ class EventView : public QAbstractScrollArea
 
 public:
     explicit EventView(QWidget *parent = nullptr);
+    ~EventView() override;
 
     // A grid of fewer rows than this is too little to follow traffic by.
     static constexpr int LeastRows = 8;
@@ -92,7 +94,7 @@ private:
     int wholeRowsInView() const;
     std::optional<Cell> cellAt(QPoint point, bool clampToRows = false) const;
     void paintRow(QPainter &painter, std::size_t row, int y, const QRect &area);
-    QStyleOptionViewItem cellOption(std::size_t row, int column, const QRect &rect) const;
+    void paintFocus(QPainter &painter, const QRect &cell);
     void paintGridLines(QPainter &painter, int rowsBottom, const QRect &area);
     bool showCutCellTip(QEvent *event);
     // Ctrl adds to what was selected before the gesture; Shift reaches from the anchor.
@@ -107,6 +109,7 @@ private:
     void updateNewRowsButton();
 
     GridRows *m_rows = nullptr;
+    std::unique_ptr<CellText> m_text; // for the font the view has
     QHeaderView *m_header;
     QToolButton *m_newRows;
     RowScroll m_scroll;

@@ -2,8 +2,8 @@
 
 #include "ColumnFit.h"
 #include "EventGrid.h"
-#include "EventView.h"
 #include "EventGridModel.h"
+#include "EventView.h"
 #include "FindBar.h"
 #include "TrafficStatus.h"
 #include "ViewMenu.h"
