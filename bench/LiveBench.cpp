@@ -1,5 +1,6 @@
 #include "ProcessCpu.h"
 #include "frame/DialogService.h"
+#include "grid/EventView.h"
 #include "main/frmMain.h"
 #include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
@@ -12,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -64,7 +64,7 @@ struct LiveRun
 {
     SavingDialogs *dialogs = new SavingDialogs;
     frmMain window {PortSystem::createDefault(), std::unique_ptr<DialogService>(dialogs)};
-    QTableView *grid = nullptr;
+    EventView *grid = nullptr;
     QProcess loadgen;
     InputChoice watched;
 
@@ -88,10 +88,10 @@ struct LiveRun
             window.watchInputs(watched); // waited for until the generator's clients come
             arguments << "--clients" << QString::number(clients) << "--client-name" << client;
         }
-        grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+        grid = window.findChild<EventView *>(QStringLiteral("grdMIDIIn"));
         loadgen.start(QStringLiteral(LUMETRA_LOADGEN), arguments);
     }
-    int rows() const { return grid->model()->rowCount() - 1; }
+    qint64 rows() const { return qint64(grid->rowCount()) - 1; }
     // Of several inputs, how many hold exactly their generator's run, as the log shows it.
     int verifiedSources(qint64 sentByEach)
     {

@@ -90,12 +90,29 @@ int EventView::wholeRowsInView() const
 void EventView::rowsAdded()
 {
     const std::size_t before = m_rowsKnown;
+    const std::size_t topBefore = m_top;
     m_rowsKnown = rowCount();
     updateBars();
-    // Rows added below a screen the user reads change nothing there.
-    if (m_following || m_top + std::size_t(wholeRowsInView()) >= before)
+    if (m_following && m_top > topBefore)
+        scrollUpBy(m_top - topBefore);
+    else if (m_top + std::size_t(wholeRowsInView()) >= before) // else all below the screen
         viewport()->update();
     updateNewRowsButton();
+}
+
+// The rows in view move up and only those that came in are painted; the row that was the
+// empty last one is a message now.
+void EventView::scrollUpBy(std::size_t rows)
+{
+    const int whole = wholeRowsInView();
+    if (rows >= std::size_t(whole)) {
+        viewport()->update();
+        return;
+    }
+    const int height = rowHeight();
+    viewport()->scroll(0, -int(rows) * height);
+    const int firstChanged = std::max(0, (whole - int(rows) - 1) * height);
+    viewport()->update(0, firstChanged, viewport()->width(), viewport()->height() - firstChanged);
 }
 
 void EventView::rowsReset()

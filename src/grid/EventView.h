@@ -103,6 +103,7 @@ private:
     void moveCurrent(int key, Qt::KeyboardModifiers modifiers);
     int nextColumn(int step) const;
     void setTop(std::size_t top);
+    void scrollUpBy(std::size_t rows);
     void stopFollowing();
     void updateGeometries();
     void updateBars();
