@@ -1,4 +1,3 @@
-#include "capture/CaptureDocument.h"
 #include "capture/TaskProgress.h"
 #include "grid/EventGridModel.h"
 #include "imports/FileImport.h"
@@ -359,7 +358,7 @@ TEST(FileDialogFolders, OpenStartsWhereTheLastFileWasSavedOrOpened)
 }
 
 // Rows just read from a file are saved there: the next file opens in their place without a
-// question, until live rows come or the user marks a row.
+// question, until live rows come.
 TEST_F(Files, RowsJustReadFromAFileNeedNoQuestionUntilTheyChange)
 {
     const QString syx = writeFile(folder.filePath("dumps.syx"), ThreeDumps);
@@ -372,17 +371,10 @@ TEST_F(Files, RowsJustReadFromAFileNeedNoQuestionUntilTheyChange)
         = [&] { return w.dialogs->shownTexts().filter("rows shown are not saved").size(); };
     ASSERT_TRUE(open());
     ASSERT_TRUE(open());
-    EXPECT_EQ(w.gridRows(), 5) << "the file's three rows, in place of its three";
-    EXPECT_EQ(questions(), 0);
-    w.window->document().setMark(0, {});
-    ASSERT_TRUE(open());
-    EXPECT_EQ(questions(), 1) << "a mark is not in the file";
-    w.dialogs->nextChoice = 2;
-    ASSERT_TRUE(open());
+    EXPECT_EQ(questions(), 0) << "the file's three rows go for its three";
     w.find<QPushButton>("btnPause")->click(); // back to the live rows
     w.send({0x90, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(6));
-    w.dialogs->nextChoice = std::nullopt;
     ASSERT_TRUE(open());
-    EXPECT_EQ(questions(), 3) << "a row arrived";
+    EXPECT_EQ(questions(), 1) << "a row arrived";
 }

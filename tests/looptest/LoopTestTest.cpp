@@ -194,7 +194,7 @@ TEST(JackLoopTest, TheVirtualPortsCountFromTheCycleThatWroteEachMessage)
         {LoopSettings::Pattern::Channel, 1000, 2, 0});
     if (results.xruns > 0)
         GTEST_SKIP() << "the JACK server ran late in every run: its figures prove nothing";
-    ASSERT_TRUE(results.latency) << LoopReport::text({}, results).toStdString();
+    ASSERT_TRUE(results.latency);
     EXPECT_GE(results.latency->minUs, 0) << LoopReport::text({}, results).toStdString();
 }
 
