@@ -14,7 +14,7 @@ set(floors
     "frame"
     "filter timing sender export imports"
     "grid"
-    "looptest pane"
+    "looptest pane marks"
     "cli"
     "filemenu"
     "settings"

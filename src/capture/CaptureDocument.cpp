@@ -10,6 +10,13 @@ void CaptureDocument::setOutput(const QString &portName)
     m_outputSource = m_store.sourceNamed(portName);
 }
 
+void CaptureDocument::rowsStored()
+{
+    m_unsaved = m_unsaved || m_store.size() != m_rowsKnown;
+    m_rowsKnown = m_store.size();
+    emit rowsAdded();
+}
+
 void CaptureDocument::addSent(const SentMessage &message)
 {
     if (!m_outputSource)
@@ -20,7 +27,7 @@ void CaptureDocument::addSent(const SentMessage &message)
         return;
     }
     m_store.append(message.origin, *m_outputSource, stamp, message.bytes);
-    emit rowsAdded();
+    rowsStored();
 }
 
 void CaptureDocument::hold(bool held)
@@ -31,12 +38,13 @@ void CaptureDocument::hold(bool held)
     for (const HeldRow &row : std::exchange(m_heldRows, {}))
         if (m_outputSource)
             m_store.append(row.message.origin, *m_outputSource, row.stampUs, row.message.bytes);
-    emit rowsAdded();
+    rowsStored();
 }
 
 void CaptureDocument::clear()
 {
     m_cleared = std::exchange(m_store, m_store.emptied());
+    m_rowsKnown = 0;
     emit cleared();
 }
 
@@ -48,6 +56,9 @@ bool CaptureDocument::undoClear()
     const std::size_t count = m_cleared->size();
     // The cleared rows were all stored before any row since, so they go back first.
     m_store.putBackBefore(*std::exchange(m_cleared, std::nullopt));
+    // They may have been a file's; what is known is that they are back among new ones.
+    m_unsaved = true;
+    m_rowsKnown = m_store.size();
     emit restored(count);
     return true;
 }
@@ -66,7 +77,11 @@ std::size_t CaptureDocument::showCapture(CaptureStore &&rows, std::size_t keptFr
     const CaptureStore live = std::exchange(m_store, std::move(rows));
     m_outputSource = m_store.sourceNamed(m_output);
     emit replaced();
+    const std::size_t fileRows = m_store.size();
     const std::size_t leftOut = m_store.append(live, keptFrom);
+    // The file's rows are saved; the live ones kept after them are not.
+    m_unsaved = m_store.size() > fileRows;
+    m_rowsKnown = m_store.size();
     emit rowsAdded();
     return leftOut;
 }
@@ -75,6 +90,27 @@ std::size_t CaptureDocument::addCapture(const CaptureStore &rows)
 {
     forgetCleared();
     const std::size_t leftOut = m_store.append(rows);
+    m_rowsKnown = m_store.size();
     emit rowsAdded();
     return leftOut;
+}
+
+bool CaptureDocument::setMark(std::size_t row, const QString &note)
+{
+    if (m_held || row >= m_store.size())
+        return false;
+    m_store.marks().set(row, note.left(RowMarks::LongestNote));
+    m_unsaved = true;
+    emit markChanged(row);
+    return true;
+}
+
+bool CaptureDocument::removeMark(std::size_t row)
+{
+    if (m_held || !m_store.marks().noteAt(row))
+        return false;
+    m_store.marks().remove(row);
+    m_unsaved = true;
+    emit markChanged(row);
+    return true;
 }

@@ -22,7 +22,7 @@ public:
     const CaptureStore &rows() const { return m_store; }
     // Where the drain stores arrivals; it calls rowsStored() after.
     CaptureStore &store() { return m_store; }
-    void rowsStored() { emit rowsAdded(); }
+    void rowsStored();
 
     // The output the program sends to: its rows are stored as that port's source.
     void setOutput(const QString &portName);
@@ -47,7 +47,21 @@ public:
     // Rows read from a file after the rows stored.
     std::size_t addCapture(const CaptureStore &rows);
 
+    // Whether the rows hold what no file does: rows that arrived or were sent, or marks set,
+    // since the rows of a file were shown or the capture was saved. Rows just read from a
+    // file and not changed since need not be saved again.
+    bool hasUnsavedChanges() const { return m_unsaved && m_store.size() > 0; }
+    // The capture was saved whole as it is now.
+    void markSaved() { m_unsaved = false; }
+
+    // Marks a row with a note (which may be empty), or takes its mark away. Not while the
+    // rows are held: another thread may be reading the marks; false then.
+    bool setMark(std::size_t row, const QString &note);
+    bool removeMark(std::size_t row);
+
 signals:
+    // A row's mark came, changed or went.
+    void markChanged(std::size_t row);
     // Rows were appended at the end.
     void rowsAdded();
     // The rows are gone, kept aside by a clear.
@@ -74,4 +88,8 @@ private:
     bool m_held = false;
     std::vector<HeldRow> m_heldRows;
     std::optional<CaptureStore> m_cleared;
+    bool m_unsaved = false;
+    // The rows the document knew of at its last change: the drain stores without a word,
+    // and says after, maybe of nothing.
+    std::size_t m_rowsKnown = 0;
 };

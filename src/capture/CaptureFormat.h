@@ -14,8 +14,15 @@ inline constexpr std::uint16_t Version = 1;
 inline constexpr int HeaderSize = 12; // the magic, the version and 16 bits of flags
 
 // A chunk: its kind, the size of its payload (32 bits, little-endian), the payload, and the
-// CRC-32 of all three.
-enum class Chunk : char { Info = 'I', Rows = 'R', End = 'E' };
+// CRC-32 of all three. A kind in lower case is one the rows can be read without: a reader
+// that does not know it passes over it, as PNG's readers pass over its ancillary chunks.
+enum class Chunk : char { Info = 'I', Rows = 'R', End = 'E', Marks = 'm' };
+inline bool mayPassOver(char kind)
+{
+    return kind >= 'a' && kind <= 'z';
+}
+// The longest note of a marked row, in bytes of UTF-8.
+inline constexpr std::uint64_t LongestNote = 4096;
 inline constexpr int ChunkHead = 5;
 inline constexpr int ChunkTail = 4;
 // A rows chunk is closed once its payload passes this; a long message makes it larger.

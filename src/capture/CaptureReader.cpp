@@ -180,7 +180,8 @@ namespace {
                     QStringLiteral(
                         "the file ends before the end of the capture: it was cut short."));
             m_kind = Chunk(head[0]);
-            if (m_kind != Chunk::Info && m_kind != Chunk::Rows && m_kind != Chunk::End)
+            if (m_kind != Chunk::Info && m_kind != Chunk::Rows && m_kind != Chunk::End
+                && !mayPassOver(head[0]))
                 return atByte(start, QStringLiteral("a chunk is of no kind Lumetra knows."));
             std::uint32_t size = 0;
             for (int i = 0; i < 4; ++i)
@@ -229,6 +230,11 @@ namespace {
             case Chunk::End:
                 reason = takeEnd(payload);
                 break;
+            case Chunk::Marks:
+                reason = takeMarks(payload);
+                break;
+            default: // of a kind a later version added, which the rows can be read without
+                return {};
             }
             if (reason.isEmpty() && !payload.atEnd())
                 return atByte(payload.offset(),
@@ -371,6 +377,31 @@ namespace {
                 return QStringLiteral("there are more rows than the capture declared.");
             if (!m_rows->append(origin, m_sources[source], stampUs, *bytes))
                 return QStringLiteral("the memory ran out.");
+            return {};
+        }
+
+        // Marks of the rows read so far, in the order of their rows.
+        QString takeMarks(Payload &payload)
+        {
+            const auto count = payload.varint();
+            if (!count || !m_rows->marks().empty())
+                return atByte(m_chunkStart, QStringLiteral("the marks are damaged."));
+            std::uint64_t row = 0;
+            for (std::uint64_t mark = 0; mark < *count; ++mark) {
+                const qint64 offset = payload.offset();
+                const auto step = payload.varint();
+                const auto size = payload.varint();
+                const auto note
+                    = size && *size <= LongestNote ? payload.bytes(*size) : std::nullopt;
+                if (!step || !note || (mark > 0 && *step == 0) || *step >= m_rows->size() - row)
+                    return atByte(offset,
+                        QStringLiteral("a mark is damaged, or of a row the capture does not "
+                                       "hold before it."));
+                row += *step;
+                m_rows->marks().set(std::size_t(row),
+                    QString::fromUtf8(
+                        reinterpret_cast<const char *>(note->data()), qsizetype(note->size())));
+            }
             return {};
         }
 

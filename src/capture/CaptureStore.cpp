@@ -176,7 +176,10 @@ std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow
             ++leftOut;
             continue;
         }
+        const std::size_t before = m_size;
         appendRowOf(other, row, *source, stored.stampUs() + shiftUs);
+        if (const std::optional<QString> note = other.m_marks.noteAt(row); note && m_size > before)
+            m_marks.set(m_size - 1, *note);
     }
     for (std::size_t source = 0; source < known; ++source)
         startPort(Source(source), ownStarts[source]);
@@ -205,6 +208,7 @@ void CaptureStore::putBackBefore(CaptureStore &&earlier)
     // The rows since are the fewer as a rule: they are copied, the earlier ones kept.
     for (std::size_t row = 0; row < m_size; ++row)
         earlier.appendRowOf(*this, row, record(row).source, record(row).stampUs());
+    earlier.m_marks.addShifted(m_marks, base);
     earlier.m_liveStart = m_liveStart;
     earlier.m_wallUsAtStart = m_wallUsAtStart;
     *this = std::move(earlier);
@@ -266,10 +270,14 @@ std::optional<std::int32_t> CaptureStore::portMs(std::size_t row) const
 
 std::optional<std::int64_t> CaptureStore::wallMs(std::size_t row) const
 {
-    const Record &stored = record(row);
-    if (stored.origin() != Origin::Received)
+    if (record(row).origin() != Origin::Received)
         return std::nullopt;
-    const std::int64_t wallUs = m_wallUsAtStart + stored.stampUs();
+    return storedWallMs(row);
+}
+
+std::int64_t CaptureStore::storedWallMs(std::size_t row) const
+{
+    const std::int64_t wallUs = m_wallUsAtStart + record(row).stampUs();
     return wallUs >= 0 ? wallUs / 1000 : (wallUs - 999) / 1000;
 }
 
@@ -281,6 +289,7 @@ void CaptureStore::clear()
     m_bytesTaken = 0;
     m_outOfMemory = false;
     m_receivedFrom.reset();
+    m_marks.clear();
     for (std::vector<PortStart> &starts : m_portStarts)
         if (!starts.empty())
             starts = {{0, starts.back().startUs}};

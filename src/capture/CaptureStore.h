@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowMarks.h"
+
 #include <QByteArray>
 #include <QString>
 #include <bitset>
@@ -139,9 +141,15 @@ public:
     std::optional<std::int32_t> portMs(std::size_t row) const;
     // When a received row arrived, in ms since the epoch; nothing for a row the program sent.
     std::optional<std::int64_t> wallMs(std::size_t row) const;
+    // When any row was stored, sent ones too, in ms since the epoch.
+    std::int64_t storedWallMs(std::size_t row) const;
     // The sources that rows arrived from, in the order of their first name: more than one
     // makes the exports say each row's source.
     std::vector<Source> receivedSources() const;
+
+    // The rows marked, which go wherever their rows go.
+    const RowMarks &marks() const { return m_marks; }
+    RowMarks &marks() { return m_marks; }
 
     // The rows are gone; the ports' running clocks go on from row 0.
     void clear();
@@ -194,4 +202,5 @@ private:
     std::size_t m_memoryLimit = std::numeric_limits<std::size_t>::max();
     std::size_t m_bytesTaken = 0; // of chunks and long messages, as they were stored
     bool m_outOfMemory = false;
+    RowMarks m_marks;
 };

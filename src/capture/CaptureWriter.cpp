@@ -119,6 +119,20 @@ namespace {
         }
     }
 
+    // Each mark as the rows from the mark before (the first from row 0), then its note.
+    void putMarks(ChunkBuffer &chunk, const RowMarks &marks)
+    {
+        chunk.begin(Chunk::Marks);
+        chunk.putVarint(marks.size());
+        std::size_t previous = 0;
+        for (const auto &[row, note] : marks.notes()) {
+            const QByteArray text = note.toUtf8();
+            chunk.putVarint(row - std::exchange(previous, row));
+            chunk.putVarint(std::uint64_t(text.size()));
+            chunk.put(text.constData(), std::size_t(text.size()));
+        }
+    }
+
     // Fills one rows chunk from `row` on, with the port starts that come before the rows;
     // each stamp as the difference to the one before it in the chunk.
     class RowsEncoder
@@ -207,6 +221,12 @@ bool write(const CaptureStore &rows, QIODevice &out, TaskProgress &progress)
         if (!chunk.finish())
             return false;
         progress.setDone(encoder.rowsDone());
+    }
+    // A capture without marks is written as versions before marks wrote it.
+    if (!rows.marks().empty()) {
+        putMarks(chunk, rows.marks());
+        if (!chunk.finish())
+            return false;
     }
     chunk.begin(Chunk::End);
     chunk.putLittleEndian(std::uint64_t(rows.size()));

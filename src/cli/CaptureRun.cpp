@@ -57,7 +57,8 @@ void CaptureRun::start()
 
 void CaptureRun::applyFilter()
 {
-    modFilter::applyTo(*m_inputs, m_settings.filter, m_settings.withheldInputs);
+    modFilter::applyTo(
+        *m_inputs, m_settings.filter, m_settings.withheldInputs, m_settings.hiddenPatterns);
 }
 
 QString CaptureRun::firstInputName() const

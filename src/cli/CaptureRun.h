@@ -28,6 +28,7 @@ public:
         QStringList withheldInputs;
         RunEnd end;
         TrafficSelection selection = {};
+        std::vector<BytePattern> hiddenPatterns = {};
     };
 
     CaptureRun(std::shared_ptr<PortSystem> ports, Settings settings, CaptureOutput &output,

@@ -49,6 +49,8 @@ Writes every message that arrives on the inputs, until Ctrl+C, the end of --dura
   --only WORD,...      keeps only what one of the words names (the same words); each
                        --only given narrows further: --only cc --only "ch 2" keeps the
                        controllers of channel 2
+  --hide PATTERN       leaves out the messages that begin with these bytes, ".." for any
+                       one byte: --hide FE --hide "F0 43 30 7F 1C" (again for several)
   --duration SECONDS   ends after that time
   --count N            ends after N messages
 

@@ -149,6 +149,20 @@ namespace {
         }
     }
 
+    // Each --hide is one pattern of bytes; what it matches is left out.
+    std::vector<BytePattern> hiddenPatterns(const QStringList &values)
+    {
+        std::vector<BytePattern> patterns;
+        for (const QString &value : values) {
+            QString reason;
+            std::optional<BytePattern> pattern = BytePattern::parse(value, reason);
+            if (!pattern)
+                throw Refused {QStringLiteral("--hide: ") + reason};
+            patterns.push_back(std::move(*pattern));
+        }
+        return patterns;
+    }
+
     // The options of a word that takes no arguments besides them.
     void parseWithoutArguments(QCommandLineParser &parser, const QStringList &arguments)
     {
@@ -164,8 +178,8 @@ namespace {
         parser.addOptions({option("in", "name"), option("format", "format"),
             QCommandLineOption(
                 {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("file")),
-            option("filter", "words"), option("only", "words"), option("duration", "seconds"),
-            option("count", "n")});
+            option("filter", "words"), option("only", "words"), option("hide", "pattern"),
+            option("duration", "seconds"), option("count", "n")});
         parseWithoutArguments(parser, arguments);
         CaptureOptions options;
         options.inputs = inputChoice(parser);
@@ -177,6 +191,7 @@ namespace {
         options.outputPath = parser.value(QStringLiteral("output"));
         readFilter(parser.values(QStringLiteral("filter")), options);
         readOnly(parser.values(QStringLiteral("only")), options);
+        options.hiddenPatterns = hiddenPatterns(parser.values(QStringLiteral("hide")));
         options.end = runEnd(parser);
         return options;
     }

@@ -107,7 +107,8 @@ int capture(
     if (!output)
         return fail(reason);
     CaptureRun run(ports,
-        {options.inputs, options.filter, options.withheldInputs, options.end, options.selection},
+        {options.inputs, options.filter, options.withheldInputs, options.end, options.selection,
+            options.hiddenPatterns},
         *output);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &CaptureRun::stop);
     QObject::connect(

@@ -3,6 +3,7 @@
 #include "TrafficWords.h"
 #include "filter/modFilter.h"
 #include "looptest/LoopTest.h"
+#include "midi/BytePattern.h"
 #include "ports/InputChoice.h"
 
 #include <QByteArray>
@@ -32,6 +33,7 @@ struct CaptureOptions
     QString outputPath; // empty: standard output
     modFilter::FilterChecks filter; // what is left out, as the Filter menu's check marks
     QStringList withheldInputs; // inputs named in --filter: their traffic is left out
+    std::vector<BytePattern> hiddenPatterns; // --hide: the messages they match are left out
     // The words of --filter that the Filter menu has none for, and those of --only.
     TrafficSelection selection;
     RunEnd end;

@@ -38,27 +38,40 @@ namespace {
         block.append('"');
     }
 
-    void appendHeader(BlockWriter &block, bool withSource)
+    void appendHeader(BlockWriter &block, bool withSource, bool withMarks)
     {
         for (const char *title : RowColumns::Titles) {
             block.append(title);
             block.append(',');
         }
-        block.append(withSource ? "Time of Day,Details,Capture Microseconds,Source\r\n"
-                                : "Time of Day,Details,Capture Microseconds\r\n");
+        block.append(withSource ? "Time of Day,Details,Capture Microseconds,Source"
+                                : "Time of Day,Details,Capture Microseconds");
+        block.append(withMarks ? ",Mark\r\n" : "\r\n");
+    }
+
+    // A note, or a word that says the row is marked: an empty cell would say it is not.
+    void appendMark(BlockWriter &block, const RowMarks &marks, std::size_t row)
+    {
+        block.append(',');
+        const std::optional<QString> note = marks.noteAt(row);
+        if (!note)
+            return;
+        const QByteArray text = note->isEmpty() ? QByteArray("marked") : note->toUtf8();
+        appendField(block, std::string_view(text.constData(), std::size_t(text.size())));
     }
 
 } // namespace
 
-Writer::Writer(MessageDetails::MiddleC middleC, bool withSources)
+Writer::Writer(MessageDetails::MiddleC middleC, bool withSources, bool withMarks)
     : m_details(middleC)
     , m_withSources(withSources)
+    , m_withMarks(withMarks)
 { }
 
 bool Writer::writeHeader(QIODevice &out)
 {
     BlockWriter block(out);
-    appendHeader(block, m_withSources);
+    appendHeader(block, m_withSources, m_withMarks);
     return block.flush();
 }
 
@@ -97,12 +110,14 @@ void Writer::appendLine(BlockWriter &block, const CaptureStore &rows, std::size_
         block.append(',');
         appendField(block, m_sourceNames.of(rows)[message.source]);
     }
+    if (m_withMarks)
+        appendMark(block, rows.marks(), row);
     block.append("\r\n");
 }
 
 bool write(const CaptureStore &rows, MessageDetails::MiddleC middleC, QIODevice &out)
 {
-    Writer writer(middleC, rows.receivedSources().size() > 1);
+    Writer writer(middleC, rows.receivedSources().size() > 1, !rows.marks().empty());
     return writer.writeHeader(out) && writer.writeRows(rows, 0, out);
 }
 

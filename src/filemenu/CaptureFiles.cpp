@@ -47,6 +47,9 @@ void CaptureFiles::save(const QString &path, const std::function<void()> &then)
         BackgroundTask::Display::Progress, [this, path, then](TaskProgress &progress) {
             const QString error = CaptureWriter::save(m_wiring.document.rows(), path, progress);
             return [this, path, error, then, cancelled = progress.cancelled.load()] {
+                // Before the rows sent meanwhile are stored, which the file does not hold.
+                if (error.isEmpty() && !cancelled)
+                    m_wiring.document.markSaved();
                 m_wiring.document.hold(false);
                 m_wiring.inputs.setEventsEnabled(true);
                 if (!error.isEmpty())
@@ -73,8 +76,9 @@ void CaptureFiles::open(const QString &path)
     if (m_wiring.task.isRunning())
         return;
     const std::size_t rows = m_wiring.document.rows().size();
-    if (rows == 0) {
-        read(path, Placing::Replace, 0);
+    // Rows that some file holds as they are need no question; those arriving meanwhile stay.
+    if (!m_wiring.document.hasUnsavedChanges()) {
+        read(path, Placing::Replace, rows);
         return;
     }
     const std::optional<int> choice = m_wiring.dialogs.askChoice(

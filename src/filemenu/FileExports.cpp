@@ -12,6 +12,8 @@
 #include "grid/EventGridModel.h"
 #include "ports/InputSet.h"
 
+#include <QStatusBar>
+
 FileExports::FileExports(const Wiring &wiring, QObject *parent)
     : QObject(parent)
     , m_wiring(wiring)
@@ -69,6 +71,11 @@ void FileExports::tellFailure(const QString &path, const QString &error)
     m_wiring.dialogs.showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
 }
 
+void FileExports::tellSaved(const QString &sentence)
+{
+    m_wiring.statusBar.showMessage(sentence, SavedNoticeTime);
+}
+
 void FileExports::saveTextLog(bool withSentRows)
 {
     const QString path
@@ -102,7 +109,7 @@ void FileExports::saveSysEx()
             if (!saved.error.isEmpty())
                 tellFailure(path, saved.error);
             else
-                m_wiring.dialogs.showMessage(SysExFile::savedSentence(saved.counts, path));
+                tellSaved(SysExFile::savedSentence(saved.counts, path));
         };
     });
 }
@@ -135,7 +142,7 @@ void FileExports::saveMidiFile()
             if (!saved.error.isEmpty())
                 tellFailure(path, saved.error);
             else
-                m_wiring.dialogs.showMessage(MidiFile::savedSentence(saved.counts, path));
+                tellSaved(MidiFile::savedSentence(saved.counts, path));
         };
     });
 }

@@ -10,6 +10,7 @@ class EventGrid;
 class IncomingTraffic;
 class InputSet;
 class QMenu;
+class QStatusBar;
 
 // The File menu's ways to save the traffic. Every save asks for its file with the inputs'
 // events held back, then puts what arrived meanwhile into the grid before it writes, so that
@@ -29,6 +30,7 @@ public:
         EventGrid &grid; // for the selected rows and the place a text log leaves
         DialogService &dialogs;
         BackgroundTask &task;
+        QStatusBar &statusBar; // where a save that worked says so
     };
 
     FileExports(const Wiring &wiring, QObject *parent = nullptr);
@@ -49,9 +51,13 @@ private:
     // Captures past this are written in the background.
     static constexpr std::size_t LargeRows = 1'000'000;
     static constexpr std::size_t LargeBytes = std::size_t(64) << 20;
+    // Long enough to read a path, short enough not to stand for the next save's.
+    static constexpr int SavedNoticeTime = 10'000; // ms
 
     void write(const QString &path, std::function<Outcome()> write);
     void tellFailure(const QString &path, const QString &error);
+    // A routine outcome: a notice, not a box to close.
+    void tellSaved(const QString &sentence);
 
     Wiring m_wiring;
 };

@@ -66,6 +66,11 @@ public:
     // A question with buttons of these captions, the first the default: the index of the
     // one chosen, or nothing when the user closed the box.
     virtual std::optional<int> askChoice(const QString &text, const QStringList &choices) = 0;
+    // A line of text the user typed, offered `text` to edit; nothing when the user
+    // cancelled.
+    virtual std::optional<QString> askText(
+        const QString &title, const QString &label, const QString &text)
+        = 0;
     // The chosen file to read, or an empty text when the user cancelled.
     virtual QString askOpenFileName(const QString &folder, const QString &filter) = 0;
     // A file and the pause between its dumps, or nothing when the user cancelled.
@@ -102,6 +107,10 @@ public:
     void showMessage(const QString &, const QString &, Icon) override { }
     QString askSaveFileName(const QString &, const QString &) override { return {}; }
     QString askOpenFileName(const QString &, const QString &) override { return {}; }
+    std::optional<QString> askText(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
     std::optional<int> askChoice(const QString &, const QStringList &) override
     {
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -138,6 +139,15 @@ std::optional<int> QtDialogService::askChoice(const QString &text, const QString
     const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
     return chosen == buttons.end() ? std::nullopt
                                    : std::optional<int>(int(chosen - buttons.begin()));
+}
+
+std::optional<QString> QtDialogService::askText(
+    const QString &title, const QString &label, const QString &text)
+{
+    bool accepted = false;
+    const QString typed
+        = QInputDialog::getText(m_parent, title, label, QLineEdit::Normal, text, &accepted);
+    return accepted ? std::optional(typed) : std::nullopt;
 }
 
 QString QtDialogService::askOpenFileName(const QString &folder, const QString &filter)

@@ -15,6 +15,8 @@ public:
     QString askSaveFileName(const QString &proposed, const QString &filter) override;
     QString askOpenFileName(const QString &folder, const QString &filter) override;
     std::optional<int> askChoice(const QString &text, const QStringList &choices) override;
+    std::optional<QString> askText(
+        const QString &title, const QString &label, const QString &text) override;
     std::optional<SysExSending> askSysExSending(
         const QString &folder, std::chrono::milliseconds pause) override;
     std::optional<InputChoice> askInputs(

@@ -37,6 +37,8 @@ QString widestStamp(ViewSettings::Time time)
 constexpr int SysExLeastCharacters = 12;
 constexpr int DetailsLeastCharacters = 20;
 constexpr int SourceMostCharacters = 40;
+// A mark's dot and the start of its note; the tooltip has the rest.
+constexpr int MarkCharacters = 16;
 // Details read longer than the bytes beside them, which most rows leave empty: they get this
 // part of the room, in hundredths.
 constexpr int DetailsShare = 60;
@@ -63,6 +65,8 @@ QString ColumnFit::nameOf(int column) const
 {
     if (column == m_model.sourceColumn())
         return QStringLiteral("Source");
+    if (column == m_model.markColumn())
+        return QStringLiteral("Mark");
     if (isDetails(column))
         return QStringLiteral("Details");
     return column >= 0 && column < Count ? QLatin1String(FixedNames[column]) : QString();
@@ -108,7 +112,7 @@ bool ColumnFit::stretches(int column) const
 
 bool ColumnFit::isDetails(int column) const
 {
-    return column == EventGridModel::DetailsColumn && column != m_model.sourceColumn();
+    return column == EventGridModel::DetailsColumn && m_model.viewSettings().details;
 }
 
 void ColumnFit::fitNewSources()
@@ -149,6 +153,8 @@ int ColumnFit::contentWidth(int column) const
 int ColumnFit::widestText(int column) const
 {
     const QFontMetrics metrics = m_view.fontMetrics();
+    if (column == m_model.markColumn())
+        return metrics.averageCharWidth() * MarkCharacters;
     if (column == m_model.sourceColumn()) {
         int widest = 0;
         for (std::size_t source = 0; source < m_model.store().sourceCount(); ++source)
@@ -158,9 +164,15 @@ int ColumnFit::widestText(int column) const
         return std::min(widest, metrics.averageCharWidth() * SourceMostCharacters);
     }
     switch (column) {
-    case Timestamp:
-        return std::max(metrics.horizontalAdvance(widestStamp(m_model.viewSettings().time)),
-            metrics.horizontalAdvance(QStringLiteral("SEND ERR")));
+    case Timestamp: {
+        const ViewSettings::Time time = m_model.viewSettings().time;
+        // A sent row's words come before its stamp in the views that show it.
+        const QString sent = QStringLiteral("SEND ERR")
+            + (time == ViewSettings::Time::SinceStart ? QString()
+                                                      : QLatin1Char(' ') + widestStamp(time));
+        return std::max(
+            metrics.horizontalAdvance(widestStamp(time)), metrics.horizontalAdvance(sent));
+    }
     case Event:
         return widestEventName();
     default:

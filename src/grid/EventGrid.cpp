@@ -141,11 +141,9 @@ void EventGrid::findOn()
     const std::size_t row = m_pass->found();
     m_foundPlace = m_pass->place();
     cancelFind();
-    if (found) {
-        // Only the row found, whatever keys are held (Shift+Enter finds backward).
-        m_view.selectRow(row);
-        m_view.scrollToRow(row);
-    }
+    // Only the row found, whatever keys are held (Shift+Enter finds backward).
+    if (found)
+        selectRow(row);
     emit findFinished(found);
 }
 
@@ -156,6 +154,12 @@ void EventGrid::showWaitingRows()
         return;
     m_columns->fitNewSources();
     m_view.rowsAdded();
+}
+
+void EventGrid::selectRow(std::size_t row)
+{
+    m_view.selectRow(row);
+    m_view.scrollToRow(row);
 }
 
 const ViewSettings &EventGrid::viewSettings() const

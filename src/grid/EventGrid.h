@@ -66,6 +66,10 @@ public:
     // Of the last find that found a row.
     SearchPass::Place foundPlace() const { return m_foundPlace; }
 
+    // Selects only the store's row `row` and brings it into view; the view stops following
+    // the newest rows, so that the next frame leaves it there.
+    void selectRow(std::size_t row);
+
     int rowCount() const;
     const ViewSettings &viewSettings() const;
     EventView &view() const { return m_view; }

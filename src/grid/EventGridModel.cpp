@@ -31,6 +31,8 @@ EventGridModel::EventGridModel(const CaptureDocument &document, QObject *parent)
     connect(&document, &CaptureDocument::cleared, this, &EventGridModel::documentReplaced);
     connect(&document, &CaptureDocument::replaced, this, &EventGridModel::documentReplaced);
     connect(&document, &CaptureDocument::restored, this, &EventGridModel::documentRestored);
+    connect(&document, &CaptureDocument::markChanged, this, &EventGridModel::markChanged);
+    connect(&document, &CaptureDocument::rowsAdded, this, &EventGridModel::showMarkColumn);
 }
 
 void EventGridModel::setHeaderCell(int cellIndex, const QString &text)
@@ -52,11 +54,29 @@ bool EventGridModel::commit()
 void EventGridModel::documentReplaced()
 {
     m_shownRows = store().size();
+    showMarkColumn();
+}
+
+void EventGridModel::markChanged(std::size_t row)
+{
+    const bool shown = m_markShown;
+    showMarkColumn();
+    if (shown && m_markShown && row < m_shownRows) {
+        const int gridRow = int(std::min<std::size_t>(row, INT_MAX - 1));
+        emit dataChanged(index(gridRow, markColumn()), index(gridRow, markColumn()));
+    }
+}
+
+void EventGridModel::showMarkColumn()
+{
+    const int column = DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0);
+    setColumnShown(column, !store().marks().empty(), m_markShown);
 }
 
 void EventGridModel::documentRestored(std::size_t count)
 {
     m_shownRows += count;
+    showMarkColumn();
 }
 
 void EventGridModel::setViewSettings(const ViewSettings &settings)
@@ -86,18 +106,39 @@ QString EventGridModel::details(std::size_t row) const
     return RowDetails::of(store(), row, m_view.middleC);
 }
 
-// "+12", the ms since the nearest row above with a stamp, of whichever source; empty for a
-// row without one.
+// The time views read the capture's one clock, not the port's, so that rows of several
+// inputs compare. A sent row keeps its word before its time ("SENT 12.345678"): the time
+// from a request to its reply reads off the grid, and the row still reads as sent.
+QString EventGridModel::timeCell(std::size_t row) const
+{
+    const QString stored = latin1(RowCells::cell(store(), row, 0));
+    std::string time;
+    switch (m_view.time) {
+    case ViewSettings::Time::SinceStart:
+        return stored;
+    case ViewSettings::Time::TimeOfDay:
+        m_timeOfDay.appendMs(time, store().storedWallMs(row));
+        break;
+    case ViewSettings::Time::Delta:
+        time = delta(row).toStdString();
+        break;
+    case ViewSettings::Time::Seconds:
+        StampText::appendSeconds(time, store().at(row).stampUs);
+        break;
+    }
+    const QString shown = latin1(time);
+    return store().at(row).origin == Origin::Received ? shown : stored + u' ' + shown;
+}
+
+// "+12", the ms since the nearest received row above, of whichever source.
 QString EventGridModel::delta(std::size_t row) const
 {
-    const std::optional<std::int64_t> now = store().wallMs(row);
-    if (!now)
-        return {};
+    const std::int64_t now = store().storedWallMs(row);
     const std::size_t stop = row > LookBack ? row - LookBack : 0;
     for (std::size_t above = row; above > stop; --above)
         if (const std::optional<std::int64_t> before = store().wallMs(above - 1))
-            return (*now >= *before ? QStringLiteral("+") : QString())
-                + QString::number(*now - *before);
+            return (now >= *before ? QStringLiteral("+") : QString())
+                + QString::number(now - *before);
     return QStringLiteral("+0");
 }
 
@@ -106,23 +147,25 @@ QString EventGridModel::source(std::size_t row) const
     return store().sourceName(store().at(row).source);
 }
 
+// "● note": the mark stands out in a column of mostly empty cells.
+QString EventGridModel::mark(std::size_t row) const
+{
+    const std::optional<QString> note = store().marks().noteAt(row);
+    if (!note)
+        return {};
+    return note->isEmpty() ? QStringLiteral("\u25CF") : QStringLiteral("\u25CF ") + *note;
+}
+
 QString EventGridModel::shownText(std::size_t row, int column) const
 {
+    if (column == markColumn())
+        return mark(row);
     if (column == sourceColumn())
         return source(row);
     if (column == DetailsColumn)
         return details(row);
-    if (column == 0 && m_view.time == ViewSettings::Time::TimeOfDay) {
-        if (QString time = timeOfDay(row); !time.isEmpty())
-            return time;
-    } else if (column == 0 && m_view.time == ViewSettings::Time::Delta) {
-        if (QString rowDelta = delta(row); !rowDelta.isEmpty())
-            return rowDelta;
-    } else if (column == 0 && m_view.time == ViewSettings::Time::Seconds) {
-        // On the capture's one clock, not the port's: rows of several inputs compare.
-        if (const CapturedMessage message = store().at(row); message.origin == Origin::Received)
-            return latin1(StampText::seconds(message.stampUs));
-    }
+    if (column == 0)
+        return timeCell(row);
     if (column != SysExColumn)
         return latin1(RowCells::cell(store(), row, column));
     // Laying out a cell of megabytes would hold the window for seconds: the view gets the
@@ -155,7 +198,9 @@ int EventGridModel::rowCount(const QModelIndex &parent) const
 
 int EventGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0);
+    return parent.isValid()
+        ? 0
+        : ColumnCount + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0) + (m_markShown ? 1 : 0);
 }
 
 void EventGridModel::setColumnAlignment(int column, Qt::Alignment alignment)
@@ -182,6 +227,8 @@ QVariant EventGridModel::cell(std::size_t row, int column, int role) const
         const QColor tint = KindColours::tintOf(KindColours::kindOf(store().at(row)));
         return tint.isValid() ? QVariant(QBrush(tint)) : QVariant();
     }
+    if (role == Qt::ToolTipRole && column == markColumn())
+        return store().marks().noteAt(row).value_or(QString());
     return role == Qt::DisplayRole ? QVariant(shownText(row, column)) : QVariant();
 }
 
@@ -192,5 +239,7 @@ QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, in
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == sourceColumn())
         return QStringLiteral("Source");
+    if (section == markColumn())
+        return QStringLiteral("Mark");
     return section == DetailsColumn ? QStringLiteral("Details") : m_headers[std::size_t(section)];
 }

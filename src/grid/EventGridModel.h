@@ -48,10 +48,19 @@ public:
     QString timeOfDay(std::size_t row) const;
     QString details(std::size_t row) const;
     QString source(std::size_t row) const;
+    // "●", and the note after it, of a marked row.
+    QString mark(std::size_t row) const;
     // The Source column, after Details when that is shown; -1 while it is not shown.
     int sourceColumn() const
     {
         return m_view.source ? DetailsColumn + (m_view.details ? 1 : 0) : -1;
+    }
+
+    // The Mark column, last, shown while the capture has marked rows; -1 while it is not.
+    int markColumn() const
+    {
+        return m_markShown ? DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0)
+                           : -1;
     }
 
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
@@ -70,10 +79,14 @@ public:
 
 private:
     QString shownText(std::size_t row, int column) const;
+    QString timeCell(std::size_t row) const;
     QString delta(std::size_t row) const;
     // Inserts or removes the column as `shown` says, and sets `setting` to it between.
     void setColumnShown(int column, bool shown, bool &setting);
     void documentReplaced();
+    // Shows the Mark column exactly while there are marks, or repaints the row's mark.
+    void markChanged(std::size_t row);
+    void showMarkColumn();
     // Rows put back before the rest; those waiting for a commit go on waiting.
     void documentRestored(std::size_t count);
 
@@ -82,5 +95,6 @@ private:
     const CaptureDocument &m_document;
     std::size_t m_shownRows = 0; // rows the view has been told about
     ViewSettings m_view;
+    bool m_markShown = false;
     TimeOfDay m_timeOfDay;
 };

@@ -17,12 +17,14 @@ namespace {
         = "Timestamp,Status,Data 1,Data 2,Channel,Event,SysEx Data,Time of Day,Details";
 
     // Where the columns after Details stand: Capture Microseconds since the stamps are kept to
-    // the microsecond, Source when the rows came from several inputs.
+    // the microsecond, Source when the rows came from several inputs, Mark when some were
+    // marked.
     struct Layout
     {
         std::size_t fields = 0;
         std::optional<std::size_t> microseconds;
         std::optional<std::size_t> source;
+        std::optional<std::size_t> mark;
     };
 
     std::optional<Layout> layoutOf(const std::vector<QByteArray> &header)
@@ -31,12 +33,14 @@ namespace {
         if (header.size() < Known
             || QByteArrayList(header.begin(), header.begin() + Known).join(',') != Header)
             return std::nullopt;
-        Layout layout {header.size(), {}, {}};
+        Layout layout {header.size(), {}, {}, {}};
         std::size_t next = Known;
         if (next < header.size() && header[next] == "Capture Microseconds")
             layout.microseconds = next++;
         if (next < header.size() && header[next] == "Source")
             layout.source = next++;
+        if (next < header.size() && header[next] == "Mark")
+            layout.mark = next++;
         return next == header.size() ? std::optional(layout) : std::nullopt;
     }
 
@@ -126,8 +130,14 @@ namespace {
         }
         const QByteArrayView input
             = layout.source ? QByteArrayView(fields[*layout.source]) : QByteArrayView();
-        return rows.appendLogged(input, fields[Timestamp], bytes,
+        const QString reason = rows.appendLogged(input, fields[Timestamp], bytes,
             layout.microseconds ? QByteArrayView(fields[*layout.microseconds]) : QByteArrayView());
+        // The word the CSV writes for a mark without a note.
+        if (reason.isEmpty() && layout.mark && !fields[*layout.mark].isEmpty())
+            rows.markLastRow(fields[*layout.mark] == "marked"
+                    ? QString()
+                    : QString::fromUtf8(fields[*layout.mark]).left(RowMarks::LongestNote));
+        return reason;
     }
 
 } // namespace

@@ -42,6 +42,14 @@ public:
     QString appendLogged(QByteArrayView input, QByteArrayView stampCell,
         std::span<const QByteArrayView> byteCells, QByteArrayView microsecondsCell = {});
 
+    // Marks the row appended last with a note: a log that kept the marks of its rows. Once
+    // the memory ran out no row is appended, and none is marked.
+    void markLastRow(const QString &note)
+    {
+        if (!m_rows.outOfMemory() && m_rows.size() > 0)
+            m_rows.marks().set(m_rows.size() - 1, note);
+    }
+
 private:
     // The source of the rows a log gives as coming from `input`, or why there is none.
     QString sourceOf(QByteArrayView input, CaptureStore::Source &source);

@@ -70,6 +70,24 @@ void readDevicesAndFile(CommandLine &line, const QCommandLineParser &parser,
     line.platform = parser.value(QStringLiteral("platform"));
 }
 
+// Each --hide is one pattern; why one does not read, or an empty text.
+QString readHiddenPatterns(CommandLine &line, const QCommandLineParser &parser)
+{
+    const QStringList values = parser.values(QStringLiteral("hide"));
+    if (values.isEmpty())
+        return {};
+    std::vector<BytePattern> patterns;
+    for (const QString &value : values) {
+        QString reason;
+        std::optional<BytePattern> pattern = BytePattern::parse(value, reason);
+        if (!pattern)
+            return QStringLiteral("--hide: ") + reason;
+        patterns.push_back(std::move(*pattern));
+    }
+    line.hiddenPatterns = std::move(patterns);
+    return {};
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments)
@@ -91,7 +109,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption out(QStringLiteral("out"),
         QStringLiteral("Starts on the MIDI output <name>, named as --in names an input."),
         QStringLiteral("name"));
-    parser.addOptions({listPorts, in, out});
+    const QCommandLineOption hide(QStringLiteral("hide"),
+        QStringLiteral("Keeps out the messages that begin with the bytes <pattern> (hex, '..' "
+                       "for any byte: \"F0 43 30 7F 1C\"). Given again, hides each."),
+        QStringLiteral("pattern"));
+    parser.addOptions({listPorts, in, out, hide});
     parser.addPositionalArgument(QStringLiteral("file"),
         QStringLiteral("A file to show at start: a capture (.lmc), a MIDI file, a .syx file, or "
                        "a text or CSV log that Lumetra saved."),
@@ -99,8 +121,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     addWindowSystemOptions(parser);
 
     CommandLine line;
-    if (const QString reason = refusal(parser, parser.parse(arguments), {in, out});
-        !reason.isEmpty()) {
+    QString reason = refusal(parser, parser.parse(arguments), {in, out});
+    if (reason.isEmpty())
+        reason = readHiddenPatterns(line, parser);
+    if (!reason.isEmpty()) {
         line.action = Action::Refuse;
         line.text = reason + QStringLiteral(" See lumetra --help.\n");
     } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "midi/BytePattern.h"
 #include "ports/InputChoice.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <vector>
 
 // What the command line asks of Lumetra. Read before any window system is touched, so that
 // --help, --version and --list-ports work without a display.
@@ -17,6 +20,8 @@ struct CommandLine
     InputChoice inputs;
     QString outputName; // --out
     QString openPath; // a file to show at start
+    // --hide, as often as given: the messages to keep out, in place of those remembered.
+    std::optional<std::vector<BytePattern>> hiddenPatterns;
     QString platform; // -platform, for the window system
     QString text; // the help, the version line, or why the command line is refused
 

@@ -6,6 +6,7 @@
 #include "filemenu/FileDrops.h"
 #include "filemenu/FileExports.h"
 #include "filter/FilterMenu.h"
+#include "filter/HiddenMessages.h"
 #include "filter/InputFilter.h"
 #include "frame/BackgroundTask.h"
 #include "frame/DeviceChoice.h"
@@ -95,7 +96,7 @@ void frmMain::createParts()
         m_remembered, this);
     m_task = new BackgroundTask(*m_dialogs, this);
     m_exports = new FileExports(
-        {*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs, *m_task}, this);
+        {*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs, *m_task, *statusBar()}, this);
     m_captureFiles = new CaptureFiles(
         {*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs, *m_task}, this);
     new FileDrops(*this, *m_captureFiles);
@@ -198,7 +199,8 @@ void frmMain::Form_Load()
 
 WindowMemory frmMain::memory()
 {
-    return {*m_viewControls, m_captureFiles->recentFiles(), m_grid->columns(), m_dialogs->folders};
+    return {*m_viewControls, m_captureFiles->recentFiles(), m_grid->columns(), m_dialogs->folders,
+        *m_hiddenMessages};
 }
 
 WindowPlace frmMain::windowPlace()
@@ -243,8 +245,13 @@ void frmMain::preferDevices(const InputChoice &inputs, const QString &outputName
 
 void frmMain::UpdateFilter()
 {
-    lblFilter->setVisible(
-        modFilter::applyTo(*m_inputs, m_filterMenu->checks(), m_filterMenu->hiddenSources()));
+    lblFilter->setVisible(modFilter::applyTo(*m_inputs, m_filterMenu->checks(),
+        m_filterMenu->hiddenSources(), m_hiddenMessages->patterns()));
+}
+
+void frmMain::hideMessagesLike(std::vector<BytePattern> patterns)
+{
+    m_hiddenMessages->setPatterns(std::move(patterns));
 }
 
 void frmMain::MIDIInput1_MessagesWaiting()

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureStore.h"
 #include "frame/DialogService.h"
+#include "midi/BytePattern.h"
 #include "ports/InputChoice.h"
 #include "ports/MessageQueue.h"
 #include "settings/RememberedState.h"
@@ -22,6 +23,7 @@ class EventGridModel;
 class EventView;
 class FileExports;
 class FilterMenu;
+class HiddenMessages;
 class FormLayout;
 class frmAbout;
 class IncomingTraffic;
@@ -78,6 +80,9 @@ public:
     // Watches the inputs of `choice`: one, as if picked in the "MIDI In" list, or several
     // at once, each a source of its own. Throws PortError.
     void watchInputs(const InputChoice &choice);
+    // Keeps the messages these patterns match out of the capture, as Filter > "Hide Messages
+    // Like..." does.
+    void hideMessagesLike(std::vector<BytePattern> patterns);
 
     MIDIInput &MIDIInput1() { return *m_input; }
     // Every input watched, MIDIInput1 first.
@@ -130,6 +135,7 @@ private:
     EventGridModel *m_gridModel;
     EventGrid *m_grid = nullptr;
     FilterMenu *m_filterMenu = nullptr;
+    HiddenMessages *m_hiddenMessages = nullptr;
     std::unique_ptr<FormLayout> m_layout;
     QPointer<frmAbout> m_about;
     QPointer<LoopTestDialog> m_loopTest;

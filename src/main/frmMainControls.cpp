@@ -1,6 +1,7 @@
 #include "filemenu/CaptureFiles.h"
 #include "filemenu/FileExports.h"
 #include "filter/FilterMenu.h"
+#include "filter/HiddenMessages.h"
 #include "frame/ElidingLabel.h"
 #include "frame/FormLayout.h"
 #include "frame/NamedWidgets.h"
@@ -8,6 +9,7 @@
 #include "frmMain.h"
 #include "grid/EventView.h"
 #include "grid/ViewControls.h"
+#include "marks/RowMarking.h"
 #include "pane/MessagePane.h"
 #include "ports/PortSystem.h"
 #include "sender/RepeatTimer.h"
@@ -71,10 +73,14 @@ void frmMain::createControls()
 void frmMain::createMenus()
 {
     createFileMenu();
-    m_filterMenu = new FilterMenu(addNamedMenu(menuBar(), "mnuFilter", QStringLiteral("F&ilter")));
+    QMenu *filter = addNamedMenu(menuBar(), "mnuFilter", QStringLiteral("F&ilter"));
+    m_filterMenu = new FilterMenu(filter);
     connect(m_filterMenu, &FilterMenu::changed, this, &frmMain::UpdateFilter);
+    m_hiddenMessages = new HiddenMessages(*filter, *m_dialogs, this);
+    connect(m_hiddenMessages, &HiddenMessages::changed, this, &frmMain::UpdateFilter);
     menuBar()->addMenu(m_viewControls->menu());
     new MessagePane(*this, *m_viewControls->menu(), *m_grid, *m_gridModel);
+    new RowMarking(*m_viewControls->menu(), *m_grid, *m_gridModel, *m_document, *m_dialogs, this);
 
     QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
     connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,

@@ -88,6 +88,8 @@ int main(int argc, char *argv[])
     frmMain window(ports);
     window.preferDevices(line.inputs, line.outputName);
     window.Form_Load();
+    if (line.hiddenPatterns)
+        window.hideMessagesLike(*line.hiddenPatterns);
     window.show();
     if (!line.openPath.isEmpty())
         window.openFile(line.openPath);

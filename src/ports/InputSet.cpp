@@ -101,6 +101,7 @@ void InputSet::add(const QString &name)
     for (std::size_t status = 0; status < m_statusFilter.size(); ++status)
         input->setStatusFilter(int(status), m_statusFilter[status]);
     input->setWithheld(m_withheld.contains(name));
+    input->setHiddenPatterns(m_hiddenPatterns);
     input->setEventsEnabled(m_eventsEnabled);
     connect(input.get(), &MIDIInput::MessagesWaiting, this, &InputSet::MessagesWaiting);
     connect(input.get(), &MidiPort::deviceStateChanged, this, &InputSet::inputsChanged);
@@ -154,6 +155,13 @@ void InputSet::setStatusFilter(int status, bool withhold)
     m_statusFilter[std::size_t(status)] = withhold;
     for (MIDIInput *input : m_inputs)
         input->setStatusFilter(status, withhold);
+}
+
+void InputSet::setHiddenPatterns(const std::vector<BytePattern> &patterns)
+{
+    m_hiddenPatterns = patterns;
+    for (MIDIInput *input : m_inputs)
+        input->setHiddenPatterns(patterns);
 }
 
 void InputSet::setWithheld(const QStringList &names)

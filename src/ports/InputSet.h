@@ -50,6 +50,8 @@ public:
         return status >= 0 && status < int(m_statusFilter.size())
             && m_statusFilter[std::size_t(status)];
     }
+    // Every input keeps the messages these match out of the capture.
+    void setHiddenPatterns(const std::vector<BytePattern> &patterns);
     // The inputs of these device names keep their traffic out of the capture.
     void setWithheld(const QStringList &names);
     const QStringList &withheld() const { return m_withheld; }
@@ -91,4 +93,5 @@ private:
     bool m_eventsEnabled = true;
     std::array<bool, 256> m_statusFilter {};
     QStringList m_withheld;
+    std::vector<BytePattern> m_hiddenPatterns;
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -530,7 +531,10 @@ void JackClient::deliver(Slot &slot, std::vector<std::uint8_t> &buffer)
 // JACK's clock is the steady clock unless the server was told to use another: the difference
 // turns the frame times into steady time either way. It is read between two readings of the
 // steady clock, and a reading the thread was preempted in is left out: the difference hardly
-// moves, but a preemption would move a stamp by milliseconds.
+// moves, but a preemption would move a stamp by milliseconds. Good readings still scatter by
+// a few microseconds: the difference kept changes only when it moved by more, so that one
+// frame converted on two threads (the moment an output wrote, the moment an input read)
+// comes out as one moment, and a message never seems to come back before it left.
 std::chrono::microseconds JackClient::readClockOffset()
 {
     using namespace std::chrono;
@@ -539,12 +543,17 @@ std::chrono::microseconds JackClient::readClockOffset()
         const steady_clock::time_point before = steady_clock::now();
         const microseconds jack(jack_get_time());
         const steady_clock::duration spread = steady_clock::now() - before;
-        if (spread <= LargestSpread || !m_clockOffsetKnown.load(std::memory_order_relaxed)) {
+        const bool good = spread <= LargestSpread;
+        if (good || !m_clockOffsetKnown.load(std::memory_order_relaxed)) {
             const auto middle
                 = duration_cast<microseconds>((before + spread / 2).time_since_epoch());
-            m_jackMinusSteadyUs.store((jack - middle).count(), std::memory_order_relaxed);
+            const std::int64_t read = (jack - middle).count();
+            const std::int64_t kept = m_jackMinusSteadyUs.load(std::memory_order_relaxed);
+            if (!good || !m_clockOffsetGood.exchange(true, std::memory_order_relaxed)
+                || std::abs(read - kept) > 2 * LargestSpread.count())
+                m_jackMinusSteadyUs.store(read, std::memory_order_relaxed);
             m_clockOffsetKnown.store(true, std::memory_order_relaxed);
-            if (spread <= LargestSpread)
+            if (good)
                 break;
         }
     }

@@ -120,6 +120,7 @@ private:
     // JACK's clock minus the steady clock, in µs, as last read well (see readClockOffset).
     std::atomic<std::int64_t> m_jackMinusSteadyUs {0};
     std::atomic<bool> m_clockOffsetKnown {false};
+    std::atomic<bool> m_clockOffsetGood {false}; // read once without a preemption
     sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
     std::atomic<bool> m_readerStop {false};
     std::atomic<std::uint64_t> m_xruns {0}; // counted by JACK's thread, told by the reader

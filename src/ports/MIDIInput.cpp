@@ -151,6 +151,12 @@ void MIDIInput::setStatusFilter(int status, bool withhold)
         m_statusFilter[std::size_t(status)].store(withhold, std::memory_order_relaxed);
 }
 
+void MIDIInput::setHiddenPatterns(std::vector<BytePattern> patterns)
+{
+    std::lock_guard lock(m_assemblerMutex);
+    m_hiddenPatterns = std::move(patterns);
+}
+
 bool MIDIInput::StatusFilter(int status) const
 {
     return status >= 0 && status < int(m_statusFilter.size())
@@ -222,7 +228,8 @@ void MIDIInput::checkHeldMessage()
 void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
 {
     const std::uint8_t status = bytes.front();
-    if (StatusFilter(status) || m_withheld.load(std::memory_order_relaxed)) {
+    if (StatusFilter(status) || m_withheld.load(std::memory_order_relaxed)
+        || anyMatches(m_hiddenPatterns, bytes)) {
         m_filtered.fetch_add(1, std::memory_order_relaxed);
         countChanged();
         return;

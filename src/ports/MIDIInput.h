@@ -2,6 +2,7 @@
 
 #include "MessageQueue.h"
 #include "MidiPort.h"
+#include "midi/BytePattern.h"
 #include "midi/MessageAssembler.h"
 
 #include <array>
@@ -55,6 +56,8 @@ public:
     // True withholds every message with this status byte (SysEx counts as 0xF0).
     void setStatusFilter(int status, bool withhold);
     bool StatusFilter(int status) const;
+    // Withholds every message that one of the patterns matches.
+    void setHiddenPatterns(std::vector<BytePattern> patterns);
     // True withholds every message: the user hid this input's traffic.
     void setWithheld(bool withheld) { m_withheld.store(withheld, std::memory_order_relaxed); }
 
@@ -66,8 +69,8 @@ public:
     // Cycles in which the JACK server ran late while this input was open, since the last
     // reset: messages may be missing that no one could count.
     std::uint64_t XrunCount() const { return m_xruns.load(std::memory_order_relaxed); }
-    // Messages the filter kept out (a status or the whole input withheld), since the last
-    // reset.
+    // Messages the filter kept out (a status, a pattern or the whole input withheld), since
+    // the last reset.
     std::uint64_t FilteredCount() const { return m_filtered.load(std::memory_order_relaxed); }
 
     // The three counts together, so that forgetting them can be taken back.
@@ -108,6 +111,8 @@ private:
     // that no further piece completed (checkHeldMessage) and what is open at a close.
     std::mutex m_assemblerMutex;
     MessageAssembler m_assembler; // guarded by m_assemblerMutex
+    // Read as the assembler delivers, under its lock; few, and changed only by the user.
+    std::vector<BytePattern> m_hiddenPatterns; // guarded by m_assemblerMutex
     // Made once: a callable made per piece would cost an allocation at every message.
     const MessageAssembler::Deliver m_deliver;
     const MessageAssembler::Oversize m_oversize;

@@ -4,6 +4,8 @@
 #include "PortError.h"
 #include "RtMidiBackend.h"
 
+#include <algorithm>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -76,10 +78,13 @@ public:
     // Every part gets the message, also when another could not take it.
     void send(std::span<const std::uint8_t> bytes) override
     {
+        const Clock::time_point handedOver = Clock::now();
         QStringList failures;
         for (const auto &part : m_parts) {
             try {
                 part->send(bytes);
+                if (part.get() == m_timedPart && m_parts.size() > 1)
+                    m_handedOver.push_back(handedOver);
             } catch (const PortError &error) {
                 failures << error.description();
             }
@@ -88,10 +93,42 @@ public:
             throw PortError(failures.join(u' '));
     }
 
+    // The JACK part writes a message at the start of a later cycle, and arrivals through JACK
+    // are stamped by their cycle: the moment it wrote is when the message left, not the
+    // hand-over. A part that sends at once sent it at the hand-over: with one, the message
+    // left at the earlier of the two moments.
+    bool timeWriting() override
+    {
+        m_timedPart = nullptr;
+        m_handedOver.clear();
+        m_reported = 0;
+        for (const auto &part : m_parts)
+            if (!m_timedPart && part->timeWriting())
+                m_timedPart = part.get();
+        return m_timedPart != nullptr;
+    }
+    std::optional<Written> nextWritten() override
+    {
+        std::optional<Written> written = m_timedPart ? m_timedPart->nextWritten() : std::nullopt;
+        if (!written || m_handedOver.empty())
+            return written;
+        // The first message of the report was handed over before the others.
+        written->at = std::min(written->at, m_handedOver.front());
+        for (; m_reported < written->count && !m_handedOver.empty(); ++m_reported)
+            m_handedOver.pop_front();
+        return written;
+    }
+
 private:
+    using Clock = std::chrono::steady_clock;
+
     const JackBackend *m_jack;
     bool m_hasJack = false;
     std::vector<std::unique_ptr<OutputConnection>> m_parts;
+    OutputConnection *m_timedPart = nullptr; // the part that tells when it wrote
+    // Of the messages the timed part took and has not reported, while another part sends too.
+    std::deque<Clock::time_point> m_handedOver;
+    std::uint64_t m_reported = 0;
 };
 
 // Opens what each system can. A port with no part yet is not alive: the input or output

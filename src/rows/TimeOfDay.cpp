@@ -11,11 +11,14 @@ QString TimeOfDay::of(const CaptureStore &rows, std::size_t row) const
 
 void TimeOfDay::append(std::string &out, const CaptureStore &rows, std::size_t row) const
 {
-    const std::optional<std::int64_t> ms = rows.wallMs(row);
-    if (!ms)
-        return;
-    const auto millisecond = int((*ms % 1000 + 1000) % 1000);
-    const std::int64_t second = (*ms - millisecond) / 1000;
+    if (const std::optional<std::int64_t> ms = rows.wallMs(row))
+        appendMs(out, *ms);
+}
+
+void TimeOfDay::appendMs(std::string &out, std::int64_t ms) const
+{
+    const auto millisecond = int((ms % 1000 + 1000) % 1000);
+    const std::int64_t second = (ms - millisecond) / 1000;
     // The calendar only where the second changes: a zone's offset changes on whole seconds.
     if (second != m_second) {
         m_second = second;

@@ -15,6 +15,8 @@ public:
     // Empty for a row the program sent.
     QString of(const CaptureStore &rows, std::size_t row) const;
     void append(std::string &out, const CaptureStore &rows, std::size_t row) const;
+    // The time of day of a moment in ms since the epoch, of whatever row.
+    void appendMs(std::string &out, std::int64_t ms) const;
 
 private:
     mutable std::int64_t m_second = std::numeric_limits<std::int64_t>::min();

@@ -14,7 +14,8 @@
 // which stays right when the positions shift; the inputs watched together, the first of
 // them also as `input`, which is all that earlier versions read; the filter's check marks;
 // the View choices; the files last opened, newest first; the grid's column widths that the
-// user set; the folder each file dialog was last left in.
+// user set; the folder each file dialog was last left in; the patterns of the messages
+// hidden.
 struct RememberedState : ChosenDevices
 {
     modFilter::FilterChecks filter;
@@ -22,4 +23,5 @@ struct RememberedState : ChosenDevices
     QStringList recentFiles;
     QMap<QString, int> columnWidths; // by column name, in pixels
     QMap<QString, QString> folders; // by dialog name
+    QStringList hiddenPatterns; // Filter > "Hide Messages Like...", a pattern each
 };

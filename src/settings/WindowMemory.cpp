@@ -2,6 +2,7 @@
 
 #include "filemenu/RecentFilesMenu.h"
 #include "files/FileDialogFolders.h"
+#include "filter/HiddenMessages.h"
 #include "grid/ColumnFit.h"
 #include "grid/ViewControls.h"
 
@@ -10,6 +11,7 @@ void WindowMemory::restore(const RememberedState &state) const
     recentFiles.setFiles(state.recentFiles);
     columns.setUserWidths(state.columnWidths);
     folders.setAll(state.folders);
+    hiddenMessages.setTexts(state.hiddenPatterns);
 }
 
 void WindowMemory::collect(RememberedState &state) const
@@ -18,4 +20,5 @@ void WindowMemory::collect(RememberedState &state) const
     state.recentFiles = recentFiles.files();
     state.columnWidths = columns.userWidths();
     state.folders = folders.all();
+    state.hiddenPatterns = hiddenMessages.texts();
 }

@@ -4,6 +4,7 @@
 
 class ColumnFit;
 class FileDialogFolders;
+class HiddenMessages;
 class RecentFilesMenu;
 class ViewControls;
 
@@ -16,6 +17,7 @@ struct WindowMemory
     RecentFilesMenu &recentFiles;
     ColumnFit &columns;
     FileDialogFolders &folders;
+    HiddenMessages &hiddenMessages;
 
     void restore(const RememberedState &state) const;
     void collect(RememberedState &state) const;

@@ -25,6 +25,10 @@ namespace {
     const QString WindowSection = QStringLiteral("Window");
     const QString ColumnsSection = QStringLiteral("Grid Columns");
     const QString FoldersSection = QStringLiteral("Folders");
+    const QString HiddenSection = QStringLiteral("Hidden Messages");
+    const QString HiddenCountKey = QStringLiteral("Count");
+    const QString HiddenPatternKey = QStringLiteral("Pattern");
+    constexpr int MostHiddenPatterns = 64;
     // Wider than any screen: a width past it was not set by a hand.
     constexpr int WidestColumn = 20000;
 
@@ -254,6 +258,9 @@ void LoadPreferences(RememberedState &state)
         else if (section == RecentSection)
             state.recentFiles = readNumberedKeys(
                 ini, keysOf(ini, RecentSection), RecentCountKey, RecentFileKey, MostRecentFiles);
+        else if (section == HiddenSection)
+            state.hiddenPatterns = readNumberedKeys(ini, keysOf(ini, HiddenSection), HiddenCountKey,
+                HiddenPatternKey, MostHiddenPatterns);
     }
     modGetPaths::CreateFolderPath(GetSettingsFolder());
 }
@@ -341,6 +348,20 @@ namespace {
         return writeKeys(section, keys);
     }
 
+    // A file of a run that hid nothing gets no section.
+    QString saveHiddenPatterns(const QStringList &patterns)
+    {
+        cInifile &ini = PreferencesIni();
+        ini.setSection(HiddenSection);
+        ini.DeleteSection();
+        if (patterns.isEmpty())
+            return {};
+        std::vector<std::pair<QString, QString>> keys;
+        appendNumberedKeys(
+            keys, HiddenCountKey, HiddenPatternKey, patterns.mid(0, MostHiddenPatterns));
+        return writeKeys(HiddenSection, keys);
+    }
+
 } // namespace
 
 QString SaveAtExit(const RememberedState &state, const FormWindow &window)
@@ -358,6 +379,8 @@ QString SaveAtExit(const RememberedState &state, const FormWindow &window)
         failure = rewriteSection(ColumnsSection, state.columnWidths);
     if (failure.isEmpty())
         failure = rewriteSection(FoldersSection, state.folders);
+    if (failure.isEmpty())
+        failure = saveHiddenPatterns(state.hiddenPatterns);
     if (failure.isEmpty())
         failure = SaveWindowPlace(window);
     const QString file = preferencesFile();

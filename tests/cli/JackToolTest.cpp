@@ -97,6 +97,7 @@ TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
         {"capture", true, ""}, // read back below
         {"hex", false, "B0 07 64\r\n", {"--filter", "note-on,sysex", "--filter", "2"}},
         {"hex", false, "F0 7D 01 F7 \r\n", {"--only", "sysex,cc", "--filter", "ch 1,ch 2"}},
+        {"hex", false, "B1 07 01\r\n", {"--hide", "90 .. 7F", "--hide", "F0 7D"}},
         {"lines", false, "   0.0"}, // then the stamp, checked below
     };
     for (const auto &c : cases) {

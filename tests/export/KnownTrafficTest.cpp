@@ -151,7 +151,7 @@ QByteArray knownGrid(const FailedSend &failed)
     QList<QByteArray> lines = known("grid.txt").split('\n');
     int shown = 0;
     for (QByteArray &line : lines)
-        if (line == "SEND ERR|||||||")
+        if (line.startsWith("SEND ERR") && line.endsWith("|||||||"))
             line += shown++ % 2 == 0 ? failed.detailsC4 : failed.detailsC3;
     return lines.join('\n');
 }

@@ -83,7 +83,9 @@ TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
         {Origin::Received, early, 7, "0.000007", "+0", "0"}, // leading zeros kept
         {Origin::Received, late, 23'035'258, "23.035258", "+23035", "10001"},
         {Origin::Received, early, 23'035'258, "23.035258", "+0", "23035"}, // the same moment
-        {Origin::Sent, late, 23'040'000, "SENT", "SENT", "SENT"}, // no stamp of a port
+        // No stamp of a port, but a moment: the word, then the time.
+        {Origin::Sent, late, 23'040'000, "SENT 23.040000", "SENT +5", "SENT"},
+        {Origin::SendFailed, late, 23'041'000, "SEND ERR 23.041000", "SEND ERR +6", "SEND ERR"},
         {Origin::Received, late, 23'047'258, "23.047258", "+12", "10013"}, // from early's row
     };
     const std::uint8_t clock[] = {0xF8};
@@ -100,4 +102,8 @@ TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
     }
     EXPECT_EQ(model.gridCellText(2, 0), "10001") << "in the Delta view, the stored cell stays";
     EXPECT_EQ(model.timeOfDay(1), model.timeOfDay(2));
+    model.setViewSettings({ViewSettings::Time::TimeOfDay, false, {}});
+    const QString sent = model.index(3, 0).data().toString();
+    EXPECT_TRUE(sent.startsWith("SENT ") && sent.endsWith(".040")) << sent.toStdString();
+    EXPECT_EQ(sent.size(), model.timeOfDay(0).size() + 5);
 }

@@ -34,6 +34,13 @@ public:
         shown.push_back({text, ApplicationTitle, Icon::None});
         return nextChoice;
     }
+    std::optional<QString> askText(
+        const QString &, const QString &label, const QString &text) override
+    {
+        shown.push_back({label, ApplicationTitle, Icon::None});
+        offeredText = text;
+        return nextText;
+    }
     QString askOpenFileName(const QString &folder, const QString &) override
     {
         askedFolders << folder;
@@ -87,6 +94,8 @@ public:
     QString nextSaveFileName;
     QString nextOpenFileName;
     std::optional<int> nextChoice; // the button a question is answered with
+    std::optional<QString> nextText; // what is typed where a line of text is asked for
+    QString offeredText; // the text the last such question offered
     std::function<void()> whileAsking; // what happens while the file dialog is open
     std::function<void()> whileShowing; // what happens while a message box is open
     std::optional<SysExSending> nextSysExSending;
