@@ -4,6 +4,7 @@
 #include "filter/modFilter.h"
 #include "looptest/LoopTest.h"
 #include "ports/InputChoice.h"
+#include "recording/Rotation.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,6 +31,7 @@ struct CaptureOptions
     InputChoice inputs;
     CaptureFormat format = CaptureFormat::Lines;
     QString outputPath; // empty: standard output
+    Rotation rotation; // of a capture file recorded to outputPath
     modFilter::FilterChecks filter; // what is left out, as the Filter menu's check marks
     QStringList withheldInputs; // inputs named in --filter: their traffic is left out
     // The words of --filter that the Filter menu has none for, and those of --only.

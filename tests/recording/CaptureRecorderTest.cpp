@@ -5,10 +5,14 @@
 #include "support/Files.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <latch>
 #include <unistd.h>
@@ -229,4 +233,81 @@ TEST_F(Recording, SaysWhenItsFileIsRenamedOrRemoved)
         EXPECT_FALSE(recorder.isRecording());
         QFile::remove(file + ".old");
     }
+}
+
+// A recording that rotates goes on in numbered, dated files, each of which reads alone; the
+// ring keeps the newest, and together they are one timeline.
+TEST_F(Recording, RotatesIntoNumberedFilesAndKeepsTheNewestOfTheRing)
+{
+    Rotation rotation;
+    rotation.everyBytes = 1'000'000;
+    rotation.keepFiles = 2;
+    CaptureRecorder recorder(m_rows);
+    ASSERT_EQ(recorder.start({path(QStringLiteral("ring.lmc")), rotation}), QString());
+    for (int i = 0; i < 20; ++i) {
+        storeNotes(m_rows, QStringLiteral("in"), 50'000);
+        recorder.take();
+    }
+    stopAndWait(recorder);
+    const QStringList set = Rotation::setOf(recorder.filePath());
+    ASSERT_EQ(set.size(), 2) << QDir(m_folder.path()).entryList(QDir::Files).join(' ').toStdString();
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files).size(), 2);
+    const QRegularExpression named(QStringLiteral("/ring_000(0[5-9]|1\\d)_\\d{8}-\\d{6}\\.lmc$"));
+    std::vector<std::string> joined;
+    for (const QString &file : set) {
+        EXPECT_TRUE(named.match(file).hasMatch()) << file.toStdString();
+        const CaptureReader::Loaded read = readFrom(file);
+        ASSERT_TRUE(read.rows) << read.reason.toStdString();
+        const std::vector<std::string> rows = rowsOf(*read.rows);
+        joined.insert(joined.end(), rows.begin(), rows.end());
+    }
+    EXPECT_EQ(joined, rowsOf(m_rows, m_rows.size() - joined.size()));
+}
+
+// The rows of a recording killed without warning are in its file, all but the last second's.
+TEST_F(Recording, KeepsEveryRowOlderThanASecondThroughAKill)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LUMETRA_RECORDING_CHILD", path(QStringLiteral("killed.lmc")));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+        {"--gtest_filter=RecordingChild.DISABLED_RecordsUntilKilled",
+            "--gtest_also_run_disabled_tests"});
+    ASSERT_TRUE(child.waitForStarted(5000));
+    while (!child.readAllStandardOutput().contains("recording"))
+        ASSERT_TRUE(child.waitForReadyRead(10'000));
+    const std::int64_t killedMs = QDateTime::currentMSecsSinceEpoch();
+    child.kill();
+    ASSERT_TRUE(child.waitForFinished(5000));
+
+    const CaptureReader::Loaded read = readFrom(path(QStringLiteral("killed.lmc")));
+    ASSERT_TRUE(read.rows) << read.reason.toStdString();
+    ASSERT_GT(read.rows->size(), 0u);
+    EXPECT_GE(*read.rows->wallMs(read.rows->size() - 1), killedMs - 1'000);
+    for (std::size_t row = 0; row < read.rows->size(); ++row)
+        ASSERT_EQ(read.rows->at(row).bytes[1], std::uint8_t(row % 0x80)) << "no row missing";
+}
+
+// The child of the test above: records a row every 2 ms until it is killed, and says when it
+// has recorded for a while.
+TEST(RecordingChild, DISABLED_RecordsUntilKilled)
+{
+    CaptureStore rows;
+    CaptureRecorder recorder(rows);
+    ASSERT_EQ(recorder.start({qEnvironmentVariable("LUMETRA_RECORDING_CHILD")}), QString());
+    const CaptureStore::Source source = *rows.sourceNamed(QStringLiteral("in"));
+    QTimer every;
+    QObject::connect(&every, &QTimer::timeout, [&] {
+        const std::uint8_t note[] = {0x90, std::uint8_t(rows.size() % 0x80), 0x40};
+        rows.append(Origin::Received, source, rows.stampOf(CaptureStore::LiveClock::now()), note);
+        recorder.take();
+        if (rows.size() == 1'000) {
+            std::fputs("recording\n", stdout);
+            std::fflush(stdout);
+        }
+    });
+    every.start(2);
+    QEventLoop().exec();
 }
