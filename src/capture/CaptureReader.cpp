@@ -351,8 +351,7 @@ namespace {
         {
             const auto number = payload.varint();
             if (!number || *number != m_sourceCount)
-                return atByte(m_payloadOffset,
-                    QStringLiteral("a source is named out of turn."));
+                return atByte(m_payloadOffset, QStringLiteral("a source is named out of turn."));
             return takeSourceName(payload);
         }
 

@@ -102,8 +102,8 @@ int capture(
     if (!unknownWords.isEmpty())
         return say(stderr, QStringLiteral("lumetra: ") + unknownWords, Misused);
     QString reason;
-    const auto output = CaptureOutput::open(options.format, options.outputPath,
-        options.inputs.isSeveral(), reason, options.rotation);
+    const auto output = CaptureOutput::open(
+        options.format, options.outputPath, options.inputs.isSeveral(), reason, options.rotation);
     if (!output)
         return fail(reason);
     CaptureRun run(ports,

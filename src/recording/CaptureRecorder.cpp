@@ -35,7 +35,8 @@ QString CaptureRecorder::start(const Settings &settings)
     // recorder is gone; the destructor waits for the thread before that.
     m_writer = std::make_unique<RecordFileWriter>(*m_queue, settings.rotation.keepFiles,
         settings.write, [this](const RecordFileWriter::Report &report) {
-            QMetaObject::invokeMethod(this, [this, report] { heard(report); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, report] { heard(report); }, Qt::QueuedConnection);
         });
     const QByteArray start = startFile();
     if (!m_writer->begin(m_filePath, start))

@@ -109,7 +109,7 @@ void RecordEncoder::take()
 
 void RecordEncoder::putStart(const Start &start)
 {
-    if (!m_sourceOf[start.source])
+    if (start.source >= m_sourceOf.size() || !m_sourceOf[start.source])
         return;
     if (!m_chunkOpen)
         beginChunk();
@@ -120,7 +120,8 @@ void RecordEncoder::putStart(const Start &start)
 void RecordEncoder::putRow(std::size_t row)
 {
     CapturedMessage message = m_rows.at(row);
-    const std::optional<CaptureStore::Source> source = m_sourceOf[message.source];
+    const std::optional<CaptureStore::Source> source
+        = message.source < m_sourceOf.size() ? m_sourceOf[message.source] : std::nullopt;
     if (!source) {
         ++m_rowsSeen;
         ++m_rowsDropped; // of a source past the most a recording names

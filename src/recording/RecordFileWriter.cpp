@@ -40,7 +40,7 @@ bool RecordFileWriter::begin(const QString &path, const QByteArray &start)
 void RecordFileWriter::run()
 {
     for (ChunkQueue::Item item = m_queue.pop(); item.kind != ChunkQueue::Item::Kind::Stop;
-        item = m_queue.pop()) {
+         item = m_queue.pop()) {
         // After a failure what comes is let go: the file stays as it was.
         if (m_failed)
             continue;
@@ -61,7 +61,8 @@ void RecordFileWriter::openFile(const QString &path, const QByteArray &start)
     m_path = path;
     m_fd = ::open(QFile::encodeName(path).constData(),
         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    struct stat opened {};
+    struct stat opened
+    { };
     if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
         return fail(errorText(errno));
     m_device = opened.st_dev;
@@ -104,13 +105,15 @@ void RecordFileWriter::checkPlace()
 {
     if (m_gone)
         return;
-    struct stat now {};
+    struct stat now
+    { };
     const bool there = ::stat(QFile::encodeName(m_path).constData(), &now) == 0;
     if (there && now.st_dev == m_device && now.st_ino == m_inode)
         return;
     m_gone = true;
     // A file with no name left is gone with its rows once closed; one renamed keeps them.
-    struct stat open {};
+    struct stat open
+    { };
     const bool removed = ::fstat(m_fd, &open) == 0 && open.st_nlink == 0;
     m_tell({removed ? Report::Kind::Removed : Report::Kind::Moved, m_path});
 }

@@ -69,9 +69,9 @@ QString Rotation::fileName(const QString &path, int number, const QDateTime &sta
         ? file.completeBaseName()
         : file.fileName();
     return file.dir().filePath(QStringLiteral("%1_%2_%3.lmc")
-            .arg(base)
-            .arg(number, 5, 10, QLatin1Char('0'))
-            .arg(start.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+                                   .arg(base)
+                                   .arg(number, 5, 10, QLatin1Char('0'))
+                                   .arg(start.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
 }
 
 QStringList Rotation::setOf(const QString &path)

@@ -1,7 +1,8 @@
+#include "recording/CaptureRecorder.h"
+
 #include "capture/CaptureReader.h"
 #include "capture/ChunkIndex.h"
 #include "capture/TaskProgress.h"
-#include "recording/CaptureRecorder.h"
 #include "support/Files.h"
 
 #include <QCoreApplication>
@@ -152,21 +153,22 @@ TEST_F(Recording, StopsWithAMessageWhenAWriteFailsAndLeavesTheFileWhole)
     CaptureRecorder recorder(m_rows);
     QSignalSpy failed(&recorder, &CaptureRecorder::failed);
     ASSERT_EQ(recorder.start({path(QStringLiteral("full.lmc")), {}, CaptureRecorder::QueueBytes,
-        [&room](int fd, const void *bytes, std::size_t size) -> ssize_t {
-            const std::size_t taken = std::min(size, room.load());
-            room -= taken;
-            if (taken == 0)
-                errno = ENOSPC;
-            return taken == 0 ? -1 : ::write(fd, bytes, taken);
-        }}), QString());
+                  [&room](int fd, const void *bytes, std::size_t size) -> ssize_t {
+                      const std::size_t taken = std::min(size, room.load());
+                      room -= taken;
+                      if (taken == 0)
+                          errno = ENOSPC;
+                      return taken == 0 ? -1 : ::write(fd, bytes, taken);
+                  }}),
+        QString());
     for (int i = 0; i < 5; ++i) {
         storeNotes(m_rows, QStringLiteral("in"), 100'000);
         recorder.take();
     }
     ASSERT_TRUE(failed.wait(5000));
     EXPECT_FALSE(recorder.isRecording());
-    EXPECT_TRUE(failed.front().front().toString().endsWith(
-        QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    EXPECT_TRUE(
+        failed.front().front().toString().endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC))));
     const CaptureReader::Loaded read = readFrom(path(QStringLiteral("full.lmc")));
     ASSERT_TRUE(read.rows) << read.reason.toStdString();
     EXPECT_TRUE(read.notice.isEmpty()) << "cut back to its last whole chunk";
@@ -187,12 +189,14 @@ TEST_F(Recording, CountsAndSaysTheRowsASlowDiskCostsWithoutWaitingForIt)
     std::atomic<int> writes = 0;
     CaptureRecorder recorder(m_rows);
     QSignalSpy dropped(&recorder, &CaptureRecorder::rowsDroppedChanged);
-    ASSERT_EQ(recorder.start({path(QStringLiteral("slow.lmc")), {}, 3 << 20,
-        [&](int fd, const void *bytes, std::size_t size) {
-            if (writes++ > 0) // the file's start is written before the writer's thread starts
-                diskFree.wait();
-            return ::write(fd, bytes, size);
-        }}), QString());
+    ASSERT_EQ(
+        recorder.start({path(QStringLiteral("slow.lmc")), {}, 3 << 20,
+            [&](int fd, const void *bytes, std::size_t size) {
+                if (writes++ > 0) // the file's start is written before the writer's thread starts
+                    diskFree.wait();
+                return ::write(fd, bytes, size);
+            }}),
+        QString());
     for (int i = 0; i < 10; ++i) {
         storeNotes(m_rows, QStringLiteral("in"), 200'000);
         recorder.take();
@@ -250,7 +254,8 @@ TEST_F(Recording, RotatesIntoNumberedFilesAndKeepsTheNewestOfTheRing)
     }
     stopAndWait(recorder);
     const QStringList set = Rotation::setOf(recorder.filePath());
-    ASSERT_EQ(set.size(), 2) << QDir(m_folder.path()).entryList(QDir::Files).join(' ').toStdString();
+    ASSERT_EQ(set.size(), 2)
+        << QDir(m_folder.path()).entryList(QDir::Files).join(' ').toStdString();
     EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files).size(), 2);
     const QRegularExpression named(QStringLiteral("/ring_000(0[5-9]|1\\d)_\\d{8}-\\d{6}\\.lmc$"));
     std::vector<std::string> joined;
