@@ -10,7 +10,7 @@ set(floors
     "files ports ci"
     "decode ini"
     "capture ump"
-    "rows"
+    "rows recording"
     "frame"
     "filter timing sender export imports"
     "grid"

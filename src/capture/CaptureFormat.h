@@ -12,11 +12,14 @@ namespace CaptureFormat {
 inline constexpr char Magic[8] = {'\x89', 'L', 'M', 'C', '\r', '\n', '\x1A', '\n'};
 inline constexpr std::uint16_t Version = 1;
 inline constexpr int HeaderSize = 12; // the magic, the version and 16 bits of flags
+// A file recorded as the rows came: nothing is declared up front, rows chunks say where they
+// stand, and the end chunk may be missing.
+inline constexpr std::uint16_t RecordedFlag = 0x0001;
 
 // A chunk: its kind, the size of its payload (32 bits, little-endian), the payload, and the
 // CRC-32 of all three. A kind in lower case is one the rows can be read without: a reader
 // that does not know it passes over it, as PNG's readers pass over its ancillary chunks.
-enum class Chunk : char { Info = 'I', Rows = 'R', End = 'E', Marks = 'm' };
+enum class Chunk : char { Info = 'I', Rows = 'R', End = 'E', Source = 'N', Marks = 'm' };
 inline bool mayPassOver(char kind)
 {
     return kind >= 'a' && kind <= 'z';
@@ -25,6 +28,10 @@ inline bool mayPassOver(char kind)
 inline constexpr std::uint64_t LongestNote = 4096;
 inline constexpr int ChunkHead = 5;
 inline constexpr int ChunkTail = 4;
+// In a recorded file, a rows chunk's payload begins with its first row's number in the whole
+// recording (64 bits), its count of rows (32) and its first row's stamp (64), so that an index
+// of a recording is made from the chunks' heads without decoding a row.
+inline constexpr int RowsHead = 20;
 // A rows chunk is closed once its payload passes this; a long message makes it larger.
 inline constexpr std::size_t RowsChunkBytes = std::size_t(1) << 20;
 

@@ -4,9 +4,11 @@
 #include "TaskProgress.h"
 
 #include <QIODevice>
+#include <QStringList>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <zlib.h>
 
@@ -20,6 +22,7 @@ namespace {
     // and its place in the arena.
     constexpr double LongMessageCost = 64;
     constexpr double MiB = 1024.0 * 1024.0;
+    constexpr std::uint64_t Unbounded = std::numeric_limits<std::uint64_t>::max();
 
     bool isStamp(std::int64_t stampUs)
     {
@@ -134,18 +137,22 @@ namespace {
             m_progress.setTotal(std::size_t(std::max<qint64>(m_in.size(), 0)));
             QString reason = readHeader();
             bool ended = false;
-            while (reason.isEmpty() && !ended && !m_progress.cancelled) {
+            while (reason.isEmpty() && !ended && !m_progress.cancelled && !m_torn) {
+                if (m_recorded && m_in.atEnd())
+                    break; // a recording needs no end chunk
                 reason = readChunk();
                 m_progress.setDone(std::size_t(m_in.pos()));
                 ended = m_kind == Chunk::End;
-                if (reason.isEmpty())
+                if (reason.isEmpty() && !m_torn)
                     reason = takeChunk();
             }
             if (reason.isEmpty() && ended && !m_in.atEnd())
                 reason = atByte(m_in.pos(), QStringLiteral("bytes follow the end of the capture."));
+            if (reason.isEmpty() && !m_infoTaken && !m_progress.cancelled)
+                reason = atByte(HeaderSize, QStringLiteral("the recording holds no chunk whole."));
             if (!reason.isEmpty() || m_progress.cancelled)
                 return {nullptr, reason};
-            return {std::move(m_rows), {}};
+            return {std::move(m_rows), {}, recordingNotice()};
         }
 
     private:
@@ -164,9 +171,13 @@ namespace {
                                    "version %2.")
                         .arg(version)
                         .arg(Version));
-            if (header[10] != 0 || header[11] != 0)
+            const int flags = std::uint8_t(header[10]) | std::uint8_t(header[11]) << 8;
+            if (flags & ~RecordedFlag)
                 return atByte(
                     10, QStringLiteral("the header has flags this Lumetra does not know."));
+            m_recorded = flags & RecordedFlag;
+            if (m_recorded)
+                m_rows->setMemoryLimit(std::size_t(std::max<qint64>(m_memoryRoom, 0)));
             return {};
         }
 
@@ -175,18 +186,22 @@ namespace {
         {
             const qint64 start = m_in.pos();
             const QByteArray head = m_in.read(ChunkHead);
+            if (head.size() < ChunkHead && m_recorded)
+                return tornAt(start);
             if (head.size() < ChunkHead)
                 return atByte(start + head.size(),
                     QStringLiteral(
                         "the file ends before the end of the capture: it was cut short."));
             m_kind = Chunk(head[0]);
-            if (m_kind != Chunk::Info && m_kind != Chunk::Rows && m_kind != Chunk::End
-                && !mayPassOver(head[0]))
+            if (!isKnownKind(m_kind) && !mayPassOver(head[0]))
                 return atByte(start, QStringLiteral("a chunk is of no kind Lumetra knows."));
             std::uint32_t size = 0;
             for (int i = 0; i < 4; ++i)
                 size |= std::uint32_t(std::uint8_t(head[1 + i])) << (8 * i);
-            if (qint64(size) + ChunkTail > m_in.size() - m_in.pos())
+            const bool pastEnd = qint64(size) + ChunkTail > m_in.size() - m_in.pos();
+            if (pastEnd && m_recorded)
+                return tornAt(start);
+            if (pastEnd)
                 return atByte(start,
                     QStringLiteral("a chunk of %1 bytes begins, more than the file holds: it "
                                    "was cut short.")
@@ -203,12 +218,45 @@ namespace {
             crc = std::uint32_t(
                 crc32_z(crc, reinterpret_cast<const Bytef *>(m_payload.constData()), size));
             m_payload.resize(qsizetype(size));
+            if (crc != stored && m_recorded && m_in.atEnd())
+                return tornAt(start);
             if (crc != stored)
                 return atByte(start,
                     QStringLiteral("a chunk is damaged: its checksum does not "
                                    "match its bytes."));
             m_chunkStart = start;
             return {};
+        }
+
+        bool isKnownKind(Chunk kind) const
+        {
+            return kind == Chunk::Info || kind == Chunk::Rows || kind == Chunk::End
+                || (m_recorded && kind == Chunk::Source);
+        }
+
+        // A recording stopped by a crash or a full disk ends inside the chunk it was writing:
+        // what came before stands, and the user is told what was left out.
+        QString tornAt(qint64 start)
+        {
+            m_torn = true;
+            m_tornAt = start;
+            return {};
+        }
+
+        QString recordingNotice() const
+        {
+            QStringList notices;
+            if (m_missingRows > 0)
+                notices << QStringLiteral("%1 rows are missing from the recording: they came "
+                                          "faster than its disk could take them.")
+                               .arg(m_missingRows);
+            if (m_torn)
+                notices << QStringLiteral("The recording ends inside a chunk that was being "
+                                          "written when it stopped: its last %1 bytes, from byte "
+                                          "%2 on, were left out.")
+                               .arg(m_in.size() - m_tornAt)
+                               .arg(m_tornAt);
+            return notices.join(u' ');
         }
 
         QString takeChunk()
@@ -225,10 +273,13 @@ namespace {
                 reason = takeInfo(payload);
                 break;
             case Chunk::Rows:
-                reason = takeRows(payload);
+                reason = m_recorded ? takeRecordedRows(payload) : takeRows(payload);
                 break;
             case Chunk::End:
-                reason = takeEnd(payload);
+                reason = m_recorded ? takeRecordedEnd(payload) : takeEnd(payload);
+                break;
+            case Chunk::Source:
+                reason = takeSource(payload);
                 break;
             case Chunk::Marks:
                 reason = takeMarks(payload);
@@ -261,7 +312,9 @@ namespace {
                     QStringLiteral("the capture's start lies more "
                                    "than a century from 1970."));
             m_declared = {*rows, *longRows, *longBytes};
-            if (const QString reason = checkMemory(); !reason.isEmpty())
+            if (m_recorded)
+                m_declared = {Unbounded, Unbounded, Unbounded}; // the counts are 0: not known
+            else if (const QString reason = checkMemory(); !reason.isEmpty())
                 return reason;
             m_rows->setWallClockAtStart(*wallUs);
             if (*sources > CaptureStore::MaxSources)
@@ -269,24 +322,42 @@ namespace {
                     QStringLiteral("the capture names %1 sources, more than %2.")
                         .arg(*sources)
                         .arg(CaptureStore::MaxSources));
-            m_sourceCount = std::size_t(*sources);
-            for (std::size_t source = 0; source < *sources; ++source) {
-                const qint64 nameOffset = payload.offset();
-                const auto size = payload.varint();
-                if (size && *size > std::uint64_t(CaptureStore::LongestSourceName))
-                    return atByte(nameOffset,
-                        QStringLiteral("a source's name is %1 bytes long, more than %2.")
-                            .arg(*size)
-                            .arg(CaptureStore::LongestSourceName));
-                const auto name = size ? payload.bytes(*size) : std::nullopt;
-                if (!name)
-                    return atByte(
-                        payload.offset(), QStringLiteral("a source's name is cut short."));
-                // At most MaxSources names: each has its place.
-                m_sources[source] = *m_rows->sourceNamed(QString::fromUtf8(
-                    reinterpret_cast<const char *>(name->data()), qsizetype(name->size())));
-            }
+            for (std::size_t source = 0; source < *sources; ++source)
+                if (const QString reason = takeSourceName(payload); !reason.isEmpty())
+                    return reason;
             return {};
+        }
+
+        // The next source's name; the file's number of it is the count named before.
+        QString takeSourceName(Payload &payload)
+        {
+            const qint64 nameOffset = payload.offset();
+            const auto size = payload.varint();
+            if (size && *size > std::uint64_t(CaptureStore::LongestSourceName))
+                return atByte(nameOffset,
+                    QStringLiteral("a source's name is %1 bytes long, more than %2.")
+                        .arg(*size)
+                        .arg(CaptureStore::LongestSourceName));
+            const auto name = size ? payload.bytes(*size) : std::nullopt;
+            if (!name)
+                return atByte(payload.offset(), QStringLiteral("a source's name is cut short."));
+            if (m_sourceCount == CaptureStore::MaxSources)
+                return atByte(nameOffset,
+                    QStringLiteral("the capture names more than %1 sources.")
+                        .arg(CaptureStore::MaxSources));
+            // At most MaxSources names: each has its place.
+            m_sources[m_sourceCount++] = *m_rows->sourceNamed(QString::fromUtf8(
+                reinterpret_cast<const char *>(name->data()), qsizetype(name->size())));
+            return {};
+        }
+
+        // A recording names each source as its first row comes, the next in number.
+        QString takeSource(Payload &payload)
+        {
+            const auto number = payload.varint();
+            if (!number || *number != m_sourceCount)
+                return atByte(m_payloadOffset, QStringLiteral("a source is named out of turn."));
+            return takeSourceName(payload);
         }
 
         // The store needs 12 bytes a row, and each long message its bytes and their keeping.
@@ -405,6 +476,44 @@ namespace {
             return {};
         }
 
+        // A recorded rows chunk says where it stands in the recording: its rows follow those
+        // of the chunk before, and are as many as it says.
+        QString takeRecordedRows(Payload &payload)
+        {
+            const auto firstRow = payload.littleEndian<std::uint64_t>();
+            const auto rows = payload.littleEndian<std::uint32_t>();
+            const auto firstStampUs = payload.littleEndian<std::int64_t>();
+            if (!firstRow || !rows || !firstStampUs)
+                return atByte(m_payloadOffset, QStringLiteral("a rows chunk's head is cut short."));
+            if (m_recordedRows && *firstRow < *m_recordedRows)
+                return atByte(m_payloadOffset,
+                    QStringLiteral("a rows chunk begins at row %1, before row %2 that was due.")
+                        .arg(*firstRow)
+                        .arg(*m_recordedRows));
+            // Rows the recording could not keep (its disk was slower than the traffic) leave
+            // a gap in the numbers.
+            m_missingRows += *firstRow - m_recordedRows.value_or(*firstRow);
+            const std::size_t before = m_rows->size();
+            if (const QString reason = takeRows(payload); !reason.isEmpty())
+                return reason;
+            const std::size_t taken = m_rows->size() - before;
+            if (taken != *rows || (taken > 0 && m_rows->at(before).stampUs != *firstStampUs))
+                return atByte(m_payloadOffset,
+                    QStringLiteral("a rows chunk holds other rows than its head says."));
+            m_recordedRows = *firstRow + taken;
+            return {};
+        }
+
+        QString takeRecordedEnd(Payload &payload)
+        {
+            const auto rows = payload.littleEndian<std::uint64_t>();
+            if (!rows || (m_recordedRows && *rows != *m_recordedRows))
+                return atByte(m_chunkStart,
+                    QStringLiteral("the recording ends at row %1, not at the row it says.")
+                        .arg(m_recordedRows.value_or(0)));
+            return {};
+        }
+
         QString takeEnd(Payload &payload)
         {
             const auto rows = payload.littleEndian<std::uint64_t>();
@@ -431,6 +540,12 @@ namespace {
         // The store's source of each of the file's: the same, unless the file names one twice.
         std::array<CaptureStore::Source, CaptureStore::MaxSources> m_sources {};
         std::size_t m_sourceCount = 0;
+        bool m_recorded = false;
+        bool m_torn = false;
+        qint64 m_tornAt = 0;
+        // The number the next rows chunk of a recording begins at, once one was read.
+        std::optional<std::uint64_t> m_recordedRows;
+        std::uint64_t m_missingRows = 0;
     };
 
 } // namespace

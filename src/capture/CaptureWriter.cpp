@@ -2,6 +2,7 @@
 
 #include "CaptureFormat.h"
 #include "CaptureStore.h"
+#include "ChunkBuffer.h"
 #include "TaskProgress.h"
 #include "files/SafeFile.h"
 
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
-#include <zlib.h>
 
 namespace CaptureWriter {
 namespace {
@@ -36,87 +36,9 @@ namespace {
         return starts;
     }
 
-    // A chunk's payload as it is built, and its way to the device.
-    class ChunkBuffer
+    bool finish(ChunkBuffer &chunk, QIODevice &out)
     {
-    public:
-        explicit ChunkBuffer(QIODevice &out)
-            : m_out(out)
-        {
-            m_bytes.reserve(ChunkHead + RowsChunkBytes + 64);
-        }
-
-        void begin(Chunk kind)
-        {
-            m_bytes.assign(ChunkHead, 0);
-            m_bytes[0] = std::uint8_t(kind);
-        }
-        std::size_t payloadSize() const { return m_bytes.size() - ChunkHead; }
-        // Room for `size` more bytes, written through the pointer returned; commit() says
-        // how many were.
-        std::uint8_t *room(std::size_t size)
-        {
-            m_used = m_bytes.size();
-            m_bytes.resize(m_used + size);
-            return m_bytes.data() + m_used;
-        }
-        void commit(const std::uint8_t *end) { m_bytes.resize(std::size_t(end - m_bytes.data())); }
-        void put(const void *bytes, std::size_t size)
-        {
-            auto *at = room(size);
-            std::memcpy(at, bytes, size);
-        }
-        void putVarint(std::uint64_t value)
-        {
-            commit(CaptureFormat::putVarint(room(LongestVarint), value));
-        }
-        template<typename Integer>
-        void putLittleEndian(Integer value)
-        {
-            std::uint8_t bytes[sizeof value];
-            for (std::size_t i = 0; i < sizeof value; ++i)
-                bytes[i] = std::uint8_t(std::uint64_t(value) >> (8 * i));
-            put(bytes, sizeof bytes);
-        }
-
-        // Sizes the chunk and appends its checksum; false when the device refused it.
-        bool finish()
-        {
-            const auto size = std::uint32_t(payloadSize());
-            for (int i = 0; i < 4; ++i)
-                m_bytes[std::size_t(1 + i)] = std::uint8_t(size >> (8 * i));
-            putLittleEndian(std::uint32_t(crc32_z(0, m_bytes.data(), m_bytes.size())));
-            return SafeFile::writeAll(m_out,
-                QByteArrayView(
-                    reinterpret_cast<const char *>(m_bytes.data()), qsizetype(m_bytes.size())));
-        }
-
-    private:
-        QIODevice &m_out;
-        std::vector<std::uint8_t> m_bytes;
-        std::size_t m_used = 0;
-    };
-
-    void putInfo(ChunkBuffer &chunk, const CaptureStore &rows)
-    {
-        std::uint64_t longRows = 0, longBytes = 0;
-        for (std::size_t row = 0; row < rows.size(); ++row) {
-            if ((rows.glance(row) >> 4 & 0xF) == CaptureStore::LongMessage) {
-                ++longRows;
-                longBytes += rows.at(row).held().size();
-            }
-        }
-        chunk.begin(Chunk::Info);
-        chunk.putLittleEndian(rows.wallClockAtStart());
-        chunk.putLittleEndian(std::uint64_t(rows.size()));
-        chunk.putLittleEndian(longRows);
-        chunk.putLittleEndian(longBytes);
-        chunk.putVarint(rows.sourceCount());
-        for (std::size_t source = 0; source < rows.sourceCount(); ++source) {
-            const QByteArray name = rows.sourceName(CaptureStore::Source(source)).toUtf8();
-            chunk.putVarint(std::uint64_t(name.size()));
-            chunk.put(name.constData(), std::size_t(name.size()));
-        }
+        return SafeFile::writeAll(out, chunk.seal());
     }
 
     // Each mark as the rows from the mark before (the first from row 0), then its note.
@@ -149,68 +71,71 @@ namespace {
         void fill(ChunkBuffer &chunk)
         {
             chunk.begin(Chunk::Rows);
-            m_stampUs = 0;
-            m_source = 0;
+            m_events.restart();
             while (!done() && chunk.payloadSize() < RowsChunkBytes) {
                 if (m_nextStart < m_starts.size() && m_starts[m_nextStart].firstRow == m_row)
                     putStart(chunk, m_starts[m_nextStart++]);
                 else
-                    putRow(chunk, m_rows.at(m_row++));
+                    m_events.putRow(chunk, m_rows.at(m_row++));
             }
         }
 
     private:
-        void putStart(ChunkBuffer &chunk, const SourceStart &start)
+        static void putStart(ChunkBuffer &chunk, const SourceStart &start)
         {
-            std::uint8_t *at = chunk.room(2 + LongestVarint);
-            *at++ = Tag::PortStart | Tag::NewSource;
-            *at++ = start.source;
-            chunk.commit(putVarint(at, zigzag(start.startUs)));
-        }
-
-        void putRow(ChunkBuffer &chunk, const CapturedMessage &message)
-        {
-            const std::span<const std::uint8_t> bytes = message.held();
-            const std::size_t size = bytes.size();
-            const bool isLong = size > 3;
-            std::uint8_t *at = chunk.room(2 + 2 * LongestVarint + size);
-            std::uint8_t tag = std::uint8_t(message.origin);
-            tag |= isLong ? Tag::Long : std::uint8_t(size << Tag::SizeShift);
-            if (message.source != m_source)
-                tag |= Tag::NewSource;
-            *at++ = tag;
-            if (message.source != m_source)
-                *at++ = m_source = message.source;
-            at = putVarint(at, zigzag(message.stampUs - m_stampUs));
-            m_stampUs = message.stampUs;
-            if (isLong)
-                at = putVarint(at, size);
-            if (size > 0)
-                std::memcpy(at, bytes.data(), size);
-            chunk.commit(at + size);
+            RowEvents::putStart(chunk, start.source, start.startUs);
         }
 
         const CaptureStore &m_rows;
         const std::vector<SourceStart> m_starts;
         std::size_t m_row = 0;
         std::size_t m_nextStart = 0;
-        std::int64_t m_stampUs = 0;
-        CaptureStore::Source m_source = 0;
+        RowEvents m_events;
     };
 
 } // namespace
 
+void putInfo(ChunkBuffer &chunk, const CaptureStore &rows, bool declareCounts)
+{
+    using namespace CaptureFormat;
+    std::uint64_t longRows = 0, longBytes = 0;
+    for (std::size_t row = 0; declareCounts && row < rows.size(); ++row) {
+        if ((rows.glance(row) >> 4 & 0xF) == CaptureStore::LongMessage) {
+            ++longRows;
+            longBytes += rows.at(row).held().size();
+        }
+    }
+    chunk.begin(Chunk::Info);
+    chunk.putLittleEndian(rows.wallClockAtStart());
+    chunk.putLittleEndian(std::uint64_t(declareCounts ? rows.size() : 0));
+    chunk.putLittleEndian(longRows);
+    chunk.putLittleEndian(longBytes);
+    chunk.putVarint(rows.sourceCount());
+    for (std::size_t source = 0; source < rows.sourceCount(); ++source) {
+        const QByteArray name = rows.sourceName(CaptureStore::Source(source)).toUtf8();
+        chunk.putVarint(std::uint64_t(name.size()));
+        chunk.put(name.constData(), std::size_t(name.size()));
+    }
+}
+
+QByteArray header(std::uint16_t flags)
+{
+    using namespace CaptureFormat;
+    QByteArray header(Magic, sizeof Magic);
+    for (const std::uint16_t value : {Version, flags}) {
+        header += char(value & 0xFF);
+        header += char(value >> 8);
+    }
+    return header;
+}
+
 bool write(const CaptureStore &rows, QIODevice &out, TaskProgress &progress)
 {
-    char header[HeaderSize] = {};
-    std::memcpy(header, Magic, sizeof Magic);
-    header[8] = char(Version & 0xFF);
-    header[9] = char(Version >> 8);
-    if (!SafeFile::writeAll(out, QByteArrayView(header, HeaderSize)))
+    if (!SafeFile::writeAll(out, header(0)))
         return false;
-    ChunkBuffer chunk(out);
-    putInfo(chunk, rows);
-    if (!chunk.finish())
+    ChunkBuffer chunk;
+    putInfo(chunk, rows, true);
+    if (!finish(chunk, out))
         return false;
     RowsEncoder encoder(rows);
     progress.setTotal(rows.size());
@@ -218,19 +143,19 @@ bool write(const CaptureStore &rows, QIODevice &out, TaskProgress &progress)
         if (progress.cancelled)
             return false;
         encoder.fill(chunk);
-        if (!chunk.finish())
+        if (!finish(chunk, out))
             return false;
         progress.setDone(encoder.rowsDone());
     }
     // A capture without marks is written as versions before marks wrote it.
     if (!rows.marks().empty()) {
         putMarks(chunk, rows.marks());
-        if (!chunk.finish())
+        if (!finish(chunk, out))
             return false;
     }
     chunk.begin(Chunk::End);
     chunk.putLittleEndian(std::uint64_t(rows.size()));
-    return chunk.finish();
+    return finish(chunk, out);
 }
 
 QString save(const CaptureStore &rows, const QString &path, TaskProgress &progress)

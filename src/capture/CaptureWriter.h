@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 class CaptureStore;
+class ChunkBuffer;
 class QIODevice;
 struct TaskProgress;
 
@@ -10,6 +13,12 @@ struct TaskProgress;
 // docs/capture-format.md. Runs on whatever thread calls it; the store must not change
 // meanwhile.
 namespace CaptureWriter {
+
+// The 12 bytes a capture file begins with.
+QByteArray header(std::uint16_t flags);
+// The info chunk of `rows`: its clock and sources, and the counts a whole file declares; a
+// recording declares none.
+void putInfo(ChunkBuffer &chunk, const CaptureStore &rows, bool declareCounts);
 
 // False when the device refused a write (its errorString() says why) or the task was
 // cancelled. `progress.done` counts the rows written.

@@ -10,6 +10,7 @@
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
 #include "files/SafeFile.h"
+#include "recording/CaptureRecorder.h"
 
 #include <QFileInfo>
 #include <unistd.h>
@@ -70,14 +71,22 @@ CaptureOutput::Stream streamWriter(CaptureFormat format, bool withSources)
 
 } // namespace
 
-std::unique_ptr<CaptureOutput> CaptureOutput::open(
-    CaptureFormat format, const QString &path, bool withSources, QString &reason)
+std::unique_ptr<CaptureOutput> CaptureOutput::open(CaptureFormat format, const QString &path,
+    bool withSources, QString &reason, const Rotation &rotation)
 {
     Stream stream = streamWriter(format, withSources);
     const bool streams = bool(stream.rows);
     std::unique_ptr<CaptureOutput> output(
         new CaptureOutput(path, std::move(stream), streams ? WriteWhole() : wholeWriter(format)));
-    if (output->streams() ? !output->openStream() : !output->canWriteAtEnd()) {
+    const bool records
+        = format == CaptureFormat::Capture && !path.isEmpty() && !SafeFile::isStreamedTo(path);
+    if (records)
+        output->m_rotation = rotation;
+    if (rotation.rotates() && !records) {
+        reason = QStringLiteral("--rotate needs --format capture and a file to write: -o FILE.");
+        return nullptr;
+    }
+    if (streams ? !output->openStream() : !output->canWriteAtEnd()) {
         reason = output->reason();
         return nullptr;
     }
@@ -89,6 +98,8 @@ CaptureOutput::CaptureOutput(QString path, Stream stream, WriteWhole writeWhole)
     , m_stream(std::move(stream))
     , m_writeWhole(std::move(writeWhole))
 { }
+
+CaptureOutput::~CaptureOutput() = default;
 
 bool CaptureOutput::openStream()
 {
@@ -115,8 +126,34 @@ bool CaptureOutput::canWriteAtEnd()
         || failed(QStringLiteral("its folder is not there or takes no files"));
 }
 
+// The recorder starts with the first rows, as it needs the store they are in.
+bool CaptureOutput::record(const CaptureStore &store)
+{
+    if (!m_recorder) {
+        m_recorder = std::make_unique<CaptureRecorder>(store);
+        const QString why = m_recorder->start({m_path, *m_rotation});
+        if (!why.isEmpty()) {
+            m_reason = why;
+            return false;
+        }
+    }
+    m_recorder->take();
+    if (m_recorder->failure().isEmpty())
+        return true;
+    m_reason = m_recorder->failure();
+    return false;
+}
+
+void CaptureOutput::storeEmptied()
+{
+    if (m_recorder)
+        m_recorder->skipStored();
+}
+
 bool CaptureOutput::rowsStored(const CaptureStore &store, std::size_t first)
 {
+    if (m_rotation)
+        return record(store);
     if (!m_stream.rows || m_stream.rows(store, first, m_out))
         return true;
     return failed(m_out.errorString());
@@ -124,6 +161,13 @@ bool CaptureOutput::rowsStored(const CaptureStore &store, std::size_t first)
 
 bool CaptureOutput::finish(const CaptureStore &store)
 {
+    if (m_rotation) {
+        if (!record(store))
+            return false;
+        m_recorder->stopAndWait();
+        m_reason = m_recorder->failure();
+        return m_reason.isEmpty();
+    }
     if (m_stream.rows) {
         m_out.close();
         return true;

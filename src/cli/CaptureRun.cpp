@@ -127,6 +127,7 @@ bool CaptureRun::storeWaiting(MessageDrain::Limits limits)
     // hours stays small.
     const bool written = m_output.rowsStored(outputRows(), 0);
     outputRows().clear();
+    m_output.storeEmptied();
     if (!written)
         noteFailure();
     return written;

@@ -38,8 +38,14 @@ Writes every message that arrives on the inputs, until Ctrl+C, the end of --dura
                                details
                        midi    a MIDI file            } written whole at the end
                        syx     the SysEx messages     } of the run
-                       capture a capture Lumetra opens again (.lmc)
+                       capture a capture Lumetra opens again (.lmc), recorded
+                               to a file as the messages come
   -o, --output FILE    writes there instead of standard output
+  --rotate RULE        of a capture recorded to FILE: goes on in a new file after
+                       size:MB megabytes, after minutes:N minutes, or when the clock
+                       passes a multiple of interval:N minutes; files:N keeps the
+                       newest N files. Again for several. The files are named
+                       FILE_00001_20261207-040000.lmc and on
   --filter WORD,...    leaves out what the words name: a channel (2, ch 2); a kind, as
                        the Filter menu names them (note-off, note-on, key-aftertouch,
                        control-change, program-change, channel-aftertouch, pitch-bend,

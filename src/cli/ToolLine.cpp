@@ -179,9 +179,12 @@ namespace {
             QCommandLineOption(
                 {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("file")),
             option("filter", "words"), option("only", "words"), option("hide", "pattern"),
-            option("duration", "seconds"), option("count", "n")});
+            option("duration", "seconds"), option("count", "n"), option("rotate", "rule")});
         parseWithoutArguments(parser, arguments);
         CaptureOptions options;
+        for (const QString &rule : parser.values(QStringLiteral("rotate")))
+            if (const QString why = options.rotation.takeWord(rule); !why.isEmpty())
+                throw Refused {why};
         options.inputs = inputChoice(parser);
         if (options.inputs.names.isEmpty() && !options.inputs.all)
             throw Refused {QStringLiteral("capture needs an input: --in NAME (see lumetra "

@@ -103,7 +103,7 @@ int capture(
         return say(stderr, QStringLiteral("lumetra: ") + unknownWords, Misused);
     QString reason;
     const auto output = CaptureOutput::open(
-        options.format, options.outputPath, options.inputs.isSeveral(), reason);
+        options.format, options.outputPath, options.inputs.isSeveral(), reason, options.rotation);
     if (!output)
         return fail(reason);
     CaptureRun run(ports,

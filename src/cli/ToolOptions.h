@@ -5,6 +5,7 @@
 #include "looptest/LoopTest.h"
 #include "midi/BytePattern.h"
 #include "ports/InputChoice.h"
+#include "recording/Rotation.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,6 +32,7 @@ struct CaptureOptions
     InputChoice inputs;
     CaptureFormat format = CaptureFormat::Lines;
     QString outputPath; // empty: standard output
+    Rotation rotation; // of a capture file recorded to outputPath
     modFilter::FilterChecks filter; // what is left out, as the Filter menu's check marks
     QStringList withheldInputs; // inputs named in --filter: their traffic is left out
     std::vector<BytePattern> hiddenPatterns; // --hide: the messages they match are left out

@@ -8,6 +8,7 @@
 #include "grid/EventGrid.h"
 #include "imports/FileImport.h"
 #include "ports/InputSet.h"
+#include "recording/Rotation.h"
 
 namespace {
 
@@ -75,6 +76,20 @@ void CaptureFiles::open(const QString &path)
 {
     if (m_wiring.task.isRunning())
         return;
+    const QStringList set = Rotation::setOf(path);
+    if (set.size() > 1) {
+        const std::optional<int> choice = m_wiring.dialogs.askChoice(
+            QStringLiteral("\"%1\" is one of the %2 files of a recording. Open them all as one "
+                           "timeline, or this file alone?")
+                .arg(path)
+                .arg(set.size()),
+            {QStringLiteral("Open All"), QStringLiteral("This File Alone")});
+        if (!choice)
+            return;
+        m_paths = *choice == 0 ? set : QStringList {path};
+    } else {
+        m_paths = {path};
+    }
     const std::size_t rows = m_wiring.document.rows().size();
     // Rows that some file holds as they are need no question; those arriving meanwhile stay.
     if (!m_wiring.document.hasUnsavedChanges()) {
@@ -98,11 +113,26 @@ void CaptureFiles::open(const QString &path)
     }
 }
 
+// The files of a recording, read one after another into the first one's rows.
+CaptureReader::Loaded CaptureFiles::loadAll(const QStringList &paths, TaskProgress &progress)
+{
+    CaptureReader::Loaded all = FileImport::load(paths.front(), progress);
+    for (qsizetype next = 1; all.rows && next < paths.size() && !progress.cancelled; ++next) {
+        CaptureReader::Loaded more = FileImport::load(paths[next], progress);
+        if (!more.rows)
+            return {nullptr, QStringLiteral("%1: %2").arg(paths[next], more.reason)};
+        all.rows->append(*more.rows);
+        all.notice = QStringList {all.notice, more.notice}.join(u' ').trimmed();
+    }
+    return all;
+}
+
 void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFrom)
 {
+    const QStringList paths = m_paths.isEmpty() ? QStringList {path} : m_paths;
     m_wiring.task.run(QStringLiteral("Opening \"%1\"...").arg(path),
         BackgroundTask::Display::Progress, [=, this](TaskProgress &progress) {
-            auto loaded = std::make_shared<CaptureReader::Loaded>(FileImport::load(path, progress));
+            auto loaded = std::make_shared<CaptureReader::Loaded>(loadAll(paths, progress));
             return [=, this] {
                 if (loaded->rows)
                     m_recent->add(path);

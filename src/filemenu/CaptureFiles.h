@@ -59,9 +59,11 @@ private:
     void save(const QString &path, const std::function<void()> &then);
     // Rows from `keptFrom` on were not in the question: they came after it, and are kept.
     void read(const QString &path, Placing placing, std::size_t keptFrom);
+    static CaptureReader::Loaded loadAll(const QStringList &paths, TaskProgress &progress);
     void showRead(
         const QString &path, CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom);
 
     Wiring m_wiring;
     RecentFilesMenu *m_recent = nullptr;
+    QStringList m_paths; // of the capture being opened: one file, or a recording's set
 };

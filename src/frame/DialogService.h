@@ -2,6 +2,7 @@
 
 #include "files/FileDialogFolders.h"
 #include "ports/InputChoice.h"
+#include "recording/Rotation.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,13 @@ public:
     {
         QString path;
         std::chrono::milliseconds pause;
+    };
+
+    // Where a recording goes, and when it goes on in a new file.
+    struct RecordingChoice
+    {
+        QString path;
+        Rotation rotation;
     };
 
     // A progress dialog while it is open; it closes when destroyed.
@@ -82,6 +90,11 @@ public:
     virtual std::optional<InputChoice> askInputs(
         const QStringList &listed, const InputChoice &current)
         = 0;
+    // The file to record to, offered as `proposed`, and its rotation, or nothing when the
+    // user cancelled.
+    virtual std::optional<RecordingChoice> askRecording(
+        const QString &proposed, const Rotation &rotation)
+        = 0;
     // Shows progress out of `total` without holding the window; `cancel` is called if the
     // user cancels.
     virtual std::unique_ptr<Progress> showProgress(
@@ -120,6 +133,10 @@ public:
         return std::nullopt;
     }
     std::optional<InputChoice> askInputs(const QStringList &, const InputChoice &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<RecordingChoice> askRecording(const QString &, const Rotation &) override
     {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "QtDialogService.h"
 
 #include "InputsDialog.h"
+#include "RecordDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -165,6 +166,12 @@ std::optional<InputChoice> QtDialogService::askInputs(
     const QStringList &listed, const InputChoice &current)
 {
     return InputsDialog::ask(m_parent, listed, current);
+}
+
+std::optional<DialogService::RecordingChoice> QtDialogService::askRecording(
+    const QString &proposed, const Rotation &rotation)
+{
+    return RecordDialog::ask(m_parent, proposed, rotation);
 }
 
 std::unique_ptr<DialogService::Progress> QtDialogService::showProgress(

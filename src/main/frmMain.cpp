@@ -3,6 +3,7 @@
 #include "capture/CaptureDocument.h"
 #include "capture/IncomingTraffic.h"
 #include "filemenu/CaptureFiles.h"
+#include "filemenu/DiskRecording.h"
 #include "filemenu/FileDrops.h"
 #include "filemenu/FileExports.h"
 #include "filter/FilterMenu.h"
@@ -100,6 +101,7 @@ void frmMain::createParts()
     m_captureFiles = new CaptureFiles(
         {*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs, *m_task}, this);
     new FileDrops(*this, *m_captureFiles);
+    m_diskRecording = new DiskRecording(*m_document, *m_dialogs, *statusBar(), this);
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
     m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
     m_sendPanel = new SendPanel(

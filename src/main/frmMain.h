@@ -16,6 +16,7 @@
 class BackgroundTask;
 class CaptureDocument;
 class CaptureFiles;
+class DiskRecording;
 class ClearAll;
 class DeviceChoice;
 class EventGrid;
@@ -143,6 +144,7 @@ private:
     BackgroundTask *m_task = nullptr;
     FileExports *m_exports = nullptr;
     CaptureFiles *m_captureFiles = nullptr;
+    DiskRecording *m_diskRecording = nullptr;
     SysExFileSending *m_sysExSending = nullptr;
     ViewControls *m_viewControls = nullptr;
     RememberedState m_remembered;

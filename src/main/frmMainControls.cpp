@@ -1,4 +1,5 @@
 #include "filemenu/CaptureFiles.h"
+#include "filemenu/DiskRecording.h"
 #include "filemenu/FileExports.h"
 #include "filter/FilterMenu.h"
 #include "filter/HiddenMessages.h"
@@ -100,6 +101,7 @@ void frmMain::createFileMenu()
     connect(addNamedItem(file, "mnuSaveInOut", QStringLiteral("Save MIDI IN and OUT as Text")),
         &QAction::triggered, this, &frmMain::mnuSaveInOut_Click);
     m_captureFiles->addMenuItems(file);
+    m_diskRecording->addMenuItems(file);
     m_exports->addMenuItems(file);
     connect(addNamedItem(file, "mnuSendSysEx", QStringLiteral("Send .syx File...")),
         &QAction::triggered, m_sysExSending, &SysExFileSending::start);

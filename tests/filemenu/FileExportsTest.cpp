@@ -1,6 +1,7 @@
 #include "capture/TaskProgress.h"
 #include "grid/EventGridModel.h"
 #include "imports/FileImport.h"
+#include "recording/CaptureRecorder.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
@@ -375,4 +376,25 @@ TEST_F(Files, RowsJustReadFromAFileNeedNoQuestionUntilTheyChange)
     ASSERT_TRUE(w.waitForRows(6));
     ASSERT_TRUE(open());
     EXPECT_EQ(questions(), 1) << "a row arrived";
+}
+
+// Opening one file of a rotating recording offers the whole set as one timeline.
+TEST_F(Files, OneFileOfARecordingOpensWithTheRestOfItsSet)
+{
+    for (int file = 1; file <= 3; ++file) {
+        CaptureStore rows;
+        rows.append(Origin::Received, *rows.sourceNamed("in"), file * 10, sysExOf(5 + file));
+        CaptureRecorder recorder(rows);
+        const QString name = QStringLiteral("set_0000%1_20261207-04000%1.lmc").arg(file);
+        ASSERT_EQ(recorder.start({folder.filePath(name)}), QString());
+        rows.append(Origin::Received, 0, file * 10 + 1, sysExOf(5 + file));
+        recorder.stopAndWait();
+    }
+    w.dialogs->nextChoice = 0; // open them all
+    w.dialogs->nextOpenFileName = folder.filePath("set_00002_20261207-040002.lmc");
+    w.toggle("mnuOpenCapture");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen && w.gridRows() == 5; }));
+    EXPECT_TRUE(w.dialogs->shown.back().text.contains("one of the 3 files of a recording"));
+    EXPECT_TRUE(w.row(1).contains("F0 01 02 03 04 F7")) << w.row(1).toStdString();
+    EXPECT_TRUE(w.row(3).contains("F0 01 02 03 04 05 06 F7")) << w.row(3).toStdString();
 }

@@ -58,6 +58,11 @@ public:
         offeredInputs = listed;
         return nextInputs;
     }
+    std::optional<RecordingChoice> askRecording(const QString &proposed, const Rotation &) override
+    {
+        askedFolders << proposed;
+        return nextRecording;
+    }
     std::unique_ptr<Progress> showProgress(
         const QString &, int total, std::function<void()> cancel) override
     {
@@ -102,6 +107,7 @@ public:
     std::chrono::milliseconds offeredPause {0};
     QStringList offeredInputs;
     std::optional<InputChoice> nextInputs;
+    std::optional<RecordingChoice> nextRecording;
     int progressTotal = 0;
     std::vector<int> progressValues;
     bool progressOpen = false; // a progress or busy dialog

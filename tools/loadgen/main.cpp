@@ -30,9 +30,10 @@ constexpr char Usage[] = R"(Usage:
       it to appear, or without --connect for another program to connect to the output,
       and the run begins once connected. Exit status 0 when every message went out on
       time, 1 when not, 2 on a bad command line.
-  lumetra_loadgen verify LOG [--expect N] [--mix KIND] [--source NAME]
+  lumetra_loadgen verify LOG... [--expect N] [--mix KIND] [--source NAME]
       Checks that a log saved with "Save MIDI IN as Text" (or written by lumetra
-      capture --format hex, jsonl or capture) holds exactly the messages
+      capture --format hex, jsonl or capture; several logs, such as the files of a
+      rotating recording, are read as one, in the order given) holds exactly the messages
       of a run of that mix from the first one it holds (with --expect, the run's first
       N messages: "sent" of send). With --source, only the lines of that source in a
       log of several inputs ("[NAME] 90 3C 40") count.
@@ -54,10 +55,11 @@ QString parse(QCommandLineParser &parser, const QStringList &arguments,
     parser.addOptions(options);
     if (!parser.parse(QStringList {QStringLiteral("lumetra_loadgen")} + arguments))
         return parser.errorText();
+    // A negative count takes one or more.
     const QStringList given = parser.positionalArguments();
-    if (given.size() > positionals)
+    if (positionals >= 0 && given.size() > positionals)
         return QStringLiteral("unexpected argument \"%1\"").arg(given[positionals]);
-    if (given.size() < positionals)
+    if (given.size() < std::abs(positionals))
         return QStringLiteral("the log file is missing");
     return {};
 }
@@ -181,7 +183,7 @@ int verify(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const QString wrong = parse(
-        parser, arguments, {{"expect", {}, "N"}, {"mix", {}, "KIND"}, {"source", {}, "NAME"}}, 1);
+        parser, arguments, {{"expect", {}, "N"}, {"mix", {}, "KIND"}, {"source", {}, "NAME"}}, -1);
     if (!wrong.isEmpty())
         return misuse(wrong);
     Mix mix = Mix::Channel;
@@ -192,17 +194,19 @@ int verify(const QStringList &arguments)
             [](const QString &t) { return wholeNumber(t, 0, LargestSequence + 1); }))
         return misuse(QStringLiteral("--expect takes a whole number of messages"));
 
-    QFile log(parser.positionalArguments().front());
-    if (!log.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "lumetra_loadgen: cannot read \"%s\": %s\n",
-            qPrintable(log.fileName()), qPrintable(log.errorString()));
-        return Misuse;
-    }
-    LogFormats::AsLog asLog = LogFormats::asTrafficLog(log, parser.isSet("source"));
-    if (!asLog.reason.isEmpty()) {
-        std::fprintf(stderr, "lumetra_loadgen: cannot read \"%s\": %s\n",
-            qPrintable(log.fileName()), qPrintable(asLog.reason));
-        return Misuse;
+    // The files of a rotating recording, in their order, are one log.
+    LogFormats::AsLog asLog;
+    for (const QString &path : parser.positionalArguments()) {
+        QFile log(path);
+        LogFormats::AsLog part = log.open(QIODevice::ReadOnly)
+            ? LogFormats::asTrafficLog(log, parser.isSet("source"))
+            : LogFormats::AsLog {{}, log.errorString()};
+        if (!part.reason.isEmpty()) {
+            std::fprintf(stderr, "lumetra_loadgen: cannot read \"%s\": %s\n", qPrintable(path),
+                qPrintable(part.reason));
+            return Misuse;
+        }
+        asLog.log += part.log;
     }
     QBuffer lines(&asLog.log);
     lines.open(QIODevice::ReadOnly);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "recording/CaptureRecorder.h"
+
+#include <QObject>
+
+class CaptureDocument;
+class DialogService;
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+
+// File > "Record to Disk...": the rows that arrive are written to a capture file as they
+// come, beside the grid, until "Stop Recording"; the status bar says where, and what a slow
+// disk cost. A recording that cannot go on stops with a message, and the rows go on being
+// kept in memory as without one.
+class DiskRecording : public QObject
+{
+    Q_OBJECT
+
+public:
+    DiskRecording(CaptureDocument &document, DialogService &dialogs, QStatusBar &bar,
+        QObject *parent = nullptr);
+
+    void addMenuItems(QMenu *file);
+    // Asks where to record and starts, or stops the recording that goes on.
+    void recordOrStop();
+    bool isRecording() const { return m_recorder.isRecording(); }
+
+private:
+    void start();
+    void stop();
+    void rowsAdded();
+    void failed(const QString &reason);
+    void showState();
+
+    CaptureDocument &m_document;
+    DialogService &m_dialogs;
+    CaptureRecorder m_recorder;
+    QAction *m_item = nullptr;
+    QLabel *m_status;
+    Rotation m_rotation;
+    // The document's rows were replaced by a file's, with the live ones after them, which
+    // were recorded already.
+    bool m_rowsReplaced = false;
+};
