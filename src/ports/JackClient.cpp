@@ -66,6 +66,9 @@ struct JackClient::Slot
     // An input from a port of UMP: what `sink` points to, which hands on MIDI 1.0.
     std::unique_ptr<UmpInputSink> umpSink;
     QByteArray peer; // the full name of the port it was connected to, if any
+    // Which port of that name: one that comes back under the name at once is another port,
+    // and PipeWire's library may still show it connected to us.
+    jack_uuid_t peerId = 0;
     // The client's copy of the graph shows a connection some time after jack_connect
     // returned: until it does, a missing connection is one still on its way.
     mutable bool connectionSeen = false; // guarded by m_apiMutex
@@ -78,6 +81,9 @@ struct JackClient::Slot
     // buffer (by the process thread).
     std::atomic<std::uint64_t> queued {0};
     std::atomic<std::uint64_t> handedOver {0};
+    // Written in the last cycle: handed over only once that cycle is over, since PipeWire
+    // lets go of what a port closed right after its cycle held, unread by the peer.
+    std::uint64_t writtenLastCycle = 0; // the process thread's own
 };
 
 std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
@@ -233,6 +239,7 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
         jack_ringbuffer_reset(slot.written);
     slot.queued = 0;
     slot.handedOver = 0;
+    slot.writtenLastCycle = 0;
     try {
         connectPeer(slot, peer);
     } catch (const PortError &) {
@@ -252,6 +259,8 @@ void JackClient::connectPeer(Slot &slot, const QString &peer)
         return;
     const QByteArray own = jack_port_name(slot.port);
     const QByteArray &other = slot.peer;
+    const jack_port_t *otherPort = jack_port_by_name(m_client, other.constData());
+    slot.peerId = otherPort ? jack_port_uuid(otherPort) : 0;
     const bool input = slot.sink != nullptr;
     const int result = input ? jack_connect(m_client, other.constData(), own.constData())
                              : jack_connect(m_client, own.constData(), other.constData());
@@ -276,9 +285,14 @@ bool JackClient::isConnected(int index) const
     if (!m_client || !isAlive() || !slot.port)
         return false;
     // The library answers from the graph it keeps: no round trip to the server.
-    if (slot.peer.isEmpty() || jack_port_connected_to(slot.port, slot.peer.constData()))
+    if (slot.peer.isEmpty())
+        return true;
+    const jack_port_t *peer = jack_port_by_name(m_client, slot.peer.constData());
+    if (!peer || jack_port_uuid(peer) != slot.peerId)
+        return false;
+    if (jack_port_connected_to(slot.port, slot.peer.constData()))
         return slot.connectionSeen = true;
-    return !slot.connectionSeen && jack_port_by_name(m_client, slot.peer.constData());
+    return !slot.connectionSeen;
 }
 
 void JackClient::remove(int index)
@@ -435,6 +449,8 @@ void JackClient::receiveInputs(jack_nframes_t frames, Slot &slot)
 
 void JackClient::sendOutputs(jack_nframes_t frames, Slot &slot)
 {
+    slot.handedOver.fetch_add(
+        std::exchange(slot.writtenLastCycle, 0), std::memory_order_release);
     void *buffer = jack_port_get_buffer(slot.port, frames);
     jack_midi_clear_buffer(buffer);
     const bool timed = slot.timed.load(std::memory_order_acquire);
@@ -467,7 +483,7 @@ std::uint32_t JackClient::writeQueued(void *buffer, Slot &slot)
         jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(space), header.size);
         ++written;
     }
-    slot.handedOver.fetch_add(written, std::memory_order_release);
+    slot.writtenLastCycle = written;
     return written;
 }
 

@@ -53,8 +53,9 @@ public:
     // connected to it unless empty. Returns its slot. Throws PortError.
     int addInput(InputSink &sink, const QString &portName, const QString &peer);
     int addOutput(const QString &portName, const QString &peer);
-    // Messages of that output that wait for the process thread to hand them to the server;
-    // once the server is gone, those it never took.
+    // Messages of that output that wait for the process thread to hand them to the server,
+    // or for the end of the cycle that carried them; once the server is gone, those it
+    // never took.
     std::uint64_t pending(int index) const;
     void remove(int slot);
     // False once the client is gone, or a port made for a peer is no longer connected to it:
