@@ -184,6 +184,7 @@ void frmMain::Form_Load()
         modPreferences::LoadPreferences(m_remembered);
         m_filterMenu->setChecks(m_remembered.filter);
         m_deviceChoice->listAndSelect();
+        inputsChanged(); // the Sources offered name the inputs opened
         UpdateFilter();
     } catch (const std::exception &) {
         // The check marks read before the fault stay set, as the devices do.
@@ -285,6 +286,8 @@ void frmMain::btnClear_Click()
 
 void frmMain::grdMIDIIn_Click()
 {
+    if (QGuiApplication::keyboardModifiers() & Qt::AltModifier && m_grid->currentRow() > 0)
+        soloSourceAt(std::size_t(m_grid->currentRow() - 1), m_grid->view().currentIndex().column());
     const auto [text, notice] = m_grid->messageBoxText(m_grid->currentRow(), LongestMessageText);
     txtBoxSend->setPlainText(text);
     if (!notice.isEmpty())
@@ -292,6 +295,13 @@ void frmMain::grdMIDIIn_Click()
     // A click with Ctrl or Shift selects more rows: the grid keeps the keys, for Ctrl+C.
     if (!(QGuiApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
         txtBoxSend->setFocus();
+}
+
+void frmMain::soloSourceAt(std::size_t storeRow, int column)
+{
+    if (column == m_gridModel->sourceColumn()
+        && storeRow + 1 < std::size_t(m_gridModel->rowCount()))
+        m_filterMenu->solo(m_gridModel->source(storeRow));
 }
 
 void frmMain::Form_Unload()
