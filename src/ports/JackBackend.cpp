@@ -236,8 +236,8 @@ std::unique_ptr<InputConnection> JackBackend::openInput(const QString &name, Inp
 std::unique_ptr<OutputConnection> JackBackend::openOutput(const QString &name)
 {
     const auto live = requireClient();
-    const int slot = live->addOutput(
-        QStringLiteral("MIDI Out"), jackName(*live, name, PortDirection::Output));
+    const int slot
+        = live->addOutput(QStringLiteral("MIDI Out"), jackName(*live, name, PortDirection::Output));
     return std::make_unique<JackOutput>(live, slot);
 }
 

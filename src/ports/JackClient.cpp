@@ -81,9 +81,9 @@ struct JackClient::Slot
     // buffer (by the process thread).
     std::atomic<std::uint64_t> queued {0};
     std::atomic<std::uint64_t> handedOver {0};
-    // Written in the last cycle: handed over only once that cycle is over, since PipeWire
-    // lets go of what a port closed right after its cycle held, unread by the peer.
-    std::uint64_t writtenLastCycle = 0; // the process thread's own
+    // The process thread's cycle in which the output last wrote: PipeWire lets go of what a
+    // port closed in the very next cycle held, unread by the peer, so closing waits a cycle.
+    std::atomic<std::uint64_t> lastWriteCycle {0};
 };
 
 std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
@@ -239,7 +239,6 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
         jack_ringbuffer_reset(slot.written);
     slot.queued = 0;
     slot.handedOver = 0;
-    slot.writtenLastCycle = 0;
     try {
         connectPeer(slot, peer);
     } catch (const PortError &) {
@@ -298,6 +297,8 @@ bool JackClient::isConnected(int index) const
 void JackClient::remove(int index)
 {
     Slot &slot = *m_slots[std::size_t(index)];
+    if (!slot.sink)
+        waitForCycleAfter(slot.lastWriteCycle.load(std::memory_order_acquire));
     {
         // From here on the reader leaves the slot alone.
         std::lock_guard reading(m_readerMutex);
@@ -347,6 +348,16 @@ void JackClient::waitForRetirement(Slot &slot) const
             return; // a server that stalls: better to keep the ring than free it under it
         std::this_thread::sleep_for(1ms);
     }
+}
+
+// Another cycle has begun, or the server runs none: a stalled one is not waited for long.
+void JackClient::waitForCycleAfter(std::uint64_t cycle) const
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 100ms;
+    while (m_cycles.load(std::memory_order_acquire) <= cycle && m_client && isAlive()
+        && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
 }
 
 void JackClient::releaseSlot(Slot &slot)
@@ -405,6 +416,7 @@ std::uint64_t JackClient::pending(int index) const
 int JackClient::process(jack_nframes_t frames, void *self)
 {
     auto *client = static_cast<JackClient *>(self);
+    client->m_cycles.fetch_add(1, std::memory_order_release);
     bool received = false;
     for (auto &slot : client->m_slots) {
         const int state = slot->state.load(std::memory_order_acquire);
@@ -449,8 +461,6 @@ void JackClient::receiveInputs(jack_nframes_t frames, Slot &slot)
 
 void JackClient::sendOutputs(jack_nframes_t frames, Slot &slot)
 {
-    slot.handedOver.fetch_add(
-        std::exchange(slot.writtenLastCycle, 0), std::memory_order_release);
     void *buffer = jack_port_get_buffer(slot.port, frames);
     jack_midi_clear_buffer(buffer);
     const bool timed = slot.timed.load(std::memory_order_acquire);
@@ -483,7 +493,10 @@ std::uint32_t JackClient::writeQueued(void *buffer, Slot &slot)
         jack_ringbuffer_read(slot.ring, reinterpret_cast<char *>(space), header.size);
         ++written;
     }
-    slot.writtenLastCycle = written;
+    slot.handedOver.fetch_add(written, std::memory_order_release);
+    if (written > 0)
+        slot.lastWriteCycle.store(
+            m_cycles.load(std::memory_order_relaxed), std::memory_order_release);
     return written;
 }
 

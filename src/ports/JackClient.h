@@ -53,9 +53,8 @@ public:
     // connected to it unless empty. Returns its slot. Throws PortError.
     int addInput(InputSink &sink, const QString &portName, const QString &peer);
     int addOutput(const QString &portName, const QString &peer);
-    // Messages of that output that wait for the process thread to hand them to the server,
-    // or for the end of the cycle that carried them; once the server is gone, those it
-    // never took.
+    // Messages of that output that wait for the process thread to hand them to the server;
+    // once the server is gone, those it never took.
     std::uint64_t pending(int index) const;
     void remove(int slot);
     // False once the client is gone, or a port made for a peer is no longer connected to it:
@@ -79,6 +78,7 @@ private:
     int addSlot(InputSink *sink, const QString &portName, const QString &peer);
     void connectPeer(Slot &slot, const QString &peer);
     void waitForRetirement(Slot &slot) const;
+    void waitForCycleAfter(std::uint64_t cycle) const;
     void releaseSlot(Slot &slot);
     QString uniquePortName(const QString &wanted) const;
     void stopReader();
@@ -124,5 +124,6 @@ private:
     sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
     std::atomic<bool> m_readerStop {false};
     std::atomic<std::uint64_t> m_xruns {0}; // counted by JACK's thread, told by the reader
+    std::atomic<std::uint64_t> m_cycles {0}; // counted by the process thread
     std::thread m_reader;
 };

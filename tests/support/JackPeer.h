@@ -18,7 +18,7 @@
     ::testing::Test::RecordProperty("jack_server", jackServerKind());                              \
     if (!JackBackend::serverAnswers()) {                                                           \
         if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                                     \
-            FAIL() << "no JACK server (" << jackServerKind() << ") could be reached";             \
+            FAIL() << "no JACK server (" << jackServerKind() << ") could be reached";              \
         GTEST_SKIP() << "no JACK server runs";                                                     \
     }
 
