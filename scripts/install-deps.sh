@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
 # Installs what Lumetra needs to build, run and test on Debian 12, and the packages named as
 # arguments (what CI alone needs). Root, or sudo otherwise.
+#   --pipewire   also PipeWire and its JACK library, to run the JACK tests on them
+#                (scripts/test-jack-on-pipewire.sh); left out otherwise, since the pipewire
+#                package sets a PipeWire up for every user's desktop session
 set -euo pipefail
+
+extra=()
+for argument in "$@"; do
+    case $argument in
+    --pipewire) extra+=(pipewire pipewire-bin pipewire-jack) ;;
+    *) extra+=("$argument") ;;
+    esac
+done
 
 packages=(
     cmake ninja-build g++ pkg-config
@@ -10,7 +21,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     dpkg-dev file desktop-file-utils appstream groff-base
-    "$@"
+    "${extra[@]}"
 )
 
 missing=()

@@ -187,6 +187,7 @@ void frmMain::Form_Load()
         modPreferences::LoadPreferences(m_remembered);
         m_filterMenu->setChecks(m_remembered.filter);
         m_deviceChoice->listAndSelect();
+        inputsChanged(); // the Sources offered name the inputs opened
         UpdateFilter();
     } catch (const std::exception &) {
         // The check marks read before the fault stay set, as the devices do.
@@ -294,6 +295,8 @@ void frmMain::btnClear_Click()
 
 void frmMain::grdMIDIIn_Click()
 {
+    if (QGuiApplication::keyboardModifiers() & Qt::AltModifier && grdMIDIIn->currentRow())
+        soloSourceAt(*grdMIDIIn->currentRow(), grdMIDIIn->currentColumn());
     const auto [text, notice] = m_grid->messageBoxText(m_grid->currentRow(), LongestMessageText);
     txtBoxSend->setPlainText(text);
     if (!notice.isEmpty())
@@ -301,6 +304,12 @@ void frmMain::grdMIDIIn_Click()
     // A click with Ctrl or Shift selects more rows: the grid keeps the keys, for Ctrl+C.
     if (!(QGuiApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
         txtBoxSend->setFocus();
+}
+
+void frmMain::soloSourceAt(std::size_t storeRow, int column)
+{
+    if (column == m_gridModel->sourceColumn() && storeRow < m_gridModel->committedRows())
+        m_filterMenu->solo(m_gridModel->source(storeRow));
 }
 
 void frmMain::Form_Unload()

@@ -107,6 +107,8 @@ public slots:
     void MIDIInput1_MessagesWaiting();
     void btnClear_Click();
     void grdMIDIIn_Click();
+    // Alt+click on a Source cell: only that row's source is captured until the solo is lifted.
+    void soloSourceAt(std::size_t storeRow, int column);
     void UpdateFilter();
 
 protected:

@@ -1,5 +1,6 @@
 #include "JackBackend.h"
 
+#include "BridgePortNames.h"
 #include "JackClient.h"
 #include "PortError.h"
 
@@ -211,20 +212,32 @@ std::shared_ptr<JackClient> JackBackend::requireClient() const
 QStringList JackBackend::portNames(PortDirection direction)
 {
     const auto live = client();
-    return live ? live->otherPorts(direction == PortDirection::Input) : QStringList();
+    return live ? BridgePortNames::listed(live->otherPorts(direction == PortDirection::Input))
+                : QStringList();
+}
+
+// A port is opened by the name it is listed under: the JACK name it stands for now, which
+// for a bridged ALSA port may have changed since it was chosen.
+QString JackBackend::jackName(JackClient &live, const QString &name, PortDirection direction)
+{
+    const QString found
+        = BridgePortNames::jackNameOf(name, live.otherPorts(direction == PortDirection::Input));
+    return found.isEmpty() ? name : found;
 }
 
 std::unique_ptr<InputConnection> JackBackend::openInput(const QString &name, InputSink &sink)
 {
     const auto live = requireClient();
-    const int slot = live->addInput(sink, QStringLiteral("MIDI In"), name);
+    const int slot = live->addInput(
+        sink, QStringLiteral("MIDI In"), jackName(*live, name, PortDirection::Input));
     return std::make_unique<JackInput>(live, slot);
 }
 
 std::unique_ptr<OutputConnection> JackBackend::openOutput(const QString &name)
 {
     const auto live = requireClient();
-    const int slot = live->addOutput(QStringLiteral("MIDI Out"), name);
+    const int slot
+        = live->addOutput(QStringLiteral("MIDI Out"), jackName(*live, name, PortDirection::Output));
     return std::make_unique<JackOutput>(live, slot);
 }
 

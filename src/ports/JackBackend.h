@@ -40,6 +40,7 @@ private:
 
     std::shared_ptr<JackClient> client() const;
     std::shared_ptr<JackClient> requireClient() const;
+    static QString jackName(JackClient &live, const QString &name, PortDirection direction);
 
     // Shared with the watcher thread, which may outlive the backend while it waits for a
     // server that does not answer.

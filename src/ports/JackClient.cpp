@@ -67,6 +67,9 @@ struct JackClient::Slot
     // An input from a port of UMP: what `sink` points to, which hands on MIDI 1.0.
     std::unique_ptr<UmpInputSink> umpSink;
     QByteArray peer; // the full name of the port it was connected to, if any
+    // Which port of that name: one that comes back under the name at once is another port,
+    // and PipeWire's library may still show it connected to us.
+    jack_uuid_t peerId = 0;
     // The client's copy of the graph shows a connection some time after jack_connect
     // returned: until it does, a missing connection is one still on its way.
     mutable bool connectionSeen = false; // guarded by m_apiMutex
@@ -79,6 +82,9 @@ struct JackClient::Slot
     // buffer (by the process thread).
     std::atomic<std::uint64_t> queued {0};
     std::atomic<std::uint64_t> handedOver {0};
+    // The process thread's cycle in which the output last wrote: PipeWire lets go of what a
+    // port closed in the very next cycle held, unread by the peer, so closing waits a cycle.
+    std::atomic<std::uint64_t> lastWriteCycle {0};
 };
 
 std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
@@ -253,6 +259,8 @@ void JackClient::connectPeer(Slot &slot, const QString &peer)
         return;
     const QByteArray own = jack_port_name(slot.port);
     const QByteArray &other = slot.peer;
+    const jack_port_t *otherPort = jack_port_by_name(m_client, other.constData());
+    slot.peerId = otherPort ? jack_port_uuid(otherPort) : 0;
     const bool input = slot.sink != nullptr;
     const int result = input ? jack_connect(m_client, other.constData(), own.constData())
                              : jack_connect(m_client, own.constData(), other.constData());
@@ -277,14 +285,21 @@ bool JackClient::isConnected(int index) const
     if (!m_client || !isAlive() || !slot.port)
         return false;
     // The library answers from the graph it keeps: no round trip to the server.
-    if (slot.peer.isEmpty() || jack_port_connected_to(slot.port, slot.peer.constData()))
+    if (slot.peer.isEmpty())
+        return true;
+    const jack_port_t *peer = jack_port_by_name(m_client, slot.peer.constData());
+    if (!peer || jack_port_uuid(peer) != slot.peerId)
+        return false;
+    if (jack_port_connected_to(slot.port, slot.peer.constData()))
         return slot.connectionSeen = true;
-    return !slot.connectionSeen && jack_port_by_name(m_client, slot.peer.constData());
+    return !slot.connectionSeen;
 }
 
 void JackClient::remove(int index)
 {
     Slot &slot = *m_slots[std::size_t(index)];
+    if (!slot.sink)
+        waitForCycleAfter(slot.lastWriteCycle.load(std::memory_order_acquire));
     {
         // From here on the reader leaves the slot alone.
         std::lock_guard reading(m_readerMutex);
@@ -334,6 +349,16 @@ void JackClient::waitForRetirement(Slot &slot) const
             return; // a server that stalls: better to keep the ring than free it under it
         std::this_thread::sleep_for(1ms);
     }
+}
+
+// Another cycle has begun, or the server runs none: a stalled one is not waited for long.
+void JackClient::waitForCycleAfter(std::uint64_t cycle) const
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 100ms;
+    while (m_cycles.load(std::memory_order_acquire) <= cycle && m_client && isAlive()
+        && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
 }
 
 void JackClient::releaseSlot(Slot &slot)
@@ -392,6 +417,7 @@ std::uint64_t JackClient::pending(int index) const
 int JackClient::process(jack_nframes_t frames, void *self)
 {
     auto *client = static_cast<JackClient *>(self);
+    client->m_cycles.fetch_add(1, std::memory_order_release);
     bool received = false;
     for (auto &slot : client->m_slots) {
         const int state = slot->state.load(std::memory_order_acquire);
@@ -469,6 +495,9 @@ std::uint32_t JackClient::writeQueued(void *buffer, Slot &slot)
         ++written;
     }
     slot.handedOver.fetch_add(written, std::memory_order_release);
+    if (written > 0)
+        slot.lastWriteCycle.store(
+            m_cycles.load(std::memory_order_relaxed), std::memory_order_release);
     return written;
 }
 

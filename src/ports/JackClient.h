@@ -78,6 +78,7 @@ private:
     int addSlot(InputSink *sink, const QString &portName, const QString &peer);
     void connectPeer(Slot &slot, const QString &peer);
     void waitForRetirement(Slot &slot) const;
+    void waitForCycleAfter(std::uint64_t cycle) const;
     void releaseSlot(Slot &slot);
     QString uniquePortName(const QString &wanted) const;
     void stopReader();
@@ -124,5 +125,6 @@ private:
     sem_t m_readerWake; // posted by the process thread: a semaphore never blocks it
     std::atomic<bool> m_readerStop {false};
     std::atomic<std::uint64_t> m_xruns {0}; // counted by JACK's thread, told by the reader
+    std::atomic<std::uint64_t> m_cycles {0}; // counted by the process thread
     std::thread m_reader;
 };

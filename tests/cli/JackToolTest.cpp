@@ -227,6 +227,10 @@ TEST_F(JackSend, SendsMessagesAFileAndRepeatsThenExitsWithWhatWentWrong)
 
 TEST_F(JackSend, ExpectReplyPrintsWhatCameBackOrFailsWithoutIt)
 {
+    // Seen with 0.3.65: in one run of three the request never reached the peer within 5 s.
+    SKIP_ON_PIPEWIRE("the tool's output into the peer and the peer's output back into the tool "
+                     "are a cycle in the graph, which PipeWire runs now and then, not every "
+                     "period as jackd does");
     const Bytes request {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     const Bytes identity {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x7D, 0xF7};
     for (const bool answers : {true, false}) {

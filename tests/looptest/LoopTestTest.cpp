@@ -106,6 +106,11 @@ TEST(LoopTally, CountsWhatCameBackHowAndHowLate)
 TEST(JackLoopTest, MeasuresTheDelayOfAKnownPath)
 {
     REQUIRE_JACK_OR_SKIP();
+    // Seen with 0.3.65 and no session manager: the delay line ran about once a second while
+    // its node was said to be running, so nothing came back within the probe's 2 s.
+    SKIP_ON_PIPEWIRE("the path out of Lumetra's client and back into it through the delay line "
+                     "is a cycle in the graph, which PipeWire runs now and then, not every "
+                     "period as jackd does");
     const auto ports = PortSystem::createDefault();
     double period = 0, frame = 0;
     const auto through = [&](jack_nframes_t delay) {

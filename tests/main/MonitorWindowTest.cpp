@@ -223,3 +223,32 @@ TEST(MonitorWindow, AHugeSysExShowsItsStartAndClicksIntoWhatTheBoxCanSend)
         QStringList {
             "This SysEx message has 100,000 bytes; the MIDI Message box holds its first 10,922."});
 }
+
+// An Alt+click on a Source cell solos that row's source; a click on another cell does not.
+TEST(MonitorWindow, SoloingTheSourceOfARowChecksItUnderFilterSources)
+{
+    LoopbackWindow w;
+    w.toggle("mnuShowSource");
+    w.send({0x90, 0x3C, 0x40});
+    ASSERT_TRUE(w.waitForRows(3));
+    const QAbstractItemModel &model = *w.grid()->model();
+    int column = 0;
+    while (column < model.columnCount() && model.headerData(column, Qt::Horizontal) != "Source")
+        ++column;
+    const QString source = model.index(0, column).data().toString();
+    ASSERT_FALSE(source.isEmpty());
+    QMenu *solo = w.find<QMenu>("mnuSolo");
+    const auto soloed = [&] {
+        QStringList names;
+        for (const QAction *item : solo->actions())
+            if (item->isChecked())
+                names << item->data().toString();
+        return names;
+    };
+    w.window->soloSourceAt(0, 1);
+    EXPECT_TRUE(soloed().isEmpty()) << "the Data 1 cell";
+    w.window->soloSourceAt(1, column);
+    EXPECT_TRUE(soloed().isEmpty()) << "past the rows";
+    w.window->soloSourceAt(0, column);
+    EXPECT_EQ(soloed(), QStringList {source});
+}

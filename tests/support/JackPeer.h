@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ports/JackBackend.h"
+#include "support/JackServerKind.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,11 +12,13 @@
 #include <mutex>
 #include <vector>
 
-// CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run.
+// CI sets LUMETRA_REQUIRE_JACK, so that a server that failed to start fails the run. The
+// test's report names the server it ran on.
 #define REQUIRE_JACK_OR_SKIP()                                                                     \
+    ::testing::Test::RecordProperty("jack_server", jackServerKind());                              \
     if (!JackBackend::serverAnswers()) {                                                           \
         if (qEnvironmentVariableIsSet("LUMETRA_REQUIRE_JACK"))                                     \
-            FAIL() << "no JACK server could be reached";                                           \
+            FAIL() << "no JACK server (" << jackServerKind() << ") could be reached";              \
         GTEST_SKIP() << "no JACK server runs";                                                     \
     }
 

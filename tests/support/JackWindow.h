@@ -124,6 +124,8 @@ struct JackPrivateServer : testing::Test
     PrivateServer server;
     void SetUp() override
     {
+        SKIP_ON_PIPEWIRE("a server of the test's own is a jackd, which stops, freezes and "
+                         "restarts; PipeWire's JACK library cannot reach it");
         if (QStandardPaths::findExecutable("jackd").isEmpty())
             GTEST_SKIP() << "jackd is not installed";
         ASSERT_TRUE(server.start());
