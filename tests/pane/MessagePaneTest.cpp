@@ -92,4 +92,8 @@ TEST(MessagePane, ShowsTheSelectedRowWholeAndCopiesEachPart)
         "00000000  F0 7D 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n00000010  10"));
     w.find<QPushButton>("btnCopyDecoding")->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), decoding);
+
+    w.toggle("mnuMessagePane");
+    w.toggle("mnuMessagePane");
+    EXPECT_EQ(dump->rowCount(), 3) << "shown again, the pane reads the selected row, not the next";
 }
