@@ -88,6 +88,25 @@ QString readHiddenPatterns(CommandLine &line, const QCommandLineParser &parser)
     return {};
 }
 
+// The first of: a refusal, help, the version, the port list; else the window.
+void chooseAction(CommandLine &line, QCommandLineParser &parser, const QString &reason)
+{
+    using Action = CommandLine::Action;
+    if (!reason.isEmpty()) {
+        line.action = Action::Refuse;
+        line.text = reason + QStringLiteral(" See lumetra --help.\n");
+    } else if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        line.action = Action::Help;
+        line.text = usage(parser);
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        line.action = Action::Version;
+        line.text = QCoreApplication::applicationName() + QLatin1Char(' ')
+            + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    } else if (parser.isSet(QStringLiteral("list-ports"))) {
+        line.action = Action::ListPorts;
+    }
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments)
@@ -97,8 +116,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     // session manager starts a program again ("-session ID").
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(Description);
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Prints the MIDI input and output devices as Lumetra lists them, and "
                        "exits."));
@@ -124,19 +143,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     QString reason = refusal(parser, parser.parse(arguments), {in, out});
     if (reason.isEmpty())
         reason = readHiddenPatterns(line, parser);
-    if (!reason.isEmpty()) {
-        line.action = Action::Refuse;
-        line.text = reason + QStringLiteral(" See lumetra --help.\n");
-    } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        line.action = Action::Help;
-        line.text = usage(parser);
-    } else if (parser.isSet(version)) {
-        line.action = Action::Version;
-        line.text = QCoreApplication::applicationName() + QLatin1Char(' ')
-            + QCoreApplication::applicationVersion() + QLatin1Char('\n');
-    } else if (parser.isSet(listPorts)) {
-        line.action = Action::ListPorts;
-    }
+    chooseAction(line, parser, reason);
     readDevicesAndFile(line, parser, in, out);
     return line;
 }
