@@ -3,11 +3,14 @@
 #include "capture/TaskProgress.h"
 #include "imports/FileImport.h"
 #include "support/Files.h"
+#include "support/StoredRows.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -20,20 +23,7 @@ constexpr std::uint8_t Note[] = {0x90, 0x3C, 0x40};
 std::vector<std::string> contentsOf(const CaptureStore &rows)
 {
     std::vector<std::string> lines {std::to_string(rows.wallClockAtStart())};
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        const CapturedMessage message = rows.at(row);
-        const std::span<const std::uint8_t> held = message.held();
-        lines.push_back(
-            QStringLiteral("%1 %2 %3 %4 %5 %6")
-                .arg(int(message.origin))
-                .arg(rows.sourceName(message.source))
-                .arg(message.stampUs)
-                .arg(rows.portMs(row).value_or(-1))
-                .arg(rows.wallMs(row).value_or(-1))
-                .arg(QByteArray(reinterpret_cast<const char *>(held.data()), qsizetype(held.size()))
-                         .toHex())
-                .toStdString());
-    }
+    std::ranges::copy(rowLines(rows), std::back_inserter(lines));
     for (std::size_t source = 0; source < rows.sourceCount(); ++source) {
         lines.push_back(rows.sourceName(CaptureStore::Source(source)).toStdString());
         for (const auto &start : rows.portStarts(CaptureStore::Source(source)))

@@ -4,6 +4,7 @@
 #include "capture/ChunkIndex.h"
 #include "capture/TaskProgress.h"
 #include "support/Files.h"
+#include "support/StoredRows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,27 +22,6 @@
 namespace {
 
 constexpr std::uint8_t Note[] = {0x90, 0x3C, 0x40};
-
-// Each row as a person reads it: origin, source, stamp, Timestamp cell, time of day, bytes.
-std::vector<std::string> rowsOf(const CaptureStore &rows, std::size_t first = 0)
-{
-    std::vector<std::string> lines;
-    for (std::size_t row = first; row < rows.size(); ++row) {
-        const CapturedMessage message = rows.at(row);
-        const std::span<const std::uint8_t> held = message.held();
-        lines.push_back(
-            QStringLiteral("%1 %2 %3 %4 %5 %6")
-                .arg(int(message.origin))
-                .arg(rows.sourceName(message.source))
-                .arg(message.stampUs)
-                .arg(rows.portMs(row).value_or(-1))
-                .arg(rows.wallMs(row).value_or(-1))
-                .arg(QByteArray(reinterpret_cast<const char *>(held.data()), qsizetype(held.size()))
-                         .toHex())
-                .toStdString());
-    }
-    return lines;
-}
 
 CaptureReader::Loaded readFrom(const QString &path)
 {
@@ -93,7 +73,7 @@ TEST_F(Recording, ReadsBackEveryRowStoredWhileItWent)
     m_rows.append(Origin::Received, 1, 300'000'000, sysExOf(70'000));
     m_rows.append(Origin::Sent, 0, 300'000'001, std::span(Note, 2));
     recorder.take();
-    std::vector<std::string> expected = rowsOf(m_rows, 5);
+    std::vector<std::string> expected = rowLines(m_rows, 5);
     m_rows.clear();
     recorder.skipStored();
     m_rows.append(Origin::SendFailed, 0, 300'000'002, Note);
@@ -103,8 +83,8 @@ TEST_F(Recording, ReadsBackEveryRowStoredWhileItWent)
     const CaptureReader::Loaded read = readFrom(recorder.filePath());
     ASSERT_TRUE(read.rows) << read.reason.toStdString();
     EXPECT_TRUE(read.notice.isEmpty()) << read.notice.toStdString();
-    expected.push_back(rowsOf(m_rows).front());
-    EXPECT_EQ(rowsOf(*read.rows), expected);
+    expected.push_back(rowLines(m_rows).front());
+    EXPECT_EQ(rowLines(*read.rows), expected);
 }
 
 // A crash or a full disk leaves the chunk being written cut short: the rows before it read,
@@ -173,9 +153,9 @@ TEST_F(Recording, StopsWithAMessageWhenAWriteFailsAndLeavesTheFileWhole)
     ASSERT_TRUE(read.rows) << read.reason.toStdString();
     EXPECT_TRUE(read.notice.isEmpty()) << "cut back to its last whole chunk";
     EXPECT_GT(read.rows->size(), 100'000u);
-    std::vector<std::string> written = rowsOf(m_rows);
+    std::vector<std::string> written = rowLines(m_rows);
     written.resize(read.rows->size());
-    EXPECT_EQ(rowsOf(*read.rows), written);
+    EXPECT_EQ(rowLines(*read.rows), written);
     storeNotes(m_rows, QStringLiteral("in"), 1);
     EXPECT_EQ(m_rows.size(), 500'001u) << "memory mode goes on";
 }
@@ -263,10 +243,10 @@ TEST_F(Recording, RotatesIntoNumberedFilesAndKeepsTheNewestOfTheRing)
         EXPECT_TRUE(named.match(file).hasMatch()) << file.toStdString();
         const CaptureReader::Loaded read = readFrom(file);
         ASSERT_TRUE(read.rows) << read.reason.toStdString();
-        const std::vector<std::string> rows = rowsOf(*read.rows);
+        const std::vector<std::string> rows = rowLines(*read.rows);
         joined.insert(joined.end(), rows.begin(), rows.end());
     }
-    EXPECT_EQ(joined, rowsOf(m_rows, m_rows.size() - joined.size()));
+    EXPECT_EQ(joined, rowLines(m_rows, m_rows.size() - joined.size()));
 }
 
 // The rows of a recording killed without warning are in its file, all but the last second's.
