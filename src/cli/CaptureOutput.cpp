@@ -131,7 +131,9 @@ bool CaptureOutput::record(const CaptureStore &store)
 {
     if (!m_recorder) {
         m_recorder = std::make_unique<CaptureRecorder>(store);
-        const QString why = m_recorder->start({m_path, *m_rotation});
+        CaptureRecorder::Settings settings {m_path, *m_rotation};
+        settings.withStored = true;
+        const QString why = m_recorder->start(settings);
         if (!why.isEmpty()) {
             m_reason = why;
             return false;

@@ -40,7 +40,13 @@ EventView::EventView(QWidget *parent)
     connect(m_newRows, &QToolButton::clicked, this, &EventView::follow);
 }
 
-EventView::~EventView() = default;
+// The header and the button are deleted with the widget, after this class's part of it:
+// nothing they say may reach it then.
+EventView::~EventView()
+{
+    disconnect(m_header, nullptr, this, nullptr);
+    disconnect(m_newRows, nullptr, this, nullptr);
+}
 
 void EventView::setRows(GridRows &rows)
 {

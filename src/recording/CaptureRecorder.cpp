@@ -30,7 +30,8 @@ QString CaptureRecorder::start(const Settings &settings)
     m_queue = std::make_unique<ChunkQueue>(settings.queueBytes);
     m_encoder = std::make_unique<RecordEncoder>(
         m_rows, [this](QByteArray chunk, bool mustKeep) { return deliver(chunk, mustKeep); });
-    m_encoder->skipStored();
+    if (!settings.withStored)
+        m_encoder->skipStored();
     // The writer's thread tells this one through queued calls, which Qt lets go once the
     // recorder is gone; the destructor waits for the thread before that.
     m_writer = std::make_unique<RecordFileWriter>(*m_queue, settings.rotation.keepFiles,

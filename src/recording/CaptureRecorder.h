@@ -33,12 +33,16 @@ public:
         Rotation rotation = {};
         std::size_t queueBytes = QueueBytes;
         RecordFileWriter::WriteBytes write = {}; // a test's fault in place of ::write
+        // The rows the store holds already go into the file too: the command line starts
+        // recording with its first batch of rows.
+        bool withStored = false;
     };
 
     explicit CaptureRecorder(const CaptureStore &rows, QObject *parent = nullptr);
     ~CaptureRecorder() override;
 
-    // Records the rows stored from now on; the reason when the file cannot be written.
+    // Records the rows stored from now on (see Settings::withStored); the reason when the
+    // file cannot be written.
     QString start(const Settings &settings);
     bool isRecording() const { return m_recording; }
     // Rows were appended to the store.
