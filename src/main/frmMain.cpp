@@ -80,6 +80,11 @@ frmMain::~frmMain()
 {
     m_task->waitForEnd();
     delete m_about;
+    // The parts go after this class's part of the window: inputs closing on the way, or a
+    // solo lifted with them, must not reach it.
+    for (QObject *part :
+        std::initializer_list<QObject *> {m_inputs, m_filterMenu, m_hiddenMessages})
+        disconnect(part, nullptr, this, nullptr);
 }
 
 // The parts that work the controls, each made from those made before it.
