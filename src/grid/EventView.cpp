@@ -330,18 +330,18 @@ void EventView::paintRow(QPainter &painter, std::size_t row, int y, const QRect 
     const bool selected = m_selection.contains(row);
     const QPalette &colours = palette();
     const int margin = textMargins() / 2;
+    // A row is tinted as one: its kind is worked out once, not for each cell.
+    const QBrush background = selected ? colours.brush(QPalette::Highlight)
+                                       : m_rows->cell(row, 0, Qt::BackgroundRole).value<QBrush>();
+    painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
     for (int column = 0; column < m_header->count(); ++column) {
         // The grid line takes the cell's last pixel each way.
         const QRect cell(m_header->sectionViewportPosition(column), y,
             m_header->sectionSize(column) - 1, rowHeight() - 1);
         if (cell.right() < area.left() || cell.left() > area.right() || cell.width() <= 0)
             continue;
-        const QBrush background = selected
-            ? colours.brush(QPalette::Highlight)
-            : m_rows->cell(row, column, Qt::BackgroundRole).value<QBrush>();
         if (background.style() != Qt::NoBrush)
             painter.fillRect(cell, background);
-        painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
         m_text->draw(painter, cell.adjusted(margin, 0, -margin, 0),
             m_rows->cell(row, column, Qt::TextAlignmentRole).value<Qt::Alignment>(),
             m_rows->cell(row, column, Qt::DisplayRole).toString());
@@ -355,7 +355,10 @@ void EventView::paintFocus(QPainter &painter, const QRect &cell)
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
     focus.rect = cell;
+    // The style may leave its own pen behind, and the row's other cells are still to come.
+    painter.save();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    painter.restore();
 }
 
 void EventView::paintGridLines(QPainter &painter, int rowsBottom, const QRect &area)
