@@ -71,8 +71,11 @@ struct JackClient::Slot
     // and PipeWire's library may still show it connected to us.
     jack_uuid_t peerId = 0;
     // The client's copy of the graph shows a connection some time after jack_connect
-    // returned: until it does, a missing connection is one still on its way.
+    // returned: until it does, a missing connection is one still on its way, unless the
+    // server said it was broken (jackd gives a port that returns under its name at once
+    // the id and uuid of the one that went, and with it our connection).
     mutable bool connectionSeen = false; // guarded by m_apiMutex
+    mutable bool connectionBroken = false; // guarded by m_apiMutex
     std::atomic<std::uint64_t> lost {0};
     // A timed output (see timeWriting): one report a cycle that wrote, in the ring.
     jack_ringbuffer_t *written = nullptr;
@@ -123,6 +126,7 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     jack_set_port_registration_callback(client, &JackClient::portRegistered, this);
     jack_set_client_registration_callback(client, &JackClient::clientRegistered, this);
     jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
+    jack_set_port_connect_callback(client, &JackClient::portConnected, this);
     jack_set_xrun_callback(client, &JackClient::xrun, this);
     m_reader = std::thread(&JackClient::readLoop, this);
     m_releaser = std::thread(&JackClient::releaseLoop, this);
@@ -240,21 +244,26 @@ int JackClient::addSlot(InputSink *sink, const QString &portName, const QString 
         jack_ringbuffer_reset(slot.written);
     slot.queued = 0;
     slot.handedOver = 0;
+    // Read before it is connected: the peer may send in the first cycle after jack_connect,
+    // which can run before this thread goes on.
+    slot.state.store(Active, std::memory_order_release);
+    const int index = int(free - m_slots.begin());
     try {
         connectPeer(slot, peer);
     } catch (const PortError &) {
-        jack_port_unregister(m_client, slot.port);
-        jack_ringbuffer_free(std::exchange(slot.ring, nullptr));
+        stopReading(slot);
+        queueRelease(index);
         throw;
     }
-    slot.state.store(Active, std::memory_order_release);
-    return int(free - m_slots.begin());
+    return index;
 }
 
 void JackClient::connectPeer(Slot &slot, const QString &peer)
 {
     slot.peer = peer.toLocal8Bit();
     slot.connectionSeen = false;
+    takeBrokenConnections(); // what the server said of the slot's last connection
+    slot.connectionBroken = false;
     if (peer.isEmpty())
         return;
     const QByteArray own = jack_port_name(slot.port);
@@ -292,7 +301,26 @@ bool JackClient::isConnected(int index) const
         return false;
     if (jack_port_connected_to(slot.port, slot.peer.constData()))
         return slot.connectionSeen = true;
-    return !slot.connectionSeen;
+    takeBrokenConnections();
+    return !slot.connectionSeen && !slot.connectionBroken;
+}
+
+void JackClient::takeBrokenConnections() const
+{
+    std::vector<std::pair<jack_port_id_t, jack_port_id_t>> broken;
+    {
+        std::lock_guard lock(m_brokenMutex);
+        broken.swap(m_broken);
+        if (std::exchange(m_brokenOverflowed, false))
+            for (const auto &slot : m_slots)
+                slot->connectionBroken = true;
+    }
+    for (const auto &[a, b] : broken) {
+        const jack_port_t *ends[] = {jack_port_by_id(m_client, a), jack_port_by_id(m_client, b)};
+        for (const auto &slot : m_slots)
+            if (slot->port && std::ranges::find(ends, slot->port) != std::end(ends))
+                slot->connectionBroken = true;
+    }
 }
 
 void JackClient::remove(int index)
@@ -300,11 +328,7 @@ void JackClient::remove(int index)
     Slot &slot = *m_slots[std::size_t(index)];
     if (!slot.sink)
         waitForCycleAfter(slot.lastWriteCycle.load(std::memory_order_acquire));
-    {
-        // From here on the reader leaves the slot alone.
-        std::lock_guard reading(m_readerMutex);
-        slot.state.store(Retiring, std::memory_order_release);
-    }
+    stopReading(slot);
     {
         std::lock_guard lock(m_apiMutex);
         waitForRetirement(slot);
@@ -314,6 +338,18 @@ void JackClient::remove(int index)
         }
         slot.sink = nullptr;
     }
+    queueRelease(index);
+}
+
+// From here on the reader leaves the slot alone, and the process thread from its next cycle.
+void JackClient::stopReading(Slot &slot)
+{
+    std::lock_guard reading(m_readerMutex);
+    slot.state.store(Retiring, std::memory_order_release);
+}
+
+void JackClient::queueRelease(int index)
+{
     {
         std::lock_guard lock(m_releaseMutex);
         m_toRelease.push_back(index);
@@ -613,6 +649,25 @@ void JackClient::portRegistered(jack_port_id_t, int, void *self)
 void JackClient::clientRegistered(const char *, int, void *self)
 {
     static_cast<JackClient *>(self)->m_changed();
+}
+
+// Only noted here: which slot a port is may be read only under m_apiMutex, which a JACK
+// call may hold while the library waits on this thread.
+void JackClient::portConnected(jack_port_id_t a, jack_port_id_t b, int connected, void *self)
+{
+    if (connected)
+        return;
+    auto *client = static_cast<JackClient *>(self);
+    {
+        // A graph rewired for hours while no port of ours is followed is not kept whole: past
+        // the bound, every connection not yet seen counts as broken.
+        std::lock_guard lock(client->m_brokenMutex);
+        if (client->m_broken.size() < MostBrokenNoted)
+            client->m_broken.emplace_back(a, b);
+        else
+            client->m_brokenOverflowed = true;
+    }
+    client->m_changed();
 }
 
 void JackClient::portRenamed(jack_port_id_t, const char *, const char *, void *self)

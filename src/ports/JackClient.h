@@ -79,6 +79,8 @@ private:
     void connectPeer(Slot &slot, const QString &peer);
     void waitForRetirement(Slot &slot) const;
     void waitForCycleAfter(std::uint64_t cycle) const;
+    void stopReading(Slot &slot);
+    void queueRelease(int index);
     void releaseSlot(Slot &slot);
     QString uniquePortName(const QString &wanted) const;
     void stopReader();
@@ -88,6 +90,8 @@ private:
     static void portRegistered(jack_port_id_t port, int registered, void *self);
     static void clientRegistered(const char *name, int registered, void *self);
     static void portRenamed(jack_port_id_t port, const char *, const char *, void *self);
+    static void portConnected(jack_port_id_t a, jack_port_id_t b, int connected, void *self);
+    void takeBrokenConnections() const; // under m_apiMutex
     static int xrun(void *self);
     void receiveInputs(jack_nframes_t frames, Slot &slot);
     void sendOutputs(jack_nframes_t frames, Slot &slot);
@@ -105,6 +109,11 @@ private:
     std::size_t m_largestMessage = 0;
     mutable std::mutex m_apiMutex; // JACK calls outside the process thread, and closing
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
+    // Connections the server said were broken, until isConnected reads them.
+    mutable std::mutex m_brokenMutex;
+    mutable std::vector<std::pair<jack_port_id_t, jack_port_id_t>> m_broken;
+    mutable bool m_brokenOverflowed = false;
+    static constexpr std::size_t MostBrokenNoted = 4096;
 
     // Unregistering a port waits for the server: a thread of ours does it, so that a server
     // that does not answer never holds the thread that closed the port.

@@ -60,8 +60,9 @@ void MIDIInput::open()
 void MIDIInput::watch(const QString &deviceName)
 {
     closeForNewDevice();
-    followNamedDevice(deviceName, [this](const DeviceEntry &device) { reconnect(device); });
+    // Receiving before the connection is made: a peer may send the moment it is.
     start();
+    followNamedDevice(deviceName, [this](const DeviceEntry &device) { reconnect(device); });
 }
 
 // What the last device left open must not run into the first bytes of the next.

@@ -111,7 +111,7 @@ TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
         ASSERT_TRUE(peer->connectedWithin("out", 5000)) << c.format;
         for (const Bytes &message : {NoteOn, Dump, Bytes {0xB1, 0x07, 0x01}, Volume})
             peer->send("out", message);
-        ASSERT_TRUE(ended(tool)) << c.format;
+        ASSERT_TRUE(ended(tool)) << c.format << tool.err().toStdString();
         EXPECT_EQ(tool.process.exitCode(), 0) << c.format << tool.err().toStdString();
         const QByteArray written = c.toFile ? readFile(file) : tool.out();
         EXPECT_TRUE(written.startsWith(c.expected)) << c.format << written.toStdString();
