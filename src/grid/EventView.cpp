@@ -156,6 +156,8 @@ void EventView::rowsRemovedBefore(std::size_t count)
     shift(m_anchor);
     shift(m_rowsWhenLeft);
     shift(m_top);
+    // A current row that went is another message now, for whatever shows the current one.
+    const bool currentWent = m_current && *m_current < count;
     if (m_current)
         shift(*m_current);
     if (m_pressed)
@@ -163,6 +165,8 @@ void EventView::rowsRemovedBefore(std::size_t count)
     updateBars();
     updateNewRowsButton();
     viewport()->update();
+    if (currentWent)
+        emit currentRowChanged(0);
 }
 
 bool EventView::isRowVisible(std::size_t row) const

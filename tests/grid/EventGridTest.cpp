@@ -46,7 +46,9 @@ TEST(EventGrid, KeepsItsPlaceAndSelectionWhenTheOldestRowsAreDropped)
         if (selected)
             grid.grid.selectRow(*selected);
         grid.add(10);
+        QSignalSpy current(&grid.view, &EventView::currentRowChanged);
         grid.document.setLimit({2 * Chunk, 0});
+        EXPECT_EQ(current.count(), selected && top == 0 ? 1 : 0) << "the pane reads the row anew";
         EXPECT_EQ(grid.view.isFollowing(), !selected);
         EXPECT_TRUE(grid.view.isRowVisible(selected ? top : 2 * Chunk + 9));
         EXPECT_EQ(grid.view.currentRow(), selected ? std::optional(top) : std::nullopt);
