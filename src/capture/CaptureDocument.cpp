@@ -1,5 +1,7 @@
 #include "CaptureDocument.h"
 
+#include <algorithm>
+
 CaptureDocument::CaptureDocument(QObject *parent)
     : QObject(parent)
 { }
@@ -15,6 +17,34 @@ void CaptureDocument::rowsStored()
     m_unsaved = m_unsaved || m_store.size() != m_rowsKnown;
     m_rowsKnown = m_store.size();
     emit rowsAdded();
+    keepLimit();
+}
+
+void CaptureDocument::setLimit(const CaptureLimit &limit)
+{
+    m_limit = limit;
+    keepLimit();
+}
+
+// Not while held: another thread reads the rows then, and the next rows stored catch up.
+void CaptureDocument::keepLimit()
+{
+    if (m_held || m_store.size() == 0)
+        return;
+    std::size_t excess = 0;
+    if (m_limit.rows > 0 && m_store.size() > m_limit.rows)
+        excess = m_store.size() - std::size_t(m_limit.rows);
+    if (m_limit.minutes > 0) {
+        const std::int64_t newestUs = m_store.at(m_store.size() - 1).stampUs;
+        excess = std::max(excess,
+            m_store.rowsInChunksBefore(newestUs - std::int64_t(m_limit.minutes) * 60'000'000));
+    }
+    const std::size_t dropped = m_store.dropOldest(excess);
+    if (dropped == 0)
+        return;
+    m_rowsKnown -= std::min(m_rowsKnown, dropped);
+    m_droppedInAll += dropped;
+    emit oldestDropped(dropped);
 }
 
 void CaptureDocument::addSent(const SentMessage &message)
@@ -60,6 +90,7 @@ bool CaptureDocument::undoClear()
     m_unsaved = true;
     m_rowsKnown = m_store.size();
     emit restored(count);
+    keepLimit();
     return true;
 }
 

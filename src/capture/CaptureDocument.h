@@ -1,9 +1,11 @@
 #pragma once
 
+#include "CaptureLimit.h"
 #include "CaptureStore.h"
 
 #include <QObject>
 #include <QString>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -47,6 +49,25 @@ public:
     // Rows read from a file after the rows stored.
     std::size_t addCapture(const CaptureStore &rows);
 
+    // Past the limit, the oldest rows are dropped as new ones come (see oldestDropped); a
+    // limit lower than the rows held drops them now. None by default.
+    void setLimit(const CaptureLimit &limit);
+    const CaptureLimit &limit() const { return m_limit; }
+    // Rows dropped for the limit since the document was made.
+    std::uint64_t oldestDroppedInAll() const { return m_droppedInAll; }
+    // A row's number taken now that still names it after the oldest rows are dropped: for
+    // what waits on the user or on another thread before it uses the number.
+    struct LastingRow
+    {
+        std::uint64_t sinceFirstEver;
+    };
+    LastingRow lasting(std::size_t row) const { return {m_droppedInAll + row}; }
+    // Its number now; 0 when it was dropped.
+    std::size_t rowNow(LastingRow row) const
+    {
+        return std::size_t(row.sinceFirstEver - std::min(row.sinceFirstEver, m_droppedInAll));
+    }
+
     // Whether the rows hold what no file does: rows that arrived or were sent, or marks set,
     // since the rows of a file were shown or the capture was saved. Rows just read from a
     // file and not changed since need not be saved again.
@@ -72,8 +93,13 @@ signals:
     void restored(std::size_t count);
     // The rows a clear took can no longer come back.
     void clearedRowsGone();
+    // The oldest `count` rows went for the limit: every row number held moves down by that
+    // much. Said after rowsAdded, so that whatever takes new rows has them first.
+    void oldestDropped(std::size_t count);
 
 private:
+    void keepLimit();
+
     struct HeldRow
     {
         SentMessage message;
@@ -92,4 +118,6 @@ private:
     // The rows the document knew of at its last change: the drain stores without a word,
     // and says after, maybe of nothing.
     std::size_t m_rowsKnown = 0;
+    CaptureLimit m_limit {0, 0};
+    std::uint64_t m_droppedInAll = 0;
 };

@@ -139,7 +139,7 @@ bool CaptureStore::append(
         return false;
     }
     record->sizeAndOrigin |= LongMessage << 4;
-    const auto index = std::uint32_t(m_arena.size() - 1);
+    const auto index = std::uint32_t(m_arenaFirst + m_arena.size() - 1);
     std::memcpy(record->payload, &index, sizeof index);
     return true;
 }
@@ -191,7 +191,7 @@ void CaptureStore::appendRowOf(
 {
     const Record &stored = from.record(row);
     if (stored.size() == LongMessage)
-        append(stored.origin(), source, stampUs, from.m_arena[stored.arenaIndex()]);
+        append(stored.origin(), source, stampUs, from.longMessage(stored));
     else
         append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
 }
@@ -233,7 +233,7 @@ CapturedMessage CaptureStore::at(std::size_t row) const
     std::span<const std::uint8_t> &held
         = stored.origin() == Origin::SendFailed ? message.unsent : message.bytes;
     if (stored.size() == LongMessage) {
-        const QByteArray &bytes = m_arena[stored.arenaIndex()];
+        const QByteArray &bytes = longMessage(stored);
         held = {
             reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
     } else {
@@ -286,6 +286,7 @@ void CaptureStore::clear()
     m_chunks = decltype(m_chunks)();
     m_size = 0;
     m_arena = decltype(m_arena)();
+    m_arenaFirst = 0;
     m_bytesTaken = 0;
     m_outOfMemory = false;
     m_receivedFrom.reset();
@@ -318,8 +319,63 @@ std::vector<CaptureStore::Source> CaptureStore::receivedSources() const
 std::size_t CaptureStore::bytesHeld() const
 {
     std::size_t bytes = m_chunks.size() * ChunkSize * sizeof(Record)
-        + m_chunks.capacity() * sizeof(m_chunks[0]) + m_arena.capacity() * sizeof(QByteArray);
+        + m_chunks.capacity() * sizeof(m_chunks[0]) + m_arena.size() * sizeof(QByteArray);
     for (const QByteArray &message : m_arena)
         bytes += std::size_t(message.capacity());
     return bytes;
+}
+
+std::size_t CaptureStore::dropOldest(std::size_t rows)
+{
+    const std::size_t chunks = std::min(rows, m_size) >> ChunkShift;
+    if (chunks == 0)
+        return 0;
+    const std::size_t dropped = chunks * ChunkSize;
+    dropLongMessagesOf(dropped);
+    dropPortStartsOf(dropped);
+    m_marks.dropFirst(dropped);
+    // Only the chunks' pointers move: the kept rows stay where they lie.
+    m_chunks.erase(m_chunks.begin(), m_chunks.begin() + std::ptrdiff_t(chunks));
+    m_size -= dropped;
+    m_bytesTaken -= std::min(m_bytesTaken, dropped * sizeof(Record));
+    return dropped;
+}
+
+// Long messages lie in the arena in the order of their rows, so those of the dropped rows
+// are its front: up to the last one a dropped row names.
+void CaptureStore::dropLongMessagesOf(std::size_t rows)
+{
+    for (std::size_t row = rows; row-- > 0;) {
+        const Record &stored = record(row);
+        if (stored.size() != LongMessage)
+            continue;
+        const std::size_t count = std::uint32_t(stored.arenaIndex() - m_arenaFirst) + 1;
+        for (std::size_t i = 0; i < count; ++i)
+            m_bytesTaken -= std::min(m_bytesTaken, std::size_t(m_arena[i].size()));
+        m_arena.erase(m_arena.begin(), m_arena.begin() + std::ptrdiff_t(count));
+        m_arenaFirst += std::uint32_t(count);
+        return;
+    }
+}
+
+// A source's kept rows count from the last start at or before the first of them, which
+// becomes its start at row 0; the starts after it move with their rows.
+void CaptureStore::dropPortStartsOf(std::size_t rows)
+{
+    for (std::vector<PortStart> &starts : m_portStarts) {
+        const auto after = std::upper_bound(starts.begin(), starts.end(), rows,
+            [](std::size_t r, const PortStart &start) { return r < start.firstRow; });
+        if (after != starts.begin())
+            starts.erase(starts.begin(), std::prev(after));
+        for (PortStart &start : starts)
+            start.firstRow -= std::min(start.firstRow, rows);
+    }
+}
+
+std::size_t CaptureStore::rowsInChunksBefore(std::int64_t stampUs) const
+{
+    std::size_t rows = 0;
+    while (rows + ChunkSize <= m_size && record(rows + ChunkSize - 1).stampUs() < stampUs)
+        rows += ChunkSize;
+    return rows;
 }

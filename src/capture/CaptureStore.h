@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -159,9 +160,20 @@ public:
     // Memory the store holds for its rows, spare capacity included.
     std::size_t bytesHeld() const;
 
+    // Rows go in whole chunks of this many when the oldest are dropped.
+    static constexpr std::size_t ChunkRows = std::size_t(1) << 12;
+    // Lets go of the oldest rows, in whole chunks: as many as `rows` rounded down to a chunk.
+    // Row 0 is the oldest kept then; what only the dropped rows used (their chunks, long
+    // messages and marks) is released, and every kept row reads as before, Timestamp cell
+    // included. Returns how many rows went.
+    std::size_t dropOldest(std::size_t rows);
+    // How many of the oldest rows lie in whole chunks stamped before `stampUs`, judged by
+    // each chunk's last row: what a limit in time may drop.
+    std::size_t rowsInChunksBefore(std::int64_t stampUs) const;
+
 private:
     static constexpr std::size_t ChunkShift = 12;
-    static constexpr std::size_t ChunkSize = std::size_t(1) << ChunkShift;
+    static constexpr std::size_t ChunkSize = ChunkRows;
 
     // 48 bits of stamp hold over four years of microseconds either side of the start.
     struct Record
@@ -187,13 +199,23 @@ private:
         return m_chunks[row >> ChunkShift][row & (ChunkSize - 1)];
     }
     std::int64_t portStartUs(Source source, std::size_t row) const;
+    const QByteArray &longMessage(const Record &stored) const
+    {
+        return m_arena[std::uint32_t(stored.arenaIndex() - m_arenaFirst)];
+    }
+    void dropLongMessagesOf(std::size_t rows);
+    void dropPortStartsOf(std::size_t rows);
     // Appends row `row` of `from` as a row of `source` stamped `stampUs`.
     void appendRowOf(
         const CaptureStore &from, std::size_t row, Source source, std::int64_t stampUs);
 
     std::vector<std::unique_ptr<Record[]>> m_chunks;
     std::size_t m_size = 0;
-    std::vector<QByteArray> m_arena;
+    // Records name a long message by a number that counts from the first ever stored, so
+    // that dropping the oldest leaves the numbers of the others as they are; it wraps, as
+    // the records' 32 bits do, long after the messages it counted are gone.
+    std::deque<QByteArray> m_arena;
+    std::uint32_t m_arenaFirst = 0; // the number of m_arena.front()
     std::vector<QString> m_sourceNames;
     std::bitset<MaxSources> m_receivedFrom;
     std::vector<std::vector<PortStart>> m_portStarts; // by source, oldest first

@@ -27,3 +27,11 @@ void RowMarks::addShifted(const RowMarks &other, std::size_t offset)
     for (const auto &[row, note] : other.m_notes)
         m_notes[row + offset] = note;
 }
+
+void RowMarks::dropFirst(std::size_t count)
+{
+    Notes kept;
+    for (auto mark = m_notes.lower_bound(count); mark != m_notes.end(); ++mark)
+        kept.emplace_hint(kept.end(), mark->first - count, std::move(mark->second));
+    m_notes = std::move(kept);
+}

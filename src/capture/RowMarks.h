@@ -29,6 +29,8 @@ public:
     std::optional<std::size_t> after(std::size_t row) const;
     std::optional<std::size_t> before(std::size_t row) const;
 
+    // The first `count` rows went: their marks go, the others move up with their rows.
+    void dropFirst(std::size_t count);
     // Adds the marks of `other`, each moved `offset` rows on.
     void addShifted(const RowMarks &other, std::size_t offset);
 

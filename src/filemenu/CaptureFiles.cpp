@@ -91,9 +91,12 @@ void CaptureFiles::open(const QString &path)
         m_paths = {path};
     }
     const std::size_t rows = m_wiring.document.rows().size();
+    // The question waits on the user, and the file is read meanwhile: rows go on coming, and
+    // the oldest may be dropped.
+    const CaptureDocument::LastingRow keptFrom = m_wiring.document.lasting(rows);
     // Rows that some file holds as they are need no question; those arriving meanwhile stay.
     if (!m_wiring.document.hasUnsavedChanges()) {
-        read(path, Placing::Replace, rows);
+        read(path, Placing::Replace, keptFrom);
         return;
     }
     const std::optional<int> choice = m_wiring.dialogs.askChoice(
@@ -107,9 +110,9 @@ void CaptureFiles::open(const QString &path)
         const QString savePath = m_wiring.exports.askPath(QStringLiteral("Capture"), CaptureFilter);
         // What comes while they are saved waits, and is kept after the file's rows.
         if (!savePath.isEmpty())
-            save(savePath, [this, path, rows] { read(path, Placing::Replace, rows); });
+            save(savePath, [this, path, keptFrom] { read(path, Placing::Replace, keptFrom); });
     } else if (choice) {
-        read(path, *choice == 1 ? Placing::After : Placing::Replace, rows);
+        read(path, *choice == 1 ? Placing::After : Placing::Replace, keptFrom);
     }
 }
 
@@ -127,7 +130,7 @@ CaptureReader::Loaded CaptureFiles::loadAll(const QStringList &paths, TaskProgre
     return all;
 }
 
-void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFrom)
+void CaptureFiles::read(const QString &path, Placing placing, CaptureDocument::LastingRow keptFrom)
 {
     const QStringList paths = m_paths.isEmpty() ? QStringList {path} : m_paths;
     m_wiring.task.run(QStringLiteral("Opening \"%1\"...").arg(path),
@@ -141,8 +144,8 @@ void CaptureFiles::read(const QString &path, Placing placing, std::size_t keptFr
         });
 }
 
-void CaptureFiles::showRead(
-    const QString &path, CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom)
+void CaptureFiles::showRead(const QString &path, CaptureReader::Loaded &loaded, Placing placing,
+    CaptureDocument::LastingRow keptFrom)
 {
     if (!loaded.rows) {
         if (!loaded.reason.isEmpty())
@@ -154,7 +157,7 @@ void CaptureFiles::showRead(
     const std::size_t first = document.rows().size();
     const std::size_t leftOut = placing == Placing::After
         ? document.addCapture(*loaded.rows)
-        : document.showCapture(std::move(*loaded.rows), keptFrom);
+        : document.showCapture(std::move(*loaded.rows), document.rowNow(keptFrom));
     if (placing == Placing::After)
         m_wiring.grid.showRowsFrom(first);
     emit captureShown(path);

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "capture/CaptureDocument.h"
 #include "capture/CaptureReader.h"
 #include "frame/BackgroundTask.h"
 
 #include <QObject>
 #include <functional>
 
-class CaptureDocument;
 class EventGrid;
 class FileExports;
 class InputSet;
@@ -58,10 +58,10 @@ private:
     // Saves the rows shown to `path`; `then` runs once they were saved.
     void save(const QString &path, const std::function<void()> &then);
     // Rows from `keptFrom` on were not in the question: they came after it, and are kept.
-    void read(const QString &path, Placing placing, std::size_t keptFrom);
+    void read(const QString &path, Placing placing, CaptureDocument::LastingRow keptFrom);
     static CaptureReader::Loaded loadAll(const QStringList &paths, TaskProgress &progress);
-    void showRead(
-        const QString &path, CaptureReader::Loaded &loaded, Placing placing, std::size_t keptFrom);
+    void showRead(const QString &path, CaptureReader::Loaded &loaded, Placing placing,
+        CaptureDocument::LastingRow keptFrom);
 
     Wiring m_wiring;
     RecentFilesMenu *m_recent = nullptr;

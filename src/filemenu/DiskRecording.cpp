@@ -30,6 +30,8 @@ DiskRecording::DiskRecording(
     connect(&document, &CaptureDocument::rowsAdded, this, &DiskRecording::rowsAdded);
     connect(&document, &CaptureDocument::cleared, &m_recorder, &CaptureRecorder::skipStored);
     connect(&document, &CaptureDocument::restored, &m_recorder, &CaptureRecorder::skipStored);
+    // Said after the rows that came were taken: the recording goes on after the rows kept.
+    connect(&document, &CaptureDocument::oldestDropped, &m_recorder, &CaptureRecorder::skipStored);
     connect(&document, &CaptureDocument::replaced, this, [this] { m_rowsReplaced = true; });
     connect(&m_recorder, &CaptureRecorder::failed, this, &DiskRecording::failed);
     connect(&m_recorder, &CaptureRecorder::rowsDroppedChanged, this, &DiskRecording::showState);

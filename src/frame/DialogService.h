@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CaptureLimit.h"
 #include "files/FileDialogFolders.h"
 #include "ports/InputChoice.h"
 #include "recording/Rotation.h"
@@ -95,6 +96,9 @@ public:
     virtual std::optional<RecordingChoice> askRecording(
         const QString &proposed, const Rotation &rotation)
         = 0;
+    // The memory limit of the capture, offered `current` to change; nothing when the user
+    // cancelled.
+    virtual std::optional<CaptureLimit> askMemoryLimit(const CaptureLimit &current) = 0;
     // Shows progress out of `total` without holding the window; `cancel` is called if the
     // user cancels.
     virtual std::unique_ptr<Progress> showProgress(
@@ -137,6 +141,10 @@ public:
         return std::nullopt;
     }
     std::optional<RecordingChoice> askRecording(const QString &, const Rotation &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<CaptureLimit> askMemoryLimit(const CaptureLimit &) override
     {
         return std::nullopt;
     }

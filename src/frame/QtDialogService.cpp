@@ -1,6 +1,7 @@
 #include "QtDialogService.h"
 
 #include "InputsDialog.h"
+#include "MemoryLimitDialog.h"
 #include "RecordDialog.h"
 
 #include <QApplication>
@@ -172,6 +173,11 @@ std::optional<DialogService::RecordingChoice> QtDialogService::askRecording(
     const QString &proposed, const Rotation &rotation)
 {
     return RecordDialog::ask(m_parent, proposed, rotation);
+}
+
+std::optional<CaptureLimit> QtDialogService::askMemoryLimit(const CaptureLimit &current)
+{
+    return MemoryLimitDialog::ask(m_parent, current);
 }
 
 std::unique_ptr<DialogService::Progress> QtDialogService::showProgress(

@@ -21,6 +21,7 @@ public:
         const QString &folder, std::chrono::milliseconds pause) override;
     std::optional<InputChoice> askInputs(
         const QStringList &listed, const InputChoice &current) override;
+    std::optional<CaptureLimit> askMemoryLimit(const CaptureLimit &current) override;
     std::optional<RecordingChoice> askRecording(
         const QString &proposed, const Rotation &rotation) override;
     std::unique_ptr<Progress> showProgress(

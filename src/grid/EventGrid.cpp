@@ -43,6 +43,7 @@ EventGrid::EventGrid(
         cancelFind();
         m_view.rowsInsertedBefore(count);
     });
+    connect(&document, &CaptureDocument::oldestDropped, this, &EventGrid::oldestDropped);
     m_frame.setSingleShot(true);
     m_frame.setInterval(FrameTime);
     connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
@@ -115,6 +116,8 @@ void EventGrid::find(const QString &text, RowSearch::Direction direction)
     if (const std::optional<std::size_t> current = m_view.currentRow(); current && *current < shown)
         from = (*current + (forward ? 1 : shown - 1)) % shown;
     const ViewSettings &view = m_model.viewSettings();
+    m_findText = text;
+    m_findDirection = direction;
     m_search = std::make_unique<RowSearch>(text);
     m_pass = std::make_unique<SearchPass>(*m_search, m_model.store(), from, direction,
         view.details ? RowSearch::Details(view.middleC) : std::nullopt, shown,
@@ -145,6 +148,15 @@ void EventGrid::findOn()
     if (found)
         selectRow(row);
     emit findFinished(found);
+}
+
+// A find going on reads rows by number: it begins again from the current row, which moved
+// with its row.
+void EventGrid::oldestDropped(std::size_t count)
+{
+    m_view.rowsRemovedBefore(count);
+    if (isFinding())
+        find(m_findText, m_findDirection);
 }
 
 void EventGrid::showWaitingRows()

@@ -106,6 +106,7 @@ signals:
 private:
     void findOn();
     void rowsAppended();
+    void oldestDropped(std::size_t count);
     void setUpCopy();
 
     EventView &m_view;
@@ -114,6 +115,8 @@ private:
     QTimer m_frame;
     bool m_paused = false;
     std::unique_ptr<RowSearch> m_search; // while a find goes on
+    QString m_findText; // of the find going on
+    RowSearch::Direction m_findDirection = RowSearch::Direction::Forward;
     std::unique_ptr<SearchPass> m_pass;
     SearchPass::Place m_foundPlace;
     QTimer m_findStep;

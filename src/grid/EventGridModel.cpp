@@ -33,6 +33,7 @@ EventGridModel::EventGridModel(const CaptureDocument &document, QObject *parent)
     connect(&document, &CaptureDocument::restored, this, &EventGridModel::documentRestored);
     connect(&document, &CaptureDocument::markChanged, this, &EventGridModel::markChanged);
     connect(&document, &CaptureDocument::rowsAdded, this, &EventGridModel::showMarkColumn);
+    connect(&document, &CaptureDocument::oldestDropped, this, &EventGridModel::oldestDropped);
 }
 
 void EventGridModel::setHeaderCell(int cellIndex, const QString &text)
@@ -76,6 +77,12 @@ void EventGridModel::showMarkColumn()
 void EventGridModel::documentRestored(std::size_t count)
 {
     m_shownRows += count;
+    showMarkColumn();
+}
+
+void EventGridModel::oldestDropped(std::size_t count)
+{
+    m_shownRows -= std::min(m_shownRows, count);
     showMarkColumn();
 }
 

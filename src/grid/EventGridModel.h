@@ -89,6 +89,8 @@ private:
     void showMarkColumn();
     // Rows put back before the rest; those waiting for a commit go on waiting.
     void documentRestored(std::size_t count);
+    // The oldest rows went; those waiting for a commit go on waiting.
+    void oldestDropped(std::size_t count);
 
     std::array<QString, ColumnCount> m_headers;
     std::array<Qt::Alignment, ColumnCount> m_alignments {};

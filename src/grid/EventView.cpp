@@ -146,6 +146,29 @@ void EventView::rowsInsertedBefore(std::size_t count)
     follow();
 }
 
+// A row that went leaves the place it held to the oldest row kept.
+void EventView::rowsRemovedBefore(std::size_t count)
+{
+    const auto shift = [count](std::size_t &row) { row -= std::min(row, count); };
+    m_rowsKnown = rowCount();
+    m_selection.removeFirst(count);
+    m_beforeGesture.removeFirst(count);
+    shift(m_anchor);
+    shift(m_rowsWhenLeft);
+    shift(m_top);
+    // A current row that went is another message now, for whatever shows the current one.
+    const bool currentWent = m_current && *m_current < count;
+    if (m_current)
+        shift(*m_current);
+    if (m_pressed)
+        shift(m_pressed->row);
+    updateBars();
+    updateNewRowsButton();
+    viewport()->update();
+    if (currentWent)
+        emit currentRowChanged(0);
+}
+
 bool EventView::isRowVisible(std::size_t row) const
 {
     return row >= m_top && row < m_top + std::size_t(wholeRowsInView()) && row < rowCount();

@@ -41,10 +41,12 @@ public:
     // The room a cell's text leaves beside it, in pixels.
     int textMargins() const;
 
-    // The rows shown grew at the end; changed wholly; gained `count` before the rest.
+    // The rows shown grew at the end; changed wholly; gained `count` before the rest; lost
+    // the first `count`, while what the user reads stays in place.
     void rowsAdded();
     void rowsReset();
     void rowsInsertedBefore(std::size_t count);
+    void rowsRemovedBefore(std::size_t count);
 
     std::size_t topRow() const { return m_top; }
     // Only a row wholly in view.

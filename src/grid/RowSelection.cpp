@@ -67,3 +67,14 @@ void RowSelection::insertBefore(std::size_t count)
         range.last += count;
     }
 }
+
+void RowSelection::removeFirst(std::size_t count)
+{
+    if (count == 0)
+        return;
+    deselect(0, count - 1);
+    for (Range &range : m_ranges) {
+        range.first -= count;
+        range.last -= count;
+    }
+}

@@ -27,6 +27,8 @@ public:
 
     // Rows came before every row: each selected row moves down by `count`.
     void insertBefore(std::size_t count);
+    // The first `count` rows went: those selected go, the rest move up.
+    void removeFirst(std::size_t count);
 
 private:
     // The first range that ends at `row` or after it.

@@ -1,6 +1,7 @@
 #include "ViewControls.h"
 
 #include "ColumnFit.h"
+#include "DroppedOldestStatus.h"
 #include "EventGrid.h"
 #include "EventGridModel.h"
 #include "EventView.h"
@@ -39,6 +40,8 @@ ViewControls::ViewControls(const Wiring &wiring, QObject *parent)
     connect(&document, &CaptureDocument::cleared, this, &ViewControls::refresh);
     connect(&document, &CaptureDocument::restored, this, &ViewControls::refresh);
     connect(&document, &CaptureDocument::replaced, this, &ViewControls::refresh);
+    connect(&document, &CaptureDocument::oldestDropped, m_timing, &TimingReadout::oldestDropped);
+    new DroppedOldestStatus(wiring.statusBar, document, this);
     connectMenu();
 }
 

@@ -15,6 +15,7 @@
 #include "ports/PortSystem.h"
 #include "sender/RepeatTimer.h"
 #include "sender/SysExFileSending.h"
+#include "settings/CaptureMemory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,6 +83,7 @@ void frmMain::createMenus()
     menuBar()->addMenu(m_viewControls->menu());
     new MessagePane(*this, *m_viewControls->menu(), *m_grid, *m_gridModel);
     new RowMarking(*m_viewControls->menu(), *m_grid, *m_gridModel, *m_document, *m_dialogs, this);
+    new CaptureMemory(*m_viewControls->menu(), *m_document, *m_dialogs, this);
 
     QMenu *tools = addNamedMenu(menuBar(), "mnuTools", QStringLiteral("&Tools"));
     connect(addNamedItem(tools, "mnuLoopTest", QStringLiteral("Loop Test...")), &QAction::triggered,

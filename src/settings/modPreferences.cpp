@@ -1,5 +1,6 @@
 #include "modPreferences.h"
 
+#include "CaptureMemorySettings.h"
 #include "files/modGetPaths.h"
 #include "frame/DialogService.h"
 #include "ini/ProfileString.h"
@@ -173,6 +174,14 @@ namespace {
         return text.isEmpty() ? std::nullopt : std::optional(text);
     }
 
+    // A write that still fails says why.
+    void makeSettingsFolder()
+    {
+        try {
+            modGetPaths::CreateFolderPath(GetSettingsFolder());
+        } catch (const std::exception &) { }
+    }
+
     // Writes the keys in order, up to the first that fails; why it failed, or an empty text.
     QString writeKeys(const QString &section, std::span<const std::pair<QString, QString>> keys)
     {
@@ -312,6 +321,21 @@ QString SaveViewSettings(const ViewSettings &settings)
     return writeKeys(ViewSection, keys);
 }
 
+CaptureLimit LoadCaptureLimit()
+{
+    return CaptureMemorySettings::read(PreferencesIni());
+}
+
+QString SaveCaptureLimit(const CaptureLimit &limit)
+{
+    makeSettingsFolder();
+    const QString failure = CaptureMemorySettings::write(PreferencesIni(), limit);
+    const QString file = preferencesFile();
+    if (failure.isEmpty() || !ProfileString::fileProblem(file).isEmpty())
+        return {};
+    return QStringLiteral("The memory limit could not be saved to \"%1\": %2").arg(file, failure);
+}
+
 void LoadWindowPlace(
     FormWindow &window, const ScreenTwips &screen, int minWidthTwips, int minHeightTwips)
 {
@@ -391,11 +415,7 @@ QString SaveAtExit(const RememberedState &state, const FormWindow &window)
 
 void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &dialogs)
 {
-    try {
-        modGetPaths::CreateFolderPath(GetSettingsFolder());
-    } catch (const std::exception &) {
-        // The write below fails too and says why.
-    }
+    makeSettingsFolder();
     std::vector<std::pair<QString, QString>> keys;
     for (FilterItem item : modFilter::UpdateOrder())
         keys.emplace_back(filterKey(item), checkMarkText(modFilter::isChecked(checks, item)));

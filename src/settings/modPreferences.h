@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RememberedState.h"
+#include "capture/CaptureLimit.h"
 
 #include <QString>
 #include <cstdint>
@@ -36,6 +37,12 @@ void SaveFilterSettings(const modFilter::FilterChecks &checks, DialogService &di
 ViewSettings LoadViewSettings();
 // Why saving them failed, or an empty text.
 QString SaveViewSettings(const ViewSettings &settings);
+
+// The capture's memory limit, in a section of its own (see CaptureMemorySettings).
+CaptureLimit LoadCaptureLimit();
+// Why saving it failed, or an empty text (also when start-up already said the file is left
+// alone).
+QString SaveCaptureLimit(const CaptureLimit &limit);
 
 // The main window's place and size, in a section of their own, fitted to the screen; a first
 // start leaves the window as it is.

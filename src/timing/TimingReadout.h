@@ -27,6 +27,8 @@ public:
     void rowsChanged();
     // The rows are others now (cleared rows put back, a file shown): read them all again.
     void rowsReplaced();
+    // The oldest rows were dropped: the rows still to read moved up by `count`.
+    void oldestDropped(std::size_t count) { m_watch.oldestDropped(count); }
     void showPanel();
 
 private:

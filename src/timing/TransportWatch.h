@@ -4,6 +4,7 @@
 #include "TimecodeAssembler.h"
 #include "capture/CaptureStore.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,6 +40,8 @@ public:
 
     // Takes in the rows stored since the last call; after a Clear All, all of them.
     void catchUp(const CaptureStore &rows);
+    // The oldest `count` rows were dropped: the rows not yet taken in are numbered anew.
+    void oldestDropped(std::size_t count) { m_nextRow -= std::min(m_nextRow, count); }
     Readout readout(std::int64_t nowUs) const;
 
 private:

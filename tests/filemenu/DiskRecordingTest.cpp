@@ -67,3 +67,22 @@ TEST(DiskRecording, RecordsTheRowsStoredUntilStoppedAndSaysWhereItCannot)
     EXPECT_TRUE(status->isHidden());
     EXPECT_TRUE(QTest::qWaitFor([&] { return rowsIn(path) == 4; }, 5000)) << rowsIn(path);
 }
+
+// Rows the memory limit drops were recorded as they came: the file keeps every row.
+TEST(DiskRecording, RecordsEveryRowWhileTheLimitDropsTheOldestFromMemory)
+{
+    QTemporaryDir folder;
+    CaptureDocument document;
+    document.setOutput(QStringLiteral("synth"));
+    document.setLimit({CaptureStore::ChunkRows, 0});
+    ScriptedDialogs dialogs;
+    QStatusBar bar;
+    DiskRecording recording(document, dialogs, bar);
+    dialogs.nextRecording = {folder.filePath(QStringLiteral("take.lmc")), {}};
+    recording.recordOrStop();
+    for (int row = 0; row < 10'000; ++row)
+        document.addSent({Origin::Sent, QByteArray(1, '\xF8')});
+    recording.recordOrStop();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return rowsIn(dialogs.nextRecording->path) == 10'000; }, 5000));
+}

@@ -40,6 +40,8 @@ TEST(RowSelection, RangesStaySortedApartAndMerged)
         {"up to the largest row", {}, [](RowSelection &s) { s.select(5, SIZE_MAX); },
             {{5, SIZE_MAX}}},
         {"rows put back before", {{0, 1}}, [](RowSelection &s) { s.insertBefore(10); }, {{10, 11}}},
+        {"the oldest rows went", {{2, 5}, {9, 9}}, [](RowSelection &s) { s.removeFirst(4); },
+            {{0, 1}, {5, 5}}},
     };
     for (const Case &c : cases) {
         RowSelection selection = selected(c.start);

@@ -63,6 +63,10 @@ public:
         askedFolders << proposed;
         return nextRecording;
     }
+    std::optional<CaptureLimit> askMemoryLimit(const CaptureLimit &) override
+    {
+        return nextMemoryLimit;
+    }
     std::unique_ptr<Progress> showProgress(
         const QString &, int total, std::function<void()> cancel) override
     {
@@ -108,6 +112,7 @@ public:
     QStringList offeredInputs;
     std::optional<InputChoice> nextInputs;
     std::optional<RecordingChoice> nextRecording;
+    std::optional<CaptureLimit> nextMemoryLimit;
     int progressTotal = 0;
     std::vector<int> progressValues;
     bool progressOpen = false; // a progress or busy dialog

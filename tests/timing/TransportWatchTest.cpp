@@ -211,3 +211,19 @@ TEST(TransportWatch, ShowsDriftOnceMeasuredAndSignedAsItReads)
     EXPECT_TRUE(TimingText::panelRows(readoutAtEnd(slowing))[2].second.startsWith("-"))
         << "slowing down";
 }
+
+// The oldest rows dropped, the transport read from them stands and the pulses count on.
+TEST(TransportWatch, GoesOnAcrossTheOldestRowsDropped)
+{
+    constexpr int Pulses = int(CaptureStore::ChunkRows);
+    CaptureStore rows;
+    TransportWatch watch;
+    store(rows, {{In, {0xFA}, 0}});
+    store(rows, clockRun(Pulses + 6, 10'000, 10'000));
+    watch.catchUp(rows);
+    watch.oldestDropped(rows.dropOldest(CaptureStore::ChunkRows));
+    store(rows, clockRun(6, 10'000 * (Pulses + 7), 10'000));
+    watch.catchUp(rows);
+    EXPECT_EQ(
+        watch.readout(10'000 * (Pulses + 12)).position, (TransportWatch::Position {43, 4, 1}));
+}
