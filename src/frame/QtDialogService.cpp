@@ -2,6 +2,7 @@
 
 #include "InputsDialog.h"
 #include "RecordDialog.h"
+#include "TapDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -160,6 +161,12 @@ std::optional<DialogService::SysExSending> QtDialogService::askSysExSending(
     const QString &folder, std::chrono::milliseconds pause)
 {
     return askSending(m_parent, folder, pause);
+}
+
+std::optional<QStringList> QtDialogService::askTaps(
+    const QStringList &listed, const QStringList &current)
+{
+    return TapDialog::ask(m_parent, listed, current);
 }
 
 std::optional<InputChoice> QtDialogService::askInputs(

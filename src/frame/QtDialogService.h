@@ -21,6 +21,8 @@ public:
         const QString &folder, std::chrono::milliseconds pause) override;
     std::optional<InputChoice> askInputs(
         const QStringList &listed, const InputChoice &current) override;
+    std::optional<QStringList> askTaps(
+        const QStringList &listed, const QStringList &current) override;
     std::optional<RecordingChoice> askRecording(
         const QString &proposed, const Rotation &rotation) override;
     std::unique_ptr<Progress> showProgress(

@@ -216,6 +216,21 @@ QStringList JackBackend::portNames(PortDirection direction)
                 : QStringList();
 }
 
+QStringList JackBackend::feedersOf(const QString &portName)
+{
+    const auto live = client();
+    if (!live)
+        return {};
+    const QStringList jackNames = live->otherPorts(true);
+    const QStringList listed = BridgePortNames::listed(jackNames);
+    QStringList feeders;
+    for (const QString &feeder :
+        live->otherPortsConnectedTo(jackName(*live, portName, PortDirection::Output)))
+        if (const qsizetype at = jackNames.indexOf(feeder); at >= 0)
+            feeders << listed[at];
+    return feeders;
+}
+
 // A port is opened by the name it is listed under: the JACK name it stands for now, which
 // for a bridged ALSA port may have changed since it was chosen.
 QString JackBackend::jackName(JackClient &live, const QString &name, PortDirection direction)

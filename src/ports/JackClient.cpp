@@ -123,6 +123,7 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     jack_set_port_registration_callback(client, &JackClient::portRegistered, this);
     jack_set_client_registration_callback(client, &JackClient::clientRegistered, this);
     jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
+    jack_set_port_connect_callback(client, &JackClient::portConnected, this);
     jack_set_xrun_callback(client, &JackClient::xrun, this);
     m_reader = std::thread(&JackClient::readLoop, this);
     m_releaser = std::thread(&JackClient::releaseLoop, this);
@@ -185,7 +186,7 @@ QStringList JackClient::otherPorts(bool sources) const
     std::lock_guard lock(m_apiMutex);
     if (!m_client || !isAlive())
         return {};
-    const QString own = QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
+    const QString own = ownPrefix();
     QStringList names;
     const char **ports = jack_get_ports(
         m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
@@ -196,6 +197,32 @@ QStringList JackClient::otherPorts(bool sources) const
     }
     jack_free(ports);
     return names;
+}
+
+QStringList JackClient::otherPortsConnectedTo(const QString &port) const
+{
+    std::lock_guard lock(m_apiMutex);
+    if (!m_client || !isAlive())
+        return {};
+    const jack_port_t *tapped = jack_port_by_name(m_client, port.toLocal8Bit().constData());
+    if (!tapped)
+        return {};
+    const QString own = ownPrefix();
+    QStringList names;
+    // From the graph the library keeps: no round trip to the server.
+    const char **connected = jack_port_get_all_connections(m_client, tapped);
+    for (const char **other = connected; other && *other; ++other) {
+        const QString name = QString::fromLocal8Bit(*other);
+        if (!name.startsWith(own))
+            names << name;
+    }
+    jack_free(connected);
+    return names;
+}
+
+QString JackClient::ownPrefix() const
+{
+    return QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
 }
 
 int JackClient::addInput(InputSink &sink, const QString &portName, const QString &peer)
@@ -616,6 +643,12 @@ void JackClient::clientRegistered(const char *, int, void *self)
 }
 
 void JackClient::portRenamed(jack_port_id_t, const char *, const char *, void *self)
+{
+    static_cast<JackClient *>(self)->m_changed();
+}
+
+// A connection made or broken changes what feeds a tapped port.
+void JackClient::portConnected(jack_port_id_t, jack_port_id_t, int, void *self)
 {
     static_cast<JackClient *>(self)->m_changed();
 }

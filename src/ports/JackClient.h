@@ -48,6 +48,9 @@ public:
 
     // Full names ("client:port") of other clients' MIDI ports: sources when `sources`.
     QStringList otherPorts(bool sources) const;
+    // Full names of other clients' ports connected to the port of that full name: what
+    // feeds another program's input.
+    QStringList otherPortsConnectedTo(const QString &port) const;
 
     // A port of our own named `portName` (made unique), and `peer` (a full port name)
     // connected to it unless empty. Returns its slot. Throws PortError.
@@ -81,6 +84,7 @@ private:
     void waitForCycleAfter(std::uint64_t cycle) const;
     void releaseSlot(Slot &slot);
     QString uniquePortName(const QString &wanted) const;
+    QString ownPrefix() const;
     void stopReader();
 
     static int process(jack_nframes_t frames, void *self);
@@ -88,6 +92,7 @@ private:
     static void portRegistered(jack_port_id_t port, int registered, void *self);
     static void clientRegistered(const char *name, int registered, void *self);
     static void portRenamed(jack_port_id_t port, const char *, const char *, void *self);
+    static void portConnected(jack_port_id_t, jack_port_id_t, int, void *self);
     static int xrun(void *self);
     void receiveInputs(jack_nframes_t frames, Slot &slot);
     void sendOutputs(jack_nframes_t frames, Slot &slot);

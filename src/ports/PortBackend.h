@@ -91,6 +91,12 @@ public:
     // when nothing is amiss.
     virtual QString notice() const { return {}; }
     virtual QStringList portNames(PortDirection direction) = 0;
+    // Whether the inputs of other programs can be tapped: an input of ours opened on every
+    // output that feeds one, which feedersOf names.
+    virtual bool tapsPorts() const { return false; }
+    // The outputs that feed the input `portName` (as portNames(Output) names it) now, named
+    // as portNames(Input) names them; none when it is not there.
+    virtual QStringList feedersOf(const QString & /*portName*/) { return {}; }
     virtual std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) = 0;
     virtual std::unique_ptr<OutputConnection> openOutput(const QString &name) = 0;
 

@@ -21,6 +21,14 @@ std::vector<DeviceEntry> entriesOf(PortBackend &backend, PortDirection direction
     return entries;
 }
 
+QStringList displayNames(const std::vector<DeviceEntry> &entries)
+{
+    QStringList names;
+    for (const DeviceEntry &device : entries)
+        names << device.displayName;
+    return names;
+}
+
 bool sameDevices(const std::vector<DeviceEntry> &a, const std::vector<DeviceEntry> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -87,10 +95,31 @@ std::vector<DeviceEntry> PortSystem::devices(PortDirection direction) const
 
 QStringList PortSystem::names(PortDirection direction) const
 {
-    QStringList names;
-    for (const DeviceEntry &device : devices(direction))
-        names << device.displayName;
-    return names;
+    return displayNames(devices(direction));
+}
+
+std::vector<DeviceEntry> PortSystem::tappablePorts() const
+{
+    std::vector<DeviceEntry> entries;
+    for (const auto &backend : m_backends)
+        if (backend->tapsPorts())
+            std::ranges::move(
+                entriesOf(*backend, PortDirection::Output), std::back_inserter(entries));
+    return entries;
+}
+
+QStringList PortSystem::tappableNames() const
+{
+    return displayNames(tappablePorts());
+}
+
+std::vector<DeviceEntry> PortSystem::feedersOf(const DeviceEntry &tapped) const
+{
+    std::vector<DeviceEntry> feeders;
+    const QString label = tapped.backend->label();
+    for (const QString &name : tapped.backend->feedersOf(tapped.portName))
+        feeders.push_back({tapped.backend, name, label + QStringLiteral(": ") + name});
+    return feeders;
 }
 
 QStringList PortSystem::notices() const

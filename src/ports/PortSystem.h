@@ -37,6 +37,11 @@ public:
     std::vector<DeviceEntry> devices(PortDirection direction) const;
     // The devices' names as the lists show them, in the same order.
     QStringList names(PortDirection direction) const;
+    // The input ports of other programs that can be tapped, as the output list shows them.
+    std::vector<DeviceEntry> tappablePorts() const;
+    QStringList tappableNames() const;
+    // The outputs that feed one of those now, as the input list shows them.
+    std::vector<DeviceEntry> feedersOf(const DeviceEntry &tapped) const;
     // What the backends say keeps some of their ports away.
     QStringList notices() const;
 
