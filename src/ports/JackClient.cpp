@@ -87,7 +87,7 @@ struct JackClient::Slot
     std::atomic<std::uint64_t> lastWriteCycle {0};
 };
 
-std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
+std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed, Changed connected)
 {
     // Without a server the library would complain on stderr at every look.
     jack_set_error_function(ignoreJackMessage);
@@ -96,7 +96,8 @@ std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
     jack_client_t *client = jack_client_open(name, JackNoStartServer, &status);
     if (!client)
         return nullptr;
-    std::shared_ptr<JackClient> opened(new JackClient(client, std::move(changed)));
+    std::shared_ptr<JackClient> opened(
+        new JackClient(client, std::move(changed), std::move(connected)));
     if (jack_activate(client) != 0) {
         opened->m_alive = false;
         opened->closeIfDead();
@@ -110,9 +111,10 @@ QString JackClient::libraryVersion()
     return QString::fromLatin1(jack_get_version_string());
 }
 
-JackClient::JackClient(jack_client_t *client, Changed changed)
+JackClient::JackClient(jack_client_t *client, Changed changed, Changed connected)
     : m_client(client)
     , m_changed(std::move(changed))
+    , m_connected(std::move(connected))
 {
     for (auto &slot : m_slots)
         slot = std::make_unique<Slot>();
@@ -123,7 +125,8 @@ JackClient::JackClient(jack_client_t *client, Changed changed)
     jack_set_port_registration_callback(client, &JackClient::portRegistered, this);
     jack_set_client_registration_callback(client, &JackClient::clientRegistered, this);
     jack_set_port_rename_callback(client, &JackClient::portRenamed, this);
-    jack_set_port_connect_callback(client, &JackClient::portConnected, this);
+    if (m_connected)
+        jack_set_port_connect_callback(client, &JackClient::portConnected, this);
     jack_set_xrun_callback(client, &JackClient::xrun, this);
     m_reader = std::thread(&JackClient::readLoop, this);
     m_releaser = std::thread(&JackClient::releaseLoop, this);
@@ -650,5 +653,5 @@ void JackClient::portRenamed(jack_port_id_t, const char *, const char *, void *s
 // A connection made or broken changes what feeds a tapped port.
 void JackClient::portConnected(jack_port_id_t, jack_port_id_t, int, void *self)
 {
-    static_cast<JackClient *>(self)->m_changed();
+    static_cast<JackClient *>(self)->m_connected();
 }

@@ -33,9 +33,11 @@ public:
     using Changed = std::function<void()>;
 
     // Nullptr when no server answers. `changed` is called, from the JACK library's threads,
-    // when ports come or go and when the server shuts down. It must neither block nor take
-    // a lock: closing a client cancels those threads wherever they are.
-    static std::shared_ptr<JackClient> open(const char *name, Changed changed);
+    // when ports come or go and when the server shuts down; `connected` when a connection is
+    // made or broken. Neither may block nor take a lock: closing a client cancels those
+    // threads wherever they are.
+    static std::shared_ptr<JackClient> open(
+        const char *name, Changed changed, Changed connected = {});
     // The version of the JACK library the program runs with; no server needs to answer.
     static QString libraryVersion();
     ~JackClient();
@@ -77,7 +79,7 @@ private:
     // A studio's worth of inputs watched at once, and Lumetra's own ports beside them.
     static constexpr std::size_t SlotCount = 256;
 
-    JackClient(jack_client_t *client, Changed changed);
+    JackClient(jack_client_t *client, Changed changed, Changed connected);
     int addSlot(InputSink *sink, const QString &portName, const QString &peer);
     void connectPeer(Slot &slot, const QString &peer);
     void waitForRetirement(Slot &slot) const;
@@ -106,6 +108,7 @@ private:
 
     jack_client_t *m_client;
     Changed m_changed;
+    Changed m_connected;
     std::atomic<bool> m_alive {true};
     std::size_t m_largestMessage = 0;
     mutable std::mutex m_apiMutex; // JACK calls outside the process thread, and closing

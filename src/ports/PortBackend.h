@@ -81,6 +81,13 @@ public:
         std::lock_guard lock(m_listenerMutex);
         m_changed = std::move(listener);
     }
+    // Called from any thread when a connection between other programs' ports may have been
+    // made or broken (see feedersOf).
+    void setConnectionListener(std::function<void()> listener)
+    {
+        std::lock_guard lock(m_listenerMutex);
+        m_connected = std::move(listener);
+    }
     // A backend that cannot tell when its ports change is looked at now and then instead.
     virtual bool announcesChanges() const { return true; }
     // The user asks for a fresh look: a backend that waits for its system looks now.
@@ -107,8 +114,15 @@ protected:
         if (m_changed)
             m_changed();
     }
+    void announceConnectionChange() const
+    {
+        std::lock_guard lock(m_listenerMutex);
+        if (m_connected)
+            m_connected();
+    }
 
 private:
     mutable std::mutex m_listenerMutex;
     std::function<void()> m_changed;
+    std::function<void()> m_connected;
 };

@@ -47,6 +47,7 @@ PortSystem::PortSystem(std::vector<std::unique_ptr<PortBackend>> backends)
     connect(&m_look, &QTimer::timeout, this, &PortSystem::lookAtSilentBackends);
     for (const auto &backend : m_backends) {
         backend->setChangeListener([this] { backendChanged(); });
+        backend->setConnectionListener([this] { connectionChanged(); });
         if (!backend->announcesChanges()) {
             auto &seen = m_lastSeen[backend.get()];
             for (PortDirection direction : {PortDirection::Input, PortDirection::Output})
@@ -150,6 +151,19 @@ void PortSystem::backendChanged()
             m_changePending.store(false, std::memory_order_release);
             if (!m_settle.isActive())
                 m_settle.start();
+        },
+        Qt::QueuedConnection);
+}
+
+void PortSystem::connectionChanged()
+{
+    if (m_connectionPending.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_connectionPending.store(false, std::memory_order_release);
+            emit connectionsChanged();
         },
         Qt::QueuedConnection);
 }

@@ -51,14 +51,19 @@ public:
 signals:
     // Ports may have come or gone; told once for a burst of changes.
     void devicesChanged();
+    // Connections between other programs' ports may have been made or broken; told once
+    // for a burst.
+    void connectionsChanged();
 
 private:
     void backendChanged(); // any thread
+    void connectionChanged(); // any thread
     void lookAtSilentBackends();
 
     std::vector<std::unique_ptr<PortBackend>> m_backends;
     std::map<PortBackend *, std::vector<DeviceEntry>> m_lastSeen; // backends that cannot tell
     std::atomic<bool> m_changePending {false};
+    std::atomic<bool> m_connectionPending {false};
     QTimer m_settle; // lets a burst of port news settle into one
     QTimer m_look; // for the backends that cannot tell
 };

@@ -11,8 +11,8 @@ PortTaps::PortTaps(Feeds feeds, std::shared_ptr<PortSystem> ports, QObject *pare
     , m_open(std::move(feeds))
     , m_ports(std::move(ports))
 {
-    // A connection made or broken comes as port news too.
     connect(m_ports.get(), &PortSystem::devicesChanged, this, &PortTaps::follow);
+    connect(m_ports.get(), &PortSystem::connectionsChanged, this, &PortTaps::follow);
 }
 
 void PortTaps::tap(const QStringList &ports)
