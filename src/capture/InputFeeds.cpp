@@ -33,7 +33,7 @@ void InputFeeds::portStarted(MIDIInput &input, const QString &portName)
 void InputFeeds::storeReplaced()
 {
     for (MessageDrain::Feed &feed : m_feeds)
-        startSource(feed, feed.input->chosenDeviceName());
+        startSource(feed, feed.input->sourceName());
 }
 
 void InputFeeds::startSource(MessageDrain::Feed &feed, const QString &portName)
@@ -58,10 +58,9 @@ std::vector<InputFeeds::SourceCount> InputFeeds::sourceCounts() const
 {
     std::vector<SourceCount> counts;
     for (const MessageDrain::Feed &feed : m_feeds)
-        counts.push_back(
-            {feed.source ? m_store.sourceName(*feed.source) : feed.input->chosenDeviceName(),
-                feed.taken, feed.input->DroppedCount() + feed.unnamed + feed.unstored,
-                feed.input->XrunCount()});
+        counts.push_back({feed.source ? m_store.sourceName(*feed.source) : feed.input->sourceName(),
+            feed.taken, feed.input->DroppedCount() + feed.unnamed + feed.unstored,
+            feed.input->XrunCount()});
     return counts;
 }
 

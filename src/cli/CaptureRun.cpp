@@ -6,6 +6,7 @@
 #include "ports/MIDIInput.h"
 #include "ports/PortError.h"
 #include "ports/PortSystem.h"
+#include "ports/PortTaps.h"
 
 #include <limits>
 
@@ -45,14 +46,21 @@ void CaptureRun::start()
     connect(m_inputs.get(), &InputSet::inputStarted, this,
         [this](MIDIInput &input, const QString &name) { m_feeds.portStarted(input, name); });
     applyFilter();
+    m_inputs->taps().tap(m_settings.taps);
+    if (!m_settings.inputs.names.isEmpty() || m_settings.inputs.all || m_settings.taps.isEmpty())
+        watchInputs();
+    if (m_settings.end.after)
+        endAfter(*m_settings.end.after);
+    m_readerCheck.start();
+}
+
+void CaptureRun::watchInputs()
+{
     const QString first = firstInputName();
     m_first->watch(first);
     m_feeds.portStarted(*m_first, first);
     if (m_settings.inputs.isSeveral())
         m_inputs->watchBeside(m_settings.inputs, first);
-    if (m_settings.end.after)
-        endAfter(*m_settings.end.after);
-    m_readerCheck.start();
 }
 
 void CaptureRun::applyFilter()

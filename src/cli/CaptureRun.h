@@ -29,6 +29,7 @@ public:
         RunEnd end;
         TrafficSelection selection = {};
         std::vector<BytePattern> hiddenPatterns = {};
+        QStringList taps = {}; // beside the inputs, or in their place
     };
 
     CaptureRun(std::shared_ptr<PortSystem> ports, Settings settings, CaptureOutput &output,
@@ -64,6 +65,7 @@ private:
     void end();
     void applyFilter();
     QString firstInputName() const;
+    void watchInputs();
     int stillWanted() const;
     bool hideSysEx() const;
     std::uint64_t keepSelected();

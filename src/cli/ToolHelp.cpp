@@ -22,6 +22,7 @@ Exit status: 0 done, 1 failed (the reason goes to standard error), 2 a wrong com
 )";
 
     constexpr char Capture[] = R"(Usage: lumetra capture --in NAME [--in NAME...] [options]
+       lumetra capture --tap PORT [--tap PORT...] [--in NAME...] [options]
 
 Writes every message that arrives on the inputs, until Ctrl+C, the end of --duration or
 --count, or the reader of standard output going away; everything received is written.
@@ -29,6 +30,10 @@ Writes every message that arrives on the inputs, until Ctrl+C, the end of --dura
   --in NAME            an input as lumetra --list-ports prints it, a part of its name
                        no other input's holds, or its number there; again for several;
                        "all" for every input
+  --tap PORT           another program's input port, named as --in names an input but
+                       among the outputs: what every program sends into it, each sender
+                       a source of its own (→ synth:in (from seq:out)), followed as
+                       they connect and part; again for several; --in is then not needed
   --format FORMAT      lines   one message a line, in columns: seconds since the start,
                                source, bytes, kind, channel and details (the default)
                        hex     the traffic log: the bytes alone, "90 3C 7F" a line (each

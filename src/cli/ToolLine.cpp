@@ -175,7 +175,7 @@ namespace {
 
     CaptureOptions captureOptions(QCommandLineParser &parser, const QStringList &arguments)
     {
-        parser.addOptions({option("in", "name"), option("format", "format"),
+        parser.addOptions({option("in", "name"), option("tap", "port"), option("format", "format"),
             QCommandLineOption(
                 {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("file")),
             option("filter", "words"), option("only", "words"), option("hide", "pattern"),
@@ -186,9 +186,10 @@ namespace {
             if (const QString why = options.rotation.takeWord(rule); !why.isEmpty())
                 throw Refused {why};
         options.inputs = inputChoice(parser);
-        if (options.inputs.names.isEmpty() && !options.inputs.all)
-            throw Refused {QStringLiteral("capture needs an input: --in NAME (see lumetra "
-                                          "--list-ports).")};
+        options.taps = parser.values(QStringLiteral("tap"));
+        if (options.inputs.names.isEmpty() && !options.inputs.all && options.taps.isEmpty())
+            throw Refused {QStringLiteral("capture needs an input: --in NAME or --tap PORT (see "
+                                          "lumetra --list-ports).")};
         if (parser.isSet(QStringLiteral("format")))
             options.format = format(parser.value(QStringLiteral("format")));
         options.outputPath = parser.value(QStringLiteral("output"));

@@ -92,7 +92,8 @@ int captureStatus(const CaptureRun &run)
 int capture(
     CaptureOptions options, const std::shared_ptr<PortSystem> &ports, StopSignals &stopSignals)
 {
-    if (const QString unknown = resolveNames(options.inputs.names, *ports, PortDirection::Input);
+    if (const QString unknown = resolveNames(options.inputs.names, *ports, PortDirection::Input)
+            + PortNameMatch::resolve(options.taps, ports->tappableNames(), "port");
         !unknown.isEmpty())
         return refuseUnknown(unknown, *ports);
     const QStringList inputs = ports->names(PortDirection::Input);
@@ -102,13 +103,13 @@ int capture(
     if (!unknownWords.isEmpty())
         return say(stderr, QStringLiteral("lumetra: ") + unknownWords, Misused);
     QString reason;
-    const auto output = CaptureOutput::open(
-        options.format, options.outputPath, options.inputs.isSeveral(), reason, options.rotation);
+    const auto output = CaptureOutput::open(options.format, options.outputPath,
+        options.inputs.isSeveral() || !options.taps.isEmpty(), reason, options.rotation);
     if (!output)
         return fail(reason);
     CaptureRun run(ports,
         {options.inputs, options.filter, options.withheldInputs, options.end, options.selection,
-            options.hiddenPatterns},
+            options.hiddenPatterns, options.taps},
         *output);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &CaptureRun::stop);
     QObject::connect(

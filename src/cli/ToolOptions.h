@@ -30,6 +30,7 @@ struct RunEnd
 struct CaptureOptions
 {
     InputChoice inputs;
+    QStringList taps; // --tap: other programs' inputs, watched through what feeds them
     CaptureFormat format = CaptureFormat::Lines;
     QString outputPath; // empty: standard output
     Rotation rotation; // of a capture file recorded to outputPath

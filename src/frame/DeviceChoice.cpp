@@ -8,6 +8,7 @@
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortSystem.h"
+#include "ports/PortTaps.h"
 
 #include <QComboBox>
 
@@ -24,10 +25,12 @@ DeviceChoice::DeviceChoice(const Parts &parts, ChosenDevices &chosen, QObject *p
         [this](int index) { m_chosen.output.index = std::int16_t(index); });
 }
 
-void DeviceChoice::prefer(const InputChoice &inputs, const QString &outputName)
+void DeviceChoice::prefer(
+    const InputChoice &inputs, const QString &outputName, const QStringList &taps)
 {
     m_preferredInputs = inputs;
     m_preferredOutput = outputName;
+    m_preferredTaps = taps;
 }
 
 void DeviceChoice::showNotice()
@@ -37,7 +40,9 @@ void DeviceChoice::showNotice()
 
 void DeviceChoice::listAndSelect()
 {
-    // Selected from code as by the user; a device named on the command line wins.
+    // Selected from code as by the user; a device named on the command line wins. The taps
+    // go first: they hold whatever the devices say.
+    tap(m_preferredTaps.isEmpty() ? m_chosen.taps : m_preferredTaps);
     DeviceLists::fill(m_parts.ComboMidiOut, m_parts.output,
         m_preferredOutput.isEmpty() ? m_chosen.output.name : m_preferredOutput,
         m_chosen.output.index);
@@ -59,6 +64,10 @@ void DeviceChoice::inputPicked()
     QComboBox &list = m_parts.ComboMidiIn;
     if (m_lists->isSeveralInputsEntry(list.currentIndex())) {
         chooseSeveralInputs();
+        return;
+    }
+    if (m_lists->isTapEntry(list.currentIndex())) {
+        chooseTaps();
         return;
     }
     m_chosen.input = {std::int16_t(list.currentIndex()), list.currentText()};
@@ -85,6 +94,20 @@ void DeviceChoice::chooseSeveralInputs()
         watchInputs(*choice);
     else
         m_lists->showInputChoice();
+}
+
+void DeviceChoice::chooseTaps()
+{
+    if (const std::optional<QStringList> ports
+        = m_parts.dialogs.askTaps(m_parts.ports.tappableNames(), m_chosen.taps))
+        tap(*ports);
+    m_lists->showInputChoice();
+}
+
+void DeviceChoice::tap(const QStringList &ports)
+{
+    m_chosen.taps = ports;
+    m_parts.inputs.taps().tap(ports);
 }
 
 void DeviceChoice::watchInputs(const InputChoice &choice)

@@ -39,7 +39,7 @@ public:
     DeviceChoice(const Parts &parts, ChosenDevices &chosen, QObject *parent = nullptr);
 
     // Devices chosen by their shown names for the start-up, over the remembered ones.
-    void prefer(const InputChoice &inputs, const QString &outputName);
+    void prefer(const InputChoice &inputs, const QString &outputName, const QStringList &taps = {});
     // Fills both lists and opens what they select, the preferred devices first. Throws
     // PortError.
     void listAndSelect();
@@ -53,6 +53,8 @@ public:
 
 private:
     void chooseSeveralInputs();
+    void chooseTaps();
+    void tap(const QStringList &ports);
     void watchFirstInput(const QString &name);
 
     Parts m_parts;
@@ -60,4 +62,5 @@ private:
     DeviceLists *m_lists;
     InputChoice m_preferredInputs;
     QString m_preferredOutput;
+    QStringList m_preferredTaps;
 };

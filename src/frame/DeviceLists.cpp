@@ -4,6 +4,7 @@
 #include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
+#include "ports/PortTaps.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,9 +14,9 @@ namespace {
 
 // Lists the system's devices again, keeping the chosen one selected by its name; a chosen
 // device that has gone stays listed, after the others, until it returns or another is
-// chosen. `last` ends the list when given. Returns the chosen device's position, or -1 when
-// it is not in the system's list.
-int refillKeepingChoice(QComboBox &list, MidiPort &port, const QString &last = {})
+// chosen. `last` ends the list. Returns the chosen device's position, or -1 when it is not in
+// the system's list.
+int refillKeepingChoice(QComboBox &list, MidiPort &port, const QStringList &last = {})
 {
     const QString chosen
         = port.chosenDeviceName().isEmpty() ? list.currentText() : port.chosenDeviceName();
@@ -24,10 +25,9 @@ int refillKeepingChoice(QComboBox &list, MidiPort &port, const QString &last = {
     if (position >= 0)
         port.setDeviceIndex(std::int16_t(position));
     QStringList entries = names;
-    if (position < 0 && !chosen.isEmpty() && chosen != last)
+    if (position < 0 && !chosen.isEmpty() && !last.contains(chosen))
         entries << chosen;
-    if (!last.isEmpty())
-        entries << last;
+    entries << last;
     QStringList shown;
     for (int i = 0; i < list.count(); ++i)
         shown << list.itemText(i);
@@ -75,12 +75,17 @@ void DeviceLists::fill(
 
 void DeviceLists::addSeveralInputsEntry()
 {
-    m_controls.ComboMidiIn->addItem(SeveralInputsEntry);
+    m_controls.ComboMidiIn->addItems({SeveralInputsEntry, TapEntry});
 }
 
 bool DeviceLists::isSeveralInputsEntry(int index) const
 {
-    return index >= 0 && index == m_controls.ComboMidiIn->count() - 1;
+    return index >= 0 && index == m_controls.ComboMidiIn->findText(SeveralInputsEntry);
+}
+
+bool DeviceLists::isTapEntry(int index) const
+{
+    return index >= 0 && index == m_controls.ComboMidiIn->findText(TapEntry);
 }
 
 void DeviceLists::showInputChoice()
@@ -90,7 +95,7 @@ void DeviceLists::showInputChoice()
     QStringList watched {m_inputs.inputs().front()->chosenDeviceName()};
     watched << m_inputs.furtherNames();
     const QSignalBlocker quiet(list);
-    list.setCurrentIndex(several ? list.count() - 1 : list.findText(watched.front()));
+    list.setCurrentIndex(list.findText(several ? SeveralInputsEntry : watched.front()));
     list.setToolTip(several ? watched.join(QLatin1Char('\n')) : QString());
 }
 
@@ -98,7 +103,7 @@ void DeviceLists::refill()
 {
     MIDIInput &first = *m_inputs.inputs().front();
     if (const int position
-        = refillKeepingChoice(*m_controls.ComboMidiIn, first, SeveralInputsEntry);
+        = refillKeepingChoice(*m_controls.ComboMidiIn, first, {SeveralInputsEntry, TapEntry});
         position >= 0)
         emit inputMoved(position);
     if (m_inputs.isWatchingSeveral())
@@ -113,6 +118,8 @@ void DeviceLists::showNotice()
     for (const MIDIInput *input : m_inputs.inputs())
         if (input->isWaitingForDevice())
             gone << goneText("In", *input);
+    for (const QString &port : m_inputs.taps().waitingFor())
+        gone << QStringLiteral("Tapped port \"%1\" is gone; waiting for it to return").arg(port);
     if (m_output.isWaitingForDevice())
         gone << goneText("Out", m_output);
     // One line, however many devices went: the whole list is in the tooltip.

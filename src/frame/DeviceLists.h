@@ -13,7 +13,8 @@ class QLabel;
 // The two device lists as the system offers them from moment to moment: filled at start-up,
 // refilled when ports come or go with the chosen entries kept by name, and a notice while a
 // chosen device is gone or a system does not answer. The input list ends in an entry that
-// watches several inputs at once; it stays selected while they are watched.
+// watches several inputs at once, which stays selected while they are watched, and one that
+// taps other programs' ports.
 class DeviceLists : public QObject
 {
     Q_OBJECT
@@ -27,6 +28,7 @@ public:
     };
 
     static inline const QString SeveralInputsEntry = QStringLiteral("Several Inputs...");
+    static inline const QString TapEntry = QStringLiteral("Tap a Port...");
 
     DeviceLists(const Controls &controls, InputSet &inputs, MIDIOutput &output, PortSystem &ports,
         QObject *parent = nullptr);
@@ -36,9 +38,10 @@ public:
     // the selected device.
     static void fill(QComboBox &list, MidiPort &port, const QString &rememberedName,
         std::int16_t rememberedIndex);
-    // Adds the entry that watches several inputs to the filled input list.
+    // Adds the entries that watch several inputs and tap ports to the filled input list.
     void addSeveralInputsEntry();
     bool isSeveralInputsEntry(int index) const;
+    bool isTapEntry(int index) const;
     // Selects the entry that stands for what the inputs watch now.
     void showInputChoice();
     // The notice shows what keeps a chosen device, or a system's ports, away.

@@ -91,6 +91,11 @@ public:
     virtual std::optional<InputChoice> askInputs(
         const QStringList &listed, const InputChoice &current)
         = 0;
+    // The ports of other programs to tap, chosen from those listed, or nothing when the user
+    // cancelled.
+    virtual std::optional<QStringList> askTaps(
+        const QStringList &listed, const QStringList &current)
+        = 0;
     // The file to record to, offered as `proposed`, and its rotation, or nothing when the
     // user cancelled.
     virtual std::optional<RecordingChoice> askRecording(
@@ -137,6 +142,10 @@ public:
         return std::nullopt;
     }
     std::optional<InputChoice> askInputs(const QStringList &, const InputChoice &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QStringList> askTaps(const QStringList &, const QStringList &) override
     {
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #include "InputsDialog.h"
 #include "MemoryLimitDialog.h"
 #include "RecordDialog.h"
+#include "TapDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -161,6 +162,12 @@ std::optional<DialogService::SysExSending> QtDialogService::askSysExSending(
     const QString &folder, std::chrono::milliseconds pause)
 {
     return askSending(m_parent, folder, pause);
+}
+
+std::optional<QStringList> QtDialogService::askTaps(
+    const QStringList &listed, const QStringList &current)
+{
+    return TapDialog::ask(m_parent, listed, current);
 }
 
 std::optional<InputChoice> QtDialogService::askInputs(

@@ -22,6 +22,8 @@ public:
     std::optional<InputChoice> askInputs(
         const QStringList &listed, const InputChoice &current) override;
     std::optional<CaptureLimit> askMemoryLimit(const CaptureLimit &current) override;
+    std::optional<QStringList> askTaps(
+        const QStringList &listed, const QStringList &current) override;
     std::optional<RecordingChoice> askRecording(
         const QString &proposed, const Rotation &rotation) override;
     std::unique_ptr<Progress> showProgress(

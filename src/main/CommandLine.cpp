@@ -66,6 +66,7 @@ void readDevicesAndFile(CommandLine &line, const QCommandLineParser &parser,
     line.inputs.names = parser.values(in);
     line.inputs.all = line.inputs.names.removeAll(QStringLiteral("all")) > 0;
     line.outputName = parser.value(out);
+    line.taps = parser.values(QStringLiteral("tap"));
     line.openPath = parser.positionalArguments().value(0);
     line.platform = parser.value(QStringLiteral("platform"));
 }
@@ -132,7 +133,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         QStringLiteral("Keeps out the messages that begin with the bytes <pattern> (hex, '..' "
                        "for any byte: \"F0 43 30 7F 1C\"). Given again, hides each."),
         QStringLiteral("pattern"));
-    parser.addOptions({listPorts, in, out, hide});
+    const QCommandLineOption tap(QStringLiteral("tap"),
+        QStringLiteral("Shows what other programs send into the input port <port> of another "
+                       "program, named as --out names an output. Given again, taps each."),
+        QStringLiteral("port"));
+    parser.addOptions({listPorts, in, out, hide, tap});
     parser.addPositionalArgument(QStringLiteral("file"),
         QStringLiteral("A file to show at start: a capture (.lmc), a MIDI file, a .syx file, or "
                        "a text or CSV log that Lumetra saved."),

@@ -19,6 +19,7 @@ struct CommandLine
     // every input.
     InputChoice inputs;
     QString outputName; // --out
+    QStringList taps; // --tap, as often as given: other programs' inputs to tap
     QString openPath; // a file to show at start
     // --hide, as often as given: the messages to keep out, in place of those remembered.
     std::optional<std::vector<BytePattern>> hiddenPatterns;

@@ -234,11 +234,9 @@ void frmMain::watchInputs(const InputChoice &choice)
 
 void frmMain::inputsChanged()
 {
-    QStringList watched {m_input->chosenDeviceName()};
-    watched << m_inputs->furtherNames();
-    m_filterMenu->setSources(watched);
+    m_filterMenu->setSources(m_inputs->sourceNames());
     m_inputs->setWithheld(m_filterMenu->hiddenSources());
-    m_viewControls->setSeveralSources(m_inputs->isWatchingSeveral());
+    m_viewControls->setSeveralSources(m_inputs->isWatchingSeveral() || m_inputs->hasFeeds());
 }
 
 void frmMain::ComboMidiOut_Click()
@@ -246,9 +244,10 @@ void frmMain::ComboMidiOut_Click()
     m_deviceChoice->outputPicked();
 }
 
-void frmMain::preferDevices(const InputChoice &inputs, const QString &outputName)
+void frmMain::preferDevices(
+    const InputChoice &inputs, const QString &outputName, const QStringList &taps)
 {
-    m_deviceChoice->prefer(inputs, outputName);
+    m_deviceChoice->prefer(inputs, outputName, taps);
 }
 
 void frmMain::UpdateFilter()

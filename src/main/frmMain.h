@@ -59,8 +59,10 @@ public:
         QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Devices chosen by their shown names for the start-up, over the remembered ones.
-    void preferDevices(const InputChoice &inputs, const QString &outputName);
+    // Devices (and ports to tap) chosen by their shown names for the start-up, over the
+    // remembered ones.
+    void preferDevices(
+        const InputChoice &inputs, const QString &outputName, const QStringList &taps = {});
     void Form_Load();
     void Form_Unload();
     // Shows the capture in that file in place of the rows shown, asking first if there are any.

@@ -26,6 +26,7 @@ QString resolveDevices(CommandLine &line, const PortSystem &ports)
 {
     QString refusals
         = PortNameMatch::resolve(line.inputs.names, ports.names(PortDirection::Input), "input");
+    refusals += PortNameMatch::resolve(line.taps, ports.tappableNames(), "port");
     if (line.outputName.isEmpty())
         return refusals;
     QStringList output {line.outputName};
@@ -86,7 +87,7 @@ int main(int argc, char *argv[])
     if (const QString missing = resolveDevices(line, *ports); !missing.isEmpty())
         return print(stderr, QStringLiteral("lumetra: ") + missing, 2);
     frmMain window(ports);
-    window.preferDevices(line.inputs, line.outputName);
+    window.preferDevices(line.inputs, line.outputName, line.taps);
     window.Form_Load();
     if (line.hiddenPatterns)
         window.hideMessagesLike(*line.hiddenPatterns);

@@ -3,6 +3,7 @@
 #include "InputChoice.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // The devices chosen in the two lists: each by its position in the list (as earlier
@@ -19,4 +20,6 @@ struct ChosenDevices
     Device input;
     Device output;
     InputChoice inputs;
+    // The input ports of other programs tapped, by the names the output list shows.
+    QStringList taps;
 };

@@ -5,6 +5,7 @@
 #include "PortCommand.h"
 #include "PortError.h"
 #include "PortSystem.h"
+#include "PortTaps.h"
 
 #include <algorithm>
 
@@ -19,6 +20,12 @@ InputSet::InputSet(MIDIInput &first, std::shared_ptr<PortSystem> ports, MessageQ
     connect(&first, &MIDIInput::MessagesWaiting, this, &InputSet::MessagesWaiting);
     connect(&first, &MidiPort::deviceStateChanged, this, &InputSet::inputsChanged);
     connect(m_ports.get(), &PortSystem::devicesChanged, this, &InputSet::followAll);
+    m_taps = std::make_unique<PortTaps>(
+        PortTaps::Feeds {[this](const DeviceEntry &feeder, const QString &sourceName)
+                             -> MIDIInput & { return addFeed(feeder, sourceName); },
+            [this](MIDIInput &input) { removeFeed(input); }},
+        m_ports);
+    connect(m_taps.get(), &PortTaps::waitingChanged, this, &InputSet::inputsChanged);
 }
 
 // The window that listens may be half torn down already when Qt deletes its children: a
@@ -47,7 +54,7 @@ void InputSet::watchBeside(const InputChoice &choice, const QString &firstName)
     wanted.removeDuplicates();
     for (std::size_t i = m_further.size(); i-- > 0;)
         if (!wanted.contains(m_further[i]->chosenDeviceName()))
-            remove(i);
+            remove(m_further, i);
     const QStringList watched = furtherNames();
     for (const QString &name : wanted) {
         if (watched.contains(name))
@@ -67,7 +74,7 @@ void InputSet::closeFurther()
     m_all = false;
     m_firstName.clear();
     for (std::size_t i = m_further.size(); i-- > 0;)
-        remove(i);
+        remove(m_further, i);
     emit inputsChanged();
 }
 
@@ -82,7 +89,7 @@ void InputSet::followAll()
     bool changed = false;
     for (std::size_t i = m_further.size(); i-- > 0;) {
         if (!listed.contains(m_further[i]->chosenDeviceName())) {
-            remove(i);
+            remove(m_further, i);
             changed = true;
         }
     }
@@ -94,22 +101,62 @@ void InputSet::followAll()
         emit inputsChanged();
 }
 
-void InputSet::add(const QString &name)
+// A new input filters and holds back as the others do.
+std::unique_ptr<MIDIInput> InputSet::makeInput()
 {
     auto input = std::make_unique<MIDIInput>(m_ports, nullptr, m_bounds);
     input->setObjectName(QStringLiteral("MIDIInput%1").arg(m_inputs.size() + 1));
     for (std::size_t status = 0; status < m_statusFilter.size(); ++status)
         input->setStatusFilter(int(status), m_statusFilter[status]);
-    input->setWithheld(m_withheld.contains(name));
     input->setHiddenPatterns(m_hiddenPatterns);
     input->setEventsEnabled(m_eventsEnabled);
     connect(input.get(), &MIDIInput::MessagesWaiting, this, &InputSet::MessagesWaiting);
     connect(input.get(), &MidiPort::deviceStateChanged, this, &InputSet::inputsChanged);
-    input->watch(name);
+    return input;
+}
+
+MIDIInput &InputSet::adopt(std::unique_ptr<MIDIInput> input,
+    std::vector<std::unique_ptr<MIDIInput>> &owner, const QString &sourceName)
+{
+    input->setWithheld(m_withheld.contains(sourceName));
     MIDIInput &added = *input;
-    m_further.push_back(std::move(input));
+    owner.push_back(std::move(input));
     m_inputs.push_back(&added);
-    emit inputStarted(added, name);
+    emit inputStarted(added, sourceName);
+    return added;
+}
+
+void InputSet::add(const QString &name)
+{
+    auto input = makeInput();
+    input->watch(name);
+    adopt(std::move(input), m_further, name);
+}
+
+MIDIInput &InputSet::addFeed(const DeviceEntry &feeder, const QString &sourceName)
+{
+    auto input = makeInput();
+    input->feedFrom(feeder, sourceName);
+    MIDIInput &added = adopt(std::move(input), m_feeds, sourceName);
+    emit inputsChanged();
+    return added;
+}
+
+void InputSet::removeFeed(MIDIInput &input)
+{
+    if (const auto found = std::ranges::find(m_feeds, &input, &std::unique_ptr<MIDIInput>::get);
+        found != m_feeds.end()) {
+        remove(m_feeds, std::size_t(found - m_feeds.begin()));
+        emit inputsChanged();
+    }
+}
+
+QStringList InputSet::sourceNames() const
+{
+    QStringList names;
+    for (const MIDIInput *input : m_inputs)
+        names << input->sourceName();
+    return names;
 }
 
 bool InputSet::tryToAdd(const QString &name)
@@ -123,14 +170,14 @@ bool InputSet::tryToAdd(const QString &name)
     }
 }
 
-void InputSet::remove(std::size_t index)
+void InputSet::remove(std::vector<std::unique_ptr<MIDIInput>> &owner, std::size_t index)
 {
-    MIDIInput &input = *m_further[index];
+    MIDIInput &input = *owner[index];
     input.setCommand(CommandClose);
     emit inputClosed(input);
     emit inputLeaving(input);
-    m_inputs.erase(m_inputs.begin() + std::ptrdiff_t(index) + 1);
-    m_further.erase(m_further.begin() + std::ptrdiff_t(index));
+    std::erase(m_inputs, &input);
+    owner.erase(owner.begin() + std::ptrdiff_t(index));
 }
 
 void InputSet::restartFirst(const std::function<void()> &open, const QString &deviceName)
@@ -168,7 +215,7 @@ void InputSet::setWithheld(const QStringList &names)
 {
     m_withheld = names;
     for (MIDIInput *input : m_inputs)
-        input->setWithheld(names.contains(input->chosenDeviceName()));
+        input->setWithheld(names.contains(input->sourceName()));
 }
 
 int InputSet::messageCount() const

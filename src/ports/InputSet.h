@@ -12,6 +12,8 @@
 
 class MIDIInput;
 class PortSystem;
+class PortTaps;
+struct DeviceEntry;
 
 // The inputs watched at once: the window's own input component, opened on the device the
 // "MIDI In" list shows, and beside it one component for each further input chosen, each a
@@ -42,6 +44,16 @@ public:
     // that name: what it queued last comes first (inputClosed), on its old clock, and its
     // traffic after counts from the new start (inputStarted). Throws what `open` throws.
     void restartFirst(const std::function<void()> &open, const QString &deviceName);
+
+    // The ports of other programs tapped beside the inputs watched.
+    PortTaps &taps() { return *m_taps; }
+    // An input of the set on `feeder`, its rows of the source `sourceName`, followed by the
+    // caller rather than by its device's name. Throws PortError.
+    MIDIInput &addFeed(const DeviceEntry &feeder, const QString &sourceName);
+    void removeFeed(MIDIInput &input);
+    bool hasFeeds() const { return !m_feeds.empty(); }
+    // The sources the inputs' rows carry, the first input's first.
+    QStringList sourceNames() const;
 
     void setEventsEnabled(bool enabled);
     void setStatusFilter(int status, bool withhold);
@@ -79,19 +91,25 @@ signals:
 
 private:
     void followAll();
+    std::unique_ptr<MIDIInput> makeInput();
+    MIDIInput &adopt(std::unique_ptr<MIDIInput> input,
+        std::vector<std::unique_ptr<MIDIInput>> &owner, const QString &sourceName);
     void add(const QString &name);
     bool tryToAdd(const QString &name);
-    void remove(std::size_t index);
+    void remove(std::vector<std::unique_ptr<MIDIInput>> &owner, std::size_t index);
 
     MIDIInput &m_first;
     std::shared_ptr<PortSystem> m_ports;
     const MessageQueue::Bounds m_bounds;
     std::vector<MIDIInput *> m_inputs; // m_first, then the further ones
     std::vector<std::unique_ptr<MIDIInput>> m_further;
+    std::vector<std::unique_ptr<MIDIInput>> m_feeds; // opened for the taps
     QString m_firstName; // the device of the first input while several are watched
     bool m_all = false;
     bool m_eventsEnabled = true;
     std::array<bool, 256> m_statusFilter {};
     QStringList m_withheld;
     std::vector<BytePattern> m_hiddenPatterns;
+    // Last, so that it goes first: it holds the feeds' inputs.
+    std::unique_ptr<PortTaps> m_taps;
 };

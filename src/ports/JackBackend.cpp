@@ -63,9 +63,14 @@ struct JackBackend::Watch
     // Released for each change the client tells of, by lookNow() and at the end. A client
     // can outlive the watch while a port of it is being closed, so it holds this too.
     std::shared_ptr<News> news = std::make_shared<News>(0);
+    // Set before `news` is released for anything but a connection made or broken, so that
+    // the news of connections alone leaves the device lists and the ports that follow their
+    // devices alone.
+    std::shared_ptr<std::atomic<bool>> portNews = std::make_shared<std::atomic<bool>>(false);
     std::mutex mutex;
     std::shared_ptr<JackClient> client; // guarded by mutex
     std::function<void()> announce; // guarded by mutex; empty once the backend has gone
+    std::function<void()> announceConnections; // as announce
     std::atomic<bool> stopping = false;
     std::atomic<bool> looked = false; // the first look at the server is over
     std::promise<void> firstLook;
@@ -73,12 +78,19 @@ struct JackBackend::Watch
 
     std::shared_ptr<JackClient> openClient() const
     {
-        return JackClient::open(ClientName, [news = news] { news->release(); });
+        return JackClient::open(
+            ClientName,
+            [news = news, portNews = portNews] {
+                portNews->store(true);
+                news->release();
+            },
+            [news = news] { news->release(); });
     }
     void run();
     bool reconnect();
     bool waitForNews();
     void tell();
+    void tellConnections();
 };
 
 // Connects while a server answers, and tells of every change: the client's news, the
@@ -93,6 +105,10 @@ void JackBackend::Watch::run()
         if (changed)
             tell();
         changed = waitForNews();
+        if (changed && !portNews->exchange(false)) {
+            tellConnections();
+            changed = false;
+        }
     }
     // Closing the client may wait on the server too: here, never in the backend's thread.
     std::lock_guard lock(mutex);
@@ -106,6 +122,13 @@ void JackBackend::Watch::tell()
     std::lock_guard lock(mutex);
     if (announce)
         announce();
+}
+
+void JackBackend::Watch::tellConnections()
+{
+    std::lock_guard lock(mutex);
+    if (announceConnections)
+        announceConnections();
 }
 
 // A client whose server went is closed at once, before any new one is opened (the JACK
@@ -150,6 +173,7 @@ JackBackend::JackBackend()
     : m_watch(std::make_shared<Watch>())
 {
     m_watch->announce = [this] { announceChange(); };
+    m_watch->announceConnections = [this] { announceConnectionChange(); };
     std::future<void> firstLook = m_watch->firstLook.get_future();
     std::thread([watch = m_watch] {
         watch->run();
@@ -164,6 +188,7 @@ JackBackend::~JackBackend()
     {
         std::lock_guard lock(m_watch->mutex);
         m_watch->announce = nullptr;
+        m_watch->announceConnections = nullptr;
     }
     m_watch->stopping = true;
     m_watch->news->release();
@@ -180,6 +205,7 @@ bool JackBackend::serverAnswers()
 
 void JackBackend::lookNow()
 {
+    m_watch->portNews->store(true);
     m_watch->news->release();
 }
 
@@ -214,6 +240,21 @@ QStringList JackBackend::portNames(PortDirection direction)
     const auto live = client();
     return live ? BridgePortNames::listed(live->otherPorts(direction == PortDirection::Input))
                 : QStringList();
+}
+
+QStringList JackBackend::feedersOf(const QString &portName)
+{
+    const auto live = client();
+    if (!live)
+        return {};
+    const QStringList jackNames = live->otherPorts(true);
+    const QStringList listed = BridgePortNames::listed(jackNames);
+    QStringList feeders;
+    for (const QString &feeder :
+        live->otherPortsConnectedTo(jackName(*live, portName, PortDirection::Output)))
+        if (const qsizetype at = jackNames.indexOf(feeder); at >= 0)
+            feeders << listed[at];
+    return feeders;
 }
 
 // A port is opened by the name it is listed under: the JACK name it stands for now, which

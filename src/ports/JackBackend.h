@@ -28,6 +28,8 @@ public:
     bool isConnected() const { return client() != nullptr; }
     void lookNow() override;
     QStringList portNames(PortDirection direction) override;
+    bool tapsPorts() const override { return true; }
+    QStringList feedersOf(const QString &portName) override;
     std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) override;
     std::unique_ptr<OutputConnection> openOutput(const QString &name) override;
 

@@ -90,7 +90,7 @@ struct JackClient::Slot
     std::atomic<std::uint64_t> lastWriteCycle {0};
 };
 
-std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
+std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed, Changed connected)
 {
     // Without a server the library would complain on stderr at every look.
     jack_set_error_function(ignoreJackMessage);
@@ -99,7 +99,8 @@ std::shared_ptr<JackClient> JackClient::open(const char *name, Changed changed)
     jack_client_t *client = jack_client_open(name, JackNoStartServer, &status);
     if (!client)
         return nullptr;
-    std::shared_ptr<JackClient> opened(new JackClient(client, std::move(changed)));
+    std::shared_ptr<JackClient> opened(
+        new JackClient(client, std::move(changed), std::move(connected)));
     if (jack_activate(client) != 0) {
         opened->m_alive = false;
         opened->closeIfDead();
@@ -113,9 +114,10 @@ QString JackClient::libraryVersion()
     return QString::fromLatin1(jack_get_version_string());
 }
 
-JackClient::JackClient(jack_client_t *client, Changed changed)
+JackClient::JackClient(jack_client_t *client, Changed changed, Changed connected)
     : m_client(client)
     , m_changed(std::move(changed))
+    , m_connected(std::move(connected))
 {
     for (auto &slot : m_slots)
         slot = std::make_unique<Slot>();
@@ -189,7 +191,7 @@ QStringList JackClient::otherPorts(bool sources) const
     std::lock_guard lock(m_apiMutex);
     if (!m_client || !isAlive())
         return {};
-    const QString own = QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
+    const QString own = ownPrefix();
     QStringList names;
     const char **ports = jack_get_ports(
         m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
@@ -200,6 +202,32 @@ QStringList JackClient::otherPorts(bool sources) const
     }
     jack_free(ports);
     return names;
+}
+
+QStringList JackClient::otherPortsConnectedTo(const QString &port) const
+{
+    std::lock_guard lock(m_apiMutex);
+    if (!m_client || !isAlive())
+        return {};
+    const jack_port_t *tapped = jack_port_by_name(m_client, port.toLocal8Bit().constData());
+    if (!tapped)
+        return {};
+    const QString own = ownPrefix();
+    QStringList names;
+    // From the graph the library keeps: no round trip to the server.
+    const char **connected = jack_port_get_all_connections(m_client, tapped);
+    for (const char **other = connected; other && *other; ++other) {
+        const QString name = QString::fromLocal8Bit(*other);
+        if (!name.startsWith(own))
+            names << name;
+    }
+    jack_free(connected);
+    return names;
+}
+
+QString JackClient::ownPrefix() const
+{
+    return QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
 }
 
 int JackClient::addInput(InputSink &sink, const QString &portName, const QString &peer)
@@ -651,13 +679,16 @@ void JackClient::clientRegistered(const char *, int, void *self)
     static_cast<JackClient *>(self)->m_changed();
 }
 
-// Only noted here: which slot a port is may be read only under m_apiMutex, which a JACK
-// call may hold while the library waits on this thread.
+// A connection made or broken changes what feeds a tapped port. One broken is only noted
+// here: which slot a port is may be read only under m_apiMutex, which a JACK call may hold
+// while the library waits on this thread.
 void JackClient::portConnected(jack_port_id_t a, jack_port_id_t b, int connected, void *self)
 {
+    auto *client = static_cast<JackClient *>(self);
+    if (client->m_connected)
+        client->m_connected();
     if (connected)
         return;
-    auto *client = static_cast<JackClient *>(self);
     {
         // A graph rewired for hours while no port of ours is followed is not kept whole: past
         // the bound, every connection not yet seen counts as broken.

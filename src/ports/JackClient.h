@@ -33,9 +33,11 @@ public:
     using Changed = std::function<void()>;
 
     // Nullptr when no server answers. `changed` is called, from the JACK library's threads,
-    // when ports come or go and when the server shuts down. It must neither block nor take
-    // a lock: closing a client cancels those threads wherever they are.
-    static std::shared_ptr<JackClient> open(const char *name, Changed changed);
+    // when ports come or go and when the server shuts down; `connected` when a connection is
+    // made or broken. Neither may block nor take a lock: closing a client cancels those
+    // threads wherever they are.
+    static std::shared_ptr<JackClient> open(
+        const char *name, Changed changed, Changed connected = {});
     // The version of the JACK library the program runs with; no server needs to answer.
     static QString libraryVersion();
     ~JackClient();
@@ -48,6 +50,9 @@ public:
 
     // Full names ("client:port") of other clients' MIDI ports: sources when `sources`.
     QStringList otherPorts(bool sources) const;
+    // Full names of other clients' ports connected to the port of that full name: what
+    // feeds another program's input.
+    QStringList otherPortsConnectedTo(const QString &port) const;
 
     // A port of our own named `portName` (made unique), and `peer` (a full port name)
     // connected to it unless empty. Returns its slot. Throws PortError.
@@ -74,7 +79,7 @@ private:
     // A studio's worth of inputs watched at once, and Lumetra's own ports beside them.
     static constexpr std::size_t SlotCount = 256;
 
-    JackClient(jack_client_t *client, Changed changed);
+    JackClient(jack_client_t *client, Changed changed, Changed connected);
     int addSlot(InputSink *sink, const QString &portName, const QString &peer);
     void connectPeer(Slot &slot, const QString &peer);
     void waitForRetirement(Slot &slot) const;
@@ -83,6 +88,7 @@ private:
     void queueRelease(int index);
     void releaseSlot(Slot &slot);
     QString uniquePortName(const QString &wanted) const;
+    QString ownPrefix() const;
     void stopReader();
 
     static int process(jack_nframes_t frames, void *self);
@@ -105,6 +111,7 @@ private:
 
     jack_client_t *m_client;
     Changed m_changed;
+    Changed m_connected;
     std::atomic<bool> m_alive {true};
     std::size_t m_largestMessage = 0;
     mutable std::mutex m_apiMutex; // JACK calls outside the process thread, and closing

@@ -65,10 +65,19 @@ void MIDIInput::watch(const QString &deviceName)
     followNamedDevice(deviceName, [this](const DeviceEntry &device) { reconnect(device); });
 }
 
+void MIDIInput::feedFrom(const DeviceEntry &feeder, const QString &sourceName)
+{
+    closeForNewDevice();
+    m_sourceName = sourceName;
+    start(); // as in watch()
+    reconnect(feeder);
+}
+
 // What the last device left open must not run into the first bytes of the next.
 void MIDIInput::closeForNewDevice()
 {
     close();
+    m_sourceName.clear();
     std::lock_guard lock(m_assemblerMutex);
     m_assembler.reset();
 }

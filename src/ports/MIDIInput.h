@@ -32,6 +32,18 @@ public:
     // for it to be listed and then opens it by itself. Throws PortError.
     void watch(const QString &deviceName);
 
+    // Closes the port, then opens `feeder` and starts it, its rows of the source
+    // `sourceName`. The caller follows the feeder: the port does not wait for it by name.
+    // Throws PortError.
+    void feedFrom(const DeviceEntry &feeder, const QString &sourceName);
+    // The name this input's rows carry: its device's, or the one it was fed under.
+    QString sourceName() const
+    {
+        return m_sourceName.isEmpty() ? chosenDeviceName() : m_sourceName;
+    }
+    // Whether the port is open on a device that is still there.
+    bool isConnected() const { return connectionAlive(); }
+
     // The current message is the oldest queued one; all read 0 or empty when none waits.
     int MessageCount() const { return int(m_queue.size()); }
     std::int16_t MessageStatus();
@@ -118,6 +130,7 @@ private:
     const MessageAssembler::Oversize m_oversize;
     bool m_staleCheckPending = false; // guarded by m_assemblerMutex
     std::unique_ptr<InputConnection> m_connection;
+    QString m_sourceName; // set while fed (see feedFrom)
     std::array<std::atomic<bool>, 256> m_statusFilter {};
     std::atomic<bool> m_withheld {false};
     std::atomic<bool> m_receiving {false};

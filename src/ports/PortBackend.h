@@ -81,6 +81,13 @@ public:
         std::lock_guard lock(m_listenerMutex);
         m_changed = std::move(listener);
     }
+    // Called from any thread when a connection between other programs' ports may have been
+    // made or broken (see feedersOf).
+    void setConnectionListener(std::function<void()> listener)
+    {
+        std::lock_guard lock(m_listenerMutex);
+        m_connected = std::move(listener);
+    }
     // A backend that cannot tell when its ports change is looked at now and then instead.
     virtual bool announcesChanges() const { return true; }
     // The user asks for a fresh look: a backend that waits for its system looks now.
@@ -91,6 +98,12 @@ public:
     // when nothing is amiss.
     virtual QString notice() const { return {}; }
     virtual QStringList portNames(PortDirection direction) = 0;
+    // Whether the inputs of other programs can be tapped: an input of ours opened on every
+    // output that feeds one, which feedersOf names.
+    virtual bool tapsPorts() const { return false; }
+    // The outputs that feed the input `portName` (as portNames(Output) names it) now, named
+    // as portNames(Input) names them; none when it is not there.
+    virtual QStringList feedersOf(const QString & /*portName*/) { return {}; }
     virtual std::unique_ptr<InputConnection> openInput(const QString &name, InputSink &sink) = 0;
     virtual std::unique_ptr<OutputConnection> openOutput(const QString &name) = 0;
 
@@ -101,8 +114,15 @@ protected:
         if (m_changed)
             m_changed();
     }
+    void announceConnectionChange() const
+    {
+        std::lock_guard lock(m_listenerMutex);
+        if (m_connected)
+            m_connected();
+    }
 
 private:
     mutable std::mutex m_listenerMutex;
     std::function<void()> m_changed;
+    std::function<void()> m_connected;
 };

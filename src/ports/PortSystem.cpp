@@ -21,6 +21,14 @@ std::vector<DeviceEntry> entriesOf(PortBackend &backend, PortDirection direction
     return entries;
 }
 
+QStringList displayNames(const std::vector<DeviceEntry> &entries)
+{
+    QStringList names;
+    for (const DeviceEntry &device : entries)
+        names << device.displayName;
+    return names;
+}
+
 bool sameDevices(const std::vector<DeviceEntry> &a, const std::vector<DeviceEntry> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -39,6 +47,7 @@ PortSystem::PortSystem(std::vector<std::unique_ptr<PortBackend>> backends)
     connect(&m_look, &QTimer::timeout, this, &PortSystem::lookAtSilentBackends);
     for (const auto &backend : m_backends) {
         backend->setChangeListener([this] { backendChanged(); });
+        backend->setConnectionListener([this] { connectionChanged(); });
         if (!backend->announcesChanges()) {
             auto &seen = m_lastSeen[backend.get()];
             for (PortDirection direction : {PortDirection::Input, PortDirection::Output})
@@ -87,10 +96,31 @@ std::vector<DeviceEntry> PortSystem::devices(PortDirection direction) const
 
 QStringList PortSystem::names(PortDirection direction) const
 {
-    QStringList names;
-    for (const DeviceEntry &device : devices(direction))
-        names << device.displayName;
-    return names;
+    return displayNames(devices(direction));
+}
+
+std::vector<DeviceEntry> PortSystem::tappablePorts() const
+{
+    std::vector<DeviceEntry> entries;
+    for (const auto &backend : m_backends)
+        if (backend->tapsPorts())
+            std::ranges::move(
+                entriesOf(*backend, PortDirection::Output), std::back_inserter(entries));
+    return entries;
+}
+
+QStringList PortSystem::tappableNames() const
+{
+    return displayNames(tappablePorts());
+}
+
+std::vector<DeviceEntry> PortSystem::feedersOf(const DeviceEntry &tapped) const
+{
+    std::vector<DeviceEntry> feeders;
+    const QString label = tapped.backend->label();
+    for (const QString &name : tapped.backend->feedersOf(tapped.portName))
+        feeders.push_back({tapped.backend, name, label + QStringLiteral(": ") + name});
+    return feeders;
 }
 
 QStringList PortSystem::notices() const
@@ -121,6 +151,19 @@ void PortSystem::backendChanged()
             m_changePending.store(false, std::memory_order_release);
             if (!m_settle.isActive())
                 m_settle.start();
+        },
+        Qt::QueuedConnection);
+}
+
+void PortSystem::connectionChanged()
+{
+    if (m_connectionPending.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_connectionPending.store(false, std::memory_order_release);
+            emit connectionsChanged();
         },
         Qt::QueuedConnection);
 }

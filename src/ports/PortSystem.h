@@ -37,6 +37,11 @@ public:
     std::vector<DeviceEntry> devices(PortDirection direction) const;
     // The devices' names as the lists show them, in the same order.
     QStringList names(PortDirection direction) const;
+    // The input ports of other programs that can be tapped, as the output list shows them.
+    std::vector<DeviceEntry> tappablePorts() const;
+    QStringList tappableNames() const;
+    // The outputs that feed one of those now, as the input list shows them.
+    std::vector<DeviceEntry> feedersOf(const DeviceEntry &tapped) const;
     // What the backends say keeps some of their ports away.
     QStringList notices() const;
 
@@ -46,14 +51,19 @@ public:
 signals:
     // Ports may have come or gone; told once for a burst of changes.
     void devicesChanged();
+    // Connections between other programs' ports may have been made or broken; told once
+    // for a burst.
+    void connectionsChanged();
 
 private:
     void backendChanged(); // any thread
+    void connectionChanged(); // any thread
     void lookAtSilentBackends();
 
     std::vector<std::unique_ptr<PortBackend>> m_backends;
     std::map<PortBackend *, std::vector<DeviceEntry>> m_lastSeen; // backends that cannot tell
     std::atomic<bool> m_changePending {false};
+    std::atomic<bool> m_connectionPending {false};
     QTimer m_settle; // lets a burst of port news settle into one
     QTimer m_look; // for the backends that cannot tell
 };

@@ -30,6 +30,10 @@ namespace {
     const QString HiddenCountKey = QStringLiteral("Count");
     const QString HiddenPatternKey = QStringLiteral("Pattern");
     constexpr int MostHiddenPatterns = 64;
+    const QString TapsSection = QStringLiteral("Taps");
+    const QString TapCountKey = QStringLiteral("Count");
+    const QString TapPortKey = QStringLiteral("Port");
+    constexpr int MostTaps = 64;
     // Wider than any screen: a width past it was not set by a hand.
     constexpr int WidestColumn = 20000;
 
@@ -255,6 +259,7 @@ void LoadPreferences(RememberedState &state)
     state.input = {};
     state.output = {};
     state.inputs = {};
+    state.taps = {};
     for (const QString &section : sections) {
         if (section == DevicesSection)
             loadDevices(ini, state);
@@ -267,6 +272,9 @@ void LoadPreferences(RememberedState &state)
         else if (section == RecentSection)
             state.recentFiles = readNumberedKeys(
                 ini, keysOf(ini, RecentSection), RecentCountKey, RecentFileKey, MostRecentFiles);
+        else if (section == TapsSection)
+            state.taps = readNumberedKeys(
+                ini, keysOf(ini, TapsSection), TapCountKey, TapPortKey, MostTaps);
         else if (section == HiddenSection)
             state.hiddenPatterns = readNumberedKeys(ini, keysOf(ini, HiddenSection), HiddenCountKey,
                 HiddenPatternKey, MostHiddenPatterns);
@@ -372,18 +380,18 @@ namespace {
         return writeKeys(section, keys);
     }
 
-    // A file of a run that hid nothing gets no section.
-    QString saveHiddenPatterns(const QStringList &patterns)
+    // A section of numbered keys anew; a file of a run that kept none gets no section.
+    QString rewriteNumberedSection(const QString &section, const QString &countKey,
+        const QString &name, const QStringList &values)
     {
         cInifile &ini = PreferencesIni();
-        ini.setSection(HiddenSection);
+        ini.setSection(section);
         ini.DeleteSection();
-        if (patterns.isEmpty())
+        if (values.isEmpty())
             return {};
         std::vector<std::pair<QString, QString>> keys;
-        appendNumberedKeys(
-            keys, HiddenCountKey, HiddenPatternKey, patterns.mid(0, MostHiddenPatterns));
-        return writeKeys(HiddenSection, keys);
+        appendNumberedKeys(keys, countKey, name, values);
+        return writeKeys(section, keys);
     }
 
 } // namespace
@@ -404,7 +412,11 @@ QString SaveAtExit(const RememberedState &state, const FormWindow &window)
     if (failure.isEmpty())
         failure = rewriteSection(FoldersSection, state.folders);
     if (failure.isEmpty())
-        failure = saveHiddenPatterns(state.hiddenPatterns);
+        failure = rewriteNumberedSection(HiddenSection, HiddenCountKey, HiddenPatternKey,
+            state.hiddenPatterns.mid(0, MostHiddenPatterns));
+    if (failure.isEmpty())
+        failure = rewriteNumberedSection(
+            TapsSection, TapCountKey, TapPortKey, state.taps.mid(0, MostTaps));
     if (failure.isEmpty())
         failure = SaveWindowPlace(window);
     const QString file = preferencesFile();

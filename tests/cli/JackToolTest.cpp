@@ -370,3 +370,29 @@ TEST_F(JackCi, SaysWhenNoDeviceAnswers)
     ASSERT_TRUE(misused.ended());
     EXPECT_EQ(misused.process.exitCode(), 2) << "a resource name that would break the header";
 }
+
+// Two senders into the peer's input, tapped: each message comes under its sender's source.
+TEST_F(JackCapture, TapsAnotherProgramsInputWithEachSenderAsASource)
+{
+    JackPeer seqA("CliSeqA");
+    JackPeer seqB("CliSeqB");
+    for (JackPeer *sender : {&seqA, &seqB}) {
+        sender->addPort("out", true);
+        sender->connect(sender->fullName("out"), peer->fullName("in"));
+    }
+    Tool tool({"capture", "--tap", "CliPeer:in", "--format", "jsonl", "--count", "2"});
+    ASSERT_TRUE(seqA.connectedWithin("out", 10000, 2) && seqB.connectedWithin("out", 10000, 2))
+        << "the peer, and the tap";
+    seqA.send("out", NoteOn);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tool.process.bytesAvailable() > 0; }, 10000));
+    seqB.send("out", Volume);
+    ASSERT_TRUE(tool.ended());
+    EXPECT_EQ(tool.process.exitCode(), 0) << tool.err().toStdString();
+    const QList<QByteArray> lines = tool.out().split('\n');
+    ASSERT_EQ(lines.size(), 3) << "two lines, each ended";
+    EXPECT_TRUE(lines[0].startsWith(R"x({"source":"→ CliPeer:in (from CliSeqA:out)")x"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(R"x({"source":"→ CliPeer:in (from CliSeqB:out)")x"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(R"("bytes":"B0 07 64")")) << lines[1].toStdString();
+}

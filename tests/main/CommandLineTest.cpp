@@ -4,6 +4,7 @@
 #include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
+#include "ports/PortTaps.h"
 #include "support/Files.h"
 #include "support/Preferences.h"
 #include "support/ScriptedBackend.h"
@@ -65,7 +66,8 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
         {{"--in", "No Such Device"}, 2, "",
             "lumetra: There is no MIDI input named \"No Such Device\""},
         {{"--in=Lumetra Loopback", "--out="}, 2, "", "lumetra: '--out' needs a device name"},
-        {{"bogus"}, 2, "", "lumetra: There is no word 'bogus': capture, send, loop-test, ci or help"},
+        {{"bogus"}, 2, "",
+            "lumetra: There is no word 'bogus': capture, send, loop-test, ci or help"},
         {{"help", "bogus"}, 2, "",
             "lumetra: There is no word 'bogus': capture, send, loop-test, ci or help. See lumetra "
             "help.\n"},
@@ -147,7 +149,7 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
         {{"all"}, "In A", {"In B", "In C"}},
     };
     for (const auto &c : cases) {
-        QStringList arguments {"lumetra", "--out=Out B", "take.lmc"};
+        QStringList arguments {"lumetra", "--out=Out B", "take.lmc", "--tap", "Out A"};
         for (const QString &input : c.inputs)
             arguments << "--in" << input;
         const CommandLine line = CommandLine::parse(arguments);
@@ -158,9 +160,11 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
         frmMain window(
             ScriptedBackend::system(backend, {"In A", "In B", "In C"}, {"Out A", "Out B"}),
             std::make_unique<ScriptedDialogs>());
-        window.preferDevices(line.inputs, line.outputName);
+        window.preferDevices(line.inputs, line.outputName, line.taps);
         window.Form_Load();
         EXPECT_EQ(window.MIDIInput1().chosenDeviceName(), c.first);
+        // A backend that cannot tap offers the port as never there: it is waited for.
+        EXPECT_EQ(window.inputs().taps().waitingFor(), QStringList {"Out A"});
         EXPECT_EQ(window.inputs().furtherNames(), c.further) << c.inputs.join(' ').toStdString();
         EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");
     }

@@ -1,5 +1,6 @@
 #include "frame/DeviceLists.h"
 #include "ports/InputSet.h"
+#include "ports/PortTaps.h"
 #include "support/JackWindow.h"
 #include "support/Preferences.h"
 
@@ -203,4 +204,68 @@ TEST(JackSeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 2 * each + 2; }, 20000));
     for (const QString &input : inputs)
         expectLoadInLog(w, each, input);
+}
+
+// Two sequencers into a synth: tapping the synth's input shows each sender as a source of
+// its own. A sender connected during the tap is followed, one that parts is let go of (its
+// rows stay), and the synth leaving and coming back is waited for and tapped again; the next
+// start taps it again.
+TEST(JackPortTap, EverySenderIntoATappedPortIsASourceFollowedAsItConnectsAndParts)
+{
+    REQUIRE_JACK_OR_SKIP();
+    forgetPreferences();
+    JackPeer a("TapSeqA");
+    JackPeer b("TapSeqB");
+    a.addPort("out", true);
+    b.addPort("out", true);
+    auto synth = std::make_unique<JackPeer>("TapSynth");
+    synth->addPort("in", false);
+    const QString synthIn = synth->fullName("in");
+    const QString fromA = "→ TapSynth:in (from TapSeqA:out)";
+    const QString fromB = "→ TapSynth:in (from TapSeqB:out)";
+    const auto wired = [&](JackPeer &sender, int connections) {
+        return sender.connectedWithin("out", 10000, connections); // the synth, and the tap
+    };
+    a.connect(a.fullName("out"), synthIn);
+    {
+        JackWindow w;
+        w.choose("ComboMidiIn", "Lumetra Loopback");
+        w.choose("ComboMidiOut", "Lumetra Loopback");
+        w.dialogs->nextTaps = QStringList {jack(*synth, "in")};
+        w.choose("ComboMidiIn", DeviceLists::TapEntry);
+        EXPECT_TRUE(w.dialogs->offeredTaps.contains(jack(*synth, "in")));
+        EXPECT_EQ(w.combo("ComboMidiIn")->currentText(), "Lumetra Loopback") << "still watched";
+        b.connect(b.fullName("out"), synthIn);
+        ASSERT_TRUE(wired(a, 2) && wired(b, 2));
+        a.send("out", {0x90, 0x3C, 0x40});
+        b.send("out", {0xB0, 0x07, 0x64});
+        ASSERT_TRUE(w.waitForRows(2 + 2)) << sourcedRows(w).join('\n').toStdString();
+        EXPECT_EQ(rowsOf(w, fromA), QStringList {fromA + ": 90 3C 40"});
+        EXPECT_EQ(rowsOf(w, fromB), QStringList {fromB + ": B0 07 64"});
+        EXPECT_TRUE(w.find<QAction>("mnuShowSource")->isChecked());
+
+        a.disconnect(a.fullName("out"), synthIn);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !a.isConnected("out"); }, 10000))
+            << "the tap lets go of a sender that parts";
+        EXPECT_EQ(rowsOf(w, fromA).size(), 1) << "its rows stay";
+
+        synth.reset();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.notice()->isVisible(); }, 10000));
+        EXPECT_EQ(w.notice()->text().toStdString(),
+            ("Tapped port \"JACK: " + synthIn + "\" is gone; waiting for it to return")
+                .toStdString());
+        synth = std::make_unique<JackPeer>("TapSynth");
+        synth->addPort("in", false);
+        a.connect(a.fullName("out"), synthIn);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.notice()->isVisible(); }, 10000));
+        ASSERT_TRUE(wired(a, 2));
+        a.send("out", {0x90, 0x3E, 0x41});
+        ASSERT_TRUE(w.waitForRows(2 + 3)) << sourcedRows(w).join('\n').toStdString();
+        EXPECT_EQ(rowsOf(w, fromA).last(), fromA + ": 90 3E 41");
+        w.window->close();
+    }
+    JackWindow again;
+    EXPECT_EQ(again.window->inputs().taps().tapped(), QStringList {"JACK: " + synthIn});
+    EXPECT_TRUE(again.dialogs->shown.empty())
+        << again.dialogs->shownTexts().join(' ').toStdString();
 }

@@ -52,6 +52,11 @@ void JackPeer::connect(const QString &from, const QString &to)
     jack_connect(m_client, from.toLocal8Bit().constData(), to.toLocal8Bit().constData());
 }
 
+void JackPeer::disconnect(const QString &from, const QString &to)
+{
+    jack_disconnect(m_client, from.toLocal8Bit().constData(), to.toLocal8Bit().constData());
+}
+
 QStringList JackPeer::lumetraPorts(const QString &port) const
 {
     QStringList names;
@@ -65,15 +70,15 @@ QStringList JackPeer::lumetraPorts(const QString &port) const
     return names;
 }
 
-bool JackPeer::isConnected(const QString &port) const
+bool JackPeer::isConnected(const QString &port, int connections) const
 {
     jack_port_t *own = jack_port_by_name(m_client, fullName(port).toLocal8Bit().constData());
-    return own && jack_port_connected(own) > 0;
+    return own && jack_port_connected(own) >= connections;
 }
 
-bool JackPeer::connectedWithin(const QString &port, int milliseconds)
+bool JackPeer::connectedWithin(const QString &port, int milliseconds, int connections)
 {
-    if (!QTest::qWaitFor([&] { return isConnected(port); }, milliseconds))
+    if (!QTest::qWaitFor([&] { return isConnected(port, connections); }, milliseconds))
         return false;
     const std::uint64_t seenIn = m_cycles.load();
     return QTest::qWaitFor([&] { return m_cycles.load() > seenIn + 1; }, milliseconds);

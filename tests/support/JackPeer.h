@@ -37,14 +37,15 @@ public:
     // Full name of one of this peer's ports, as Lumetra lists it after "JACK: ".
     QString fullName(const QString &port) const;
     void connect(const QString &from, const QString &to);
+    void disconnect(const QString &from, const QString &to);
     // Full names of Lumetra's own ports called `port`, whatever its client is called.
     QStringList lumetraPorts(const QString &port) const;
     // Whether another client's port is connected to this peer's port: a program started
     // elsewhere is listening, or talking.
-    bool isConnected(const QString &port) const;
-    // Waits until another client's port is connected to `port` and the connection carries
-    // traffic, which it does from the cycle after the one that saw it.
-    bool connectedWithin(const QString &port, int milliseconds);
+    bool isConnected(const QString &port, int connections = 1) const;
+    // Waits until other clients' ports make that many connections to `port` and the last
+    // carries traffic, which it does from the cycle after the one that saw it.
+    bool connectedWithin(const QString &port, int milliseconds, int connections = 1);
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
     // Events received that held no whole MIDI message, a piece of one or more than one: a

@@ -58,6 +58,11 @@ public:
         offeredInputs = listed;
         return nextInputs;
     }
+    std::optional<QStringList> askTaps(const QStringList &listed, const QStringList &) override
+    {
+        offeredTaps = listed;
+        return nextTaps;
+    }
     std::optional<RecordingChoice> askRecording(const QString &proposed, const Rotation &) override
     {
         askedFolders << proposed;
@@ -111,6 +116,8 @@ public:
     std::chrono::milliseconds offeredPause {0};
     QStringList offeredInputs;
     std::optional<InputChoice> nextInputs;
+    QStringList offeredTaps;
+    std::optional<QStringList> nextTaps;
     std::optional<RecordingChoice> nextRecording;
     std::optional<CaptureLimit> nextMemoryLimit;
     int progressTotal = 0;

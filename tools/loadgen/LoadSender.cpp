@@ -151,19 +151,24 @@ QString LoadSender::connectTo(const QString &wanted, std::chrono::milliseconds w
     }
 }
 
-QString LoadSender::waitForListener(std::chrono::milliseconds wait)
+QString LoadSender::waitForListener(std::chrono::milliseconds wait, int listeners)
 {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         // The list may be there but empty.
         const char **connections = jack_port_get_connections(m_port);
-        if (connections && connections[0])
+        int connected = 0;
+        for (const char **port = connections; port && *port; ++port)
+            ++connected;
+        if (connected > 0 && m_connectedTo.isEmpty())
             m_connectedTo = QString::fromLocal8Bit(connections[0]);
         jack_free(connections);
-        if (!m_connectedTo.isEmpty())
+        if (connected >= listeners)
             return {};
         if (!waitForGraphChange(deadline))
-            return QStringLiteral("Nothing connected to \"%1\".")
+            return QStringLiteral("%1 of %2 listeners connected to \"%3\".")
+                .arg(connected)
+                .arg(listeners)
                 .arg(QString::fromLocal8Bit(jack_port_name(m_port)));
     }
 }

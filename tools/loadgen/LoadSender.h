@@ -1,7 +1,7 @@
 #pragma once
 
-#include "looptest/LoadMessages.h"
 #include "SendPacing.h"
+#include "looptest/LoadMessages.h"
 
 #include <QString>
 #include <array>
@@ -72,9 +72,9 @@ public:
     // Connects the output to the one input port `wanted` names (see portsMatching), waiting
     // up to `wait` for it to appear. Returns the reason when that fails, else nothing.
     QString connectTo(const QString &wanted, std::chrono::milliseconds wait);
-    // Waits up to `wait` for another program to connect to the output. Returns the reason
-    // when none did, else nothing.
-    QString waitForListener(std::chrono::milliseconds wait);
+    // Waits up to `wait` until `listeners` ports of other programs are connected to the
+    // output. Returns the reason when they were not, else nothing.
+    QString waitForListener(std::chrono::milliseconds wait, int listeners = 1);
     // Sends the whole run, and returns once it is over.
     SendReport run();
 

@@ -20,7 +20,7 @@ enum ExitCode : int { Success = 0, Fault = 1, Misuse = 2 };
 constexpr char Usage[] = R"(Usage:
   lumetra_loadgen send [--rate N] [--seconds S] [--mix KIND] [--sysex-size B]
                        [--connect PORT] [--wait-for-port SECONDS] [--client-name NAME]
-                       [--clients C]
+                       [--clients C] [--listeners L]
       Sends N numbered messages a second for S seconds from a JACK MIDI output and
       reports what was sent, one "key: value" a line. With C clients (named NAME-1 to
       NAME-C), each sends the whole run from an output of its own at the same time;
@@ -28,7 +28,8 @@ constexpr char Usage[] = R"(Usage:
       sysex, realtime or mixed. PORT: the full name of a JACK MIDI input, the start of
       one, or a regular expression that finds one; --wait-for-port waits that long for
       it to appear, or without --connect for another program to connect to the output,
-      and the run begins once connected. Exit status 0 when every message went out on
+      and the run begins once connected; with L, once L ports of other programs listen
+      to each output (a tap's beside the port connected to, say). Exit status 0 when every message went out on
       time, 1 when not, 2 on a bad command line.
   lumetra_loadgen verify LOG... [--expect N] [--mix KIND] [--source NAME]
       Checks that a log saved with "Save MIDI IN as Text" (or written by lumetra
@@ -134,13 +135,35 @@ std::vector<SendReport> runAll(const std::vector<std::unique_ptr<LoadSender>> &s
     return reports;
 }
 
+// The senders, each connected to its port or waited for as the options say; the reason in
+// `failure` when one was not.
+std::vector<std::unique_ptr<LoadSender>> openSenders(const QCommandLineParser &parser,
+    const SendSettings &settings, std::uint64_t clients, int listeners,
+    std::chrono::milliseconds waitFor, QString &failure)
+{
+    std::vector<std::unique_ptr<LoadSender>> senders;
+    for (std::uint64_t client = 1; client <= clients && failure.isEmpty(); ++client) {
+        SendSettings own = settings;
+        if (clients > 1)
+            own.clientName += QStringLiteral("-%1").arg(client);
+        senders.push_back(LoadSender::open(own, failure));
+        const bool connecting = senders.back() && parser.isSet("connect");
+        if (connecting)
+            failure = senders.back()->connectTo(parser.value("connect"), waitFor);
+        if (failure.isEmpty() && senders.back()
+            && (connecting ? listeners > 1 : parser.isSet("wait-for-port")))
+            failure = senders.back()->waitForListener(waitFor, listeners);
+    }
+    return senders;
+}
+
 int send(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const QString wrong = parse(parser, arguments,
         {{"rate", {}, "N"}, {"seconds", {}, "S"}, {"mix", {}, "KIND"}, {"sysex-size", {}, "B"},
             {"connect", {}, "PORT"}, {"wait-for-port", {}, "SECONDS"}, {"client-name", {}, "NAME"},
-            {"clients", {}, "C"}},
+            {"clients", {}, "C"}, {"listeners", {}, "L"}},
         0);
     SendSettings settings;
     if (!wrong.isEmpty())
@@ -152,24 +175,16 @@ int send(const QStringList &arguments)
         return misuse(QStringLiteral("--wait-for-port takes a number of seconds, up to a day"));
     if (parser.isSet("connect") && parser.value("connect").isEmpty())
         return misuse(QStringLiteral("--connect takes a port name"));
+    const auto upTo64 = [](const QString &t) { return wholeNumber(t, 1, 64); };
     std::uint64_t clients = 1;
-    if (!readOption(
-            parser, "clients", clients, [](const QString &t) { return wholeNumber(t, 1, 64); }))
+    if (!readOption(parser, "clients", clients, upTo64))
         return misuse(QStringLiteral("--clients takes a whole number from 1 to 64"));
-
+    std::uint64_t listeners = 1;
+    if (!readOption(parser, "listeners", listeners, upTo64))
+        return misuse(QStringLiteral("--listeners takes a whole number from 1 to 64"));
     QString failure;
-    std::vector<std::unique_ptr<LoadSender>> senders;
-    const std::chrono::milliseconds waitFor(std::llround(wait * 1000));
-    for (std::uint64_t client = 1; client <= clients && failure.isEmpty(); ++client) {
-        SendSettings own = settings;
-        if (clients > 1)
-            own.clientName += QStringLiteral("-%1").arg(client);
-        senders.push_back(LoadSender::open(own, failure));
-        if (senders.back() && parser.isSet("connect"))
-            failure = senders.back()->connectTo(parser.value("connect"), waitFor);
-        else if (senders.back() && parser.isSet("wait-for-port"))
-            failure = senders.back()->waitForListener(waitFor);
-    }
+    const std::vector<std::unique_ptr<LoadSender>> senders = openSenders(parser, settings, clients,
+        int(listeners), std::chrono::milliseconds(std::llround(wait * 1000)), failure);
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "lumetra_loadgen: %s\n", qPrintable(failure));
         return Fault;
