@@ -191,17 +191,8 @@ QStringList JackClient::otherPorts(bool sources) const
     std::lock_guard lock(m_apiMutex);
     if (!m_client || !isAlive())
         return {};
-    const QString own = ownPrefix();
-    QStringList names;
-    const char **ports = jack_get_ports(
-        m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
-    for (const char **port = ports; port && *port; ++port) {
-        const QString name = QString::fromLocal8Bit(*port);
-        if (!name.startsWith(own))
-            names << name;
-    }
-    jack_free(ports);
-    return names;
+    return othersAmong(jack_get_ports(
+        m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput));
 }
 
 QStringList JackClient::otherPortsConnectedTo(const QString &port) const
@@ -212,22 +203,21 @@ QStringList JackClient::otherPortsConnectedTo(const QString &port) const
     const jack_port_t *tapped = jack_port_by_name(m_client, port.toLocal8Bit().constData());
     if (!tapped)
         return {};
-    const QString own = ownPrefix();
-    QStringList names;
     // From the graph the library keeps: no round trip to the server.
-    const char **connected = jack_port_get_all_connections(m_client, tapped);
-    for (const char **other = connected; other && *other; ++other) {
-        const QString name = QString::fromLocal8Bit(*other);
+    return othersAmong(jack_port_get_all_connections(m_client, tapped));
+}
+
+QStringList JackClient::othersAmong(const char **ports) const
+{
+    const QString own = QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
+    QStringList names;
+    for (const char **port = ports; port && *port; ++port) {
+        const QString name = QString::fromLocal8Bit(*port);
         if (!name.startsWith(own))
             names << name;
     }
-    jack_free(connected);
+    jack_free(ports);
     return names;
-}
-
-QString JackClient::ownPrefix() const
-{
-    return QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':';
 }
 
 int JackClient::addInput(InputSink &sink, const QString &portName, const QString &peer)

@@ -88,7 +88,8 @@ private:
     void queueRelease(int index);
     void releaseSlot(Slot &slot);
     QString uniquePortName(const QString &wanted) const;
-    QString ownPrefix() const;
+    // The names in a list the library gave that are not our own ports; frees the list.
+    QStringList othersAmong(const char **ports) const;
     void stopReader();
 
     static int process(jack_nframes_t frames, void *self);

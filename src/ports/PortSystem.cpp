@@ -143,27 +143,27 @@ void PortSystem::rescan()
 
 void PortSystem::backendChanged()
 {
-    if (m_changePending.exchange(true, std::memory_order_acq_rel))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_changePending.store(false, std::memory_order_release);
-            if (!m_settle.isActive())
-                m_settle.start();
-        },
-        Qt::QueuedConnection);
+    onThisThreadOnce(m_changePending, [this] {
+        if (!m_settle.isActive())
+            m_settle.start();
+    });
 }
 
 void PortSystem::connectionChanged()
 {
-    if (m_connectionPending.exchange(true, std::memory_order_acq_rel))
+    onThisThreadOnce(m_connectionPending, [this] { emit connectionsChanged(); });
+}
+
+// A burst of news from a backend's thread is one call here, not one for each.
+void PortSystem::onThisThreadOnce(std::atomic<bool> &pending, std::function<void()> run)
+{
+    if (pending.exchange(true, std::memory_order_acq_rel))
         return;
     QMetaObject::invokeMethod(
         this,
-        [this] {
-            m_connectionPending.store(false, std::memory_order_release);
-            emit connectionsChanged();
+        [&pending, run = std::move(run)] {
+            pending.store(false, std::memory_order_release);
+            run();
         },
         Qt::QueuedConnection);
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -58,6 +59,7 @@ signals:
 private:
     void backendChanged(); // any thread
     void connectionChanged(); // any thread
+    void onThisThreadOnce(std::atomic<bool> &pending, std::function<void()> run);
     void lookAtSilentBackends();
 
     std::vector<std::unique_ptr<PortBackend>> m_backends;
