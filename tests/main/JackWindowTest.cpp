@@ -238,9 +238,12 @@ TEST_F(JackPrivateServer, StampsKeepTheSpacingOfTheFramesTheMessagesWereSentAt)
     auto sent = runLoadgenWithoutXruns(w,
         {"send", "--rate", "100", "--seconds", "3", "--mix", "channel", "--connect",
             "Lumetra[^:]*:virtual input", "--wait-for-port", "5"});
-    if (sent.empty())
-        GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
-                        "the virtual input: their timing proves nothing";
+    if (sent.empty()) {
+        if (!HasFailure())
+            GTEST_SKIP() << "the JACK server ran late in all three runs of the load generator into "
+                            "the virtual input: their timing proves nothing";
+        return;
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == sent["sent"].toInt() + 2; }, 5000))
         << w.gridRows() - 2 << " rows of " << sent["sent"].toStdString();
     const CaptureStore &rows = dynamic_cast<const EventGridModel &>(*w.grid()->model()).store();

@@ -26,12 +26,10 @@ QStringList sourcedRows(JackWindow &w)
             sourceColumn = column;
     QStringList rows;
     for (int row = 1; row < w.gridRows() - 1; ++row) {
-        QString bytes = w.window->GetMIDIINText(row, 6).trimmed(); // SysEx Data
+        const QStringList cells = w.row(row).split('\t');
+        QString bytes = cells[6].trimmed(); // SysEx Data
         if (bytes.isEmpty())
-            bytes = QStringList {w.window->GetMIDIINText(row, 1), w.window->GetMIDIINText(row, 2),
-                w.window->GetMIDIINText(row, 3)}
-                        .join(' ')
-                        .trimmed();
+            bytes = cells.mid(1, 3).join(' ').trimmed(); // Status, Data 1, Data 2
         rows << model.index(row - 1, sourceColumn).data().toString() + ": " + bytes;
     }
     return rows;
@@ -196,9 +194,13 @@ TEST(JackSeveralInputs, KeepsEveryMessageOfALoadRunOnEachInput)
     auto sent = runLoadgenWithoutXruns(w,
         {"send", "--rate", "20000", "--seconds", "2", "--mix", "mixed", "--clients", "2",
             "--client-name", client, "--wait-for-port", "5"});
-    if (sent.empty())
-        GTEST_SKIP() << "the JACK server ran late in all three runs of the two load generators: "
-                        "what they lost proves nothing";
+    if (sent.empty()) {
+        if (!HasFailure())
+            GTEST_SKIP()
+                << "the JACK server ran late in all three runs of the two load generators: "
+                   "what they lost proves nothing";
+        return;
+    }
     const int each = sent["sent"].toInt();
     ASSERT_EQ(sent["total_sent"].toInt(), 2 * each);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.gridRows() == 2 * each + 2; }, 20000));

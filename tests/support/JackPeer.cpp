@@ -3,6 +3,8 @@
 #include "midi/MidiMessage.h"
 
 #include <QTest>
+#include <cerrno>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 
@@ -47,9 +49,25 @@ QString JackPeer::fullName(const QString &port) const
     return QString::fromLocal8Bit(jack_get_client_name(m_client)) + u':' + port;
 }
 
+// On PipeWire a port that another client has just made reaches this client's graph a moment
+// later, and a connection to a port it does not know yet fails.
 void JackPeer::connect(const QString &from, const QString &to)
 {
-    jack_connect(m_client, from.toLocal8Bit().constData(), to.toLocal8Bit().constData());
+    const bool known = QTest::qWaitFor(
+        [&] {
+            return jack_port_by_name(m_client, from.toLocal8Bit())
+                && jack_port_by_name(m_client, to.toLocal8Bit());
+        },
+        5000);
+    EXPECT_TRUE(known && tryConnect(from, to))
+        << "the peer could not connect " << from.toStdString() << " to " << to.toStdString();
+}
+
+bool JackPeer::tryConnect(const QString &from, const QString &to)
+{
+    const int result
+        = jack_connect(m_client, from.toLocal8Bit().constData(), to.toLocal8Bit().constData());
+    return result == 0 || result == EEXIST;
 }
 
 void JackPeer::disconnect(const QString &from, const QString &to)

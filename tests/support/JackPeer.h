@@ -36,7 +36,11 @@ public:
     void removePort(const QString &name);
     // Full name of one of this peer's ports, as Lumetra lists it after "JACK: ".
     QString fullName(const QString &port) const;
+    // Fails the test when the two ports cannot be connected.
     void connect(const QString &from, const QString &to);
+    // For ports that come and go while a test wires them as they appear: one that is gone
+    // again by the time the connection is asked for is no fault, the next look tries again.
+    bool tryConnect(const QString &from, const QString &to);
     void disconnect(const QString &from, const QString &to);
     // Full names of Lumetra's own ports called `port`, whatever its client is called.
     QStringList lumetraPorts(const QString &port) const;
