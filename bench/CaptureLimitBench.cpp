@@ -1,24 +1,8 @@
+#include "ProcessMeasures.h"
 #include "capture/CaptureDocument.h"
 
-#include <QFile>
-#include <QRegularExpression>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-
-namespace {
-
-// The process's resident memory now, in bytes, as Linux counts it; 0 elsewhere.
-double residentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("VmRSS:\\s+(\\d+) kB")).match(status.readAll());
-    return match.hasMatch() ? match.captured(1).toDouble() * 1024 : 0;
-}
-
-} // namespace
 
 // A long run into a capture with a small limit: 50 million rows, every thousandth a SysEx
 // dump, stored a pass of 1,000 at a time with a limit of 5 million. The memory the rows take
@@ -46,9 +30,9 @@ static void BM_CaptureLimitKeepsMemoryFlat(benchmark::State &state)
             document.rowsStored();
             if (row + 1 == 2 * Limit) {
                 heldAtLimit = double(document.rows().bytesHeld());
-                residentAtLimit = residentBytes();
+                residentAtLimit = double(residentBytes());
             } else if (row + 1 > 2 * Limit && row % 1'000'000 == 999'999) {
-                residentMost = std::max(residentMost, residentBytes());
+                residentMost = std::max(residentMost, double(residentBytes()));
             }
         }
         state.counters["rows_kept"] = double(document.rows().size());

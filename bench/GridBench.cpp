@@ -1,4 +1,4 @@
-#include "ProcessCpu.h"
+#include "ProcessMeasures.h"
 #include "capture/CaptureDocument.h"
 #include "capture/MessageDrain.h"
 #include "frame/DialogService.h"
@@ -19,7 +19,6 @@
 #include <QImage>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <fstream>
 #include <random>
 #include <thread>
 
@@ -35,14 +34,6 @@ void sendNotes(MIDIOutput &output, int count, int perSecond = 0)
                 start + std::chrono::microseconds(std::int64_t(i) * 1'000'000 / perSecond));
         sendMessage(output, {std::uint8_t(0x90 | (i & 0x0F)), std::uint8_t(i & 0x7F), 0x40});
     }
-}
-
-std::size_t residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::size_t pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * 4096;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-#include "ProcessCpu.h"
+#include "ProcessMeasures.h"
+#include "capture/CaptureDocument.h"
 #include "frame/DialogService.h"
 #include "grid/EventView.h"
 #include "main/frmMain.h"
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -48,6 +51,46 @@ private:
     QTimer m_timer;
     QElapsedTimer m_posted;
     std::vector<double> m_delays;
+};
+
+// The spacing of the grid's frames once rows have come: each paint of its viewport is a
+// frame. Gaps in milliseconds, sorted when read.
+class FrameProbe : public QObject
+{
+public:
+    FrameProbe(QWidget &viewport, std::function<bool()> rowsCame)
+        : m_rowsCame(std::move(rowsCame))
+    {
+        viewport.installEventFilter(this);
+        m_clock.start();
+    }
+    void stop() { m_stopped = true; }
+    double gapAt(double share)
+    {
+        if (m_gaps.empty())
+            return 0;
+        std::sort(m_gaps.begin(), m_gaps.end());
+        return m_gaps[std::min(m_gaps.size() - 1, std::size_t(double(m_gaps.size()) * share))];
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::Paint || m_stopped || !m_rowsCame())
+            return false;
+        const qint64 now = m_clock.nsecsElapsed();
+        if (m_last >= 0)
+            m_gaps.push_back(double(now - m_last) / 1e6);
+        m_last = now;
+        return false;
+    }
+
+private:
+    std::function<bool()> m_rowsCame;
+    QElapsedTimer m_clock;
+    qint64 m_last = -1;
+    bool m_stopped = false;
+    std::vector<double> m_gaps;
 };
 
 // Saves where the run says, and shows nothing.
@@ -175,14 +218,25 @@ static void BM_LiveTraffic(benchmark::State &state)
 }
 
 // A long run of a steady rate (the arguments: messages a second, seconds): the CPU of the
-// first and of the last minute, which must stay level while the grid fills, and the rows
-// kept against those sent. Run it alone: --benchmark_filter=BM_LiveSoak.
+// first and of the last minute, which must stay level while the grid fills, the rows kept
+// against those sent, the resident memory each row took, and how far apart the frames came.
+// Run each alone: --benchmark_filter=BM_LiveSoak/200000.
 static void BM_LiveSoak(benchmark::State &state)
 {
     const auto rate = int(state.range(0));
     const auto seconds = int(state.range(1));
     for (auto _ : state) {
         LiveRun run(rate, seconds);
+        // Room for the whole run, so that what the memory holds per row is what is measured.
+        run.window.document().setLimit({std::uint64_t(rate) * std::uint64_t(seconds) * 2, 0});
+        // Resident memory and rows at the first frame with rows: what the window itself takes
+        // is not counted against them.
+        std::optional<std::pair<std::size_t, qint64>> first;
+        FrameProbe frames(*run.grid->viewport(), [&] {
+            if (run.rows() > 0 && !first)
+                first = {residentBytes(), run.rows()};
+            return first.has_value();
+        });
         std::vector<double> minutes; // CPU percent of each minute
         double lastCpu = processCpuSeconds();
         QTimer minute;
@@ -196,8 +250,16 @@ static void BM_LiveSoak(benchmark::State &state)
         QObject::connect(&run.loadgen, &QProcess::finished, &running, &QEventLoop::quit);
         running.exec();
         minute.stop();
+        frames.stop();
         const qint64 sent = run.reported("sent");
         state.counters["caught_up"] = QTest::qWaitFor([&] { return run.rows() >= sent; }, 30'000);
+        if (first)
+            state.counters["resident_bytes_per_row"] = double(residentBytes() - first->first)
+                / double(std::max<qint64>(1, run.rows() - first->second));
+        state.counters["store_bytes_per_row"] = double(run.window.document().rows().bytesHeld())
+            / double(std::max<qint64>(1, run.rows()));
+        state.counters["frame_gap_p99_ms"] = frames.gapAt(0.99);
+        state.counters["frame_gap_max_ms"] = frames.gapAt(1.0);
         state.counters["cpu_first_minute"] = minutes.empty() ? 0 : minutes.front();
         state.counters["cpu_last_minute"] = minutes.empty() ? 0 : minutes.back();
         state.counters["sent"] = double(sent);
@@ -208,7 +270,12 @@ static void BM_LiveSoak(benchmark::State &state)
         run.window.close();
     }
 }
-BENCHMARK(BM_LiveSoak)->Args({10'000, 1800})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_LiveSoak)
+    ->Args({10'000, 1800})
+    ->Args({200'000, 60})
+    ->Args({600'000, 250}) // 150 million rows: run it on a server at period 128
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_LiveTraffic)
     ->Args({1'000, 0, 1})

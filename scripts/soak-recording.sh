@@ -21,7 +21,9 @@ seconds=$(( (messages + rate - 1) / rate ))
 
 mkdir -p "$out"
 rm -f "$out"/soak_*.lmc "$out/memory.tsv"
-jackd -n "$server" -r -d dummy -r 48000 -p "$period" >"$out/jackd.log" 2>&1 &
+# Realtime where the machine allows it: without, the server's own cycles come late on a busy
+# machine, and what a late cycle loses says nothing of the recorder.
+jackd -n "$server" -R -d dummy -r 48000 -p "$period" >"$out/jackd.log" 2>&1 &
 jack=$!
 recorder=
 stop_all() {

@@ -30,6 +30,7 @@ EventGrid::EventGrid(
     : QObject(parent)
     , m_view(view)
     , m_model(model)
+    , m_document(document)
 {
     // The model hears of a change first (it was made first), so the view reads it anew.
     connect(&document, &CaptureDocument::rowsAdded, this, &EventGrid::rowsAppended);
@@ -45,7 +46,8 @@ EventGrid::EventGrid(
     });
     connect(&document, &CaptureDocument::oldestDropped, this, &EventGrid::oldestDropped);
     m_frame.setSingleShot(true);
-    m_frame.setInterval(FrameTime);
+    m_frame.setTimerType(Qt::PreciseTimer);
+    m_sinceFrame.start();
     connect(&m_frame, &QTimer::timeout, this, &EventGrid::showWaitingRows);
     m_findStep.setSingleShot(true);
     connect(&m_findStep, &QTimer::timeout, this, &EventGrid::findOn);
@@ -87,8 +89,10 @@ void EventGrid::setUpColumns()
 
 void EventGrid::rowsAppended()
 {
-    if (!m_frame.isActive() && !m_paused)
-        m_frame.start();
+    if (m_frame.isActive() || m_paused)
+        return;
+    const auto sinceFrame = std::chrono::milliseconds(m_sinceFrame.elapsed());
+    m_frame.start(std::max(std::chrono::milliseconds(0), FrameTime - sinceFrame));
 }
 
 void EventGrid::setPaused(bool paused)
@@ -162,6 +166,7 @@ void EventGrid::oldestDropped(std::size_t count)
 void EventGrid::showWaitingRows()
 {
     m_frame.stop();
+    m_sinceFrame.restart();
     if (m_paused || !m_model.commit())
         return;
     m_columns->fitNewSources();

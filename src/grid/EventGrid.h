@@ -4,6 +4,7 @@
 #include "rows/RowSearch.h"
 #include "rows/SearchPass.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -20,16 +21,19 @@ class EventView;
 
 // The grid operations the window uses, over the view `grdMIDIIn` and its model, in the
 // grid's own numbering (row 0 the header, the last row empty). Rows are stored at once, but
-// the view learns of them, scrolls and repaints at the screen's pace: at most once a frame,
-// on a timer that the first row of a quiet spell sets going, so that a flood costs one view
-// update a frame and an idle grid costs nothing. A frame paints only the rows in view, so
+// the view learns of them, scrolls and repaints at a steady pace of about 35 frames a second:
+// on a timer that the first row after a frame sets going for the rest of the frame time, so
+// that a flood costs one view update a frame, frames keep their spacing however the rows
+// come, and an idle grid costs nothing. A frame paints only the rows in view, so
 // its cost does not grow with the capture.
 class EventGrid : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr std::chrono::milliseconds FrameTime {16};
+    // Traffic is read, not watched: the screen's pace would double the cost of painting for
+    // nothing a reader sees. A few milliseconds under 33, which a busy event loop may add.
+    static constexpr std::chrono::milliseconds FrameTime {28};
 
     // Sets the view up for the model of `document`. Rows the document adds are shown with
     // the next frame.
@@ -73,6 +77,7 @@ public:
     int rowCount() const;
     const ViewSettings &viewSettings() const;
     EventView &view() const { return m_view; }
+    const CaptureDocument &document() const { return m_document; }
     // Makes (row, col) the current cell and returns its text.
     QString GetMIDIINText(int row, int col);
     int currentRow() const;
@@ -111,8 +116,10 @@ private:
 
     EventView &m_view;
     EventGridModel &m_model;
+    const CaptureDocument &m_document;
     ColumnFit *m_columns;
     QTimer m_frame;
+    QElapsedTimer m_sinceFrame;
     bool m_paused = false;
     std::unique_ptr<RowSearch> m_search; // while a find goes on
     QString m_findText; // of the find going on

@@ -2,6 +2,7 @@
 
 #include "CellText.h"
 #include "GridRows.h"
+#include "SteadyScrollBar.h"
 #include "frame/NumberText.h"
 
 #include <QApplication>
@@ -27,12 +28,21 @@ EventView::EventView(QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_header(new QHeaderView(Qt::Horizontal, this))
     , m_newRows(new QToolButton(viewport()))
+    , m_bar(new SteadyScrollBar(Qt::Vertical, this))
 {
     setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBar(m_bar);
+    // Every pixel is painted by the view itself, so Qt need neither fill the background
+    // first nor paint what lies under the viewport when it scrolls.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_header->setHighlightSections(false);
     m_header->setSectionsClickable(false);
-    connect(m_header, &QHeaderView::sectionResized, this, &EventView::updateBars);
-    connect(m_header, &QHeaderView::sectionCountChanged, this, &EventView::updateBars);
+    const auto columnsChanged = [this] {
+        updateBars();
+        viewport()->update();
+    };
+    connect(m_header, &QHeaderView::sectionResized, this, columnsChanged);
+    connect(m_header, &QHeaderView::sectionCountChanged, this, columnsChanged);
     connect(m_header, &QHeaderView::geometriesChanged, this, &EventView::updateGeometries);
     m_newRows->setObjectName(QStringLiteral("btnNewRows"));
     m_newRows->setToolTip(QStringLiteral("Follow the newest rows (End)"));
@@ -270,10 +280,7 @@ void EventView::updateBars()
         m_top = m_scroll.lastTop();
     m_top = std::min(m_top, m_scroll.lastTop());
     m_settingBar = true;
-    QScrollBar *vertical = verticalScrollBar();
-    vertical->setRange(0, m_scroll.maximum());
-    vertical->setPageStep(m_scroll.stepsOf(whole));
-    vertical->setValue(m_scroll.valueOf(m_top));
+    m_bar->setSteps(m_scroll.maximum(), m_scroll.stepsOf(whole), m_scroll.valueOf(m_top));
     QScrollBar *horizontal = horizontalScrollBar();
     horizontal->setRange(0, std::max(0, m_header->length() - viewport()->width()));
     horizontal->setPageStep(viewport()->width());
@@ -281,9 +288,13 @@ void EventView::updateBars()
     m_header->setOffset(horizontal->value());
 }
 
-void EventView::scrollContentsBy(int, int)
+void EventView::scrollContentsBy(int dx, int)
 {
     m_header->setOffset(horizontalScrollBar()->value());
+    // The view's own moves of its bar repaint what they moved themselves: a frame that
+    // brings rows scrolls the rows in view and paints only those that came.
+    if (m_settingBar && dx == 0)
+        return;
     if (!m_settingBar) {
         // The user moved the bar: to its end follows, anywhere else reads.
         const std::size_t top = m_scroll.topOf(verticalScrollBar()->value());
@@ -339,13 +350,25 @@ void EventView::paintEvent(QPaintEvent *event)
     const QRect area = event->rect();
     const int height = rowHeight();
     const std::size_t end = std::min(rowCount(), m_top + std::size_t(area.bottom() / height) + 1);
-    int y = 0;
-    for (std::size_t row = m_top + std::size_t(area.top() / height); row < end; ++row) {
-        y = int(row - m_top) * height;
-        paintRow(painter, row, y, area);
-        y += height;
-    }
-    paintGridLines(painter, y, area);
+    for (std::size_t row = m_top + std::size_t(area.top() / height); row < end; ++row)
+        paintRow(painter, row, int(row - m_top) * height, area);
+    const int rowsBottom = int(end - std::min(end, m_top)) * height;
+    paintEmptyArea(painter, rowsBottom, area);
+    paintGridLines(painter, rowsBottom, area);
+}
+
+// The viewport does not fill its background first: each row fills its own, so a frame
+// fills each pixel once.
+void EventView::paintEmptyArea(QPainter &painter, int rowsBottom, const QRect &area)
+{
+    const QBrush &base = palette().brush(QPalette::Base);
+    const int columnsEnd = m_header->length() - m_header->offset();
+    const QRect rightOfColumns(
+        QPoint(columnsEnd, area.top()), QPoint(area.right(), rowsBottom - 1));
+    const QRect belowRows(QPoint(area.left(), rowsBottom), area.bottomRight());
+    for (const QRect &empty : {rightOfColumns, belowRows})
+        if (const QRect part = empty.intersected(area); !part.isEmpty())
+            painter.fillRect(part, base);
 }
 
 void EventView::paintRow(QPainter &painter, std::size_t row, int y, const QRect &area)
@@ -356,6 +379,13 @@ void EventView::paintRow(QPainter &painter, std::size_t row, int y, const QRect 
     // A row is tinted as one: its kind is worked out once, not for each cell.
     const QBrush background = selected ? colours.brush(QPalette::Highlight)
                                        : m_rows->cell(row, 0, Qt::BackgroundRole).value<QBrush>();
+    // The row's grid lines are painted over it after; a tint lies over the base colour.
+    const QRect columns
+        = QRect(-m_header->offset(), y, m_header->length(), rowHeight()).intersected(area);
+    if (!background.isOpaque())
+        painter.fillRect(columns, colours.brush(QPalette::Base));
+    if (background.style() != Qt::NoBrush)
+        painter.fillRect(columns, background);
     painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
     for (int column = 0; column < m_header->count(); ++column) {
         // The grid line takes the cell's last pixel each way.
@@ -363,8 +393,6 @@ void EventView::paintRow(QPainter &painter, std::size_t row, int y, const QRect 
             m_header->sectionSize(column) - 1, rowHeight() - 1);
         if (cell.right() < area.left() || cell.left() > area.right() || cell.width() <= 0)
             continue;
-        if (background.style() != Qt::NoBrush)
-            painter.fillRect(cell, background);
         m_text->draw(painter, cell.adjusted(margin, 0, -margin, 0),
             m_rows->cell(row, column, Qt::TextAlignmentRole).value<Qt::Alignment>(),
             m_rows->cell(row, column, Qt::DisplayRole).toString());
@@ -388,15 +416,18 @@ void EventView::paintGridLines(QPainter &painter, int rowsBottom, const QRect &a
 {
     QStyleOptionViewItem option;
     option.initFrom(this);
-    painter.setPen(
-        QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this))));
+    // Lines one pixel wide are filled, not stroked: a fill is a run of stores, a line a
+    // trip through the rasteriser.
+    const QColor line
+        = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
     const int height = rowHeight();
     for (int y = area.top() / height * height + height - 1; y < rowsBottom; y += height)
-        painter.drawLine(area.left(), y, area.right(), y);
+        painter.fillRect(QRect(area.left(), y, area.width(), 1), line);
+    const int linesBottom = std::min(rowsBottom, area.bottom()) + 1;
     for (int column = 0; column < m_header->count(); ++column) {
         const int x = m_header->sectionViewportPosition(column) + m_header->sectionSize(column) - 1;
-        if (x >= area.left() && x <= area.right())
-            painter.drawLine(x, area.top(), x, std::min(rowsBottom, area.bottom()));
+        if (x >= area.left() && x <= area.right() && linesBottom > area.top())
+            painter.fillRect(QRect(x, area.top(), 1, linesBottom - area.top()), line);
     }
 }
 

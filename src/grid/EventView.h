@@ -12,6 +12,7 @@
 class CellText;
 class QHeaderView;
 class QToolButton;
+class SteadyScrollBar;
 
 // The event grid's view. It paints the rows in view and keeps nothing for the others, so a
 // frame costs the same over ten rows or a billion, and its memory is a screen's worth: rows
@@ -95,6 +96,7 @@ private:
 
     int wholeRowsInView() const;
     std::optional<Cell> cellAt(QPoint point, bool clampToRows = false) const;
+    void paintEmptyArea(QPainter &painter, int rowsBottom, const QRect &area);
     void paintRow(QPainter &painter, std::size_t row, int y, const QRect &area);
     void paintFocus(QPainter &painter, const QRect &cell);
     void paintGridLines(QPainter &painter, int rowsBottom, const QRect &area);
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<CellText> m_text; // for the font the view has
     QHeaderView *m_header;
     QToolButton *m_newRows;
+    SteadyScrollBar *m_bar;
     RowScroll m_scroll;
     std::size_t m_top = 0;
     std::size_t m_rowsKnown = 0;

@@ -34,15 +34,16 @@ TimingReadout::TimingReadout(const CaptureStore &rows, QStatusBar &bar, QWidget 
 
 void TimingReadout::rowsChanged()
 {
-    m_watch.catchUp(m_rows);
-    if (!m_ticks.isActive())
+    // Traffic without clocks or time code leaves the readout as it was: no work a burst.
+    if (m_watch.catchUp(m_rows) && !m_ticks.isActive())
         show();
 }
 
 void TimingReadout::rowsReplaced()
 {
     m_watch = TransportWatch();
-    rowsChanged();
+    m_watch.catchUp(m_rows);
+    show();
 }
 
 void TimingReadout::showPanel()

@@ -24,13 +24,17 @@ bool mayBeTiming(std::uint16_t glance)
 
 } // namespace
 
-void TransportWatch::catchUp(const CaptureStore &rows)
+bool TransportWatch::catchUp(const CaptureStore &rows)
 {
-    if (rows.size() < m_nextRow)
+    bool changed = rows.size() < m_nextRow;
+    if (changed)
         *this = TransportWatch();
     for (; m_nextRow < rows.size(); ++m_nextRow)
-        if (mayBeTiming(rows.glance(m_nextRow)))
+        if (mayBeTiming(rows.glance(m_nextRow))) {
             take(rows.at(m_nextRow));
+            changed = true;
+        }
+    return changed;
 }
 
 void TransportWatch::take(const CapturedMessage &message)

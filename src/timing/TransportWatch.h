@@ -38,8 +38,9 @@ public:
         bool isEmpty() const { return !clock && transport == Transport::None && !timecode; }
     };
 
-    // Takes in the rows stored since the last call; after a Clear All, all of them.
-    void catchUp(const CaptureStore &rows);
+    // Takes in the rows stored since the last call; after a Clear All, all of them. False
+    // when none of them could change the readout.
+    bool catchUp(const CaptureStore &rows);
     // The oldest `count` rows were dropped: the rows not yet taken in are numbered anew.
     void oldestDropped(std::size_t count) { m_nextRow -= std::min(m_nextRow, count); }
     Readout readout(std::int64_t nowUs) const;

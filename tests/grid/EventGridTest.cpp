@@ -3,7 +3,10 @@
 #include "capture/CaptureDocument.h"
 #include "grid/EventGridModel.h"
 #include "grid/EventView.h"
+#include "grid/FindBar.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -56,17 +59,23 @@ TEST(EventGrid, KeepsItsPlaceAndSelectionWhenTheOldestRowsAreDropped)
     }
 }
 
-// A find that reads the rows a stretch at a time goes on over the rows kept.
+// A find that reads the rows a stretch at a time goes on over the rows kept, and the row it
+// began at moves down with them: a row found after that row is not round the end.
 TEST(EventGrid, AFindGoingOnWhenTheOldestRowsAreDroppedFindsItsRowAmongThoseKept)
 {
     NumberedGrid grid;
-    grid.add(2'500'000); // more than a stretch
+    grid.add(3'000'001);
+    grid.grid.selectRow(3'000'000);
+    grid.add(2'100'000); // more than a stretch
     grid.add(1, {0xB0, 0x07, 0x64});
+    FindBar bar(grid.grid);
+    bar.findChild<QLineEdit *>("txtFind")->setText("B0 07 64");
     QSignalSpy finished(&grid.grid, &EventGrid::findFinished);
-    grid.grid.find(QStringLiteral("B0 07 64"), RowSearch::Direction::Forward);
+    bar.findNext();
     ASSERT_TRUE(grid.grid.isFinding());
-    grid.document.setLimit({1'000'000, 0});
+    grid.document.setLimit({2'600'000, 0}); // more rows than the row found lies after it
     ASSERT_TRUE(finished.count() > 0 || finished.wait(10'000));
     EXPECT_TRUE(finished.front().front().toBool());
     EXPECT_EQ(grid.view.currentRow(), grid.document.rows().size() - 1);
+    EXPECT_EQ(bar.findChild<QLabel *>("lblFindResult")->text(), "1 of 1");
 }

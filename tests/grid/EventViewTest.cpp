@@ -80,6 +80,27 @@ TEST(EventView, ABillionRowsScrollEndToEndAndSelectAsOne)
     EXPECT_EQ(view.unseenRows(), 30u);
 }
 
+// While the view follows, rows that do not move the thumb leave the bar unpainted; a use of
+// the bar then starts from the newest rows, not from where the bar was last painted.
+TEST(EventView, ABarThatStayedPutWhileFollowingIsUsedFromTheNewestRows)
+{
+    for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_Up}) {
+        BillionRows grid;
+        EventView &view = grid.view;
+        QScrollBar *bar = view.verticalScrollBar();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        QCoreApplication::processEvents(); // the bar painted as it stands
+        grid.rows.add(5'000);
+        view.rowsAdded();
+        ASSERT_TRUE(view.isRowVisible(Billion + 4'999)) << "following";
+        const std::size_t newestTop = view.topRow();
+        QTest::keyClick(bar, key);
+        EXPECT_FALSE(view.isFollowing());
+        const std::size_t step = key == Qt::Key_Up ? 1 : std::size_t(bar->pageStep());
+        EXPECT_EQ(view.topRow(), newestTop - step) << "a step up from the newest rows";
+    }
+}
+
 TEST(EventView, ClicksSelectAsInAnyListAndCutCellsShowTheirText)
 {
     BillionRows grid;

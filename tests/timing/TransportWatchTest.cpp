@@ -8,6 +8,7 @@
 namespace {
 
 constexpr Origin In = Origin::Received;
+const QString NoFigure = QStringLiteral("\u2014"); // what the panel shows without a figure
 
 // A clock of `pulses` pulses from `startUs`, `intervalUs` apart, the odd ones late by `lateUs`.
 std::vector<StoredRow> clockRun(
@@ -161,7 +162,6 @@ TEST(TransportWatch, AssemblesOnlyTimeCodesThatCanBeFromQuarterFramesInOrder)
 
 TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
 {
-    const QString none = QStringLiteral("\u2014");
     const struct
     {
         std::vector<StoredRow> pulses;
@@ -169,10 +169,10 @@ TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
         const char *reason;
     } cases[] = {
         {clockRun(25, 0, 20'833), "120.0 BPM", "a clock"},
-        {clockRun(5, 0, 2), none, "a burst 2 µs apart: 1250000.0 BPM"},
-        {clockRun(25, 0, 0), none, "pulses of one stamp: 0 BPM"},
-        {clockRun(25, 0, -20'833), none, "stamps going back"},
-        {clockRun(25, 0, 2'500), none, "1000.0 BPM, just past the top"},
+        {clockRun(5, 0, 2), NoFigure, "a burst 2 µs apart: 1250000.0 BPM"},
+        {clockRun(25, 0, 0), NoFigure, "pulses of one stamp: 0 BPM"},
+        {clockRun(25, 0, -20'833), NoFigure, "stamps going back"},
+        {clockRun(25, 0, 2'500), NoFigure, "1000.0 BPM, just past the top"},
         {clockRun(25, 0, 2'501), "999.6 BPM", "within the top"},
         {clockRun(3, 0, 1'000'000), "2.5 BPM", "the slowest a clock runs before it stops"},
     };
@@ -181,7 +181,7 @@ TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
         ASSERT_TRUE(readout.clock) << c.reason << ": the clock flows";
         EXPECT_EQ(TimingText::panelRows(readout)[0].second, c.beat) << c.reason;
         EXPECT_EQ(TimingText::statusLine(readout),
-            c.beat == none ? QString() : c.beat + QStringLiteral(" \u00B10 \u00B5s"))
+            c.beat == NoFigure ? QString() : c.beat + QStringLiteral(" \u00B10 \u00B5s"))
             << c.reason;
     }
 }
@@ -190,7 +190,6 @@ TEST(TransportWatch, ShowsTempoOnlyWithinWhatAClockCanRun)
 // in, and a drift that reads 0.0 carries no sign.
 TEST(TransportWatch, ShowsDriftOnceMeasuredAndSignedAsItReads)
 {
-    const QString none = QStringLiteral("\u2014");
     std::vector<StoredRow> lastLate = clockRun(49, 0, 20'833);
     lastLate.back().stampUs += 50; // the last beat a hair slower: a drift of -0.005 BPM
     const struct
@@ -199,7 +198,7 @@ TEST(TransportWatch, ShowsDriftOnceMeasuredAndSignedAsItReads)
         QString drift;
         const char *reason;
     } cases[] = {
-        {clockRun(25, 0, 20'833), none, "a beat: both tempi rest on the same pulses"},
+        {clockRun(25, 0, 20'833), NoFigure, "a beat: both tempi rest on the same pulses"},
         {clockRun(49, 0, 20'833), "0.0 BPM", "two even beats"},
         {lastLate, "0.0 BPM", "a hair slower at the end, not -0.0"},
     };

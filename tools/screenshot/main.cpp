@@ -1,5 +1,6 @@
 #include "frame/DialogService.h"
 #include "frame/frmAbout.h"
+#include "grid/EventView.h"
 #include "main/frmMain.h"
 #include "ports/MIDIOutput.h"
 #include "ports/PortSystem.h"
@@ -15,7 +16,6 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleFactory>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -180,7 +180,7 @@ bool save(QWidget &widget, const QString &path)
 
 bool saveOtherViews(frmMain &window, const QDir &out)
 {
-    auto *grid = window.findChild<QTableView *>(QStringLiteral("grdMIDIIn"));
+    auto *grid = window.findChild<EventView *>(QStringLiteral("grdMIDIIn"));
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
     settle();
     bool saved = save(window, out.filePath(QStringLiteral("details.png")));
