@@ -58,9 +58,14 @@ void DiskRecording::start()
     const auto choice = m_dialogs.askRecording(proposed, m_rotation);
     if (!choice)
         return;
-    m_dialogs.folders.remember(Dialog, choice->path);
-    m_rotation = choice->rotation;
-    const QString why = m_recorder.start({choice->path, m_rotation});
+    record(choice->path, choice->rotation);
+}
+
+void DiskRecording::record(const QString &path, const Rotation &rotation)
+{
+    m_dialogs.folders.remember(Dialog, path);
+    m_rotation = rotation;
+    const QString why = m_recorder.start({path, m_rotation});
     if (!why.isEmpty())
         m_dialogs.showMessage(
             why, DialogService::ApplicationTitle, DialogService::Icon::Exclamation);

@@ -26,6 +26,9 @@ public:
     void addMenuItems(QMenu *file);
     // Asks where to record and starts, or stops the recording that goes on.
     void recordOrStop();
+    // Starts recording there without asking, as the command line asks; a place that takes no
+    // file is said as the menu item says it.
+    void record(const QString &path, const Rotation &rotation);
     bool isRecording() const { return m_recorder.isRecording(); }
 
 private:

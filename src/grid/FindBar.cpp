@@ -67,7 +67,8 @@ void FindBar::find(RowSearch::Direction direction)
     }
     m_result->setText(QStringLiteral("Searching\u2026"));
     m_direction = direction;
-    m_fromRow = m_grid.view().currentRow();
+    const std::optional<std::size_t> current = m_grid.view().currentRow();
+    m_fromRow = current ? std::optional(m_grid.document().lasting(*current)) : std::nullopt;
     m_grid.find(m_text->text(), direction);
 }
 
@@ -83,7 +84,8 @@ void FindBar::showOutcome(bool found)
     const bool forward = m_direction == RowSearch::Direction::Forward;
     const std::size_t row = m_grid.view().currentRow().value_or(0);
     // Also when the row it began at is the only match: the search went all the way round.
-    if (m_fromRow && (forward ? row <= *m_fromRow : row >= *m_fromRow))
+    const auto from = [&] { return m_grid.document().rowNow(*m_fromRow); };
+    if (m_fromRow && (forward ? row <= from() : row >= from()))
         text += forward ? QStringLiteral(", wrapped to the top")
                         : QStringLiteral(", wrapped to the bottom");
     m_result->setText(text);

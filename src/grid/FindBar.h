@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CaptureDocument.h"
 #include "rows/RowSearch.h"
 
 #include <QWidget>
@@ -43,6 +44,7 @@ private:
     QLineEdit *m_text;
     QLabel *m_result;
     RowSearch::Direction m_direction = RowSearch::Direction::Forward; // of the last find
-    std::optional<std::size_t> m_fromRow; // the grid's current row when it began
+    // The grid's current row when it began, still that row once the oldest rows are dropped.
+    std::optional<CaptureDocument::LastingRow> m_fromRow;
     QList<QWidget *> m_tabChain;
 };

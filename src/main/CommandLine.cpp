@@ -89,6 +89,37 @@ QString readHiddenPatterns(CommandLine &line, const QCommandLineParser &parser)
     return {};
 }
 
+// The recording the window starts with, read by readRecording.
+void addRecordingOptions(QCommandLineParser &parser)
+{
+    const QCommandLineOption record(QStringLiteral("record"),
+        QStringLiteral("Records the rows to the capture <file> as they arrive, from the start, "
+                       "as File > Record to Disk... does."),
+        QStringLiteral("file"));
+    const QCommandLineOption rotate(QStringLiteral("rotate"),
+        QStringLiteral("Goes on recording in a new file after size:MB megabytes, after "
+                       "minutes:N minutes, or when the clock passes a multiple of interval:N "
+                       "minutes; files:N keeps the newest N files. Given again, each."),
+        QStringLiteral("rule"));
+    parser.addOptions({record, rotate});
+}
+
+// The recording --record starts, each --rotate one rule of it; why they do not read, or an
+// empty text.
+QString readRecording(CommandLine &line, const QCommandLineParser &parser)
+{
+    line.recordPath = parser.value(QStringLiteral("record"));
+    if (parser.isSet(QStringLiteral("record")) && line.recordPath.isEmpty())
+        return QStringLiteral("'--record' needs the name of a file.");
+    const QStringList rules = parser.values(QStringLiteral("rotate"));
+    if (!rules.isEmpty() && line.recordPath.isEmpty())
+        return QStringLiteral("'--rotate' goes with '--record FILE'.");
+    for (const QString &rule : rules)
+        if (const QString why = line.rotation.takeWord(rule); !why.isEmpty())
+            return why;
+    return {};
+}
+
 // The first of: a refusal, help, the version, the port list; else the window.
 void chooseAction(CommandLine &line, QCommandLineParser &parser, const QString &reason)
 {
@@ -138,6 +169,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                        "program, named as --out names an output. Given again, taps each."),
         QStringLiteral("port"));
     parser.addOptions({listPorts, in, out, hide, tap});
+    addRecordingOptions(parser);
     parser.addPositionalArgument(QStringLiteral("file"),
         QStringLiteral("A file to show at start: a capture (.lmc), a MIDI file, a .syx file, or "
                        "a text or CSV log that Lumetra saved."),
@@ -148,6 +180,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     QString reason = refusal(parser, parser.parse(arguments), {in, out});
     if (reason.isEmpty())
         reason = readHiddenPatterns(line, parser);
+    if (reason.isEmpty())
+        reason = readRecording(line, parser);
     chooseAction(line, parser, reason);
     readDevicesAndFile(line, parser, in, out);
     return line;

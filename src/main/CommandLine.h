@@ -2,6 +2,7 @@
 
 #include "midi/BytePattern.h"
 #include "ports/InputChoice.h"
+#include "recording/Rotation.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,10 @@ struct CommandLine
     QString outputName; // --out
     QStringList taps; // --tap, as often as given: other programs' inputs to tap
     QString openPath; // a file to show at start
+    // --record: the capture file the rows are recorded to from the start, as File > Record to
+    // Disk... records them; --rotate, as often as given, how it goes on in new files.
+    QString recordPath;
+    Rotation rotation;
     // --hide, as often as given: the messages to keep out, in place of those remembered.
     std::optional<std::vector<BytePattern>> hiddenPatterns;
     QString platform; // -platform, for the window system

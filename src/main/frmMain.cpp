@@ -74,11 +74,13 @@ frmMain::frmMain(std::shared_ptr<PortSystem> ports, std::unique_ptr<DialogServic
     connectControls();
 }
 
-// A file being written reads the document, which goes with the window's children. The
-// About box has no parent, so that it is a window of its own: it goes with this one.
+// A file being written reads the document, which goes with the window's children, and so
+// does a recording as it takes the last rows. The About box has no parent, so that it is a
+// window of its own: it goes with this one.
 frmMain::~frmMain()
 {
     m_task->waitForEnd();
+    delete m_diskRecording;
     delete m_about;
     // The parts go after this class's part of the window: inputs closing on the way, or a
     // solo lifted with them, must not reach it.
@@ -242,6 +244,11 @@ void frmMain::inputsChanged()
 void frmMain::ComboMidiOut_Click()
 {
     m_deviceChoice->outputPicked();
+}
+
+void frmMain::recordTo(const QString &path, const Rotation &rotation)
+{
+    m_diskRecording->record(path, rotation);
 }
 
 void frmMain::preferDevices(

@@ -67,6 +67,8 @@ public:
     void Form_Unload();
     // Shows the capture in that file in place of the rows shown, asking first if there are any.
     void openFile(const QString &path);
+    // Records the rows to that capture file from now on, as File > Record to Disk... does.
+    void recordTo(const QString &path, const Rotation &rotation);
 
     // Index of grid cell (r, c) in the grid's row-major cell array; throws when it does not
     // fit 16 bits.

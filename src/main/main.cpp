@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "cli/StopSignals.h"
 #include "cli/ToolLine.h"
 #include "cli/ToolMain.h"
 #include "files/SafeFile.h"
@@ -51,6 +52,36 @@ int listPorts(int argc, char *argv[])
         portListing(ports->names(PortDirection::Input), ports->names(PortDirection::Output)), 0);
 }
 
+// The window, on the devices, patterns, recording and file that the command line names.
+int runWindow(int argc, char *argv[], CommandLine &line)
+{
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quillfeather.Lumetra"));
+    QApplication::setWindowIcon(applicationIcon());
+    const auto ports = PortSystem::createDefault();
+    if (const QString missing = resolveDevices(line, *ports); !missing.isEmpty())
+        return print(stderr, QStringLiteral("lumetra: ") + missing, 2);
+    frmMain window(ports);
+    // Ended by a script or the system (SIGTERM, or Ctrl+C in its terminal), the window closes
+    // as it does for the user: a recording ends with the last rows, the settings are saved.
+    // Quit leaves a dialog that is open, too.
+    StopSignals stops;
+    QObject::connect(&stops, &StopSignals::stopRequested, &window, [&window] {
+        window.close();
+        QCoreApplication::quit();
+    });
+    window.preferDevices(line.inputs, line.outputName, line.taps);
+    window.Form_Load();
+    if (line.hiddenPatterns)
+        window.hideMessagesLike(*line.hiddenPatterns);
+    if (!line.recordPath.isEmpty())
+        window.recordTo(line.recordPath, line.rotation);
+    window.show();
+    if (!line.openPath.isEmpty())
+        window.openFile(line.openPath);
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -79,20 +110,5 @@ int main(int argc, char *argv[])
                            "not set).\nWithout one, 'lumetra capture' and 'lumetra send' "
                            "work (see lumetra help).\n"),
             1);
-
-    QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.quillfeather.Lumetra"));
-    QApplication::setWindowIcon(applicationIcon());
-    const auto ports = PortSystem::createDefault();
-    if (const QString missing = resolveDevices(line, *ports); !missing.isEmpty())
-        return print(stderr, QStringLiteral("lumetra: ") + missing, 2);
-    frmMain window(ports);
-    window.preferDevices(line.inputs, line.outputName, line.taps);
-    window.Form_Load();
-    if (line.hiddenPatterns)
-        window.hideMessagesLike(*line.hiddenPatterns);
-    window.show();
-    if (!line.openPath.isEmpty())
-        window.openFile(line.openPath);
-    return QApplication::exec();
+    return runWindow(argc, argv, line);
 }

@@ -31,7 +31,7 @@ std::size_t rowsIn(const QString &path)
 // File > Record to Disk... asks where through the dialog service, records what the window
 // stores from then on (a clear does not stop it), says so in the status bar, and Stop
 // Recording ends the file; a place that takes no file is said at once.
-TEST(DiskRecording, RecordsTheRowsStoredUntilStoppedAndSaysWhereItCannot)
+TEST(DiskRecording, RecordsEveryRowStoredUntilStoppedAndSaysWhereItCannot)
 {
     QTemporaryDir folder;
     CaptureDocument document;
@@ -66,19 +66,10 @@ TEST(DiskRecording, RecordsTheRowsStoredUntilStoppedAndSaysWhereItCannot)
     EXPECT_EQ(item->text(), QStringLiteral("Record to Disk..."));
     EXPECT_TRUE(status->isHidden());
     EXPECT_TRUE(QTest::qWaitFor([&] { return rowsIn(path) == 4; }, 5000)) << rowsIn(path);
-}
 
-// Rows the memory limit drops were recorded as they came: the file keeps every row.
-TEST(DiskRecording, RecordsEveryRowWhileTheLimitDropsTheOldestFromMemory)
-{
-    QTemporaryDir folder;
-    CaptureDocument document;
-    document.setOutput(QStringLiteral("synth"));
+    // Rows the memory limit drops were recorded as they came: the file keeps every row.
     document.setLimit({CaptureStore::ChunkRows, 0});
-    ScriptedDialogs dialogs;
-    QStatusBar bar;
-    DiskRecording recording(document, dialogs, bar);
-    dialogs.nextRecording = {folder.filePath(QStringLiteral("take.lmc")), {}};
+    dialogs.nextRecording = {folder.filePath(QStringLiteral("limited.lmc")), {}};
     recording.recordOrStop();
     for (int row = 0; row < 10'000; ++row)
         document.addSent({Origin::Sent, QByteArray(1, '\xF8')});

@@ -22,11 +22,9 @@ TEST(DroppedOldestStatus, CountsUntilClearAllAndComesBackWithItsUndo)
         document.rowsStored();
     };
     fill(2);
+    const CaptureLimit oneChunk {Chunk, 0};
     const std::pair<std::function<void()>, std::uint64_t> steps[] = {
-        {[&] {
-             document.setLimit(CaptureLimit {Chunk, 0});
-         },
-            Chunk},
+        {[&] { document.setLimit(oneChunk); }, Chunk},
         {[&] { fill(1); }, 2 * Chunk},
         {[&] { document.clear(), fill(1); }, 0},
         {[&] { document.undoClear(); }, 3 * Chunk},

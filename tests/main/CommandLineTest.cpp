@@ -1,5 +1,7 @@
 #include "main/CommandLine.h"
 
+#include "capture/TaskProgress.h"
+#include "imports/FileImport.h"
 #include "main/frmMain.h"
 #include "ports/InputSet.h"
 #include "ports/MIDIInput.h"
@@ -10,9 +12,12 @@
 #include "support/ScriptedBackend.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -66,6 +71,9 @@ TEST(CommandLine, EachOptionAnswersAndExitsWithItsStatus)
         {{"--in", "No Such Device"}, 2, "",
             "lumetra: There is no MIDI input named \"No Such Device\""},
         {{"--in=Lumetra Loopback", "--out="}, 2, "", "lumetra: '--out' needs a device name"},
+        {{"--rotate", "files:3"}, 2, "", "lumetra: '--rotate' goes with '--record FILE'."},
+        {{"--record", "t.lmc", "--rotate", "size:0"}, 2, "", "lumetra: Unknown rotation 'size:0'"},
+        {{"--record="}, 2, "", "lumetra: '--record' needs the name of a file."},
         {{"bogus"}, 2, "",
             "lumetra: There is no word 'bogus': capture, send, loop-test, ci or help"},
         {{"help", "bogus"}, 2, "",
@@ -168,6 +176,34 @@ TEST(CommandLine, NamedDevicesWinOverTheRememberedOnes)
         EXPECT_EQ(window.inputs().furtherNames(), c.further) << c.inputs.join(' ').toStdString();
         EXPECT_EQ(window.MIDIOutput1().chosenDeviceName(), "Out B");
     }
+}
+
+// An unattended run records from its start, in the files its rotation names, and a script or
+// the system that ends it with SIGTERM closes it as the user closes the window: the recording
+// ends whole.
+TEST(CommandLine, ARecordingNamedRunsFromTheStartAndEndsWholeOnSigterm)
+{
+    QTemporaryDir folder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", folder.path());
+    environment.insert("XDG_CONFIG_HOME", folder.filePath("config"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(LUMETRA_EXECUTABLE),
+        {"-platform", "offscreen", "--record", folder.filePath("night.lmc"), "--rotate", "size:1",
+            "--rotate", "files:2"});
+    QStringList files;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !(files = QDir(folder.path()).entryList({"*.lmc"})).isEmpty(); }, 20000));
+    EXPECT_TRUE(QRegularExpression("^night_00001_\\d{8}-\\d{6}\\.lmc$").match(files[0]).hasMatch())
+        << files[0].toStdString();
+    ::kill(pid_t(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    TaskProgress progress;
+    const CaptureReader::Loaded read = FileImport::load(folder.filePath(files[0]), progress);
+    EXPECT_TRUE(read.rows) << read.reason.toStdString();
 }
 
 // The program named with a file reads it as it starts, whatever its kind.

@@ -47,9 +47,8 @@ void storeNotes(CaptureStore &rows, const QString &source, int count)
         rows.append(Origin::Received, from, last + i * 1'000, Note);
 }
 
-class Recording : public ::testing::Test
+struct Recording : testing::Test
 {
-protected:
     QString path(const QString &name) const { return m_folder.filePath(name); }
 
     QTemporaryDir m_folder;
@@ -121,8 +120,7 @@ TEST_F(Recording, LeavesOutATornLastChunkWithANoticeButRefusesOneDamagedBefore)
 
     QByteArray damaged = whole;
     damaged[chunks->front().offset + 100] = char(damaged[chunks->front().offset + 100] ^ 1);
-    writeFile(path(QStringLiteral("damaged.lmc")), damaged);
-    EXPECT_FALSE(readFrom(path(QStringLiteral("damaged.lmc"))).rows);
+    EXPECT_FALSE(readFrom(writeFile(path(QStringLiteral("damaged.lmc")), damaged)).rows);
 }
 
 // A write the disk refuses stops the recording with a message; the file keeps the chunks
