@@ -147,26 +147,21 @@ TEST(CiWords, ReadsPropertyExchangeAndProcessInquiry)
     Bytes odd {0x06, std::uint8_t(escaped.size()), 0x00};
     odd.insert(odd.end(), escaped.begin(), escaped.end());
     odd.insert(odd.end(), {0x01, 0x00, 0x01, 0x00, 0x00, 0x00});
+    const std::string asked
+        = ", request 5, resource 'DeviceInfo', resId 'a1', chunk 1 of 1, 0 bytes of data";
+    const std::string answered = ", request 5, status 200, chunk 1 of 2, 2 bytes of data";
     expectWords({
         {ciMessage(0x30, {0x04, 0x00, 0x00}), ", 4 simultaneous requests, version 0.0",
             "capabilities of CI 1.2"},
         {ciMessage(0x31, {0x7F, 0x00, 0x01}), ", 127 simultaneous requests, version 0.1",
             "their reply"},
-        {ciMessage(0x34, get),
-            ", request 5, resource 'DeviceInfo', resId 'a1', chunk 1 of 1, 0 bytes of data", "get"},
-        {ciMessage(0x35, answer), ", request 5, status 200, chunk 1 of 2, 2 bytes of data",
-            "first chunk of a reply"},
-        {ciMessage(0x36, get),
-            ", request 5, resource 'DeviceInfo', resId 'a1', chunk 1 of 1, 0 bytes of data", "set"},
-        {ciMessage(0x37, answer), ", request 5, status 200, chunk 1 of 2, 2 bytes of data",
-            "set reply"},
-        {ciMessage(0x38, get),
-            ", request 5, resource 'DeviceInfo', resId 'a1', chunk 1 of 1, 0 bytes of data",
-            "subscription"},
-        {ciMessage(0x39, answer), ", request 5, status 200, chunk 1 of 2, 2 bytes of data",
-            "subscription reply"},
-        {ciMessage(0x3F, answer), ", request 5, status 200, chunk 1 of 2, 2 bytes of data",
-            "notify"},
+        {ciMessage(0x34, get), asked, "get"},
+        {ciMessage(0x35, answer), answered, "first chunk of a reply"},
+        {ciMessage(0x36, get), asked, "set"},
+        {ciMessage(0x37, answer), answered, "set reply"},
+        {ciMessage(0x38, get), asked, "subscription"},
+        {ciMessage(0x39, answer), answered, "subscription reply"},
+        {ciMessage(0x3F, answer), answered, "notify"},
         {ciMessage(0x34, odd), ", request 6, resource 'DevInfo', chunk 1 of 1, 0 bytes of data",
             "escapes in the header"},
         {ciMessage(0x40, {}), "", "process inquiry capabilities"},
@@ -189,8 +184,7 @@ TEST(CiWords, NamesTheFieldAMalformedMessageGoesWrongIn)
         {{0xF0, 0x7E, 0x7F, 0x0D, 0x70, 0x02, 0x01, 0x02, 0xF7},
             "MIDI-CI Discovery: message ends inside the source MUID, 9 bytes", "cut in the MUID"},
         {{0xF0, 0x7E, 0x7F, 0x0D, 0x70, 0xF7},
-            "MIDI-CI Discovery: message ends before the CI "
-            "version, 6 bytes",
+            "MIDI-CI Discovery: message ends before the CI version, 6 bytes",
             "nothing after sub-ID 2"},
         {ciMessage(0x70, {0x00, 0x20}),
             "MIDI-CI Discovery: message ends inside the manufacturer ID, 17 bytes", "short ID"},

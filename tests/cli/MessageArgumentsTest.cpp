@@ -4,11 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using Messages = std::vector<QByteArray>;
-
-} // namespace
 
 TEST(MessageArguments, PutsBytesTogetherIntoWholeMessagesAnArgumentEach)
 {

@@ -1,22 +1,11 @@
 #include "cli/SendWords.h"
 
 #include "cli/MessageArguments.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using Messages = std::vector<QByteArray>;
-
-QByteArray bytes(std::initializer_list<std::uint8_t> values)
-{
-    QByteArray array;
-    for (const std::uint8_t value : values)
-        array += char(value);
-    return array;
-}
-
-} // namespace
 
 TEST(SendWords, EachWordGoesOutAsTheBytesItNames)
 {

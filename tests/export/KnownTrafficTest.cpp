@@ -104,11 +104,6 @@ QString knownPath(const char *name)
     return QStringLiteral(LUMETRA_TEST_DATA "/known-traffic/") + name;
 }
 
-QByteArray known(const char *name)
-{
-    return readFile(knownPath(name));
-}
-
 // The stored cells of each row, joined by tabs, as the file `name` opens.
 std::vector<std::string> openedCells(const char *name)
 {
@@ -148,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(FailedSend, KnownTrafficExports,
 // time form with middle C as C4, then as C3.
 QByteArray knownGrid(const FailedSend &failed)
 {
-    QList<QByteArray> lines = known("grid.txt").split('\n');
+    QList<QByteArray> lines = readFile(knownPath("grid.txt")).split('\n');
     int shown = 0;
     for (QByteArray &line : lines)
         if (line.startsWith("SEND ERR") && line.endsWith("|||||||"))
@@ -172,27 +167,25 @@ TEST_P(KnownTrafficExports, TheGridAndEveryExportStayByteForByteWhatTheyWere)
     model.setViewSettings({});
     const CaptureStore &rows = model.store();
     QTemporaryDir folder;
-    const auto saved = [&](const char *name) { return readFile(folder.filePath(name)); };
-    ASSERT_TRUE(TrafficLog::save(rows, TrafficLog::Rows::IncomingOnly, folder.filePath("in.txt"))
-                    .isEmpty());
-    ASSERT_TRUE(
-        TrafficLog::save(rows, TrafficLog::Rows::All, folder.filePath("inout.txt")).isEmpty());
-    ASSERT_TRUE(
-        CsvLog::save(rows, MessageDetails::MiddleC::C4, folder.filePath("grid.csv")).isEmpty());
-    ASSERT_TRUE(MidiFile::save(rows, folder.filePath("received.mid")).error.isEmpty());
-    ASSERT_TRUE(
-        SysExFile::save(rows, SysExFile::rowsToSave(rows, {}), folder.filePath("received.syx"))
-            .error.isEmpty());
+    const auto path = [&](const char *name) { return folder.filePath(name); };
     const std::vector<std::size_t> selected {3, 20, 24};
-    ASSERT_TRUE(SysExFile::save(
-        rows, SysExFile::rowsToSave(rows, selected), folder.filePath("selected.syx"))
-                    .error.isEmpty());
     TaskProgress progress;
-    ASSERT_TRUE(CaptureWriter::save(rows, folder.filePath("capture.lmc"), progress).isEmpty());
+    const QString errors[] = {
+        TrafficLog::save(rows, TrafficLog::Rows::IncomingOnly, path("in.txt")),
+        TrafficLog::save(rows, TrafficLog::Rows::All, path("inout.txt")),
+        CsvLog::save(rows, MessageDetails::MiddleC::C4, path("grid.csv")),
+        MidiFile::save(rows, path("received.mid")).error,
+        SysExFile::save(rows, SysExFile::rowsToSave(rows, {}), path("received.syx")).error,
+        SysExFile::save(rows, SysExFile::rowsToSave(rows, selected), path("selected.syx")).error,
+        CaptureWriter::save(rows, path("capture.lmc"), progress),
+    };
+    for (const QString &error : errors)
+        ASSERT_EQ(error, QString());
     for (const char *file : {"in.txt", "inout.txt", "grid.csv", "received.mid", "received.syx",
              "selected.syx", "capture.lmc"}) {
         if (unsent.empty() || file != std::string_view("capture.lmc")) {
-            EXPECT_EQ(saved(file).toStdString(), known(file).toStdString()) << file;
+            EXPECT_EQ(readFile(path(file)).toStdString(), readFile(knownPath(file)).toStdString())
+                << file;
         }
     }
 

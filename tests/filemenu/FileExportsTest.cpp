@@ -31,6 +31,13 @@ struct Files : testing::Test
         sendFile(writeFile(folder.filePath("dumps.syx"), contents), pauseMs);
     }
     QByteArray save(const char *menuItem) { return w.saveAs(menuItem, folder.filePath("log.txt")); }
+    // Opens `path` through File > Open; whether the reading then ended.
+    bool open(const QString &path)
+    {
+        w.dialogs->nextOpenFileName = path;
+        w.toggle("mnuOpenCapture");
+        return QTest::qWaitFor([&] { return !w.dialogs->progressOpen; });
+    }
     // Waits for as long as a fault would take to show; the rows, sent or received, meanwhile.
     bool rowsArrive(int rows, int withinMs)
     {
@@ -147,19 +154,6 @@ TEST_F(Files, SavesTheGridQuietlyInEachFormatWhereEachDialogWasLastLeft)
     }
     EXPECT_TRUE(w.saveAs("mnuSaveMidiFile", folder.filePath("take.mid")).startsWith("MThd"));
     EXPECT_TRUE(w.window->statusBar()->currentMessage().startsWith("Saved 1 MIDI message"));
-}
-
-TEST(FileDialogFolders, AFilterGivesTheExtensionOfItsFirstType)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"Text files (*.txt);;All files (*)", "txt"},
-        {"Lumetra captures (*.lmc)", "lmc"},
-        {"MIDI files (*.mid *.midi)", "mid"},
-        {"All files (*)", ""},
-        {"", ""},
-    };
-    for (const auto &[filter, extension] : cases)
-        EXPECT_EQ(FileDialogFolders::extensionOf(filter), extension) << filter;
 }
 
 TEST_F(Files, LeavesTheCurrentCellWhereReadingTheLogCellByCellWould)
@@ -325,11 +319,8 @@ TEST_F(Files, OpenRecentListsTheFilesOpenedNewestFirstFromRunToRun)
     const QString syx = writeFile(folder.filePath("dumps.syx"), bytes({0xF0, 0x7D, 0xF7}));
     const QString log = writeFile(folder.filePath("in&out.txt"), "90 3C 40\r\n");
     w.dialogs->nextChoice = 2; // in place of the rows shown
-    for (const QString &path : {syx, log, syx}) {
-        w.dialogs->nextOpenFileName = path;
-        w.toggle("mnuOpenCapture");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen; }));
-    }
+    for (const QString &path : {syx, log, syx})
+        ASSERT_TRUE(open(path));
     EXPECT_EQ(w.row(1), "0\tF0\t\t\t\tSYSTEM EXCLUSIVE\tF0 7D F7 ");
     w.window->close();
     LoopbackWindow next(LoopbackWindow::Preferences::AsStored);
@@ -342,8 +333,9 @@ TEST_F(Files, OpenRecentListsTheFilesOpenedNewestFirstFromRunToRun)
     EXPECT_EQ(next.row(1), "0\t90\t3C\t40\t1\tNOTE ON\t");
 }
 
-// Where files were just saved is where the Open dialog starts; the others keep their own.
-TEST(FileDialogFolders, OpenStartsWhereTheLastFileWasSavedOrOpened)
+// Where files were just saved is where the Open dialog starts; the others keep their own. A
+// name proposed takes the extension of its filter's first type.
+TEST(FileDialogFolders, OpenStartsWhereTheLastFileWasSavedOrOpenedAndFiltersGiveExtensions)
 {
     QTemporaryDir saves, texts;
     FileDialogFolders folders;
@@ -354,6 +346,16 @@ TEST(FileDialogFolders, OpenStartsWhereTheLastFileWasSavedOrOpened)
     folders.remember(FileDialogFolders::OpenDialog, texts.filePath("b.mid"));
     EXPECT_EQ(folders.folderFor(FileDialogFolders::OpenDialog), texts.path());
     EXPECT_EQ(folders.folderFor("Capture"), saves.path());
+
+    const std::pair<const char *, const char *> cases[] = {
+        {"Text files (*.txt);;All files (*)", "txt"},
+        {"Lumetra captures (*.lmc)", "lmc"},
+        {"MIDI files (*.mid *.midi)", "mid"},
+        {"All files (*)", ""},
+        {"", ""},
+    };
+    for (const auto &[filter, extension] : cases)
+        EXPECT_EQ(FileDialogFolders::extensionOf(filter), extension) << filter;
 }
 
 // Rows just read from a file are saved there: the next file opens in their place without a
@@ -361,20 +363,15 @@ TEST(FileDialogFolders, OpenStartsWhereTheLastFileWasSavedOrOpened)
 TEST_F(Files, RowsJustReadFromAFileNeedNoQuestionUntilTheyChange)
 {
     const QString syx = writeFile(folder.filePath("dumps.syx"), ThreeDumps);
-    const auto open = [&] {
-        w.dialogs->nextOpenFileName = syx;
-        w.toggle("mnuOpenCapture");
-        return QTest::qWaitFor([&] { return !w.dialogs->progressOpen; });
-    };
     const auto questions
         = [&] { return w.dialogs->shownTexts().filter("rows shown are not saved").size(); };
-    ASSERT_TRUE(open());
-    ASSERT_TRUE(open());
+    ASSERT_TRUE(open(syx));
+    ASSERT_TRUE(open(syx));
     EXPECT_EQ(questions(), 0) << "the file's three rows go for its three";
     w.find<QPushButton>("btnPause")->click(); // back to the live rows
     w.send({0x90, 0x3C, 0x40});
     ASSERT_TRUE(w.waitForRows(6));
-    ASSERT_TRUE(open());
+    ASSERT_TRUE(open(syx));
     EXPECT_EQ(questions(), 1) << "a row arrived";
 }
 
@@ -391,9 +388,8 @@ TEST_F(Files, OneFileOfARecordingOpensWithTheRestOfItsSet)
         recorder.stopAndWait();
     }
     w.dialogs->nextChoice = 0; // open them all
-    w.dialogs->nextOpenFileName = folder.filePath("set_00002_20261207-040002.lmc");
-    w.toggle("mnuOpenCapture");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs->progressOpen && w.gridRows() == 5; }));
+    ASSERT_TRUE(open(folder.filePath("set_00002_20261207-040002.lmc")));
+    ASSERT_TRUE(w.waitForRows(5));
     EXPECT_TRUE(w.dialogs->shown.back().text.contains("one of the 3 files of a recording"));
     EXPECT_TRUE(w.row(1).contains("F0 01 02 03 04 F7")) << w.row(1).toStdString();
     EXPECT_TRUE(w.row(3).contains("F0 01 02 03 04 05 06 F7")) << w.row(3).toStdString();

@@ -31,6 +31,7 @@ TEST(FilterMenu, ASoloKeepsEveryOtherSourceOutUntilItIsLifted)
     ASSERT_TRUE(sources && solo);
     itemOf(*sources, "C")->trigger(); // hidden by hand
     EXPECT_EQ(menu.hiddenSources(), QStringList {"C"});
+    const QStringList four {"A", "B", "C", "D"};
 
     const struct
     {
@@ -44,11 +45,7 @@ TEST(FilterMenu, ASoloKeepsEveryOtherSourceOutUntilItIsLifted)
         {"solo B asked for", [&] { menu.solo("B"); }, "B", {"A", "C"}}, // one solo at a time
         {"a name not offered", [&] { menu.solo("Z"); }, "B", {"A", "C"}, 0},
         // the window applies the sources it sets itself
-        {"a source comes",
-            [&] {
-                menu.setSources({"A", "B", "C", "D"});
-            },
-            "B", {"A", "C", "D"}, 0},
+        {"a source comes", [&] { menu.setSources(four); }, "B", {"A", "C", "D"}, 0},
         {"lifted", [&] { itemOf(*solo, "B")->trigger(); }, "", {"C"}},
         {"solo again", [&] { menu.solo("D"); }, "D", {"A", "B", "C"}},
         {"Clear All Filters", [&] { menu.mnuClearFilter_Click(); }, "", {}},

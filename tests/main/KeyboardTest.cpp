@@ -67,10 +67,9 @@ TEST(Keyboard, ClearAllIsUndoneAfterNewTrafficToo)
     EXPECT_EQ(w.gridRows(), 3) << "the message box's typing goes first";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(w.gridRows(), 5) << "the cleared rows, then the one since";
-    EXPECT_EQ(w.row(1), cleared[0]);
-    EXPECT_EQ(w.row(2), cleared[1]);
     EXPECT_EQ(w.row(3).section('\t', 1), "92\t05\t06\t3\tNOTE ON\t");
     for (std::size_t row = 0; row < 2; ++row) {
+        EXPECT_EQ(w.row(int(row) + 1), cleared[row]);
         EXPECT_EQ(rows.at(row).stampUs, clearedStamps[row]);
         EXPECT_EQ(rows.sourceName(rows.at(row).source), rows.sourceName(rows.at(2).source));
     }

@@ -72,24 +72,20 @@ TEST(View, FindsForwardBackwardAndSaysWhenNothingMatches)
     ASSERT_TRUE(text->isVisible());
     EXPECT_TRUE(text->hasFocus());
     QTest::keyClicks(text, "note on");
-    const auto selectedRow
-        = [&] { return w.grid()->selection().ranges().front().first; };
+    const auto selectedRow = [&] { return w.grid()->selection().ranges().front().first; };
     const auto *result = w.find<QLabel>("lblFindResult");
+    // Where a step of the find lands: the row selected, and what the bar says of it.
+    const auto after = [&](const char *step) {
+        w.toggle(step);
+        return QString::number(selectedRow()) + ": " + result->text();
+    };
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(selectedRow(), 0);
     EXPECT_EQ(result->text(), "1 of 2");
-    w.toggle("mnuFindNext");
-    EXPECT_EQ(selectedRow(), 2);
-    EXPECT_EQ(result->text(), "2 of 2");
-    w.toggle("mnuFindPrevious");
-    EXPECT_EQ(selectedRow(), 0);
-    EXPECT_EQ(result->text(), "1 of 2");
-    w.toggle("mnuFindPrevious");
-    EXPECT_EQ(selectedRow(), 2);
-    EXPECT_EQ(result->text(), "2 of 2, wrapped to the bottom");
-    w.toggle("mnuFindNext");
-    EXPECT_EQ(selectedRow(), 0);
-    EXPECT_EQ(result->text(), "1 of 2, wrapped to the top");
+    EXPECT_EQ(after("mnuFindNext"), "2: 2 of 2");
+    EXPECT_EQ(after("mnuFindPrevious"), "0: 1 of 2");
+    EXPECT_EQ(after("mnuFindPrevious"), "2: 2 of 2, wrapped to the bottom");
+    EXPECT_EQ(after("mnuFindNext"), "0: 1 of 2, wrapped to the top");
     text->setText("Volume");
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(selectedRow(), 1) << "in the details column";
@@ -229,9 +225,8 @@ TEST(View, TheDetailsColumnAndTheStatusBarReadTheTraffic)
 
     auto *timing = w.find<QLabel>("lblTiming");
     EXPECT_TRUE(timing->isHidden()) << "no clock, no timing readout";
-    w.send({0xFA});
-    w.send({0xF8});
-    w.send({0xF8});
+    for (const std::uint8_t realTime : {0xFA, 0xF8, 0xF8}) // Start, then two clock pulses
+        w.send({realTime});
     // Two pulses sent at once make no tempo that can be; the transport shows all the same.
     EXPECT_TRUE(QTest::qWaitFor([&] { return timing->text().endsWith("Started 1:1:1"); }, 1000))
         << timing->text().toStdString();
