@@ -42,7 +42,9 @@ namespace Tag {
     inline constexpr std::uint8_t SizeShift = 2; // 0 to 3 bytes inline
     inline constexpr std::uint8_t Long = 0x10; // a byte count follows, then the bytes
     inline constexpr std::uint8_t NewSource = 0x20; // a source byte follows
-    inline constexpr std::uint8_t Unused = 0xC0;
+    // A UMP message: its words follow, as many as the size bits plus one.
+    inline constexpr std::uint8_t Ump = 0x40;
+    inline constexpr std::uint8_t Unused = 0x80;
 } // namespace Tag
 
 // The longest a varint of 64 bits takes.

@@ -407,8 +407,8 @@ namespace {
         QString takePortStart(Payload &payload, std::uint8_t tag, std::size_t source)
         {
             const auto startUs = payload.varint();
-            if (!(tag & Tag::NewSource) || (tag & (Tag::Long | 3 << Tag::SizeShift)) || !startUs
-                || !isStamp(unzigzag(*startUs)))
+            if (!(tag & Tag::NewSource) || (tag & (Tag::Long | Tag::Ump | 3 << Tag::SizeShift))
+                || !startUs || !isStamp(unzigzag(*startUs)))
                 return QStringLiteral("a port's start is damaged.");
             m_rows->startPort(m_sources[source], unzigzag(*startUs));
             return {};
@@ -424,6 +424,8 @@ namespace {
             stampUs = std::int64_t(std::uint64_t(stampUs) + std::uint64_t(unzigzag(*delta)));
             if (!isStamp(stampUs))
                 return QStringLiteral("a row's stamp lies beyond four years from the start.");
+            if (tag & Tag::Ump)
+                return takeUmpRow(payload, tag, source, stampUs);
             std::optional<std::uint64_t> size = std::uint64_t(tag >> Tag::SizeShift & 3);
             if (tag & Tag::Long) {
                 if (*size != 0)
@@ -431,12 +433,9 @@ namespace {
                 size = payload.varint();
                 if (size && *size <= 3)
                     return QStringLiteral("a long row holds %1 bytes.").arg(*size);
-                if (size && ++m_longRows > m_declared.longRows)
-                    return QStringLiteral("there are more long messages than the capture "
-                                          "declared.");
-                if (size && (m_longBytes += *size) > m_declared.longBytes)
-                    return QStringLiteral("the long messages hold more bytes than the capture "
-                                          "declared.");
+                if (size)
+                    if (const QString fault = countLong(*size); !fault.isEmpty())
+                        return fault;
             }
             const auto bytes = size ? payload.bytes(*size) : std::nullopt;
             if (!bytes)
@@ -447,6 +446,44 @@ namespace {
             if (m_rows->size() == m_declared.rows)
                 return QStringLiteral("there are more rows than the capture declared.");
             if (!m_rows->append(origin, m_sources[source], stampUs, *bytes))
+                return QStringLiteral("the memory ran out.");
+            return {};
+        }
+
+        // What lies in the store's arena, long messages and UMP words alike, keeps to what
+        // the info chunk declared.
+        QString countLong(std::uint64_t size)
+        {
+            if (++m_longRows > m_declared.longRows)
+                return QStringLiteral("there are more long messages than the capture declared.");
+            if ((m_longBytes += size) > m_declared.longBytes)
+                return QStringLiteral("the long messages hold more bytes than the capture "
+                                      "declared.");
+            return {};
+        }
+
+        // A UMP message whole: as many words as its message type takes, which the tag says
+        // again.
+        QString takeUmpRow(
+            Payload &payload, std::uint8_t tag, std::size_t source, std::int64_t stampUs)
+        {
+            if (tag & Tag::Long)
+                return QStringLiteral("a UMP row has a byte count.");
+            const int words = (tag >> Tag::SizeShift & 3) + 1;
+            const auto bytes = payload.bytes(std::uint64_t(words) * 4);
+            if (!bytes)
+                return QStringLiteral("a UMP row's words are cut short.");
+            const Ump::Packet packet = Ump::packetOfBytes(*bytes);
+            if (Ump::wordCountOf(packet.words[0]) != words)
+                return QStringLiteral("a UMP row holds %1 words, and its message type takes %2.")
+                    .arg(words)
+                    .arg(Ump::wordCountOf(packet.words[0]));
+            if (const QString fault = countLong(bytes->size()); !fault.isEmpty())
+                return fault;
+            if (m_rows->size() == m_declared.rows)
+                return QStringLiteral("there are more rows than the capture declared.");
+            if (!m_rows->appendUmp(
+                    Origin(tag & Tag::OriginMask), m_sources[source], stampUs, packet))
                 return QStringLiteral("the memory ran out.");
             return {};
         }

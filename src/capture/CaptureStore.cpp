@@ -125,6 +125,27 @@ bool CaptureStore::append(
         return append(origin, source, stampUs,
             std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
                 std::size_t(bytes.size())));
+    return appendToArena(origin, source, stampUs, bytes, LongMessage);
+}
+
+bool CaptureStore::appendUmp(
+    Origin origin, Source source, std::int64_t stampUs, const Ump::Packet &packet)
+{
+    if (m_outOfMemory)
+        return false;
+    QByteArray words;
+    try {
+        words = Ump::bytesOf(packet);
+    } catch (const std::bad_alloc &) {
+        m_outOfMemory = true;
+        return false;
+    }
+    return appendToArena(origin, source, stampUs, words, UmpMessage);
+}
+
+bool CaptureStore::appendToArena(
+    Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes, std::uint8_t size)
+{
     if (m_outOfMemory || !hasRoomFor(std::size_t(bytes.size())))
         return false;
     try {
@@ -138,7 +159,7 @@ bool CaptureStore::append(
         m_arena.pop_back();
         return false;
     }
-    record->sizeAndOrigin |= LongMessage << 4;
+    record->sizeAndOrigin |= std::uint8_t(size << 4);
     const auto index = std::uint32_t(m_arenaFirst + m_arena.size() - 1);
     std::memcpy(record->payload, &index, sizeof index);
     return true;
@@ -190,8 +211,8 @@ void CaptureStore::appendRowOf(
     const CaptureStore &from, std::size_t row, Source source, std::int64_t stampUs)
 {
     const Record &stored = from.record(row);
-    if (stored.size() == LongMessage)
-        append(stored.origin(), source, stampUs, from.longMessage(stored));
+    if (stored.inArena())
+        appendToArena(stored.origin(), source, stampUs, from.longMessage(stored), stored.size());
     else
         append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
 }
@@ -230,9 +251,10 @@ CapturedMessage CaptureStore::at(std::size_t row) const
 {
     const Record &stored = record(row);
     CapturedMessage message {stored.origin(), stored.source, stored.stampUs(), {}, {}};
-    std::span<const std::uint8_t> &held
-        = stored.origin() == Origin::SendFailed ? message.unsent : message.bytes;
-    if (stored.size() == LongMessage) {
+    std::span<const std::uint8_t> &held = stored.size() == UmpMessage ? message.ump
+        : stored.origin() == Origin::SendFailed                       ? message.unsent
+                                                                      : message.bytes;
+    if (stored.inArena()) {
         const QByteArray &bytes = longMessage(stored);
         held = {
             reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
@@ -347,7 +369,7 @@ void CaptureStore::dropLongMessagesOf(std::size_t rows)
 {
     for (std::size_t row = rows; row-- > 0;) {
         const Record &stored = record(row);
-        if (stored.size() != LongMessage)
+        if (!stored.inArena())
             continue;
         const std::size_t count = std::uint32_t(stored.arenaIndex() - m_arenaFirst) + 1;
         for (std::size_t i = 0; i < count; ++i)

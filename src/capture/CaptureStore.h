@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RowMarks.h"
+#include "midi/UmpPacket.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,7 +31,13 @@ struct CapturedMessage
     // What a failed send tried to send (none from files of versions that did not keep it).
     // Apart from `bytes`, so that what reads a row as traffic never takes it for some.
     std::span<const std::uint8_t> unsent = {};
+    // A Universal MIDI Packet kept whole, its words most significant byte first, as they are
+    // written down; empty for a row of MIDI 1.0 bytes. A UMP row holds no `bytes`, so that
+    // what reads rows as MIDI 1.0 passes it by.
+    std::span<const std::uint8_t> ump = {};
 
+    bool isUmp() const { return !ump.empty(); }
+    Ump::Packet umpPacket() const { return Ump::packetOfBytes(ump); }
     bool isSysEx() const { return !bytes.empty() && bytes.front() == 0xF0; }
     // The bytes the row holds, sent or not.
     std::span<const std::uint8_t> held() const
@@ -61,6 +68,9 @@ public:
     static constexpr std::size_t MaxSources = 256;
     // The size a record gives a message of more than three bytes.
     static constexpr std::uint8_t LongMessage = 0xF;
+    // The size a record gives a UMP message, whose words lie in the arena as a long message's
+    // bytes do.
+    static constexpr std::uint8_t UmpMessage = 0xE;
 
     // Stamp 0 is now, on the steady clock and on the wall clock.
     CaptureStore();
@@ -79,6 +89,8 @@ public:
         Origin origin, Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
     // A message already held in a byte array: a long one is shared, not copied.
     bool append(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes);
+    // A UMP message whole, as the packet's words.
+    bool appendUmp(Origin origin, Source source, std::int64_t stampUs, const Ump::Packet &packet);
 
     // Set once a row could not be stored for want of memory: the rows held stay, and no more
     // are stored until clear(), so that what was captured is neither lost nor given holes.
@@ -124,8 +136,8 @@ public:
 
     std::size_t size() const { return m_size; }
     CapturedMessage at(std::size_t row) const;
-    // A row's origin and size (0 to 3, or LongMessage << 4) and its first byte, as one number
-    // below 2^16: what a scan of millions of rows can rule most of them out by.
+    // A row's origin and size (0 to 3, or LongMessage or UmpMessage << 4) and its first byte, as
+    // one number below 2^16: what a scan of millions of rows can rule most of them out by.
     std::uint16_t glance(std::size_t row) const
     {
         const Record &stored = record(row);
@@ -187,6 +199,7 @@ private:
         std::int64_t stampUs() const { return std::int64_t(stampHigh) << 32 | stampLow; }
         Origin origin() const { return Origin(sizeAndOrigin & 0xF); }
         std::uint8_t size() const { return sizeAndOrigin >> 4; }
+        bool inArena() const { return size() >= UmpMessage; }
         std::uint32_t arenaIndex() const;
     };
     static_assert(sizeof(Record) == 12);
@@ -194,6 +207,9 @@ private:
     // Nothing when there is no memory left for it.
     Record *newRecord(Origin origin, Source source, std::int64_t stampUs);
     bool hasRoomFor(std::size_t bytes);
+    // A row whose bytes lie in the arena, shared: a long message or a UMP message's words.
+    bool appendToArena(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes,
+        std::uint8_t size);
     const Record &record(std::size_t row) const
     {
         return m_chunks[row >> ChunkShift][row & (ChunkSize - 1)];

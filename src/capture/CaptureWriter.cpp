@@ -100,9 +100,11 @@ void putInfo(ChunkBuffer &chunk, const CaptureStore &rows, bool declareCounts)
     using namespace CaptureFormat;
     std::uint64_t longRows = 0, longBytes = 0;
     for (std::size_t row = 0; declareCounts && row < rows.size(); ++row) {
-        if ((rows.glance(row) >> 4 & 0xF) == CaptureStore::LongMessage) {
+        const auto size = std::uint8_t(rows.glance(row) >> 4 & 0xF);
+        if (size == CaptureStore::LongMessage || size == CaptureStore::UmpMessage) {
+            const CapturedMessage message = rows.at(row);
             ++longRows;
-            longBytes += rows.at(row).held().size();
+            longBytes += message.held().size() + message.ump.size();
         }
     }
     chunk.begin(Chunk::Info);

@@ -32,14 +32,8 @@ void RowEvents::putStart(ChunkBuffer &chunk, CaptureStore::Source source, std::i
     chunk.commit(CaptureFormat::putVarint(at, zigzag(startUs)));
 }
 
-void RowEvents::putRow(ChunkBuffer &chunk, const CapturedMessage &message)
+std::uint8_t *RowEvents::putHead(std::uint8_t *at, std::uint8_t tag, const CapturedMessage &message)
 {
-    const std::span<const std::uint8_t> bytes = message.held();
-    const std::size_t size = bytes.size();
-    const bool isLong = size > 3;
-    std::uint8_t *at = chunk.room(2 + 2 * LongestVarint + size);
-    std::uint8_t tag = std::uint8_t(message.origin);
-    tag |= isLong ? Tag::Long : std::uint8_t(size << Tag::SizeShift);
     if (message.source != m_source)
         tag |= Tag::NewSource;
     *at++ = tag;
@@ -47,9 +41,38 @@ void RowEvents::putRow(ChunkBuffer &chunk, const CapturedMessage &message)
         *at++ = m_source = message.source;
     at = CaptureFormat::putVarint(at, zigzag(message.stampUs - m_stampUs));
     m_stampUs = message.stampUs;
+    return at;
+}
+
+void RowEvents::putRow(ChunkBuffer &chunk, const CapturedMessage &message)
+{
+    if (message.isUmp()) {
+        putUmpRow(chunk, message);
+        return;
+    }
+    const std::span<const std::uint8_t> bytes = message.held();
+    const std::size_t size = bytes.size();
+    const bool isLong = size > 3;
+    std::uint8_t *at = chunk.room(2 + 2 * LongestVarint + size);
+    std::uint8_t tag = std::uint8_t(message.origin);
+    tag |= isLong ? Tag::Long : std::uint8_t(size << Tag::SizeShift);
+    at = putHead(at, tag, message);
     if (isLong)
         at = CaptureFormat::putVarint(at, size);
     if (size > 0)
         std::memcpy(at, bytes.data(), size);
+    chunk.commit(at + size);
+}
+
+// The words as the store holds them, most significant byte first; their count follows from
+// the first word, and the size bits say it again so that a damaged row is found.
+void RowEvents::putUmpRow(ChunkBuffer &chunk, const CapturedMessage &message)
+{
+    const std::size_t size = message.ump.size();
+    std::uint8_t *at = chunk.room(2 + LongestVarint + size);
+    const auto tag
+        = std::uint8_t(std::uint8_t(message.origin) | Tag::Ump | (size / 4 - 1) << Tag::SizeShift);
+    at = putHead(at, tag, message);
+    std::memcpy(at, message.ump.data(), size);
     chunk.commit(at + size);
 }

@@ -70,6 +70,10 @@ public:
     void putRow(ChunkBuffer &chunk, const CapturedMessage &message);
 
 private:
+    // The tag, the source byte where it changes, and the stamp's difference.
+    std::uint8_t *putHead(std::uint8_t *at, std::uint8_t tag, const CapturedMessage &message);
+    void putUmpRow(ChunkBuffer &chunk, const CapturedMessage &message);
+
     std::int64_t m_stampUs = 0;
     CaptureStore::Source m_source = 0;
 };

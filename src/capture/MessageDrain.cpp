@@ -1,5 +1,6 @@
 #include "MessageDrain.h"
 
+#include "midi/UmpFilterStatus.h"
 #include "ports/MIDIInput.h"
 #include "ports/PortCommand.h"
 
@@ -8,11 +9,25 @@ namespace {
 
     using Clock = std::chrono::steady_clock;
 
+    // A SysEx that waited in the queue when the filter came on is kept out, as in store().
+    bool storeUmp(const QByteArray &words, CaptureStore::Source source, std::int64_t stamp,
+        bool hideSysEx, CaptureStore &store)
+    {
+        const Ump::Packet packet = Ump::packetOfBytes(std::span(
+            reinterpret_cast<const std::uint8_t *>(words.constData()), std::size_t(words.size())));
+        if (hideSysEx && Ump::filterStatusOf(packet) == SysExStatus)
+            return true;
+        return store.appendUmp(Origin::Received, source, stamp, packet);
+    }
+
     // False when the store had no memory left for it.
     bool store(const MidiMessage &message, CaptureStore::Source source, bool hideSysEx,
         CaptureStore &store)
     {
         const std::int64_t stamp = store.stampOf(message.arrival);
+        // A UMP packet's words lie where a SysEx's bytes do: a short message pays no test.
+        if (!message.sysEx.isEmpty() && message.ump)
+            return storeUmp(message.sysEx, source, stamp, hideSysEx, store);
         if (!message.sysEx.isEmpty())
             return hideSysEx || store.append(Origin::Received, source, stamp, message.sysEx);
         const std::uint8_t bytes[] = {message.status, message.data1, message.data2};

@@ -71,10 +71,10 @@ void CiRun::send(const std::vector<std::uint8_t> &message)
 void CiRun::takeArrivals()
 {
     while (const MidiMessage *message = m_input ? m_input->currentMessage() : nullptr) {
-        const QByteArray sysEx = message->sysEx;
+        // A copy that shares the bytes: the drop below destroys the queued one.
+        const MidiMessage taken = *message;
         m_input->setCommand(CommandDropCurrent);
-        take(std::span(
-            reinterpret_cast<const std::uint8_t *>(sysEx.constData()), std::size_t(sysEx.size())));
+        m_midi1.read(taken, [this](std::span<const std::uint8_t> bytes) { take(bytes); });
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ToolOptions.h"
 #include "ci/CiMessage.h"
 #include "ci/ExchangeTracker.h"
+#include "ports/Midi1Reading.h"
 
 #include <QObject>
 #include <QTimer>
@@ -67,6 +68,7 @@ private:
     const CiOptions m_options;
     std::unique_ptr<MIDIOutput> m_output;
     std::unique_ptr<MIDIInput> m_input;
+    Midi1Reading m_midi1; // what m_input queues, as MIDI 1.0
     QTimer m_timeout;
     QTimer m_rediscover;
     std::uint32_t m_muid = 0;

@@ -1,6 +1,7 @@
 #include "DetailsText.h"
 
 #include "rows/ExchangeRows.h"
+#include "ump/UmpDecoder.h"
 
 DetailsText::DetailsText(MessageDetails::MiddleC middleC)
     : m_middleC(middleC)
@@ -10,6 +11,10 @@ DetailsText::DetailsText(MessageDetails::MiddleC middleC)
 std::string_view DetailsText::of(const CapturedMessage &message)
 {
     const std::uint64_t place = m_place++;
+    if (message.isUmp()) {
+        m_long = Ump::decode(message.umpPacket()).line().toStdString();
+        return m_long;
+    }
     if (ChannelMemory::readsBack(message.bytes)) {
         m_long = m_context.describe(message, place, m_middleC).toStdString();
         return m_long;

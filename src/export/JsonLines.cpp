@@ -6,6 +6,7 @@
 #include "midi/Hex.h"
 #include "rows/RowCells.h"
 #include "rows/RowColumns.h"
+#include "rows/UmpRows.h"
 
 namespace JsonLines {
 
@@ -49,6 +50,11 @@ void Writer::appendLine(BlockWriter &block, const CaptureStore &rows, std::size_
         if (i > 0)
             m_text += ' ';
         Hex::appendByte(m_text, message.bytes[i], Hex::Case::Upper);
+    }
+    // A UMP message has no MIDI 1.0 bytes: its words stand beside them.
+    if (message.isUmp()) {
+        m_text += "\",\"ump\":\"";
+        UmpRows::appendWords(m_text, message.ump);
     }
     m_text += "\",\"kind\":";
     block.append(m_text);

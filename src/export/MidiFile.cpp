@@ -2,6 +2,7 @@
 
 #include "capture/CaptureStore.h"
 #include "files/SafeFile.h"
+#include "midi/Midi1FromUmp.h"
 #include "midi/MidiMessage.h"
 
 #include <QIODevice>
@@ -196,6 +197,40 @@ namespace {
         }
     }
 
+    // The rows of UMP messages in their MIDI 1.0 form, where they have one: a SysEx7 is put
+    // back together from its packets, each group on its own, and written at its last one's
+    // time.
+    class UmpTranslation
+    {
+    public:
+        void add(Track &track, Counts &counts, std::int64_t time, const Ump::Packet &packet)
+        {
+            const Midi1FromUmp::Translated translated = m_translator.take(packet);
+            if (translated.outcome == Midi1FromUmp::Outcome::NotMidi1)
+                ++counts.umpWithoutMidi1;
+            else if (translated.outcome == Midi1FromUmp::Outcome::Malformed)
+                ++counts.malformed;
+            for (const QByteArray &message : translated.messages)
+                MidiFile::add(track, counts, time,
+                    std::span(reinterpret_cast<const std::uint8_t *>(message.constData()),
+                        std::size_t(message.size())));
+        }
+        // A SysEx7 whose end never came is left out, as one without F7 is.
+        void finish(Counts &counts) { counts.sysExWithoutEox += m_translator.finish().size(); }
+
+    private:
+        Midi1FromUmp m_translator;
+    };
+
+    void addRow(Track &track, UmpTranslation &translation, Counts &counts, std::int64_t time,
+        const CapturedMessage &message)
+    {
+        if (message.isUmp())
+            translation.add(track, counts, time, message.umpPacket());
+        else
+            add(track, counts, time, message.bytes);
+    }
+
     // Format 0 when one track holds everything, else format 1.
     bool writeFile(std::span<const Track> tracks, QIODevice &out)
     {
@@ -220,6 +255,7 @@ namespace {
     {
         Counts counts;
         Track track(rows.size());
+        UmpTranslation translation;
         TimeLine timeLine;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const CapturedMessage message = rows.at(i);
@@ -227,8 +263,9 @@ namespace {
                 ++counts.sent;
                 continue;
             }
-            add(track, counts, timeLine.advanceTo(*rows.portUs(i)), message.bytes);
+            addRow(track, translation, counts, timeLine.advanceTo(*rows.portUs(i)), message);
         }
+        translation.finish(counts);
         track.addMeta(timeLine.ticks(), EndOfTrackEvent, {});
         return writeFile(std::span(&track, 1), out) ? std::optional(counts) : std::nullopt;
     }
@@ -247,6 +284,7 @@ namespace {
             tracks.back().addMeta(0, TrackNameEvent, rows.sourceName(sources[i]).toUtf8());
         }
         std::vector<std::int64_t> lastTime(tracks.size(), 0);
+        std::vector<UmpTranslation> translations(tracks.size());
         std::optional<std::int64_t> firstUs;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const CapturedMessage message = rows.at(i);
@@ -257,8 +295,10 @@ namespace {
             firstUs = firstUs.value_or(message.stampUs);
             const std::size_t track = trackOf[message.source];
             lastTime[track] = std::max(lastTime[track], ticksOf(message.stampUs - *firstUs));
-            add(tracks[track], counts, lastTime[track], message.bytes);
+            addRow(tracks[track], translations[track], counts, lastTime[track], message);
         }
+        for (UmpTranslation &translation : translations)
+            translation.finish(counts);
         for (std::size_t i = 0; i < tracks.size(); ++i)
             tracks[i].addMeta(lastTime[i], EndOfTrackEvent, {});
         return writeFile(tracks, out) ? std::optional(counts) : std::nullopt;
@@ -285,6 +325,7 @@ QString savedSentence(const Counts &counts, const QString &path)
         {counts.sysExWithoutEox, "SysEx without F7"},
         {counts.withoutStatus, "without a status"},
         {counts.malformed, "malformed"},
+        {counts.umpWithoutMidi1, "UMP without a MIDI 1.0 form"},
     };
     QStringList parts;
     for (const auto &[count, what] : leftOut)

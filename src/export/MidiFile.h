@@ -32,6 +32,9 @@ struct Counts
     // A channel message short of a data byte or with a status byte among them, or a SysEx
     // too long for a length a file can state: writing it would corrupt what follows.
     std::size_t malformed = 0;
+    // UMP messages that have no MIDI 1.0 form: MIDI 2.0 channel voice, Flex Data, SysEx8,
+    // Stream and Utility messages.
+    std::size_t umpWithoutMidi1 = 0;
 };
 
 // Writes the whole file to `out`; nothing when the device refused a write (its errorString()

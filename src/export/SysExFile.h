@@ -12,7 +12,8 @@ class QIODevice;
 class CaptureStore;
 
 // System Exclusive messages as a file of raw bytes: each message F0 ... F7 exactly as it
-// crossed the wire, back to back, nothing between them.
+// crossed the wire, back to back, nothing between them. A UMP SysEx7 complete in one packet
+// is written as the MIDI 1.0 SysEx it carries; one over several packets is passed over.
 namespace SysExFile {
 
 // The rows a save takes: every received SysEx row when no row is selected, else those of the

@@ -50,7 +50,7 @@ bool writeRows(
             block.append(RowCells::tabField(line, Timestamp));
             block.append(' ');
         }
-        if (message.isSysEx()) {
+        if (message.isSysEx() || message.isUmp()) {
             line.clear();
             RowCells::appendSysExData(line, message);
             block.append(line);

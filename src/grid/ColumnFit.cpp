@@ -65,6 +65,8 @@ QString ColumnFit::nameOf(int column) const
 {
     if (column == m_model.sourceColumn())
         return QStringLiteral("Source");
+    if (column == m_model.groupColumn())
+        return QStringLiteral("Group");
     if (column == m_model.markColumn())
         return QStringLiteral("Mark");
     if (isDetails(column))

@@ -4,6 +4,7 @@
 #include "frame/NumberText.h"
 #include "rows/RowCells.h"
 #include "rows/RowDetails.h"
+#include "rows/UmpRows.h"
 #include "timing/StampText.h"
 
 #include <QBrush>
@@ -70,8 +71,7 @@ void EventGridModel::markChanged(std::size_t row)
 
 void EventGridModel::showMarkColumn()
 {
-    const int column = DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0);
-    setColumnShown(column, !store().marks().empty(), m_markShown);
+    setColumnShown(markColumnPlace(), !store().marks().empty(), m_markShown);
 }
 
 void EventGridModel::documentRestored(std::size_t count)
@@ -90,6 +90,8 @@ void EventGridModel::setViewSettings(const ViewSettings &settings)
 {
     setColumnShown(DetailsColumn, settings.details, m_view.details);
     setColumnShown(DetailsColumn + (m_view.details ? 1 : 0), settings.source, m_view.source);
+    setColumnShown(DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0),
+        settings.group, m_view.group);
     m_view = settings;
     emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
@@ -154,6 +156,12 @@ QString EventGridModel::source(std::size_t row) const
     return store().sourceName(store().at(row).source);
 }
 
+QString EventGridModel::group(std::size_t row) const
+{
+    const CapturedMessage message = store().at(row);
+    return message.isUmp() ? UmpRows::groupText(message.umpPacket()) : QString();
+}
+
 // "● note": the mark stands out in a column of mostly empty cells.
 QString EventGridModel::mark(std::size_t row) const
 {
@@ -169,6 +177,8 @@ QString EventGridModel::shownText(std::size_t row, int column) const
         return mark(row);
     if (column == sourceColumn())
         return source(row);
+    if (column == groupColumn())
+        return group(row);
     if (column == DetailsColumn)
         return details(row);
     if (column == 0)
@@ -205,9 +215,7 @@ int EventGridModel::rowCount(const QModelIndex &parent) const
 
 int EventGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid()
-        ? 0
-        : ColumnCount + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0) + (m_markShown ? 1 : 0);
+    return parent.isValid() ? 0 : markColumnPlace() + (m_markShown ? 1 : 0);
 }
 
 void EventGridModel::setColumnAlignment(int column, Qt::Alignment alignment)
@@ -246,6 +254,8 @@ QVariant EventGridModel::headerData(int section, Qt::Orientation orientation, in
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == sourceColumn())
         return QStringLiteral("Source");
+    if (section == groupColumn())
+        return QStringLiteral("Group");
     if (section == markColumn())
         return QStringLiteral("Mark");
     return section == DetailsColumn ? QStringLiteral("Details") : m_headers[std::size_t(section)];

@@ -48,6 +48,8 @@ public:
     QString timeOfDay(std::size_t row) const;
     QString details(std::size_t row) const;
     QString source(std::size_t row) const;
+    // "1" to "16" for a UMP row of a group; nothing for any other row.
+    QString group(std::size_t row) const;
     // "●", and the note after it, of a marked row.
     QString mark(std::size_t row) const;
     // The Source column, after Details when that is shown; -1 while it is not shown.
@@ -56,12 +58,15 @@ public:
         return m_view.source ? DetailsColumn + (m_view.details ? 1 : 0) : -1;
     }
 
-    // The Mark column, last, shown while the capture has marked rows; -1 while it is not.
-    int markColumn() const
+    // The Group column, after Source when that is shown; -1 while it is not shown.
+    int groupColumn() const
     {
-        return m_markShown ? DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0)
-                           : -1;
+        return m_view.group ? DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0)
+                            : -1;
     }
+
+    // The Mark column, last, shown while the capture has marked rows; -1 while it is not.
+    int markColumn() const { return m_markShown ? markColumnPlace() : -1; }
 
     // The grid's own numbering: row 0 the header, the last row empty, messages between.
     int gridRowCount() const { return int(store().size()) + 2; }
@@ -78,6 +83,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    int markColumnPlace() const
+    {
+        return DetailsColumn + (m_view.details ? 1 : 0) + (m_view.source ? 1 : 0)
+            + (m_view.group ? 1 : 0);
+    }
     QString shownText(std::size_t row, int column) const;
     QString timeCell(std::size_t row) const;
     QString delta(std::size_t row) const;

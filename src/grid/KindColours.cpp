@@ -1,5 +1,7 @@
 #include "KindColours.h"
 
+#include "rows/UmpRows.h"
+
 namespace KindColours {
 
 Kind kindOf(const CapturedMessage &message)
@@ -8,7 +10,9 @@ Kind kindOf(const CapturedMessage &message)
         return Kind::SendFailed;
     if (message.origin == Origin::Sent)
         return Kind::Sent;
-    const std::uint8_t status = message.bytes.empty() ? 0 : message.bytes.front();
+    const std::uint8_t status = message.isUmp() ? UmpRows::nearestStatus(message.umpPacket())
+        : message.bytes.empty()                 ? 0
+                                                : message.bytes.front();
     if (status < 0x80)
         return Kind::Other;
     if (status == 0xF0)

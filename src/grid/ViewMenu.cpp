@@ -46,13 +46,14 @@ ViewMenu::ViewMenu(QMenu *menu)
     m_details = checkable(addNamedItem(menu, "mnuShowDetails", QStringLiteral("Show Details")));
     m_middleC3 = checkable(addNamedItem(menu, "mnuMiddleC3", QStringLiteral("Middle C is C3")));
     m_source = checkable(addNamedItem(menu, "mnuShowSource", QStringLiteral("Show Source")));
+    m_group = checkable(addNamedItem(menu, "mnuShowGroup", QStringLiteral("Show Group")));
     m_colour = checkable(addNamedItem(menu, "mnuColourByKind", QStringLiteral("Colour by Kind")));
     connect(addNamedItem(menu, "mnuFitColumns", QStringLiteral("Fit Columns")), &QAction::triggered,
         this, &ViewMenu::fitColumnsAsked);
     setSettings({});
     connect(
         m_source, &QAction::triggered, this, [this](bool checked) { m_sourceChosen = checked; });
-    for (QAction *item : {m_details, m_middleC3, m_source, m_colour})
+    for (QAction *item : {m_details, m_middleC3, m_source, m_group, m_colour})
         connect(item, &QAction::triggered, this, [this] { emit settingsChanged(settings()); });
     connect(m_time, &QActionGroup::triggered, this, [this] { emit settingsChanged(settings()); });
     menu->addSeparator();
@@ -93,6 +94,7 @@ ViewSettings ViewMenu::settings() const
     settings.middleC
         = m_middleC3->isChecked() ? MessageDetails::MiddleC::C3 : MessageDetails::MiddleC::C4;
     settings.source = m_sourceChosen;
+    settings.group = m_group->isChecked();
     settings.colourByKind = m_colour->isChecked();
     return settings;
 }
@@ -105,6 +107,7 @@ void ViewMenu::setSettings(const ViewSettings &settings)
     m_middleC3->setChecked(settings.middleC == MessageDetails::MiddleC::C3);
     m_sourceChosen = settings.source;
     m_source->setChecked(settings.source || !m_source->isEnabled());
+    m_group->setChecked(settings.group);
     m_colour->setChecked(settings.colourByKind);
     emit settingsChanged(this->settings());
 }

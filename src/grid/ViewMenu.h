@@ -45,6 +45,7 @@ private:
     QActionGroup *m_time;
     QAction *m_details;
     QAction *m_source;
+    QAction *m_group; // the UMP group of each row
     bool m_sourceChosen = false;
     QAction *m_middleC3;
     QAction *m_colour;

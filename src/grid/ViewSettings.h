@@ -21,6 +21,7 @@ struct ViewSettings
     bool details = true;
     MessageDetails::MiddleC middleC = MessageDetails::MiddleC::C4;
     bool source = false; // a column naming the port each row came from or went to
+    bool group = false; // a column of the group of each UMP row
     bool colourByKind = true; // rows tinted by their kind of message
 
     bool operator==(const ViewSettings &) const = default;

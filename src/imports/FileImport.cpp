@@ -91,7 +91,7 @@ CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskPro
         reason = QStringLiteral("The memory ran out after %1 rows.").arg(rows->size());
     if (!reason.isEmpty() || progress.cancelled)
         return {nullptr, reason};
-    return {std::move(rows), {}, imported.notice()};
+    return {std::move(rows), {}};
 }
 
 CaptureReader::Loaded load(const QString &path, TaskProgress &progress)

@@ -47,6 +47,38 @@ QString quoted(QByteArrayView cell)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+// A row of UMP words ("40903C00 FFFF0000") where a row of MIDI 1.0 has bytes: its first
+// filled cell is a word's eight digits.
+bool holdsWords(std::span<const QByteArrayView> cells)
+{
+    const auto filled
+        = std::ranges::find_if(cells, [](QByteArrayView cell) { return !cell.isEmpty(); });
+    return filled != cells.end() && filled->size() == 8;
+}
+
+// The packet the words of a row make, or why they make none.
+QString packetOf(std::span<const QByteArrayView> cells, Ump::Packet &packet)
+{
+    packet.size = 0;
+    for (const QByteArrayView cell : cells) {
+        if (cell.isEmpty())
+            continue;
+        std::uint32_t word = 0;
+        const char *end = cell.data() + cell.size();
+        const auto [stop, error] = std::from_chars(cell.data(), end, word, 16);
+        if (cell.size() != 8 || error != std::errc() || stop != end)
+            return quoted(cell) + QStringLiteral(" is not a 32-bit word in hex.");
+        if (packet.size == packet.words.size())
+            return QStringLiteral("a UMP message holds more than four words.");
+        packet.words[packet.size++] = word;
+    }
+    if (packet.size != Ump::wordCountOf(packet.words[0]))
+        return QStringLiteral("a UMP message of %1 words is of a type that takes %2.")
+            .arg(packet.size)
+            .arg(Ump::wordCountOf(packet.words[0]));
+    return {};
+}
+
 } // namespace
 
 ImportedRows::ImportedRows(CaptureStore &rows, const QString &fileName)
@@ -57,11 +89,6 @@ ImportedRows::ImportedRows(CaptureStore &rows, const QString &fileName)
 CaptureStore::Source ImportedRows::fileSource()
 {
     return m_rows.sourceNamed(m_fileName).value();
-}
-
-std::optional<CaptureStore::Source> ImportedRows::partSource(const QString &part)
-{
-    return m_rows.sourceNamed(m_fileName + QStringLiteral(": ") + part);
 }
 
 QString ImportedRows::sourceOf(QByteArrayView input, CaptureStore::Source &source)
@@ -111,6 +138,19 @@ QString ImportedRows::appendLogged(QByteArrayView input, QByteArrayView stampCel
         if (ms)
             keepCell(source, *stampUs, *ms);
     }
+    if (origin == Origin::Received && holdsWords(byteCells)) {
+        Ump::Packet packet;
+        if (const QString reason = packetOf(byteCells, packet); !reason.isEmpty())
+            return reason;
+        appendUmp(source, m_lastStampUs, packet);
+        return {};
+    }
+    return appendLoggedBytes(source, origin, stampCell.isEmpty(), byteCells);
+}
+
+QString ImportedRows::appendLoggedBytes(CaptureStore::Source source, Origin origin,
+    bool withoutStamp, std::span<const QByteArrayView> byteCells)
+{
     m_bytes.clear();
     for (const QByteArrayView cell : byteCells) {
         if (cell.isEmpty())
@@ -121,7 +161,7 @@ QString ImportedRows::appendLogged(QByteArrayView input, QByteArrayView stampCel
         m_bytes.push_back(*byte);
     }
     // A log without stamps gives a failed send as a line of empty cells.
-    if (stampCell.isEmpty() && m_bytes.empty())
+    if (withoutStamp && m_bytes.empty())
         origin = Origin::SendFailed;
     if (m_bytes.empty() != (origin == Origin::SendFailed))
         return origin == Origin::SendFailed ? QStringLiteral("a failed send holds bytes.")

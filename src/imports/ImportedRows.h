@@ -19,16 +19,13 @@ public:
 
     // The source of the rows of a file that names no input: the first the store names.
     CaptureStore::Source fileSource();
-    // The source of the rows of one part of the file ("take.midi2: group 3"); nothing when
-    // the store names all the sources it can.
-    std::optional<CaptureStore::Source> partSource(const QString &part);
-
-    // What the user should know of rows that were read, though the file was not refused.
-    void setNotice(const QString &notice) { m_notice = notice; }
-    const QString &notice() const { return m_notice; }
 
     void append(
         CaptureStore::Source source, std::int64_t stampUs, std::span<const std::uint8_t> bytes);
+    void appendUmp(CaptureStore::Source source, std::int64_t stampUs, const Ump::Packet &packet)
+    {
+        m_rows.appendUmp(Origin::Received, source, stampUs, packet);
+    }
 
     // A row of a log as Lumetra writes its cells: the Timestamp cell ("SENT", "SEND ERR",
     // milliseconds since the input started, or nothing in a log without stamps), the bytes
@@ -53,13 +50,16 @@ public:
 private:
     // The source of the rows a log gives as coming from `input`, or why there is none.
     QString sourceOf(QByteArrayView input, CaptureStore::Source &source);
+    // The row of a log's MIDI 1.0 bytes, a cell each; `withoutStamp` for a line of a log
+    // that has no Timestamp cells.
+    QString appendLoggedBytes(CaptureStore::Source source, Origin origin, bool withoutStamp,
+        std::span<const QByteArrayView> byteCells);
 
     CaptureStore &m_rows;
     const QString m_fileName;
     // Makes the Timestamp cell of a row of `source` stamped `stampUs` read `ms`.
     void keepCell(CaptureStore::Source source, std::int64_t stampUs, std::int32_t ms);
 
-    QString m_notice;
     std::int64_t m_lastStampUs = 0;
     std::vector<std::uint8_t> m_bytes;
 };

@@ -8,12 +8,15 @@
 namespace TrafficLogReader {
 namespace {
 
-    // Whether the line's first cell is its Timestamp cell.
+    // Whether the line's first cell is its Timestamp cell. Three cells without one are a
+    // status and two data bytes; with one, a stamp and a SysEx, or the two words of a UMP
+    // message.
     bool isStamped(const std::vector<QByteArrayView> &cells)
     {
         if (cells.front() == "SENT" || cells.front() == "SEND")
             return true;
-        return cells.front() != "F0" && (cells.size() != 3 || cells[1] == "F0");
+        return cells.front() != "F0"
+            && (cells.size() != 3 || cells[1] == "F0" || cells[1].size() == 8);
     }
 
     QString readLine(QByteArrayView line, ImportedRows &rows, std::vector<QByteArrayView> &cells)

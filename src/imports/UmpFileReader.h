@@ -5,11 +5,10 @@
 
 class ImportedRows;
 
-// Reads UMP word dumps and MIDI Clip Files into rows. Rows hold MIDI 1.0, so the packets
-// that carry it (System, MIDI 1.0 channel voice, SysEx7) become rows of the source named
-// after the file and the packet's group ("clip.midi2: group 3"); the clip's timing and
-// framing packets give the rows their stamps. Every other packet is left out, and the rows'
-// notice says how many and names the first.
+// Reads UMP word dumps and MIDI Clip Files into rows: every packet becomes a UMP row of the
+// source named after the file, kept whole as it was written, MIDI 1.0 in UMP included, so
+// that the rows show what crossed the wire; the group stands in the row. A clip's timing and
+// framing packets give the rows their stamps and become none: they carry no traffic.
 namespace UmpFileReader {
 
 bool isUmpFile(QByteArrayView file);

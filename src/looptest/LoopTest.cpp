@@ -184,14 +184,9 @@ void LoopTest::takeArrivals()
     // that moment before it takes the message.
     takeWrittenMoments();
     while (const MidiMessage *message = m_input->currentMessage()) {
-        if (!message->sysEx.isEmpty()) {
-            take(std::span(reinterpret_cast<const std::uint8_t *>(message->sysEx.constData()),
-                     std::size_t(message->sysEx.size())),
-                message->arrival);
-        } else {
-            const std::uint8_t bytes[] = {message->status, message->data1, message->data2};
-            take(std::span(bytes, message->size), message->arrival);
-        }
+        m_midi1.read(*message, [this, message](std::span<const std::uint8_t> bytes) {
+            take(bytes, message->arrival);
+        });
         m_input->setCommand(CommandDropCurrent);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "LoopReport.h"
 #include "LoopTally.h"
+#include "ports/Midi1Reading.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -79,6 +80,7 @@ private:
 
     std::shared_ptr<PortSystem> m_ports;
     std::unique_ptr<MIDIInput> m_input;
+    Midi1Reading m_midi1; // what m_input queues, as MIDI 1.0
     std::unique_ptr<MIDIOutput> m_output;
     LoopReport::Path m_path;
     LoopSettings m_settings;

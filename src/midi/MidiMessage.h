@@ -17,7 +17,13 @@ struct MidiMessage
     std::uint8_t status = 0;
     std::uint8_t data1 = 0;
     std::uint8_t data2 = 0;
-    QByteArray sysEx; // a SysEx whole, from F0 on (without F7 when cut short); else empty
+    // A Universal MIDI Packet from a port of UMP, kept whole: its words lie in `sysEx`, most
+    // significant byte first, and the three bytes above stay 0. Its words share the array a
+    // SysEx takes so that a MIDI 1.0 message costs not a byte more in the queue.
+    bool ump = false;
+    // A SysEx whole, from F0 on (without F7 when cut short), or a UMP packet's words; else
+    // empty.
+    QByteArray sysEx;
 };
 
 constexpr std::uint8_t SysExStatus = 0xF0;

@@ -28,4 +28,21 @@ std::optional<Packet> packetAt(std::span<const std::uint32_t> words)
     return packet;
 }
 
+Packet packetOfBytes(std::span<const std::uint8_t> bytes)
+{
+    Packet packet;
+    packet.size = std::uint8_t(std::min<std::size_t>(bytes.size() / 4, packet.words.size()));
+    for (std::size_t index = 0; index < std::size_t(packet.size) * 4; ++index)
+        packet.words[index / 4] = packet.words[index / 4] << 8 | bytes[index];
+    return packet;
+}
+
+QByteArray bytesOf(const Packet &packet)
+{
+    QByteArray bytes(qsizetype(packet.size) * 4, Qt::Uninitialized);
+    for (int index = 0; index < bytes.size(); ++index)
+        bytes[index] = char(packet.byteAt(index));
+    return bytes;
+}
+
 } // namespace Ump

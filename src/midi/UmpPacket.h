@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -53,5 +54,11 @@ struct Packet
 
 // The packet that begins `words`; nothing when the words end before it does.
 std::optional<Packet> packetAt(std::span<const std::uint32_t> words);
+
+// The words of up to 16 bytes, most significant byte first, whatever size their message type
+// takes; bytes past the last whole word are left out.
+Packet packetOfBytes(std::span<const std::uint8_t> bytes);
+// The packet's words, most significant byte first: what packetOfBytes reads back.
+QByteArray bytesOf(const Packet &packet);
 
 } // namespace Ump

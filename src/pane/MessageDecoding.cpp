@@ -15,7 +15,7 @@ namespace {
 
 } // namespace
 
-QStringList lines(const QList<Cell> &cells, const QString &details, qsizetype byteCount,
+QStringList lines(const QList<Cell> &cells, const QStringList &details, qsizetype byteCount,
     const std::optional<QByteArray> &body)
 {
     QStringList result;
@@ -23,8 +23,7 @@ QStringList lines(const QList<Cell> &cells, const QString &details, qsizetype by
         if (!cell.text.isEmpty())
             result.append(cell.title + QStringLiteral(": ") + cell.text);
     result.append(QStringLiteral("Bytes: %1").arg(byteCount));
-    if (!details.isEmpty())
-        result += details.split(QStringLiteral(", "));
+    result += details;
     if (body)
         result += QStringLiteral("Body:\n") + prettyJson(*body).trimmed();
     return result;

@@ -17,7 +17,7 @@ struct Cell
 };
 
 // `body` is the JSON of a Property Exchange message, when it carries one.
-QStringList lines(const QList<Cell> &cells, const QString &details, qsizetype byteCount,
+QStringList lines(const QList<Cell> &cells, const QStringList &details, qsizetype byteCount,
     const std::optional<QByteArray> &body);
 
 // The JSON body of a Property Exchange message, put back together and decoded; nothing for

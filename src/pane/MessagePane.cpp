@@ -6,6 +6,7 @@
 #include "grid/EventGridModel.h"
 #include "grid/EventView.h"
 #include "rows/RowColumns.h"
+#include "rows/UmpRows.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -90,15 +91,20 @@ void MessagePane::showRow(std::optional<std::size_t> row)
     }
     // A copy: the store's bytes go when the rows are cleared, the pane's stay until it reads
     // another row.
-    const std::span<const std::uint8_t> held = store.at(*row).held();
+    const CapturedMessage message = store.at(*row);
+    const std::span<const std::uint8_t> held = message.isUmp() ? message.ump : message.held();
     const QByteArray bytes(reinterpret_cast<const char *>(held.data()), qsizetype(held.size()));
     m_dump->setBytes(bytes);
     QList<MessageDecoding::Cell> cells;
     for (int column = 0; column < RowColumns::Count; ++column)
         cells.append({QLatin1String(RowColumns::Titles[column]),
             m_rows.cell(*row, column, Qt::DisplayRole).toString()});
+    // The details of a UMP message are its fields, one a line, each of which may hold a comma.
+    const QStringList details = message.isUmp()
+        ? UmpRows::decodingLines(message.umpPacket())
+        : m_rows.details(*row).split(QStringLiteral(", "), Qt::SkipEmptyParts);
     m_decoding->setPlainText(MessageDecoding::lines(
-        cells, m_rows.details(*row), bytes.size(), MessageDecoding::propertyExchangeBody(bytes))
+        cells, details, bytes.size(), MessageDecoding::propertyExchangeBody(bytes))
                                  .join(QLatin1Char('\n')));
 }
 

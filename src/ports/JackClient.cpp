@@ -46,7 +46,8 @@ QString quoted(std::span<const std::uint8_t> bytes)
 // events are whole UMP packets. A port of ours flagged so is given UMP. The JACK library of
 // Debian 12 has no such flag, and neither its server nor PipeWire 0.3.65 offers such ports,
 // so this cannot run here: it is written from PipeWire's documentation. The flag's value is
-// also JACK2's JackPortIsCV, which only ports of audio type carry.
+// also JACK2's JackPortIsCV, which only ports of audio type carry. What such a port hands
+// over is kept packet by packet as UMP (UmpInputSink); here only tests feed that path.
 constexpr unsigned long UmpPortFlag = 0x20;
 
 bool isUmpPort(jack_client_t *client, const QString &name)
@@ -64,7 +65,7 @@ struct JackClient::Slot
     jack_port_t *port = nullptr;
     jack_ringbuffer_t *ring = nullptr;
     InputSink *sink = nullptr; // inputs only
-    // An input from a port of UMP: what `sink` points to, which hands on MIDI 1.0.
+    // An input from a port of UMP: what `sink` points to, which hands on whole packets.
     std::unique_ptr<UmpInputSink> umpSink;
     QByteArray peer; // the full name of the port it was connected to, if any
     // Which port of that name: one that comes back under the name at once is another port,

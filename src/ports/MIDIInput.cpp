@@ -2,6 +2,7 @@
 
 #include "PortCommand.h"
 #include "PortError.h"
+#include "midi/UmpFilterStatus.h"
 
 #include <QTimer>
 #include <functional>
@@ -15,7 +16,10 @@ MIDIInput::MIDIInput(
         m_queue.countDropped();
         countChanged();
     })
-{ }
+{
+    m_spacedNotice.setSingleShot(true);
+    connect(&m_spacedNotice, &QTimer::timeout, this, &MIDIInput::notify);
+}
 
 MIDIInput::~MIDIInput()
 {
@@ -145,7 +149,7 @@ std::int32_t MIDIInput::MessageTimestamp()
 QByteArray MIDIInput::MessageSysEx()
 {
     const MidiMessage *message = currentMessage();
-    return message ? message->sysEx : QByteArray();
+    return message && !message->ump ? message->sysEx : QByteArray();
 }
 
 void MIDIInput::setEventsEnabled(bool enabled)
@@ -240,8 +244,7 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
     const std::uint8_t status = bytes.front();
     if (StatusFilter(status) || m_withheld.load(std::memory_order_relaxed)
         || anyMatches(m_hiddenPatterns, bytes)) {
-        m_filtered.fetch_add(1, std::memory_order_relaxed);
-        countChanged();
+        countFiltered();
         return;
     }
     MidiMessage message;
@@ -258,6 +261,35 @@ void MIDIInput::enqueue(std::span<const std::uint8_t> bytes, Clock::time_point a
         message.data1 = bytes.size() > 1 ? bytes[1] : 0;
         message.data2 = bytes.size() > 2 ? bytes[2] : 0;
     }
+    push(std::move(message));
+}
+
+// Backend thread. No assembler stands between a port of UMP and the queue: its packets come
+// whole. A packet the filter keeps out is counted as a MIDI 1.0 message is.
+void MIDIInput::receiveUmp(const Ump::Packet &packet, Clock::time_point arrival)
+{
+    if (!m_receiving.load(std::memory_order_acquire))
+        return;
+    const std::optional<std::uint8_t> status = Ump::filterStatusOf(packet);
+    if ((status && StatusFilter(*status)) || m_withheld.load(std::memory_order_relaxed)) {
+        countFiltered();
+        return;
+    }
+    MidiMessage message;
+    message.arrival = arrival;
+    message.ump = true;
+    message.sysEx = Ump::bytesOf(packet);
+    push(std::move(message));
+}
+
+void MIDIInput::countFiltered()
+{
+    m_filtered.fetch_add(1, std::memory_order_relaxed);
+    countChanged();
+}
+
+void MIDIInput::push(MidiMessage &&message)
+{
     if (m_queue.push(std::move(message)))
         requestNotification();
     else
@@ -273,6 +305,16 @@ void MIDIInput::requestNotification()
 
 void MIDIInput::notify()
 {
+    // A call each JACK cycle would wake the window hundreds of times a second for a few rows
+    // each. The producer's flag stays set while the call waits, so it posts nothing more.
+    const auto since = std::chrono::milliseconds(
+        m_sinceNotice.isValid() ? m_sinceNotice.elapsed() : NoticeSpacing.count());
+    if (since < NoticeSpacing) {
+        if (!m_spacedNotice.isActive())
+            m_spacedNotice.start(NoticeSpacing - since);
+        return;
+    }
+    m_sinceNotice.start();
     // An exchange, not a store: reading the producer's flag orders the size read below after
     // its push, so a message pushed just now is either seen here or posts a call of its own.
     m_notificationPending.exchange(false, std::memory_order_acq_rel);

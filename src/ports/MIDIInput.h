@@ -5,6 +5,8 @@
 #include "midi/BytePattern.h"
 #include "midi/MessageAssembler.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -50,6 +52,7 @@ public:
     std::int16_t MessageData1();
     std::int16_t MessageData2();
     std::int32_t MessageTimestamp();
+    // Empty for a UMP packet, which is no SysEx: currentMessage() holds its words.
     QByteArray MessageSysEx();
     // The current message whole, or nullptr: for the program's own drain, which needs no
     // copy of a SysEx.
@@ -65,10 +68,12 @@ public:
     void setEventsEnabled(bool enabled);
     bool EventsEnabled() const { return m_eventsEnabled; }
 
-    // True withholds every message with this status byte (SysEx counts as 0xF0).
+    // True withholds every message with this status byte (SysEx counts as 0xF0); a UMP packet
+    // is judged by the MIDI 1.0 status it stands for, if any (see Ump::filterStatusOf).
     void setStatusFilter(int status, bool withhold);
     bool StatusFilter(int status) const;
-    // Withholds every message that one of the patterns matches.
+    // Withholds every message that one of the patterns matches. Patterns are of MIDI 1.0
+    // bytes: they pass UMP packets by.
     void setHiddenPatterns(std::vector<BytePattern> patterns);
     // True withholds every message: the user hid this input's traffic.
     void setWithheld(bool withheld) { m_withheld.store(withheld, std::memory_order_relaxed); }
@@ -103,10 +108,13 @@ signals:
 
 private:
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
+    void receiveUmp(const Ump::Packet &packet, Clock::time_point arrival) override;
     void lost(std::uint64_t messages) override;
     void missedCycles(std::uint64_t cycles) override;
     void countChanged();
     void enqueue(std::span<const std::uint8_t> bytes, Clock::time_point arrival);
+    void countFiltered();
+    void push(MidiMessage &&message);
     void checkHeldMessage();
     bool connectionAlive() const override;
     void dropConnection() override;
@@ -135,6 +143,11 @@ private:
     std::atomic<bool> m_withheld {false};
     std::atomic<bool> m_receiving {false};
     std::atomic<bool> m_notificationPending {false};
+    // A stream that never pauses is told of at most once a spacing (see notify): a little
+    // less than a frame, so that what came is shown with the next frame.
+    static constexpr std::chrono::milliseconds NoticeSpacing {25};
+    QElapsedTimer m_sinceNotice; // UI thread
+    QTimer m_spacedNotice; // UI thread
     std::atomic<bool> m_lossUnseen {false}; // a count changed with nothing queued to tell it
     std::atomic<std::uint64_t> m_xruns {0};
     std::atomic<std::uint64_t> m_filtered {0};

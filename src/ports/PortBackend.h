@@ -1,5 +1,7 @@
 #pragma once
 
+#include "midi/UmpPacket.h"
+
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -22,6 +24,8 @@ public:
 
     virtual ~InputSink() = default;
     virtual void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) = 0;
+    // One Universal MIDI Packet whole, from a port of UMP.
+    virtual void receiveUmp(const Ump::Packet &packet, Clock::time_point arrival) = 0;
     // Messages the backend could not take in (its buffer was full).
     virtual void lost(std::uint64_t messages) = 0;
     // Cycles in which the backend's system ran late (JACK's xruns): messages may have been

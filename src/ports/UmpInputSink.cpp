@@ -1,28 +1,22 @@
 #include "UmpInputSink.h"
 
 #include <cstring>
-#include <vector>
 
 void UmpInputSink::receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival)
 {
-    std::vector<std::uint32_t> words(bytes.size() / sizeof(std::uint32_t));
-    std::memcpy(words.data(), bytes.data(), words.size() * sizeof(std::uint32_t));
-    std::uint64_t notKept = bytes.size() % sizeof(std::uint32_t) != 0 ? 1 : 0;
-    for (std::size_t at = 0; at < words.size();) {
-        const std::optional<Ump::Packet> packet = Ump::packetAt(std::span(words).subspan(at));
-        if (!packet) {
-            ++notKept; // the event ended inside a packet
+    constexpr std::size_t WordBytes = sizeof(std::uint32_t);
+    while (bytes.size() >= WordBytes) {
+        Ump::Packet packet;
+        // The event's bytes need not be aligned for words: they are copied, never cast.
+        std::memcpy(packet.words.data(), bytes.data(), WordBytes);
+        packet.size = std::uint8_t(Ump::wordCountOf(packet.words[0]));
+        const std::size_t packetBytes = packet.size * WordBytes;
+        if (bytes.size() < packetBytes)
             break;
-        }
-        at += packet->size;
-        const Midi1FromUmp::Translated translated = m_midi1.take(*packet);
-        if (translated.outcome != Midi1FromUmp::Outcome::Carried)
-            ++notKept;
-        for (const QByteArray &message : translated.messages)
-            m_target.receive({reinterpret_cast<const std::uint8_t *>(message.constData()),
-                                 std::size_t(message.size())},
-                arrival);
+        std::memcpy(packet.words.data(), bytes.data(), packetBytes);
+        m_target.receiveUmp(packet, arrival);
+        bytes = bytes.subspan(packetBytes);
     }
-    if (notKept > 0)
-        m_target.lost(notKept);
+    if (!bytes.empty())
+        m_target.lost(1); // the event ended inside a packet
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "PortBackend.h"
-#include "midi/Midi1FromUmp.h"
 
-// Takes what a port of UMP hands over and gives the sink the MIDI 1.0 messages the rows
-// hold: System, MIDI 1.0 channel voice and SysEx7 packets. Every other packet is counted as
-// lost, so that the status bar says something was not kept rather than keeping quiet.
-// Runs on the backend's reader thread, never on a real-time one: it allocates.
+// Takes what a port of UMP hands over and gives the sink each packet whole, of whatever type,
+// MIDI 1.0 in UMP and each packet of a SysEx7 included, as a file of UMP is read: the rows
+// show what crossed the wire, group and all. An event that ends inside a packet is counted
+// as lost, so that the status bar says something was not kept rather than keeping quiet.
+// Runs on the backend's reader thread.
 class UmpInputSink : public InputSink
 {
 public:
@@ -16,10 +16,13 @@ public:
 
     // `bytes` are whole packets, each word in the machine's own byte order.
     void receive(std::span<const std::uint8_t> bytes, Clock::time_point arrival) override;
+    void receiveUmp(const Ump::Packet &packet, Clock::time_point arrival) override
+    {
+        m_target.receiveUmp(packet, arrival);
+    }
     void lost(std::uint64_t messages) override { m_target.lost(messages); }
     void missedCycles(std::uint64_t cycles) override { m_target.missedCycles(cycles); }
 
 private:
     InputSink &m_target;
-    Midi1FromUmp m_midi1;
 };

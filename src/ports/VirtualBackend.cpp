@@ -45,6 +45,11 @@ private:
         std::lock_guard lock(m_mutex);
         m_sink.receive(bytes, arrival);
     }
+    void receiveUmp(const Ump::Packet &packet, Clock::time_point arrival) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_sink.receiveUmp(packet, arrival);
+    }
     void lost(std::uint64_t messages) override
     {
         std::lock_guard lock(m_mutex);

@@ -1,6 +1,7 @@
 #include "RowCells.h"
 
 #include "RowColumns.h"
+#include "UmpRows.h"
 #include "decode/modFormat.h"
 #include "midi/Hex.h"
 
@@ -33,6 +34,13 @@ namespace {
         out += "\t\t\t";
     }
 
+    void appendUmpCells(std::string &out, const CapturedMessage &message, std::int32_t stamp)
+    {
+        out += std::to_string(stamp);
+        out += '\t';
+        UmpRows::appendLeading(out, message.umpPacket());
+    }
+
 } // namespace
 
 void appendLeading(
@@ -48,7 +56,9 @@ void appendLeading(
     case Origin::Received:
         const std::int32_t stamp = portMs.value_or(0);
         const std::size_t start = out.size();
-        if (message.isSysEx())
+        if (message.isUmp())
+            appendUmpCells(out, message, stamp);
+        else if (message.isSysEx())
             out += modFormat::SysExRowStart(stamp);
         else
             modFormat::AppendReceivedRow(out, message.bytes, stamp);
@@ -59,7 +69,9 @@ void appendLeading(
 
 void appendSysExData(std::string &out, const CapturedMessage &message, std::size_t limit)
 {
-    if (message.isSysEx())
+    if (message.isUmp())
+        UmpRows::appendWords(out, message.ump);
+    else if (message.isSysEx())
         Hex::appendBytes(
             out, message.bytes.first(std::min(limit, message.bytes.size())), Hex::Case::Upper);
 }

@@ -17,8 +17,8 @@ namespace RowCells {
 // The cells before SysEx Data ("12\t90\t3C\t40\t1\tNOTE ON\t"), each followed by a tab.
 void appendLeading(
     std::string &out, const CapturedMessage &message, std::optional<std::int32_t> portMs);
-// The SysEx Data cell: the first `limit` bytes of a SysEx ("F0 41 F7 "); nothing for
-// another message.
+// The SysEx Data cell: the first `limit` bytes of a SysEx ("F0 41 F7 "), or the words of a
+// UMP message whole; nothing for another message.
 void appendSysExData(std::string &out, const CapturedMessage &message,
     std::size_t limit = std::numeric_limits<std::size_t>::max());
 

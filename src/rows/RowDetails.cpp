@@ -4,6 +4,7 @@
 #include "decode/ChannelMemory.h"
 #include "decode/ContextWords.h"
 #include "midi/MidiMessage.h"
+#include "ump/UmpDecoder.h"
 
 #include <algorithm>
 
@@ -28,6 +29,8 @@ QString of(const CaptureStore &rows, std::size_t row, MessageDetails::MiddleC mi
         return message.unsent.empty()
             ? QString()
             : QStringLiteral("Not sent: ") + MessageDetails::describe(message.unsent, middleC);
+    if (message.isUmp())
+        return Ump::decode(message.umpPacket()).line();
     if (ci::ExchangeTracker::isPropertyData(message.bytes))
         return ExchangeRows::of(rows, row);
     if (!ChannelMemory::readsBack(message.bytes))

@@ -3,6 +3,7 @@
 #include "ExchangeRows.h"
 #include "RowCells.h"
 #include "midi/MidiMessage.h"
+#include "ump/UmpDecoder.h"
 
 #include <charconv>
 
@@ -114,7 +115,8 @@ bool RowScan::longMatches(std::size_t row, const CapturedMessage &message) const
     if (!m_details)
         return false;
     // A chunk's words, as the grid shows them, depend on the exchange before it.
-    const QString words = ci::ExchangeTracker::isPropertyData(message.bytes)
+    const QString words = message.isUmp() ? Ump::decode(message.umpPacket()).line()
+        : ci::ExchangeTracker::isPropertyData(message.bytes)
         ? ExchangeRows::of(m_rows, row)
         : MessageDetails::describe(message.bytes, *m_details);
     return m_search.matchesUpper(words.toUpper().toStdString());

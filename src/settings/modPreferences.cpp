@@ -311,6 +311,7 @@ ViewSettings LoadViewSettings()
     if (value("MiddleC") == QLatin1String("C3"))
         settings.middleC = MessageDetails::MiddleC::C3;
     settings.source = checkMarkOr(value("ShowSource"), settings.source);
+    settings.group = checkMarkOr(value("ShowGroup"), settings.group);
     settings.colourByKind = checkMarkOr(value("ColourByKind"), settings.colourByKind);
     return settings;
 }
@@ -324,6 +325,7 @@ QString SaveViewSettings(const ViewSettings &settings)
             settings.middleC == MessageDetails::MiddleC::C3 ? QStringLiteral("C3")
                                                             : QStringLiteral("C4")},
         {"ShowSource", checkMarkText(settings.source)},
+        {"ShowGroup", checkMarkText(settings.group)},
         {"ColourByKind", checkMarkText(settings.colourByKind)},
     };
     return writeKeys(ViewSection, keys);

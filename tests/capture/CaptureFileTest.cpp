@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -73,6 +74,9 @@ CaptureReader::Loaded readCapture(QByteArray bytes, qint64 memoryRoom = qint64(1
     return CaptureReader::read(file, memoryRoom, progress);
 }
 
+// Where a capture naming one source puts its rows chunk, and the first row after its size.
+constexpr int RowsChunk = 12 + 5 + 8 * 4 + 1 + 1 + 2 + 4, FirstRow = RowsChunk + 5;
+
 // A chunk as the format lays it out: kind, size, payload, CRC-32 of the three.
 QByteArray chunk(char kind, const QByteArray &payload)
 {
@@ -89,7 +93,9 @@ QByteArray chunk(char kind, const QByteArray &payload)
 
 } // namespace
 
-TEST(CaptureFile, ReopensEveryRowPortStartAndSourceAsSavedWhenTheMemoryHoldsThem)
+// A cancelled save leaves the file that was there (a full disk is the settings file's test of
+// the same whole-or-nothing save); a cancelled read gives nothing.
+TEST(CaptureFile, ReopensEveryRowPortStartAndSourceAsSavedUnlessShortOfMemoryOrCancelled)
 {
     CaptureStore saved;
     storeMixedTraffic(saved);
@@ -101,6 +107,21 @@ TEST(CaptureFile, ReopensEveryRowPortStartAndSourceAsSavedWhenTheMemoryHoldsThem
     EXPECT_FALSE(refused.rows);
     EXPECT_EQ(refused.reason,
         "The capture's 3004 rows need 1 MiB of memory, more than the 0 MiB there is room for.");
+
+    QTemporaryDir folder;
+    const QString path = writeFile(folder.filePath("take.lmc"), "earlier");
+    TaskProgress cancelled;
+    cancelled.cancelled = true;
+    EXPECT_EQ(CaptureWriter::save(saved, path, cancelled), QString());
+    EXPECT_EQ(readFile(path), "earlier");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {"take.lmc"});
+
+    TaskProgress progress;
+    ASSERT_TRUE(CaptureWriter::save(saved, path, progress).isEmpty());
+    EXPECT_EQ(progress.done, saved.size());
+    const CaptureReader::Loaded cancelledRead = FileImport::load(path, cancelled);
+    EXPECT_FALSE(cancelledRead.rows);
+    EXPECT_TRUE(cancelledRead.reason.isEmpty());
 }
 
 // Every cut and every damaged byte of a file is refused whole, with its place or reason.
@@ -166,8 +187,6 @@ TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
         saved.append(row.origin, row.source, 1, row.bytes);
         saved.append(Origin::Received, 0, 2, Note);
         const CaptureReader::Loaded read = readCapture(captureOf(saved));
-        // The header, then the info chunk of one name, then the rows chunk's kind and size.
-        constexpr int FirstRow = 12 + 5 + 8 * 4 + 1 + 1 + 2 + 4 + 5;
         const QString expected = row.reason
             ? QStringLiteral("At byte %1 of the file, %2").arg(FirstRow).arg(row.reason)
             : QString();
@@ -182,8 +201,9 @@ TEST(CaptureFile, RefusesRowsThatCannotBeAndReadsEveryRowThatCan)
         "At byte 50 of the file, a source's name is 2000 bytes long, more than 1024.");
 }
 
-// A FIFO or a device is written as a stream, its failures said, and a link stays a link.
-TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndNeverReplacesThem)
+// A FIFO or a device is written as a stream, its failures said, and a link stays a link; a read
+// refuses what is no regular file without waiting on it.
+TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndAReadTakesOnlyRegularFiles)
 {
     const CaptureStore saved;
     const QByteArray expected = captureOf(saved);
@@ -215,13 +235,7 @@ TEST(CaptureFile, ASaveWritesThroughADeviceAFifoOrALinkAndNeverReplacesThem)
     EXPECT_EQ(CaptureWriter::save(saved, fifo, progress), "");
     EXPECT_EQ(reader.readAll(), expected);
     EXPECT_EQ(kindOf(fifo), mode_t(S_IFIFO));
-}
 
-TEST(CaptureFile, RefusesWhatIsNoRegularFileWithoutWaiting)
-{
-    QTemporaryDir folder;
-    const QString fifo = folder.filePath("fifo");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const struct
     {
         QString path, reason;
@@ -237,40 +251,17 @@ TEST(CaptureFile, RefusesWhatIsNoRegularFileWithoutWaiting)
                   "text or CSV log (line 1: \"Timestamp\tStatus\" is no time stamp.)"},
     };
     for (const auto &refused : cases) {
-        TaskProgress progress;
-        const CaptureReader::Loaded loaded = FileImport::load(refused.path, progress);
+        TaskProgress fresh;
+        const CaptureReader::Loaded loaded = FileImport::load(refused.path, fresh);
         EXPECT_FALSE(loaded.rows) << refused.path.toStdString();
         EXPECT_EQ(loaded.reason, refused.reason);
     }
     // Far larger than the memory there is, and refused before it is read.
     QFile huge(writeFile(folder.filePath("huge.mid"), "MThd"));
     ASSERT_TRUE(huge.resize(qint64(1) << 40)); // sparse: no disk taken
-    TaskProgress progress;
     const QString reason = FileImport::load(huge.fileName(), progress).reason;
     EXPECT_TRUE(reason.startsWith('"' + huge.fileName() + "\" is larger than "))
         << qPrintable(reason);
-}
-
-// A cancelled save leaves the file that was there (a full disk is the settings file's test of
-// the same whole-or-nothing save); a cancelled read gives nothing.
-TEST(CaptureFile, CancelLeavesTheEarlierFileAsItWas)
-{
-    CaptureStore saved;
-    storeMixedTraffic(saved);
-    QTemporaryDir folder;
-    const QString path = writeFile(folder.filePath("take.lmc"), "earlier");
-    TaskProgress cancelled;
-    cancelled.cancelled = true;
-    EXPECT_EQ(CaptureWriter::save(saved, path, cancelled), QString());
-    EXPECT_EQ(readFile(path), "earlier");
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {"take.lmc"});
-
-    TaskProgress progress;
-    ASSERT_TRUE(CaptureWriter::save(saved, path, progress).isEmpty());
-    EXPECT_EQ(progress.done, saved.size());
-    const CaptureReader::Loaded cancelledRead = FileImport::load(path, cancelled);
-    EXPECT_FALSE(cancelledRead.rows);
-    EXPECT_TRUE(cancelledRead.reason.isEmpty());
 }
 
 // A capture without marks is written as before; one with marks adds one chunk before the
@@ -302,4 +293,37 @@ TEST(CaptureFile, KeepsItsMarksInAChunkOfItsOwn)
         = unmarked.left(endChunk) + chunk('m', QByteArray("\x01\x04\x00", 3)) + unmarked.right(17);
     EXPECT_EQ(readCapture(pastTheRows).reason.mid(0, 60),
         QString("At byte %1 of the file, a mark is damaged, or of a row the c").arg(endChunk + 6));
+}
+
+// A UMP row is its own event: the tag's bit 6, the word count less one in the size bits, and
+// the words most significant byte first. One that cannot be is refused at its tag.
+TEST(CaptureFile, KeepsUmpRowsAndRefusesOnesThatCannotBe)
+{
+    CaptureStore saved;
+    saved.sourceNamed(QStringLiteral("in"));
+    saved.appendUmp(Origin::Received, 0, 1, {{0x40903C00, 0xFFFF0000}, 2});
+    saved.append(Origin::Received, 0, 2, Note);
+    saved.appendUmp(Origin::Received, 0, 3, {{0x00200000}, 1});
+    saved.appendUmp(Origin::Received, 0, 4, {{0xF0020000, 1, 2, 3}, 4});
+    const QByteArray file = captureOf(saved);
+    const CaptureReader::Loaded reopened = readCapture(file);
+    ASSERT_TRUE(reopened.rows) << reopened.reason.toStdString();
+    EXPECT_EQ(contentsOf(*reopened.rows), contentsOf(saved));
+    ASSERT_EQ(file.mid(FirstRow, 10).toHex(),
+        "44024090"
+        "3c00ffff0000");
+    const qsizetype rowsEnd
+        = RowsChunk + 9 + qFromLittleEndian<quint32>(file.constData() + RowsChunk + 1);
+    const std::pair<const char *, const char *> damaged[] = {
+        {"40 02 40903C00", "a UMP row holds 1 words, and its message type takes 2."},
+        {"54 02 40903C00 FFFF0000", "a UMP row has a byte count."},
+        {"44 02 40903C00 FF", "a UMP row's words are cut short."},
+        {"C4 02 40903C00 FFFF0000", "a row begins with a byte no row begins with."},
+    };
+    for (const auto &[rows, reason] : damaged) {
+        const QByteArray refused
+            = file.left(RowsChunk) + chunk('R', QByteArray::fromHex(rows)) + file.mid(rowsEnd);
+        EXPECT_EQ(readCapture(refused).reason,
+            QStringLiteral("At byte %1 of the file, %2").arg(FirstRow).arg(reason));
+    }
 }

@@ -13,9 +13,7 @@ TEST(CaptureStore, KeepsEveryRecordWholeAcrossChunksInlineOrInTheArena)
     CaptureStore store;
     const CaptureStore::Source in = *store.sourceNamed("JACK: synth:out");
     const CaptureStore::Source out = *store.sourceNamed("Lumetra Loopback");
-    QByteArray dump(70'000, '\x11');
-    dump.front() = char(0xF0);
-    dump.back() = char(0xF7);
+    const QByteArray dump = sysExOf(70'000);
     // Row i: every thousandth a shared dump, every third a sent program change, else a note;
     // its stamp past 32 bits, and below 0.
     const auto stampOf = [](std::size_t i) { return std::int64_t(i) * 1'000'003 - 5'000; };
@@ -156,4 +154,28 @@ TEST(CaptureStore, KeepsEveryRowHeldWhenTheMemoryRunsOut)
     EXPECT_TRUE(store.append(Origin::Received, in, 0, sysExOf(90)));
     EXPECT_FALSE(store.append(Origin::Received, in, 0, sysExOf(200))) << "past the limit";
     EXPECT_EQ(store.size(), 1u);
+}
+
+// A UMP row keeps its words whole beside MIDI 1.0 rows, through a copy into another store and
+// a drop of the oldest rows, and never reads as MIDI 1.0 bytes.
+TEST(CaptureStore, KeepsUmpRowsWholeBesideMidi1Rows)
+{
+    CaptureStore store;
+    const CaptureStore::Source in = *store.sourceNamed("take.midi2");
+    for (std::size_t i = 0; i < CaptureStore::ChunkRows + 2; ++i)
+        i % 2 ? store.append(Origin::Received, in, std::int64_t(i), Note)
+              : store.appendUmp(Origin::Received, in, std::int64_t(i),
+                  {{0xD0100000, 0x05F5E100, 0, 0}, 4}); // Flex Data: Set Tempo
+    CaptureStore copy;
+    copy.append(store);
+    EXPECT_EQ(store.dropOldest(CaptureStore::ChunkRows), CaptureStore::ChunkRows);
+    for (const CaptureStore *rows : {&copy, &store}) {
+        const CapturedMessage ump = rows->at(rows->size() - 2), note = rows->at(rows->size() - 1);
+        EXPECT_EQ(
+            QByteArray(reinterpret_cast<const char *>(ump.ump.data()), qsizetype(ump.ump.size()))
+                .toHex(),
+            "d010000005f5e1000000000000000000");
+        EXPECT_TRUE(ump.bytes.empty()) << "a UMP row is no MIDI 1.0 message";
+        EXPECT_TRUE(std::ranges::equal(note.bytes, Note) && !note.isUmp());
+    }
 }

@@ -4,6 +4,7 @@
 #include "support/Files.h"
 #include "support/StoredRows.h"
 
+#include <QBuffer>
 
 namespace {
 
@@ -61,4 +62,17 @@ TEST(SysExFileFormat, ReadsOnlyFilesOfCompleteMessages)
         EXPECT_EQ(read.messages, c.messages) << c.file.toHex(' ').toStdString();
         EXPECT_EQ(read.reason, c.reason) << c.file.toHex(' ').toStdString();
     }
+}
+
+// A UMP SysEx7 complete in its packet is the SysEx it carries; one packet of several is not.
+TEST(SysExFile, TakesAUmpSysEx7CompleteInOnePacket)
+{
+    CaptureStore rows;
+    rows.appendUmp(Origin::Received, 0, 0, {{0x30037E7F, 0x09000000}, 2}); // complete
+    rows.appendUmp(Origin::Received, 0, 0, {{0x31127E7F, 0}, 2}); // a start of several
+    EXPECT_EQ(SysExFile::rowsToSave(rows, {}), std::vector<std::size_t> {0});
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    EXPECT_EQ(SysExFile::write(rows, std::vector<std::size_t> {0, 1}, out)->messages, 1u);
+    EXPECT_EQ(out.data().toHex(' '), QByteArray("f0 7e 7f 09 f7"));
 }

@@ -1,14 +1,20 @@
 #include "grid/EventGridModel.h"
 
+#include "grid/KindColours.h"
+
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
+// Rows reach the view as one block above the empty row when committed. The model follows
+// every change of the document: a clear empties it, the undo puts the rows back before the
+// ones since (which still wait for their commit), a file replaces them.
+TEST(EventGridModel, ShowsCommittedRowsAndFollowsTheDocumentThroughClearUndoAndAFileShown)
 {
     CaptureDocument document;
     EventGridModel model(document);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy gone(&document, &CaptureDocument::clearedRowsGone);
 
     EXPECT_EQ(model.rowCount(), 1) << "only the empty last row";
     const std::uint8_t on[] = {0x90, 0x3C, 0x40};
@@ -21,21 +27,6 @@ TEST(EventGridModel, RowsReachTheViewAsOneBlockAboveTheEmptyRowWhenCommitted)
     EXPECT_EQ(model.rowCount(), 3) << "and the empty last row";
     EXPECT_EQ(model.shownRows(), 3u);
     EXPECT_FALSE(model.commit()) << "nothing new";
-}
-
-// The model follows every change of the document: a clear empties it, the undo puts the
-// rows back before the ones since (which still wait for their commit), a file replaces them.
-TEST(EventGridModel, FollowsTheDocumentThroughClearUndoAndAFileShown)
-{
-    CaptureDocument document;
-    EventGridModel model(document);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    QSignalSpy gone(&document, &CaptureDocument::clearedRowsGone);
-    const std::uint8_t on[] = {0x90, 0x3C, 0x40};
-    const auto cell = [&](int row) { return model.gridCellText(row, 0); };
-    for (int stamp : {1'000, 2'000})
-        document.store().append(Origin::Received, 0, stamp, on);
-    model.commit();
 
     document.clear();
     EXPECT_EQ(model.rowCount(), 1);
@@ -57,7 +48,7 @@ TEST(EventGridModel, FollowsTheDocumentThroughClearUndoAndAFileShown)
     EXPECT_EQ(gone.count(), 1) << "a file shown ends the chance to undo";
     EXPECT_FALSE(document.undoClear());
     EXPECT_EQ(model.rowCount(), 2) << "the file's row, shown at once";
-    EXPECT_EQ(cell(1), "5");
+    EXPECT_EQ(model.gridCellText(1, 0), "5");
 }
 
 // Two inputs whose ports started 13 s apart, fed at the same moment: the time views read
@@ -106,4 +97,41 @@ TEST(EventGridModel, TimeViewsShareOneClockForEverySource)
     const QString sent = model.index(3, 0).data().toString();
     EXPECT_TRUE(sent.startsWith("SENT ") && sent.endsWith(".040")) << sent.toStdString();
     EXPECT_EQ(sent.size(), model.timeOfDay(0).size() + 5);
+}
+
+// The Group column, after Source, reads a UMP row's group and leaves every other row's cell
+// empty; a UMP row takes the tint of the nearest MIDI 1.0 kind.
+TEST(EventGridModel, AGroupColumnShowsTheGroupOfUmpRows)
+{
+    CaptureDocument document;
+    EventGridModel model(document);
+    const struct
+    {
+        Ump::Packet packet;
+        const char *group;
+        KindColours::Kind kind;
+    } rows[] = {
+        {{{0x4C953C00, 0xFFFF0000}, 2}, "13", KindColours::Kind::Note}, // MIDI 2.0 Note On
+        {{{0x42250000, 0x12345678}, 2}, "3", KindColours::Kind::Controller}, // RPN
+        {{{0x3F037E7F, 0x09000000}, 2}, "16", KindColours::Kind::SysEx}, // SysEx7
+        {{{0xF0000101, 0x1F, 0, 0}, 4}, "", KindColours::Kind::SystemCommon}, // Stream
+        {{{0x00200000}, 1}, "", KindColours::Kind::RealTime}, // Utility: JR Clock
+    };
+    for (const auto &row : rows)
+        document.store().appendUmp(Origin::Received, 0, 0, row.packet);
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    document.store().append(Origin::Received, 0, 0, note);
+    model.commit();
+    model.setViewSettings({ViewSettings::Time::SinceStart, false, {}, true, true});
+    ASSERT_EQ(model.groupColumn(), model.sourceColumn() + 1);
+    EXPECT_EQ(
+        model.headerData(model.groupColumn(), Qt::Horizontal, Qt::DisplayRole).toString(), "Group");
+    for (std::size_t row = 0; row <= std::size(rows); ++row) {
+        const bool ump = row < std::size(rows);
+        EXPECT_EQ(model.index(int(row), model.groupColumn()).data().toString(),
+            ump ? rows[row].group : "");
+        if (ump) {
+            EXPECT_EQ(KindColours::kindOf(model.store().at(row)), rows[row].kind) << row;
+        }
+    }
 }

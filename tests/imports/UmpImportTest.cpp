@@ -1,22 +1,23 @@
 #include "capture/TaskProgress.h"
+#include "export/CsvLog.h"
+#include "export/TrafficLog.h"
 #include "imports/FileImport.h"
+#include "rows/RowCells.h"
 
+#include <QBuffer>
 #include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Each row as "source: stamp bytes".
+// Each row as "source: stamp" and its cells.
 QStringList rowsOf(const CaptureReader::Loaded &loaded)
 {
     QStringList rows;
-    for (std::size_t row = 0; loaded.rows && row < loaded.rows->size(); ++row) {
-        const CapturedMessage message = loaded.rows->at(row);
-        const QByteArray bytes(
-            reinterpret_cast<const char *>(message.bytes.data()), qsizetype(message.bytes.size()));
-        rows << loaded.rows->sourceName(message.source) + ": " + QString::number(message.stampUs)
-                + ' ' + bytes.toHex(' ');
-    }
+    for (std::size_t row = 0; loaded.rows && row < loaded.rows->size(); ++row)
+        rows << loaded.rows->sourceName(loaded.rows->at(row).source) + ": "
+                + QString::number(loaded.rows->at(row).stampUs) + ' '
+                + QString::fromStdString(RowCells::row(*loaded.rows, row));
     return rows;
 }
 
@@ -33,20 +34,29 @@ QByteArray clip(const char *hexWords)
 
 } // namespace
 
-TEST(UmpImport, WordDumpsBecomeMidi1RowsOfTheirGroup)
+// Every message is kept as the words it was; its cells read the status, data bytes and
+// channel where UMP has them where MIDI 1.0 does.
+TEST(UmpImport, WordDumpsKeepEveryMessageAsAUmpRow)
 {
-    const CaptureReader::Loaded read = loaded("40903C00 FFFF0000\n" // MIDI 2.0: not a row
-                                              "0x20903C40, 0x11F80000\r\n" // several a line
-                                              "31167E7F 0D700102\n" // a SysEx7 over two lines
-                                              "31310100 00000000\n");
+    const CaptureReader::Loaded read
+        = loaded("40953C00 FFFF0000\n" // MIDI 2.0 Note On, channel 6
+                 "0x21923C40, 0x12F80000\r\n" // several a line: MIDI 1.0 Note On, Clock
+                 "D0100000 05F5E100 00000000 00000000\n" // Flex Data: Set Tempo
+                 "F0000101 0000001F\n00000000 00000000\n" // Endpoint Discovery over two lines
+                 "30210102 00000000\n" // a SysEx7 continue of nothing: kept as it came
+                 "00000000\n"); // a NOOP, which only a clip's timing passes over
     ASSERT_EQ(read.reason, QString());
     EXPECT_EQ(rowsOf(read),
-        QStringList({"take.midi2: group 1: 0 90 3c 40", "take.midi2: group 2: 0 f8",
-            "take.midi2: group 2: 0 f0 7e 7f 0d 70 01 02 01 f7"}));
-    EXPECT_TRUE(read.notice.startsWith("1 UMP messages were left out"))
-        << read.notice.toStdString();
-    EXPECT_TRUE(read.notice.contains("message 1, MIDI 2.0 Note On, group 1"))
-        << read.notice.toStdString();
+        QStringList({
+            "take.midi2: 0 0\t95\t\t\t6\tMIDI 2.0 NOTE ON\t40953C00 FFFF0000",
+            "take.midi2: 0 0\t92\t3C\t40\t3\tMIDI 1.0 NOTE ON\t21923C40",
+            "take.midi2: 0 0\tF8\t\t\t\tTIMING CLOCK\t12F80000",
+            "take.midi2: 0 0\t\t\t\t\tSET TEMPO\tD0100000 05F5E100 00000000 00000000",
+            "take.midi2: 0 0\t\t\t\t\tENDPOINT DISCOVERY\tF0000101 0000001F 00000000 00000000",
+            "take.midi2: 0 0\t\t\t\t\tSYSEX7 CONTINUE\t30210102 00000000",
+            "take.midi2: 0 0\t\t\t\t\tNOOP\t00000000",
+        }));
+    EXPECT_EQ(read.notice, QString()) << "nothing is left out";
 }
 
 TEST(UmpImport, ClipsAreStampedByTheirDeltaClockstampsAndTempo)
@@ -59,21 +69,44 @@ TEST(UmpImport, ClipsAreStampedByTheirDeltaClockstampsAndTempo)
                                                    "00400000 F0210000 00000000 00000000 00000000"));
     ASSERT_EQ(read.reason, QString());
     EXPECT_EQ(rowsOf(read),
-        QStringList(
-            {"take.midi2: group 1: 500000 90 3c 40", "take.midi2: group 1: 1000000 80 3c 00"}));
-    // The tempo is Flex Data, which rows cannot hold: said so.
-    EXPECT_TRUE(read.notice.contains("Set Tempo")) << read.notice.toStdString();
+        QStringList({
+            "take.midi2: 500000 500\t90\t3C\t40\t1\tMIDI 1.0 NOTE ON\t20903C40",
+            "take.midi2: 500000 500\t\t\t\t\tSET TEMPO\tD0100000 05F5E100 00000000 00000000",
+            "take.midi2: 1000000 1000\t80\t3C\t00\t1\tMIDI 1.0 NOTE OFF\t20803C00",
+        }));
 }
 
-TEST(UmpImport, BrokenSysEx7IsNeitherInventedNorLost)
+// A text log or a CSV of UMP rows, among MIDI 1.0 ones, opens as the rows it shows; words
+// that make no message are refused at their line.
+TEST(UmpImport, LogsOfUmpRowsOpenAsTheRowsTheyShow)
 {
-    const CaptureReader::Loaded read = loaded("30210102 00000000\n" // a continuation of nothing
-                                              "31120102 00000000\n" // a start ...
-                                              "31110300 00000000\n"); // ... cut short by another
-    ASSERT_EQ(read.reason, QString());
-    EXPECT_EQ(rowsOf(read),
-        QStringList({"take.midi2: group 2: 0 f0 01 02", "take.midi2: group 2: 0 f0 03"}));
-    EXPECT_TRUE(read.notice.contains("message 1, SysEx7 continue")) << read.notice.toStdString();
+    CaptureStore rows;
+    const CaptureStore::Source source = *rows.sourceNamed("take.midi2");
+    const std::uint8_t note[] = {0x90, 0x3C, 0x40};
+    rows.append(Origin::Received, source, 1'000, note);
+    for (const Ump::Packet &packet : {Ump::Packet {{0x40953C00, 0xFFFF0000}, 2},
+             Ump::Packet {{0x00200000}, 1}, Ump::Packet {{0xD0100000, 0x05F5E100, 0, 0}, 4}})
+        rows.appendUmp(Origin::Received, source, 2'000, packet);
+    const auto cellsOf = [](const CaptureStore &store) {
+        std::vector<std::string> cells;
+        for (std::size_t row = 0; row < store.size(); ++row)
+            cells.push_back(RowCells::row(store, row));
+        return cells;
+    };
+    for (const bool csv : {false, true}) {
+        QBuffer log;
+        log.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(csv ? CsvLog::write(rows, MessageDetails::MiddleC::C4, log)
+                        : TrafficLog::write(rows, TrafficLog::Rows::All, log));
+        TaskProgress progress;
+        const CaptureReader::Loaded read = FileImport::read(log.data(), "take", progress);
+        ASSERT_TRUE(read.rows) << read.reason.toStdString() << log.data().toStdString();
+        EXPECT_EQ(cellsOf(*read.rows), cellsOf(rows)) << log.data().toStdString();
+    }
+    TaskProgress progress;
+    EXPECT_EQ(FileImport::read("1 90 3C 40\n2 40953C00\n", "take.txt", progress).reason,
+        "Line 2 is no row of a Lumetra text log: a UMP message of 1 words is of a type that "
+        "takes 2.");
 }
 
 TEST(UmpImport, MalformedFilesAreRefusedNamingWhere)
@@ -85,13 +118,11 @@ TEST(UmpImport, MalformedFilesAreRefusedNamingWhere)
     } cases[] = {
         {"40903C00 FFFF0000\n20903C40 FFFF\n", "Line 2: \"FFFF\" is not a 32-bit word in hex."},
         {"20903C40\n40903C00\n",
-            "Line 2: the words end inside the 64-bit message that begins "
-            "there."},
+            "Line 2: the words end inside the 64-bit message that begins there."},
         {clip("0030006000"), "The clip ends inside a word, 5 bytes after its header."},
         {clip("00300060 40903C00"), "Offset 12: the clip ends inside a message."},
         {clip("00400060"),
-            "Offset 8: a Delta Clockstamp comes before the ticks per quarter note "
-            "are given."},
+            "Offset 8: a Delta Clockstamp comes before the ticks per quarter note are given."},
         {clip("00300000"), "Offset 8: it gives 0 ticks per quarter note."},
     };
     for (const auto &test : cases) {

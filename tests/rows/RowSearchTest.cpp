@@ -71,7 +71,14 @@ TEST(RowSearch, FindsWhatReadingEveryRowFinds)
     CaptureStore store;
     const std::uint8_t statuses[] = {0x80, 0x90, 0x9F, 0xA0, 0xB0, 0xB5, 0xC0, 0xD0, 0xE0, 0xF1,
         0xF2, 0xF3, 0xF6, 0xF7, 0xF8, 0xFE, 0x3C};
+    const Ump::Packet umpPackets[] = {{{0x40953C00, 0xFFFF0000}, 2}, // MIDI 2.0 Note On
+        {{0xD0100000, 0x05F5E100, 0, 0}, 4}, {{0x30037E7F, 0x09000000}, 2}};
     for (int i = 0; i < 3000; ++i) {
+        if (i % 53 == 0) {
+            store.appendUmp(Origin::Received, 0, std::int64_t(random.bounded(100'000'000)),
+                umpPackets[random.bounded(int(std::size(umpPackets)))]);
+            continue;
+        }
         const std::uint8_t status = statuses[random.bounded(int(std::size(statuses)))];
         std::vector<std::uint8_t> bytes {status};
         const int data = status < 0x80 ? 0 : int(random.bounded(3));

@@ -38,8 +38,8 @@ TEST(Preferences, FirstRunCreatesTheFolderAndAtExitAFileWithTheDevicesOnly)
         = "\\[MIDI I/O\\]\r\nInput=0\r\nOutput=0\r\nInputName=Lumetra Loopback\r\n"
           "OutputName=Lumetra Loopback\r\nWatchAllInputs=False\r\nWatchedInputs=0"
           "\r\n\\[View\\]\r\nTime=SinceStart\r\nShowDetails=True\r\nMiddleC=C4\r\n"
-          "ShowSource=False\r\nColourByKind=True\r\n\\[Window\\]\r\nMaximised=0\r\n"
-          "Left=\\d+\r\nTop=\\d+\r\nWidth=\\d+\r\nHeight=\\d+\r\n";
+          "ShowSource=False\r\nShowGroup=False\r\nColourByKind=True\r\n\\[Window\\]\r\n"
+          "Maximised=0\r\nLeft=\\d+\r\nTop=\\d+\r\nWidth=\\d+\r\nHeight=\\d+\r\n";
     const QString saved = QString::fromLatin1(preferencesBytes());
     EXPECT_TRUE(
         QRegularExpression(QRegularExpression::anchoredPattern(expected)).match(saved).hasMatch())

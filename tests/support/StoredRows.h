@@ -28,9 +28,9 @@ inline std::vector<std::string> rowLines(const CaptureStore &rows, std::size_t f
     std::vector<std::string> lines;
     for (std::size_t row = first; row < rows.size(); ++row) {
         const CapturedMessage message = rows.at(row);
-        const std::span<const std::uint8_t> held = message.held();
+        const std::span<const std::uint8_t> held = message.isUmp() ? message.ump : message.held();
         lines.push_back(
-            QStringLiteral("%1 %2 %3 %4 %5 %6")
+            QStringLiteral("%1 %2 %3 %4 %5 %6%7")
                 .arg(int(message.origin))
                 .arg(rows.sourceName(message.source))
                 .arg(message.stampUs)
@@ -38,6 +38,7 @@ inline std::vector<std::string> rowLines(const CaptureStore &rows, std::size_t f
                 .arg(rows.wallMs(row).value_or(-1))
                 .arg(QByteArray(reinterpret_cast<const char *>(held.data()), qsizetype(held.size()))
                          .toHex())
+                .arg(message.isUmp() ? " UMP" : "")
                 .toStdString());
     }
     return lines;
