@@ -12,8 +12,8 @@ class CaptureStore;
 
 // The received traffic as a MIDI file that a sequencer can open: ticks are milliseconds (500
 // ticks a quarter note at 120 BPM), rounded from the stamps' microseconds, so the file plays
-// the messages back with the gaps they arrived with. Traffic of one source makes one track; of several, a track for each source,
-// named after it.
+// the messages back with the gaps they arrived with. Traffic of one source makes one track; of
+// several, a track for each source, named after it.
 namespace MidiFile {
 
 constexpr int TicksPerQuarter = 500;

@@ -49,6 +49,21 @@ namespace {
         return TrafficLogReader::read(file, rows, progress);
     }
 
+    using Reader = QString (*)(QByteArrayView, ImportedRows &, TaskProgress &);
+
+    CaptureReader::Loaded readWith(
+        Reader reader, QByteArrayView file, const QString &fileName, TaskProgress &progress)
+    {
+        auto rows = std::make_unique<CaptureStore>();
+        ImportedRows imported(*rows, fileName);
+        QString reason = reader(file, imported, progress);
+        if (reason.isEmpty() && rows->outOfMemory())
+            reason = QStringLiteral("The memory ran out after %1 rows.").arg(rows->size());
+        if (!reason.isEmpty() || progress.cancelled)
+            return {nullptr, reason};
+        return {std::move(rows), {}};
+    }
+
     CaptureReader::Loaded readOpened(
         QFile &file, const QString &path, qint64 room, TaskProgress &progress)
     {
@@ -84,14 +99,15 @@ QString dialogFilter()
 
 CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskProgress &progress)
 {
-    auto rows = std::make_unique<CaptureStore>();
-    ImportedRows imported(*rows, fileName);
-    QString reason = readByKind(file, imported, progress);
-    if (reason.isEmpty() && rows->outOfMemory())
-        reason = QStringLiteral("The memory ran out after %1 rows.").arg(rows->size());
-    if (!reason.isEmpty() || progress.cancelled)
-        return {nullptr, reason};
-    return {std::move(rows), {}};
+    CaptureReader::Loaded loaded = readWith(readByKind, file, fileName, progress);
+    // A text log whose first row is of UMP begins as a word dump does (a stamp of eight
+    // digits reads as a word): read as a dump it fails, and it is read as the log it is.
+    if (!loaded.rows && !progress.cancelled && UmpFileReader::isUmpFile(file)) {
+        if (CaptureReader::Loaded log = readWith(TrafficLogReader::read, file, fileName, progress);
+            log.rows)
+            return log;
+    }
+    return loaded;
 }
 
 CaptureReader::Loaded load(const QString &path, TaskProgress &progress)

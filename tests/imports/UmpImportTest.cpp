@@ -3,6 +3,7 @@
 #include "export/TrafficLog.h"
 #include "imports/FileImport.h"
 #include "rows/RowCells.h"
+#include "rows/RowColumns.h"
 
 #include <QBuffer>
 #include <QStringList>
@@ -76,32 +77,48 @@ TEST(UmpImport, ClipsAreStampedByTheirDeltaClockstampsAndTempo)
         }));
 }
 
-// A text log or a CSV of UMP rows, among MIDI 1.0 ones, opens as the rows it shows; words
-// that make no message are refused at their line.
+// A text log, with stamps or without, or a CSV of UMP rows among MIDI 1.0 ones opens as the
+// rows it shows; words that make no message are refused at their line.
 TEST(UmpImport, LogsOfUmpRowsOpenAsTheRowsTheyShow)
 {
     CaptureStore rows;
     const CaptureStore::Source source = *rows.sourceNamed("take.midi2");
     const std::uint8_t note[] = {0x90, 0x3C, 0x40};
-    rows.append(Origin::Received, source, 1'000, note);
+    // Some lines read as words alone and as a stamp before words: "40903000 00200000" is
+    // the first row with its stamp, and the last row's words without one. The other lines
+    // tell which the log holds.
+    constexpr std::int64_t EightDigitStamp = 40'903'000'000;
+    rows.appendUmp(Origin::Received, source, EightDigitStamp, {{0x00200000}, 1});
+    rows.append(Origin::Received, source, EightDigitStamp + 1'000, note);
     for (const Ump::Packet &packet : {Ump::Packet {{0x40953C00, 0xFFFF0000}, 2},
-             Ump::Packet {{0x00200000}, 1}, Ump::Packet {{0xD0100000, 0x05F5E100, 0, 0}, 4}})
-        rows.appendUmp(Origin::Received, source, 2'000, packet);
-    const auto cellsOf = [](const CaptureStore &store) {
+             Ump::Packet {{0xD0100000, 0x05F5E100, 0, 0}, 4}, Ump::Packet {{0x40903000, 0}, 2}})
+        rows.appendUmp(Origin::Received, source, EightDigitStamp + 2'000, packet);
+    // Each row's cells, its Timestamp cell left out where the log has none.
+    const auto cellsOf = [](const CaptureStore &store, bool stamped) {
         std::vector<std::string> cells;
-        for (std::size_t row = 0; row < store.size(); ++row)
-            cells.push_back(RowCells::row(store, row));
+        for (std::size_t row = 0; row < store.size(); ++row) {
+            std::string line;
+            for (int column = stamped ? RowColumns::Timestamp : RowColumns::Status;
+                 column < RowColumns::Count; ++column)
+                line += RowCells::cell(store, row, column) + '\t';
+            cells.push_back(line);
+        }
         return cells;
     };
-    for (const bool csv : {false, true}) {
+    enum class Log { Stamped, Unstamped, Csv };
+    for (const Log kind : {Log::Stamped, Log::Unstamped, Log::Csv}) {
         QBuffer log;
         log.open(QIODevice::WriteOnly);
-        ASSERT_TRUE(csv ? CsvLog::write(rows, MessageDetails::MiddleC::C4, log)
-                        : TrafficLog::write(rows, TrafficLog::Rows::All, log));
+        ASSERT_TRUE(kind == Log::Csv
+                ? CsvLog::write(rows, MessageDetails::MiddleC::C4, log)
+                : TrafficLog::write(rows,
+                    kind == Log::Stamped ? TrafficLog::Rows::All : TrafficLog::Rows::IncomingOnly,
+                    log));
         TaskProgress progress;
         const CaptureReader::Loaded read = FileImport::read(log.data(), "take", progress);
         ASSERT_TRUE(read.rows) << read.reason.toStdString() << log.data().toStdString();
-        EXPECT_EQ(cellsOf(*read.rows), cellsOf(rows)) << log.data().toStdString();
+        const bool stamped = kind != Log::Unstamped;
+        EXPECT_EQ(cellsOf(*read.rows, stamped), cellsOf(rows, stamped)) << log.data().toStdString();
     }
     TaskProgress progress;
     EXPECT_EQ(FileImport::read("1 90 3C 40\n2 40953C00\n", "take.txt", progress).reason,
