@@ -1,8 +1,9 @@
 #include "IntervalStatistics.h"
 
+#include "midi/UmpFilterStatus.h"
+
 #include <QStringList>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace IntervalStatistics {
@@ -14,11 +15,13 @@ namespace {
     }
 
     // Whether the row may match from its glance alone: received, and its first byte fits
-    // (a long row is a SysEx, whose first byte the glance does not hold).
+    // (a long row is a SysEx, whose first byte the glance does not hold; a UMP row is read).
     bool mayMatch(std::uint16_t glance, const Selection &selection)
     {
         if ((glance & 0xF) != std::uint8_t(Origin::Received))
             return false;
+        if ((glance >> 4 & 0xF) == CaptureStore::UmpMessage)
+            return true;
         if ((glance >> 4 & 0xF) == CaptureStore::LongMessage)
             return selection.kind == 0xF0;
         const auto first = std::uint8_t(glance >> 8);
@@ -26,21 +29,39 @@ namespace {
                                              : first == selection.kind;
     }
 
+    // The row's status as MIDI 1.0 has it: its first byte, or the status of a System or
+    // channel voice message of UMP (MIDI 2.0's kinds that MIDI 1.0 shares included). 0 for
+    // a failed send and the rest of UMP: a packet of a SysEx is only a part of one.
+    std::uint8_t statusOf(const CapturedMessage &message)
+    {
+        if (!message.isUmp())
+            return message.bytes.empty() ? 0 : message.bytes[0];
+        const Ump::Packet packet = message.umpPacket();
+        if (packet.type() == Ump::MessageType::Data64 || packet.type() == Ump::MessageType::Data128)
+            return 0;
+        return Ump::filterStatusOf(packet).value_or(0);
+    }
+
     bool matches(const CapturedMessage &message, const Selection &selection)
     {
-        return !message.bytes.empty() && (!selection.source || message.source == *selection.source)
-            && (!selection.channel || (message.bytes[0] & 0x0F) == *selection.channel)
-            && (isChannelKind(selection.kind) || message.bytes[0] == selection.kind);
+        const std::uint8_t status = statusOf(message);
+        const bool kind = isChannelKind(selection.kind) ? (status & 0xF0) == selection.kind
+                                                        : status == selection.kind;
+        return status != 0 && kind && (!selection.source || message.source == *selection.source)
+            && (!selection.channel || (status & 0x0F) == *selection.channel);
     }
 
     // A Start, Stop or Continue of the source: the clock (and the music) may halt between.
     bool isTransport(
         std::uint16_t glance, const Selection &selection, const CaptureStore &rows, std::size_t row)
     {
-        const bool transport = std::ranges::any_of(
-            std::array<std::uint8_t, 3> {0xFA, 0xFB, 0xFC}, [&](std::uint8_t status) {
-                return glance == CaptureStore::glanceOf(Origin::Received, 1, status);
-            });
+        const auto isTransportStatus
+            = [](std::uint8_t status) { return status >= 0xFA && status <= 0xFC; };
+        const auto size = std::uint8_t(glance >> 4 & 0xF);
+        const bool transport = (glance & 0xF) == std::uint8_t(Origin::Received)
+            && (size == CaptureStore::UmpMessage
+                    ? isTransportStatus(statusOf(rows.at(row)))
+                    : size == 1 && isTransportStatus(std::uint8_t(glance >> 8)));
         return transport && (!selection.source || rows.at(row).source == *selection.source);
     }
 
@@ -128,7 +149,7 @@ Selection Selection::of(const CapturedMessage &message)
 {
     Selection selection;
     selection.source = message.source;
-    const std::uint8_t status = message.bytes.empty() ? 0 : message.bytes[0];
+    const std::uint8_t status = statusOf(message);
     if (isChannelKind(status)) {
         selection.kind = status & 0xF0;
         selection.channel = status & 0x0F;

@@ -1,5 +1,7 @@
 #include "TransportWatch.h"
 
+#include "midi/MidiMessage.h"
+
 namespace {
 
 constexpr int PulsesPerSixteenth = ClockTempo::PulsesPerBeat / 4;
@@ -22,6 +24,12 @@ bool mayBeTiming(std::uint16_t glance)
         && glance >> 8 >= QuarterFrame;
 }
 
+bool isReceivedUmp(std::uint16_t glance)
+{
+    return (glance & 0xF) == std::uint8_t(Origin::Received)
+        && (glance >> 4 & 0xF) == CaptureStore::UmpMessage;
+}
+
 } // namespace
 
 bool TransportWatch::catchUp(const CaptureStore &rows)
@@ -29,12 +37,29 @@ bool TransportWatch::catchUp(const CaptureStore &rows)
     bool changed = rows.size() < m_nextRow;
     if (changed)
         *this = TransportWatch();
-    for (; m_nextRow < rows.size(); ++m_nextRow)
-        if (mayBeTiming(rows.glance(m_nextRow))) {
+    for (; m_nextRow < rows.size(); ++m_nextRow) {
+        const std::uint16_t glance = rows.glance(m_nextRow);
+        if (mayBeTiming(glance)) {
             take(rows.at(m_nextRow));
             changed = true;
+        } else if (isReceivedUmp(glance)) {
+            changed |= takeUmp(rows.at(m_nextRow));
         }
+    }
     return changed;
+}
+
+// A System message of UMP carries the MIDI 1.0 one, as a clock of MIDI 2.0 gear sends it.
+bool TransportWatch::takeUmp(CapturedMessage message)
+{
+    const Ump::Packet packet = message.umpPacket();
+    const std::uint8_t status = packet.byteAt(1);
+    if (packet.type() != Ump::MessageType::System || status < QuarterFrame)
+        return false;
+    const std::uint8_t bytes[] = {status, packet.byteAt(2), packet.byteAt(3)};
+    message.bytes = std::span(bytes, std::size_t(messageLength(status)));
+    take(message);
+    return true;
 }
 
 void TransportWatch::take(const CapturedMessage &message)

@@ -12,8 +12,9 @@
 // What the received timing messages say: the clock's tempo and steadiness, the transport
 // (Start, Stop, Continue and Song Position, then a sixteenth every six pulses while it
 // runs) and MIDI Time Code. It reads the stored rows after they were drained, ruling most of
-// them out by their first byte alone. One clock is followed at a time: pulses from another
-// source count only once that clock has stopped.
+// them out by their first byte alone; a System message of UMP counts as the MIDI 1.0 one it
+// carries. One clock is followed at a time: pulses from another source count only once that
+// clock has stopped.
 class TransportWatch
 {
 public:
@@ -47,6 +48,8 @@ public:
 
 private:
     void take(const CapturedMessage &message);
+    // Whether the row may have been a timing message.
+    bool takeUmp(CapturedMessage message);
     void pulse(const CapturedMessage &message);
 
     std::size_t m_nextRow = 0;

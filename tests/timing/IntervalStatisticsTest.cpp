@@ -11,12 +11,14 @@
 TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
 {
     CaptureStore rows;
-    const CaptureStore::Source a = *rows.sourceNamed("a"), b = *rows.sourceNamed("b");
+    const CaptureStore::Source a = *rows.sourceNamed("a"), b = *rows.sourceNamed("b"),
+                               u = *rows.sourceNamed("u");
     const std::uint8_t noteCh1[] = {0x90, 0x3C, 0x40}, noteCh2[] = {0x91, 0x3C, 0x40},
                        clock[] = {0xF8};
     QByteArray dump("\xF0\x7D\x01\x02\xF7", 5);
     // Notes on channel 1 from a, 1,000 µs apart but for one 5,000 µs gap; between them
-    // channel 2, clocks, dumps, notes from b and a sent note, none of which may count.
+    // channel 2, clocks, dumps, notes from b and a sent note, none of which may count. u sends
+    // UMP: notes of MIDI 2.0 on channel 2, clocks, and JR Clocks, which are no clock.
     std::int64_t stamp = 0;
     for (int i = 0; i < 200; ++i) {
         stamp += i == 100 ? 5'000 : 1'000;
@@ -26,6 +28,9 @@ TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
         rows.append(Origin::Received, b, stamp + 3, noteCh1);
         rows.append(Origin::Sent, a, stamp + 4, noteCh1);
         rows.append(Origin::Received, a, stamp + 5 + i % 3, dump);
+        rows.appendUmp(Origin::Received, u, stamp + 8, {{0x40913C00, 0xFFFF0000}, 2});
+        rows.appendUmp(Origin::Received, u, stamp + 9, {{0x10F80000}, 1});
+        rows.appendUmp(Origin::Received, u, stamp + 9, {{0x00200000}, 1});
     }
     using IntervalStatistics::Selection;
     const auto figures = IntervalStatistics::measure(rows, {0x90, 0, a});
@@ -47,8 +52,8 @@ TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
 
     const std::pair<Selection, std::size_t> counts[] = {
         {{0x90, std::nullopt, a}, 399}, // both channels
-        {{0x90, std::nullopt, std::nullopt}, 599}, // and source b
-        {{0xF8, std::nullopt, a}, 199},
+        {{0x90, std::nullopt, std::nullopt}, 799}, // and sources b and u
+        {{0x90, 1, u}, 199}, {{0xF8, std::nullopt, u}, 199}, {{0xF8, std::nullopt, a}, 199},
         {{0xF0, std::nullopt, std::nullopt}, 199}, // dumps, held outside the records
         {{0xB0, std::nullopt, std::nullopt}, 0}, // none: no figures
     };
@@ -58,6 +63,7 @@ TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
     }
     EXPECT_EQ(Selection::of(rows.at(1)), (Selection {0x90, 1, a})) << "kind, channel, source";
     EXPECT_EQ(Selection::of(rows.at(2)), (Selection {0xF8, std::nullopt, a}));
+    EXPECT_EQ(Selection::of(rows.at(6)), (Selection {0x90, 1, u})) << "a note of MIDI 2.0";
     EXPECT_TRUE(
         IntervalStatistics::text(*figures).startsWith("Intervals\t199\nMinimum (µs)\t1000\n"));
 }
@@ -67,7 +73,8 @@ TEST(IntervalStatistics, MeasuresOnlyTheChosenKindChannelAndSource)
 TEST(IntervalStatistics, LeavesOutGapsAcrossTransportRestartsAndPauses)
 {
     CaptureStore rows;
-    const CaptureStore::Source a = *rows.sourceNamed("a"), b = *rows.sourceNamed("b");
+    const CaptureStore::Source a = *rows.sourceNamed("a"), b = *rows.sourceNamed("b"),
+                               u = *rows.sourceNamed("u");
     constexpr std::int64_t Pulse = 20'833;
     std::int64_t stamp = 0;
     const auto pulses = [&](int count) {
@@ -83,6 +90,7 @@ TEST(IntervalStatistics, LeavesOutGapsAcrossTransportRestartsAndPauses)
     pulses(50);
     message(b, 0xFC, 0); // another source's Stop is no stop of this clock
     pulses(50);
+    rows.appendUmp(Origin::Received, u, stamp, {{0x10FC0000}, 1}); // u's Stop, of UMP
     rows.startPort(a, stamp + 1);
     pulses(50);
     stamp += 11 * Pulse; // a pause of 12 pulses
@@ -98,7 +106,7 @@ TEST(IntervalStatistics, LeavesOutGapsAcrossTransportRestartsAndPauses)
         {a, {}, 246, 1, 1, 1}, // of 249 gaps between 250 pulses
         {a, {std::nullopt, 0}, 247, 1, 1, 0}, // pauses kept
         {a, {std::nullopt, 20}, 247, 1, 1, 0}, // 12 pulses are no pause of 20
-        {any, {}, 245, 2, 1, 1}, // b's Stop too, with any source
+        {any, {}, 245, 3, 0, 1}, // b's Stop and u's too, with any source
         {a, {RowRange {0, 50}}, 49, 0, 0, 0},
         {a, {RowRange {40, 60}}, 16, 1, 0, 0},
     };

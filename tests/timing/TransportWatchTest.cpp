@@ -115,6 +115,26 @@ TEST(TransportWatch, FollowsTheTransportAndTheSongPositionInSixteenths)
     EXPECT_TRUE(watch.readout(now).isEmpty()) << "Clear All starts again";
 }
 
+// MIDI 2.0 gear sends its clock and transport as System messages of UMP, among the rest.
+TEST(TransportWatch, ReadsTheClockAndTransportThatUmpSystemMessagesCarry)
+{
+    CaptureStore rows;
+    rows.appendUmp(In, 0, 0, {{0x10F22500}, 1}); // Song Position: 37 sixteenths
+    rows.appendUmp(In, 0, 1, {{0x10FB0000}, 1}); // Continue
+    for (int pulse = 0; pulse <= 24 * 17; ++pulse) {
+        const std::int64_t stampUs = 10'000 + pulse * 20'833;
+        rows.appendUmp(In, 0, stampUs, {{0x10F80000}, 1});
+        rows.appendUmp(In, 0, stampUs, {{0x40903C00, 0xFFFF0000}, 2}); // a note of MIDI 2.0
+    }
+    TransportWatch watch;
+    EXPECT_TRUE(watch.catchUp(rows));
+    const TransportWatch::Readout readout = watch.readout(rows.at(rows.size() - 1).stampUs);
+    ASSERT_TRUE(readout.clock);
+    EXPECT_NEAR(readout.clock->barsBpm.value(), 60e6 / 24 / 20'833, 1e-6);
+    EXPECT_EQ(readout.transport, TransportWatch::Transport::Continued);
+    EXPECT_EQ(readout.position, (TransportWatch::Position {7, 3, 2})) << "37 + 68 sixteenths";
+}
+
 // After a good time, pieces out of order keep it and a time that cannot be leaves none.
 TEST(TransportWatch, AssemblesOnlyTimeCodesThatCanBeFromQuarterFramesInOrder)
 {
