@@ -107,11 +107,28 @@ TEST_F(JackCapture, WritesWhatArrivesInEachFormatAndEndsAtItsCount)
             + c.filters;
         if (c.toFile)
             arguments << "-o" << file;
-        Tool tool(arguments);
-        ASSERT_TRUE(peer->connectedWithin("out", 5000)) << c.format;
-        for (const Bytes &message : {NoteOn, Dump, Bytes {0xB1, 0x07, 0x01}, Volume})
-            peer->send("out", message);
-        ASSERT_TRUE(ended(tool)) << c.format << tool.err().toStdString();
+        // A cycle the server ran late may lose what the peer sent in it: such a run proves
+        // nothing, and is run again.
+        std::optional<Tool> run;
+        bool late = false;
+        for (int attempt = 0; attempt < 3 && (!run || late); ++attempt) {
+            const std::uint64_t xruns = peer->xruns();
+            run.emplace(arguments);
+            ASSERT_TRUE(peer->connectedWithin("out", 5000)) << c.format;
+            for (const Bytes &message : {NoteOn, Dump, Bytes {0xB1, 0x07, 0x01}, Volume})
+                peer->send("out", message);
+            const bool done = ended(*run);
+            late = !done && peer->xruns() > xruns;
+            ASSERT_TRUE(done || late) << c.format << run->err().toStdString();
+            if (late) {
+                run->process.kill();
+                ended(*run);
+            }
+        }
+        if (late)
+            GTEST_SKIP() << "the JACK server ran late in all three " << c.format
+                         << " captures: what the peer's messages lost proves nothing";
+        Tool &tool = *run;
         EXPECT_EQ(tool.process.exitCode(), 0) << c.format << tool.err().toStdString();
         const QByteArray written = c.toFile ? readFile(file) : tool.out();
         EXPECT_TRUE(written.startsWith(c.expected)) << c.format << written.toStdString();
