@@ -29,17 +29,13 @@ namespace {
                                              : first == selection.kind;
     }
 
-    // The row's status as MIDI 1.0 has it: its first byte, or the status of a System or
-    // channel voice message of UMP (MIDI 2.0's kinds that MIDI 1.0 shares included). 0 for
-    // a failed send and the rest of UMP: a packet of a SysEx is only a part of one.
+    // The row's status as MIDI 1.0 has it: its first byte, or that of a UMP message (see
+    // Ump::messageStatusOf). 0 for a failed send and the rest of UMP.
     std::uint8_t statusOf(const CapturedMessage &message)
     {
         if (!message.isUmp())
             return message.bytes.empty() ? 0 : message.bytes[0];
-        const Ump::Packet packet = message.umpPacket();
-        if (packet.type() == Ump::MessageType::Data64 || packet.type() == Ump::MessageType::Data128)
-            return 0;
-        return Ump::filterStatusOf(packet).value_or(0);
+        return Ump::messageStatusOf(message.umpPacket()).value_or(0);
     }
 
     bool matches(const CapturedMessage &message, const Selection &selection)

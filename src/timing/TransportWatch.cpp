@@ -1,6 +1,7 @@
 #include "TransportWatch.h"
 
 #include "midi/MidiMessage.h"
+#include "midi/UmpFilterStatus.h"
 
 namespace {
 
@@ -53,11 +54,11 @@ bool TransportWatch::catchUp(const CaptureStore &rows)
 bool TransportWatch::takeUmp(CapturedMessage message)
 {
     const Ump::Packet packet = message.umpPacket();
-    const std::uint8_t status = packet.byteAt(1);
-    if (packet.type() != Ump::MessageType::System || status < QuarterFrame)
+    const std::optional<std::uint8_t> status = Ump::messageStatusOf(packet);
+    if (!status || *status < QuarterFrame)
         return false;
-    const std::uint8_t bytes[] = {status, packet.byteAt(2), packet.byteAt(3)};
-    message.bytes = std::span(bytes, std::size_t(messageLength(status)));
+    const std::uint8_t bytes[] = {*status, packet.byteAt(2), packet.byteAt(3)};
+    message.bytes = std::span(bytes, std::size_t(messageLength(*status)));
     take(message);
     return true;
 }
