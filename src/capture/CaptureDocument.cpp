@@ -29,7 +29,7 @@ void CaptureDocument::setLimit(const CaptureLimit &limit)
 // Not while held: another thread reads the rows then, and the next rows stored catch up.
 void CaptureDocument::keepLimit()
 {
-    if (m_held || m_store.size() == 0)
+    if (m_held || m_keptOnDisk || m_store.size() == 0)
         return;
     std::size_t excess = 0;
     if (m_limit.rows > 0 && m_store.size() > m_limit.rows)
@@ -39,7 +39,24 @@ void CaptureDocument::keepLimit()
         excess = std::max(excess,
             m_store.rowsInChunksBefore(newestUs - std::int64_t(m_limit.minutes) * 60'000'000));
     }
-    const std::size_t dropped = m_store.dropOldest(excess);
+    dropOldest(excess);
+}
+
+void CaptureDocument::letGoOfRowsOnDisk(std::size_t keepBytes)
+{
+    if (!m_held)
+        m_store.letGoOfRowsOnDisk(keepBytes);
+}
+
+void CaptureDocument::dropRecordedBefore(std::uint64_t recorded)
+{
+    if (!m_held)
+        dropOldest(m_store.rowsRecordedBefore(recorded));
+}
+
+void CaptureDocument::dropOldest(std::size_t rows)
+{
+    const std::size_t dropped = m_store.dropOldest(rows);
     if (dropped == 0)
         return;
     m_rowsKnown -= std::min(m_rowsKnown, dropped);

@@ -53,6 +53,14 @@ public:
     // limit lower than the rows held drops them now. None by default.
     void setLimit(const CaptureLimit &limit);
     const CaptureLimit &limit() const { return m_limit; }
+    // While rows are recorded to disk, they are let go of from memory rather than dropped
+    // for the limit.
+    void keepOnDisk(bool kept) { m_keptOnDisk = kept; }
+    // Lets go of the rows on disk that no one reads, until the rest take `keepBytes`; drops
+    // the oldest rows recorded before the recording's row `recorded`, whose files are gone.
+    // Neither while the rows are held.
+    void letGoOfRowsOnDisk(std::size_t keepBytes);
+    void dropRecordedBefore(std::uint64_t recorded);
     // Rows dropped for the limit since the document was made.
     std::uint64_t oldestDroppedInAll() const { return m_droppedInAll; }
     // A row's number taken now that still names it after the oldest rows are dropped: for
@@ -99,6 +107,7 @@ signals:
 
 private:
     void keepLimit();
+    void dropOldest(std::size_t rows);
 
     struct HeldRow
     {
@@ -119,5 +128,6 @@ private:
     // and says after, maybe of nothing.
     std::size_t m_rowsKnown = 0;
     CaptureLimit m_limit {0, 0};
+    bool m_keptOnDisk = false;
     std::uint64_t m_droppedInAll = 0;
 };

@@ -155,6 +155,25 @@ namespace {
             return {std::move(m_rows), {}, recordingNotice()};
         }
 
+        // The rows chunk at `offset` of a recording alone, its sources named by `sources`.
+        Loaded runRowsChunk(qint64 offset, const std::vector<QString> &sources)
+        {
+            m_recorded = true;
+            m_infoTaken = true;
+            m_declared = {Unbounded, Unbounded, Unbounded};
+            for (const QString &name : sources)
+                if (m_sourceCount < CaptureStore::MaxSources)
+                    m_sources[m_sourceCount++] = *m_rows->sourceNamed(name);
+            QString reason = m_in.seek(offset) ? readChunk() : m_in.errorString();
+            if (reason.isEmpty() && (m_torn || m_kind != Chunk::Rows))
+                reason = atByte(offset, QStringLiteral("no rows chunk lies there whole."));
+            if (reason.isEmpty())
+                reason = takeChunk();
+            if (!reason.isEmpty())
+                return {nullptr, reason};
+            return {std::move(m_rows), {}};
+        }
+
     private:
         QString readHeader()
         {
@@ -596,6 +615,12 @@ bool isCapture(QByteArrayView start)
 Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress)
 {
     return Parser(in, memoryRoom, progress).run();
+}
+
+Loaded readRecordedRows(QIODevice &in, qint64 offset, const std::vector<QString> &sources)
+{
+    TaskProgress unwatched;
+    return Parser(in, std::numeric_limits<qint64>::max(), unwatched).runRowsChunk(offset, sources);
 }
 
 } // namespace CaptureReader

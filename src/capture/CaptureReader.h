@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 struct TaskProgress;
@@ -28,5 +29,9 @@ bool isCapture(QByteArrayView start);
 // Reads the whole capture from `in`; a file whose rows would need more than `memoryRoom`
 // bytes of memory is refused before its rows are read. `progress` counts the bytes read.
 Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress);
+
+// Reads the one rows chunk of a recording that begins at `offset`, its sources named, in
+// their numbers, by `sources`: what a store reads back the rows it let go of with.
+Loaded readRecordedRows(QIODevice &in, qint64 offset, const std::vector<QString> &sources);
 
 } // namespace CaptureReader

@@ -1,6 +1,7 @@
 #include "CaptureStore.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -70,19 +71,19 @@ CaptureStore::Record *CaptureStore::newRecord(Origin origin, Source source, std:
 {
     if (m_outOfMemory)
         return nullptr;
-    if (m_size == m_chunks.size() * ChunkSize) {
-        if (!hasRoomFor(ChunkSize * sizeof(Record)))
+    if (m_size == m_slots.size() * ChunkSize) {
+        if (!hasRoomFor(sizeof(Chunk)))
             return nullptr;
         // A capture of hours at a high rate can meet the process's memory limit here: the
         // rows held are worth more than the next one.
         try {
-            m_chunks.push_back(std::make_unique<Record[]>(ChunkSize));
+            m_slots.emplace_back().chunk = new Chunk;
         } catch (const std::bad_alloc &) {
             m_outOfMemory = true;
             return nullptr;
         }
     }
-    Record &record = m_chunks[m_size >> ChunkShift][m_size & (ChunkSize - 1)];
+    Record &record = m_slots.back().chunk.load()->records[m_size & (ChunkSize - 1)];
     ++m_size;
     stampUs = std::clamp(stampUs, -LargestStamp - 1, LargestStamp);
     record.stampLow = std::uint32_t(stampUs);
@@ -148,24 +149,24 @@ bool CaptureStore::appendToArena(
 {
     if (m_outOfMemory || !hasRoomFor(std::size_t(bytes.size())))
         return false;
+    Record *record = newRecord(origin, source, stampUs);
+    if (!record)
+        return false;
+    std::vector<QByteArray> &arena = m_slots.back().chunk.load()->arena;
     try {
-        m_arena.push_back(bytes);
+        arena.push_back(bytes);
     } catch (const std::bad_alloc &) {
+        --m_size;
         m_outOfMemory = true;
         return false;
     }
-    Record *record = newRecord(origin, source, stampUs);
-    if (!record) {
-        m_arena.pop_back();
-        return false;
-    }
     record->sizeAndOrigin |= std::uint8_t(size << 4);
-    const auto index = std::uint32_t(m_arenaFirst + m_arena.size() - 1);
+    const auto index = std::uint32_t(arena.size() - 1);
     std::memcpy(record->payload, &index, sizeof index);
     return true;
 }
 
-std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
+std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow, std::size_t count)
 {
     if (firstRow >= other.size())
         return 0;
@@ -189,7 +190,8 @@ std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow
                     {base + start.firstRow - firstRow, start.startUs + shiftUs});
     }
     std::size_t leftOut = 0;
-    for (std::size_t row = firstRow; row < other.size(); ++row) {
+    const std::size_t end = firstRow + std::min(count, other.size() - firstRow);
+    for (std::size_t row = firstRow; row < end; ++row) {
         const Record &stored = other.record(row);
         const std::optional<Source> source
             = stored.source < sources.size() ? sources[stored.source] : std::nullopt;
@@ -212,7 +214,7 @@ void CaptureStore::appendRowOf(
 {
     const Record &stored = from.record(row);
     if (stored.inArena())
-        appendToArena(stored.origin(), source, stampUs, from.longMessage(stored), stored.size());
+        appendToArena(stored.origin(), source, stampUs, from.longMessage(row), stored.size());
     else
         append(stored.origin(), source, stampUs, std::span(stored.payload, stored.size()));
 }
@@ -255,7 +257,7 @@ CapturedMessage CaptureStore::at(std::size_t row) const
         : stored.origin() == Origin::SendFailed                       ? message.unsent
                                                                       : message.bytes;
     if (stored.inArena()) {
-        const QByteArray &bytes = longMessage(stored);
+        const QByteArray &bytes = longMessage(row);
         held = {
             reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
     } else {
@@ -305,11 +307,10 @@ std::int64_t CaptureStore::storedWallMs(std::size_t row) const
 
 void CaptureStore::clear()
 {
-    m_chunks = decltype(m_chunks)();
+    m_slots = decltype(m_slots)();
     m_size = 0;
-    m_arena = decltype(m_arena)();
-    m_arenaFirst = 0;
     m_bytesTaken = 0;
+    m_paging->bytesReadBack = 0;
     m_outOfMemory = false;
     m_receivedFrom.reset();
     m_marks.clear();
@@ -325,6 +326,7 @@ CaptureStore CaptureStore::emptied() const
     empty.m_portStarts = m_portStarts;
     empty.m_liveStart = m_liveStart;
     empty.m_wallUsAtStart = m_wallUsAtStart;
+    empty.m_disk = m_disk;
     empty.clear();
     return empty;
 }
@@ -338,12 +340,20 @@ std::vector<CaptureStore::Source> CaptureStore::receivedSources() const
     return sources;
 }
 
+std::size_t CaptureStore::Chunk::bytes() const
+{
+    std::size_t held = sizeof(Chunk) + arena.capacity() * sizeof(QByteArray);
+    for (const QByteArray &message : arena)
+        held += std::size_t(message.capacity());
+    return held;
+}
+
 std::size_t CaptureStore::bytesHeld() const
 {
-    std::size_t bytes = m_chunks.size() * ChunkSize * sizeof(Record)
-        + m_chunks.capacity() * sizeof(m_chunks[0]) + m_arena.size() * sizeof(QByteArray);
-    for (const QByteArray &message : m_arena)
-        bytes += std::size_t(message.capacity());
+    std::size_t bytes = m_slots.size() * sizeof(Slot);
+    for (const Slot &slot : m_slots)
+        if (const Chunk *chunk = slot.chunk.load(std::memory_order_acquire))
+            bytes += chunk->bytes();
     return bytes;
 }
 
@@ -353,31 +363,28 @@ std::size_t CaptureStore::dropOldest(std::size_t rows)
     if (chunks == 0)
         return 0;
     const std::size_t dropped = chunks * ChunkSize;
-    dropLongMessagesOf(dropped);
     dropPortStartsOf(dropped);
     m_marks.dropFirst(dropped);
-    // Only the chunks' pointers move: the kept rows stay where they lie.
-    m_chunks.erase(m_chunks.begin(), m_chunks.begin() + std::ptrdiff_t(chunks));
+    for (std::size_t i = 0; i < chunks; ++i) {
+        forget(m_slots.front());
+        m_slots.pop_front();
+    }
     m_size -= dropped;
-    m_bytesTaken -= std::min(m_bytesTaken, dropped * sizeof(Record));
     return dropped;
 }
 
-// Long messages lie in the arena in the order of their rows, so those of the dropped rows
-// are its front: up to the last one a dropped row names.
-void CaptureStore::dropLongMessagesOf(std::size_t rows)
+void CaptureStore::forget(Slot &slot)
 {
-    for (std::size_t row = rows; row-- > 0;) {
-        const Record &stored = record(row);
-        if (!stored.inArena())
-            continue;
-        const std::size_t count = std::uint32_t(stored.arenaIndex() - m_arenaFirst) + 1;
-        for (std::size_t i = 0; i < count; ++i)
-            m_bytesTaken -= std::min(m_bytesTaken, std::size_t(m_arena[i].size()));
-        m_arena.erase(m_arena.begin(), m_arena.begin() + std::ptrdiff_t(count));
-        m_arenaFirst += std::uint32_t(count);
+    Chunk *chunk = slot.chunk.exchange(nullptr);
+    if (!chunk)
         return;
-    }
+    const std::size_t bytes = chunk->bytes();
+    std::atomic<std::size_t> &readBack = m_paging->bytesReadBack;
+    if (slot.readBack > 0)
+        readBack -= std::min(readBack.load(), bytes);
+    else
+        m_bytesTaken -= std::min(m_bytesTaken, bytes);
+    delete chunk;
 }
 
 // A source's kept rows count from the last start at or before the first of them, which
@@ -400,4 +407,101 @@ std::size_t CaptureStore::rowsInChunksBefore(std::int64_t stampUs) const
     while (rows + ChunkSize <= m_size && record(rows + ChunkSize - 1).stampUs() < stampUs)
         rows += ChunkSize;
     return rows;
+}
+
+void CaptureStore::placeOnDisk(std::size_t firstRow, std::size_t count, std::uint64_t recorded)
+{
+    const std::size_t first = (firstRow + ChunkSize - 1) >> ChunkShift;
+    // Newest first, up to those placed before: a run is placed again as it grows.
+    for (std::size_t end = std::min(firstRow + count, m_size) >> ChunkShift; end > first;) {
+        Slot &slot = m_slots[--end];
+        if (slot.recorded != NotOnDisk)
+            return;
+        slot.recorded = recorded + (end * ChunkSize - firstRow);
+    }
+}
+
+std::size_t CaptureStore::rowsRecordedBefore(std::uint64_t recorded) const
+{
+    std::size_t chunks = 0;
+    while (chunks < m_slots.size() && m_slots[chunks].recorded != NotOnDisk
+        && m_slots[chunks].recorded < recorded)
+        ++chunks;
+    return chunks * ChunkSize;
+}
+
+void CaptureStore::letGoOfRowsOnDisk(std::size_t keepBytes)
+{
+    if (!m_disk || m_bytesTaken + m_paging->bytesReadBack <= keepBytes)
+        return;
+    struct Candidate
+    {
+        std::uint64_t readBack;
+        std::size_t slot;
+        auto operator<=>(const Candidate &) const = default;
+    };
+    std::vector<Candidate> candidates;
+    for (std::size_t slot = 0; slot < m_slots.size(); ++slot)
+        if (m_slots[slot].chunk.load() && m_slots[slot].recorded != NotOnDisk)
+            candidates.push_back({m_slots[slot].readBack.load(), slot});
+    std::sort(candidates.begin(), candidates.end());
+    bool writing = false;
+    for (const Candidate &candidate : candidates) {
+        if (m_bytesTaken + m_paging->bytesReadBack <= keepBytes)
+            return;
+        // The oldest row stored that is not on disk yet is the writer's to catch up on, and
+        // so are those stored after it; rows read back were on disk.
+        if (writing && candidate.readBack == 0)
+            continue;
+        Slot &slot = m_slots[candidate.slot];
+        if (m_disk->holds(slot.recorded, ChunkSize))
+            forget(slot);
+        else if (candidate.readBack == 0)
+            writing = true;
+    }
+}
+
+const CaptureStore::Chunk &CaptureStore::readBack(std::size_t index) const
+{
+    const Slot &slot = m_slots[index];
+    const std::lock_guard lock(m_paging->reading);
+    if (const Chunk *chunk = slot.chunk.load(std::memory_order_acquire))
+        return *chunk; // another thread read it back meanwhile
+    auto chunk = std::make_unique<Chunk>();
+    const std::size_t count = std::min(ChunkSize, m_size - index * ChunkSize);
+    const std::unique_ptr<CaptureStore> read
+        = m_disk && slot.recorded != NotOnDisk ? m_disk->read(slot.recorded, count) : nullptr;
+    if (read && read->size() == count) {
+        fillFrom(*chunk, *read);
+    } else {
+        // The file went, or was changed: its rows read as what was never sent, not as
+        // another's, and the failure is said.
+        m_paging->failed = true;
+        std::fill(std::begin(chunk->records), std::end(chunk->records),
+            Record {0, 0, std::uint8_t(Origin::SendFailed), 0, {}});
+    }
+    m_paging->bytesReadBack += chunk->bytes();
+    slot.readBack = ++m_paging->clock;
+    slot.chunk.store(chunk.get(), std::memory_order_release);
+    return *chunk.release();
+}
+
+void CaptureStore::fillFrom(Chunk &chunk, const CaptureStore &read) const
+{
+    std::array<Source, MaxSources> sources {};
+    for (std::size_t source = 0; source < read.sourceCount(); ++source) {
+        const auto known
+            = std::find(m_sourceNames.begin(), m_sourceNames.end(), read.m_sourceNames[source]);
+        sources[source] = known == m_sourceNames.end() ? 0 : Source(known - m_sourceNames.begin());
+    }
+    for (std::size_t row = 0; row < read.size(); ++row) {
+        Record &record = chunk.records[row];
+        record = read.record(row);
+        record.source = sources[record.source];
+        if (!record.inArena())
+            continue;
+        const auto index = std::uint32_t(chunk.arena.size());
+        chunk.arena.push_back(read.longMessage(row));
+        std::memcpy(record.payload, &index, sizeof index);
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <bitset>
 #include <chrono>
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <deque>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -19,7 +21,8 @@
 // Where a stored message came from: the traffic that arrived, or what the program sent.
 enum class Origin : std::uint8_t { Received, Sent, SendFailed };
 
-// One stored message as a reader sees it. The bytes stay valid until the store is cleared.
+// One stored message as a reader sees it. The bytes stay valid until the store is cleared, or
+// until the store lets go of the rows it has on disk (see CaptureStore::letGoOfRowsOnDisk).
 struct CapturedMessage
 {
     Origin origin = Origin::Received;
@@ -56,10 +59,12 @@ struct SentMessage
 
 // Every message of a capture as a value, in the order it was stored, compact enough for
 // tens of millions: a record of 12 bytes holds the origin, the source, the stamp and up to
-// three bytes; a longer message (a SysEx dump) lies in an arena of shared byte arrays, so a
-// dump the input assembled is kept without a copy. Records lie in chunks of fixed size, so
-// that growing never moves what is stored. Text is made from the records only where a person
-// reads it.
+// three bytes; a longer message (a SysEx dump) lies beside its chunk's records as a shared
+// byte array, so a dump the input assembled is kept without a copy. Records lie in chunks of
+// fixed size, so that growing never moves what is stored. Text is made from the records only
+// where a person reads it. A chunk whose rows are recorded on disk may be let go of and read
+// back when a reader comes to it, so that a recording of days takes little more memory than
+// what is being read.
 class CaptureStore
 {
 public:
@@ -104,8 +109,9 @@ public:
     // clocks, so that its Timestamp cells and times of day stay what they were. Rows of two
     // captures years apart, beyond what a stamp holds, follow these at once instead. The
     // sources named here already go on from their own port starts after them. Rows of a
-    // source there is no room to name are left out; returns how many.
-    std::size_t append(const CaptureStore &other, std::size_t firstRow = 0);
+    // source there is no room to name are left out; returns how many. At most `count` rows.
+    std::size_t append(const CaptureStore &other, std::size_t firstRow = 0,
+        std::size_t count = std::numeric_limits<std::size_t>::max());
 
     // Puts back `earlier`, the store this one was emptied() from, before the rows stored
     // since: its rows, stamps, sources and port starts as they were, which came before
@@ -183,6 +189,35 @@ public:
     // each chunk's last row: what a limit in time may drop.
     std::size_t rowsInChunksBefore(std::int64_t stampUs) const;
 
+    // Where the rows a store let go of are read back from: the recording of them on disk.
+    // Called from whichever thread reads the rows.
+    class RowsOnDisk
+    {
+    public:
+        virtual ~RowsOnDisk() = default;
+        // Rows [first, first + count) of the recording, numbered as it numbers them, in a store
+        // of their own whose sources have the recording's names; null when they cannot be read.
+        virtual std::unique_ptr<CaptureStore> read(
+            std::uint64_t first, std::size_t count) const = 0;
+        // Whether those rows are on disk whole, to be read back.
+        virtual bool holds(std::uint64_t first, std::size_t count) const = 0;
+    };
+    // From now on, chunks said to lie on disk are read back from there.
+    void readBackFrom(std::shared_ptr<const RowsOnDisk> disk) { m_disk = std::move(disk); }
+    bool readsBackFrom(const RowsOnDisk *disk) const { return m_disk.get() == disk; }
+    // Rows [firstRow, firstRow + count) are rows [recorded, ...) of the recording on disk: the
+    // whole chunks among them may be let go of.
+    void placeOnDisk(std::size_t firstRow, std::size_t count, std::uint64_t recorded);
+    // How many of the oldest rows lie in whole chunks that begin before the recording's row
+    // `recorded`: what cannot be read back once the files before it are removed.
+    std::size_t rowsRecordedBefore(std::uint64_t recorded) const;
+    // Lets go of chunks the disk holds until the chunks in memory take `keepBytes` no more:
+    // those read back longest ago first, then the oldest. Only while no other thread reads the
+    // rows, and never while a reader holds a message it took: between the events of the loop.
+    void letGoOfRowsOnDisk(std::size_t keepBytes);
+    // Whether a chunk could not be read back: its rows read as failed sends of no bytes.
+    bool failedToReadBack() const { return m_paging->failed; }
+
 private:
     static constexpr std::size_t ChunkShift = 12;
     static constexpr std::size_t ChunkSize = ChunkRows;
@@ -194,7 +229,7 @@ private:
         std::int16_t stampHigh;
         std::uint8_t sizeAndOrigin; // inline byte count (or LongMessage) << 4 | origin
         Source source;
-        std::uint8_t payload[4]; // the bytes, or the index of a long message in the arena
+        std::uint8_t payload[4]; // the bytes, or the index of a long message in its chunk
 
         std::int64_t stampUs() const { return std::int64_t(stampHigh) << 32 | stampLow; }
         Origin origin() const { return Origin(sizeAndOrigin & 0xF); }
@@ -204,41 +239,74 @@ private:
     };
     static_assert(sizeof(Record) == 12);
 
+    struct Chunk
+    {
+        Record records[ChunkSize];
+        std::vector<QByteArray> arena; // the long messages and UMP words of its records
+        std::size_t bytes() const;
+    };
+    // A chunk in memory, or on disk only, or both. Another thread may read it back while it
+    // is held (see CaptureDocument::hold), so where it lies is atomic.
+    struct Slot
+    {
+        mutable std::atomic<Chunk *> chunk = nullptr; // owned
+        std::uint64_t recorded = NotOnDisk; // the recording's number of its first row
+        // When it was last read back, on the clock of reads back; 0 when it never was.
+        mutable std::atomic<std::uint64_t> readBack = 0;
+        Slot() = default;
+        Slot(const Slot &) = delete;
+        Slot &operator=(const Slot &) = delete;
+        ~Slot() { delete chunk.load(); }
+    };
+    static constexpr std::uint64_t NotOnDisk = std::numeric_limits<std::uint64_t>::max();
+    struct Paging
+    {
+        std::mutex reading;
+        std::atomic<std::uint64_t> clock = 0;
+        std::atomic<std::size_t> bytesReadBack = 0;
+        std::atomic<bool> failed = false;
+    };
+
     // Nothing when there is no memory left for it.
     Record *newRecord(Origin origin, Source source, std::int64_t stampUs);
     bool hasRoomFor(std::size_t bytes);
     // A row whose bytes lie in the arena, shared: a long message or a UMP message's words.
     bool appendToArena(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes,
         std::uint8_t size);
+    const Chunk &chunkOf(std::size_t row) const
+    {
+        const Chunk *chunk = m_slots[row >> ChunkShift].chunk.load(std::memory_order_acquire);
+        return chunk ? *chunk : readBack(row >> ChunkShift);
+    }
+    const Chunk &readBack(std::size_t slot) const;
+    void fillFrom(Chunk &chunk, const CaptureStore &read) const;
+    void forget(Slot &slot);
     const Record &record(std::size_t row) const
     {
-        return m_chunks[row >> ChunkShift][row & (ChunkSize - 1)];
+        return chunkOf(row).records[row & (ChunkSize - 1)];
     }
     std::int64_t portStartUs(Source source, std::size_t row) const;
-    const QByteArray &longMessage(const Record &stored) const
+    const QByteArray &longMessage(std::size_t row) const
     {
-        return m_arena[std::uint32_t(stored.arenaIndex() - m_arenaFirst)];
+        const Chunk &chunk = chunkOf(row);
+        return chunk.arena[chunk.records[row & (ChunkSize - 1)].arenaIndex()];
     }
-    void dropLongMessagesOf(std::size_t rows);
     void dropPortStartsOf(std::size_t rows);
     // Appends row `row` of `from` as a row of `source` stamped `stampUs`.
     void appendRowOf(
         const CaptureStore &from, std::size_t row, Source source, std::int64_t stampUs);
 
-    std::vector<std::unique_ptr<Record[]>> m_chunks;
+    std::deque<Slot> m_slots; // a deque, so that dropping the oldest moves none
     std::size_t m_size = 0;
-    // Records name a long message by a number that counts from the first ever stored, so
-    // that dropping the oldest leaves the numbers of the others as they are; it wraps, as
-    // the records' 32 bits do, long after the messages it counted are gone.
-    std::deque<QByteArray> m_arena;
-    std::uint32_t m_arenaFirst = 0; // the number of m_arena.front()
+    std::shared_ptr<const RowsOnDisk> m_disk;
+    std::unique_ptr<Paging> m_paging = std::make_unique<Paging>();
     std::vector<QString> m_sourceNames;
     std::bitset<MaxSources> m_receivedFrom;
     std::vector<std::vector<PortStart>> m_portStarts; // by source, oldest first
     LiveClock::time_point m_liveStart;
     std::int64_t m_wallUsAtStart = 0;
     std::size_t m_memoryLimit = std::numeric_limits<std::size_t>::max();
-    std::size_t m_bytesTaken = 0; // of chunks and long messages, as they were stored
+    std::size_t m_bytesTaken = 0; // of chunks and long messages stored and not let go of
     bool m_outOfMemory = false;
     RowMarks m_marks;
 };

@@ -31,14 +31,21 @@ std::optional<std::vector<RowsChunk>> ofRecording(QIODevice &in)
     if (!in.seek(0) || !isRecording(in.read(HeaderSize)))
         return std::nullopt;
     std::vector<RowsChunk> chunks;
-    for (qint64 offset = HeaderSize; offset + ChunkHead <= in.size();) {
+    if (!addRowsChunks(in, HeaderSize, chunks))
+        return std::nullopt;
+    return chunks;
+}
+
+std::optional<qint64> addRowsChunks(QIODevice &in, qint64 offset, std::vector<RowsChunk> &chunks)
+{
+    while (offset + ChunkHead <= in.size()) {
         if (!in.seek(offset))
             return std::nullopt;
         const QByteArray head = in.read(ChunkHead + RowsHead);
         const auto payloadSize = littleEndian<std::uint32_t>(head, 1);
         const qint64 next = offset + ChunkHead + qint64(payloadSize) + ChunkTail;
         if (next > in.size())
-            break; // the chunk being written when the recording stopped
+            break; // the chunk being written
         if (Chunk(head[0]) == Chunk::Rows) {
             if (head.size() < ChunkHead + RowsHead || payloadSize < std::uint32_t(RowsHead))
                 return std::nullopt;
@@ -48,7 +55,7 @@ std::optional<std::vector<RowsChunk>> ofRecording(QIODevice &in)
         }
         offset = next;
     }
-    return chunks;
+    return offset;
 }
 
 } // namespace ChunkIndex

@@ -23,5 +23,9 @@ struct RowsChunk
 // is no recording or a chunk's head is not one. The chunks' checksums are not checked here:
 // reading a chunk's rows does that.
 std::optional<std::vector<RowsChunk>> ofRecording(QIODevice &in);
+// Adds to `chunks` the rows chunks that lie whole in `in` from `offset` on, where a chunk
+// begins: what indexes a recording that grows. Returns where the next chunk begins, or
+// nothing when a chunk's head is not one.
+std::optional<qint64> addRowsChunks(QIODevice &in, qint64 offset, std::vector<RowsChunk> &chunks);
 
 } // namespace ChunkIndex

@@ -23,6 +23,7 @@ DiskRecording::DiskRecording(
     , m_document(document)
     , m_dialogs(dialogs)
     , m_recorder(document.rows())
+    , m_paging(document, m_recorder)
     , m_status(namedLabel("lblRecording", QString(), &bar))
 {
     bar.addPermanentWidget(m_status);
@@ -65,6 +66,7 @@ void DiskRecording::record(const QString &path, const Rotation &rotation)
 {
     m_dialogs.folders.remember(Dialog, path);
     m_rotation = rotation;
+    m_paging.setKeepFiles(rotation.keepFiles);
     const QString why = m_recorder.start({path, m_rotation});
     if (!why.isEmpty())
         m_dialogs.showMessage(
@@ -84,6 +86,7 @@ void DiskRecording::rowsAdded()
         m_recorder.skipStored();
     else
         m_recorder.take();
+    m_paging.taken();
 }
 
 void DiskRecording::failed(const QString &reason)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recording/CaptureRecorder.h"
+#include "recording/RecordedPaging.h"
 
 #include <QObject>
 
@@ -41,6 +42,7 @@ private:
     CaptureDocument &m_document;
     DialogService &m_dialogs;
     CaptureRecorder m_recorder;
+    RecordedPaging m_paging;
     QAction *m_item = nullptr;
     QLabel *m_status;
     Rotation m_rotation;

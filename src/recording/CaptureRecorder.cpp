@@ -44,6 +44,7 @@ QString CaptureRecorder::start(const Settings &settings)
         return m_writer->failure();
     m_thread = std::thread([writer = m_writer.get()] { writer->run(); });
     m_recording = true;
+    emit fileBegan(m_filePath, true, 0);
     m_ticks.start();
     return {};
 }
@@ -84,6 +85,7 @@ void CaptureRecorder::nextFile()
     m_queue->push({ChunkQueue::Item::Kind::Bytes, m_encoder->fileEnd()}, true);
     const QByteArray start = startFile();
     m_queue->push({ChunkQueue::Item::Kind::NewFile, start, m_filePath}, true);
+    emit fileBegan(m_filePath, false, m_encoder->rowsSeen());
 }
 
 void CaptureRecorder::skipStored()
@@ -100,6 +102,19 @@ void CaptureRecorder::tick()
         nextFile();
     if (const std::uint64_t dropped = m_encoder->rowsDropped(); dropped != m_droppedTold)
         emit rowsDroppedChanged(m_droppedTold = dropped);
+}
+
+CaptureRecorder::Run CaptureRecorder::recordedRun() const
+{
+    if (!m_encoder)
+        return {0, 0, 0};
+    const RecordEncoder::Run run = m_encoder->run();
+    return {run.firstRow, run.rows, run.recorded};
+}
+
+std::vector<QString> CaptureRecorder::recordedSources() const
+{
+    return m_encoder ? m_encoder->sourceNames() : std::vector<QString>();
 }
 
 std::uint64_t CaptureRecorder::rowsDropped() const

@@ -56,11 +56,23 @@ public:
     void stopAndWait();
 
     QString filePath() const { return m_filePath; }
+    // The rows recorded lately, and the recording's names of their sources; of the
+    // recording that goes on or went last.
+    struct Run
+    {
+        std::size_t firstRow; // of the store
+        std::size_t rows;
+        std::uint64_t recorded; // the recording's number of the first
+    };
+    Run recordedRun() const;
+    std::vector<QString> recordedSources() const;
     std::uint64_t rowsDropped() const;
     // Why the recording stopped early; empty while it goes on or when it was stopped.
     QString failure() const { return m_failure; }
 
 signals:
+    // The recording goes on in a new file from its row `firstRow`, or `began` with it.
+    void fileBegan(const QString &path, bool began, std::uint64_t firstRow);
     // The recording stopped before it was asked to, for that reason.
     void failed(const QString &reason);
     // Rows the writer could not keep up with were let go: `rows` in all so far.

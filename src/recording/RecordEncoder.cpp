@@ -15,6 +15,8 @@ RecordEncoder::RecordEncoder(const CaptureStore &rows, Deliver deliver)
 void RecordEncoder::skipStored()
 {
     m_nextRow = m_rows.size();
+    m_runFirstRow = m_nextRow;
+    m_runFirstRecorded = m_rowsSeen;
     m_sourceOf.clear(); // the store's sources may be other ones now
     m_startsWritten.assign(m_rows.sourceCount(), 0);
     for (std::size_t source = 0; source < m_rows.sourceCount(); ++source)

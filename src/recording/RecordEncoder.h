@@ -37,6 +37,17 @@ public:
     QByteArray fileEnd();
 
     std::uint64_t rowsSeen() const { return m_rowsSeen; }
+    // The store's rows taken since the recording last went on after the rows stored: they are
+    // the recording's rows from `recorded` on, one for one.
+    struct Run
+    {
+        std::size_t firstRow;
+        std::size_t rows;
+        std::uint64_t recorded;
+    };
+    Run run() const { return {m_runFirstRow, m_nextRow - m_runFirstRow, m_runFirstRecorded}; }
+    // The recording's sources, in its numbers.
+    const std::vector<QString> &sourceNames() const { return m_names; }
     std::uint64_t rowsDropped() const { return m_rowsDropped; }
 
 private:
@@ -63,6 +74,8 @@ private:
     std::uint32_t m_chunkRows = 0;
     std::uint64_t m_chunkFirstRow = 0;
     std::size_t m_nextRow = 0; // of the store
+    std::size_t m_runFirstRow = 0;
+    std::uint64_t m_runFirstRecorded = 0;
     std::vector<std::size_t> m_startsWritten; // by the store's source
     std::vector<QString> m_names; // the recording's sources
     std::vector<std::optional<CaptureStore::Source>> m_sourceOf; // by the store's source

@@ -150,7 +150,7 @@ TEST(CaptureStore, KeepsEveryRowHeldWhenTheMemoryRunsOut)
 
     store.clear();
     EXPECT_FALSE(store.outOfMemory());
-    store.setMemoryLimit(ChunkBytes + 100);
+    store.setMemoryLimit(ChunkBytes + 200);
     EXPECT_TRUE(store.append(Origin::Received, in, 0, sysExOf(90)));
     EXPECT_FALSE(store.append(Origin::Received, in, 0, sysExOf(200))) << "past the limit";
     EXPECT_EQ(store.size(), 1u);

@@ -1,0 +1,53 @@
+#include "RecordedPaging.h"
+
+#include "CaptureRecorder.h"
+#include "capture/CaptureDocument.h"
+
+RecordedPaging::RecordedPaging(
+    CaptureDocument &document, CaptureRecorder &recorder, QObject *parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_recorder(recorder)
+{
+    connect(&recorder, &CaptureRecorder::fileBegan, this, &RecordedPaging::fileBegan);
+}
+
+void RecordedPaging::fileBegan(const QString &path, bool began, std::uint64_t firstRow)
+{
+    if (began) {
+        m_base = m_nextBase;
+        m_filesOfRecording = 0;
+        m_sourcesNamed = 0;
+        m_document.keepOnDisk(true);
+    }
+    m_files->addFile(path, m_base, firstRow);
+    // The writer removes the oldest as it opens the one past what is kept.
+    if (m_keepFiles > 0 && ++m_filesOfRecording > m_keepFiles)
+        m_firstOnDisk = m_files->removeOldestFile(m_base);
+}
+
+void RecordedPaging::taken()
+{
+    const CaptureRecorder::Run run = m_recorder.recordedRun();
+    m_nextBase = m_base + run.recorded + run.rows;
+    if (const std::vector<QString> names = m_recorder.recordedSources();
+        names.size() != m_sourcesNamed) {
+        m_files->nameSources(m_base, names);
+        m_sourcesNamed = names.size();
+    }
+    if (m_document.isHeld())
+        return; // another thread reads where the rows lie
+    CaptureStore &rows = m_document.store();
+    if (!rows.readsBackFrom(m_files.get()))
+        rows.readBackFrom(m_files);
+    rows.placeOnDisk(run.firstRow, run.rows, m_base + run.recorded);
+    m_document.keepOnDisk(m_recorder.isRecording());
+    if (m_firstOnDisk)
+        m_document.dropRecordedBefore(*m_firstOnDisk);
+    m_document.letGoOfRowsOnDisk(KeepBytes);
+}
+
+bool RecordedPaging::failedToReadBack() const
+{
+    return m_document.rows().failedToReadBack();
+}

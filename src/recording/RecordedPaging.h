@@ -1,0 +1,44 @@
+#pragma once
+
+#include "RecordedRows.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+
+class CaptureDocument;
+class CaptureRecorder;
+
+// Lets the rows that the window's recordings hold on disk go from memory, and has the store
+// read them back from the files when a reader comes to them, so that a recording of days
+// takes the memory of the rows being read, not of every row. Rows whose files a rotating
+// recording removed are dropped as the oldest.
+class RecordedPaging : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the rows in memory may take before those on disk are let go of.
+    static constexpr std::size_t KeepBytes = std::size_t(48) << 20;
+
+    RecordedPaging(CaptureDocument &document, CaptureRecorder &recorder, QObject *parent = nullptr);
+
+    void setKeepFiles(int keepFiles) { m_keepFiles = keepFiles; }
+    // The recorder took the rows stored: they go on disk, and may go from memory.
+    void taken();
+    // Whether rows that were let go of could not be read back: their files went.
+    bool failedToReadBack() const;
+
+private:
+    void fileBegan(const QString &path, bool began, std::uint64_t firstRow);
+
+    CaptureDocument &m_document;
+    CaptureRecorder &m_recorder;
+    int m_keepFiles = 0;
+    std::shared_ptr<RecordedRows> m_files = std::make_shared<RecordedRows>();
+    std::uint64_t m_base = 0; // the number of the recording's first row, over all of them
+    std::uint64_t m_nextBase = 0;
+    int m_filesOfRecording = 0;
+    std::optional<std::uint64_t> m_firstOnDisk; // once a rotating recording removed files
+    std::size_t m_sourcesNamed = 0;
+};

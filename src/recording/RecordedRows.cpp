@@ -1,0 +1,118 @@
+#include "RecordedRows.h"
+
+#include "capture/CaptureFormat.h"
+#include "capture/CaptureReader.h"
+
+#include <QFile>
+#include <algorithm>
+
+void RecordedRows::addFile(const QString &path, std::uint64_t base, std::uint64_t firstRow)
+{
+    const std::lock_guard lock(m_lock);
+    std::vector<QString> sources;
+    for (const File &file : m_files)
+        if (file.base == base)
+            sources = file.sources;
+    m_files.push_back({path, base, firstRow, sources, {}, CaptureFormat::HeaderSize});
+}
+
+void RecordedRows::nameSources(std::uint64_t base, const std::vector<QString> &names)
+{
+    const std::lock_guard lock(m_lock);
+    for (File &file : m_files)
+        if (file.base == base && file.sources.size() != names.size())
+            file.sources = names;
+}
+
+std::uint64_t RecordedRows::removeOldestFile(std::uint64_t base)
+{
+    const std::lock_guard lock(m_lock);
+    const auto isOfRecording = [base](const File &file) { return file.base == base; };
+    const auto oldest = std::find_if(m_files.begin(), m_files.end(), isOfRecording);
+    if (oldest != m_files.end())
+        m_files.erase(oldest);
+    const auto kept = std::find_if(m_files.begin(), m_files.end(), isOfRecording);
+    return base + (kept == m_files.end() ? 0 : kept->firstRow);
+}
+
+// A recording's file only grows while it is written: what was indexed stays.
+void RecordedRows::index(File &file) const
+{
+    QFile in(file.path);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    if (const std::optional<qint64> next
+        = ChunkIndex::addRowsChunks(in, file.indexedTo, file.chunks))
+        file.indexedTo = *next;
+}
+
+std::optional<RecordedRows::Place> RecordedRows::placeOf(std::uint64_t row) const
+{
+    for (File &file : m_files) {
+        if (row < file.base)
+            continue;
+        const std::uint64_t local = row - file.base;
+        if (file.chunks.empty() || file.chunks.back().firstRow + file.chunks.back().rows <= local)
+            index(file);
+        const auto after = std::upper_bound(file.chunks.begin(), file.chunks.end(), local,
+            [](std::uint64_t r, const ChunkIndex::RowsChunk &chunk) { return r < chunk.firstRow; });
+        for (auto chunk = after; chunk != file.chunks.begin();) {
+            --chunk;
+            if (chunk->firstRow + chunk->rows > local)
+                return Place {&file, &*chunk};
+            if (chunk->rows > 0)
+                break;
+        }
+    }
+    return std::nullopt;
+}
+
+bool RecordedRows::holds(std::uint64_t first, std::size_t count) const
+{
+    const std::lock_guard lock(m_lock);
+    for (std::uint64_t row = first; row < first + count;) {
+        const std::optional<Place> place = placeOf(row);
+        if (!place)
+            return false;
+        row = place->file->base + place->chunk->firstRow + place->chunk->rows;
+    }
+    return true;
+}
+
+const CaptureStore *RecordedRows::decoded(const Place &place) const
+{
+    if (m_decoded && m_decodedPath == place.file->path && m_decodedOffset == place.chunk->offset)
+        return m_decoded.get();
+    m_decoded.reset();
+    QFile in(place.file->path);
+    if (!in.open(QIODevice::ReadOnly))
+        return nullptr;
+    CaptureReader::Loaded loaded
+        = CaptureReader::readRecordedRows(in, place.chunk->offset, place.file->sources);
+    if (!loaded.rows || loaded.rows->size() != place.chunk->rows)
+        return nullptr;
+    m_decoded = std::move(loaded.rows);
+    m_decoded->setWallClockAtStart(0);
+    m_decodedPath = place.file->path;
+    m_decodedOffset = place.chunk->offset;
+    return m_decoded.get();
+}
+
+std::unique_ptr<CaptureStore> RecordedRows::read(std::uint64_t first, std::size_t count) const
+{
+    const std::lock_guard lock(m_lock);
+    auto rows = std::make_unique<CaptureStore>();
+    rows->setWallClockAtStart(0);
+    for (std::uint64_t row = first; row < first + count;) {
+        const std::optional<Place> place = placeOf(row);
+        const CaptureStore *chunk = place ? decoded(*place) : nullptr;
+        if (!chunk)
+            return nullptr;
+        const std::uint64_t chunkFirst = place->file->base + place->chunk->firstRow;
+        const std::size_t taken
+            = std::min<std::uint64_t>(first + count - row, chunkFirst + place->chunk->rows - row);
+        rows->append(*chunk, std::size_t(row - chunkFirst), taken);
+        row += taken;
+    }
+    return rows;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "capture/CaptureStore.h"
+#include "capture/ChunkIndex.h"
+
+#include <QString>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+// The files of a window's recordings, as what its rows are read back from once the store let
+// go of them. Rows are numbered over the recordings one after another, each from its `base`,
+// so that rows of an earlier recording still read back from its files while a later one goes
+// on. Read from whichever thread reads the rows; told of new files on the window's.
+class RecordedRows : public CaptureStore::RowsOnDisk
+{
+public:
+    // A file of a recording began with the recording's row `firstRow`; the recording
+    // numbers its rows from `base`.
+    void addFile(const QString &path, std::uint64_t base, std::uint64_t firstRow);
+    // The recording that began at `base` names its sources so; a recording only adds names.
+    void nameSources(std::uint64_t base, const std::vector<QString> &names);
+    // The oldest file of the recording that began at `base` was removed, to keep the files
+    // a rotating recording keeps: returns the number of its first row still on disk.
+    std::uint64_t removeOldestFile(std::uint64_t base);
+
+    std::unique_ptr<CaptureStore> read(std::uint64_t first, std::size_t count) const override;
+    bool holds(std::uint64_t first, std::size_t count) const override;
+
+private:
+    struct File
+    {
+        QString path;
+        std::uint64_t base;
+        std::uint64_t firstRow;
+        std::vector<QString> sources;
+        std::vector<ChunkIndex::RowsChunk> chunks; // as far as the file was whole when looked at
+        qint64 indexedTo = 0;
+    };
+    struct Place
+    {
+        const File *file;
+        const ChunkIndex::RowsChunk *chunk;
+    };
+    // The chunk that holds the row; nothing when no file holds it whole.
+    std::optional<Place> placeOf(std::uint64_t row) const;
+    void index(File &file) const;
+    const CaptureStore *decoded(const Place &place) const;
+
+    mutable std::mutex m_lock;
+    mutable std::deque<File> m_files; // oldest first
+    // The chunk read last, which the next read wants as a rule: a chunk holds some forty
+    // times what the store reads back at once.
+    mutable QString m_decodedPath;
+    mutable qint64 m_decodedOffset = -1;
+    mutable std::unique_ptr<CaptureStore> m_decoded;
+};
