@@ -29,6 +29,12 @@ DiskRecording::DiskRecording(
     bar.addPermanentWidget(m_status);
     m_status->hide();
     connect(&document, &CaptureDocument::rowsAdded, this, &DiskRecording::rowsAdded);
+    connect(&m_paging, &RecordedPaging::readBackFailed, this, [this] {
+        m_dialogs.showMessage(
+            QStringLiteral("Rows recorded to disk could not be read back: their file was "
+                           "removed or changed. They show as failed sends of no bytes."),
+            DialogService::ApplicationTitle, DialogService::Icon::Exclamation);
+    });
     connect(&document, &CaptureDocument::cleared, &m_recorder, &CaptureRecorder::skipStored);
     connect(&document, &CaptureDocument::restored, &m_recorder, &CaptureRecorder::skipStored);
     // Said after the rows that came were taken: the recording goes on after the rows kept.

@@ -3,6 +3,8 @@
 #include "CaptureRecorder.h"
 #include "capture/CaptureDocument.h"
 
+#include <utility>
+
 RecordedPaging::RecordedPaging(
     CaptureDocument &document, CaptureRecorder &recorder, QObject *parent)
     : QObject(parent)
@@ -28,6 +30,8 @@ void RecordedPaging::fileBegan(const QString &path, bool began, std::uint64_t fi
 
 void RecordedPaging::taken()
 {
+    if (m_document.rows().failedToReadBack() && !std::exchange(m_failureTold, true))
+        emit readBackFailed();
     const CaptureRecorder::Run run = m_recorder.recordedRun();
     m_nextBase = m_base + run.recorded + run.rows;
     if (const std::vector<QString> names = m_recorder.recordedSources();
@@ -45,9 +49,4 @@ void RecordedPaging::taken()
     if (m_firstOnDisk)
         m_document.dropRecordedBefore(*m_firstOnDisk);
     m_document.letGoOfRowsOnDisk(KeepBytes);
-}
-
-bool RecordedPaging::failedToReadBack() const
-{
-    return m_document.rows().failedToReadBack();
 }

@@ -26,8 +26,9 @@ public:
     void setKeepFiles(int keepFiles) { m_keepFiles = keepFiles; }
     // The recorder took the rows stored: they go on disk, and may go from memory.
     void taken();
-    // Whether rows that were let go of could not be read back: their files went.
-    bool failedToReadBack() const;
+signals:
+    // Rows that were let go of could not be read back: their file was removed or changed.
+    void readBackFailed();
 
 private:
     void fileBegan(const QString &path, bool began, std::uint64_t firstRow);
@@ -41,4 +42,5 @@ private:
     int m_filesOfRecording = 0;
     std::optional<std::uint64_t> m_firstOnDisk; // once a rotating recording removed files
     std::size_t m_sourcesNamed = 0;
+    bool m_failureTold = false;
 };

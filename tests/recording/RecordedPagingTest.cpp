@@ -92,6 +92,10 @@ TEST_F(Paging, LetsRowsOnDiskGoAndReadsThemBackAsTheyWere)
     EXPECT_EQ(m_document.rows().at(5'000).origin, Origin::SendFailed);
     EXPECT_TRUE(m_document.rows().at(5'000).bytes.empty());
     EXPECT_TRUE(m_document.rows().failedToReadBack());
+    QSignalSpy told(&m_paging, &RecordedPaging::readBackFailed);
+    m_paging.taken();
+    m_paging.taken();
+    EXPECT_EQ(told.size(), 1);
 }
 
 // The rows of the files a ring removed are dropped as the oldest, up to a whole chunk of
