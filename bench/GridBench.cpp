@@ -9,6 +9,8 @@
 #include "ports/DeviceSelection.h"
 #include "ports/MIDIInput.h"
 #include "ports/MIDIOutput.h"
+#include "recording/CaptureRecorder.h"
+#include "recording/RecordedPaging.h"
 #include "rows/SearchPass.h"
 #include "support/RepeatedRows.h"
 #include "timing/TransportWatch.h"
@@ -17,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <random>
@@ -166,6 +169,55 @@ static void BM_FindNext(benchmark::State &state)
         = benchmark::Counter(double(Rows), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FindNext)->ArgName("details")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same find through ten million rows that a recording holds on disk, none in memory: each
+// chunk is read back from the file as the find comes to it, and let go of before the next
+// pass. Reports what the rows in memory take at the end.
+static void BM_FindNextOnDisk(benchmark::State &state)
+{
+    constexpr std::size_t Rows = 10'000'000;
+    static QTemporaryDir folder;
+    static CaptureDocument *const document = [] {
+        auto *document = new CaptureDocument;
+        auto *recorder = new CaptureRecorder(document->rows());
+        auto *paging = new RecordedPaging(*document, *recorder);
+        recorder->start({folder.filePath(QStringLiteral("find.lmc"))});
+        CaptureStore &store = document->store();
+        const CaptureStore::Source in = *store.sourceNamed(QStringLiteral("in"));
+        const auto stored = [=] {
+            document->rowsStored();
+            recorder->take();
+            paging->taken();
+        };
+        for (std::size_t i = 0; i + 1 < Rows; ++i) {
+            const std::uint8_t note[]
+                = {std::uint8_t(0x90 | i % 16), std::uint8_t(i % 128), std::uint8_t(i % 100 + 1)};
+            store.append(Origin::Received, in, std::int64_t(i) * 1000, note);
+            if (i % 100'000 == 0)
+                stored();
+        }
+        const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+        store.append(Origin::Received, in, 9'999'999'000, identity);
+        stored();
+        recorder->stopAndWait();
+        stored();
+        return document;
+    }();
+    const RowSearch search(QStringLiteral("f0 7e 7f"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        document->letGoOfRowsOnDisk(0);
+        state.ResumeTiming();
+        const auto found = SearchPass::find(
+            search, document->rows(), 0, RowSearch::Direction::Forward, std::nullopt);
+        if (found != Rows - 1)
+            state.SkipWithError("the match was not found");
+    }
+    state.counters["rows_per_second"]
+        = benchmark::Counter(double(Rows), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["held_mb"] = double(document->rows().bytesHeld()) / (1 << 20);
+}
+BENCHMARK(BM_FindNextOnDisk)->Unit(benchmark::kMillisecond);
 
 // The same through controller traffic whose details read the rows before: 14-bit pairs and
 // data entries of a parameter, on four channels, details shown.

@@ -166,7 +166,7 @@ bool CaptureStore::appendToArena(
     return true;
 }
 
-std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow, std::size_t count)
+std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow)
 {
     if (firstRow >= other.size())
         return 0;
@@ -190,8 +190,7 @@ std::size_t CaptureStore::append(const CaptureStore &other, std::size_t firstRow
                     {base + start.firstRow - firstRow, start.startUs + shiftUs});
     }
     std::size_t leftOut = 0;
-    const std::size_t end = firstRow + std::min(count, other.size() - firstRow);
-    for (std::size_t row = firstRow; row < end; ++row) {
+    for (std::size_t row = firstRow; row < other.size(); ++row) {
         const Record &stored = other.record(row);
         const std::optional<Source> source
             = stored.source < sources.size() ? sources[stored.source] : std::nullopt;
@@ -467,16 +466,21 @@ const CaptureStore::Chunk &CaptureStore::readBack(std::size_t index) const
     const std::lock_guard lock(m_paging->reading);
     if (const Chunk *chunk = slot.chunk.load(std::memory_order_acquire))
         return *chunk; // another thread read it back meanwhile
-    auto chunk = std::make_unique<Chunk>();
+    auto chunk = std::unique_ptr<Chunk>(new Chunk); // its records are all written below
     const std::size_t count = std::min(ChunkSize, m_size - index * ChunkSize);
-    const std::unique_ptr<CaptureStore> read
-        = m_disk && slot.recorded != NotOnDisk ? m_disk->read(slot.recorded, count) : nullptr;
-    if (read && read->size() == count) {
-        fillFrom(*chunk, *read);
-    } else {
+    std::size_t filled = 0;
+    const bool read = m_disk && slot.recorded != NotOnDisk
+        && m_disk->read(slot.recorded, count,
+            [&](const CaptureStore &rows, std::size_t firstRow, std::size_t taken) {
+                taken = std::min(taken, count - filled);
+                fillFrom(*chunk, filled, rows, firstRow, taken);
+                filled += taken;
+            });
+    if (!read || filled != count) {
         // The file went, or was changed: its rows read as what was never sent, not as
         // another's, and the failure is said.
         m_paging->failed = true;
+        chunk->arena.clear();
         std::fill(std::begin(chunk->records), std::end(chunk->records),
             Record {0, 0, std::uint8_t(Origin::SendFailed), 0, {}});
     }
@@ -486,7 +490,8 @@ const CaptureStore::Chunk &CaptureStore::readBack(std::size_t index) const
     return *chunk.release();
 }
 
-void CaptureStore::fillFrom(Chunk &chunk, const CaptureStore &read) const
+void CaptureStore::fillFrom(Chunk &chunk, std::size_t filled, const CaptureStore &read,
+    std::size_t firstRow, std::size_t count) const
 {
     std::array<Source, MaxSources> sources {};
     for (std::size_t source = 0; source < read.sourceCount(); ++source) {
@@ -494,14 +499,21 @@ void CaptureStore::fillFrom(Chunk &chunk, const CaptureStore &read) const
             = std::find(m_sourceNames.begin(), m_sourceNames.end(), read.m_sourceNames[source]);
         sources[source] = known == m_sourceNames.end() ? 0 : Source(known - m_sourceNames.begin());
     }
-    for (std::size_t row = 0; row < read.size(); ++row) {
-        Record &record = chunk.records[row];
-        record = read.record(row);
-        record.source = sources[record.source];
-        if (!record.inArena())
-            continue;
-        const auto index = std::uint32_t(chunk.arena.size());
-        chunk.arena.push_back(read.longMessage(row));
-        std::memcpy(record.payload, &index, sizeof index);
+    // Run by run of the chunks they lie in, copied whole, then given this store's sources.
+    for (std::size_t row = firstRow; row < firstRow + count;) {
+        const Chunk &from = read.chunkOf(row);
+        const std::size_t at = row & (ChunkSize - 1);
+        const std::size_t run = std::min(ChunkSize - at, firstRow + count - row);
+        Record *into = std::copy_n(from.records + at, run, chunk.records + filled) - run;
+        for (Record &record : std::span(into, run)) {
+            record.source = sources[record.source];
+            if (!record.inArena())
+                continue;
+            chunk.arena.push_back(from.arena[record.arenaIndex()]);
+            const auto index = std::uint32_t(chunk.arena.size() - 1);
+            std::memcpy(record.payload, &index, sizeof index);
+        }
+        filled += run;
+        row += run;
     }
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -109,9 +110,8 @@ public:
     // clocks, so that its Timestamp cells and times of day stay what they were. Rows of two
     // captures years apart, beyond what a stamp holds, follow these at once instead. The
     // sources named here already go on from their own port starts after them. Rows of a
-    // source there is no room to name are left out; returns how many. At most `count` rows.
-    std::size_t append(const CaptureStore &other, std::size_t firstRow = 0,
-        std::size_t count = std::numeric_limits<std::size_t>::max());
+    // source there is no room to name are left out; returns how many.
+    std::size_t append(const CaptureStore &other, std::size_t firstRow = 0);
 
     // Puts back `earlier`, the store this one was emptied() from, before the rows stored
     // since: its rows, stamps, sources and port starts as they were, which came before
@@ -195,10 +195,12 @@ public:
     {
     public:
         virtual ~RowsOnDisk() = default;
-        // Rows [first, first + count) of the recording, numbered as it numbers them, in a store
-        // of their own whose sources have the recording's names; null when they cannot be read.
-        virtual std::unique_ptr<CaptureStore> read(
-            std::uint64_t first, std::size_t count) const = 0;
+        // Hands on rows [first, first + count) of the recording, numbered as it numbers them,
+        // in order and in runs: each run is `count` rows of `rows` from `firstRow`, a store
+        // whose sources have the recording's names. False when they cannot be read whole.
+        using Take = std::function<void(
+            const CaptureStore &rows, std::size_t firstRow, std::size_t count)>;
+        virtual bool read(std::uint64_t first, std::size_t count, const Take &take) const = 0;
         // Whether those rows are on disk whole, to be read back.
         virtual bool holds(std::uint64_t first, std::size_t count) const = 0;
     };
@@ -279,7 +281,9 @@ private:
         return chunk ? *chunk : readBack(row >> ChunkShift);
     }
     const Chunk &readBack(std::size_t slot) const;
-    void fillFrom(Chunk &chunk, const CaptureStore &read) const;
+    // Copies `count` rows of `read` from `firstRow` into `chunk` after its first `filled`.
+    void fillFrom(Chunk &chunk, std::size_t filled, const CaptureStore &read, std::size_t firstRow,
+        std::size_t count) const;
     void forget(Slot &slot);
     const Record &record(std::size_t row) const
     {

@@ -92,27 +92,24 @@ const CaptureStore *RecordedRows::decoded(const Place &place) const
     if (!loaded.rows || loaded.rows->size() != place.chunk->rows)
         return nullptr;
     m_decoded = std::move(loaded.rows);
-    m_decoded->setWallClockAtStart(0);
     m_decodedPath = place.file->path;
     m_decodedOffset = place.chunk->offset;
     return m_decoded.get();
 }
 
-std::unique_ptr<CaptureStore> RecordedRows::read(std::uint64_t first, std::size_t count) const
+bool RecordedRows::read(std::uint64_t first, std::size_t count, const Take &take) const
 {
     const std::lock_guard lock(m_lock);
-    auto rows = std::make_unique<CaptureStore>();
-    rows->setWallClockAtStart(0);
     for (std::uint64_t row = first; row < first + count;) {
         const std::optional<Place> place = placeOf(row);
         const CaptureStore *chunk = place ? decoded(*place) : nullptr;
         if (!chunk)
-            return nullptr;
+            return false;
         const std::uint64_t chunkFirst = place->file->base + place->chunk->firstRow;
         const std::size_t taken
             = std::min<std::uint64_t>(first + count - row, chunkFirst + place->chunk->rows - row);
-        rows->append(*chunk, std::size_t(row - chunkFirst), taken);
+        take(*chunk, std::size_t(row - chunkFirst), taken);
         row += taken;
     }
-    return rows;
+    return true;
 }

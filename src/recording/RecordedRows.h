@@ -26,7 +26,7 @@ public:
     // a rotating recording keeps: returns the number of its first row still on disk.
     std::uint64_t removeOldestFile(std::uint64_t base);
 
-    std::unique_ptr<CaptureStore> read(std::uint64_t first, std::size_t count) const override;
+    bool read(std::uint64_t first, std::size_t count, const Take &take) const override;
     bool holds(std::uint64_t first, std::size_t count) const override;
 
 private:
