@@ -179,15 +179,15 @@ static void BM_FindNextOnDisk(benchmark::State &state)
     static QTemporaryDir folder;
     static CaptureDocument *const document = [] {
         auto *document = new CaptureDocument;
-        auto *recorder = new CaptureRecorder(document->rows());
-        auto *paging = new RecordedPaging(*document, *recorder);
-        recorder->start({folder.filePath(QStringLiteral("find.lmc"))});
+        CaptureRecorder recorder(document->rows());
+        RecordedPaging paging(*document, recorder);
+        recorder.start({folder.filePath(QStringLiteral("find.lmc"))});
         CaptureStore &store = document->store();
         const CaptureStore::Source in = *store.sourceNamed(QStringLiteral("in"));
-        const auto stored = [=] {
+        const auto stored = [&] {
             document->rowsStored();
-            recorder->take();
-            paging->taken();
+            recorder.take();
+            paging.taken();
         };
         for (std::size_t i = 0; i + 1 < Rows; ++i) {
             const std::uint8_t note[]
@@ -199,7 +199,7 @@ static void BM_FindNextOnDisk(benchmark::State &state)
         const std::uint8_t identity[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
         store.append(Origin::Received, in, 9'999'999'000, identity);
         stored();
-        recorder->stopAndWait();
+        recorder.stopAndWait();
         stored();
         return document;
     }();
