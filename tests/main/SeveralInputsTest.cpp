@@ -72,11 +72,16 @@ TEST(JackSeveralInputs, TheChoiceIsRememberedAndEachSourceIsAStreamFollowedAndFi
             {&a, {0x3C}}, // a data byte with no status of A's own to reuse
             {&a, {0xC0, 0x05}},
         };
+        const std::uint64_t lateBefore = a.xruns() + b.xruns();
         for (const auto &[peer, bytes] : pieces) {
             peer->send("out", bytes);
             QTest::qWait(15); // a cycle of its own for each piece
         }
-        ASSERT_TRUE(w.waitForRows(2 + 5)) << sourcedRows(w).join('\n').toStdString();
+        const bool arrived = w.waitForRows(2 + 5);
+        if (!arrived && a.xruns() + b.xruns() > lateBefore)
+            GTEST_SKIP() << "the server ran late while the pieces were sent, and a late cycle "
+                            "loses what was sent in it";
+        ASSERT_TRUE(arrived) << sourcedRows(w).join('\n').toStdString();
         EXPECT_EQ(
             rowsOf(w, inA), QStringList({inA + ": F0 7D 01 02 F7", inA + ": 3C", inA + ": C0 05"}));
         EXPECT_EQ(rowsOf(w, inB), QStringList({inB + ": 90 3C 40", inB + ": 90 3E 41"}));
