@@ -224,7 +224,7 @@ TEST_F(JackSend, SendsMessagesAFileAndRepeatsThenExitsWithWhatWentWrong)
         {{"--file", huge}, {}, 1, "more than this output can carry"}, // the port's reason
     };
     for (const auto &c : cases) {
-        const std::size_t before = peer->received().size();
+        const std::size_t before = peer->receivedCount();
         Tool tool(QStringList {"send", "--out", "JACK: CliPeer:in"} + c.arguments);
         ASSERT_TRUE(ended(tool));
         const QString err = tool.err();
@@ -307,10 +307,10 @@ TEST_F(JackSendFrozen, CountsWhatTheServerNeverTookAndSaysThatItDoesNotAnswer)
     constexpr std::size_t Count = 1000;
     Tool run({"send", "--out", "JACK: FrozenPeer:in", "--repeat", "1", "--count",
         QString::number(Count), "90 3C 7F"});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() >= 50; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.receivedCount() >= 50; }, 10000));
     server.pause();
     const bool runEnded = run.ended();
-    const std::size_t received = peer.received().size();
+    const std::size_t received = peer.receivedCount();
     Tool send({"send", "--out", "JACK: FrozenPeer:in", "90 3C 7F"});
     Tool loopTest({"loop-test", "--out", "JACK: FrozenPeer:in", "--in", "JACK: FrozenPeer:out"});
     const bool othersEnded = send.ended() && loopTest.ended();

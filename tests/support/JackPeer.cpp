@@ -116,6 +116,12 @@ std::vector<JackPeer::Bytes> JackPeer::received()
     return m_received;
 }
 
+std::size_t JackPeer::receivedCount()
+{
+    std::lock_guard lock(m_mutex);
+    return m_received.size();
+}
+
 std::vector<JackPeer::Bytes> JackPeer::notWhole()
 {
     std::lock_guard lock(m_mutex);

@@ -52,6 +52,9 @@ public:
     bool connectedWithin(const QString &port, int milliseconds, int connections = 1);
     void send(const QString &port, const Bytes &message);
     std::vector<Bytes> received();
+    // What waiting loops look at: copying every dump received would hold the process
+    // callback out of its lock for longer than a cycle.
+    std::size_t receivedCount();
     // Events received that held no whole MIDI message, a piece of one or more than one: a
     // receiver reads each event as one message.
     std::vector<Bytes> notWhole();
