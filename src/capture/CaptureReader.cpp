@@ -404,19 +404,24 @@ namespace {
                     return atByte(offset,
                         QStringLiteral("a row begins with a byte no row begins "
                                        "with."));
+                std::size_t named = source;
                 if (tag & Tag::NewSource) {
-                    const auto named = payload.byte();
-                    if (!named)
+                    const auto byte = payload.byte();
+                    if (!byte)
                         return atByte(offset, QStringLiteral("a row's source is cut short."));
-                    source = *named;
+                    named = *byte;
                 }
-                if (source >= m_sourceCount)
+                if (named >= m_sourceCount)
                     return atByte(offset,
                         QStringLiteral("a row is of source %1, which the capture does not name.")
-                            .arg(source));
-                const QString reason = (tag & Tag::OriginMask) == Tag::PortStart
-                    ? takePortStart(payload, tag, source)
-                    : takeRow(payload, tag, source, stampUs);
+                            .arg(named));
+                // Every writer has left the running source as it was at a port start: the
+                // rows after it that say no source are of the source before it.
+                const bool portStart = (tag & Tag::OriginMask) == Tag::PortStart;
+                if (!portStart)
+                    source = named;
+                const QString reason = portStart ? takePortStart(payload, tag, named)
+                                                 : takeRow(payload, tag, source, stampUs);
                 if (!reason.isEmpty())
                     return atByte(offset, reason);
             }

@@ -45,10 +45,13 @@ void storeMixedTraffic(CaptureStore &rows)
     rows.append(Origin::Received, in, 5, Note);
     rows.clear();
     rows.startPort(out, 7);
-    for (std::int64_t i = 0; i < 3'000; ++i)
+    for (std::int64_t i = 0; i < 3'000; ++i) {
+        if (i == 1'502) // between two rows of the other source
+            rows.startPort(out, 55'000);
         rows.append(i % 5 ? Origin::Received : Origin::Sent, i % 3 ? in : out,
             i * 1'003 - 40'000 + (i % 7 == 0 ? -900'000 : 0),
             std::span(Note, std::size_t(1 + i % 3)));
+    }
     rows.append(Origin::SendFailed, out, 8, std::span(Note, 0)); // as earlier versions kept it
     rows.append(Origin::SendFailed, out, 9, sysExOf(5));
     rows.append(Origin::SendFailed, out, (std::int64_t(1) << 47) - 1, Note);
