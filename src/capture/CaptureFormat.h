@@ -19,7 +19,14 @@ inline constexpr std::uint16_t RecordedFlag = 0x0001;
 // A chunk: its kind, the size of its payload (32 bits, little-endian), the payload, and the
 // CRC-32 of all three. A kind in lower case is one the rows can be read without: a reader
 // that does not know it passes over it, as PNG's readers pass over its ancillary chunks.
-enum class Chunk : char { Info = 'I', Rows = 'R', End = 'E', Source = 'N', Marks = 'm' };
+enum class Chunk : char {
+    Info = 'I',
+    Rows = 'R',
+    End = 'E',
+    Source = 'N',
+    Marks = 'm',
+    PortStarts = 'p',
+};
 inline bool mayPassOver(char kind)
 {
     return kind >= 'a' && kind <= 'z';

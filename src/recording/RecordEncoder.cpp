@@ -40,11 +40,13 @@ QByteArray RecordEncoder::fileStart()
     beginChunk();
     for (std::size_t source = 0; source < m_rows.sourceCount(); ++source) {
         const auto starts = m_rows.portStarts(CaptureStore::Source(source));
-        if (!starts.empty() && m_sourceOf[source])
-            RowEvents::putStart(m_chunk, *m_sourceOf[source], starts.back().startUs);
+        if (!starts.empty())
+            putStart({0, CaptureStore::Source(source), starts.back().startUs});
     }
     m_chunk.putLittleEndianAt(0, m_chunkFirstRow);
-    start += m_chunk.seal();
+    const QByteArray rows = m_chunk.seal().toByteArray();
+    // Listed even when there are none: a reader knows by it that the file lists them all.
+    start += portStartsChunk() + rows;
     m_chunkOpen = false;
     return start;
 }
@@ -116,7 +118,7 @@ void RecordEncoder::putStart(const Start &start)
     if (!m_chunkOpen)
         beginChunk();
     RowEvents::putStart(m_chunk, *m_sourceOf[start.source], start.startUs);
-    m_chunkHasStart = true;
+    m_chunkStarts.push_back({m_chunkRows, *m_sourceOf[start.source], start.startUs});
 }
 
 void RecordEncoder::putRow(std::size_t row)
@@ -147,7 +149,7 @@ void RecordEncoder::beginChunk()
     m_chunk.putLittleEndianAt(RowsHead - 1, std::uint8_t(0)); // the head, set when full
     m_events.restart();
     m_chunkOpen = true;
-    m_chunkHasStart = false;
+    m_chunkStarts.clear();
     m_chunkRows = 0;
     m_chunkFirstRow = m_rowsSeen;
 }
@@ -159,8 +161,24 @@ void RecordEncoder::flush()
     m_chunkOpen = false;
     m_chunk.putLittleEndianAt(0, m_chunkFirstRow);
     m_chunk.putLittleEndianAt(8, m_chunkRows);
-    if (!m_deliver(m_chunk.seal().toByteArray(), m_chunkHasStart))
+    const QByteArray rows = m_chunk.seal().toByteArray();
+    const bool hasStarts = !m_chunkStarts.empty();
+    if (!m_deliver(hasStarts ? portStartsChunk() + rows : rows, hasStarts))
         m_rowsDropped += m_chunkRows;
+}
+
+QByteArray RecordEncoder::portStartsChunk()
+{
+    m_chunk.begin(Chunk::PortStarts);
+    m_chunk.putVarint(m_chunkStarts.size());
+    std::size_t rowsBefore = 0;
+    for (const Start &start : m_chunkStarts) {
+        m_chunk.putVarint(start.firstRow - rowsBefore);
+        m_chunk.put(&start.source, 1);
+        m_chunk.putVarint(zigzag(start.startUs));
+        rowsBefore = start.firstRow;
+    }
+    return m_chunk.seal().toByteArray();
 }
 
 QByteArray RecordEncoder::fileEnd()

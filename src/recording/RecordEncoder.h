@@ -64,13 +64,16 @@ private:
     void putStart(const Start &start);
     void putRow(std::size_t row);
     void beginChunk();
+    // The chunk that lists the port starts of the rows chunk it goes before, in the
+    // recording's sources, each after the rows of the chunk before it.
+    QByteArray portStartsChunk();
 
     const CaptureStore &m_rows;
     Deliver m_deliver;
     ChunkBuffer m_chunk;
     RowEvents m_events;
     bool m_chunkOpen = false;
-    bool m_chunkHasStart = false;
+    std::vector<Start> m_chunkStarts; // firstRow counts from the chunk's first row
     std::uint32_t m_chunkRows = 0;
     std::uint64_t m_chunkFirstRow = 0;
     std::size_t m_nextRow = 0; // of the store
