@@ -125,19 +125,33 @@ namespace {
     class Parser
     {
     public:
-        Parser(QIODevice &in, qint64 memoryRoom, TaskProgress &progress)
+        Parser(QIODevice &in, qint64 memoryRoom, TaskProgress &progress,
+            std::unique_ptr<CaptureStore> rows = std::make_unique<CaptureStore>())
             : m_in(in)
             , m_memoryRoom(memoryRoom)
             , m_progress(progress)
-            , m_rows(std::make_unique<CaptureStore>())
+            , m_rows(std::move(rows))
         { }
+
+        // Reads the chunks' heads alone, and leaves the rows on disk, numbered from
+        // `firstOnDisk`.
+        Loaded runIndexed(RecordingIndex &index, std::uint64_t firstOnDisk)
+        {
+            m_index = &index;
+            m_nextOnDisk = firstOnDisk;
+            Loaded loaded = run();
+            index.indexedTo = m_torn ? m_tornAt : m_in.pos();
+            if (!index.listsPortStarts)
+                return {};
+            return loaded;
+        }
 
         Loaded run()
         {
             m_progress.setTotal(std::size_t(std::max<qint64>(m_in.size(), 0)));
             QString reason = readHeader();
             bool ended = false;
-            while (reason.isEmpty() && !ended && !m_progress.cancelled && !m_torn) {
+            while (reason.isEmpty() && !ended && !m_progress.cancelled && !m_torn && !m_unindexed) {
                 if (m_recorded && m_in.atEnd())
                     break; // a recording needs no end chunk
                 reason = readChunk();
@@ -146,6 +160,8 @@ namespace {
                 if (reason.isEmpty() && !m_torn)
                     reason = takeChunk();
             }
+            if (m_unindexed)
+                return {};
             if (reason.isEmpty() && ended && !m_in.atEnd())
                 reason = atByte(m_in.pos(), QStringLiteral("bytes follow the end of the capture."));
             if (reason.isEmpty() && !m_infoTaken && !m_progress.cancelled)
@@ -195,6 +211,7 @@ namespace {
                 return atByte(
                     10, QStringLiteral("the header has flags this Lumetra does not know."));
             m_recorded = flags & RecordedFlag;
+            m_unindexed = m_index && !m_recorded; // a saved capture declares its rows
             if (m_recorded)
                 m_rows->setMemoryLimit(std::size_t(std::max<qint64>(m_memoryRoom, 0)));
             return {};
@@ -226,6 +243,9 @@ namespace {
                                    "was cut short.")
                         .arg(size));
             m_payloadOffset = m_in.pos();
+            if (m_index && m_kind == Chunk::Rows
+                && m_payloadOffset + size + ChunkTail < m_in.size())
+                return readRowsHead(start, size);
             m_payload.resize(qsizetype(size) + ChunkTail);
             if (m_in.read(m_payload.data(), m_payload.size()) != m_payload.size())
                 return atByte(m_payloadOffset, m_in.errorString());
@@ -243,6 +263,18 @@ namespace {
                 return atByte(start,
                     QStringLiteral("a chunk is damaged: its checksum does not "
                                    "match its bytes."));
+            m_chunkStart = start;
+            return {};
+        }
+
+        // A rows chunk that is not the last, when the rows stay on disk: its head alone.
+        QString readRowsHead(qint64 start, std::uint32_t size)
+        {
+            if (size < std::uint32_t(RowsHead))
+                return atByte(m_payloadOffset, QStringLiteral("a rows chunk's head is cut short."));
+            m_payload = m_in.read(RowsHead);
+            if (m_payload.size() != RowsHead || !m_in.seek(m_payloadOffset + size + ChunkTail))
+                return atByte(m_payloadOffset, m_in.errorString());
             m_chunkStart = start;
             return {};
         }
@@ -292,7 +324,14 @@ namespace {
                 reason = takeInfo(payload);
                 break;
             case Chunk::Rows:
-                reason = m_recorded ? takeRecordedRows(payload) : takeRows(payload);
+                reason = m_index ? takeIndexedRows(payload)
+                    : m_recorded ? takeRecordedRows(payload)
+                                 : takeRows(payload);
+                break;
+            case Chunk::PortStarts:
+                if (!m_index)
+                    return {};
+                reason = takePortStarts(payload);
                 break;
             case Chunk::End:
                 reason = m_recorded ? takeRecordedEnd(payload) : takeEnd(payload);
@@ -335,6 +374,12 @@ namespace {
                 m_declared = {Unbounded, Unbounded, Unbounded}; // the counts are 0: not known
             else if (const QString reason = checkMemory(); !reason.isEmpty())
                 return reason;
+            // Rows left on disk keep the stamps of their file: a set whose files count from
+            // other moments is read whole, its stamps moved.
+            if (m_index && m_rows->size() > 0 && *wallUs != m_rows->wallClockAtStart()) {
+                m_unindexed = true;
+                return {};
+            }
             m_rows->setWallClockAtStart(*wallUs);
             if (*sources > CaptureStore::MaxSources)
                 return atByte(payload.offset(),
@@ -364,9 +409,12 @@ namespace {
                 return atByte(nameOffset,
                     QStringLiteral("the capture names more than %1 sources.")
                         .arg(CaptureStore::MaxSources));
+            const QString named = QString::fromUtf8(
+                reinterpret_cast<const char *>(name->data()), qsizetype(name->size()));
             // At most MaxSources names: each has its place.
-            m_sources[m_sourceCount++] = *m_rows->sourceNamed(QString::fromUtf8(
-                reinterpret_cast<const char *>(name->data()), qsizetype(name->size())));
+            m_sources[m_sourceCount++] = *m_rows->sourceNamed(named);
+            if (m_index)
+                m_index->sources.push_back(named);
             return {};
         }
 
@@ -541,6 +589,31 @@ namespace {
         // of the chunk before, and are as many as it says.
         QString takeRecordedRows(Payload &payload)
         {
+            RecordedHead head;
+            if (const QString reason = takeRecordedHead(payload, head); !reason.isEmpty())
+                return reason;
+            const std::size_t before = m_rows->size();
+            if (const QString reason = takeRows(payload); !reason.isEmpty())
+                return reason;
+            const std::size_t taken = m_rows->size() - before;
+            if (taken != head.rows
+                || (taken > 0 && m_rows->at(before).stampUs != head.firstStampUs))
+                return atByte(m_payloadOffset,
+                    QStringLiteral("a rows chunk holds other rows than its head says."));
+            m_recordedRows = head.firstRow + taken;
+            return {};
+        }
+
+        struct RecordedHead
+        {
+            std::uint64_t firstRow;
+            std::uint32_t rows;
+            std::int64_t firstStampUs;
+        };
+        // A recorded rows chunk says where it stands in the recording: its rows follow those
+        // of the chunk before.
+        QString takeRecordedHead(Payload &payload, RecordedHead &head)
+        {
             const auto firstRow = payload.littleEndian<std::uint64_t>();
             const auto rows = payload.littleEndian<std::uint32_t>();
             const auto firstStampUs = payload.littleEndian<std::int64_t>();
@@ -554,15 +627,69 @@ namespace {
             // Rows the recording could not keep (its disk was slower than the traffic) leave
             // a gap in the numbers.
             m_missingRows += *firstRow - m_recordedRows.value_or(*firstRow);
-            const std::size_t before = m_rows->size();
-            if (const QString reason = takeRows(payload); !reason.isEmpty())
-                return reason;
-            const std::size_t taken = m_rows->size() - before;
-            if (taken != *rows || (taken > 0 && m_rows->at(before).stampUs != *firstStampUs))
-                return atByte(m_payloadOffset,
-                    QStringLiteral("a rows chunk holds other rows than its head says."));
-            m_recordedRows = *firstRow + taken;
+            head = {*firstRow, *rows, *firstStampUs};
             return {};
+        }
+
+        // The port starts of the rows chunk after, each after so many of its rows.
+        QString takePortStarts(Payload &payload)
+        {
+            const auto count = payload.varint();
+            if (!count || *count > std::uint64_t(m_payload.size()))
+                return atByte(m_chunkStart, QStringLiteral("a list of port starts is damaged."));
+            std::vector<ListedStart> starts;
+            std::uint64_t row = 0;
+            for (std::uint64_t i = 0; i < *count; ++i) {
+                const auto step = payload.varint();
+                const auto source = payload.byte();
+                const auto startUs = payload.varint();
+                if (!step || !source || *source >= m_sourceCount || !startUs
+                    || !isStamp(unzigzag(*startUs)))
+                    return atByte(
+                        payload.offset(), QStringLiteral("a list of port starts is damaged."));
+                row += *step;
+                starts.push_back({row, m_sources[*source], unzigzag(*startUs)});
+            }
+            m_listedStarts = std::move(starts);
+            return {};
+        }
+
+        // A rows chunk whose rows stay on disk: the store learns how many there are, and where
+        // the ports started among them.
+        QString takeIndexedRows(Payload &payload)
+        {
+            if (!m_index->listsPortStarts && !m_listedStarts) {
+                m_unindexed = true; // a version's that did not list them
+                return {};
+            }
+            m_index->listsPortStarts = true;
+            RecordedHead head;
+            if (const QString reason = takeRecordedHead(payload, head); !reason.isEmpty())
+                return reason;
+            // The last chunk is read whole, to be checked: its rows stay on disk as well.
+            static_cast<void>(payload.bytes(std::uint64_t(m_payload.size() - RowsHead)));
+            m_recordedRows = head.firstRow + head.rows;
+            if (head.rows > 0)
+                m_index->chunks.push_back(
+                    {m_chunkStart, m_nextOnDisk, head.rows, head.firstStampUs});
+            std::uint64_t placed = 0;
+            for (const ListedStart &start : m_listedStarts.value_or(std::vector<ListedStart> {})) {
+                if (start.row > head.rows)
+                    return atByte(
+                        m_chunkStart, QStringLiteral("a port starts after the rows of its chunk."));
+                placeOnDisk(start.row - placed);
+                placed = start.row;
+                m_rows->startPort(start.source, start.startUs);
+            }
+            placeOnDisk(head.rows - placed);
+            m_listedStarts.reset();
+            return {};
+        }
+
+        void placeOnDisk(std::uint64_t rows)
+        {
+            m_rows->appendOnDisk(std::size_t(rows), m_nextOnDisk);
+            m_nextOnDisk += rows;
         }
 
         QString takeRecordedEnd(Payload &payload)
@@ -607,6 +734,19 @@ namespace {
         // The number the next rows chunk of a recording begins at, once one was read.
         std::optional<std::uint64_t> m_recordedRows;
         std::uint64_t m_missingRows = 0;
+        // Opening by the chunks' heads: where the index goes, and the number of the next row
+        // left on disk.
+        RecordingIndex *m_index = nullptr;
+        std::uint64_t m_nextOnDisk = 0;
+        struct ListedStart
+        {
+            std::uint64_t row;
+            CaptureStore::Source source;
+            std::int64_t startUs;
+        };
+        // Those of the rows chunk that comes next.
+        std::optional<std::vector<ListedStart>> m_listedStarts;
+        bool m_unindexed = false; // the file is to be read whole
     };
 
 } // namespace
@@ -620,6 +760,13 @@ bool isCapture(QByteArrayView start)
 Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress)
 {
     return Parser(in, memoryRoom, progress).run();
+}
+
+Loaded indexRecording(QIODevice &in, std::unique_ptr<CaptureStore> rows, std::uint64_t firstOnDisk,
+    RecordingIndex &index, TaskProgress &progress)
+{
+    return Parser(in, std::numeric_limits<qint64>::max(), progress, std::move(rows))
+        .runIndexed(index, firstOnDisk);
 }
 
 Loaded readRecordedRows(QIODevice &in, qint64 offset, const std::vector<QString> &sources)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureStore.h"
+#include "ChunkIndex.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -29,6 +30,25 @@ bool isCapture(QByteArrayView start);
 // Reads the whole capture from `in`; a file whose rows would need more than `memoryRoom`
 // bytes of memory is refused before its rows are read. `progress` counts the bytes read.
 Loaded read(QIODevice &in, qint64 memoryRoom, TaskProgress &progress);
+
+// What opening a recording by its chunks' heads found, besides its rows.
+struct RecordingIndex
+{
+    // False for a recording of a version that did not list its port starts, or a file that is
+    // no recording: it is read whole.
+    bool listsPortStarts = false;
+    // Numbered as the store numbers the rows it leaves on disk, one chunk after another.
+    std::vector<ChunkIndex::RowsChunk> chunks;
+    std::vector<QString> sources; // the file's, in its numbers
+    qint64 indexedTo = 0; // where the chunks whole end
+};
+
+// Opens a recording without reading its rows: they are appended to `rows` as rows on disk,
+// numbered from `firstOnDisk`, with the port starts its chunks list. Only the heads of its
+// rows chunks are read; the last chunk is checked whole, to tell a torn end. The other
+// chunks' checksums are checked as their rows are read back.
+Loaded indexRecording(QIODevice &in, std::unique_ptr<CaptureStore> rows, std::uint64_t firstOnDisk,
+    RecordingIndex &index, TaskProgress &progress);
 
 // Reads the one rows chunk of a recording that begins at `offset`, its sources named, in
 // their numbers, by `sources`: what a store reads back the rows it let go of with.

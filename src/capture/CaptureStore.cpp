@@ -82,6 +82,8 @@ CaptureStore::Record *CaptureStore::newRecord(Origin origin, Source source, std:
             m_outOfMemory = true;
             return nullptr;
         }
+    } else if (m_slots.back().recorded != NotOnDisk) {
+        ownLastChunk();
     }
     Record &record = m_slots.back().chunk.load()->records[m_size & (ChunkSize - 1)];
     ++m_size;
@@ -418,6 +420,30 @@ void CaptureStore::placeOnDisk(std::size_t firstRow, std::size_t count, std::uin
             return;
         slot.recorded = recorded + (end * ChunkSize - firstRow);
     }
+}
+
+void CaptureStore::appendOnDisk(std::size_t count, std::uint64_t recorded)
+{
+    while (count > 0) {
+        if (m_size == m_slots.size() * ChunkSize)
+            m_slots.emplace_back().recorded = recorded;
+        const std::size_t taken = std::min(count, m_slots.size() * ChunkSize - m_size);
+        m_size += taken;
+        recorded += taken;
+        count -= taken;
+    }
+    for (std::size_t source = 0; source < m_sourceNames.size(); ++source)
+        m_receivedFrom.set(source);
+}
+
+void CaptureStore::ownLastChunk()
+{
+    Slot &last = m_slots.back();
+    const std::size_t bytes = readBack(m_slots.size() - 1).bytes();
+    m_paging->bytesReadBack -= std::min(m_paging->bytesReadBack.load(), bytes);
+    m_bytesTaken += bytes;
+    last.readBack = 0;
+    last.recorded = NotOnDisk;
 }
 
 std::size_t CaptureStore::rowsRecordedBefore(std::uint64_t recorded) const

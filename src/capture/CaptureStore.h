@@ -210,6 +210,10 @@ public:
     // Rows [firstRow, firstRow + count) are rows [recorded, ...) of the recording on disk: the
     // whole chunks among them may be let go of.
     void placeOnDisk(std::size_t firstRow, std::size_t count, std::uint64_t recorded);
+    // Rows [size(), size() + count) are rows [recorded, ...) of the recording on disk, and are
+    // read back from there when read: how a recorded file opens without reading its rows. For
+    // a store of such rows alone; they count as received from every source named.
+    void appendOnDisk(std::size_t count, std::uint64_t recorded);
     // How many of the oldest rows lie in whole chunks that begin before the recording's row
     // `recorded`: what cannot be read back once the files before it are removed.
     std::size_t rowsRecordedBefore(std::uint64_t recorded) const;
@@ -271,6 +275,9 @@ private:
 
     // Nothing when there is no memory left for it.
     Record *newRecord(Origin origin, Source source, std::int64_t stampUs);
+    // The last chunk, left on disk part full by appendOnDisk, read back to be filled: its
+    // rows after those on disk are not, so it stays.
+    void ownLastChunk();
     bool hasRoomFor(std::size_t bytes);
     // A row whose bytes lie in the arena, shared: a long message or a UMP message's words.
     bool appendToArena(Origin origin, Source source, std::int64_t stampUs, const QByteArray &bytes,

@@ -117,8 +117,13 @@ void CaptureFiles::open(const QString &path)
 }
 
 // The files of a recording, read one after another into the first one's rows.
-CaptureReader::Loaded CaptureFiles::loadAll(const QStringList &paths, TaskProgress &progress)
+CaptureReader::Loaded CaptureFiles::loadAll(const QStringList &paths, Placing placing,
+    const std::shared_ptr<RecordedRows> &onDisk, TaskProgress &progress)
 {
+    if (placing == Placing::Replace)
+        if (std::optional<CaptureReader::Loaded> opened
+            = FileImport::openRecording(paths, onDisk, progress))
+            return std::move(*opened);
     CaptureReader::Loaded all = FileImport::load(paths.front(), progress);
     for (qsizetype next = 1; all.rows && next < paths.size() && !progress.cancelled; ++next) {
         CaptureReader::Loaded more = FileImport::load(paths[next], progress);
@@ -135,7 +140,8 @@ void CaptureFiles::read(const QString &path, Placing placing, CaptureDocument::L
     const QStringList paths = m_paths.isEmpty() ? QStringList {path} : m_paths;
     m_wiring.task.run(QStringLiteral("Opening \"%1\"...").arg(path),
         BackgroundTask::Display::Progress, [=, this](TaskProgress &progress) {
-            auto loaded = std::make_shared<CaptureReader::Loaded>(loadAll(paths, progress));
+            auto loaded = std::make_shared<CaptureReader::Loaded>(
+                loadAll(paths, placing, m_wiring.rowsOnDisk, progress));
             return [=, this] {
                 if (loaded->rows)
                     m_recent->add(path);

@@ -6,12 +6,14 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 class EventGrid;
 class FileExports;
 class InputSet;
 class QMenu;
 class RecentFilesMenu;
+class RecordedRows;
 
 // File > "Save Capture..." and "Open Capture...": a capture written or read whole as a
 // background task, behind a progress dialog that can cancel. While a save reads the
@@ -31,6 +33,8 @@ public:
         FileExports &exports;
         DialogService &dialogs;
         BackgroundTask &task;
+        // Where the rows of a recording opened are read back from.
+        std::shared_ptr<RecordedRows> rowsOnDisk;
     };
 
     CaptureFiles(const Wiring &wiring, QObject *parent = nullptr);
@@ -59,7 +63,10 @@ private:
     void save(const QString &path, const std::function<void()> &then);
     // Rows from `keptFrom` on were not in the question: they came after it, and are kept.
     void read(const QString &path, Placing placing, CaptureDocument::LastingRow keptFrom);
-    static CaptureReader::Loaded loadAll(const QStringList &paths, TaskProgress &progress);
+    // A recording shown in place of the rows opens by its chunks' heads, its rows left on
+    // disk; put after the rows shown, or any other file, it is read whole.
+    static CaptureReader::Loaded loadAll(const QStringList &paths, Placing placing,
+        const std::shared_ptr<RecordedRows> &onDisk, TaskProgress &progress);
     void showRead(const QString &path, CaptureReader::Loaded &loaded, Placing placing,
         CaptureDocument::LastingRow keptFrom);
 

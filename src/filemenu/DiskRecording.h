@@ -31,6 +31,8 @@ public:
     // file is said as the menu item says it.
     void record(const QString &path, const Rotation &rotation);
     bool isRecording() const { return m_recorder.isRecording(); }
+    // Where rows on disk are read back from, a recording opened's too.
+    const std::shared_ptr<RecordedRows> &rowsOnDisk() const { return m_paging.files(); }
 
 private:
     void start();

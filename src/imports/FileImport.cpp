@@ -11,6 +11,7 @@
 #include "files/SafeFile.h"
 #include "files/SysExFileFormat.h"
 #include "midi/MidiMessage.h"
+#include "recording/RecordedRows.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -108,6 +109,36 @@ CaptureReader::Loaded read(QByteArrayView file, const QString &fileName, TaskPro
             return log;
     }
     return loaded;
+}
+
+std::optional<CaptureReader::Loaded> openRecording(
+    const QStringList &paths, const std::shared_ptr<RecordedRows> &onDisk, TaskProgress &progress)
+{
+    auto rows = std::make_unique<CaptureStore>();
+    rows->readBackFrom(onDisk);
+    const std::uint64_t base = onDisk->newBase();
+    QStringList notices;
+    for (const QString &path : paths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt; // said as the file is read whole
+        CaptureReader::RecordingIndex index;
+        const std::uint64_t firstOnDisk = base + rows->size();
+        CaptureReader::Loaded loaded
+            = CaptureReader::indexRecording(file, std::move(rows), firstOnDisk, index, progress);
+        if (!index.listsPortStarts && loaded.reason.isEmpty())
+            return std::nullopt;
+        if (!loaded.rows)
+            return CaptureReader::Loaded {nullptr,
+                loaded.reason.isEmpty()
+                    ? QString()
+                    : QStringLiteral("Cannot open \"%1\": %2").arg(path, loaded.reason)};
+        onDisk->addOpenedFile(path, base, index.sources, index.chunks, index.indexedTo);
+        rows = std::move(loaded.rows);
+        notices << loaded.notice;
+    }
+    notices.removeAll(QString());
+    return CaptureReader::Loaded {std::move(rows), {}, notices.join(u' ')};
 }
 
 CaptureReader::Loaded load(const QString &path, TaskProgress &progress)

@@ -105,10 +105,11 @@ void frmMain::createParts()
     m_task = new BackgroundTask(*m_dialogs, this);
     m_exports = new FileExports(
         {*m_document, *m_inputs, *m_incoming, *m_grid, *m_dialogs, *m_task, *statusBar()}, this);
-    m_captureFiles = new CaptureFiles(
-        {*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs, *m_task}, this);
-    new FileDrops(*this, *m_captureFiles);
     m_diskRecording = new DiskRecording(*m_document, *m_dialogs, *statusBar(), this);
+    m_captureFiles = new CaptureFiles({*m_document, *m_inputs, *m_grid, *m_exports, *m_dialogs,
+                                          *m_task, m_diskRecording->rowsOnDisk()},
+        this);
+    new FileDrops(*this, *m_captureFiles);
     const auto addSent = [this](const SentMessage &message) { AddGridRow(message); };
     m_sysExSending = new SysExFileSending(*m_output, *m_dialogs, addSent, this);
     m_sendPanel = new SendPanel(

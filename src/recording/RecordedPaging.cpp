@@ -3,6 +3,8 @@
 #include "CaptureRecorder.h"
 #include "capture/CaptureDocument.h"
 
+#include <QTimer>
+#include <chrono>
 #include <utility>
 
 RecordedPaging::RecordedPaging(
@@ -12,12 +14,15 @@ RecordedPaging::RecordedPaging(
     , m_recorder(recorder)
 {
     connect(&recorder, &CaptureRecorder::fileBegan, this, &RecordedPaging::fileBegan);
+    auto *timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &RecordedPaging::keepToBudget);
+    timer->start(std::chrono::seconds(1));
 }
 
 void RecordedPaging::fileBegan(const QString &path, bool began, std::uint64_t firstRow)
 {
     if (began) {
-        m_base = m_nextBase;
+        m_base = m_files->newBase();
         m_filesOfRecording = 0;
         m_sourcesNamed = 0;
         m_document.keepOnDisk(true);
@@ -30,10 +35,7 @@ void RecordedPaging::fileBegan(const QString &path, bool began, std::uint64_t fi
 
 void RecordedPaging::taken()
 {
-    if (m_document.rows().failedToReadBack() && !std::exchange(m_failureTold, true))
-        emit readBackFailed();
     const CaptureRecorder::Run run = m_recorder.recordedRun();
-    m_nextBase = m_base + run.recorded + run.rows;
     if (const std::vector<QString> names = m_recorder.recordedSources();
         names.size() != m_sourcesNamed) {
         m_files->nameSources(m_base, names);
@@ -48,5 +50,12 @@ void RecordedPaging::taken()
     m_document.keepOnDisk(m_recorder.isRecording());
     if (m_firstOnDisk)
         m_document.dropRecordedBefore(*m_firstOnDisk);
+    keepToBudget();
+}
+
+void RecordedPaging::keepToBudget()
+{
+    if (m_document.rows().failedToReadBack() && !std::exchange(m_failureTold, true))
+        emit readBackFailed();
     m_document.letGoOfRowsOnDisk(KeepBytes);
 }

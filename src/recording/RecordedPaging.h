@@ -26,19 +26,23 @@ public:
     void setKeepFiles(int keepFiles) { m_keepFiles = keepFiles; }
     // The recorder took the rows stored: they go on disk, and may go from memory.
     void taken();
+    // Where rows on disk are read back from: the recordings' files, and recorded files opened.
+    const std::shared_ptr<RecordedRows> &files() const { return m_files; }
 signals:
     // Rows that were let go of could not be read back: their file was removed or changed.
     void readBackFailed();
 
 private:
     void fileBegan(const QString &path, bool began, std::uint64_t firstRow);
+    // Rows read back go again once the chunks in memory pass the budget: looked at as rows
+    // are stored, and every second besides, since a find or a scroll reads back without them.
+    void keepToBudget();
 
     CaptureDocument &m_document;
     CaptureRecorder &m_recorder;
     int m_keepFiles = 0;
     std::shared_ptr<RecordedRows> m_files = std::make_shared<RecordedRows>();
     std::uint64_t m_base = 0; // the number of the recording's first row, over all of them
-    std::uint64_t m_nextBase = 0;
     int m_filesOfRecording = 0;
     std::optional<std::uint64_t> m_firstOnDisk; // once a rotating recording removed files
     std::size_t m_sourcesNamed = 0;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <utility>
 
 void RecordedRows::addFile(const QString &path, std::uint64_t base, std::uint64_t firstRow)
 {
@@ -14,6 +15,23 @@ void RecordedRows::addFile(const QString &path, std::uint64_t base, std::uint64_
         if (file.base == base)
             sources = file.sources;
     m_files.push_back({path, base, firstRow, sources, {}, CaptureFormat::HeaderSize});
+}
+
+std::uint64_t RecordedRows::newBase()
+{
+    const std::lock_guard lock(m_lock);
+    return std::exchange(m_nextBase, m_nextBase + BaseSpacing);
+}
+
+void RecordedRows::addOpenedFile(const QString &path, std::uint64_t base,
+    std::vector<QString> sources, std::vector<ChunkIndex::RowsChunk> chunks, qint64 indexedTo)
+{
+    const std::lock_guard lock(m_lock);
+    for (ChunkIndex::RowsChunk &chunk : chunks)
+        chunk.firstRow -= base;
+    const std::uint64_t firstRow = chunks.empty() ? 0 : chunks.front().firstRow;
+    m_files.push_back(
+        {path, base, firstRow, std::move(sources), std::move(chunks), indexedTo, false});
 }
 
 void RecordedRows::nameSources(std::uint64_t base, const std::vector<QString> &names)
@@ -52,7 +70,9 @@ std::optional<RecordedRows::Place> RecordedRows::placeOf(std::uint64_t row) cons
         if (row < file.base)
             continue;
         const std::uint64_t local = row - file.base;
-        if (file.chunks.empty() || file.chunks.back().firstRow + file.chunks.back().rows <= local)
+        if (file.growing
+            && (file.chunks.empty()
+                || file.chunks.back().firstRow + file.chunks.back().rows <= local))
             index(file);
         const auto after = std::upper_bound(file.chunks.begin(), file.chunks.end(), local,
             [](std::uint64_t r, const ChunkIndex::RowsChunk &chunk) { return r < chunk.firstRow; });

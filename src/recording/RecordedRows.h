@@ -17,9 +17,16 @@
 class RecordedRows : public CaptureStore::RowsOnDisk
 {
 public:
+    // Where the numbers of a recording's rows, or of a recorded file opened, begin: apart
+    // from every other's by more rows than a recording of years holds.
+    std::uint64_t newBase();
     // A file of a recording began with the recording's row `firstRow`; the recording
     // numbers its rows from `base`.
     void addFile(const QString &path, std::uint64_t base, std::uint64_t firstRow);
+    // A recorded file opened, its rows chunks numbered one after another as the store holds
+    // them, from `base` on, and its sources named, in its numbers, by `sources`.
+    void addOpenedFile(const QString &path, std::uint64_t base, std::vector<QString> sources,
+        std::vector<ChunkIndex::RowsChunk> chunks, qint64 indexedTo);
     // The recording that began at `base` names its sources so; a recording only adds names.
     void nameSources(std::uint64_t base, const std::vector<QString> &names);
     // The oldest file of the recording that began at `base` was removed, to keep the files
@@ -38,6 +45,7 @@ private:
         std::vector<QString> sources;
         std::vector<ChunkIndex::RowsChunk> chunks; // as far as the file was whole when looked at
         qint64 indexedTo = 0;
+        bool growing = true; // a recording's; a file opened was indexed whole
     };
     struct Place
     {
@@ -49,7 +57,10 @@ private:
     void index(File &file) const;
     const CaptureStore *decoded(const Place &place) const;
 
+    static constexpr std::uint64_t BaseSpacing = std::uint64_t(1) << 40;
+
     mutable std::mutex m_lock;
+    std::uint64_t m_nextBase = 0;
     mutable std::deque<File> m_files; // oldest first
     // The chunk read last, which the next read wants as a rule: a chunk holds some forty
     // times what the store reads back at once.

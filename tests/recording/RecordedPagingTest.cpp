@@ -2,7 +2,9 @@
 
 #include "capture/CaptureDocument.h"
 #include "capture/CaptureReader.h"
+#include "capture/CaptureWriter.h"
 #include "capture/TaskProgress.h"
+#include "imports/FileImport.h"
 #include "recording/CaptureRecorder.h"
 #include "support/Files.h"
 #include "support/StoredRows.h"
@@ -34,6 +36,8 @@ struct Paging : testing::Test
         const CaptureStore::Source b = *rows.sourceNamed(QStringLiteral("b \u00e9"));
         for (int batch = 0; batch < batches; ++batch) {
             for (int i = 0; i < 10'000; ++i) {
+                if (i == 5'000 && batch % 4 == 3) // a port restarted among a chunk's rows
+                    rows.startPort(batch % 8 == 3 ? a : b, m_stampUs);
                 const std::uint8_t note[] = {0x90, std::uint8_t(i & 0x7F), 0x40};
                 rows.append(i % 7 ? Origin::Received : Origin::Sent, i % 3 ? a : b,
                     m_stampUs += 1'000, note);
@@ -125,4 +129,81 @@ TEST_F(Paging, DropsTheRowsOfTheFilesARingRemoved)
     EXPECT_LT(kept.size() - shown.size(), CaptureStore::ChunkRows);
     EXPECT_TRUE(std::equal(shown.begin(), shown.end(), kept.end() - std::ptrdiff_t(shown.size())));
     EXPECT_FALSE(m_document.rows().failedToReadBack());
+}
+
+// A recording opens by its chunks' heads, as one timeline over its set, and reads as the same
+// files read whole, port starts and a torn end included; rows stored after it follow it. A
+// chunk damaged in the middle is found as it is read back: its rows read as failed sends.
+TEST_F(Paging, ARecordingOpensWithoutReadingItsRowsAndReadsAsReadWhole)
+{
+    record({});
+    QSignalSpy fileBegan(&m_recorder, &CaptureRecorder::fileBegan);
+    for (int file = 0; file < 2; ++file) {
+        storeBatches(7);
+        ASSERT_TRUE(fileBegan.wait(5000)); // its chunk ends at the next tick, and the file too
+    }
+    storeBatches(7);
+    stop();
+    const QStringList set = Rotation::setOf(m_recorder.filePath());
+    ASSERT_GE(set.size(), 3);
+    QFile last(set.back());
+    ASSERT_TRUE(last.resize(last.size() - 100)); // torn, as by a crash
+    std::unique_ptr<CaptureStore> first;
+    QStringList notices;
+    for (const QString &file : set) {
+        TaskProgress progress;
+        CaptureReader::Loaded read = FileImport::load(file, progress);
+        ASSERT_TRUE(read.rows) << read.reason.toStdString();
+        if (first)
+            first->append(*read.rows);
+        else
+            first = std::move(read.rows);
+        notices << read.notice;
+    }
+    const CaptureStore &whole = *first;
+
+    TaskProgress progress;
+    std::optional<CaptureReader::Loaded> opened
+        = FileImport::openRecording(set, m_paging.files(), progress);
+    ASSERT_TRUE(opened && opened->rows);
+    CaptureStore &rows = *opened->rows;
+    EXPECT_LT(rows.bytesHeld(), CaptureStore::ChunkRows) << "rows were read to open it";
+    EXPECT_EQ(opened->notice, notices.join(u' ').trimmed());
+    EXPECT_TRUE(opened->notice.contains(QStringLiteral("were left out")));
+    EXPECT_EQ(rowLines(rows), rowLines(whole));
+    const std::uint8_t note[] = {0x80, 0x3C, 0x00};
+    rows.append(Origin::Received, 0, m_stampUs + 1, note);
+    EXPECT_EQ(rowLines(rows, rows.size() - 2).front(), rowLines(whole).back());
+    EXPECT_EQ(rows.at(rows.size() - 1).bytes[0], 0x80);
+    EXPECT_FALSE(rows.failedToReadBack());
+
+    QFile middle(set[1]);
+    ASSERT_TRUE(middle.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(middle.seek(middle.size() / 2));
+    const char byte = middle.peek(1)[0];
+    ASSERT_TRUE(middle.putChar(char(~byte)));
+    middle.close();
+    opened = FileImport::openRecording(set, m_paging.files(), progress);
+    ASSERT_TRUE(opened && opened->rows);
+    const std::vector<std::string> damaged = rowLines(*opened->rows);
+    EXPECT_EQ(damaged.size(), whole.size());
+    EXPECT_TRUE(opened->rows->failedToReadBack());
+    EXPECT_TRUE(std::ranges::count_if(damaged, [](const std::string &line) {
+        return line.starts_with("2 ");
+    }) >= std::ptrdiff_t(CaptureStore::ChunkRows));
+}
+
+// Captures saved whole, and files of other kinds, are read whole.
+TEST_F(Paging, WhatIsNoRecordingIsLeftToBeReadWhole)
+{
+    storeBatches(1);
+    const QString saved = m_folder.filePath(QStringLiteral("saved.lmc"));
+    TaskProgress saving;
+    ASSERT_EQ(CaptureWriter::save(m_document.rows(), saved, saving), QString());
+    const QString syx = writeFile(m_folder.filePath(QStringLiteral("dump.syx")), sysExOf(100));
+    for (const QString &file : {saved, syx}) {
+        TaskProgress progress;
+        EXPECT_FALSE(FileImport::openRecording({file}, m_paging.files(), progress))
+            << file.toStdString();
+    }
 }
