@@ -5,7 +5,10 @@
 #include "export/MidiFile.h"
 #include "export/TrafficLog.h"
 #include "imports/FileImport.h"
+#include "recording/RecordEncoder.h"
+#include "recording/RecordedRows.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -121,3 +124,48 @@ static void BM_OpenTextLog(benchmark::State &state)
     });
 }
 BENCHMARK(BM_OpenTextLog)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The mixed rows as a recording writes them, in one file.
+bool record(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    bool written = true;
+    RecordEncoder encoder(mixedRows(), [&](QByteArray chunk, bool) {
+        written = written && file.write(chunk) == chunk.size();
+        return true;
+    });
+    written = file.write(encoder.fileStart()) > 0;
+    encoder.take();
+    return written && file.write(encoder.fileEnd()) > 0;
+}
+
+} // namespace
+
+// "Open Capture..." of a recording, by its chunks' heads, until its last screen of rows is
+// read: the rows of ten million recorded here, or the file that LUMETRA_BENCH_RECORDING
+// names (a recording of gigabytes, made by hand). Reports its size.
+static void BM_OpenRecording(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    QString path = qEnvironmentVariable("LUMETRA_BENCH_RECORDING");
+    if (path.isEmpty() && !record(path = savedCapture(folder)))
+        state.SkipWithError("the recording could not be written");
+    const auto onDisk = std::make_shared<RecordedRows>();
+    for (auto _ : state) {
+        TaskProgress progress;
+        const std::optional<CaptureReader::Loaded> opened
+            = FileImport::openRecording({path}, onDisk, progress);
+        if (!opened || !opened->rows || opened->rows->size() < 50) {
+            state.SkipWithError("the recording could not be opened by its chunks");
+            break;
+        }
+        for (std::size_t row = opened->rows->size() - 50; row < opened->rows->size(); ++row)
+            benchmark::DoNotOptimize(opened->rows->at(row));
+    }
+    state.counters["file_gb"] = double(QFileInfo(path).size()) / (1 << 30);
+}
+BENCHMARK(BM_OpenRecording)->Unit(benchmark::kMillisecond);

@@ -42,6 +42,9 @@ void TimingReadout::rowsChanged()
 void TimingReadout::rowsReplaced()
 {
     m_watch = TransportWatch();
+    // The readout is of the newest traffic: a recording of days is not read to its start on
+    // the window's thread for it.
+    m_watch.startAt(m_rows.size() - std::min(m_rows.size(), NewestRowsTaken));
     m_watch.catchUp(m_rows);
     show();
 }

@@ -20,12 +20,15 @@ class TimingReadout : public QObject
 
 public:
     static constexpr std::chrono::milliseconds Tick {250};
+    // What is read again of rows that are others now: minutes of dense traffic, hours of
+    // clocks.
+    static constexpr std::size_t NewestRowsTaken = std::size_t(1) << 20;
 
     TimingReadout(const CaptureStore &rows, QStatusBar &bar, QWidget *window);
 
     // Rows were stored or cleared.
     void rowsChanged();
-    // The rows are others now (cleared rows put back, a file shown): read them all again.
+    // The rows are others now (cleared rows put back, a file shown): read the newest again.
     void rowsReplaced();
     // The oldest rows were dropped: the rows still to read moved up by `count`.
     void oldestDropped(std::size_t count) { m_watch.oldestDropped(count); }

@@ -42,6 +42,8 @@ public:
     // Takes in the rows stored since the last call; after a Clear All, all of them. False
     // when none of them could change the readout.
     bool catchUp(const CaptureStore &rows);
+    // Rows before `row` are passed over: what a readout of the newest traffic leaves unread.
+    void startAt(std::size_t row) { m_nextRow = row; }
     // The oldest `count` rows were dropped: the rows not yet taken in are numbered anew.
     void oldestDropped(std::size_t count) { m_nextRow -= std::min(m_nextRow, count); }
     Readout readout(std::int64_t nowUs) const;
