@@ -31,8 +31,10 @@ void CaptureDocument::keepLimit()
 {
     if (m_held || m_keptOnDisk || m_store.size() == 0)
         return;
+    // Rows on disk take no memory: the limit is of the rows after them, and goes to the end
+    // of those rows once they pass it.
     std::size_t excess = 0;
-    if (m_limit.rows > 0 && m_store.size() > m_limit.rows)
+    if (m_limit.rows > 0 && m_store.size() - m_store.leadingRowsOnDisk() > m_limit.rows)
         excess = m_store.size() - std::size_t(m_limit.rows);
     if (m_limit.minutes > 0) {
         const std::int64_t newestUs = m_store.at(m_store.size() - 1).stampUs;

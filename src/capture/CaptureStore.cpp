@@ -404,10 +404,23 @@ void CaptureStore::dropPortStartsOf(std::size_t rows)
 
 std::size_t CaptureStore::rowsInChunksBefore(std::int64_t stampUs) const
 {
-    std::size_t rows = 0;
+    std::size_t rows = leadingRowsOnDisk() & ~(ChunkSize - 1);
+    if (rows > 0
+        && (rows + ChunkSize > m_size || record(rows + ChunkSize - 1).stampUs() >= stampUs))
+        return 0;
     while (rows + ChunkSize <= m_size && record(rows + ChunkSize - 1).stampUs() < stampUs)
         rows += ChunkSize;
     return rows;
+}
+
+std::size_t CaptureStore::leadingRowsOnDisk() const
+{
+    if (!m_disk)
+        return 0;
+    std::size_t slot = 0;
+    while (slot < m_slots.size() && m_slots[slot].recorded != NotOnDisk)
+        ++slot;
+    return std::min(slot * ChunkSize, m_size);
 }
 
 void CaptureStore::placeOnDisk(std::size_t firstRow, std::size_t count, std::uint64_t recorded)

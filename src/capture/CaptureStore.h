@@ -186,8 +186,11 @@ public:
     // included. Returns how many rows went.
     std::size_t dropOldest(std::size_t rows);
     // How many of the oldest rows lie in whole chunks stamped before `stampUs`, judged by
-    // each chunk's last row: what a limit in time may drop.
+    // each chunk's last row: what a limit in time may drop. Rows on disk before the first in
+    // memory count with it, unread.
     std::size_t rowsInChunksBefore(std::int64_t stampUs) const;
+    // How many of the oldest rows lie on disk, to be read back: they take no memory.
+    std::size_t leadingRowsOnDisk() const;
 
     // Where the rows a store let go of are read back from: the recording of them on disk.
     // Called from whichever thread reads the rows.

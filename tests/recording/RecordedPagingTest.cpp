@@ -207,3 +207,32 @@ TEST_F(Paging, WhatIsNoRecordingIsLeftToBeReadWhole)
             << file.toStdString();
     }
 }
+
+// Rows on disk take no memory: a limit in rows counts those after them, and drops them all
+// once those pass it; a limit in minutes reads none of them back to judge their age.
+TEST_F(Paging, TheMemoryLimitCountsTheRowsAfterThoseOnDisk)
+{
+    record({});
+    storeBatches(2);
+    stop();
+    TaskProgress progress;
+    std::optional<CaptureReader::Loaded> opened
+        = FileImport::openRecording({m_recorder.filePath()}, m_paging.files(), progress);
+    ASSERT_TRUE(opened && opened->rows);
+    const std::size_t onDisk = opened->rows->size();
+    CaptureDocument document;
+    document.showCapture(std::move(*opened->rows), 0);
+    const auto storeLive = [&](int rows, std::int64_t stampUs) {
+        const std::uint8_t clock[] = {0xF8};
+        for (int i = 0; i < rows; ++i)
+            document.store().append(Origin::Received, 0, stampUs, clock);
+        document.rowsStored();
+    };
+    document.setLimit({5'000, 1}); // the file's last chunk, part full, is filled in memory
+    storeLive(900, m_stampUs + 120'000'000);
+    EXPECT_EQ(document.rows().size(), onDisk + 900);
+    EXPECT_LT(document.rows().bytesHeld(), 3 * CaptureStore::ChunkRows * 12) << "read back";
+    storeLive(1'000, m_stampUs + 120'000'000);
+    EXPECT_LT(document.rows().size(), 5'000 + CaptureStore::ChunkRows);
+    EXPECT_EQ(document.oldestDroppedInAll() + document.rows().size(), onDisk + 1'900);
+}
