@@ -589,7 +589,7 @@ namespace {
         // of the chunk before, and are as many as it says.
         QString takeRecordedRows(Payload &payload)
         {
-            RecordedHead head;
+            RecordedHead head {};
             if (const QString reason = takeRecordedHead(payload, head); !reason.isEmpty())
                 return reason;
             const std::size_t before = m_rows->size();
@@ -663,7 +663,7 @@ namespace {
                 return {};
             }
             m_index->listsPortStarts = true;
-            RecordedHead head;
+            RecordedHead head {};
             if (const QString reason = takeRecordedHead(payload, head); !reason.isEmpty())
                 return reason;
             // The last chunk is read whole, to be checked: its rows stay on disk as well.
