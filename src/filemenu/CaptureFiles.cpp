@@ -42,6 +42,8 @@ void CaptureFiles::saveCapture()
 
 void CaptureFiles::save(const QString &path, const std::function<void()> &then)
 {
+    if (!m_wiring.exports.hasRoomToSave(path))
+        return;
     m_wiring.inputs.setEventsEnabled(false);
     m_wiring.document.hold(true);
     m_wiring.task.run(QStringLiteral("Saving \"%1\"...").arg(path),

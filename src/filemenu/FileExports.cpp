@@ -7,12 +7,14 @@
 #include "export/MidiFile.h"
 #include "export/SysExFile.h"
 #include "export/TrafficLog.h"
+#include "files/MemoryRoom.h"
 #include "frame/NamedWidgets.h"
 #include "grid/EventGrid.h"
 #include "grid/EventGridModel.h"
 #include "ports/InputSet.h"
 
 #include <QStatusBar>
+#include <cmath>
 
 FileExports::FileExports(const Wiring &wiring, QObject *parent)
     : QObject(parent)
@@ -24,6 +26,8 @@ void FileExports::write(const QString &path, std::function<Outcome()> write)
     if (m_wiring.task.isRunning())
         return; // the busy dialog keeps the user from the menus meanwhile
     const CaptureStore &rows = m_wiring.document.rows();
+    if (!hasRoomToSave(path))
+        return;
     if (rows.size() <= LargeRows && rows.bytesHeld() <= LargeBytes) {
         write()();
         return;
@@ -64,6 +68,22 @@ QString FileExports::askPath(const QString &dialog, const QString &filter)
     // What queued up while the dialog was open belongs in the file.
     m_wiring.incoming.drainAll();
     return path;
+}
+
+bool FileExports::hasRoomToSave(const QString &path)
+{
+    const CaptureStore &rows = m_wiring.document.rows();
+    const double needed = double(rows.size()) * 12 - double(rows.bytesHeld());
+    const qint64 room = MemoryRoom::available();
+    if (needed <= double(room))
+        return true;
+    constexpr double MiB = 1 << 20;
+    tellFailure(path,
+        QStringLiteral("its rows on disk would be read back whole to be saved, and would need "
+                       "%1 MiB of memory, more than the %2 MiB there is room for.")
+            .arg(std::ceil(needed / MiB), 0, 'f', 0)
+            .arg(double(room) / MiB, 0, 'f', 0));
+    return false;
 }
 
 void FileExports::tellFailure(const QString &path, const QString &error)

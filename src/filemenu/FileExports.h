@@ -45,6 +45,9 @@ public:
     // Asks for the file to save to with the input's events held back, then takes in what
     // arrived meanwhile, so that it is saved too. Empty when the user cancelled.
     QString askPath(const QString &dialog, const QString &filter);
+    // Whether the memory there is holds every row read back at once, as a save reads the rows
+    // on disk while the document is held; said as the save's failure when it does not.
+    bool hasRoomToSave(const QString &path);
 
 private:
     using Outcome = BackgroundTask::Outcome;

@@ -2,6 +2,8 @@
 #include "grid/EventGridModel.h"
 #include "imports/FileImport.h"
 #include "recording/CaptureRecorder.h"
+#include "recording/RecordedRows.h"
+#include "recording/RecordedRows.h"
 #include "support/Files.h"
 #include "support/LoopbackWindow.h"
 
@@ -393,4 +395,20 @@ TEST_F(Files, OneFileOfARecordingOpensWithTheRestOfItsSet)
     EXPECT_TRUE(w.dialogs->shown.back().text.contains("one of the 3 files of a recording"));
     EXPECT_TRUE(w.row(1).contains("F0 01 02 03 04 F7")) << w.row(1).toStdString();
     EXPECT_TRUE(w.row(3).contains("F0 01 02 03 04 05 06 F7")) << w.row(3).toStdString();
+}
+
+// A save reads the rows on disk back whole: one that would not fit in memory is refused
+// before it begins, for a capture and for every export alike.
+TEST_F(Files, ASaveOfRowsOnDiskThatWouldNotFitInMemoryIsRefusedBeforeItBegins)
+{
+    CaptureStore &rows = w.window->document().store();
+    rows.readBackFrom(std::make_shared<RecordedRows>());
+    rows.appendOnDisk(std::size_t(1) << 34, 0); // 200 GB once read back
+    for (const char *item : {"mnuSaveCapture", "mnuExportCsv"}) {
+        const QString path = folder.filePath(QString::fromLatin1(item));
+        w.saveAs(item, path);
+        EXPECT_FALSE(QFileInfo::exists(path)) << item;
+        ASSERT_FALSE(w.dialogs->shownTexts().isEmpty()) << item;
+        EXPECT_TRUE(w.dialogs->shownTexts().last().contains("more than the")) << item;
+    }
 }
