@@ -99,22 +99,49 @@ bool RecordedRows::holds(std::uint64_t first, std::size_t count) const
     return true;
 }
 
-const CaptureStore *RecordedRows::decoded(const Place &place) const
+namespace {
+
+std::unique_ptr<CaptureStore> decode(
+    const QString &path, qint64 offset, const std::vector<QString> &sources)
 {
-    if (m_decoded && m_decodedPath == place.file->path && m_decodedOffset == place.chunk->offset)
-        return m_decoded.get();
-    m_decoded.reset();
-    QFile in(place.file->path);
+    QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         return nullptr;
-    CaptureReader::Loaded loaded
-        = CaptureReader::readRecordedRows(in, place.chunk->offset, place.file->sources);
-    if (!loaded.rows || loaded.rows->size() != place.chunk->rows)
+    return CaptureReader::readRecordedRows(in, offset, sources).rows;
+}
+
+} // namespace
+
+const CaptureStore *RecordedRows::decoded(const Place &place) const
+{
+    const QString &path = place.file->path;
+    const qint64 offset = place.chunk->offset;
+    if (m_decoded && m_decodedPath == path && m_decodedOffset == offset)
+        return m_decoded.get();
+    m_decoded.reset();
+    const bool ready = m_ahead.rows.valid() && m_ahead.path == path && m_ahead.offset == offset;
+    std::unique_ptr<CaptureStore> rows = ready ? m_ahead.rows.get() : nullptr;
+    if (!rows)
+        rows = decode(path, offset, place.file->sources);
+    if (!rows || rows->size() != place.chunk->rows)
         return nullptr;
-    m_decoded = std::move(loaded.rows);
-    m_decodedPath = place.file->path;
-    m_decodedOffset = place.chunk->offset;
+    m_decoded = std::move(rows);
+    m_decodedPath = path;
+    m_decodedOffset = offset;
+    readAhead(place);
     return m_decoded.get();
+}
+
+void RecordedRows::readAhead(const Place &place) const
+{
+    const ChunkIndex::RowsChunk *next = place.chunk + 1;
+    if (next == place.file->chunks.data() + place.file->chunks.size())
+        return; // the next file's, or the one being written: read when it is wanted
+    if (m_ahead.rows.valid() && m_ahead.path == place.file->path && m_ahead.offset == next->offset)
+        return;
+    m_ahead = {place.file->path, next->offset,
+        std::async(
+            std::launch::async, decode, place.file->path, next->offset, place.file->sources)};
 }
 
 bool RecordedRows::read(std::uint64_t first, std::size_t count, const Take &take) const

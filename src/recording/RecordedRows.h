@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,6 +57,14 @@ private:
     std::optional<Place> placeOf(std::uint64_t row) const;
     void index(File &file) const;
     const CaptureStore *decoded(const Place &place) const;
+    // Decodes the chunk after `place` on another thread: a reader that goes on finds it ready.
+    void readAhead(const Place &place) const;
+    struct Decoding
+    {
+        QString path;
+        qint64 offset = -1;
+        std::future<std::unique_ptr<CaptureStore>> rows;
+    };
 
     static constexpr std::uint64_t BaseSpacing = std::uint64_t(1) << 40;
 
@@ -67,4 +76,5 @@ private:
     mutable QString m_decodedPath;
     mutable qint64 m_decodedOffset = -1;
     mutable std::unique_ptr<CaptureStore> m_decoded;
+    mutable Decoding m_ahead;
 };
