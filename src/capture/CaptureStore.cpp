@@ -533,17 +533,24 @@ void CaptureStore::fillFrom(Chunk &chunk, std::size_t filled, const CaptureStore
     std::size_t firstRow, std::size_t count) const
 {
     std::array<Source, MaxSources> sources {};
+    bool sameSources = true;
     for (std::size_t source = 0; source < read.sourceCount(); ++source) {
         const auto known
             = std::find(m_sourceNames.begin(), m_sourceNames.end(), read.m_sourceNames[source]);
         sources[source] = known == m_sourceNames.end() ? 0 : Source(known - m_sourceNames.begin());
+        sameSources = sameSources && sources[source] == source;
     }
-    // Run by run of the chunks they lie in, copied whole, then given this store's sources.
+    // Run by run of the chunks they lie in, copied whole, then given this store's sources
+    // and long messages where they have others.
     for (std::size_t row = firstRow; row < firstRow + count;) {
         const Chunk &from = read.chunkOf(row);
         const std::size_t at = row & (ChunkSize - 1);
         const std::size_t run = std::min(ChunkSize - at, firstRow + count - row);
         Record *into = std::copy_n(from.records + at, run, chunk.records + filled) - run;
+        filled += run;
+        row += run;
+        if (sameSources && from.arena.empty())
+            continue;
         for (Record &record : std::span(into, run)) {
             record.source = sources[record.source];
             if (!record.inArena())
@@ -552,7 +559,5 @@ void CaptureStore::fillFrom(Chunk &chunk, std::size_t filled, const CaptureStore
             const auto index = std::uint32_t(chunk.arena.size() - 1);
             std::memcpy(record.payload, &index, sizeof index);
         }
-        filled += run;
-        row += run;
     }
 }
