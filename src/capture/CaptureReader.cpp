@@ -246,6 +246,12 @@ namespace {
             if (m_index && m_kind == Chunk::Rows
                 && m_payloadOffset + size + ChunkTail < m_in.size())
                 return readRowsHead(start, size);
+            return readPayload(start, head, size);
+        }
+
+        // The payload after `head`, checked against its checksum.
+        QString readPayload(qint64 start, const QByteArray &head, std::uint32_t size)
+        {
             m_payload.resize(qsizetype(size) + ChunkTail);
             if (m_in.read(m_payload.data(), m_payload.size()) != m_payload.size())
                 return atByte(m_payloadOffset, m_in.errorString());
