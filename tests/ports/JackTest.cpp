@@ -101,7 +101,10 @@ TEST(Jack, SendsOnlyWholeMessagesAsEventsAndRefusesWhatCannotPass)
 }
 
 // Dumps without a pause fill the output's buffer faster than JACK cycles empty it. A cycle
-// the server ran late loses what it carried before Lumetra had a say: such a run is tried again.
+// the server ran late loses what it carried before Lumetra had a say: such a run is tried
+// again. PipeWire does not say when it lost a cycle's events between two clients on a busy
+// machine: there, a run that lost some once Lumetra had handed the server every dump is tried
+// again as well.
 TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
 {
     REQUIRE_JACK_OR_SKIP();
@@ -113,14 +116,20 @@ TEST(Jack, AFileSentWithoutPausesWaitsForRoomInTheOutput)
         QSignalSpy finished(&sender, &SysExFileSender::finished);
         sender.send(std::vector<QByteArray>(Dumps, sysExOf(1024)));
         ASSERT_TRUE(finished.wait(20000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return s.port.pendingOutput() == 0; }, 5000))
+            << "the server was not handed every dump";
         const bool all = QTest::qWaitFor([&] { return s.peer.receivedCount() == Dumps; }, 5000);
-        if (all || s.peer.xruns() == 0) {
+        if (all || (s.peer.xruns() == 0 && !jackIsPipeWire())) {
             EXPECT_TRUE(all) << s.peer.receivedCount() << " of " << Dumps
                              << " dumps arrived; the server ran late " << s.peer.xruns()
                              << " times";
             return;
         }
     }
+    if (jackIsPipeWire())
+        GTEST_SKIP() << "on PipeWire: every dump was handed to the server, and it lost some "
+                        "between the two clients in all three runs without saying that a "
+                        "cycle ran late";
     GTEST_SKIP() << "the JACK server ran late in all three runs of the dumps into the peer: "
                     "what they lost proves nothing";
 }
