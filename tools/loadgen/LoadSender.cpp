@@ -45,7 +45,8 @@ std::string SendReport::text() const
     if (sent > 0)
         out += line("first_sequence", std::uint64_t(0)) + line("last_sequence", sent - 1);
     out += line("unsent", unsent) + line("late", late) + line("full_cycles", fullCycles)
-        + line("busiest_cycle", busiestCycle) + line("xruns", xruns) + line("seconds", seconds, 3)
+        + line("busiest_cycle", busiestCycle) + line("xruns", xruns)
+        + line("clock_wander_us", clockWanderUs, 1) + line("seconds", seconds, 3)
         + line("rate", seconds > 0 ? double(sent) / seconds : 0.0, 1)
         + line("wall_seconds", wallSeconds, 3);
     return failure.isEmpty() ? out : out + line("failure", failure);
@@ -222,6 +223,7 @@ SendReport LoadSender::report(std::chrono::steady_clock::duration wall) const
     result.fullCycles = m_fullCycles;
     result.busiestCycle = m_busiestCycle;
     result.xruns = m_xruns.load();
+    result.clockWanderUs = m_clockWanderUs;
     result.seconds = double(m_sentUpTo) / double(m_pacing.sampleRate);
     result.wallSeconds = std::chrono::duration<double>(wall).count();
     return result;
@@ -255,6 +257,7 @@ void LoadSender::sendCycle(void *buffer, jack_nframes_t frames)
         m_elapsed += jack_nframes_t(cycleStart - m_lastCycleStart); // a wrap is harmless
     m_started = true;
     m_lastCycleStart = cycleStart;
+    noteClockWander(frames);
 
     const std::uint64_t due = m_pacing.dueBefore(m_elapsed + frames);
     const std::uint64_t first = m_next;
@@ -282,6 +285,18 @@ void LoadSender::sendCycle(void *buffer, jack_nframes_t frames)
         m_sentUpTo = m_elapsed + frames;
     if (m_next == m_pacing.total || m_elapsed + frames >= m_pacing.endFrame())
         m_state.store(Draining, std::memory_order_relaxed);
+}
+
+void LoadSender::noteClockWander(jack_nframes_t frames)
+{
+    jack_nframes_t cycleStart;
+    jack_time_t startUs;
+    jack_time_t nextUs;
+    float periodUs;
+    if (jack_get_cycle_times(m_client, &cycleStart, &startUs, &nextUs, &periodUs) != 0)
+        return;
+    const double nominalUs = 1e6 * frames / double(m_pacing.sampleRate);
+    m_clockWanderUs = std::max(m_clockWanderUs, std::abs(double(nextUs - startUs) - nominalUs));
 }
 
 void LoadSender::shutDown(jack_status_t, const char *, void *self)

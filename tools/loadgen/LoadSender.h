@@ -40,6 +40,10 @@ struct SendReport
     // Cycles the server ran late during the run: a receiver may have missed what was sent
     // in them, through no fault of its own.
     std::uint64_t xruns = 0;
+    // How far the server's own estimate of a cycle's length, which turns frames into times,
+    // strayed from the nominal one in the run's worst cycle: a server woken late stretches
+    // the times between the frames of its next cycles.
+    double clockWanderUs = 0;
     double seconds = 0; // by the server's clock, up to the end of the last cycle that sent
     double wallSeconds = 0;
     QString failure; // why the run was cut short; empty when it ran to its end
@@ -95,6 +99,7 @@ private:
     bool waitForGraphChange(std::chrono::steady_clock::time_point deadline);
     static int xrun(void *self);
     void sendCycle(void *buffer, jack_nframes_t frames);
+    void noteClockWander(jack_nframes_t frames);
 
     jack_client_t *m_client;
     jack_port_t *m_port;
@@ -122,4 +127,5 @@ private:
     std::uint64_t m_late = 0;
     std::uint64_t m_fullCycles = 0;
     std::uint64_t m_busiestCycle = 0;
+    double m_clockWanderUs = 0;
 };
