@@ -136,11 +136,9 @@ void EventGrid::cancelFind()
     m_search.reset();
 }
 
-// A stretch takes a few milliseconds; the window paints and listens between stretches.
 void EventGrid::findOn()
 {
-    constexpr std::size_t RowsAStretch = 2'000'000;
-    if (m_pass->step(RowsAStretch) == SearchPass::State::Going) {
+    if (m_pass->step(FindRowsAStretch) == SearchPass::State::Going) {
         m_findStep.start();
         return;
     }

@@ -34,6 +34,9 @@ public:
     // Traffic is read, not watched: the screen's pace would double the cost of painting for
     // nothing a reader sees. A few milliseconds under 33, which a busy event loop may add.
     static constexpr std::chrono::milliseconds FrameTime {28};
+    // A find looks at so many rows, a few milliseconds' worth, before the window paints and
+    // listens again.
+    static constexpr std::size_t FindRowsAStretch = 2'000'000;
 
     // Sets the view up for the model of `document`. Rows the document adds are shown with
     // the next frame.

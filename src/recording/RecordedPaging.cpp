@@ -3,7 +3,6 @@
 #include "CaptureRecorder.h"
 #include "capture/CaptureDocument.h"
 
-#include <QTimer>
 #include <chrono>
 #include <utility>
 
@@ -14,9 +13,21 @@ RecordedPaging::RecordedPaging(
     , m_recorder(recorder)
 {
     connect(&recorder, &CaptureRecorder::fileBegan, this, &RecordedPaging::fileBegan);
-    auto *timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &RecordedPaging::keepToBudget);
-    timer->start(std::chrono::seconds(1));
+    // A find or a scroll reads rows back between rows stored, or with none coming: what
+    // it read goes again once it gives the loop back, not a second later, when it may have
+    // read hundreds of megabytes.
+    m_files->onRead([this] {
+        if (!m_letGoAsked.exchange(true))
+            QMetaObject::invokeMethod(this, &RecordedPaging::keepToBudget, Qt::QueuedConnection);
+    });
+    m_whileHeld.setSingleShot(true);
+    m_whileHeld.setInterval(std::chrono::seconds(1));
+    connect(&m_whileHeld, &QTimer::timeout, this, &RecordedPaging::keepToBudget);
+}
+
+RecordedPaging::~RecordedPaging()
+{
+    m_files->onRead({}); // the stores that read from the files may outlive this
 }
 
 void RecordedPaging::fileBegan(const QString &path, bool began, std::uint64_t firstRow)
@@ -55,7 +66,11 @@ void RecordedPaging::taken()
 
 void RecordedPaging::keepToBudget()
 {
+    m_letGoAsked = false;
     if (m_document.rows().failedToReadBack() && !std::exchange(m_failureTold, true))
         emit readBackFailed();
-    m_document.letGoOfRowsOnDisk(KeepBytes);
+    // A save or an export reads on another thread while the rows are held.
+    if (m_document.isHeld())
+        m_whileHeld.start();
+    m_document.letGoOfRowsOnDisk(m_keepBytes);
 }

@@ -119,8 +119,8 @@ const CaptureStore *RecordedRows::decoded(const Place &place) const
     if (m_decoded && m_decodedPath == path && m_decodedOffset == offset)
         return m_decoded.get();
     m_decoded.reset();
-    const bool ready = m_ahead.rows.valid() && m_ahead.path == path && m_ahead.offset == offset;
-    std::unique_ptr<CaptureStore> rows = ready ? m_ahead.rows.get() : nullptr;
+    std::optional<Decoding> ahead = takeAhead(path, offset);
+    std::unique_ptr<CaptureStore> rows = ahead ? ahead->rows.get() : nullptr;
     if (!rows)
         rows = decode(path, offset, place.file->sources);
     if (!rows || rows->size() != place.chunk->rows)
@@ -132,21 +132,51 @@ const CaptureStore *RecordedRows::decoded(const Place &place) const
     return m_decoded.get();
 }
 
+std::optional<RecordedRows::Decoding> RecordedRows::takeAhead(
+    const QString &path, qint64 offset) const
+{
+    const auto found = std::find_if(m_ahead.begin(), m_ahead.end(),
+        [&](const Decoding &ahead) { return ahead.path == path && ahead.offset == offset; });
+    if (found == m_ahead.end())
+        return std::nullopt;
+    Decoding taken = std::move(*found);
+    m_ahead.erase(found);
+    return taken;
+}
+
 void RecordedRows::readAhead(const Place &place) const
 {
-    const ChunkIndex::RowsChunk *next = place.chunk + 1;
-    if (next == place.file->chunks.data() + place.file->chunks.size())
-        return; // the next file's, or the one being written: read when it is wanted
-    if (m_ahead.rows.valid() && m_ahead.path == place.file->path && m_ahead.offset == next->offset)
-        return;
-    m_ahead = {place.file->path, next->offset,
-        std::async(
-            std::launch::async, decode, place.file->path, next->offset, place.file->sources)};
+    // The next file's chunks, or the one being written, are read when they are wanted.
+    const ChunkIndex::RowsChunk *end = place.file->chunks.data() + place.file->chunks.size();
+    std::deque<Decoding> ahead;
+    for (const ChunkIndex::RowsChunk *next = place.chunk + 1;
+         next != end && ahead.size() < ChunksAhead; ++next) {
+        std::optional<Decoding> going = takeAhead(place.file->path, next->offset);
+        ahead.push_back(going ? std::move(*going)
+                              : Decoding {place.file->path, next->offset,
+                                  std::async(std::launch::async, decode, place.file->path,
+                                      next->offset, place.file->sources)});
+    }
+    m_ahead = std::move(ahead); // what is not wanted now waits for its thread, and goes
+}
+
+void RecordedRows::onRead(std::function<void()> told)
+{
+    const std::lock_guard lock(m_lock);
+    m_onRead = std::move(told);
 }
 
 bool RecordedRows::read(std::uint64_t first, std::size_t count, const Take &take) const
 {
     const std::lock_guard lock(m_lock);
+    const bool whole = readRows(first, count, take);
+    if (m_onRead)
+        m_onRead();
+    return whole;
+}
+
+bool RecordedRows::readRows(std::uint64_t first, std::size_t count, const Take &take) const
+{
     for (std::uint64_t row = first; row < first + count;) {
         const std::optional<Place> place = placeOf(row);
         const CaptureStore *chunk = place ? decoded(*place) : nullptr;

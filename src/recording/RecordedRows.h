@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,10 @@ public:
     // a rotating recording keeps: returns the number of its first row still on disk.
     std::uint64_t removeOldestFile(std::uint64_t base);
 
+    // Told on the reading thread after every read, whole or not, while no other read goes
+    // on: for the owner to let go of rows again, later and from its own thread.
+    void onRead(std::function<void()> told);
+
     bool read(std::uint64_t first, std::size_t count, const Take &take) const override;
     bool holds(std::uint64_t first, std::size_t count) const override;
 
@@ -53,11 +58,13 @@ private:
         const File *file;
         const ChunkIndex::RowsChunk *chunk;
     };
+    bool readRows(std::uint64_t first, std::size_t count, const Take &take) const;
     // The chunk that holds the row; nothing when no file holds it whole.
     std::optional<Place> placeOf(std::uint64_t row) const;
     void index(File &file) const;
     const CaptureStore *decoded(const Place &place) const;
-    // Decodes the chunk after `place` on another thread: a reader that goes on finds it ready.
+    // Decodes the chunks after `place` on other threads: a reader that goes on finds them
+    // ready. Two, since decoding a chunk takes longer than reading its rows.
     void readAhead(const Place &place) const;
     struct Decoding
     {
@@ -65,6 +72,8 @@ private:
         qint64 offset = -1;
         std::future<std::unique_ptr<CaptureStore>> rows;
     };
+    std::optional<Decoding> takeAhead(const QString &path, qint64 offset) const;
+    static constexpr std::size_t ChunksAhead = 2;
 
     static constexpr std::uint64_t BaseSpacing = std::uint64_t(1) << 40;
 
@@ -76,5 +85,6 @@ private:
     mutable QString m_decodedPath;
     mutable qint64 m_decodedOffset = -1;
     mutable std::unique_ptr<CaptureStore> m_decoded;
-    mutable Decoding m_ahead;
+    mutable std::deque<Decoding> m_ahead;
+    std::function<void()> m_onRead; // guarded by m_lock
 };

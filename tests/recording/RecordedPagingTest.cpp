@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -100,6 +101,30 @@ TEST_F(Paging, LetsRowsOnDiskGoAndReadsThemBackAsTheyWere)
     m_paging.taken();
     m_paging.taken();
     EXPECT_EQ(told.size(), 1);
+}
+
+// A find or a scroll reads rows back with no rows coming: what it read goes once it gives
+// the loop back, down to the budget, and, when an export held the rows meanwhile, once the
+// hold ends.
+TEST_F(Paging, RowsReadBackGoOnceTheReaderGivesTheLoopBack)
+{
+    record({});
+    storeBatches(20);
+    stop();
+    m_document.letGoOfRowsOnDisk(0);
+    const std::size_t budget = 8 * CaptureStore::ChunkRows * 12;
+    m_paging.setKeepBytes(budget);
+    const std::vector<std::string> expected = rowLines(m_document.rows());
+    ASSERT_GT(m_document.rows().bytesHeld(), 4 * budget) << "the rows were read back";
+    QCoreApplication::processEvents();
+    EXPECT_LE(m_document.rows().bytesHeld(), budget);
+
+    m_document.hold(true);
+    EXPECT_EQ(rowLines(m_document.rows()), expected);
+    QCoreApplication::processEvents();
+    EXPECT_GT(m_document.rows().bytesHeld(), 4 * budget) << "let go while held";
+    m_document.hold(false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_document.rows().bytesHeld() <= budget; }, 3000));
 }
 
 // The rows of the files a ring removed are dropped as the oldest, up to a whole chunk of
