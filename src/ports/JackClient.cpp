@@ -542,7 +542,11 @@ std::uint32_t JackClient::writeQueued(void *buffer, Slot &slot)
         jack_ringbuffer_peek(slot.ring, reinterpret_cast<char *>(&header), sizeof header);
         if (jack_ringbuffer_read_space(slot.ring) < sizeof header + header.size)
             break;
-        jack_midi_data_t *space = jack_midi_event_reserve(buffer, 0, header.size);
+        // Asked before reserving: JACK counts a reservation it refuses as an event lost, and
+        // tells every receiver so.
+        jack_midi_data_t *space = jack_midi_max_event_size(buffer) >= header.size
+            ? jack_midi_event_reserve(buffer, 0, header.size)
+            : nullptr;
         if (!space)
             break; // this cycle's buffer is full: the rest goes in the next one
         jack_ringbuffer_read_advance(slot.ring, sizeof header);

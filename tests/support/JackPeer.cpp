@@ -144,6 +144,7 @@ int JackPeer::process(jack_nframes_t frames, void *self)
             port->outgoing.clear();
             continue;
         }
+        peer->m_lostEvents += jack_midi_get_lost_event_count(buffer);
         for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
             jack_midi_event_t event;
             if (jack_midi_event_get(&event, buffer, i) != 0)

@@ -63,6 +63,9 @@ public:
     // The cycles the server ran late since this peer started: what went missing then proves
     // nothing about the path.
     std::uint64_t xruns() const { return m_xruns.load(); }
+    // Events the senders into this peer's ports said they lost: what a receiving program
+    // tells its user is missing.
+    std::uint64_t lostEvents() const { return m_lostEvents.load(); }
 
 private:
     struct Port
@@ -84,4 +87,5 @@ private:
     std::atomic<std::chrono::milliseconds::rep> m_stall {0};
     std::atomic<std::uint64_t> m_cycles {0};
     std::atomic<std::uint64_t> m_xruns {0};
+    std::atomic<std::uint64_t> m_lostEvents {0};
 };
