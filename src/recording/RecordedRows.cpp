@@ -114,29 +114,26 @@ std::unique_ptr<CaptureStore> decode(
 
 const CaptureStore *RecordedRows::decoded(const Place &place) const
 {
-    const QString &path = place.file->path;
-    const qint64 offset = place.chunk->offset;
-    if (m_decoded && m_decodedPath == path && m_decodedOffset == offset)
-        return m_decoded.get();
-    m_decoded.reset();
-    std::optional<Decoding> ahead = takeAhead(path, offset);
+    const ChunkKey key {place.file->base, place.file->path, place.chunk->offset};
+    if (m_decoded[1].rows && m_decoded[1].key == key)
+        std::swap(m_decoded[0], m_decoded[1]);
+    if (m_decoded[0].rows && m_decoded[0].key == key)
+        return m_decoded[0].rows.get();
+    std::optional<Decoding> ahead = takeAhead(key);
     std::unique_ptr<CaptureStore> rows = ahead ? ahead->rows.get() : nullptr;
     if (!rows)
-        rows = decode(path, offset, place.file->sources);
+        rows = decode(key.path, key.offset, place.file->sources);
     if (!rows || rows->size() != place.chunk->rows)
         return nullptr;
-    m_decoded = std::move(rows);
-    m_decodedPath = path;
-    m_decodedOffset = offset;
+    m_decoded[1] = std::exchange(m_decoded[0], {key, std::move(rows)});
     readAhead(place);
-    return m_decoded.get();
+    return m_decoded[0].rows.get();
 }
 
-std::optional<RecordedRows::Decoding> RecordedRows::takeAhead(
-    const QString &path, qint64 offset) const
+std::optional<RecordedRows::Decoding> RecordedRows::takeAhead(const ChunkKey &key) const
 {
-    const auto found = std::find_if(m_ahead.begin(), m_ahead.end(),
-        [&](const Decoding &ahead) { return ahead.path == path && ahead.offset == offset; });
+    const auto found = std::find_if(
+        m_ahead.begin(), m_ahead.end(), [&](const Decoding &ahead) { return ahead.key == key; });
     if (found == m_ahead.end())
         return std::nullopt;
     Decoding taken = std::move(*found);
@@ -146,16 +143,20 @@ std::optional<RecordedRows::Decoding> RecordedRows::takeAhead(
 
 void RecordedRows::readAhead(const Place &place) const
 {
-    // The next file's chunks, or the one being written, are read when they are wanted.
-    const ChunkIndex::RowsChunk *end = place.file->chunks.data() + place.file->chunks.size();
+    const bool backward = m_readingBackward;
+    // Another file's chunks, or the one being written, are read when they are wanted.
+    const File &file = *place.file;
+    const auto at = std::size_t(place.chunk - file.chunks.data());
+    const std::size_t room = backward ? at : file.chunks.size() - at - 1;
     std::deque<Decoding> ahead;
-    for (const ChunkIndex::RowsChunk *next = place.chunk + 1;
-         next != end && ahead.size() < ChunksAhead; ++next) {
-        std::optional<Decoding> going = takeAhead(place.file->path, next->offset);
-        ahead.push_back(going ? std::move(*going)
-                              : Decoding {place.file->path, next->offset,
-                                  std::async(std::launch::async, decode, place.file->path,
-                                      next->offset, place.file->sources)});
+    for (std::size_t step = 1; step <= std::min(room, ChunksAhead); ++step) {
+        const ChunkKey key {
+            file.base, file.path, file.chunks[backward ? at - step : at + step].offset};
+        std::optional<Decoding> going = takeAhead(key);
+        ahead.push_back(going
+                ? std::move(*going)
+                : Decoding {key,
+                    std::async(std::launch::async, decode, file.path, key.offset, file.sources)});
     }
     m_ahead = std::move(ahead); // what is not wanted now waits for its thread, and goes
 }
@@ -169,6 +170,9 @@ void RecordedRows::onRead(std::function<void()> told)
 bool RecordedRows::read(std::uint64_t first, std::size_t count, const Take &take) const
 {
     const std::lock_guard lock(m_lock);
+    // A find backward reads back the rows before those it read last; each read goes forward.
+    m_readingBackward = first < m_lastRead;
+    m_lastRead = first;
     const bool whole = readRows(first, count, take);
     if (m_onRead)
         m_onRead();

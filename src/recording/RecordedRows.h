@@ -4,6 +4,7 @@
 #include "capture/ChunkIndex.h"
 
 #include <QString>
+#include <array>
 #include <deque>
 #include <functional>
 #include <future>
@@ -63,16 +64,24 @@ private:
     std::optional<Place> placeOf(std::uint64_t row) const;
     void index(File &file) const;
     const CaptureStore *decoded(const Place &place) const;
-    // Decodes the chunks after `place` on other threads: a reader that goes on finds them
-    // ready. Two, since decoding a chunk takes longer than reading its rows.
+    // Decodes the chunks after `place`, or before it, on other threads: a reader that goes
+    // on finds them ready. Two, since decoding a chunk takes longer than reading its rows.
     void readAhead(const Place &place) const;
+    // A chunk of one opening of a file, or of one recording's: a file opened again, or
+    // written again by a later recording, is read anew.
+    struct ChunkKey
+    {
+        std::uint64_t base;
+        QString path;
+        qint64 offset;
+        bool operator==(const ChunkKey &) const = default;
+    };
     struct Decoding
     {
-        QString path;
-        qint64 offset = -1;
+        ChunkKey key;
         std::future<std::unique_ptr<CaptureStore>> rows;
     };
-    std::optional<Decoding> takeAhead(const QString &path, qint64 offset) const;
+    std::optional<Decoding> takeAhead(const ChunkKey &key) const;
     static constexpr std::size_t ChunksAhead = 2;
 
     static constexpr std::uint64_t BaseSpacing = std::uint64_t(1) << 40;
@@ -80,11 +89,17 @@ private:
     mutable std::mutex m_lock;
     std::uint64_t m_nextBase = 0;
     mutable std::deque<File> m_files; // oldest first
-    // The chunk read last, which the next read wants as a rule: a chunk holds some forty
-    // times what the store reads back at once.
-    mutable QString m_decodedPath;
-    mutable qint64 m_decodedOffset = -1;
-    mutable std::unique_ptr<CaptureStore> m_decoded;
+    struct Decoded
+    {
+        ChunkKey key;
+        std::unique_ptr<CaptureStore> rows;
+    };
+    // The chunk read last, which the next read wants as a rule (a chunk holds some forty
+    // times what the store reads back at once), and the one before it: a read of rows on
+    // either side of two chunks' border wants both, in whichever direction the reader goes.
+    mutable std::array<Decoded, 2> m_decoded;
     mutable std::deque<Decoding> m_ahead;
+    mutable std::uint64_t m_lastRead = 0;
+    mutable bool m_readingBackward = false;
     std::function<void()> m_onRead; // guarded by m_lock
 };

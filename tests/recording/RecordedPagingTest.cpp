@@ -88,6 +88,11 @@ TEST_F(Paging, LetsRowsOnDiskGoAndReadsThemBackAsTheyWere)
     m_document.hold(false);
     m_document.letGoOfRowsOnDisk(0);
     EXPECT_LT(m_document.rows().bytesHeld(), inMemory / 20);
+    std::vector<std::string> backward(expected.size()); // as a find backward reads them
+    for (std::size_t row = expected.size(); row-- > 0;)
+        backward[row] = rowLine(m_document.rows(), row);
+    EXPECT_EQ(backward, expected);
+    m_document.letGoOfRowsOnDisk(0);
     EXPECT_EQ(rowLines(m_document.rows()), expected);
     EXPECT_FALSE(m_document.rows().failedToReadBack());
 

@@ -22,24 +22,27 @@ inline void store(CaptureStore &rows, const std::vector<StoredRow> &stored)
         rows.append(row.origin, row.source, row.stampUs, row.bytes);
 }
 
-// Each row as a person reads it: origin, source, stamp, Timestamp cell, time of day, bytes.
+// A row as a person reads it: origin, source, stamp, Timestamp cell, time of day, bytes.
+inline std::string rowLine(const CaptureStore &rows, std::size_t row)
+{
+    const CapturedMessage message = rows.at(row);
+    const std::span<const std::uint8_t> held = message.isUmp() ? message.ump : message.held();
+    return QStringLiteral("%1 %2 %3 %4 %5 %6%7")
+        .arg(int(message.origin))
+        .arg(rows.sourceName(message.source))
+        .arg(message.stampUs)
+        .arg(rows.portMs(row).value_or(-1))
+        .arg(rows.wallMs(row).value_or(-1))
+        .arg(
+            QByteArray(reinterpret_cast<const char *>(held.data()), qsizetype(held.size())).toHex())
+        .arg(message.isUmp() ? " UMP" : "")
+        .toStdString();
+}
+
 inline std::vector<std::string> rowLines(const CaptureStore &rows, std::size_t first = 0)
 {
     std::vector<std::string> lines;
-    for (std::size_t row = first; row < rows.size(); ++row) {
-        const CapturedMessage message = rows.at(row);
-        const std::span<const std::uint8_t> held = message.isUmp() ? message.ump : message.held();
-        lines.push_back(
-            QStringLiteral("%1 %2 %3 %4 %5 %6%7")
-                .arg(int(message.origin))
-                .arg(rows.sourceName(message.source))
-                .arg(message.stampUs)
-                .arg(rows.portMs(row).value_or(-1))
-                .arg(rows.wallMs(row).value_or(-1))
-                .arg(QByteArray(reinterpret_cast<const char *>(held.data()), qsizetype(held.size()))
-                         .toHex())
-                .arg(message.isUmp() ? " UMP" : "")
-                .toStdString());
-    }
+    for (std::size_t row = first; row < rows.size(); ++row)
+        lines.push_back(rowLine(rows, row));
     return lines;
 }
