@@ -110,11 +110,15 @@ void JackBackend::Watch::run()
             changed = false;
         }
     }
-    // Closing the client may wait on the server too: here, never in the backend's thread.
-    std::lock_guard lock(mutex);
-    if (client)
-        client->closeIfDead();
-    client.reset();
+    // Closing the client may wait on the server too: here, never in the backend's thread,
+    // and without the lock the backend takes.
+    std::shared_ptr<JackClient> last;
+    {
+        std::lock_guard lock(mutex);
+        last = std::exchange(client, nullptr);
+    }
+    if (last)
+        last->closeIfDead();
 }
 
 void JackBackend::Watch::tell()

@@ -13,6 +13,7 @@
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -180,11 +181,16 @@ void JackClient::closeIfDead()
     if (isAlive())
         return;
     stopReader();
-    std::lock_guard serving(m_serverMutex);
-    std::lock_guard lock(m_apiMutex);
-    if (m_client)
-        jack_client_close(m_client);
-    m_client = nullptr;
+    jack_client_t *client = nullptr;
+    {
+        std::lock_guard serving(m_serverMutex);
+        std::lock_guard lock(m_apiMutex);
+        client = std::exchange(m_client, nullptr);
+    }
+    // Outside the locks the window's calls take: the library may never return from closing
+    // a client whose server died, when one of its threads ended holding a lock of its own.
+    if (client)
+        jack_client_close(client);
 }
 
 QStringList JackClient::otherPorts(bool sources) const
